@@ -1,0 +1,103 @@
+#include "data/AtomicFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The mode a newly created file would get, or the target's own mode when it exists, so
+// that replacing a file does not change who may read it.
+mode_t ModeFor(const std::filesystem::path& target)
+{
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0)
+    return st.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(std::filesystem::path target) : m_Target(std::move(target))
+{
+  std::filesystem::path folder = m_Target.parent_path();
+  if (folder.empty())
+    folder = ".";
+  std::string pattern = (folder / ("." + m_Target.filename().string() + ".XXXXXX")).string();
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  m_Fd = ::mkstemp(name.data());
+  if (m_Fd < 0) {
+    m_Failed = true;
+    return;
+  }
+  m_TempPath = name.data();
+  if (::fchmod(m_Fd, ModeFor(m_Target)) != 0)
+    m_Failed = true;
+}
+
+AtomicFile::~AtomicFile()
+{
+  Discard();
+}
+
+bool AtomicFile::Write(const void* data, size_t size)
+{
+  if (!IsOpen())
+    return false;
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t written = ::write(m_Fd, bytes, size);
+    if (written < 0 && errno == EINTR)
+      continue;
+    if (written <= 0) {
+      m_Failed = true;
+      return false;
+    }
+    bytes += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+bool AtomicFile::Commit()
+{
+  if (!IsOpen()) {
+    Discard();
+    return false;
+  }
+  const bool synced = ::fsync(m_Fd) == 0;
+  const bool closed = ::close(m_Fd) == 0;
+  m_Fd = -1;
+  if (!synced || !closed || ::rename(m_TempPath.c_str(), m_Target.c_str()) != 0) {
+    m_Failed = true;
+    Discard();
+    return false;
+  }
+  m_TempPath.clear();
+  return true;
+}
+
+void AtomicFile::Discard()
+{
+  if (m_Fd >= 0) {
+    ::close(m_Fd);
+    m_Fd = -1;
+  }
+  if (!m_TempPath.empty()) {
+    ::unlink(m_TempPath.c_str());
+    m_TempPath.clear();
+  }
+}
+
+int WriteFileAtomically(const std::filesystem::path& target, std::string_view text)
+{
+  AtomicFile file(target);
+  file.Write(text);
+  return file.Commit() ? 0 : -1;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Writes a file so that it is either wholly replaced or left as it was: the bytes go to a
+// temporary file in the target's folder, every write and the close are checked, and only
+// then is the temporary renamed over the target. Without Commit() the temporary is removed.
+#include <cstddef>
+#include <filesystem>
+#include <string_view>
+
+class AtomicFile {
+public:
+  explicit AtomicFile(std::filesystem::path target);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  // False once anything failed (the temporary could not be created, or a write failed);
+  // later writes are ignored.
+  bool IsOpen() const { return m_Fd >= 0 && !m_Failed; }
+  bool Write(const void* data, size_t size);
+  bool Write(std::string_view text) { return Write(text.data(), text.size()); }
+
+  // Flushes, closes and renames over the target. False (and the old target untouched) when
+  // any step failed.
+  [[nodiscard]] bool Commit();
+
+private:
+  void Discard();
+
+  std::filesystem::path m_Target;
+  std::filesystem::path m_TempPath;
+  int m_Fd = -1;
+  bool m_Failed = false;
+};
+
+// Writes the whole text to the target safely: 0 on success, -1 with the old file kept.
+[[nodiscard]] int WriteFileAtomically(const std::filesystem::path& target, std::string_view text);

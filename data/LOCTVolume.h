@@ -1,0 +1,95 @@
+#pragma once
+// The one container of voxel data: a scan as read from a file, the displayed (possibly
+// flattened) copy of it, and every vessel and SEAD label volume.
+#include <cstdint>
+#include <string>
+
+#include <itkImage.h>
+
+enum ScanFormat : int32_t {
+  FormatNA = 0,
+  FormatZeiss = 1,
+  FormatTopcon = 2,
+  FormatHeidelberg = 3,
+  FormatOptovue = 4,
+  FormatNidek = 5,
+  FormatBioptigen = 6,
+  FormatCanon = 7,
+  FormatOptos = 8,
+  FormatMetaImage = 9,
+  FormatAnalyze = 10,
+  FormatNIfTI = 11,
+  FormatTIFF = 12,
+};
+
+enum Laterality : int32_t { LateralityNA = 0, LateralityOD = 1, LateralityOS = 2 };
+
+enum CenterType : int32_t { CenterNA = 0, CenterMacula = 1, CenterONH = 2 };
+
+// Results of the scan readers.
+enum ScanLoadResult : int {
+  kScanOk = 0,
+  kScanOpenFailed = -1,    // cannot be opened, or a toolkit/DICOM load failure
+  kScanUnsupported = -2,   // extension, file size or geometry not supported
+  kScan2DTiff = -4,        // a TIFF file with a single slice
+  kScanCanonName = -5,     // a Canon file not named exactly "*.ScanParameters.dat"
+  kScanDicomMissing = -6,  // a DICOM attribute the reader needs is missing
+};
+
+class LOCTVolume {
+public:
+  using ImageType = itk::Image<unsigned short, 3>;
+
+  LOCTVolume() = default;
+  ~LOCTVolume() = default;
+  LOCTVolume(const LOCTVolume&) = delete;
+  LOCTVolume& operator=(const LOCTVolume&) = delete;
+
+  // Stores every field and allocates the (uninitialised) voxels; the caller fills them.
+  void CreateVolume(const int size[3], ScanFormat scanFormat, const float spacing[3],
+                    int bytes, Laterality eye, CenterType center);
+  // A new image of the given size and spacing replaces the held one; voxels uninitialised.
+  void AllocateImage(const int size[3], const float spacing[3]);
+  // Sets the voxel size of the fields and of the held image.
+  void SetVoxelSize(const float spacing[3]);
+
+  // Picks the reader by the file's extension (and, for ".oct", its size).
+  [[nodiscard]] int ReadScanFile(const std::string& path);
+  [[nodiscard]] int ReadItkVolume(const std::string& path, ScanFormat scanFormat);
+  [[nodiscard]] int ReadItkImage(const std::string& path, ScanFormat scanFormat);
+  // 0, or -1 when the toolkit cannot write the file.
+  [[nodiscard]] int WriteMetaImage(const std::string& path) const;
+
+  // Device makers' formats.
+  [[nodiscard]] int ReadZeissRaw(const std::string& path, uint32_t fileSize);
+  [[nodiscard]] int ReadOptovueRaw(const std::string& path, uint32_t fileSize);
+  [[nodiscard]] int ReadTopconFds(const std::string& path);
+  [[nodiscard]] int ReadHeidelbergVol(const std::string& path);
+  [[nodiscard]] int ReadBioptigenOct(const std::string& path);
+  [[nodiscard]] int ReadCanonTomograms(const std::string& path);
+  // DICOM in flavour 1 (".dicom"), 2 (".DICOM" and other cases) or 3 (".dcm").
+  [[nodiscard]] int ReadDicomVolume(const std::string& path, int flavour);
+
+  // The voxel buffer: voxel (x, y, z) is element x + sizeX * (y + sizeY * z).
+  unsigned short* Voxels() { return image ? image->GetBufferPointer() : nullptr; }
+  const unsigned short* Voxels() const { return image ? image->GetBufferPointer() : nullptr; }
+  // sizeX * sizeY * sizeZ in 64 bits (0 for an empty volume).
+  uint64_t VoxelCount() const;
+
+  bool loaded = false;
+  int32_t sizeX = 0;
+  int32_t sizeY = 0;
+  int32_t sizeZ = 0;
+  ScanFormat format = FormatNA;
+  float spacingX = 0.0f;
+  float spacingY = 0.0f;
+  float spacingZ = 0.0f;
+  int32_t bytesPerVoxel = 0;
+  Laterality laterality = LateralityNA;
+  CenterType centerType = CenterNA;
+  ImageType::Pointer image;
+};
+
+// Prints "Error: Unsupported OCT\n" and returns kScanUnsupported: the answer of every
+// reader to a file whose content it cannot take.
+int UnsupportedScan();

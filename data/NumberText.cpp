@@ -1,0 +1,71 @@
+#include "data/NumberText.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+#include <vector>
+
+namespace numtext {
+namespace {
+
+locale_t CLocale()
+{
+  // Created once and kept for the life of the process.
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return c;
+}
+
+// Switches this thread to the "C" locale for the guard's lifetime.
+class ScopedCLocale {
+public:
+  ScopedCLocale() : m_Previous(uselocale(CLocale())) {}
+  ~ScopedCLocale() { uselocale(m_Previous); }
+  ScopedCLocale(const ScopedCLocale&) = delete;
+  ScopedCLocale& operator=(const ScopedCLocale&) = delete;
+
+private:
+  locale_t m_Previous;
+};
+
+}  // namespace
+
+int ParseInt(std::string_view text)
+{
+  const std::string copy(text);  // strtol needs a terminated string
+  const long value = strtol_l(copy.c_str(), nullptr, 10, CLocale());
+  if (value > INT_MAX)
+    return INT_MAX;
+  if (value < INT_MIN)
+    return INT_MIN;
+  return static_cast<int>(value);
+}
+
+double ParseDouble(std::string_view text)
+{
+  const std::string copy(text);
+  return strtod_l(copy.c_str(), nullptr, CLocale());
+}
+
+std::string Format(const char* format, ...)
+{
+  const ScopedCLocale inC;
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string out;
+  if (length > 0) {
+    std::vector<char> buffer(static_cast<size_t>(length) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), format, again);
+    out.assign(buffer.data(), static_cast<size_t>(length));
+  }
+  va_end(again);
+  return out;
+}
+
+}  // namespace numtext

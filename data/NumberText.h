@@ -1,0 +1,21 @@
+#pragma once
+// Locale-free number text. The GUI sets the C library's locale from the environment,
+// which would turn "%f" into "0,5" and make atof stop at the ".": every number in a file
+// or on screen goes through these helpers, which always use the "C" conventions.
+#include <string>
+#include <string_view>
+
+namespace numtext {
+
+// atoi semantics: leading white space, an optional sign, then decimal digits up to the
+// first other character; 0 when there are none. Values beyond int are clamped.
+int ParseInt(std::string_view text);
+
+// atof semantics (strtod in the "C" locale): leading white space, sign, decimal or
+// hexadecimal mantissa with exponent, "inf" and "nan"; 0 when nothing parses.
+double ParseDouble(std::string_view text);
+
+// printf formatting in the "C" locale, e.g. Format("%.3f", x) always writes a ".".
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace numtext

@@ -1,0 +1,86 @@
+#include "platform/Dialogs.h"
+
+#include "platform/Messages.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+namespace platform {
+namespace {
+
+DialogHandler& Hook()
+{
+  static DialogHandler hook;
+  return hook;
+}
+
+QString Q(const std::string& text)
+{
+  return QString::fromStdString(text);
+}
+
+// The hook sees the kind of call whatever the caller left in the request.
+DialogAnswer AskHook(const DialogRequest& request, DialogKind kind)
+{
+  DialogRequest asked = request;
+  asked.kind = kind;
+  return Hook()(asked, nullptr);
+}
+
+DialogAnswer FromPath(const QString& path)
+{
+  DialogAnswer answer;
+  answer.accepted = !path.isEmpty();
+  answer.path = path.toStdString();
+  return answer;
+}
+
+}  // namespace
+
+DialogAnswer GetOpenFileName(QWidget* parent, const DialogRequest& request)
+{
+  if (Hook())
+    return AskHook(request, DialogKind::OpenFile);
+  return FromPath(QFileDialog::getOpenFileName(parent, Q(request.title), Q(request.folder),
+                                               Q(request.filter)));
+}
+
+DialogAnswer GetSaveFileName(QWidget* parent, const DialogRequest& request)
+{
+  if (Hook())
+    return AskHook(request, DialogKind::SaveFile);
+  QString start = Q(request.folder);
+  if (!request.fileName.empty())
+    start = start.isEmpty() ? Q(request.fileName) : start + QLatin1Char('/') + Q(request.fileName);
+  return FromPath(QFileDialog::getSaveFileName(parent, Q(request.title), start, Q(request.filter)));
+}
+
+DialogAnswer BrowseForFolder(QWidget* parent, const DialogRequest& request)
+{
+  if (Hook())
+    return AskHook(request, DialogKind::BrowseFolder);
+  return FromPath(QFileDialog::getExistingDirectory(parent, Q(request.title), Q(request.folder)));
+}
+
+int RunModal(QDialog& dialog)
+{
+  if (Hook()) {
+    DialogRequest request;
+    request.kind = DialogKind::Modal;
+    request.title = dialog.objectName().toStdString();
+    return Hook()(request, &dialog).accepted ? kIdOk : kIdCancel;
+  }
+  return dialog.exec() == QDialog::Accepted ? kIdOk : kIdCancel;
+}
+
+ScopedDialogHook::ScopedDialogHook(DialogHandler handler) : m_Previous(std::move(Hook()))
+{
+  Hook() = std::move(handler);
+}
+
+ScopedDialogHook::~ScopedDialogHook()
+{
+  Hook() = std::move(m_Previous);
+}
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+#pragma once
+// Message boxes with the caption "Strataview". No code shows a QMessageBox directly, so
+// that tests can record every text and answer without a window.
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// Button sets and answers, with the values the program's callers compare against.
+enum MessageType : unsigned { kMbOk = 0, kMbOkCancel = 1, kMbYesNoCancel = 3, kMbYesNo = 4 };
+enum MessageAnswer : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+
+// Shows the text modally and returns the button pressed.
+int ShowMessage(const std::string& text, unsigned type = kMbOk);
+
+using MessageHandler = std::function<int(const std::string& text, unsigned type)>;
+
+// While alive, every ShowMessage goes to the handler instead of a window.
+class ScopedMessageHook {
+public:
+  explicit ScopedMessageHook(MessageHandler handler);
+  ~ScopedMessageHook();
+  ScopedMessageHook(const ScopedMessageHook&) = delete;
+  ScopedMessageHook& operator=(const ScopedMessageHook&) = delete;
+
+private:
+  MessageHandler m_Previous;
+};
+
+}  // namespace platform

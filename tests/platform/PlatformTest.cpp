@@ -1,0 +1,113 @@
+#include "fixtures/FixtureFiles.h"
+#include "fixtures/TempDir.h"
+#include "platform/ColorRef.h"
+#include "platform/Dialogs.h"
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+#include "platform/WaitCursor.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+protected:
+  void SetUp() override { platform::Profile::SetFolderForTests(QString::fromStdString(m_Dir.Path().string())); }
+  std::string IniText() const
+  {
+    return fixtures::ReadAll(m_Dir.File("Local AppWizard-Generated Applications/Strataview.ini"));
+  }
+  TempDir m_Dir;
+};
+
+TEST_F(ProfileTest, KeysRoundTripExactlyInTheSettingGroup)
+{
+  using platform::Profile;
+  EXPECT_EQ(Profile::GetProfileInt("ColorCupR", 7), 7);
+  EXPECT_EQ(Profile::GetProfileString("ExeVersion", "none"), "none");
+
+  Profile::WriteProfileInt("ColorCupR", 255);
+  Profile::WriteProfileInt("Negative", -3);
+  Profile::WriteProfileInt("ShowSurface", 1);
+  Profile::WriteProfileString("ExeVersion", "3.8.0");
+  Profile::WriteProfileString("SampleFolder", "C:\\Data\\Sample");
+
+  EXPECT_EQ(Profile::GetProfileInt("ColorCupR", 0), 255);
+  EXPECT_EQ(Profile::GetProfileInt("Negative", 0), -3);
+  EXPECT_EQ(Profile::GetProfileInt("ShowSurface", 0), 1);
+  EXPECT_EQ(Profile::GetProfileString("ExeVersion", ""), "3.8.0");
+  EXPECT_EQ(Profile::GetProfileString("SampleFolder", ""), "C:\\Data\\Sample");
+  EXPECT_EQ(Profile::GetProfileInt("colorcupr", -1), -1) << "keys are case-sensitive";
+
+  const std::string ini = IniText();
+  EXPECT_NE(ini.find("[Setting]"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("ColorCupR=255"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("ShowSurface=1"), std::string::npos) << "integers, never true/false: " << ini;
+}
+
+TEST_F(ProfileTest, IntegersReadLikeTheProfileFunctions)
+{
+  using platform::Profile;
+  Profile::WriteProfileString("Text", "12abc");
+  Profile::WriteProfileString("Word", "abc");
+  EXPECT_EQ(Profile::GetProfileInt("Text", 0), 12);
+  EXPECT_EQ(Profile::GetProfileInt("Word", 5), 0);
+}
+
+TEST(ColorRef, PacksRedFirst)
+{
+  EXPECT_EQ(platform::MakeColorRef(1, 2, 3), 0x030201u);
+  const QColor c = platform::ToQColor(0x0000FFu);
+  EXPECT_EQ(c, QColor(255, 0, 0));
+  EXPECT_EQ(platform::ToColorRef(QColor(10, 20, 30)), platform::MakeColorRef(10, 20, 30));
+}
+
+TEST(Seams, MessageHookRecordsTextsAndAnswers)
+{
+  std::vector<std::string> seen;
+  {
+    const platform::ScopedMessageHook hook([&](const std::string& text, unsigned type) {
+      seen.push_back(text);
+      return type == platform::kMbYesNo ? platform::kIdNo : platform::kIdOk;
+    });
+    EXPECT_EQ(platform::ShowMessage("File error: 'Surfaces'"), platform::kIdOk);
+    EXPECT_EQ(platform::ShowMessage("Save?", platform::kMbYesNo), platform::kIdNo);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"File error: 'Surfaces'", "Save?"}));
+}
+
+TEST(Seams, DialogHookScriptsChoosersAndModalDialogs)
+{
+  QDialog dialog;
+  dialog.setObjectName("IDD_DLG_SAVE");
+  std::vector<platform::DialogKind> kinds;
+  const platform::ScopedDialogHook hook([&](const platform::DialogRequest& request, QDialog* modal) {
+    kinds.push_back(request.kind);
+    platform::DialogAnswer answer;
+    answer.accepted = request.kind != platform::DialogKind::Modal || (modal && request.title == "IDD_DLG_SAVE");
+    answer.path = "/data/scan_OCT.mhd";
+    return answer;
+  });
+  EXPECT_EQ(platform::GetOpenFileName(nullptr, {}).path, "/data/scan_OCT.mhd");
+  EXPECT_TRUE(platform::BrowseForFolder(nullptr, {}).accepted);
+  EXPECT_EQ(platform::RunModal(dialog), platform::kIdOk);
+  ASSERT_EQ(kinds.size(), 3u);
+  EXPECT_EQ(kinds[0], platform::DialogKind::OpenFile);
+  EXPECT_EQ(kinds[1], platform::DialogKind::BrowseFolder);
+  EXPECT_EQ(kinds[2], platform::DialogKind::Modal);
+}
+
+TEST(Seams, WaitCursorEndsWithItsScope)
+{
+  {
+    const platform::WaitCursor busy;
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
