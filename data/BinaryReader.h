@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -22,6 +23,19 @@ T Decode(const unsigned char* bytes, bool bigEndian)
   T value;
   std::memcpy(&value, ordered, sizeof(T));  // the host is little-endian (x86-64)
   return value;
+}
+
+// The product of sizes read from a file, when every size is positive and the product does
+// not exceed limit; 0 otherwise. Never overflows, whatever the sizes.
+inline uint64_t BoundedProduct(std::initializer_list<int64_t> sizes, uint64_t limit)
+{
+  uint64_t product = 1;
+  for (const int64_t size : sizes) {
+    if (size <= 0 || uint64_t(size) > limit / product)
+      return 0;
+    product *= uint64_t(size);
+  }
+  return product;
 }
 
 // Sequential reader over a file, with the file's size known up front.

@@ -29,7 +29,16 @@ void Warning(std::string_view message)
 
 void ReportOpenFailure(const std::string& path, int errorNumber)
 {
-  std::fprintf(stderr, "%s: %s\n", path.c_str(), std::strerror(errorNumber));
+  ReportFileFailure(path, std::strerror(errorNumber));
+}
+
+void ReportFileFailure(const std::string& path, std::string_view reason)
+{
+  std::string line = path;
+  line.append(": ");
+  line.append(reason);
+  line.push_back('\n');
+  std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }
 

@@ -20,4 +20,8 @@ void Warning(std::string_view message);
 // Prints "<path>: <strerror(errorNumber)>\n" on standard error, as perror would.
 void ReportOpenFailure(const std::string& path, int errorNumber);
 
+// Prints "<path>: <reason>\n" on standard error, for a file that opened but cannot be read
+// or parsed and whose reason comes from a library rather than from errno.
+void ReportFileFailure(const std::string& path, std::string_view reason);
+
 }  // namespace diag

@@ -90,6 +90,9 @@ public:
   ImageType::Pointer image;
 };
 
+// The largest volume a scan reader allocates: 2^31 voxels, 4 GiB of 16-bit voxels.
+constexpr uint64_t kMaxScanVoxels = uint64_t(1) << 31;
+
 // Prints "Error: Unsupported OCT\n" and returns kScanUnsupported: the answer of every
 // reader to a file whose content it cannot take.
 int UnsupportedScan();
