@@ -182,11 +182,9 @@ public:
       std::copy(block, block + bytes, m_Voxels + m * m_Width * m_Height);
       return;
     }
-    for (uint64_t i = 0; i < bytes; ++i) {
-      const uint64_t x = i % m_Width;
-      const uint64_t y = i / m_Width;
-      m_Voxels[m + m_Count * (y + m_Height * x)] = block[i];
-    }
+    for (uint64_t y = 0, i = 0; i < bytes; ++y)
+      for (uint64_t x = 0; x < m_Width && i < bytes; ++x, ++i)
+        m_Voxels[m + m_Count * (y + m_Height * x)] = block[i];
   }
 
 private:
