@@ -211,8 +211,9 @@ TEST(CanonReader, WrongPairsAreRefused)
     const std::string path = WritePair(dir, c.parameters, c.tomograms, false);
     EXPECT_EQ(Read(path, v, &out), c.result);
     EXPECT_EQ(out, c.out);
-    if (c.result == kScanOpenFailed)
+    if (c.result == kScanOpenFailed) {
       EXPECT_EQ(err.Text().rfind(path + ": ", 0), 0u) << "the reason names the file";
+    }
     EXPECT_FALSE(v.loaded);
   }
 }
