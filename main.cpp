@@ -1,19 +1,10 @@
-#include "app/CMainFrame.h"
-#include "platform/Startup.h"
-
-#include <QApplication>
-#include <QScreen>
+#include "app/CStrataviewApp.h"
 
 int main(int argc, char** argv)
 {
-  platform::ConfigureDefaultSurfaceFormat();
-  QApplication app(argc, argv);
-  platform::UseCNumericLocale();
-  platform::EnsureGlutInitialized();
-
-  CMainFrame frame;
-  // Fill the screen even where no window manager honours the maximised state.
-  frame.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
-  frame.showMaximized();
+  CStrataviewApp::ConfigureBeforeConstruction();
+  CStrataviewApp app(argc, argv);
+  if (!app.InitInstance())
+    return 1;
   return app.exec();
 }

@@ -1,7 +1,24 @@
 #include "app/CMainFrame.h"
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
+#include "app/CStrataviewView.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_View(new CStrataviewView(this))
 {
   setWindowTitle(QStringLiteral("Strataview"));
   setMinimumSize(512, 384);
+  menuBar()->hide();
+  setCentralWidget(m_View);
+  qApp->installEventFilter(this);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
+      !static_cast<QKeyEvent*>(event)->isAutoRepeat() && m_View->GetSurfacesCount() > 0)
+    m_View->ToggleShowSurfaces();
+  return QMainWindow::eventFilter(watched, event);
 }
