@@ -1,4 +1,5 @@
 #include "data/NumberText.h"
+#include "fixtures/CommaLocale.h"
 
 #include <clocale>
 #include <cmath>
@@ -6,26 +7,6 @@
 #include <string>
 
 namespace {
-
-// Switches the C library to a locale with a decimal comma, as Qt does from the
-// environment, and restores the previous locale afterwards.
-class CommaLocale {
-public:
-  CommaLocale() : m_Previous(std::setlocale(LC_ALL, nullptr))
-  {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"})
-      if (std::setlocale(LC_ALL, name)) {
-        m_Active = true;
-        break;
-      }
-  }
-  ~CommaLocale() { std::setlocale(LC_ALL, m_Previous.c_str()); }
-  bool Active() const { return m_Active; }
-
-private:
-  std::string m_Previous;
-  bool m_Active = false;
-};
 
 TEST(NumberText, ParseIntFollowsAtoi)
 {

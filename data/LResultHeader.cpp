@@ -1,0 +1,207 @@
+#include "data/LResultHeader.h"
+
+#include "data/NumberText.h"
+#include "data/ResultClock.h"
+#include "data/XmlFile.h"
+#include "data/XmlReadResult.h"
+
+#include "data/Diagnostics.h"
+
+#include <array>
+#include <new>
+
+namespace {
+
+using tinyxml2::XMLElement;
+
+// A coded field: the word written for each code and the lower-case words read as it.
+struct CodedWord {
+  int code;
+  const char* written;
+  std::array<const char*, 2> accepted;
+};
+
+const CodedWord kFormats[] = {
+  {FormatNA, "NA", {"na", nullptr}},
+  {FormatZeiss, "Carl Zeiss Meditec, Inc.", {"carl zeiss meditec, inc.", "cirrus"}},
+  {FormatTopcon, "Topcon", {"topcon", nullptr}},
+  {FormatHeidelberg, "Heidelberg Engineering", {"heidelberg engineering", "spectralis"}},
+  {FormatOptovue, "Optovue", {"optovue", nullptr}},
+  {FormatNidek, "Nidek", {"nidek", nullptr}},
+  {FormatBioptigen, "Bioptigen", {"bioptigen", nullptr}},
+  {FormatCanon, "Canon", {"canon", nullptr}},
+  {FormatOptos, "Optos", {"optos", nullptr}},
+  {FormatMetaImage, "MetaImage", {"metaimage", nullptr}},
+  {FormatAnalyze, "Analyze", {"analyze", nullptr}},
+  {FormatNIfTI, "NIFTI", {"nifti", nullptr}},
+  {FormatTIFF, "TIFF", {"tiff", nullptr}},
+};
+
+const CodedWord kLateralities[] = {
+  {LateralityNA, "NA", {"na", nullptr}},
+  {LateralityOD, "OD", {"od", nullptr}},
+  {LateralityOS, "OS", {"os", nullptr}},
+};
+
+const CodedWord kCenterTypes[] = {
+  {CenterNA, "NA", {"na", nullptr}},
+  {CenterMacula, "macula", {"macula", nullptr}},
+  {CenterONH, "ONH", {"onh", nullptr}},
+};
+
+// The code whose accepted words hold the lower-cased text; 0 when none does.
+template <size_t N>
+int CodeOf(const CodedWord (&table)[N], const std::string& lowerText)
+{
+  for (const CodedWord& row : table)
+    for (const char* word : row.accepted)
+      if (word && lowerText == word)
+        return row.code;
+  return 0;
+}
+
+// The word written for a code; empty (an element without text) for an unknown code.
+template <size_t N>
+const char* WordOf(const CodedWord (&table)[N], int code)
+{
+  for (const CodedWord& row : table)
+    if (row.code == code)
+      return row.written;
+  return "";
+}
+
+void ReadHeaderBlock(const XMLElement& root, LResultHeader& h)
+{
+  using namespace xmlfile;
+  const XMLElement* executable = Child(&root, "executable");
+  h.executableName = ChildString(executable, "name");
+  h.executableVersion = ChildString(executable, "version");
+  h.executableDate = ChildString(executable, "date");
+  h.configuration = ChildString(executable, "configuration");
+  h.authors = ChildString(executable, "authors");
+  h.institute = ChildString(executable, "institute");
+  h.comment = ChildString(executable, "comment");
+
+  const XMLElement* modification = Child(&root, "modification");
+  h.modificationDate = ChildString(modification, "date");
+  h.modificationTime = ChildString(modification, "time");
+  h.modifier = ChildString(modification, "modifier");
+  h.approval = ChildLowerCase(modification, "approval") == "y";
+
+  const XMLElement* scan = Child(&root, "scan_characteristics");
+  h.format = static_cast<ScanFormat>(CodeOf(kFormats, ChildLowerCase(scan, "manufacturer")));
+  const XMLElement* size = Child(scan, "size");
+  h.sizeX = ChildInt(size, "x", 0);
+  h.sizeY = ChildInt(size, "y", 0);
+  h.sizeZ = ChildInt(size, "z", 0);
+  const XMLElement* voxel = Child(scan, "voxel_size");
+  h.voxelSizeX = ChildFloat(voxel, "x", 0.0f);
+  h.voxelSizeY = ChildFloat(voxel, "y", 0.0f);
+  h.voxelSizeZ = ChildFloat(voxel, "z", 0.0f);
+  const char* unit = ChildText(voxel, "unit");
+  if (unit && std::string(unit) == "um") {   // as written: "UM" stays millimetres
+    h.voxelSizeX /= 1000.0f;
+    h.voxelSizeY /= 1000.0f;
+    h.voxelSizeZ /= 1000.0f;
+  }
+  h.laterality = static_cast<Laterality>(CodeOf(kLateralities, ChildLowerCase(scan, "laterality")));
+  h.centerType = static_cast<CenterType>(CodeOf(kCenterTypes, ChildLowerCase(scan, "center_type")));
+}
+
+void WriteHeaderBlock(XMLElement& root, const LResultHeader& h, const ClockReading& now)
+{
+  using namespace xmlfile;
+  AddText(root, "version", h.version);
+
+  XMLElement* executable = AddElement(root, "executable");
+  AddText(*executable, "name", h.executableName);
+  AddText(*executable, "version", h.executableVersion);
+  AddText(*executable, "date", h.executableDate);
+  AddText(*executable, "configuration", h.configuration);
+  AddText(*executable, "authors", h.authors);
+  AddText(*executable, "institute", h.institute);
+  AddText(*executable, "comment", h.comment);
+
+  XMLElement* modification = AddElement(root, "modification");
+  AddText(*modification, "date", numtext::Format("%02d/%02d/%04d", now.month, now.day, now.year));
+  AddText(*modification, "time", numtext::Format("%02d:%02d:%02d", now.hour, now.minute, now.second));
+  AddText(*modification, "modifier", h.modifier);
+  AddText(*modification, "approval", h.approval ? "Y" : "N");
+
+  XMLElement* scan = AddElement(root, "scan_characteristics");
+  AddText(*scan, "manufacturer", WordOf(kFormats, h.format));
+  XMLElement* size = AddElement(*scan, "size");
+  AddText(*size, "unit", "voxel");
+  AddInt(*size, "x", h.sizeX);
+  AddInt(*size, "y", h.sizeY);
+  AddInt(*size, "z", h.sizeZ);
+  XMLElement* voxel = AddElement(*scan, "voxel_size");
+  AddText(*voxel, "unit", "mm");
+  AddFloat(*voxel, "x", h.voxelSizeX);
+  AddFloat(*voxel, "y", h.voxelSizeY);
+  AddFloat(*voxel, "z", h.voxelSizeZ);
+  AddText(*scan, "laterality", WordOf(kLateralities, h.laterality));
+  AddText(*scan, "center_type", WordOf(kCenterTypes, h.centerType));
+}
+
+}  // namespace
+
+int ResultTooLarge(const char* rootName)
+{
+  diag::Error(std::string("Too many elements in ") + rootName + " file");
+  return kXmlLoadFailed;
+}
+
+LResultHeader UnknownResultHeader()
+{
+  LResultHeader h;
+  for (std::string* s : {&h.version, &h.executableName, &h.executableVersion, &h.executableDate,
+                         &h.configuration, &h.authors, &h.institute, &h.comment,
+                         &h.modificationDate, &h.modificationTime, &h.modifier})
+    *s = "NA";
+  return h;
+}
+
+int ReadResultXml(const std::string& path, const char* rootName, LResultHeader& header,
+                  const ResultBodyReader& readBody)
+{
+  tinyxml2::XMLDocument document;
+  if (xmlfile::Load(document, path) != 0)
+    return kXmlLoadFailed;
+  LResultHeader read = UnknownResultHeader();
+  const XMLElement* root = xmlfile::FindRoot(document, rootName);
+  if (!root) {
+    header = read;
+    return kXmlWrongRoot;
+  }
+  if (!xmlfile::CheckVersion(*root, read.version)) {
+    header = read;
+    return kXmlOldVersion;
+  }
+  ReadHeaderBlock(*root, read);
+  int body = kXmlLoadFailed;
+  try {
+    body = readBody(*root);
+  } catch (const std::bad_alloc&) {
+    diag::Error(std::string("Out of memory reading ") + path);
+  }
+  if (body == kXmlOk)
+    header = std::move(read);
+  return body;
+}
+
+int WriteResultXml(const std::string& path, const char* rootName, const LResultHeader& header,
+                   const ResultBodyWriter& writeBody)
+{
+  try {
+    tinyxml2::XMLDocument document;
+    xmlfile::Begin(document);
+    XMLElement* root = xmlfile::AddElement(document, rootName);
+    WriteHeaderBlock(*root, header, ReadResultClock());
+    writeBody(*root);
+    return xmlfile::Save(document, path);
+  } catch (const std::bad_alloc&) {
+    diag::Error(std::string("Out of memory writing ") + path);
+    return -1;
+  }
+}

@@ -1,0 +1,48 @@
+#include "data/SurfaceGridXml.h"
+
+#include "data/NumberText.h"
+#include "data/XmlFile.h"
+
+SurfaceGridSize ReadSurfaceGridSize(const tinyxml2::XMLElement& root)
+{
+  const tinyxml2::XMLElement* size = xmlfile::Child(&root, "surface_size");
+  return {xmlfile::ChildCount(size, "x"), xmlfile::ChildCount(size, "z")};
+}
+
+std::vector<Point3i> UndefinedSurfacePoints(int count, SurfaceGridSize size)
+{
+  std::vector<Point3i> points;
+  points.reserve(size_t(count) * size_t(size.z) * size_t(size.x));
+  for (int s = 0; s < count; ++s)
+    for (int32_t z = 0; z < size.z; ++z)
+      for (int32_t x = 0; x < size.x; ++x)
+        points.push_back({x, -1, z});
+  return points;
+}
+
+void ReadSurfaceDepths(const tinyxml2::XMLElement* surface, SurfaceGridSize size, Point3i* points)
+{
+  xmlfile::ElementWalk bscans(surface, "bscan");
+  for (int32_t z = 0; z < size.z; ++z) {
+    const tinyxml2::XMLElement* bscan = bscans.Next();
+    if (!bscan)
+      return;   // every later B-scan stays undefined
+    const tinyxml2::XMLElement* y = xmlfile::Child(bscan, "y");
+    if (!y || !y->GetText())
+      continue;
+    Point3i* row = points + size_t(z) * size_t(size.x);
+    for (int32_t x = 0; x < size.x && y; ++x, y = xmlfile::Next(y))
+      if (const char* text = y->GetText())
+        row[x].y = numtext::ParseInt(text);
+  }
+}
+
+void WriteSurfaceDepths(tinyxml2::XMLElement& surface, SurfaceGridSize size, const Point3i* points)
+{
+  for (int32_t z = 0; z < size.z; ++z) {
+    tinyxml2::XMLElement* bscan = xmlfile::AddElement(surface, "bscan");
+    const Point3i* row = points + size_t(z) * size_t(size.x);
+    for (int32_t x = 0; x < size.x; ++x)
+      xmlfile::AddInt(*bscan, "y", row[x].y);
+  }
+}

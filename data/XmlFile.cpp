@@ -1,0 +1,194 @@
+#include "data/XmlFile.h"
+
+#include "data/AtomicFile.h"
+#include "data/Diagnostics.h"
+#include "data/FileApproval.h"
+#include "data/NumberText.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+namespace xmlfile {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+void ReportParseFailure(const std::string& path, const char* reason)
+{
+  std::fprintf(stderr, "%s: %s\n", path.c_str(), reason);
+  std::fflush(stderr);
+}
+
+char LowerAscii(char c)
+{
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+int VersionPart(std::string_view text)
+{
+  return text.empty() ? 0 : numtext::ParseInt(text);
+}
+
+}  // namespace
+
+int Load(XMLDocument& document, const std::string& path)
+{
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    diag::ReportOpenFailure(path, errno);
+    return -1;
+  }
+  try {
+    if (document.LoadFile(file.get()) != tinyxml2::XML_SUCCESS) {
+      ReportParseFailure(path, document.ErrorStr());
+      return -1;
+    }
+  } catch (const std::bad_alloc&) {
+    ReportParseFailure(path, "out of memory");
+    return -1;
+  }
+  return 0;
+}
+
+const XMLElement* FindRoot(const XMLDocument& document, const char* name)
+{
+  const XMLElement* root = document.FirstChildElement(name);
+  if (!root)
+    diag::Error(std::string("No ") + name + " tag");
+  return root;
+}
+
+bool VersionPasses(std::string_view version)
+{
+  if (version == "NA")
+    return false;
+  const size_t firstDot = version.find('.');
+  const std::string_view major = version.substr(0, firstDot);
+  std::string_view minor;
+  std::string_view patch;
+  if (firstDot != std::string_view::npos) {
+    const std::string_view rest = version.substr(firstDot + 1);
+    const size_t secondDot = rest.find('.');
+    minor = rest.substr(0, secondDot);
+    if (secondDot != std::string_view::npos)
+      patch = rest.substr(secondDot + 1);
+  }
+  // 64 bits: every part may be as large as an int.
+  const int64_t value =
+      (int64_t(VersionPart(major)) * 100 + VersionPart(minor)) * 100 + VersionPart(patch);
+  return value >= 40000;
+}
+
+bool CheckVersion(const XMLElement& root, std::string& version)
+{
+  version = ChildString(&root, "version");
+  if (VersionPasses(version))
+    return true;
+  diag::Error("XML version < 4.0.0");
+  return false;
+}
+
+const XMLElement* Child(const XMLElement* parent, const char* name)
+{
+  return parent ? parent->FirstChildElement(name) : nullptr;
+}
+
+const XMLElement* Next(const XMLElement* element)
+{
+  return element ? element->NextSiblingElement(element->Name()) : nullptr;
+}
+
+const char* ChildText(const XMLElement* parent, const char* name)
+{
+  const XMLElement* child = Child(parent, name);
+  return child ? child->GetText() : nullptr;
+}
+
+std::string ChildString(const XMLElement* parent, const char* name)
+{
+  const char* text = ChildText(parent, name);
+  return text ? std::string(text) : std::string("NA");
+}
+
+std::string ChildLowerCase(const XMLElement* parent, const char* name)
+{
+  const char* text = ChildText(parent, name);
+  std::string lower = text ? text : "";
+  for (char& c : lower)
+    c = LowerAscii(c);
+  return lower;
+}
+
+int ChildInt(const XMLElement* parent, const char* name, int fallback)
+{
+  const char* text = ChildText(parent, name);
+  return text ? numtext::ParseInt(text) : fallback;
+}
+
+float ChildFloat(const XMLElement* parent, const char* name, float fallback)
+{
+  const char* text = ChildText(parent, name);
+  return text ? static_cast<float>(numtext::ParseDouble(text)) : fallback;
+}
+
+int ChildCount(const XMLElement* parent, const char* name)
+{
+  const int count = ChildInt(parent, name, 0);
+  return count < 0 ? 0 : count;
+}
+
+void Begin(XMLDocument& document)
+{
+  document.Clear();
+  document.InsertEndChild(document.NewDeclaration());
+}
+
+XMLElement* AddElement(tinyxml2::XMLNode& parent, const char* name)
+{
+  XMLElement* element = parent.GetDocument()->NewElement(name);
+  parent.InsertEndChild(element);
+  return element;
+}
+
+XMLElement* AddText(tinyxml2::XMLNode& parent, const char* name, std::string_view text)
+{
+  XMLElement* element = AddElement(parent, name);
+  if (!text.empty())
+    element->SetText(std::string(text).c_str());
+  return element;
+}
+
+XMLElement* AddInt(tinyxml2::XMLNode& parent, const char* name, int value)
+{
+  return AddText(parent, name, numtext::Format("%d", value));
+}
+
+XMLElement* AddFloat(tinyxml2::XMLNode& parent, const char* name, float value)
+{
+  return AddText(parent, name, numtext::Format("%f", static_cast<double>(value)));
+}
+
+int Save(const XMLDocument& document, const std::string& path)
+{
+  // Root ignores the missing write bits, and a rename would replace a read-only file
+  // anyway: an approved file is refused here, as a write-protected file would be.
+  if (!approval::MayOverwrite(path)) {
+    diag::ReportOpenFailure(path, EACCES);
+    return -1;
+  }
+  tinyxml2::XMLPrinter printer;
+  document.Print(&printer);
+  const std::string_view text(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
+  if (WriteFileAtomically(path, text) != 0) {
+    diag::ReportOpenFailure(path, errno);
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace xmlfile
