@@ -1,37 +1,27 @@
 #include "data/LOCTVolume.h"
 
 #include "data/Diagnostics.h"
+#include "data/ScanRoute.h"
 
 #include <algorithm>
-#include <cctype>
-#include <sys/stat.h>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
-// The Optovue raw files are recognised by these exact sizes; every other ".oct" file is
-// a Bioptigen file.
-constexpr uint32_t kOptovueFileSizes[] = {139207680u, 141926400u, 167049216u,
-                                          317521920u, 236584960u, 314572800u};
-
-std::string Lower(std::string text)
+// The file's size, 0 when it cannot be determined.
+uint64_t FileSize(const std::string& path)
 {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : static_cast<uint64_t>(size);
 }
 
-bool EndsWith(const std::string& text, const std::string& tail)
+// The size-keyed readers take the size as 32 bits; a larger file is passed as 0, which
+// matches none of their sizes, instead of aliasing one of them.
+uint32_t Size32(uint64_t size)
 {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// The file's size as the 32-bit value the size-keyed readers expect; 0 when unknown.
-uint32_t FileSize(const std::string& path)
-{
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || st.st_size < 0 || st.st_size > UINT32_MAX)
-    return 0;
-  return static_cast<uint32_t>(st.st_size);
+  return size > UINT32_MAX ? 0 : static_cast<uint32_t>(size);
 }
 
 }  // namespace
@@ -97,41 +87,22 @@ uint64_t LOCTVolume::VoxelCount() const
 
 int LOCTVolume::ReadScanFile(const std::string& path)
 {
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos)
-    return UnsupportedScan();
-  const std::string extension = path.substr(dot);
-  const std::string ext = Lower(extension);
-  const std::string lowerPath = Lower(path);
-
-  if (ext == ".img" || ext == ".raw")
-    return ReadZeissRaw(path, FileSize(path));
-  if (ext == ".fds")
-    return ReadTopconFds(path);
-  if (ext == ".vol")
-    return ReadHeidelbergVol(path);
-  if (ext == ".oct") {
-    const uint32_t size = FileSize(path);
-    if (std::find(std::begin(kOptovueFileSizes), std::end(kOptovueFileSizes), size) !=
-        std::end(kOptovueFileSizes))
-      return ReadOptovueRaw(path, size);
-    return ReadBioptigenOct(path);
+  const uint64_t size = FileSize(path);
+  switch (ClassifyScanPath(path, size)) {
+  case ScanRoute::ZeissRaw: return ReadZeissRaw(path, Size32(size));
+  case ScanRoute::TopconFds: return ReadTopconFds(path);
+  case ScanRoute::HeidelbergVol: return ReadHeidelbergVol(path);
+  case ScanRoute::OptovueRaw: return ReadOptovueRaw(path, Size32(size));
+  case ScanRoute::BioptigenOct: return ReadBioptigenOct(path);
+  case ScanRoute::CanonTomograms: return ReadCanonTomograms(path);
+  case ScanRoute::DicomFlavour1: return ReadDicomVolume(path, 1);
+  case ScanRoute::DicomFlavour2: return ReadDicomVolume(path, 2);
+  case ScanRoute::DicomFlavour3: return ReadDicomVolume(path, 3);
+  case ScanRoute::MetaImage: return ReadItkVolume(path, FormatMetaImage);
+  case ScanRoute::Analyze: return ReadItkVolume(path, FormatAnalyze);
+  case ScanRoute::NIfTI: return ReadItkVolume(path, FormatNIfTI);
+  case ScanRoute::TIFF: return ReadItkVolume(path, FormatTIFF);
+  case ScanRoute::Unsupported: break;
   }
-  if (EndsWith(lowerPath, ".scanparameters.dat"))
-    return ReadCanonTomograms(path);
-  if (extension == ".dicom")
-    return ReadDicomVolume(path, 1);
-  if (ext == ".dicom")
-    return ReadDicomVolume(path, 2);
-  if (ext == ".dcm")
-    return ReadDicomVolume(path, 3);
-  if (ext == ".mhd" || ext == ".mha")
-    return ReadItkVolume(path, FormatMetaImage);
-  if (ext == ".hdr")
-    return ReadItkVolume(path, FormatAnalyze);
-  if (ext == ".nii" || EndsWith(lowerPath, ".nii.gz"))
-    return ReadItkVolume(path, FormatNIfTI);
-  if (ext == ".tif" || ext == ".tiff")
-    return ReadItkVolume(path, FormatTIFF);
   return UnsupportedScan();
 }

@@ -1,0 +1,26 @@
+#pragma once
+// Which reader takes a scan file: decided by the file's extension (and, for ".oct", by the
+// file's size) alone, so the choice can be checked without any file.
+#include <cstdint>
+#include <string>
+
+enum class ScanRoute {
+  Unsupported,
+  ZeissRaw,
+  TopconFds,
+  HeidelbergVol,
+  OptovueRaw,
+  BioptigenOct,
+  CanonTomograms,
+  DicomFlavour1,  // ".dicom" exactly
+  DicomFlavour2,  // ".dicom" in any other case
+  DicomFlavour3,  // ".dcm"
+  MetaImage,
+  Analyze,
+  NIfTI,
+  TIFF,
+};
+
+// The extension runs from the path's last "." to its end, even when that "." lies in a
+// folder name; a path without "." is unsupported.
+ScanRoute ClassifyScanPath(const std::string& path, uint64_t fileSize);
