@@ -1,17 +1,182 @@
+// MetaImage, Analyze, NIfTI and TIFF volumes through the image toolkit. The toolkit reports
+// every failure by throwing; nothing of it leaves this file: a failure is a result code.
 #include "data/LOCTVolume.h"
 
-// Not built yet: the route answers as for an unsupported file.
-int LOCTVolume::ReadItkVolume(const std::string&, ScanFormat)
+#include "data/BinaryReader.h"
+#include "data/Diagnostics.h"
+#include "data/ImageIOFactories.h"
+#include "data/MetaImageDataCheck.h"
+#include "data/StagedWrite.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <exception>
+
+#include <itkClampImageFilter.h>
+#include <itkImageFileReader.h>
+#include <itkImageFileWriter.h>
+#include <itkNiftiImageIO.h>
+
+namespace {
+
+// The largest volume a header may announce: 2^30 voxels (2 GiB of 16-bit data) is several
+// times the largest scans in use, yet a lying header cannot make the reader claim all memory.
+constexpr uint64_t kMaxVoxels = uint64_t(1) << 30;
+
+bool FitsVolumeLimits(const itk::Size<3>& size)
 {
-  return UnsupportedScan();
+  uint64_t count = 1;
+  for (unsigned axis = 0; axis < 3; ++axis) {
+    if (size[axis] == 0 || size[axis] > kMaxVoxels)
+      return false;
+    count *= size[axis];
+    if (count > kMaxVoxels)
+      return false;
+  }
+  return true;
 }
 
-int LOCTVolume::ReadItkImage(const std::string&, ScanFormat)
+// Analyze files read as they always did, without the toolkit's note on stderr that the
+// format is deprecated.
+void ReadAnalyzeQuietly(itk::ImageIOBase* io)
 {
-  return UnsupportedScan();
+  if (auto* nifti = dynamic_cast<itk::NiftiImageIO*>(io))
+    nifti->SetLegacyAnalyze75Mode(itk::NiftiImageIOEnums::Analyze75Flavor::AnalyzeITK4);
 }
 
-int LOCTVolume::WriteMetaImage(const std::string&) const
+// The value range of the file's own voxels: 0-255 for unsigned 8 bits, 0-65535 for
+// everything else, which the toolkit converts to unsigned 16 bits.
+int32_t BytesPerVoxelOf(itk::IOComponentEnum component)
 {
-  return -1;
+  return component == itk::IOComponentEnum::UCHAR ? 1 : 2;
+}
+
+// The header's promises, checked before any voxel is read: a size the volume can hold and,
+// for MetaImage, data that holds every voxel. kScanOk or the code of the failure.
+int CheckHeader(const itk::Size<3>& size, itk::ImageIOBase* io, const std::string& path)
+{
+  if (!FitsVolumeLimits(size))
+    return UnsupportedScan();
+  auto* meta = dynamic_cast<itk::MetaImageIO*>(io);
+  if (meta && !MetaImageDataPresent(*meta, path)) {
+    diag::ReportFileFailure(path, "the data file is missing or shorter than the header says");
+    return kScanOpenFailed;
+  }
+  return kScanOk;
+}
+
+void ReportToolkitFailure(const std::string& path, const std::exception& error)
+{
+  const auto* toolkit = dynamic_cast<const itk::ExceptionObject*>(&error);
+  diag::ReportFileFailure(path, toolkit ? toolkit->GetDescription() : error.what());
+}
+
+template <typename Image>
+void WriteImage(const Image* image, const std::string& path)
+{
+  auto writer = itk::ImageFileWriter<Image>::New();
+  writer->SetFileName(path);
+  writer->SetInput(image);
+  writer->Update();
+}
+
+}  // namespace
+
+int LOCTVolume::ReadItkVolume(const std::string& path, ScanFormat scanFormat)
+{
+  const int result = ReadItkImage(path, scanFormat);
+  if (result != kScanOk || scanFormat != FormatTIFF)
+    return result;
+  if (sizeZ == 1) {
+    diag::PrintLine("Error: 2D TIFF\n");
+    return kScan2DTiff;
+  }
+  diag::PrintLine("Warning: Please input the correct voxel size using SetVoxelSize(), "
+                  "Default voxle size = 1.0 1.0 1.0 mm3\n");
+  return kScanOk;
+}
+
+// The volume changes only when the whole read succeeded.
+int LOCTVolume::ReadItkImage(const std::string& path, ScanFormat scanFormat)
+{
+  {
+    binary::FileReader probe;
+    if (!probe.Open(path)) {
+      diag::ReportOpenFailure(path, errno);
+      return kScanOpenFailed;
+    }
+  }
+  RegisterImageIOFactories();
+  try {
+    itk::ImageIOBase::Pointer io =
+        itk::ImageIOFactory::CreateImageIO(path.c_str(), itk::IOFileModeEnum::ReadMode);
+    if (!io) {
+      diag::ReportFileFailure(path, "not an image file the toolkit can read");
+      return kScanOpenFailed;
+    }
+    ReadAnalyzeQuietly(io);
+    auto reader = itk::ImageFileReader<ImageType>::New();
+    reader->SetImageIO(io);
+    reader->SetFileName(path);
+    // The header first: its sizes decide how much memory the voxels take.
+    reader->UpdateOutputInformation();
+    const itk::Size<3> size = reader->GetOutput()->GetLargestPossibleRegion().GetSize();
+    if (const int header = CheckHeader(size, io, path); header != kScanOk)
+      return header;
+    reader->Update();
+    ImageType::Pointer read = reader->GetOutput();
+    read->DisconnectPipeline();
+
+    const ImageType::SpacingType spacing = read->GetSpacing();
+    format = scanFormat;
+    laterality = LateralityNA;
+    centerType = CenterNA;
+    sizeX = static_cast<int32_t>(size[0]);
+    sizeY = static_cast<int32_t>(size[1]);
+    sizeZ = static_cast<int32_t>(size[2]);
+    spacingX = static_cast<float>(spacing[0]);
+    spacingY = static_cast<float>(spacing[1]);
+    spacingZ = static_cast<float>(spacing[2]);
+    bytesPerVoxel = BytesPerVoxelOf(io->GetComponentType());
+    image = read;
+    loaded = true;
+    return kScanOk;
+  } catch (const std::exception& error) {  // the toolkit's exceptions and std::bad_alloc
+    ReportToolkitFailure(path, error);
+    return kScanOpenFailed;
+  }
+}
+
+// The toolkit writes the file (and the data file it names) into a private folder beside
+// the target; only a complete write replaces the old files.
+int LOCTVolume::WriteMetaImage(const std::string& path) const
+{
+  if (!image || (bytesPerVoxel != 1 && bytesPerVoxel != 2))
+    return -1;
+  RegisterImageIOFactories();
+  StagedWrite staged(path);
+  if (!staged.IsOpen()) {
+    diag::ReportOpenFailure(path, errno);
+    return -1;
+  }
+  try {
+    if (bytesPerVoxel == 1) {
+      // Values above 255 become 255: a plain cast would wrap them round to dark ones.
+      using ByteImage = itk::Image<unsigned char, 3>;
+      auto toBytes = itk::ClampImageFilter<ImageType, ByteImage>::New();
+      toBytes->SetInput(image);
+      toBytes->Update();
+      WriteImage<ByteImage>(toBytes->GetOutput(), staged.StagedPath().string());
+    } else {
+      WriteImage<ImageType>(image, staged.StagedPath().string());
+    }
+  } catch (const std::exception& error) {
+    ReportToolkitFailure(path, error);
+    return -1;
+  }
+  if (!staged.Commit()) {
+    diag::ReportFileFailure(path, "the written files could not replace the old ones");
+    return -1;
+  }
+  return 0;
 }

@@ -1,0 +1,13 @@
+#pragma once
+// The toolkit's MetaImage reader takes a data file that is missing or shorter than its
+// header announces as read: it prints a note and leaves the missing voxels unwritten, and
+// for a missing data file it leaks its stream. A header is therefore checked against its
+// data before any voxel is read.
+#include <string>
+
+#include <itkMetaImageIO.h>
+
+// True when the data the header names holds all the voxels it announces (compressed data
+// is inflated once, without keeping the output). The header's information must have been
+// read. Data spread over a list or pattern of files is left to the toolkit.
+bool MetaImageDataPresent(itk::MetaImageIO& io, const std::string& headerPath);

@@ -1,0 +1,30 @@
+#pragma once
+// Safe writing for a library that writes a file by name and may write further files beside
+// it (a header with its data file, both named after the target). The library writes into a
+// private folder created next to the target, under the target's own name, so every name it
+// derives or records is the final one. Commit() then moves each file written there into
+// the target's folder, the target itself last; until then the old files stay untouched,
+// and without a commit the private folder is removed with everything in it.
+#include <filesystem>
+
+class StagedWrite {
+public:
+  explicit StagedWrite(std::filesystem::path target);
+  ~StagedWrite();
+  StagedWrite(const StagedWrite&) = delete;
+  StagedWrite& operator=(const StagedWrite&) = delete;
+
+  // False (errno set) when the private folder could not be created.
+  bool IsOpen() const { return !m_Folder.empty(); }
+  // The path the library is to write.
+  std::filesystem::path StagedPath() const { return m_Folder / m_Target.filename(); }
+
+  // Flushes every staged file to disk and moves it over its namesake beside the target.
+  // False when the target was not written, or when a file beside the target could not be
+  // replaced (a folder of that name, say); nothing is moved then.
+  [[nodiscard]] bool Commit();
+
+private:
+  std::filesystem::path m_Target;
+  std::filesystem::path m_Folder;
+};

@@ -1,0 +1,416 @@
+#include "data/LOCTVolume.h"
+#include "fixtures/FixtureFiles.h"
+#include "fixtures/StdoutCapture.h"
+#include "fixtures/TempDir.h"
+
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+// Every fixture has distinct sizes per axis, so that an axis mix-up fails.
+constexpr int kX = 6, kY = 4, kZ = 3;
+
+unsigned Pattern(int x, int y, int z) { return unsigned(x + 7 * y + 31 * z); }
+
+// The pattern as a volume would hold it, x fastest, scaled as the fixture stores it.
+std::vector<unsigned short> ExpectedVoxels(unsigned scale)
+{
+  std::vector<unsigned short> voxels;
+  for (int z = 0; z < kZ; ++z)
+    for (int y = 0; y < kY; ++y)
+      for (int x = 0; x < kX; ++x)
+        voxels.push_back(static_cast<unsigned short>(Pattern(x, y, z) * scale));
+  return voxels;
+}
+
+std::vector<unsigned short> VoxelsOf(const LOCTVolume& v)
+{
+  return std::vector<unsigned short>(v.Voxels(), v.Voxels() + v.VoxelCount());
+}
+
+std::set<std::string> EntriesIn(const std::filesystem::path& folder)
+{
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+// Runs a Python script with Debian's interpreter, which has the oracle modules, in a folder.
+void RunPython(const TempDir& dir, const std::string& script)
+{
+  ASSERT_TRUE(fixtures::WriteText(dir.File("oracle.py"), script));
+  std::string output;
+  ASSERT_EQ(fixtures::RunCommand("cd '" + dir.Path().string() + "' && /usr/bin/python3 oracle.py 2>&1",
+                                 &output), 0) << output;
+  std::filesystem::remove(dir.Path() / "oracle.py");
+}
+
+// A MetaImage header and its data file, written by hand.
+void WriteMetaImagePair(const TempDir& dir, const std::string& base, const std::string& elementType,
+                        const std::vector<unsigned char>& data)
+{
+  std::ostringstream header;
+  header << "ObjectType = Image\nNDims = 3\nBinaryData = True\nBinaryDataByteOrderMSB = False\n"
+         << "ElementSpacing = 0.01 0.002 0.05\nDimSize = " << kX << " " << kY << " " << kZ << "\n"
+         << "ElementType = " << elementType << "\nElementDataFile = " << base << ".raw\n";
+  ASSERT_TRUE(fixtures::WriteText(dir.File(base + ".mhd"), header.str()));
+  ASSERT_TRUE(fixtures::WriteBytes(dir.File(base + ".raw"), data.data(), data.size()));
+}
+
+template <typename T> std::vector<unsigned char> Bytes(const std::vector<T>& values)
+{
+  std::vector<unsigned char> bytes(values.size() * sizeof(T));
+  std::memcpy(bytes.data(), values.data(), bytes.size());
+  return bytes;
+}
+
+template <typename T> std::vector<T> PatternAs(unsigned scale)
+{
+  std::vector<T> values;
+  for (unsigned short v : ExpectedVoxels(scale))
+    values.push_back(static_cast<T>(v));
+  return values;
+}
+
+// A read with its standard output and error captured (and only the read: a failed check
+// prints on standard output too).
+struct ReadOutcome {
+  int result;
+  std::string out;
+  std::string err;
+};
+
+ReadOutcome Read(LOCTVolume& v, const std::string& path)
+{
+  StdoutCapture out;
+  StdoutCapture err(2);
+  const int result = v.ReadScanFile(path);
+  return {result, out.Text(), err.Text()};
+}
+
+void ExpectPatternVolume(const LOCTVolume& v, ScanFormat format, int bytes, unsigned scale)
+{
+  EXPECT_TRUE(v.loaded);
+  EXPECT_EQ(v.format, format);
+  EXPECT_EQ(v.bytesPerVoxel, bytes);
+  EXPECT_EQ(v.laterality, LateralityNA);
+  EXPECT_EQ(v.centerType, CenterNA);
+  ASSERT_EQ(v.sizeX, kX);
+  ASSERT_EQ(v.sizeY, kY);
+  ASSERT_EQ(v.sizeZ, kZ);
+  EXPECT_FLOAT_EQ(v.spacingX, 0.01f);
+  EXPECT_FLOAT_EQ(v.spacingY, 0.002f);
+  EXPECT_FLOAT_EQ(v.spacingZ, 0.05f);
+  EXPECT_EQ(VoxelsOf(v), ExpectedVoxels(scale));
+}
+
+TEST(ItkVolumeRead, MetaImageValueRangeFollowsTheFilesPixelType)
+{
+  const TempDir dir;
+  const struct {
+    const char* elementType;
+    std::vector<unsigned char> data;
+    unsigned scale;
+    int bytesPerVoxel;
+  } cases[] = {
+      {"MET_UCHAR", Bytes(PatternAs<uint8_t>(1)), 1, 1},
+      {"MET_USHORT", Bytes(PatternAs<uint16_t>(300)), 300, 2},
+      {"MET_SHORT", Bytes(PatternAs<int16_t>(3)), 3, 2},
+      {"MET_FLOAT", Bytes(PatternAs<float>(2)), 2, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.elementType);
+    WriteMetaImagePair(dir, c.elementType, c.elementType, c.data);
+    LOCTVolume v;
+    const ReadOutcome read = Read(v, dir.File(std::string(c.elementType) + ".mhd"));
+    ASSERT_EQ(read.result, kScanOk) << read.out << read.err;
+    EXPECT_EQ(read.out, "");
+    ExpectPatternVolume(v, FormatMetaImage, c.bytesPerVoxel, c.scale);
+  }
+}
+
+TEST(ItkVolumeRead, NiftiAndAnalyzeWrittenByNibabel)
+{
+  const TempDir dir;
+  RunPython(dir, R"(
+import nibabel as nib, numpy as np
+x, y, z = np.meshgrid(np.arange(6), np.arange(4), np.arange(3), indexing='ij')
+p = x + 7 * y + 31 * z
+affine = np.diag([0.01, 0.002, 0.05, 1])
+nib.save(nib.Nifti1Image(p.astype(np.uint8), affine), 'u8.nii')
+nib.save(nib.Nifti1Image((p * 300).astype(np.uint16), affine), 'scan.NII.GZ')
+nib.save(nib.AnalyzeImage(p.astype(np.int16), affine), 'an.hdr')
+)");
+  const struct {
+    const char* name;
+    ScanFormat format;
+    int bytesPerVoxel;
+    unsigned scale;
+  } cases[] = {
+      {"u8.nii", FormatNIfTI, 1, 1},
+      {"scan.NII.GZ", FormatNIfTI, 2, 300},
+      {"an.hdr", FormatAnalyze, 2, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LOCTVolume v;
+    const ReadOutcome read = Read(v, dir.File(c.name));
+    ASSERT_EQ(read.result, kScanOk) << read.out << read.err;
+    EXPECT_EQ(read.out, "");
+    EXPECT_EQ(read.err, "") << "no deprecation note for Analyze files";
+    ExpectPatternVolume(v, c.format, c.bytesPerVoxel, c.scale);
+  }
+}
+
+TEST(ItkVolumeRead, TiffMustHoldSeveralPages)
+{
+  const TempDir dir;
+  // 100 pixels per inch: the toolkit reads 0.254 mm per pixel.
+  RunPython(dir, R"(
+import tifffile, numpy as np
+x, y, z = np.meshgrid(np.arange(6), np.arange(4), np.arange(3), indexing='ij')
+pages = (x + 7 * y + 31 * z).transpose(2, 1, 0)
+tifffile.imwrite('multi.tif', (pages * 300).astype(np.uint16), photometric='minisblack',
+                 resolution=(100, 100), resolutionunit='INCH')
+tifffile.imwrite('single.TIFF', pages[0].astype(np.uint8))
+)");
+  {
+    LOCTVolume v;
+    const ReadOutcome read = Read(v, dir.File("multi.tif"));
+    ASSERT_EQ(read.result, kScanOk) << read.out << read.err;
+    EXPECT_EQ(read.out, "Warning: Please input the correct voxel size using SetVoxelSize(), "
+                          "Default voxle size = 1.0 1.0 1.0 mm3\n");
+    EXPECT_EQ(v.format, FormatTIFF);
+    EXPECT_EQ(v.bytesPerVoxel, 2);
+    ASSERT_EQ(v.sizeX, kX);
+    ASSERT_EQ(v.sizeY, kY);
+    ASSERT_EQ(v.sizeZ, kZ);
+    EXPECT_FLOAT_EQ(v.spacingX, 0.254f);
+    EXPECT_FLOAT_EQ(v.spacingY, 0.254f);
+    EXPECT_EQ(VoxelsOf(v), ExpectedVoxels(300));
+  }
+  LOCTVolume v;
+  const ReadOutcome read = Read(v, dir.File("single.TIFF"));
+  EXPECT_EQ(read.result, kScan2DTiff);
+  EXPECT_EQ(read.out, "Error: 2D TIFF\n");
+}
+
+TEST(ItkVolumeRead, BrokenFilesFailWithoutTouchingTheVolume)
+{
+  const TempDir dir;
+  // Whole files and cut copies; "packed" is a MetaImage with compressed voxels after its
+  // header, "inline" one with plain voxels after it.
+  RunPython(dir, R"(
+import nibabel as nib, numpy as np, tifffile, zlib
+data = np.arange(6 * 4 * 3, dtype=np.uint16).reshape(6, 4, 3)
+nib.save(nib.Nifti1Image(data, np.eye(4)), 'whole.nii')
+nib.save(nib.Nifti1Image(data, np.eye(4)), 'whole.nii.gz')
+tifffile.imwrite('whole.tif', data.transpose(2, 1, 0), photometric='minisblack')
+head = b'ObjectType = Image\nNDims = 3\nDimSize = 6 4 3\nElementType = MET_USHORT\n'
+voxels = data.transpose(2, 1, 0).tobytes()
+open('whole.inline.mha', 'wb').write(head + b'ElementDataFile = LOCAL\n' + voxels)
+packed = zlib.compress(voxels)
+open('whole.packed.mha', 'wb').write(head + b'CompressedData = True\nCompressedDataSize = %d\n' % len(packed) +
+                                     b'ElementDataFile = LOCAL\n' + packed)
+for name, keep in (('nii', 0.5), ('nii.gz', 0.5), ('tif', 0.03), ('inline.mha', 0.95), ('packed.mha', 0.9)):
+    raw = open('whole.' + name, 'rb').read()
+    open('cut.' + name, 'wb').write(raw[:int(len(raw) * keep)])
+)");
+  for (const char* whole : {"whole.inline.mha", "whole.packed.mha"}) {
+    SCOPED_TRACE(whole);
+    LOCTVolume v;
+    ASSERT_EQ(Read(v, dir.File(whole)).result, kScanOk);
+    EXPECT_EQ(v.Voxels()[71], 71);
+  }
+  WriteMetaImagePair(dir, "good", "MET_USHORT", Bytes(PatternAs<uint16_t>(1)));
+  std::vector<unsigned char> half = Bytes(PatternAs<uint16_t>(1));
+  half.resize(half.size() / 2);
+  WriteMetaImagePair(dir, "short", "MET_USHORT", half);
+  WriteMetaImagePair(dir, "nodata", "MET_USHORT", {});
+  std::filesystem::remove(dir.Path() / "nodata.raw");
+  const auto header = [&](const std::string& name, const std::string& text) {
+    EXPECT_TRUE(fixtures::WriteText(dir.File(name), text));
+    return name;
+  };
+  const std::string kHead = "ObjectType = Image\nNDims = 3\nElementType = MET_USHORT\n";
+
+  const struct {
+    std::string name;
+    int result;
+  } cases[] = {
+      {"missing.mhd", kScanOpenFailed},
+      {header("empty.mhd", ""), kScanOpenFailed},
+      {header("garbage.mhd", std::string("\x89\x01\xff\0zz\n=\n", 9)), kScanOpenFailed},
+      {header("nosize.mhd", kHead + "ElementDataFile = good.raw\n"), kScanOpenFailed},
+      {header("huge.mhd", kHead + "DimSize = 100000 100000 100000\nElementDataFile = good.raw\n"),
+       kScanUnsupported},
+      {header("overflow.mhd", kHead + "DimSize = 4294967296 4294967296 2\nElementDataFile = good.raw\n"),
+       kScanUnsupported},
+      {"short.mhd", kScanOpenFailed},
+      {"nodata.mhd", kScanOpenFailed},
+      {"cut.inline.mha", kScanOpenFailed},
+      {"cut.packed.mha", kScanOpenFailed},
+      {"cut.nii", kScanOpenFailed},
+      {"cut.nii.gz", kScanOpenFailed},
+      {"cut.tif", kScanOpenFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LOCTVolume fresh;
+    LOCTVolume earlier;
+    ASSERT_EQ(earlier.ReadScanFile(dir.File("good.mhd")), kScanOk);
+    const auto* earlierImage = earlier.image.GetPointer();
+    const ReadOutcome read = Read(fresh, dir.File(c.name));
+    EXPECT_EQ(read.result, c.result) << read.out << read.err;
+    if (c.result == kScanUnsupported)
+      EXPECT_EQ(read.out, "Error: Unsupported OCT\n");
+    else
+      EXPECT_NE(read.err, "") << "the reason goes to standard error";
+    EXPECT_EQ(Read(earlier, dir.File(c.name)).result, c.result);
+    EXPECT_FALSE(fresh.loaded);
+    EXPECT_FALSE(fresh.image);
+    EXPECT_EQ(earlier.image.GetPointer(), earlierImage);
+    EXPECT_EQ(earlier.sizeX, kX);
+    EXPECT_EQ(earlier.format, FormatMetaImage);
+  }
+}
+
+// A volume made in memory, 16 x 24 x 6, with a pattern whose values depend on every axis.
+void MakeVolume(LOCTVolume& v, int bytesPerVoxel)
+{
+  const int size[3] = {16, 24, 6};
+  const float spacing[3] = {1.0f, 1.0f, 1.0f};
+  v.CreateVolume(size, FormatHeidelberg, spacing, bytesPerVoxel, LateralityOS, CenterONH);
+  const float voxelSize[3] = {0.0115f, 0.0039f, 0.123f};
+  v.SetVoxelSize(voxelSize);
+  unsigned short* voxel = v.Voxels();
+  for (int z = 0; z < 6; ++z)
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 16; ++x)
+        *voxel++ = static_cast<unsigned short>(bytesPerVoxel == 1 ? x + 16 * (y % 8) + z
+                                                                  : x + 16 * y + 384 * z + 60000 * (z == 5));
+}
+
+std::string HeaderValue(const std::string& header, const std::string& key)
+{
+  std::istringstream lines(header);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind(key + " = ", 0) == 0)
+      return line.substr(key.size() + 3);
+  return "";
+}
+
+TEST(MetaImageWrite, RoundTripKeepsSizesSpacingAndVoxels)
+{
+  for (const int bytesPerVoxel : {1, 2}) {
+    SCOPED_TRACE(bytesPerVoxel);
+    const TempDir dir;
+    LOCTVolume written;
+    MakeVolume(written, bytesPerVoxel);
+    if (bytesPerVoxel == 1) {
+      written.Voxels()[1] = 300;  // beyond the 8-bit range: clamped, never wrapped to 44
+      written.Voxels()[2] = 256;
+    }
+    ASSERT_EQ(fixtures::WriteText(dir.File("v.mhd"), "old header"), true);
+    ASSERT_EQ(written.WriteMetaImage(dir.File("v.mhd")), 0);
+    EXPECT_EQ(EntriesIn(dir.Path()), (std::set<std::string>{"v.mhd", "v.raw"}));
+
+    // The files read back by hand: the header's keys and the data file's bytes.
+    const std::string header = fixtures::ReadAll(dir.File("v.mhd"));
+    EXPECT_EQ(HeaderValue(header, "DimSize"), "16 24 6");
+    EXPECT_EQ(HeaderValue(header, "ElementType"), bytesPerVoxel == 1 ? "MET_UCHAR" : "MET_USHORT");
+    EXPECT_EQ(HeaderValue(header, "ElementDataFile"), "v.raw");
+    EXPECT_EQ(HeaderValue(header, "BinaryDataByteOrderMSB"), "False");
+    std::vector<unsigned short> expected = VoxelsOf(written);
+    if (bytesPerVoxel == 1)
+      expected[1] = expected[2] = 255;
+    const std::string raw = fixtures::ReadAll(dir.File("v.raw"));
+    ASSERT_EQ(raw.size(), expected.size() * size_t(bytesPerVoxel));
+    std::vector<unsigned short> stored(expected.size());
+    for (size_t i = 0; i < stored.size(); ++i)
+      stored[i] = bytesPerVoxel == 1 ? static_cast<unsigned char>(raw[i])
+                                     : static_cast<unsigned short>(static_cast<unsigned char>(raw[2 * i]) |
+                                                                   static_cast<unsigned char>(raw[2 * i + 1]) << 8);
+    EXPECT_EQ(stored, expected);
+
+    LOCTVolume read;
+    ASSERT_EQ(read.ReadScanFile(dir.File("v.mhd")), kScanOk);
+    EXPECT_EQ(read.format, FormatMetaImage);
+    EXPECT_EQ(read.bytesPerVoxel, bytesPerVoxel);
+    EXPECT_EQ(read.sizeX, 16);
+    EXPECT_EQ(read.sizeY, 24);
+    EXPECT_EQ(read.sizeZ, 6);
+    EXPECT_EQ(read.spacingX, 0.0115f);
+    EXPECT_EQ(read.spacingY, 0.0039f);
+    EXPECT_EQ(read.spacingZ, 0.123f);
+    EXPECT_EQ(VoxelsOf(read), expected);
+  }
+}
+
+TEST(MetaImageWrite, AnalyzePathWritesAPairThatNibabelReads)
+{
+  const TempDir dir;
+  LOCTVolume v;
+  MakeVolume(v, 2);
+  ASSERT_EQ(v.WriteMetaImage(dir.File("scan.hdr")), 0);
+  EXPECT_EQ(EntriesIn(dir.Path()), (std::set<std::string>{"scan.hdr", "scan.img"}));
+  RunPython(dir, R"(
+import nibabel as nib, numpy as np
+img = nib.load('scan.hdr')
+x, y, z = np.meshgrid(np.arange(16), np.arange(24), np.arange(6), indexing='ij')
+expected = x + 16 * y + 384 * z + 60000 * (z == 5)
+assert img.shape == (16, 24, 6), img.shape
+assert np.array_equal(np.asarray(img.dataobj), expected), 'voxels differ'
+assert np.allclose(img.header.get_zooms(), (0.0115, 0.0039, 0.123)), img.header.get_zooms()
+)");
+}
+
+TEST(MetaImageWrite, FailedWriteKeepsTheOldFiles)
+{
+  const TempDir dir;
+  LOCTVolume good;
+  MakeVolume(good, 2);
+  LOCTVolume badRange;
+  MakeVolume(badRange, 2);
+  badRange.bytesPerVoxel = 3;
+  LOCTVolume empty;
+  std::filesystem::create_directory(dir.Path() / "taken.raw");  // the data file's name is a folder
+  std::filesystem::create_directory(dir.Path() / "folder.mhd");
+
+  const struct {
+    const char* what;
+    const LOCTVolume& volume;
+    std::string path;
+  } cases[] = {
+      {"missing folder", good, dir.File("missing/old.mhd")},
+      {"data file name taken", good, dir.File("taken.mhd")},
+      {"target is a folder", good, dir.File("folder.mhd")},
+      {"unknown extension", good, dir.File("old.xyz")},
+      {"value range 3 bytes", badRange, dir.File("old.mhd")},
+      {"no voxels", empty, dir.File("old.mhd")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const char* name : {"old.mhd", "old.raw", "taken.mhd"})
+      ASSERT_TRUE(fixtures::WriteText(dir.File(name), std::string("kept ") + name));
+    {
+      StdoutCapture quiet(2);
+      EXPECT_EQ(c.volume.WriteMetaImage(c.path), -1);
+    }
+    for (const char* name : {"old.mhd", "old.raw", "taken.mhd"})
+      EXPECT_EQ(fixtures::ReadAll(dir.File(name)), std::string("kept ") + name);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "taken.raw"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "taken.raw"));
+    EXPECT_EQ(EntriesIn(dir.Path()),
+              (std::set<std::string>{"old.mhd", "old.raw", "taken.mhd", "taken.raw", "folder.mhd"}))
+        << "no staged file is left behind";
+  }
+}
+
+}  // namespace
