@@ -1,0 +1,85 @@
+// Reading a realistic MetaImage scan (512 x 1024 x 128, 16 bits) through ReadScanFile,
+// beside a bare fread of the same data file into a freshly allocated buffer: the first
+// touch of new memory is part of every load, so it belongs to the baseline.
+#include "data/LOCTVolume.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kSize[3] = {512, 1024, 128};
+
+// The scan, written once into a temporary folder that is removed at exit.
+class ScanFile {
+public:
+  ScanFile()
+  {
+    std::string pattern = (std::filesystem::temp_directory_path() / "strataview-bench-XXXXXX").string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (!::mkdtemp(name.data()))
+      throw std::runtime_error("cannot create a temporary folder");
+    m_Folder = name.data();
+    LOCTVolume volume;
+    const float spacing[3] = {0.0117f, 0.0039f, 0.047f};
+    volume.CreateVolume(kSize, FormatMetaImage, spacing, 2, LateralityOD, CenterMacula);
+    unsigned short* voxel = volume.Voxels();
+    for (uint64_t i = 0; i < volume.VoxelCount(); ++i)
+      voxel[i] = static_cast<unsigned short>(i * 2654435761u >> 16);
+    if (volume.WriteMetaImage(Header()) != 0)
+      throw std::runtime_error("cannot write the scan");
+  }
+  ~ScanFile()
+  {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_Folder, ignored);
+  }
+  std::string Header() const { return (m_Folder / "scan.mhd").string(); }
+  std::string Data() const { return (m_Folder / "scan.raw").string(); }
+
+private:
+  std::filesystem::path m_Folder;
+};
+
+const ScanFile& Scan()
+{
+  static const ScanFile scan;
+  return scan;
+}
+
+void ReadScanFileMetaImage(benchmark::State& state)
+{
+  const std::string path = Scan().Header();
+  for (auto _ : state) {
+    LOCTVolume volume;
+    if (volume.ReadScanFile(path) != 0)
+      state.SkipWithError("read failed");
+    benchmark::DoNotOptimize(volume.Voxels());
+  }
+}
+
+void FreadRawBaseline(benchmark::State& state)
+{
+  const std::string path = Scan().Data();
+  const size_t bytes = size_t(kSize[0]) * kSize[1] * kSize[2] * 2;
+  for (auto _ : state) {
+    std::unique_ptr<void, decltype(&std::free)> buffer(std::malloc(bytes), &std::free);
+    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!buffer || !file || std::fread(buffer.get(), 1, bytes, file.get()) != bytes)
+      state.SkipWithError("fread failed");
+    benchmark::DoNotOptimize(buffer.get());
+  }
+}
+
+}  // namespace
+
+BENCHMARK(FreadRawBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadScanFileMetaImage)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
