@@ -1,5 +1,6 @@
 #include "data/LResultHeader.h"
 
+#include "data/CodedWords.h"
 #include "data/NumberText.h"
 #include "data/ResultClock.h"
 #include "data/XmlFile.h"
@@ -7,19 +8,11 @@
 
 #include "data/Diagnostics.h"
 
-#include <array>
 #include <new>
 
 namespace {
 
 using tinyxml2::XMLElement;
-
-// A coded field: the word written for each code and the lower-case words read as it.
-struct CodedWord {
-  int code;
-  const char* written;
-  std::array<const char*, 2> accepted;
-};
 
 const CodedWord kFormats[] = {
   {FormatNA, "NA", {"na", nullptr}},
@@ -49,27 +42,6 @@ const CodedWord kCenterTypes[] = {
   {CenterONH, "ONH", {"onh", nullptr}},
 };
 
-// The code whose accepted words hold the lower-cased text; 0 when none does.
-template <size_t N>
-int CodeOf(const CodedWord (&table)[N], const std::string& lowerText)
-{
-  for (const CodedWord& row : table)
-    for (const char* word : row.accepted)
-      if (word && lowerText == word)
-        return row.code;
-  return 0;
-}
-
-// The word written for a code; empty (an element without text) for an unknown code.
-template <size_t N>
-const char* WordOf(const CodedWord (&table)[N], int code)
-{
-  for (const CodedWord& row : table)
-    if (row.code == code)
-      return row.written;
-  return "";
-}
-
 void ReadHeaderBlock(const XMLElement& root, LResultHeader& h)
 {
   using namespace xmlfile;
@@ -89,7 +61,7 @@ void ReadHeaderBlock(const XMLElement& root, LResultHeader& h)
   h.approval = ChildLowerCase(modification, "approval") == "y";
 
   const XMLElement* scan = Child(&root, "scan_characteristics");
-  h.format = static_cast<ScanFormat>(CodeOf(kFormats, ChildLowerCase(scan, "manufacturer")));
+  h.format = static_cast<ScanFormat>(CodeOfWord(kFormats, ChildLowerCase(scan, "manufacturer")));
   const XMLElement* size = Child(scan, "size");
   h.sizeX = ChildInt(size, "x", 0);
   h.sizeY = ChildInt(size, "y", 0);
@@ -104,8 +76,8 @@ void ReadHeaderBlock(const XMLElement& root, LResultHeader& h)
     h.voxelSizeY /= 1000.0f;
     h.voxelSizeZ /= 1000.0f;
   }
-  h.laterality = static_cast<Laterality>(CodeOf(kLateralities, ChildLowerCase(scan, "laterality")));
-  h.centerType = static_cast<CenterType>(CodeOf(kCenterTypes, ChildLowerCase(scan, "center_type")));
+  h.laterality = static_cast<Laterality>(CodeOfWord(kLateralities, ChildLowerCase(scan, "laterality")));
+  h.centerType = static_cast<CenterType>(CodeOfWord(kCenterTypes, ChildLowerCase(scan, "center_type")));
 }
 
 void WriteHeaderBlock(XMLElement& root, const LResultHeader& h, const ClockReading& now)
@@ -129,7 +101,7 @@ void WriteHeaderBlock(XMLElement& root, const LResultHeader& h, const ClockReadi
   AddText(*modification, "approval", h.approval ? "Y" : "N");
 
   XMLElement* scan = AddElement(root, "scan_characteristics");
-  AddText(*scan, "manufacturer", WordOf(kFormats, h.format));
+  AddText(*scan, "manufacturer", WordOfCode(kFormats, h.format));
   XMLElement* size = AddElement(*scan, "size");
   AddText(*size, "unit", "voxel");
   AddInt(*size, "x", h.sizeX);
@@ -140,8 +112,8 @@ void WriteHeaderBlock(XMLElement& root, const LResultHeader& h, const ClockReadi
   AddFloat(*voxel, "x", h.voxelSizeX);
   AddFloat(*voxel, "y", h.voxelSizeY);
   AddFloat(*voxel, "z", h.voxelSizeZ);
-  AddText(*scan, "laterality", WordOf(kLateralities, h.laterality));
-  AddText(*scan, "center_type", WordOf(kCenterTypes, h.centerType));
+  AddText(*scan, "laterality", WordOfCode(kLateralities, h.laterality));
+  AddText(*scan, "center_type", WordOfCode(kCenterTypes, h.centerType));
 }
 
 }  // namespace

@@ -1,0 +1,37 @@
+#include "data/LGridCenter.h"
+
+#include "data/XmlFile.h"
+#include "data/XmlReadResult.h"
+
+namespace {
+constexpr const char* kRoot = "grid_center";
+}
+
+void LGridCenter::Create(int x, int z, const LResultHeader& resultHeader)
+{
+  centerX = x;
+  centerZ = z;
+  header = resultHeader;
+  loaded = true;
+}
+
+int LGridCenter::ReadXml(const std::string& path)
+{
+  return ReadResultXml(path, kRoot, header, [this](const tinyxml2::XMLElement& root) {
+    const tinyxml2::XMLElement* center = xmlfile::Child(&root, "center");
+    centerX = xmlfile::ChildInt(center, "x", -1);
+    centerZ = xmlfile::ChildInt(center, "z", -1);
+    loaded = true;
+    return kXmlOk;
+  });
+}
+
+int LGridCenter::WriteXml(const std::string& path) const
+{
+  return WriteResultXml(path, kRoot, header, [this](tinyxml2::XMLElement& root) {
+    xmlfile::AddText(root, "unit", "pixel");
+    tinyxml2::XMLElement* center = xmlfile::AddElement(root, "center");
+    xmlfile::AddInt(*center, "x", centerX);
+    xmlfile::AddInt(*center, "z", centerZ);
+  });
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The A-scan on which the sector grid of the thickness map is centred, in A-scan and
+// B-scan indices.
+#include <cstdint>
+#include <string>
+
+#include <tinyxml2.h>
+
+#include "data/LResultHeader.h"
+
+class LGridCenter {
+public:
+  LGridCenter() = default;
+
+  void Create(int x, int z, const LResultHeader& resultHeader);
+
+  // An XmlReadResult; root "grid_center".
+  [[nodiscard]] int ReadXml(const std::string& path);
+  // 0, or -1 when the file cannot be written.
+  [[nodiscard]] int WriteXml(const std::string& path) const;
+
+  bool loaded = false;
+  int32_t centerX = -1;   // -1 when not given
+  int32_t centerZ = -1;
+  LResultHeader header;
+};
