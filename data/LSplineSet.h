@@ -1,0 +1,23 @@
+#pragma once
+// The splines record together with the curve each spline is drawn as: a dense list of
+// voxel positions through its control points, recomputed after every change.
+#include "data/LSplines.h"
+
+#include <vector>
+
+constexpr int kMaxSplines = 3000;
+
+class LSplineSet : public LSplines {
+public:
+  LSplineSet() : m_Curves(kMaxSplines) {}
+
+  const std::vector<std::vector<Point3i>>& GetCurves() const { return m_Curves; }
+
+  // Stores the spline count, then recomputes the curve of the spline at index (an index
+  // outside 0-2999, such as -1, only stores the count). A spline without a plane or points
+  // has an empty curve; repeated consecutive points count once.
+  void ComputeSplineCurve(int splineCount, int index);
+
+private:
+  std::vector<std::vector<Point3i>> m_Curves;
+};
