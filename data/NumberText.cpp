@@ -1,6 +1,7 @@
 #include "data/NumberText.h"
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -66,6 +67,49 @@ std::string Format(const char* format, ...)
   }
   va_end(again);
   return out;
+}
+
+namespace {
+
+std::string_view WithoutPlus(std::string_view token)
+{
+  if (token.size() > 1 && token[0] == '+' && token[1] != '-')
+    token.remove_prefix(1);
+  return token;
+}
+
+}  // namespace
+
+void AppendFixed(std::string& out, double value, int decimals)
+{
+  // Room for the 309 integer digits of the largest double, sign, point and the decimals.
+  char buffer[330 + 32];
+  const int places = decimals < 0 ? 0 : decimals > 32 ? 32 : decimals;
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, places);
+  out.append(buffer, result.ptr);
+}
+
+void AppendInt(std::string& out, long long value)
+{
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+bool ParseFloatToken(std::string_view token, float& value)
+{
+  token = WithoutPlus(token);
+  const char* end = token.data() + token.size();
+  const auto result = std::from_chars(token.data(), end, value);
+  return result.ec == std::errc() && result.ptr == end;
+}
+
+bool ParseIntToken(std::string_view token, long long& value)
+{
+  token = WithoutPlus(token);
+  const char* end = token.data() + token.size();
+  const auto result = std::from_chars(token.data(), end, value);
+  return result.ec == std::errc() && result.ptr == end;
 }
 
 }  // namespace numtext

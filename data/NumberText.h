@@ -18,4 +18,14 @@ double ParseDouble(std::string_view text);
 // printf formatting in the "C" locale, e.g. Format("%.3f", x) always writes a ".".
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Appends the value as printf("%.*f", decimals, value) writes it in the "C" locale; meant
+// for bulk output, where Format would cost a locale switch per number.
+void AppendFixed(std::string& out, double value, int decimals);
+void AppendInt(std::string& out, long long value);
+
+// The whole token as a decimal number ("C" conventions, optional leading '+'); false when
+// nothing parses, characters are left over, or the value does not fit.
+bool ParseFloatToken(std::string_view token, float& value);
+bool ParseIntToken(std::string_view token, long long& value);
+
 }  // namespace numtext

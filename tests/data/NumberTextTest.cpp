@@ -50,6 +50,36 @@ TEST(NumberText, RoundTripIgnoresACommaLocale)
   EXPECT_EQ(std::string(localeconv()->decimal_point), ",");
 }
 
+TEST(NumberText, TokensParseWholeOrNotAtAll)
+{
+  const struct { const char* text; bool ok; float value; } floats[] = {
+    {"0.5", true, 0.5f}, {"-2.25e2", true, -225.0f}, {"+3", true, 3.0f}, {".5", true, 0.5f},
+    {"1.5abc", false, 0}, {"1,5", false, 0}, {"", false, 0}, {"+", false, 0}, {"+-1", false, 0},
+    {"1e999", false, 0}};
+  for (const auto& c : floats) {
+    SCOPED_TRACE(c.text);
+    float value = 0;
+    EXPECT_EQ(numtext::ParseFloatToken(c.text, value), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(value, c.value);
+    }
+  }
+  long long whole = 0;
+  EXPECT_TRUE(numtext::ParseIntToken("-42", whole));
+  EXPECT_EQ(whole, -42);
+  EXPECT_FALSE(numtext::ParseIntToken("3.0", whole));
+  EXPECT_FALSE(numtext::ParseIntToken("99999999999999999999", whole));
+
+  const CommaLocale comma;
+  std::string out;
+  numtext::AppendFixed(out, 0.0234375, 6);
+  out += ' ';
+  numtext::AppendFixed(out, -1.0, 6);
+  out += ' ';
+  numtext::AppendInt(out, -17);
+  EXPECT_EQ(out, "0.023438 -1.000000 -17") << "the same digits as printf(\"%f\") in the C locale";
+}
+
 TEST(NumberText, FormatsLongTexts)
 {
   const std::string long_text(5000, 'x');

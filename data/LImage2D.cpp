@@ -1,0 +1,112 @@
+#include "data/LImage2D.h"
+
+#include <FreeImage.h>
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+// FreeImage's shared library on Linux registers its format plugins when it is loaded
+// (FreeImage_Initialise runs as a library constructor), so nothing is initialised here.
+
+void LImage2D::BitmapUnloader::operator()(FIBITMAP* bitmap) const
+{
+  FreeImage_Unload(bitmap);
+}
+
+LImage2D::LImage2D() = default;
+LImage2D::~LImage2D() = default;
+
+namespace {
+
+// A palette image is taken through its palette unless the palette is the plain grey ramp
+// (index i is grey i), whose indices are the grey values already; disc masks are such.
+FIBITMAP* GreyFromPalette(FIBITMAP* bitmap)
+{
+  if (FreeImage_GetImageType(bitmap) != FIT_BITMAP || FreeImage_GetBPP(bitmap) != 8 ||
+      FreeImage_GetColorType(bitmap) == FIC_MINISBLACK)
+    return nullptr;
+  return FreeImage_ConvertToGreyscale(bitmap);
+}
+
+}  // namespace
+
+void LImage2D::Unload()
+{
+  m_Loaded = false;
+  m_Width = m_Height = m_BitsPerPixel = 0;
+  for (auto* plane : {&m_Plane8, &m_Red, &m_Green, &m_Blue, &m_Alpha})
+    std::vector<uint8_t>().swap(*plane);
+  std::vector<uint16_t>().swap(m_Plane16);
+  m_Bitmap.reset();
+  m_FileType = -1;
+}
+
+int LImage2D::Load(const std::string& path)
+{
+  Unload();
+  const FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
+  if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type))
+    return -1;
+  // GIFs of 2 or 16 colours would otherwise load at 1 or 4 bits and offer no plane.
+  Bitmap bitmap(FreeImage_Load(type, path.c_str(), type == FIF_GIF ? GIF_LOAD256 : 0));
+  if (!bitmap)
+    return -1;
+  if (FIBITMAP* grey = GreyFromPalette(bitmap.get()))
+    bitmap.reset(grey);
+  m_Bitmap = std::move(bitmap);
+  m_FileType = type;
+  m_Width = static_cast<int32_t>(FreeImage_GetWidth(m_Bitmap.get()));
+  m_Height = static_cast<int32_t>(FreeImage_GetHeight(m_Bitmap.get()));
+  m_BitsPerPixel = static_cast<int32_t>(FreeImage_GetBPP(m_Bitmap.get()));
+  try {
+    SplitPlanes();
+  } catch (const std::bad_alloc&) {
+    Unload();
+    return -1;
+  }
+  m_Loaded = true;
+  return 0;
+}
+
+void LImage2D::SplitPlanes()
+{
+  FIBITMAP* bitmap = m_Bitmap.get();
+  const FREE_IMAGE_TYPE kind = FreeImage_GetImageType(bitmap);
+  const size_t width = static_cast<size_t>(m_Width);
+  const size_t height = static_cast<size_t>(m_Height);
+  const size_t pixels = width * height;
+  const bool grey8 = kind == FIT_BITMAP && m_BitsPerPixel == 8;
+  const bool grey16 = kind == FIT_UINT16;
+  const bool colour = kind == FIT_BITMAP && (m_BitsPerPixel == 24 || m_BitsPerPixel == 32);
+  if (grey8)
+    m_Plane8.resize(pixels);
+  if (grey16)
+    m_Plane16.resize(pixels);
+  if (colour) {
+    m_Red.resize(pixels);
+    m_Green.resize(pixels);
+    m_Blue.resize(pixels);
+    if (m_BitsPerPixel == 32)
+      m_Alpha.resize(pixels);
+  }
+  const size_t bytesPerPixel = static_cast<size_t>(m_BitsPerPixel) / 8;
+  // FreeImage keeps scan lines bottom-up: scan line i is row height - 1 - i.
+  for (size_t i = 0; i < height; ++i) {
+    const BYTE* line = FreeImage_GetScanLine(bitmap, static_cast<int>(i));
+    const size_t row = (height - 1 - i) * width;
+    if (grey8)
+      std::memcpy(&m_Plane8[row], line, width);
+    if (grey16)
+      std::memcpy(&m_Plane16[row], line, width * sizeof(uint16_t));
+    if (colour)
+      for (size_t x = 0; x < width; ++x) {
+        const BYTE* pixel = line + bytesPerPixel * x;
+        m_Red[row + x] = pixel[FI_RGBA_RED];
+        m_Green[row + x] = pixel[FI_RGBA_GREEN];
+        m_Blue[row + x] = pixel[FI_RGBA_BLUE];
+        if (bytesPerPixel == 4)
+          m_Alpha[row + x] = pixel[FI_RGBA_ALPHA];
+      }
+  }
+}

@@ -1,0 +1,183 @@
+#include "data/LMesh.h"
+
+#include "data/MarchingCubesTables.h"
+#include "data/MeshAdjacency.h"
+#include "data/VertexWelder.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace {
+
+// One plane of voxels as inside (1) or outside (0) flags, so that the cell scan can skip
+// empty and full runs eight voxels at a time.
+void FlagPlane(const unsigned short* plane, size_t count, unsigned short threshold,
+               std::vector<uint8_t>& flags)
+{
+  for (size_t i = 0; i < count; ++i)
+    flags[i] = plane[i] >= threshold ? 1 : 0;
+}
+
+uint64_t Load8(const uint8_t* p)
+{
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+constexpr uint64_t kAllInside = 0x0101010101010101ull;
+
+}  // namespace
+
+void LMesh::SetLabelVolume(const int size[3], const float spacing[3],
+                           const unsigned short* labels, int bytesPerVoxel)
+{
+  for (int i = 0; i < 3; ++i) {
+    m_Size[i] = size[i];
+    m_Spacing[i] = spacing[i];
+  }
+  m_Labels = labels;
+  // Only one and two bytes per voxel exist; anything else would make the maximum 0 or
+  // overflow it.
+  m_BytesPerVoxel = bytesPerVoxel == 2 ? 2 : 1;
+  m_Maximum = static_cast<int>(std::pow(2.0f, 8.0f * static_cast<float>(m_BytesPerVoxel)) - 1.0f);
+  m_IsoValue = static_cast<float>(m_Maximum) * 0.5f;
+}
+
+void LMesh::Build(bool enable, int smoothingIterations)
+{
+  std::vector<float>().swap(m_Corners);
+  std::vector<float>().swap(m_Vertices);
+  std::vector<int32_t>().swap(m_Indices);
+  m_Allocated = true;
+  const int nx = m_Size[0], ny = m_Size[1], nz = m_Size[2];
+  if (!enable || !m_Labels || nx < 2 || ny < 2 || nz < 2)
+    return;
+
+  try {
+    const size_t planeSize = static_cast<size_t>(nx) * static_cast<size_t>(ny);
+    // Integer voxel values: value >= iso exactly when value >= ceil(iso).
+    const auto threshold = static_cast<unsigned short>(std::ceil(m_IsoValue));
+    std::vector<uint8_t> lower(planeSize), upper(planeSize);
+    FlagPlane(m_Labels, planeSize, threshold, upper);
+    VertexWelder welder;
+    for (int z = 0; z + 1 < nz; ++z) {
+      lower.swap(upper);
+      FlagPlane(m_Labels + planeSize * static_cast<size_t>(z + 1), planeSize, threshold, upper);
+      const size_t firstCorner = m_Corners.size() / 3;
+      for (int y = 0; y + 1 < ny; ++y) {
+        const uint8_t* a = &lower[static_cast<size_t>(y) * nx];
+        const uint8_t* b = a + nx;
+        const uint8_t* c = &upper[static_cast<size_t>(y) * nx];
+        const uint8_t* d = c + nx;
+        int x = 0;
+        while (x + 1 < nx) {
+          if (x + 8 <= nx) {
+            const uint64_t wa = Load8(a + x), wb = Load8(b + x), wc = Load8(c + x), wd = Load8(d + x);
+            if ((wa | wb | wc | wd) == 0 || (wa & wb & wc & wd) == kAllInside) {
+              x += 7;  // the seven cells between these eight voxels have no surface
+              continue;
+            }
+          }
+          const int any = a[x] | a[x + 1] | b[x] | b[x + 1] | c[x] | c[x + 1] | d[x] | d[x + 1];
+          const int all = a[x] & a[x + 1] & b[x] & b[x + 1] & c[x] & c[x + 1] & d[x] & d[x + 1];
+          if (any && !all)
+            PolygoniseCube(x, y, z);
+          ++x;
+        }
+      }
+      WeldSlab(firstCorner, welder);
+      welder.NextSlab();
+    }
+    const MeshAdjacency adjacency(m_Indices, GetVertexCount());
+    SmoothVertices(adjacency, m_Vertices, smoothingIterations);
+    RefreshCorners();
+  } catch (const std::bad_alloc&) {
+    // A surface too large for memory: leave an empty mesh rather than end the program.
+    std::vector<float>().swap(m_Corners);
+    std::vector<float>().swap(m_Vertices);
+    std::vector<int32_t>().swap(m_Indices);
+  }
+}
+
+void LMesh::PolygoniseCube(int x, int y, int z)
+{
+  const size_t nx = static_cast<size_t>(m_Size[0]);
+  const size_t plane = nx * static_cast<size_t>(m_Size[1]);
+  const unsigned short* base = m_Labels + static_cast<size_t>(x) + nx * static_cast<size_t>(y) +
+                               plane * static_cast<size_t>(z);
+  float value[8];
+  int cubeCase = 0;
+  for (int k = 0; k < 8; ++k) {
+    value[k] = static_cast<float>(
+        base[kCellCorner[k][0] + nx * kCellCorner[k][1] + plane * kCellCorner[k][2]]);
+    if (value[k] >= m_IsoValue)
+      cubeCase |= 1 << k;
+  }
+  const unsigned edges = kEdgeTable[cubeCase];
+  if (edges == 0)
+    return;
+
+  const int cell[3] = {x, y, z};
+  float point[12][3];
+  for (int e = 0; e < 12; ++e) {
+    if (!(edges & (1u << e)))
+      continue;
+    // Interpolate from the corner with the lower voxel index, so that the cells sharing a
+    // grid edge compute bit-identical points and the vertices weld.
+    int from = kEdgeCorners[e][0], to = kEdgeCorners[e][1];
+    int axis = 0;
+    while (kCellCorner[from][axis] == kCellCorner[to][axis])
+      ++axis;
+    if (kCellCorner[from][axis] > kCellCorner[to][axis])
+      std::swap(from, to);
+    const float t = value[from] == value[to] ? 0.5f
+                                              : (m_IsoValue - value[from]) / (value[to] - value[from]);
+    for (int i = 0; i < 3; ++i)
+      point[e][i] = static_cast<float>(cell[i] + kCellCorner[from][i]);
+    point[e][axis] += t;
+  }
+  const int8_t* row = kTriangleTable[cubeCase];
+  for (int k = 0; row[k] >= 0; k += 3)
+    for (int j = 2; j >= 0; --j)  // reversed, so that the triangles face outwards
+      m_Corners.insert(m_Corners.end(), point[row[k + j]], point[row[k + j]] + 3);
+}
+
+void LMesh::WeldSlab(size_t firstCorner, VertexWelder& welder)
+{
+  const size_t corners = m_Corners.size() / 3;
+  for (size_t k = firstCorner; k < corners; ++k) {
+    const float* position = &m_Corners[3 * k];
+    int32_t vertex = welder.Find(position);
+    if (vertex < 0) {
+      vertex = static_cast<int32_t>(GetVertexCount());
+      m_Vertices.insert(m_Vertices.end(), position, position + 3);
+      welder.Add(position, vertex);
+    }
+    m_Indices.push_back(vertex);
+  }
+}
+
+void LMesh::RefreshCorners()
+{
+  m_Corners.resize(3 * m_Indices.size());
+  for (size_t k = 0; k < m_Indices.size(); ++k)
+    std::memcpy(&m_Corners[3 * k], &m_Vertices[3 * static_cast<size_t>(m_Indices[k])],
+                3 * sizeof(float));
+}
+
+void LMesh::SetArrays(const int size[3], const float spacing[3], size_t cornerCount,
+                      const float* corners, size_t vertexCount, const float* vertices,
+                      size_t indexCount, const int32_t* indices)
+{
+  for (int i = 0; i < 3; ++i) {
+    m_Size[i] = size[i];
+    m_Spacing[i] = spacing[i];
+  }
+  m_Corners.assign(corners, corners + 3 * cornerCount);
+  m_Vertices.assign(vertices, vertices + 3 * vertexCount);
+  m_Indices.assign(indices, indices + indexCount);
+  m_Allocated = true;
+}
