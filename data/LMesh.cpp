@@ -12,13 +12,32 @@
 namespace {
 
 // One plane of voxels as inside (1) or outside (0) flags, so that the cell scan can skip
-// empty and full runs eight voxels at a time.
-void FlagPlane(const unsigned short* plane, size_t count, unsigned short threshold,
-               std::vector<uint8_t>& flags)
-{
-  for (size_t i = 0; i < count; ++i)
-    flags[i] = plane[i] >= threshold ? 1 : 0;
-}
+// empty and full runs eight voxels at a time, and per row whether any voxel is inside.
+class InsidePlane {
+public:
+  InsidePlane(int nx, int ny) : m_Nx(static_cast<size_t>(nx)), m_Flags(m_Nx * ny), m_RowAny(ny) {}
+
+  void Fill(const unsigned short* plane, unsigned short threshold)
+  {
+    for (size_t y = 0; y < m_RowAny.size(); ++y) {
+      uint8_t any = 0;
+      uint8_t* flags = &m_Flags[y * m_Nx];
+      const unsigned short* row = plane + y * m_Nx;
+      for (size_t x = 0; x < m_Nx; ++x) {
+        flags[x] = row[x] >= threshold ? 1 : 0;
+        any |= flags[x];
+      }
+      m_RowAny[y] = any;
+    }
+  }
+  const uint8_t* Row(int y) const { return &m_Flags[static_cast<size_t>(y) * m_Nx]; }
+  bool RowPairEmpty(int y) const { return !(m_RowAny[y] | m_RowAny[y + 1]); }
+
+private:
+  size_t m_Nx;
+  std::vector<uint8_t> m_Flags;
+  std::vector<uint8_t> m_RowAny;
+};
 
 uint64_t Load8(const uint8_t* p)
 {
@@ -60,45 +79,50 @@ void LMesh::Build(bool enable, int smoothingIterations)
     const size_t planeSize = static_cast<size_t>(nx) * static_cast<size_t>(ny);
     // Integer voxel values: value >= iso exactly when value >= ceil(iso).
     const auto threshold = static_cast<unsigned short>(std::ceil(m_IsoValue));
-    std::vector<uint8_t> lower(planeSize), upper(planeSize);
-    FlagPlane(m_Labels, planeSize, threshold, upper);
+    InsidePlane lower(nx, ny), upper(nx, ny);
+    upper.Fill(m_Labels, threshold);
     VertexWelder welder;
     for (int z = 0; z + 1 < nz; ++z) {
-      lower.swap(upper);
-      FlagPlane(m_Labels + planeSize * static_cast<size_t>(z + 1), planeSize, threshold, upper);
-      const size_t firstCorner = m_Corners.size() / 3;
-      for (int y = 0; y + 1 < ny; ++y) {
-        const uint8_t* a = &lower[static_cast<size_t>(y) * nx];
-        const uint8_t* b = a + nx;
-        const uint8_t* c = &upper[static_cast<size_t>(y) * nx];
-        const uint8_t* d = c + nx;
-        int x = 0;
-        while (x + 1 < nx) {
-          if (x + 8 <= nx) {
-            const uint64_t wa = Load8(a + x), wb = Load8(b + x), wc = Load8(c + x), wd = Load8(d + x);
-            if ((wa | wb | wc | wd) == 0 || (wa & wb & wc & wd) == kAllInside) {
-              x += 7;  // the seven cells between these eight voxels have no surface
-              continue;
-            }
-          }
-          const int any = a[x] | a[x + 1] | b[x] | b[x + 1] | c[x] | c[x + 1] | d[x] | d[x + 1];
-          const int all = a[x] & a[x + 1] & b[x] & b[x + 1] & c[x] & c[x + 1] & d[x] & d[x + 1];
-          if (any && !all)
-            PolygoniseCube(x, y, z);
-          ++x;
-        }
-      }
-      WeldSlab(firstCorner, welder);
+      std::swap(lower, upper);
+      upper.Fill(m_Labels + planeSize * static_cast<size_t>(z + 1), threshold);
+      m_SlabCorners.clear();
+      for (int y = 0; y + 1 < ny; ++y)
+        if (!lower.RowPairEmpty(y) || !upper.RowPairEmpty(y))
+          PolygoniseRow(y, z, lower.Row(y), lower.Row(y + 1), upper.Row(y), upper.Row(y + 1));
+      WeldSlab(z, welder);
       welder.NextSlab();
     }
+    std::vector<float>().swap(m_SlabCorners);
     const MeshAdjacency adjacency(m_Indices, GetVertexCount());
     SmoothVertices(adjacency, m_Vertices, smoothingIterations);
     RefreshCorners();
   } catch (const std::bad_alloc&) {
     // A surface too large for memory: leave an empty mesh rather than end the program.
+    std::vector<float>().swap(m_SlabCorners);
     std::vector<float>().swap(m_Corners);
     std::vector<float>().swap(m_Vertices);
     std::vector<int32_t>().swap(m_Indices);
+  }
+}
+
+void LMesh::PolygoniseRow(int y, int z, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                          const uint8_t* d)
+{
+  const int nx = m_Size[0];
+  int x = 0;
+  while (x + 1 < nx) {
+    if (x + 8 <= nx) {
+      const uint64_t wa = Load8(a + x), wb = Load8(b + x), wc = Load8(c + x), wd = Load8(d + x);
+      if ((wa | wb | wc | wd) == 0 || (wa & wb & wc & wd) == kAllInside) {
+        x += 7;  // the seven cells between these eight voxels have no surface
+        continue;
+      }
+    }
+    const int any = a[x] | a[x + 1] | b[x] | b[x + 1] | c[x] | c[x + 1] | d[x] | d[x + 1];
+    const int all = a[x] & a[x + 1] & b[x] & b[x + 1] & c[x] & c[x + 1] & d[x] & d[x + 1];
+    if (any && !all)
+      PolygoniseCube(x, y, z);
+    ++x;
   }
 }
 
@@ -142,15 +166,17 @@ void LMesh::PolygoniseCube(int x, int y, int z)
   const int8_t* row = kTriangleTable[cubeCase];
   for (int k = 0; row[k] >= 0; k += 3)
     for (int j = 2; j >= 0; --j)  // reversed, so that the triangles face outwards
-      m_Corners.insert(m_Corners.end(), point[row[k + j]], point[row[k + j]] + 3);
+      m_SlabCorners.insert(m_SlabCorners.end(), point[row[k + j]], point[row[k + j]] + 3);
 }
 
-void LMesh::WeldSlab(size_t firstCorner, VertexWelder& welder)
+void LMesh::WeldSlab(int z, VertexWelder& welder)
 {
-  const size_t corners = m_Corners.size() / 3;
-  for (size_t k = firstCorner; k < corners; ++k) {
-    const float* position = &m_Corners[3 * k];
-    int32_t vertex = welder.Find(position);
+  // The previous slab's vertices lie at or below the plane z and this slab's corners at or
+  // above it: only corners on the plane can match one of them.
+  const float plane = static_cast<float>(z);
+  for (size_t k = 0; k < m_SlabCorners.size(); k += 3) {
+    const float* position = &m_SlabCorners[k];
+    int32_t vertex = welder.Find(position, position[2] == plane);
     if (vertex < 0) {
       vertex = static_cast<int32_t>(GetVertexCount());
       m_Vertices.insert(m_Vertices.end(), position, position + 3);

@@ -20,8 +20,6 @@ public:
 
   // Rebuilds the lists from the label voxels, or empties them when enable is false.
   void Build(bool enable, int smoothingIterations);
-  // Appends the triangle corners of the cell whose lowest corner is voxel (x, y, z).
-  void PolygoniseCube(int x, int y, int z);
 
   // Replaces the lists by copies of the given arrays (three floats per corner and vertex).
   void SetArrays(const int size[3], const float spacing[3], size_t cornerCount,
@@ -47,7 +45,14 @@ public:
   float GetIsoValue() const { return m_IsoValue; }
 
 private:
-  void WeldSlab(size_t firstCorner, class VertexWelder& welder);
+  // Appends the triangle corners of the cell whose lowest corner is voxel (x, y, z) to the
+  // slab's corners.
+  void PolygoniseCube(int x, int y, int z);
+  // The cells of row y in slab z, given the inside flags of their four voxel rows.
+  void PolygoniseRow(int y, int z, const uint8_t* a, const uint8_t* b, const uint8_t* c, const uint8_t* d);
+  // Gives every corner of slab z its vertex: an equal one of this or the previous slab, or
+  // a new one.
+  void WeldSlab(int z, class VertexWelder& welder);
   void RefreshCorners();
 
   int m_Size[3] = {0, 0, 0};
@@ -60,4 +65,5 @@ private:
   std::vector<float> m_Corners;   // three per triangle corner
   std::vector<float> m_Vertices;  // three per distinct position
   std::vector<int32_t> m_Indices; // the vertex of each corner
+  std::vector<float> m_SlabCorners;  // Build's work list: the corners of one slab
 };

@@ -30,11 +30,11 @@ bool SameKey(const uint32_t a[3], const uint32_t b[3])
 
 }  // namespace
 
-int32_t VertexWelder::Find(const float position[3]) const
+int32_t VertexWelder::Find(const float position[3], bool mayBeInPreviousSlab) const
 {
   uint32_t key[3];
   KeyOf(position, key);
-  const int32_t previous = m_Previous.Find(key);
+  const int32_t previous = mayBeInPreviousSlab ? m_Previous.Find(key) : -1;
   return previous >= 0 ? previous : m_Current.Find(key);
 }
 

@@ -9,8 +9,9 @@
 
 class VertexWelder {
 public:
-  // The vertex at exactly this position in the window, or -1.
-  int32_t Find(const float position[3]) const;
+  // The vertex at exactly this position in the window, or -1; the previous slab is
+  // searched only when the caller knows the position may lie in it.
+  int32_t Find(const float position[3], bool mayBeInPreviousSlab) const;
   // Records a vertex created while the current slab is welded.
   void Add(const float position[3], int32_t vertex);
   // The current slab becomes the previous one; the one before leaves the window.
