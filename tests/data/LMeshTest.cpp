@@ -208,7 +208,8 @@ TEST(LMesh, SingleVoxelIsAnOctahedronThatSmoothingShrinks)
 TEST(LMesh, InsideIsAtLeastHalfTheMaximum)
 {
   const struct { int bytes; unsigned short value; size_t corners; } cases[] = {
-    {1, 127, 0}, {1, 128, 24}, {2, 32767, 0}, {2, 32768, 24}, {2, 255, 0}};
+    {1, 127, 0}, {1, 128, 24}, {2, 32767, 0}, {2, 32768, 24}, {2, 255, 0},
+    {0, 128, 24}, {3, 128, 24}};  // other byte counts are taken as one byte
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
     Labels labels(4, 5, 3, c.bytes);
