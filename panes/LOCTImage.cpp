@@ -1,0 +1,279 @@
+#include "panes/LOCTImage.h"
+
+#include "panes/PaneImageExport.h"
+#include "panes/SlicePainting.h"
+
+#include <algorithm>
+
+LOCTImage::~LOCTImage()
+{
+  // The host owns the window as its Qt parent, but the window paints from this pane: a pane
+  // that goes first takes its window with it.
+  delete m_Widget.data();
+}
+
+void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host)
+{
+  m_ColorMode = colorMode;
+  m_Bitmap = QImage(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
+  m_Bitmap.fill(Qt::black);
+
+  m_Stretch = false;
+  m_Caption.clear();
+  m_SurfaceCount = 0;
+  m_Zoom = 1.0f;
+  m_PanX = 0;
+  m_PanY = 0;
+  m_MouseMode = MousePosition;
+  m_ShowDisc = m_ShowVessel = m_ShowSEAD = m_ShowSplines = m_ShowMarkers = false;
+  m_ShowUndefinedRegion = m_ShowSurfaces = m_ShowRefSurface = m_ShowThickness = false;
+  m_ShowSurface.fill(false);
+  m_ShowUndefinedSurface.fill(false);
+  m_Laterality = 0;
+
+  if (!m_Widget && host) {
+    m_Widget = new PaneWidget(*this, host);  // owned by the host, see the destructor
+    m_Widget->show();
+  }
+  if (m_Widget) {
+    m_Widget->setGeometry(0, 0, m_Bitmap.width(), m_Bitmap.height());
+    m_Widget->update();
+  }
+  m_Created = true;
+}
+
+void LOCTImage::SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3],
+                          int bytesPerVoxel)
+{
+  std::copy(size, size + 3, m_Size);
+  std::copy(spacing, spacing + 3, m_Spacing);
+  m_Voxels = voxels;
+  m_BytesPerVoxel = bytesPerVoxel;
+  m_Maximum = MaximumForBytes(bytesPerVoxel);
+}
+
+void LOCTImage::SetSurfaces(int count, int* points, uint8_t* undefinedMask)
+{
+  m_SurfaceCount = count;
+  m_SurfacePoints = points;
+  m_UndefinedMask = undefinedMask;
+}
+
+void LOCTImage::SetVesselVolume(unsigned short* labels, int bytesPerVoxel)
+{
+  m_VesselLabels = labels;
+  m_Vessel.maximum = MaximumForBytes(bytesPerVoxel);
+}
+
+void LOCTImage::SetSEADVolume(unsigned short* labels, int bytesPerVoxel)
+{
+  m_SEADLabels = labels;
+  m_SEAD.maximum = MaximumForBytes(bytesPerVoxel);
+}
+
+void LOCTImage::SetShowUndefinedSurface(int index, bool show)
+{
+  if (index >= 0 && index < kMaxSurfaces)
+    m_ShowUndefinedSurface[static_cast<size_t>(index)] = show;
+}
+
+void LOCTImage::ShowGuideLines(bool show)
+{
+  m_ShowGuideLines = show;
+  // The frame appears or goes: the whole window.
+  if (m_Widget)
+    m_Widget->update();
+}
+
+void LOCTImage::ShowOverlay(bool show)
+{
+  m_ShowOverlay = show;
+  Invalidate();
+}
+
+void LOCTImage::ShowMarkers(bool show)
+{
+  m_ShowMarkers = show;
+  Invalidate();
+}
+
+void LOCTImage::ShowRefSurface(bool show)
+{
+  m_ShowRefSurface = show;
+  Invalidate();
+}
+
+void LOCTImage::ShowSplines(bool show)
+{
+  m_ShowSplines = show;
+  Invalidate();
+}
+
+void LOCTImage::ShowSurfaces(bool show)
+{
+  m_ShowSurfaces = show;
+  Invalidate();
+}
+
+void LOCTImage::ShowThickness(bool show)
+{
+  m_ShowThickness = show;
+  Invalidate();
+}
+
+void LOCTImage::ShowSurface(int index, bool show)
+{
+  if (index >= 0 && index < kMaxSurfaces)
+    m_ShowSurface[static_cast<size_t>(index)] = show;
+  Invalidate();
+}
+
+void LOCTImage::ShowUndefinedSurface(int index, bool show)
+{
+  SetShowUndefinedSurface(index, show);
+  Invalidate();
+}
+
+void LOCTImage::ShowDisc(bool show)
+{
+  m_ShowDisc = show;
+  RenderIfCreated();
+}
+
+void LOCTImage::ShowVessel(bool show)
+{
+  m_ShowVessel = show;
+  RenderIfCreated();
+}
+
+void LOCTImage::ShowSEAD(bool show)
+{
+  m_ShowSEAD = show;
+  RenderIfCreated();
+}
+
+void LOCTImage::ShowUndefinedRegion(bool show)
+{
+  m_ShowUndefinedRegion = show;
+  RenderIfCreated();
+}
+
+void LOCTImage::RenderIfCreated()
+{
+  if (m_Created)
+    Render();
+}
+
+void LOCTImage::Render()
+{
+  if (!m_Created || !m_Voxels || !m_Position || !m_WindowCentre || !m_WindowWidth)
+    return;
+  ClampWindow(*m_WindowCentre, *m_WindowWidth, m_Maximum);
+
+  SliceRenderInput in;
+  in.voxels = m_Voxels;
+  std::copy(m_Size, m_Size + 3, in.size);
+  in.orientation = m_Orientation;
+  std::copy(m_Position, m_Position + 3, in.position);
+  in.avgSliceNum = m_AvgSliceNum;
+  in.greyOnly = m_ColorMode == DibColors256;
+  in.windowCentre = *m_WindowCentre;
+  in.windowWidth = *m_WindowWidth;
+  // A tint is drawn while its flag is on and its data are there.
+  in.undefinedRegion = m_UndefinedRegion;
+  in.undefinedRegion.mask = m_ShowUndefinedRegion ? m_UndefinedMask : nullptr;
+  in.cup = m_Cup;
+  in.rim = m_Rim;
+  in.cup.mask = in.rim.mask = m_ShowDisc ? m_DiscMask : nullptr;
+  in.vessel = m_Vessel;
+  in.vessel.labels = m_ShowVessel ? m_VesselLabels : nullptr;
+  in.sead = m_SEAD;
+  in.sead.labels = m_ShowSEAD ? m_SEADLabels : nullptr;
+  RenderSlice(in, m_Bitmap);
+  Invalidate();
+}
+
+void LOCTImage::Resize(int width, int height)
+{
+  if (!m_Created)
+    return;
+  m_PaneWidth = std::max(0, width);
+  m_PaneHeight = std::max(0, height);
+  if (m_Widget) {
+    m_Widget->setGeometry(0, 0, m_PaneWidth, m_PaneHeight);
+    m_Widget->update();
+  }
+  m_Stretch = true;
+}
+
+void LOCTImage::Invalidate()
+{
+  if (!m_Widget)
+    return;
+  const int w = m_Widget->width();
+  const int h = m_Widget->height();
+  if (m_ShowGuideLines)
+    m_Widget->update(QRect(2, 2, w - 4, h - 4));
+  else
+    m_Widget->update();
+}
+
+QSize LOCTImage::WindowSize() const
+{
+  // Until it is sized, the window shows the bitmap 1:1 at the bitmap's size.
+  return m_Stretch ? QSize(m_PaneWidth, m_PaneHeight) : m_Bitmap.size();
+}
+
+std::optional<SliceMapping> LOCTImage::Mapping() const
+{
+  if (!m_Created)
+    return std::nullopt;
+  const QSize window = WindowSize();
+  return SliceMapping::Make(m_Bitmap.width(), m_Bitmap.height(), m_Zoom, m_PanX, m_PanY, window.width(),
+                            window.height());
+}
+
+void LOCTImage::Paint(QPainter& painter) const
+{
+  const std::optional<SliceMapping> mapping = Mapping();
+  if (!mapping)
+    return;
+  const QSize window = WindowSize();
+  // Cells stay sharp when stretched.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  if (m_Stretch)
+    DrawVisiblePart(painter, m_Bitmap, *mapping, window);
+  else
+    painter.drawImage(0, 0, m_Bitmap);
+  SliceAxes axes;
+  if (m_ShowGuideLines && SliceAxesOf(m_Orientation, axes))
+    DrawFrame(painter, window, kAxisColors[axes.slice]);
+}
+
+QImage LOCTImage::RenderToImage() const
+{
+  if (!Mapping())
+    return QImage();
+  QImage image(WindowSize(), QImage::Format_RGB32);
+  image.fill(Qt::black);
+  QPainter painter(&image);
+  Paint(painter);
+  return image;
+}
+
+void LOCTImage::CopyToClipboard() const
+{
+  const QImage image = RenderToImage();
+  if (!image.isNull())
+    CopyImageToClipboard(image);
+}
+
+int LOCTImage::SaveImage(const std::string& path) const
+{
+  const QImage image = RenderToImage();
+  if (image.isNull())
+    return -1;
+  CopyImageToClipboard(image);
+  return SaveImageFile(image, path);
+}

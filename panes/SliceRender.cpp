@@ -1,0 +1,227 @@
+#include "panes/SliceRender.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr int kValueCount = 65536;
+
+// Where the pixels of a slice and its slab lie in the voxel array.
+struct SlabGeometry {
+  const unsigned short* voxels = nullptr;
+  int columns = 0;
+  int rows = 0;
+  int64_t columnStride = 0;
+  int64_t rowStride = 0;
+  int64_t sliceStride = 0;
+  int slice = 0;  // the current slice, inside the volume
+  int first = 0;  // the slab
+  int count = 0;
+};
+
+int64_t VoxelStride(int axis, const int size[3])
+{
+  if (axis == AxisX)
+    return 1;
+  if (axis == AxisY)
+    return size[0];
+  return static_cast<int64_t>(size[0]) * size[1];
+}
+
+// The mask over (x, z) cells does not change along y.
+int64_t MaskStride(int axis, const int size[3])
+{
+  if (axis == AxisX)
+    return 1;
+  return axis == AxisY ? 0 : size[0];
+}
+
+bool MakeGeometry(const SliceRenderInput& in, const SliceAxes& axes, SlabGeometry& g)
+{
+  g.voxels = in.voxels;
+  g.columns = in.size[axes.column];
+  g.rows = in.size[axes.row];
+  g.columnStride = VoxelStride(axes.column, in.size);
+  g.rowStride = VoxelStride(axes.row, in.size);
+  g.sliceStride = VoxelStride(axes.slice, in.size);
+  const int n = in.size[axes.slice];
+  if (n <= 0)
+    return false;
+  // A position outside the volume shows the nearest slice rather than reading past it.
+  g.slice = std::clamp(in.position[axes.slice], 0, n - 1);
+  const int half = in.greyOnly ? 0 : std::max(1, in.avgSliceNum) / 2;
+  g.first = std::max(0, g.slice - half);
+  const int last = std::min(n - 1, g.slice + half);
+  g.count = last - g.first + 1;
+  return true;
+}
+
+// Sums the slab into one accumulator per pixel (row-major, columns fastest), reading the
+// voxel array along its memory order: whole rows where the columns run along x, short runs
+// along x where the slab does.
+template <typename Acc>
+void SumSlab(const SlabGeometry& g, std::vector<Acc>& acc)
+{
+  acc.assign(static_cast<size_t>(g.columns) * g.rows, 0);
+  if (g.columnStride == 1) {
+    for (int r = 0; r < g.rows; ++r) {
+      Acc* out = acc.data() + static_cast<size_t>(r) * g.columns;
+      for (int s = g.first; s < g.first + g.count; ++s) {
+        const unsigned short* in = g.voxels + r * g.rowStride + s * g.sliceStride;
+        for (int c = 0; c < g.columns; ++c)
+          out[c] += in[c];
+      }
+    }
+    return;
+  }
+  for (int c = 0; c < g.columns; ++c)
+    for (int r = 0; r < g.rows; ++r) {
+      const unsigned short* in = g.voxels + c * g.columnStride + r * g.rowStride + g.first * g.sliceStride;
+      Acc sum = 0;
+      for (int s = 0; s < g.count; ++s)
+        sum += in[s * g.sliceStride];
+      acc[static_cast<size_t>(r) * g.columns + c] = sum;
+    }
+}
+
+// Grey of every possible value: below the window 0, above it 255, else linear and rounded.
+std::vector<uint8_t> GreyTable(float centre, float width)
+{
+  const float lo = centre - width / 2.0f;
+  const float hi = centre + width / 2.0f;
+  std::vector<uint8_t> table(kValueCount);
+  for (int v = 0; v < kValueCount; ++v) {
+    const float f = static_cast<float>(v);
+    int grey = 0;
+    if (f > hi)
+      grey = 255;
+    else if (f >= lo)
+      grey = std::min(255, static_cast<int>((f - lo) * 255.0f / width + 0.5f));
+    table[static_cast<size_t>(v)] = static_cast<uint8_t>(grey);
+  }
+  return table;
+}
+
+template <typename Acc>
+void WriteGrey(const std::vector<Acc>& acc, int count, const std::vector<uint8_t>& table, QImage& bitmap)
+{
+  const float n = static_cast<float>(count);
+  const int columns = bitmap.width();
+  for (int r = 0; r < bitmap.height(); ++r) {
+    const Acc* in = acc.data() + static_cast<size_t>(r) * columns;
+    auto* out = reinterpret_cast<QRgb*>(bitmap.scanLine(r));
+    for (int c = 0; c < columns; ++c) {
+      unsigned value = static_cast<unsigned>(in[c]);
+      if (count > 1)
+        value = std::min(65535u, static_cast<unsigned>(static_cast<float>(in[c]) / n + 0.5f));
+      out[c] = 0xFF000000u | (0x010101u * table[value]);
+    }
+  }
+}
+
+void BlendPixel(int ch[3], platform::COLORREF color, float a, float t)
+{
+  ch[0] = std::min(255, BlendChannel(ch[0], platform::RedOf(color), a, t));
+  ch[1] = std::min(255, BlendChannel(ch[1], platform::GreenOf(color), a, t));
+  ch[2] = std::min(255, BlendChannel(ch[2], platform::BlueOf(color), a, t));
+}
+
+void TintLabel(int ch[3], const LabelTint& tint, int64_t voxel)
+{
+  const int value = tint.labels[voxel];
+  if (value == 0 || tint.maximum <= 0)
+    return;
+  const float a = OpacityFraction(tint.opacity);
+  // A value below the maximum darkens the pixel more than it tints it.
+  const float t = static_cast<float>(std::min(value, tint.maximum)) / static_cast<float>(tint.maximum) * a;
+  BlendPixel(ch, tint.color, a, t);
+}
+
+// The tints come from the current slice, not from the slab.
+void ApplyTints(const SliceRenderInput& in, const SliceAxes& axes, const SlabGeometry& g, QImage& bitmap)
+{
+  const int64_t maskColumn = MaskStride(axes.column, in.size);
+  const int64_t maskRow = MaskStride(axes.row, in.size);
+  const int64_t maskBase = g.slice * MaskStride(axes.slice, in.size);
+  const int64_t voxelBase = g.slice * g.sliceStride;
+  const float undefinedA = OpacityFraction(in.undefinedRegion.opacity);
+  const float cupA = OpacityFraction(in.cup.opacity);
+  const float rimA = OpacityFraction(in.rim.opacity);
+  for (int r = 0; r < g.rows; ++r) {
+    auto* line = reinterpret_cast<QRgb*>(bitmap.scanLine(r));
+    for (int c = 0; c < g.columns; ++c) {
+      const int64_t cell = maskBase + c * maskColumn + r * maskRow;
+      const int64_t voxel = voxelBase + c * g.columnStride + r * g.rowStride;
+      int ch[3] = {qRed(line[c]), qGreen(line[c]), qBlue(line[c])};
+      if (in.undefinedRegion.mask && in.undefinedRegion.mask[cell] == kUndefinedCell)
+        BlendPixel(ch, in.undefinedRegion.color, undefinedA, undefinedA);
+      if (in.cup.mask && IsDiscCup(in.cup.mask[cell]))
+        BlendPixel(ch, in.cup.color, cupA, cupA);
+      else if (in.rim.mask && IsDiscRim(in.rim.mask[cell]))
+        BlendPixel(ch, in.rim.color, rimA, rimA);
+      if (in.vessel.labels)
+        TintLabel(ch, in.vessel, voxel);
+      if (in.sead.labels)
+        TintLabel(ch, in.sead, voxel);
+      line[c] = qRgb(ch[0], ch[1], ch[2]);
+    }
+  }
+}
+
+bool HasTints(const SliceRenderInput& in)
+{
+  return in.undefinedRegion.mask || in.cup.mask || in.rim.mask || in.vessel.labels || in.sead.labels;
+}
+
+template <typename Acc>
+void RenderGrey(const SlabGeometry& g, const SliceRenderInput& in, QImage& bitmap)
+{
+  std::vector<Acc> acc;
+  SumSlab(g, acc);
+  WriteGrey(acc, g.count, GreyTable(in.windowCentre, in.windowWidth), bitmap);
+}
+
+}  // namespace
+
+bool SliceImageSize(int orientation, const int size[3], int& columns, int& rows)
+{
+  SliceAxes axes;
+  if (!SliceAxesOf(orientation, axes))
+    return false;
+  columns = size[axes.column];
+  rows = size[axes.row];
+  return true;
+}
+
+void ClampWindow(float& centre, float& width, int maximum)
+{
+  const float top = static_cast<float>(maximum);
+  if (!(centre >= 0.0f))
+    centre = 0.0f;
+  else if (centre > top)
+    centre = top;
+  if (!(width >= 1.0f))
+    width = 1.0f;
+  else if (width > top)
+    width = top;
+}
+
+void RenderSlice(const SliceRenderInput& in, QImage& bitmap)
+{
+  SliceAxes axes;
+  if (!in.voxels || !SliceAxesOf(in.orientation, axes) || bitmap.format() != QImage::Format_RGB32)
+    return;
+  SlabGeometry g;
+  if (!MakeGeometry(in, axes, g) || bitmap.width() != g.columns || bitmap.height() != g.rows)
+    return;
+  // 32-bit sums hold any slab of up to 65537 slices of 16-bit values.
+  constexpr int kMaxSlab32 = static_cast<int>(std::numeric_limits<uint32_t>::max() / 65535u);
+  if (g.count <= kMaxSlab32)
+    RenderGrey<uint32_t>(g, in, bitmap);
+  else
+    RenderGrey<uint64_t>(g, in, bitmap);
+  if (!in.greyOnly && HasTints(in))
+    ApplyTints(in, axes, g, bitmap);
+}
