@@ -1,6 +1,7 @@
 #include "panes/SliceRender.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -58,67 +59,85 @@ bool MakeGeometry(const SliceRenderInput& in, const SliceAxes& axes, SlabGeometr
   return true;
 }
 
-// Sums the slab into one accumulator per pixel (row-major, columns fastest), reading the
-// voxel array along its memory order: whole rows where the columns run along x, short runs
-// along x where the slab does.
-template <typename Acc>
-void SumSlab(const SlabGeometry& g, std::vector<Acc>& acc)
-{
-  acc.assign(static_cast<size_t>(g.columns) * g.rows, 0);
-  if (g.columnStride == 1) {
-    for (int r = 0; r < g.rows; ++r) {
-      Acc* out = acc.data() + static_cast<size_t>(r) * g.columns;
-      for (int s = g.first; s < g.first + g.count; ++s) {
-        const unsigned short* in = g.voxels + r * g.rowStride + s * g.sliceStride;
-        for (int c = 0; c < g.columns; ++c)
-          out[c] += in[c];
-      }
-    }
-    return;
-  }
-  for (int c = 0; c < g.columns; ++c)
-    for (int r = 0; r < g.rows; ++r) {
-      const unsigned short* in = g.voxels + c * g.columnStride + r * g.rowStride + g.first * g.sliceStride;
-      Acc sum = 0;
-      for (int s = 0; s < g.count; ++s)
-        sum += in[s * g.sliceStride];
-      acc[static_cast<size_t>(r) * g.columns + c] = sum;
-    }
-}
-
 // Grey of every possible value: below the window 0, above it 255, else linear and rounded.
 std::vector<uint8_t> GreyTable(float centre, float width)
 {
   const float lo = centre - width / 2.0f;
   const float hi = centre + width / 2.0f;
-  std::vector<uint8_t> table(kValueCount);
-  for (int v = 0; v < kValueCount; ++v) {
-    const float f = static_cast<float>(v);
-    int grey = 0;
-    if (f > hi)
-      grey = 255;
-    else if (f >= lo)
-      grey = std::min(255, static_cast<int>((f - lo) * 255.0f / width + 0.5f));
-    table[static_cast<size_t>(v)] = static_cast<uint8_t>(grey);
+  // Every value is an exact float: the linear part is the whole numbers from lo to hi.
+  const int first = static_cast<int>(std::clamp(std::ceil(lo), 0.0f, static_cast<float>(kValueCount)));
+  const int last = static_cast<int>(std::clamp(std::floor(hi), -1.0f, static_cast<float>(kValueCount - 1)));
+  std::vector<uint8_t> table(kValueCount, 0);
+  // Two simple passes over short runs, so that the compiler can do the arithmetic several
+  // values at a time.
+  constexpr int kRun = 256;
+  float linear[kRun];
+  for (int run = first; run <= last; run += kRun) {
+    const int n = std::min(kRun, last - run + 1);
+    for (int i = 0; i < n; ++i)
+      linear[i] = (static_cast<float>(run + i) - lo) * 255.0f / width + 0.5f;
+    for (int i = 0; i < n; ++i)
+      table[static_cast<size_t>(run + i)] = static_cast<uint8_t>(std::min(255, static_cast<int>(linear[i])));
   }
+  if (last + 1 < kValueCount)
+    std::fill(table.begin() + std::max(0, last + 1), table.end(), uint8_t{255});
   return table;
 }
 
+inline QRgb Grey(uint8_t g) { return 0xFF000000u | (0x010101u * g); }
+
+// The slab's mean, rounded: trunc(sum / count + 0.5) in single precision.
 template <typename Acc>
-void WriteGrey(const std::vector<Acc>& acc, int count, const std::vector<uint8_t>& table, QImage& bitmap)
+inline unsigned short Mean(Acc sum, float count)
 {
-  const float n = static_cast<float>(count);
-  const int columns = bitmap.width();
-  for (int r = 0; r < bitmap.height(); ++r) {
-    const Acc* in = acc.data() + static_cast<size_t>(r) * columns;
+  return static_cast<unsigned short>(std::min(65535.0f, static_cast<float>(sum) / count + 0.5f));
+}
+
+// Columns along x (XY, XZ): each image row is the sum of whole voxel rows, one per slice.
+template <typename Acc>
+void RenderRowsAlongX(const SlabGeometry& g, const std::vector<uint8_t>& grey, QImage& bitmap)
+{
+  std::vector<Acc> sums(static_cast<size_t>(g.columns));
+  std::vector<unsigned short> values(static_cast<size_t>(g.columns));
+  const float count = static_cast<float>(g.count);
+  for (int r = 0; r < g.rows; ++r) {
+    const unsigned short* slab = g.voxels + r * g.rowStride + g.first * g.sliceStride;
     auto* out = reinterpret_cast<QRgb*>(bitmap.scanLine(r));
-    for (int c = 0; c < columns; ++c) {
-      unsigned value = static_cast<unsigned>(in[c]);
-      if (count > 1)
-        value = std::min(65535u, static_cast<unsigned>(static_cast<float>(in[c]) / n + 0.5f));
-      out[c] = 0xFF000000u | (0x010101u * table[value]);
+    if (g.count == 1) {
+      for (int c = 0; c < g.columns; ++c)
+        out[c] = Grey(grey[slab[c]]);
+      continue;
     }
+    std::fill(sums.begin(), sums.end(), Acc{0});
+    for (int s = 0; s < g.count; ++s) {
+      const unsigned short* in = slab + s * g.sliceStride;
+      for (int c = 0; c < g.columns; ++c)
+        sums[static_cast<size_t>(c)] += in[c];
+    }
+    for (int c = 0; c < g.columns; ++c)
+      values[static_cast<size_t>(c)] = Mean(sums[static_cast<size_t>(c)], count);
+    for (int c = 0; c < g.columns; ++c)
+      out[c] = Grey(grey[values[static_cast<size_t>(c)]]);
   }
+}
+
+// The slab along x (ZY, the only orientation whose columns do not run along x): each pixel
+// sums a short run of one voxel row; the volume is walked plane by plane, row by row.
+template <typename Acc>
+void RenderSlabAlongX(const SlabGeometry& g, const std::vector<uint8_t>& grey, QImage& bitmap)
+{
+  const float count = static_cast<float>(g.count);
+  uchar* bits = bitmap.bits();
+  const qsizetype stride = bitmap.bytesPerLine();
+  for (int c = 0; c < g.columns; ++c)
+    for (int r = 0; r < g.rows; ++r) {
+      const unsigned short* in = g.voxels + c * g.columnStride + r * g.rowStride + g.first;
+      Acc sum = 0;
+      for (int s = 0; s < g.count; ++s)
+        sum += in[s];
+      const unsigned short value = g.count == 1 ? in[0] : Mean(sum, count);
+      reinterpret_cast<QRgb*>(bits + r * stride)[c] = Grey(grey[value]);
+    }
 }
 
 void BlendPixel(int ch[3], platform::COLORREF color, float a, float t)
@@ -178,9 +197,11 @@ bool HasTints(const SliceRenderInput& in)
 template <typename Acc>
 void RenderGrey(const SlabGeometry& g, const SliceRenderInput& in, QImage& bitmap)
 {
-  std::vector<Acc> acc;
-  SumSlab(g, acc);
-  WriteGrey(acc, g.count, GreyTable(in.windowCentre, in.windowWidth), bitmap);
+  const std::vector<uint8_t> grey = GreyTable(in.windowCentre, in.windowWidth);
+  if (g.columnStride == 1)
+    RenderRowsAlongX<Acc>(g, grey, bitmap);
+  else
+    RenderSlabAlongX<Acc>(g, grey, bitmap);
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+// Rendering a slice pane of a 512 x 1024 x 128 16-bit scan in each orientation, beside a
+// memcpy of as many voxel bytes as the slab reads and a bare pass reading the slab's own
+// voxels in memory order, both timed in the same run.
+#include "data/LOCTVolume.h"
+#include "panes/LOCTImage.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+class NoView : public ViewServices {
+public:
+  int SurfacesFileCount() const override { return 0; }
+  bool ShowThickness() const override { return false; }
+  int GridMode() const override { return 0; }
+};
+
+const LOCTVolume& Scan()
+{
+  static LOCTVolume volume;
+  if (!volume.loaded) {
+    const int size[3] = {512, 1024, 128};
+    const float spacing[3] = {0.0117f, 0.002f, 0.047f};
+    volume.CreateVolume(size, FormatNA, spacing, 2, LateralityNA, CenterNA);
+    unsigned short* v = volume.Voxels();
+    for (uint64_t i = 0; i < volume.VoxelCount(); ++i)
+      v[i] = static_cast<unsigned short>((i * 2654435761u) >> 16);
+    volume.loaded = true;
+  }
+  return volume;
+}
+
+// The fastest of a few copies of the given number of voxel bytes, in milliseconds.
+double MemcpyMs(size_t bytes)
+{
+  const auto* source = reinterpret_cast<const char*>(Scan().Voxels());
+  std::vector<char> target(bytes);
+  double best = 1e9;
+  for (int i = 0; i < 20; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    std::memcpy(target.data(), source, bytes);
+    benchmark::DoNotOptimize(target.data());
+    const auto end = std::chrono::steady_clock::now();
+    best = std::min(best, std::chrono::duration<double, std::milli>(end - start).count());
+  }
+  return best;
+}
+
+// The fastest of a few bare passes that add up the slab's voxels in the volume's memory
+// order (the least memory traffic a render needs), in milliseconds.
+double SlabReadMs(int orientation, const int position[3], int count)
+{
+  const LOCTVolume& scan = Scan();
+  const unsigned short* v = scan.Voxels();
+  const int64_t X = scan.sizeX;
+  const int64_t XY = X * scan.sizeY;
+  double best = 1e9;
+  for (int i = 0; i < 20; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    uint64_t sum = 0;
+    if (orientation == OrientationXY) {
+      const unsigned short* slab = v + (position[2] - count / 2) * XY;
+      for (int64_t j = 0; j < XY * count; ++j)
+        sum += slab[j];
+    } else if (orientation == OrientationXZ) {
+      for (int z = 0; z < scan.sizeZ; ++z) {
+        const unsigned short* rows = v + z * XY + (position[1] - count / 2) * X;
+        for (int64_t j = 0; j < X * count; ++j)
+          sum += rows[j];
+      }
+    } else {
+      for (int z = 0; z < scan.sizeZ; ++z)
+        for (int y = 0; y < scan.sizeY; ++y) {
+          const unsigned short* run = v + z * XY + y * X + position[0] - count / 2;
+          for (int s = 0; s < count; ++s)
+            sum += run[s];
+        }
+    }
+    benchmark::DoNotOptimize(sum);
+    best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  return best;
+}
+
+void BM_Render(benchmark::State& state)
+{
+  const LOCTVolume& scan = Scan();
+  const int orientation = static_cast<int>(state.range(0));
+  const int avg = static_cast<int>(state.range(1));
+  const int size[3] = {scan.sizeX, scan.sizeY, scan.sizeZ};
+  const float spacing[3] = {scan.spacingX, scan.spacingY, scan.spacingZ};
+  int columns = 0;
+  int rows = 0;
+  SliceImageSize(orientation, size, columns, rows);
+  int position[3] = {size[0] / 2, size[1] / 2, size[2] / 2};
+  float centre = 32768;
+  float width = 65535;
+
+  NoView view;
+  LOCTImage pane(view);
+  pane.CreatePane(columns, rows, DibColors24Bit, nullptr);
+  pane.SetVolume(size, scan.Voxels(), spacing, scan.bytesPerVoxel);
+  pane.SetOrientation(orientation);
+  pane.SetPosition(position);
+  pane.SetWindowLevel(&centre, &width);
+  pane.SetAvgSliceNum(avg);
+  double renderMs = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    pane.Render();
+    benchmark::DoNotOptimize(pane.Bitmap().constBits());
+    renderMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  }
+  const double memcpyMs = MemcpyMs(static_cast<size_t>(columns) * rows * avg * sizeof(unsigned short));
+  const double readMs = SlabReadMs(orientation, position, avg);
+  const double meanMs = renderMs / static_cast<double>(state.iterations());
+  state.counters["memcpy_ms"] = memcpyMs;
+  state.counters["x_memcpy"] = meanMs / memcpyMs;
+  state.counters["read_ms"] = readMs;
+  state.counters["x_read"] = meanMs / readMs;
+  state.SetLabel(orientation == OrientationXY ? "XY" : orientation == OrientationZY ? "ZY" : "XZ");
+}
+
+BENCHMARK(BM_Render)
+    ->ArgNames({"orientation", "slab"})
+    ->ArgsProduct({{OrientationXY, OrientationZY, OrientationXZ}, {1, 5, 11}})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
