@@ -52,7 +52,7 @@ bool MakeGeometry(const SliceRenderInput& in, const SliceAxes& axes, SlabGeometr
     return false;
   // A position outside the volume shows the nearest slice rather than reading past it.
   g.slice = std::clamp(in.position[axes.slice], 0, n - 1);
-  const int half = in.greyOnly ? 0 : std::max(1, in.avgSliceNum) / 2;
+  const int half = in.greyOnly ? 0 : std::min(n, std::max(1, in.avgSliceNum) / 2);
   g.first = std::max(0, g.slice - half);
   const int last = std::min(n - 1, g.slice + half);
   g.count = last - g.first + 1;

@@ -39,6 +39,7 @@ const RenderCase kCases[] = {
     {"xz_slab11_last", OrientationXZ, {5, 23, 3}, 11, 32768, 65535, 0},
     {"slab0_counts_as_1", OrientationXY, {5, 9, 3}, 0, 32768, 65535, 0},
     {"slab_negative_counts_as_1", OrientationZY, {7, 9, 3}, -4, 32768, 65535, 0},
+    {"slab_beyond_every_slice", OrientationXZ, {5, 12, 3}, 2147483647, 32768, 65535, 0},
     {"position_beyond_volume", OrientationZY, {40, 9, 3}, 3, 32768, 65535, 0},
     {"window_below_range", OrientationXY, {5, 9, 3}, 1, -10, 0, 0},
     {"window_above_range", OrientationXZ, {5, 12, 3}, 3, 70000, 100000, 0},
