@@ -65,8 +65,9 @@ inline bool SliceAxesOf(int orientation, SliceAxes& axes)
 }
 
 // The largest voxel or label value of a volume with the given bytes per voxel
-// (2^(8 * bytes) - 1): 255 or 65535. Voxels are 16-bit, so more bytes still give 65535.
-constexpr int MaximumForBytes(int bytesPerVoxel) { return bytesPerVoxel <= 1 ? 255 : 65535; }
+// (2^(8 * bytes) - 1): 65535 for two bytes; any other count is taken as one byte, as the
+// label meshes take it.
+constexpr int MaximumForBytes(int bytesPerVoxel) { return bytesPerVoxel == 2 ? 65535 : 255; }
 
 // The fixed colours of the axes: x green, y blue, z red. A slice pane's frame takes the
 // colour of its slice axis.
