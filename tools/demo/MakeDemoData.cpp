@@ -8,6 +8,9 @@
 #include "data/LOCTVolume.h"
 #include "data/LSplines.h"
 #include "data/LSurfaces.h"
+#include "data/SurfaceGridXml.h"
+#include "data/SurfaceTable.h"
+#include "data/XmlFile.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -133,6 +136,22 @@ bool SavePng(const std::string& path, const std::vector<uint8_t>& grey, int widt
   return saved;
 }
 
+// The program reads reference surfaces but never writes them; the suite does, in the
+// surfaces layout under their own root.
+int WriteReferenceSurface(const std::string& path, const LSurfaces& one, const LResultHeader& header)
+{
+  return WriteResultXml(path, "reference_surface", header, [&](tinyxml2::XMLElement& root) {
+    tinyxml2::XMLElement* size = xmlfile::AddElement(root, "surface_size");
+    xmlfile::AddInt(*size, "x", one.surfaceSizeX);
+    xmlfile::AddInt(*size, "z", one.surfaceSizeZ);
+    tinyxml2::XMLElement* surface = xmlfile::AddElement(root, "surface");
+    xmlfile::AddText(*surface, "label", SurfaceTable::At(one.labelIndex[0]).labelCode);
+    xmlfile::AddText(*surface, "name", SurfaceTable::At(one.nameIndex[0]).name);
+    xmlfile::AddText(*surface, "instance", "NA");
+    WriteSurfaceDepths(*surface, {one.surfaceSizeX, one.surfaceSizeZ}, one.points.data());
+  });
+}
+
 int Fail(const std::string& what)
 {
   std::fprintf(stderr, "strataview_make_demo: cannot write %s\n", what.c_str());
@@ -167,8 +186,8 @@ int main(int argc, char** argv)
   for (const Layer& layer : kLayers)
     rows.push_back(layer.row);
   surfaces.Create(g.x, g.z, kLayerCount, rows, rows, std::vector<std::string>(kLayerCount, "NA"), header);
-  LSurfaces reference;  // the reference surface file: one surface, the RPE's outer boundary
-  reference.Create(g.x, g.z, 1, {24}, {24}, {"NA"}, header);
+  LSurfaces reference;  // the reference surface: one surface along the RPE's outer boundary
+  reference.Create(g.x, g.z, 1, {SurfaceTable::kRowCount - 1}, {SurfaceTable::kRowCount - 1}, {"NA"}, header);
 
   std::mt19937 random(20171208);
   std::exponential_distribution<float> speckle(1.0f);
@@ -244,7 +263,8 @@ int main(int argc, char** argv)
   if (vessel.WriteMetaImage(path("Vessel_Vamo.mhd")) != 0) return Fail("the vessel labels");
   if (sead.WriteMetaImage(path("SEAD_Vamo.mhd")) != 0) return Fail("the SEAD labels");
   if (surfaces.WriteXml(path("Surfaces_Vamo.xml")) != 0) return Fail("the surfaces");
-  if (reference.WriteXml(path("RefSurf_Vamo.xml")) != 0) return Fail("the reference surface");
+  if (WriteReferenceSurface(path("RefSurf_Vamo.xml"), reference, header) != 0)
+    return Fail("the reference surface");
   if (center.WriteXml(path("GridCenter_Vamo.xml")) != 0) return Fail("the grid centre");
   if (markers.WriteXml(path("Markers_Vamo.xml")) != 0) return Fail("the markers");
   if (splines.WriteXml(path("Splines_Vamo.xml")) != 0) return Fail("the splines");
