@@ -1,98 +1,27 @@
 #include "data/LGrid.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <memory>
-
-#include <tinyxml2.h>
+#include <new>
+#include <utility>
 
 #include "data/Diagnostics.h"
-#include "data/NumberText.h"
+#include "data/LResultHeader.h"
+#include "data/XmlFile.h"
+#include "data/XmlReadResult.h"
 
 namespace {
 
-using tinyxml2::XMLElement;
+using xmlfile::Child;
+using xmlfile::ChildCount;
+using xmlfile::ChildLowerCase;
+using xmlfile::ChildString;
+using xmlfile::XMLElement;
 
-const XMLElement* Child(const XMLElement* parent, const char* name)
-{
-  return parent ? parent->FirstChildElement(name) : nullptr;
-}
+constexpr const char* kRoot = "grid";
 
-// Repeated elements are walked by name; past the last one every position reads as an
-// element without children.
-const XMLElement* Next(const XMLElement* element)
-{
-  return element ? element->NextSiblingElement(element->Name()) : nullptr;
-}
-
-const char* ChildText(const XMLElement* parent, const char* name)
-{
-  const XMLElement* child = Child(parent, name);
-  return child ? child->GetText() : nullptr;
-}
-
-std::string ChildString(const XMLElement* parent, const char* name)
-{
-  const char* text = ChildText(parent, name);
-  return text && *text ? text : "NA";
-}
-
-std::string ChildLowerCase(const XMLElement* parent, const char* name)
-{
-  const char* text = ChildText(parent, name);
-  std::string lower = text ? text : "";
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
+// Every number of a region is 0 when its element is missing or empty.
 float ChildFloat(const XMLElement* parent, const char* name)
 {
-  const char* text = ChildText(parent, name);
-  return text ? static_cast<float>(numtext::ParseDouble(text)) : 0.0f;
-}
-
-int ChildCount(const XMLElement* parent, const char* name)
-{
-  const char* text = ChildText(parent, name);
-  return text ? std::max(0, numtext::ParseInt(text)) : 0;
-}
-
-// "NA" fails; otherwise major.minor.patch, missing parts 0, passes from 4.0.0 on.
-bool VersionPasses(const std::string& version)
-{
-  if (version == "NA")
-    return false;
-  const size_t first = version.find('.');
-  const std::string major = version.substr(0, first);
-  const std::string rest = first == std::string::npos ? "0" : version.substr(first + 1);
-  const size_t second = rest.find('.');
-  const std::string minor = rest.substr(0, second);
-  const std::string patch = second == std::string::npos ? "0" : rest.substr(second + 1);
-  const long long value =
-      (static_cast<long long>(numtext::ParseInt(major)) * 100 + numtext::ParseInt(minor)) *
-          100 +
-      numtext::ParseInt(patch);
-  return value >= 40000;
-}
-
-// Loads the file; on failure reports the reason on standard error.
-bool LoadDocument(tinyxml2::XMLDocument& document, const std::string& path)
-{
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                             &std::fclose);
-  if (!file) {
-    diag::ReportOpenFailure(path, errno);
-    return false;
-  }
-  if (document.LoadFile(file.get()) != tinyxml2::XML_SUCCESS) {
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), document.ErrorStr());
-    std::fflush(stderr);
-    return false;
-  }
-  return true;
+  return xmlfile::ChildFloat(parent, name, 0.0f);
 }
 
 Laterality ReadLaterality(const XMLElement& root)
@@ -119,15 +48,11 @@ GridType ReadType(const XMLElement& root)
   return GridNone;
 }
 
-// A count read from the file, or -1 after an error line when it is beyond the limit.
-int BoundedCount(const XMLElement* parent, const char* name, int limit)
+// A count of regions or groups, or -1 after an error line when it is beyond the limit.
+int BoundedCount(const XMLElement* parent, const char* name)
 {
   const int count = ChildCount(parent, name);
-  if (count > limit) {
-    diag::Error(std::string("Grid ") + name + " beyond " + std::to_string(limit));
-    return -1;
-  }
-  return count;
+  return count > LGrid::kMaxRegions ? ResultTooLarge(kRoot) : count;
 }
 
 void ReadPair(const XMLElement* region, const char* name, float& from, float& to)
@@ -139,15 +64,16 @@ void ReadPair(const XMLElement* region, const char* name, float& from, float& to
 
 bool ReadCircles(const XMLElement& root, LGrid& grid)
 {
-  const int count = BoundedCount(&root, "region_num", LGrid::kMaxRegions);
+  const int count = BoundedCount(&root, "region_num");
   if (count < 0)
     return false;
   grid.circleCount = count;
   grid.circleLabels.resize(count);
   for (auto* a : {&grid.radiusFrom, &grid.radiusTo, &grid.angleFrom, &grid.angleTo})
     a->resize(count);
-  const XMLElement* region = Child(&root, "region");
-  for (int i = 0; i < count; ++i, region = Next(region)) {
+  xmlfile::ElementWalk regions(&root, "region");
+  for (int i = 0; i < count; ++i) {
+    const XMLElement* region = regions.Next();
     grid.circleLabels[i] = ChildString(region, "label");
     ReadPair(region, "radius", grid.radiusFrom[i], grid.radiusTo[i]);
     ReadPair(region, "angle", grid.angleFrom[i], grid.angleTo[i]);
@@ -157,7 +83,7 @@ bool ReadCircles(const XMLElement& root, LGrid& grid)
 
 bool ReadEllipses(const XMLElement& root, LGrid& grid)
 {
-  const int count = BoundedCount(&root, "region_num", LGrid::kMaxRegions);
+  const int count = BoundedCount(&root, "region_num");
   if (count < 0)
     return false;
   grid.ellipseCount = count;
@@ -166,8 +92,9 @@ bool ReadEllipses(const XMLElement& root, LGrid& grid)
                   &grid.verticalRadiusFrom, &grid.verticalRadiusTo, &grid.ellipseAngleFrom,
                   &grid.ellipseAngleTo})
     a->resize(count);
-  const XMLElement* region = Child(&root, "region");
-  for (int i = 0; i < count; ++i, region = Next(region)) {
+  xmlfile::ElementWalk regions(&root, "region");
+  for (int i = 0; i < count; ++i) {
+    const XMLElement* region = regions.Next();
     grid.ellipseLabels[i] = ChildString(region, "label");
     ReadPair(region, "horizontal_radius", grid.horizontalRadiusFrom[i],
              grid.horizontalRadiusTo[i]);
@@ -185,8 +112,9 @@ void ReadRectangles(const XMLElement* parent, int count, std::vector<std::string
   labels.resize(count);
   for (auto* a : {&left, &top, &right, &bottom})
     a->resize(count);
-  const XMLElement* region = Child(parent, "region");
-  for (int i = 0; i < count; ++i, region = Next(region)) {
+  xmlfile::ElementWalk regions(parent, "region");
+  for (int i = 0; i < count; ++i) {
+    const XMLElement* region = regions.Next();
     labels[i] = ChildString(region, "label");
     left[i] = ChildFloat(region, "left");
     top[i] = ChildFloat(region, "top");
@@ -197,7 +125,7 @@ void ReadRectangles(const XMLElement* parent, int count, std::vector<std::string
 
 bool ReadSquares(const XMLElement& root, LGrid& grid)
 {
-  const int count = BoundedCount(&root, "region_num", LGrid::kMaxRegions);
+  const int count = BoundedCount(&root, "region_num");
   if (count < 0)
     return false;
   grid.squareCount = count;
@@ -208,7 +136,7 @@ bool ReadSquares(const XMLElement& root, LGrid& grid)
 
 bool ReadGroups(const XMLElement& root, LGrid& grid)
 {
-  const int count = BoundedCount(&root, "group_num", LGrid::kMaxRegions);
+  const int count = BoundedCount(&root, "group_num");
   if (count < 0)
     return false;
   grid.groupCount = count;
@@ -218,17 +146,16 @@ bool ReadGroups(const XMLElement& root, LGrid& grid)
   for (auto* a : {&grid.groupLeft, &grid.groupTop, &grid.groupRight, &grid.groupBottom})
     a->resize(count);
   int rectangles = 0;
-  const XMLElement* group = Child(&root, "group");
-  for (int g = 0; g < count; ++g, group = Next(group)) {
+  xmlfile::ElementWalk groups(&root, "group");
+  for (int g = 0; g < count; ++g) {
+    const XMLElement* group = groups.Next();
     grid.groupLabels[g] = ChildString(group, "label");
-    const int regions = BoundedCount(group, "region_num", LGrid::kMaxRegions);
+    const int regions = BoundedCount(group, "region_num");
     if (regions < 0)
       return false;
     rectangles += regions;
-    if (rectangles > LGrid::kMaxGroupRectangles) {
-      diag::Error("Grid rectangles beyond " + std::to_string(LGrid::kMaxGroupRectangles));
-      return false;
-    }
+    if (rectangles > LGrid::kMaxGroupRectangles)
+      return ResultTooLarge(kRoot) == kXmlOk;
     grid.groupRegionCount[g] = regions;
     ReadRectangles(group, regions, grid.groupRegionLabels[g], grid.groupLeft[g],
                    grid.groupTop[g], grid.groupRight[g], grid.groupBottom[g]);
@@ -260,34 +187,36 @@ void LGrid::Free()
 int LGrid::ReadXml(const std::string& path)
 {
   tinyxml2::XMLDocument document;
-  if (!LoadDocument(document, path))
-    return -1;
-  const XMLElement* root = document.FirstChildElement("grid");
+  if (xmlfile::Load(document, path) != 0)
+    return kXmlLoadFailed;
+  const XMLElement* root = xmlfile::FindRoot(document, kRoot);
   if (!root) {
     version = "NA";
     laterality = LateralityNA;
-    diag::PrintLine("Error: No grid tag\n");
-    return -2;
+    return kXmlWrongRoot;
   }
-  const char* versionText = ChildText(root, "version");
-  const std::string fileVersion = versionText ? versionText : "NA";
-  if (!VersionPasses(fileVersion)) {
+  std::string fileVersion;
+  if (!xmlfile::CheckVersion(*root, fileVersion)) {
     version = fileVersion;
     laterality = LateralityNA;
-    diag::PrintLine("Error: XML version < 4.0.0\n");
-    return -3;
+    return kXmlOldVersion;
   }
   // The regions are read into a fresh record, so that a file whose counts are beyond the
   // limits changes nothing, like one that cannot be loaded.
   LGrid read;
   read.type = ReadType(*root);
-  if (!ReadRegions(*root, read))
-    return -1;
+  try {
+    if (!ReadRegions(*root, read))
+      return kXmlLoadFailed;
+  } catch (const std::bad_alloc&) {
+    diag::Error("Out of memory reading " + path);
+    return kXmlLoadFailed;
+  }
   read.laterality = ReadLaterality(*root);
   read.version = fileVersion;
   read.loaded = true;
   *this = std::move(read);
-  return 0;
+  return kXmlOk;
 }
 
 const std::string* LGrid::GetRegionLabels() const

@@ -32,8 +32,8 @@ public:
 
   // Releases the arrays of the current type (the type becomes GridNone); loaded false.
   void Free();
-  // 0, or -1 (cannot be loaded, or counts beyond the limits above), -2 (no "grid" root),
-  // -3 (version missing, "NA" or below 4.0.0).
+  // An XmlReadResult: 0, or -1 (cannot be loaded, or counts beyond the limits above),
+  // -2 (no "grid" root), -3 (version missing, "NA" or below 4.0.0).
   [[nodiscard]] int ReadXml(const std::string& path);
 
   // The labels of the current type's regions (groups for multisquares); null for no grid.
