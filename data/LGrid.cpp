@@ -154,8 +154,10 @@ bool ReadGroups(const XMLElement& root, LGrid& grid)
     if (regions < 0)
       return false;
     rectangles += regions;
-    if (rectangles > LGrid::kMaxGroupRectangles)
-      return ResultTooLarge(kRoot) == kXmlOk;
+    if (rectangles > LGrid::kMaxGroupRectangles) {
+      ResultTooLarge(kRoot);
+      return false;
+    }
     grid.groupRegionCount[g] = regions;
     ReadRectangles(group, regions, grid.groupRegionLabels[g], grid.groupLeft[g],
                    grid.groupTop[g], grid.groupRight[g], grid.groupBottom[g]);

@@ -50,7 +50,13 @@ private:
 
 TEST_F(GridFile, ShippedGridsRead)
 {
-  const struct { const char* file; GridType type; int count; const char* first; const char* last; } cases[] = {
+  const struct {
+    const char* file;
+    GridType type;
+    int count;
+    const char* first;
+    const char* last;
+  } cases[] = {
     {"Grid_Circle_Macula_ETDRS.xml", GridCircle, 9, "Central", "Outer Right"},
     {"Grid_Ellipse_ONH.xml", GridEllipse, 5, "Central", "Ring Right"},
     {"Grid_Square_Macula_3x3.xml", GridSquare, 9, "Upper Left", "Lower Right"},
@@ -70,7 +76,8 @@ TEST_F(GridFile, ShippedGridsRead)
 
   LGrid etdrs;
   ASSERT_EQ(etdrs.ReadXml(ShippedGrid("Grid_Circle_Macula_ETDRS.xml")), 0);
-  EXPECT_EQ(etdrs.radiusFrom, (std::vector<float>{0, 0.5f, 0.5f, 0.5f, 0.5f, 1.5f, 1.5f, 1.5f, 1.5f}));
+  EXPECT_EQ(etdrs.radiusFrom,
+            (std::vector<float>{0, 0.5f, 0.5f, 0.5f, 0.5f, 1.5f, 1.5f, 1.5f, 1.5f}));
   EXPECT_EQ(etdrs.radiusTo, (std::vector<float>{0.5f, 1.5f, 1.5f, 1.5f, 1.5f, 3, 3, 3, 3}));
   EXPECT_EQ(etdrs.angleFrom, (std::vector<float>{0, 45, 135, 225, 315, 45, 135, 225, 315}));
   EXPECT_EQ(etdrs.angleTo, (std::vector<float>{0, 135, 225, 315, 45, 135, 225, 315, 45}));
@@ -117,7 +124,12 @@ TEST_F(GridFile, RegionsAndGroupsAsTheFileGivesThem)
 
 TEST_F(GridFile, TypeAndLateralityWords)
 {
-  const struct { const char* type; const char* eye; GridType grid; Laterality laterality; } cases[] = {
+  const struct {
+    const char* type;
+    const char* eye;
+    GridType grid;
+    Laterality laterality;
+  } cases[] = {
     {"Circle", "OD", GridCircle, LateralityOD},
     {"ELLIPSE", "os", GridEllipse, LateralityOS},
     {"square", "NA", GridSquare, LateralityNA},
@@ -138,25 +150,35 @@ TEST_F(GridFile, TypeAndLateralityWords)
 
 TEST_F(GridFile, FailedReadsKeepTheLoadedGrid)
 {
-  const struct { const char* what; std::string text; int result; const char* message; const char* version; } cases[] = {
+  const char* const noRoot = "Error: No grid tag\n";
+  const char* const oldVersion = "Error: XML version < 4.0.0\n";
+  const char* const tooMany = "Error: Too many elements in grid file\n";
+  const struct {
+    const char* what;
+    std::string text;
+    int result;
+    const char* message;
+    const char* version;
+  } cases[] = {
     {"missing file", "", -1, "", "4.0.0"},
     {"not well-formed", "<grid><version>4.0.0</version>", -1, "", "4.0.0"},
     {"empty file", "", -1, "", "4.0.0"},
-    {"other root", "<grids><version>4.0.0</version></grids>", -2, "Error: No grid tag\n", "NA"},
-    {"root in another case", "<Grid><version>4.0.0</version></Grid>", -2, "Error: No grid tag\n", "NA"},
-    {"old version", GridXml("<type>square</type>", "3.8.0"), -3, "Error: XML version < 4.0.0\n", "3.8.0"},
-    {"no version", "<grid><type>square</type></grid>", -3, "Error: XML version < 4.0.0\n", "NA"},
+    {"other root", "<grids><version>4.0.0</version></grids>", -2, noRoot, "NA"},
+    {"root in another case", "<Grid><version>4.0.0</version></Grid>", -2, noRoot, "NA"},
+    {"old version", GridXml("<type>square</type>", "3.8.0"), -3, oldVersion, "3.8.0"},
+    {"no version", "<grid><type>square</type></grid>", -3, oldVersion, "NA"},
     {"huge region count", GridXml("<type>circle</type><region_num>2000000000</region_num>"), -1,
-     "Error: Too many elements in grid file\n", "4.0.0"},
+     tooMany, "4.0.0"},
     {"huge group region count",
      GridXml("<type>multisquares</type><group_num>1</group_num><group><region_num>99999999"
              "</region_num></group>"),
-     -1, "Error: Too many elements in grid file\n", "4.0.0"}};
+     -1, tooMany, "4.0.0"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     LGrid grid;
     LoadTwoCircles(grid);
-    std::string path = c.what == std::string("missing file") ? "/nonexistent/grid.xml" : Write(c.text);
+    const std::string path =
+        c.what == std::string("missing file") ? "/nonexistent/grid.xml" : Write(c.text);
     StdoutCapture out;
     EXPECT_EQ(grid.ReadXml(path), c.result);
     EXPECT_EQ(out.Text(), c.message);

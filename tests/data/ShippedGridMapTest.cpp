@@ -161,11 +161,12 @@ TEST(ShippedGridMap, RingGridsAgreeWithAnIndependentReference)
     SCOPED_TRACE(c.file);
     const Plane& p = c.plane;
     const std::string expectedPath = dir.File("expected.raw");
-    const std::string command = "/usr/bin/python3 " + SourceFile("tests/data/grid_sector_oracle.py") +
-                                " " + SourceFile(std::string("res/Grid/") + c.file) + " " +
-                                std::to_string(p.width) + " " + std::to_string(p.height) + " " +
-                                std::to_string(p.cx) + " " + std::to_string(p.cz) + " 0.0117 0.047 " +
-                                expectedPath;
+    std::string command = "/usr/bin/python3 " + SourceFile("tests/data/grid_sector_oracle.py");
+    for (const std::string& argument :
+         {SourceFile(std::string("res/Grid/") + c.file), std::to_string(p.width),
+          std::to_string(p.height), std::to_string(p.cx), std::to_string(p.cz),
+          std::string("0.0117"), std::string("0.047"), expectedPath})
+      command += " " + argument;
     std::string output;
     ASSERT_EQ(fixtures::RunCommand(command + " 2>&1", &output), 0) << output;
     const std::string bytes = fixtures::ReadAll(expectedPath);
