@@ -1,0 +1,224 @@
+#include "data/DeviceScanHeaders.h"
+
+#include "data/Diagnostics.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <string_view>
+#include <vector>
+
+namespace devicescan {
+
+namespace {
+
+// One row of a size-keyed geometry table; the spacings are the devices' decimal
+// constants, stored as floats.
+struct SizedGeometry {
+  uint64_t fileSize;
+  int32_t size[3];
+  float spacing[3];
+};
+
+constexpr SizedGeometry kZeissGeometries[] = {
+  {40960000u, {200, 1024, 200}, {0.03015075f, 0.001955034f, 0.03015075f}},
+  {67108864u, {512, 1024, 128}, {0.01174168f, 0.001955034f, 0.04724409f}},
+  {20971520u, {4096, 1024, 5}, {0.001465201f, 0.001955034f, 0.25f}},
+  {5242880u, {1024, 1024, 5}, {0.008797654f, 0.001955034f, 0.5f}},
+};
+
+constexpr SizedGeometry kOptovueGeometries[] = {
+  {139207680u, {513, 640, 101}, {0.011695906f, 0.003f, 0.05940594f}},
+  {141926400u, {385, 640, 141}, {0.018181818f, 0.003f, 0.04964539f}},
+  {167049216u, {513, 768, 101}, {0.011695906f, 0.003f, 0.05940594f}},
+  {236584960u, {304, 640, 304}, {0.009868421f, 0.003135938f, 0.01f}},
+  {314572800u, {320, 768, 320}, {0.0375f, 0.003135417f, 0.028f}},
+  {317521920u, {320, 768, 320}, {0.0375f, 0.003f, 0.028125f}},
+};
+
+template <size_t N>
+int ApplySizedGeometry(const SizedGeometry (&table)[N], uint64_t fileSize, ScanFormat format,
+                       LOCTVolume& volume)
+{
+  const auto row = std::find_if(std::begin(table), std::end(table),
+                                [fileSize](const SizedGeometry& g) { return g.fileSize == fileSize; });
+  if (row == std::end(table))
+    return UnsupportedScan();
+  volume.format = format;
+  volume.sizeX = row->size[0];
+  volume.sizeY = row->size[1];
+  volume.sizeZ = row->size[2];
+  volume.spacingX = row->spacing[0];
+  volume.spacingY = row->spacing[1];
+  volume.spacingZ = row->spacing[2];
+  volume.bytesPerVoxel = 1;
+  volume.laterality = LateralityNA;
+  volume.centerType = CenterNA;
+  return kScanOk;
+}
+
+// Offset of the first occurrence of marker in the file, read in windows that overlap by
+// one byte less than the marker so that a marker across a window boundary is found.
+bool FindMarker(binary::FileReader& in, std::string_view marker, uint64_t& offset)
+{
+  constexpr uint64_t kWindow = 64 * 1024;
+  const size_t overlap = marker.size() - 1;
+  std::vector<char> window(kWindow + overlap);
+  uint64_t windowStart = 0;  // file offset of window[0]
+  size_t kept = 0;
+  if (!in.Seek(0))
+    return false;
+  while (in.Remaining() > 0) {
+    const uint64_t fresh = std::min(kWindow, in.Remaining());
+    if (!in.ReadBytes(window.data() + kept, fresh))
+      return false;
+    const std::string_view view(window.data(), kept + fresh);
+    const size_t hit = view.find(marker);
+    if (hit != std::string_view::npos) {
+      offset = windowStart + hit;
+      return true;
+    }
+    const size_t carry = std::min(overlap, view.size());
+    std::memmove(window.data(), window.data() + view.size() - carry, carry);
+    windowStart += view.size() - carry;
+    kept = carry;
+  }
+  return false;
+}
+
+// Topcon depth spacing by samples per A-scan; 0 for a depth no device writes.
+float TopconSpacingY(int32_t sizeY)
+{
+  switch (sizeY) {
+  case 480:
+  case 650:
+    return 0.0035f;
+  case 885:
+  case 992:
+    return 0.0026f;
+  default:
+    return 0.0f;
+  }
+}
+
+Laterality EyeFromText(const char (&text)[4])
+{
+  const std::string_view eye(text, strnlen(text, sizeof text));
+  if (eye == "OD")
+    return LateralityOD;
+  if (eye == "OS")
+    return LateralityOS;
+  return LateralityNA;
+}
+
+}  // namespace
+
+bool SizesUsable(int32_t sizeX, int32_t sizeY, int32_t sizeZ)
+{
+  if (sizeX <= 0 || sizeY <= 0 || sizeZ <= 0)
+    return false;
+  return uint64_t(sizeX) * uint64_t(sizeY) * uint64_t(sizeZ) <= kMaxVoxels;
+}
+
+int GetZeissGeometry(uint64_t fileSize, LOCTVolume& volume)
+{
+  return ApplySizedGeometry(kZeissGeometries, fileSize, FormatZeiss, volume);
+}
+
+int GetOptovueGeometry(uint64_t fileSize, LOCTVolume& volume)
+{
+  return ApplySizedGeometry(kOptovueGeometries, fileSize, FormatOptovue, volume);
+}
+
+int ReadTopconHeader(binary::FileReader& in, LOCTVolume& volume, uint64_t& dataOffset)
+{
+  uint64_t marker = 0;
+  if (!FindMarker(in, "@IMG_SCAN", marker))
+    return UnsupportedScan();
+  int32_t sizeX = 0, sizeY = 0, bits = 0, sizeZ = 0;
+  if (!in.Seek(marker + 17) || !in.ReadLE(sizeX) || !in.ReadLE(sizeY) || !in.ReadLE(bits) ||
+      !in.ReadLE(sizeZ) || !SizesUsable(sizeX, sizeY, sizeZ))
+    return UnsupportedScan();
+
+  volume.format = FormatTopcon;
+  volume.laterality = LateralityNA;
+  volume.centerType = CenterNA;
+  // The samples are 16-bit whatever the bits field says; only 8-bit data has the byte range.
+  volume.bytesPerVoxel = bits == 8 ? 1 : 2;
+  volume.sizeX = sizeX;
+  volume.sizeY = sizeY;
+  volume.sizeZ = sizeZ;
+  volume.spacingX = 6.0f / static_cast<float>(sizeX);
+  volume.spacingZ = 6.0f / static_cast<float>(sizeZ);
+  volume.spacingY = TopconSpacingY(sizeY);
+  if (volume.spacingY == 0.0f)
+    return UnsupportedScan();
+
+  dataOffset = marker + 37;
+  if (dataOffset > in.Size() || !binary::CountFits(in.Size() - dataOffset, volume.VoxelCount(), 2))
+    return UnsupportedScan();
+  return kScanOk;
+}
+
+int ReadHeidelbergHeader(binary::FileReader& in, LOCTVolume& volume, HeidelbergLayout& layout)
+{
+  int32_t sizeX = 0, sizeY = 0, sizeZ = 0;
+  double spacingX = 0, spacingY = 0, spacingZ = 0;
+  char eye[4] = {};
+  if (!in.Seek(12) || !in.ReadLE(sizeX) || !in.ReadLE(sizeZ) || !in.ReadLE(sizeY) ||
+      !in.ReadLE(spacingX) || !in.ReadLE(spacingZ) || !in.ReadLE(spacingY) ||
+      !in.ReadLE(layout.fundusWidth) || !in.ReadLE(layout.fundusHeight) || !in.Seek(84) ||
+      !in.ReadBytes(eye, sizeof eye) || !in.Seek(100) || !in.ReadLE(layout.bscanHeaderSize))
+    return UnsupportedScan();
+
+  volume.format = FormatHeidelberg;
+  volume.bytesPerVoxel = 2;
+  volume.sizeX = sizeX;
+  volume.sizeY = sizeY;
+  volume.sizeZ = sizeZ;
+  volume.spacingX = static_cast<float>(spacingX);
+  volume.spacingY = static_cast<float>(spacingY);
+  volume.spacingZ = static_cast<float>(spacingZ);
+  volume.laterality = EyeFromText(eye);
+  volume.centerType = CenterNA;
+
+  if (!SizesUsable(sizeX, sizeY, sizeZ) || layout.fundusWidth < 0 || layout.fundusHeight < 0 ||
+      layout.bscanHeaderSize < 0)
+    return UnsupportedScan();
+  layout.firstBscanOffset = 2048 + uint64_t(layout.fundusWidth) * uint64_t(layout.fundusHeight);
+  const uint64_t bscanBytes = uint64_t(layout.bscanHeaderSize) + 4 * uint64_t(sizeX) * uint64_t(sizeY);
+  if (layout.firstBscanOffset > in.Size() ||
+      !binary::CountFits(in.Size() - layout.firstBscanOffset, uint64_t(sizeZ), bscanBytes))
+    return UnsupportedScan();
+  return kScanOk;
+}
+
+bool OpenScanFile(const std::string& path, binary::FileReader& in)
+{
+  if (in.Open(path))
+    return true;
+  diag::ReportOpenFailure(path, errno);
+  return false;
+}
+
+int FileFailure(const std::string& path, int errorNumber)
+{
+  diag::ReportOpenFailure(path, errorNumber);
+  return kScanOpenFailed;
+}
+
+bool AllocateFromFields(LOCTVolume& volume)
+{
+  const int size[3] = {volume.sizeX, volume.sizeY, volume.sizeZ};
+  const float spacing[3] = {volume.spacingX, volume.spacingY, volume.spacingZ};
+  try {
+    volume.AllocateImage(size, spacing);
+  } catch (const std::exception&) {  // std::bad_alloc or the toolkit's allocation error
+    volume.image = nullptr;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace devicescan
