@@ -9,6 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace devicescan {
 
 namespace {
@@ -118,7 +122,8 @@ bool SizesUsable(int32_t sizeX, int32_t sizeY, int32_t sizeZ)
 {
   if (sizeX <= 0 || sizeY <= 0 || sizeZ <= 0)
     return false;
-  return uint64_t(sizeX) * uint64_t(sizeY) * uint64_t(sizeZ) <= kMaxVoxels;
+  const uint64_t plane = uint64_t(sizeX) * uint64_t(sizeY);  // below 2^62: no overflow
+  return binary::CountFits(kMaxVoxels, uint64_t(sizeZ), plane);
 }
 
 int GetZeissGeometry(uint64_t fileSize, LOCTVolume& volume)
@@ -192,6 +197,39 @@ int ReadHeidelbergHeader(binary::FileReader& in, LOCTVolume& volume, HeidelbergL
       !binary::CountFits(in.Size() - layout.firstBscanOffset, uint64_t(sizeZ), bscanBytes))
     return UnsupportedScan();
   return kScanOk;
+}
+
+void ConvertHeidelbergSamples(const float* samples, uint64_t count, uint16_t* values)
+{
+  uint64_t i = 0;
+#if defined(__SSE2__)
+  // Four samples at a time, step for step as HeidelbergValue: the same double-precision
+  // roots, product, sum and truncation, so the values are identical. A sample is inside
+  // (0, 1] exactly when its bit pattern, read as a signed integer, lies in
+  // [1, 0x3F800000]; negatives, NaN and everything above 1 fall outside and become +0.
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i aboveOne = _mm_set1_epi32(0x3F800001);
+  const __m128d scale = _mm_set1_pd(65535.0);
+  const __m128d half = _mm_set1_pd(0.5);
+  const __m128i bias = _mm_set1_epi32(32768);
+  const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
+  for (; i + 4 <= count; i += 4) {
+    const __m128 f = _mm_loadu_ps(samples + i);
+    const __m128i bits = _mm_castps_si128(f);
+    const __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(bits, zero), _mm_cmplt_epi32(bits, aboveOne));
+    const __m128 kept = _mm_and_ps(f, _mm_castsi128_ps(inside));
+    const __m128d low = _mm_sqrt_pd(_mm_sqrt_pd(_mm_cvtps_pd(kept)));
+    const __m128d high = _mm_sqrt_pd(_mm_sqrt_pd(_mm_cvtps_pd(_mm_movehl_ps(kept, kept))));
+    const __m128i lowInts = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(low, scale), half));
+    const __m128i highInts = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(high, scale), half));
+    // 0-65535 do not fit the signed 16-bit pack: shift them down by 32768 and back.
+    const __m128i ints = _mm_sub_epi32(_mm_unpacklo_epi64(lowInts, highInts), bias);
+    const __m128i packed = _mm_xor_si128(_mm_packs_epi32(ints, ints), flip);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(values + i), packed);
+  }
+#endif
+  for (; i < count; ++i)
+    values[i] = HeidelbergValue(samples[i]);
 }
 
 bool OpenScanFile(const std::string& path, binary::FileReader& in)

@@ -58,6 +58,9 @@ inline uint16_t HeidelbergValue(float sample)
   return static_cast<uint16_t>(root * 65535.0 + 0.5);  // positive: truncation is floor
 }
 
+// HeidelbergValue of count samples, several at a time where the processor allows.
+void ConvertHeidelbergSamples(const float* samples, uint64_t count, uint16_t* values);
+
 // Opens a scan file; on failure reports the path with the system's reason and returns
 // false (the reader then answers kScanOpenFailed).
 bool OpenScanFile(const std::string& path, binary::FileReader& in);

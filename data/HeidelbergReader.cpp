@@ -25,9 +25,7 @@ int LOCTVolume::ReadHeidelbergVol(const std::string& path)
   for (int32_t k = 0; k < sizeZ; ++k) {
     if (!in.Skip(uint64_t(layout.bscanHeaderSize)) || !in.ReadBytes(bscan.data(), plane * sizeof(float)))
       return devicescan::FileFailure(path, EIO);
-    unsigned short* slice = Voxels() + plane * uint64_t(sizeZ - 1 - k);
-    for (uint64_t i = 0; i < plane; ++i)
-      slice[i] = devicescan::HeidelbergValue(bscan[i]);
+    devicescan::ConvertHeidelbergSamples(bscan.data(), plane, Voxels() + plane * uint64_t(sizeZ - 1 - k));
   }
   loaded = true;
   return kScanOk;

@@ -4,6 +4,7 @@
 #include "data/ScanRoute.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -22,6 +23,20 @@ uint64_t FileSize(const std::string& path)
 uint32_t Size32(uint64_t size)
 {
   return size > UINT32_MAX ? 0 : static_cast<uint32_t>(size);
+}
+
+// The image's spacing for the volume's voxel size. The toolkit refuses a zero (or
+// non-finite) spacing, which files do carry (a single B-scan has no distance between
+// B-scans); the image then gets the toolkit's default of 1 on that axis, the field keeps
+// what the file says.
+LOCTVolume::ImageType::SpacingType ImageSpacing(const float spacing[3])
+{
+  LOCTVolume::ImageType::SpacingType itkSpacing;
+  for (unsigned axis = 0; axis < 3; ++axis) {
+    const double value = static_cast<double>(spacing[axis]);
+    itkSpacing[axis] = (value == 0.0 || !std::isfinite(value)) ? 1.0 : value;
+  }
+  return itkSpacing;
 }
 
 }  // namespace
@@ -52,15 +67,13 @@ void LOCTVolume::CreateVolume(const int size[3], ScanFormat scanFormat, const fl
 void LOCTVolume::AllocateImage(const int size[3], const float spacing[3])
 {
   ImageType::RegionType region;
-  ImageType::SpacingType itkSpacing;
   for (unsigned axis = 0; axis < 3; ++axis) {
     region.SetIndex(axis, 0);
     region.SetSize(axis, static_cast<itk::SizeValueType>(std::max(size[axis], 0)));
-    itkSpacing[axis] = static_cast<double>(spacing[axis]);
   }
   ImageType::Pointer fresh = ImageType::New();
   fresh->SetRegions(region);
-  fresh->SetSpacing(itkSpacing);
+  fresh->SetSpacing(ImageSpacing(spacing));
   fresh->Allocate();
   image = fresh;
 }
@@ -70,12 +83,8 @@ void LOCTVolume::SetVoxelSize(const float spacing[3])
   spacingX = spacing[0];
   spacingY = spacing[1];
   spacingZ = spacing[2];
-  if (image) {
-    ImageType::SpacingType itkSpacing;
-    for (unsigned axis = 0; axis < 3; ++axis)
-      itkSpacing[axis] = static_cast<double>(spacing[axis]);
-    image->SetSpacing(itkSpacing);
-  }
+  if (image)
+    image->SetSpacing(ImageSpacing(spacing));
 }
 
 uint64_t LOCTVolume::VoxelCount() const
