@@ -6,7 +6,6 @@
 #include "data/BinaryReader.h"
 #include "data/LOCTVolume.h"
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -46,19 +45,9 @@ inline uint16_t OptovueValue(float sample)
   return tenth >= 255.0f ? 255 : static_cast<uint16_t>(tenth);
 }
 
-// A Heidelberg reflectivity in (0, 1] shown through its fourth root on the full 16-bit
+// Heidelberg reflectivities in (0, 1] shown through their fourth root on the full 16-bit
 // range, rounded to nearest; anything else (negative, NaN, the invalid-pixel marker above
-// 1) gives 0. Two square roots in double precision give exactly pow(f, 0.25) after the
-// rounding for every float in (0, 1] (checked over all of them) and cost far less.
-inline uint16_t HeidelbergValue(float sample)
-{
-  if (!(sample > 0.0f) || sample > 1.0f)
-    return 0;
-  const double root = std::sqrt(std::sqrt(static_cast<double>(sample)));
-  return static_cast<uint16_t>(root * 65535.0 + 0.5);  // positive: truncation is floor
-}
-
-// HeidelbergValue of count samples, several at a time where the processor allows.
+// 1) gives 0.
 void ConvertHeidelbergSamples(const float* samples, uint64_t count, uint16_t* values);
 
 // Opens a scan file; on failure reports the path with the system's reason and returns
