@@ -38,13 +38,6 @@ inline uint64_t BoundedProduct(std::initializer_list<int64_t> sizes, uint64_t li
   return product;
 }
 
-// True when count items of itemBytes bytes each fit in available bytes; the product is
-// never formed, so a lying count cannot overflow into a small number.
-inline bool CountFits(uint64_t available, uint64_t count, uint64_t itemBytes)
-{
-  return itemBytes == 0 || count <= available / itemBytes;
-}
-
 // Sequential reader over a file, with the file's size known up front.
 class FileReader {
 public:

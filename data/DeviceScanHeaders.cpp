@@ -130,14 +130,6 @@ uint16_t HeidelbergValue(float sample)
 
 }  // namespace
 
-bool SizesUsable(int32_t sizeX, int32_t sizeY, int32_t sizeZ)
-{
-  if (sizeX <= 0 || sizeY <= 0 || sizeZ <= 0)
-    return false;
-  const uint64_t plane = uint64_t(sizeX) * uint64_t(sizeY);  // below 2^62: no overflow
-  return binary::CountFits(kMaxVoxels, uint64_t(sizeZ), plane);
-}
-
 int GetZeissGeometry(uint64_t fileSize, LOCTVolume& volume)
 {
   return ApplySizedGeometry(kZeissGeometries, fileSize, FormatZeiss, volume);
@@ -155,7 +147,7 @@ int ReadTopconHeader(binary::FileReader& in, LOCTVolume& volume, uint64_t& dataO
     return UnsupportedScan();
   int32_t sizeX = 0, sizeY = 0, bits = 0, sizeZ = 0;
   if (!in.Seek(marker + 17) || !in.ReadLE(sizeX) || !in.ReadLE(sizeY) || !in.ReadLE(bits) ||
-      !in.ReadLE(sizeZ) || !SizesUsable(sizeX, sizeY, sizeZ))
+      !in.ReadLE(sizeZ) || binary::BoundedProduct({sizeX, sizeY, sizeZ}, kMaxScanVoxels) == 0)
     return UnsupportedScan();
 
   volume.format = FormatTopcon;
@@ -173,7 +165,8 @@ int ReadTopconHeader(binary::FileReader& in, LOCTVolume& volume, uint64_t& dataO
     return UnsupportedScan();
 
   dataOffset = marker + 37;
-  if (dataOffset > in.Size() || !binary::CountFits(in.Size() - dataOffset, volume.VoxelCount(), 2))
+  if (dataOffset > in.Size() ||
+      binary::BoundedProduct({int64_t(volume.VoxelCount()), 2}, in.Size() - dataOffset) == 0)
     return UnsupportedScan();
   return kScanOk;
 }
@@ -200,13 +193,13 @@ int ReadHeidelbergHeader(binary::FileReader& in, LOCTVolume& volume, HeidelbergL
   volume.laterality = EyeFromText(eye);
   volume.centerType = CenterNA;
 
-  if (!SizesUsable(sizeX, sizeY, sizeZ) || layout.fundusWidth < 0 || layout.fundusHeight < 0 ||
-      layout.bscanHeaderSize < 0)
+  if (binary::BoundedProduct({sizeX, sizeY, sizeZ}, kMaxScanVoxels) == 0 || layout.fundusWidth < 0 ||
+      layout.fundusHeight < 0 || layout.bscanHeaderSize < 0)
     return UnsupportedScan();
   layout.firstBscanOffset = 2048 + uint64_t(layout.fundusWidth) * uint64_t(layout.fundusHeight);
   const uint64_t bscanBytes = uint64_t(layout.bscanHeaderSize) + 4 * uint64_t(sizeX) * uint64_t(sizeY);
   if (layout.firstBscanOffset > in.Size() ||
-      !binary::CountFits(in.Size() - layout.firstBscanOffset, uint64_t(sizeZ), bscanBytes))
+      binary::BoundedProduct({sizeZ, int64_t(bscanBytes)}, in.Size() - layout.firstBscanOffset) == 0)
     return UnsupportedScan();
   return kScanOk;
 }

@@ -11,12 +11,6 @@
 
 namespace devicescan {
 
-// The largest volume any of these readers allocates (4 GiB of 16-bit voxels).
-constexpr uint64_t kMaxVoxels = uint64_t(1) << 31;
-
-// True when every size is positive and their product stays within kMaxVoxels.
-bool SizesUsable(int32_t sizeX, int32_t sizeY, int32_t sizeZ);
-
 // Headerless formats: the exact file size selects the geometry; 0, or kScanUnsupported
 // (with its line) for a size not in the table.
 int GetZeissGeometry(uint64_t fileSize, LOCTVolume& volume);

@@ -13,9 +13,9 @@ int LOCTVolume::ReadZeissRaw(const std::string& path, uint32_t fileSize)
   binary::FileReader in;
   if (!devicescan::OpenScanFile(path, in))
     return kScanOpenFailed;
-  const uint64_t plane = uint64_t(sizeX) * uint64_t(sizeY);
-  if (!binary::CountFits(in.Size(), uint64_t(sizeZ), plane))
+  if (binary::BoundedProduct({sizeX, sizeY, sizeZ}, in.Size()) == 0)
     return UnsupportedScan();
+  const uint64_t plane = uint64_t(sizeX) * uint64_t(sizeY);
   if (!devicescan::AllocateFromFields(*this))
     return devicescan::FileFailure(path, ENOMEM);
 
@@ -40,9 +40,9 @@ int LOCTVolume::ReadOptovueRaw(const std::string& path, uint32_t fileSize)
   binary::FileReader in;
   if (!devicescan::OpenScanFile(path, in))
     return kScanOpenFailed;
-  const uint64_t plane = uint64_t(sizeX) * uint64_t(sizeY);
-  if (!binary::CountFits(in.Size(), uint64_t(sizeZ), plane * sizeof(float)))
+  if (binary::BoundedProduct({sizeX, sizeY, sizeZ, int64_t(sizeof(float))}, in.Size()) == 0)
     return UnsupportedScan();
+  const uint64_t plane = uint64_t(sizeX) * uint64_t(sizeY);
   if (!devicescan::AllocateFromFields(*this))
     return devicescan::FileFailure(path, ENOMEM);
 
