@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -92,7 +93,9 @@ bool FindMarker(binary::FileReader& in, std::string_view marker, uint64_t& offse
   return false;
 }
 
-// Topcon depth spacing by samples per A-scan; 0 for a depth no device writes.
+// Topcon depth spacing by samples per A-scan. The file does not store it; a depth outside
+// the known ones (a cropped or minimised export) is read with the finer spacing and a
+// warning, rather than refusing a scan whose voxels are all there.
 float TopconSpacingY(int32_t sizeY)
 {
   switch (sizeY) {
@@ -103,7 +106,9 @@ float TopconSpacingY(int32_t sizeY)
   case 992:
     return 0.0026f;
   default:
-    return 0.0f;
+    diag::Warning("Unknown Topcon depth of " + std::to_string(sizeY) +
+                  " samples, voxel height 0.0026 mm assumed");
+    return 0.0026f;
   }
 }
 
@@ -161,8 +166,6 @@ int ReadTopconHeader(binary::FileReader& in, LOCTVolume& volume, uint64_t& dataO
   volume.spacingX = 6.0f / static_cast<float>(sizeX);
   volume.spacingZ = 6.0f / static_cast<float>(sizeZ);
   volume.spacingY = TopconSpacingY(sizeY);
-  if (volume.spacingY == 0.0f)
-    return UnsupportedScan();
 
   dataOffset = marker + 37;
   if (dataOffset > in.Size() ||

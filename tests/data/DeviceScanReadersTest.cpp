@@ -152,22 +152,24 @@ TEST(DeviceScanSamples, HeidelbergVolReadsAsNumpyReadsIt)
   ExpectMatches(v, RunOracle(dir, kHeidelbergOracle, path));
 }
 
-TEST(DeviceScanSamples, TopconFdsHeaderIsReadButItsDepthIsNotOneWeKnow)
+TEST(DeviceScanSamples, TopconFdsReadsWithItsHeadersSizes)
 {
   const TempDir dir;
   const std::string path = fixtures::CopySample("topcon_minimized.fds", dir.Path().string());
   LOCTVolume v;
   const auto [result, out] = Read(v, path);
-  EXPECT_EQ(result, kScanUnsupported);
-  EXPECT_EQ(out, kUnsupported);
-  EXPECT_FALSE(v.loaded);
+  ASSERT_EQ(result, kScanOk);
+  EXPECT_EQ(out, "Warning: Unknown Topcon depth of 3 samples, voxel height 0.0026 mm assumed\n");
+  EXPECT_TRUE(v.loaded);
   EXPECT_EQ(v.format, FormatTopcon);
   EXPECT_EQ(v.sizeX, 2);
   EXPECT_EQ(v.sizeY, 3);
   EXPECT_EQ(v.sizeZ, 4);
   EXPECT_EQ(v.bytesPerVoxel, 2);
   EXPECT_EQ(v.spacingX, 3.0f);
+  EXPECT_EQ(v.spacingY, 0.0026f);
   EXPECT_EQ(v.spacingZ, 1.5f);
+  ExpectMatches(v, RunOracle(dir, kTopconOracle, path));
 
   // The same real file with a depth the devices write (the file holds enough bytes after
   // the record for it) reads its voxels as numpy reads them.
@@ -336,6 +338,7 @@ TEST(TopconFds, ReadsBigEndianVoxelsInVolumeOrderWithDepthSpacing)
 {
   const struct { int32_t sizeY; float spacingY; int32_t bits; int32_t bytesPerVoxel; } kCases[] = {
     {480, 0.0035f, 16, 2}, {650, 0.0035f, 8, 1}, {885, 0.0026f, 12, 2}, {992, 0.0026f, 16, 2},
+    {500, 0.0026f, 16, 2},  // a depth no device writes: read, with a warning
   };
   const TempDir dir;
   for (const auto& c : kCases) {
@@ -392,7 +395,6 @@ TEST(TopconFds, TruncatedOrLyingHeadersAreRefused)
     {"marker at the very end", valid, 109},
     {"record cut inside", valid, 130},
     {"last voxel short", valid, valid.Size() - 1},
-    {"depth no device writes", with([](FdsSpec& s) { s.sizeY = 500; }), SIZE_MAX},
     {"no A-scans", with([](FdsSpec& s) { s.sizeX = 0; }), SIZE_MAX},
     {"negative B-scan count", with([](FdsSpec& s) { s.sizeZ = -1; }), SIZE_MAX},
   };
