@@ -1,10 +1,12 @@
 #include "panes/PaneImageExport.h"
 
 #include "data/AtomicFile.h"
+#include "panes/Pane2D.h"
 
 #include <FreeImage.h>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPainter>
 #include <memory>
 
 namespace {
@@ -75,4 +77,21 @@ int SaveImageFile(const QImage& image, const std::string& path)
   if (!file.Write(data, size))
     return -1;
   return file.Commit() ? 0 : -1;
+}
+
+QImage RenderPaneImage(const Pane2D& pane, QSize window)
+{
+  QImage image(window, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  QPainter painter(&image);
+  pane.Paint(painter);
+  return image;
+}
+
+int CopyAndSaveImage(const QImage& image, const std::string& path)
+{
+  if (image.isNull())
+    return -1;
+  CopyImageToClipboard(image);
+  return SaveImageFile(image, path);
 }

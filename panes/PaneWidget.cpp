@@ -1,15 +1,30 @@
 #include "panes/PaneWidget.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
-PaneWidget::PaneWidget(const Pane2D& pane, QWidget* parent) : QWidget(parent), m_Pane(pane)
+PaneWidget::PaneWidget(Pane2D& pane, QWidget* parent) : QWidget(parent), m_Pane(pane)
 {
   // The pane covers every pixel it is asked for; there is no background to erase.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Moves without a button held reach the pane too: a pane takes the keyboard focus on every
+  // move.
+  setMouseTracking(true);
 }
 
 void PaneWidget::paintEvent(QPaintEvent*)
 {
   QPainter painter(this);
   m_Pane.Paint(painter);
+}
+
+void PaneWidget::mousePressEvent(QMouseEvent* event)
+{
+  m_Pane.MousePress(event->position().toPoint(), event->button(), event->buttons());
+}
+
+void PaneWidget::mouseMoveEvent(QMouseEvent* event)
+{
+  setFocus(Qt::MouseFocusReason);
+  m_Pane.MouseMove(event->position().toPoint(), event->buttons());
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The window of a 2-D pane: it only paints the pane model.
+// The window of a 2-D pane: it paints the pane model and hands it the mouse input.
 #include "panes/Pane2D.h"
 
 #include <QWidget>
@@ -7,11 +7,13 @@
 class PaneWidget : public QWidget {
   Q_OBJECT
 public:
-  PaneWidget(const Pane2D& pane, QWidget* parent);
+  PaneWidget(Pane2D& pane, QWidget* parent);
 
 protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-  const Pane2D& m_Pane;  // borrowed: the pane takes its widget with it when it goes
+  Pane2D& m_Pane;  // borrowed: the pane takes its widget with it when it goes
 };

@@ -9,4 +9,13 @@ public:
   virtual int SurfacesFileCount() const = 0;
   virtual bool ShowThickness() const = 0;
   virtual int GridMode() const = 0;
+
+  // After a pane changed shared state: render the slice pane of an orientation again (its
+  // slice or its burnt-in labels changed), or only repaint it; repaint the 3-D pane.
+  virtual void RenderSlicePane(int orientation) = 0;
+  virtual void InvalidateSlicePane(int orientation) = 0;
+  virtual void Invalidate3DPane() = 0;
+  // Moves the scroll bar of a slice pane, whose value is that pane's slice index, and
+  // redraws it; the view is not notified.
+  virtual void SetSliceScrollPos(int orientation, int position) = 0;
 };
