@@ -17,6 +17,10 @@ public:
   int SurfacesFileCount() const override { return 0; }
   bool ShowThickness() const override { return false; }
   int GridMode() const override { return 0; }
+  void RenderSlicePane(int) override {}
+  void InvalidateSlicePane(int) override {}
+  void Invalidate3DPane() override {}
+  void SetSliceScrollPos(int, int) override {}
 };
 
 const LOCTVolume& Scan()

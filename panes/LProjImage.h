@@ -1,0 +1,217 @@
+#pragma once
+// The en-face pane: the (x, z) plane of the scan, one cell per A-scan, shown as R, G, B
+// planes that hold a projection image read from a file or one computed between two layer
+// surfaces. Over them it composes, by opacity, the undefined region, the optic-disc cup and
+// rim and the colour-coded thickness map; on top it draws guide lines at the current
+// position, the grid-centre mark, the colour bar, the thickness figures and the sector
+// figures. A plain model: its PaneWidget only paints it and hands it the mouse input.
+//
+// Set... operations only store; Show... operations store and redraw.
+#include "panes/CChildWnd.h"
+#include "panes/Pane2D.h"
+#include "panes/PaneConventions.h"
+#include "panes/PaneWidget.h"
+#include "panes/SliceMapping.h"
+#include "panes/ThicknessMap.h"
+#include "panes/ThicknessPalette.h"
+#include "panes/ViewServices.h"
+
+#include <QImage>
+#include <QPointer>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class LProjImage : public Pane2D {
+public:
+  explicit LProjImage(ViewServices& view) : m_View(view) {}
+  ~LProjImage() override;
+  LProjImage(const LProjImage&) = delete;
+  LProjImage& operator=(const LProjImage&) = delete;
+
+  // (Re)builds the black bitmap and planes of width x height cells (sizeX x sizeZ), resets
+  // the view state and places the window at (0, 0) inside the host (created there the first
+  // time). False, with the pane not created, when the memory cannot be had.
+  bool CreatePane(int width, int height, int colorMode, CChildWnd* host);
+
+  void SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3], int bytesPerVoxel);
+  // The view's current position int[3] and grid centre int[2] (x, z); borrowed.
+  void SetPosition(int* position) { m_Position = position; }
+  void SetGridCenter(int* gridCenter) { m_GridCenter = gridCenter; }
+  void SetMouseMode(int mode) { m_MouseMode = mode; }
+  // Points are int triples per (surface, z, x) at ((surface * sizeZ + z) * sizeX + x); the
+  // undefined-region mask has one byte per cell. Both borrowed. Switches the undefined
+  // region on; the view then applies its own setting.
+  void SetSurfaces(int count, const int* points, uint8_t* undefinedMask);
+  void SetDiscMask(const uint8_t* mask) { m_DiscMask = mask; }
+  // Copies width x height bytes of each plane; the caller composes.
+  void SetProjectionImage(const uint8_t* red, const uint8_t* green, const uint8_t* blue);
+  // The pane's planes, valid until the next CreatePane; the 3-D pane paints with them.
+  const uint8_t* GetRedPlane() const { return m_Red.data(); }
+  const uint8_t* GetGreenPlane() const { return m_Green.data(); }
+  const uint8_t* GetBluePlane() const { return m_Blue.data(); }
+
+  // Fills the planes with the stretched mean between two surfaces; the caller composes.
+  void ComputeProjection(int from, int to);
+  // The thickness map between two surfaces and its figures; the caller composes.
+  void ComputeThickness(int from, int to);
+  // Rebuilds the bitmap from the planes and the layers, then invalidates.
+  void Compose();
+  // Sizes the window; from then on the bitmap is stretched over it.
+  void Resize(int width, int height);
+
+  // Settings.
+  void SetColorCup(platform::COLORREF c) { m_CupColor = c; }
+  void SetColorRim(platform::COLORREF c) { m_RimColor = c; }
+  void SetColorUndefinedRegion(platform::COLORREF c) { m_UndefinedColor = c; }
+  // Kept with the other colours; this pane draws no SEAD labels.
+  void SetColorSEAD(platform::COLORREF c) { m_SEADColor = c; }
+  void SetOpacityUndefinedRegion(int percent) { m_UndefinedOpacity = percent; }
+  void SetOpacityCup(int percent) { m_CupOpacity = percent; }
+  void SetOpacityRim(int percent) { m_RimOpacity = percent; }
+  void SetThicknessOpacity(int percent) { m_ThicknessOpacity = percent; }
+  void SetShowGuideLines(bool show) { m_ShowGuideLines = show; }
+  void SetShowThicknessBar(bool show) { m_ShowThicknessBar = show; }
+  void SetUndefinedRegionModification(int modification) { m_BrushModification = modification; }
+  void SetUndefinedRegionMargin(float millimetres) { m_BrushMargin = millimetres; }
+  void SetThicknessPalette(int type) { m_Palette.Build(type); }
+
+  // Thickness-map settings, applied at the next computation.
+  void SetGridMode(int mode) { m_Thickness.SetGridMode(mode); }
+  void SetThicknessUnit(int unit, float minimum, float maximum) { m_Thickness.SetUnit(unit, minimum, maximum); }
+  void SetGridCircles(int gridType, int count, const std::string* labels, float* radiusFrom, float* radiusTo,
+                      float* angleFrom, float* angleTo);
+  void SetGridEllipses(int gridType, int count, const std::string* labels, float* horizontalFrom,
+                       float* horizontalTo, float* verticalFrom, float* verticalTo, float* angleFrom,
+                       float* angleTo);
+  void SetGridRectangles(int gridType, int count, const std::string* labels, const float* left,
+                         const float* top, const float* right, const float* bottom);
+  void SetGridRectangleSets(int gridType, int groupCount, const std::string* groupLabels,
+                            const int32_t* regionCount, const std::vector<std::string>* regionLabels,
+                            const std::vector<float>* left, const std::vector<float>* top,
+                            const std::vector<float>* right, const std::vector<float>* bottom);
+
+  // Show toggles: the lines and texts only repaint, the layers compose again.
+  void ShowGuideLines(bool show);
+  void ShowOverlay(bool show);
+  void ShowThicknessBar(bool show);
+  void ShowProjection(bool show);
+  void ShowDisc(bool show);
+  void ShowUndefinedRegion(bool show);
+  void ShowThickness(bool show);
+
+  // The mouse tools, each at a window point.
+  void SetPositionFromPoint(QPoint point);
+  void SetGridCenterFromPoint(QPoint point);
+  void ResetGridCenter();
+  void PaintUndefinedRegion(QPoint point);
+  void EraseUndefinedRegion(QPoint point);
+  // The handlers, by mouse mode.
+  void OnLButtonDown(QPoint point);
+  void OnMouseMove(QPoint point, bool leftHeld, bool rightHeld);
+  void OnRButtonDown(QPoint point);
+  void MousePress(QPoint point, Qt::MouseButton button, Qt::MouseButtons held) override;
+  void MouseMove(QPoint point, Qt::MouseButtons held) override;
+
+  // The clipboard gets the pane's rendering; SaveImage places it there as well and writes it
+  // to the path in the format of its extension: 0, or -1 with any old file kept.
+  void CopyToClipboard() const;
+  [[nodiscard]] int SaveImage(const std::string& path) const;
+
+  void Paint(QPainter& painter) const override;
+  // What the window shows, at the window's size; null while there is nothing to show.
+  QImage RenderToImage() const;
+  // The composed cells (width x height, row z at the top-down row z).
+  const QImage& Bitmap() const { return m_Bitmap; }
+  const ThicknessMap& Thickness() const { return m_Thickness; }
+  const ThicknessPalette& Palette() const { return m_Palette; }
+  // The screen mapping of the window; none while the pane or its window has no pixels.
+  std::optional<SliceMapping> Mapping() const;
+  // The window rectangle of the grid-centre mark (right and bottom excluded); empty while no
+  // mark is drawn.
+  QRect GridCenterMark() const;
+
+  int GetProjectionFrom() const { return m_ProjectionFrom; }
+  int GetProjectionTo() const { return m_ProjectionTo; }
+  bool GetShowThickness() const { return m_ShowThickness; }
+
+private:
+  QSize WindowSize() const;
+  bool HasVolumeOfPaneSize() const;
+  void Invalidate() const;
+  void ComposeIfCreated();
+  void ApplyBrush(QPoint point, uint8_t value);
+  bool GridCenterToolActive() const;
+
+  void PaintGuideLines(QPainter& painter, QSize window) const;
+  void PaintGridCenter(QPainter& painter, QSize window) const;
+  void PaintColorBar(QPainter& painter) const;
+  void PaintFigures(QPainter& painter, QSize window) const;
+  void PaintSectorFigures(QPainter& painter, QSize window) const;
+
+  ViewServices& m_View;  // borrowed: the view outlives its panes
+  QPointer<PaneWidget> m_Widget;
+
+  // Window state.
+  bool m_Created = false;
+  bool m_Stretch = false;
+  int m_PaneWidth = 0;
+  int m_PaneHeight = 0;
+
+  // The composed bitmap and the planes of width x height cells.
+  int m_ColorMode = DibColors24Bit;
+  int m_Width = 0;
+  int m_Height = 0;
+  QImage m_Bitmap;
+  std::vector<uint8_t> m_Red;
+  std::vector<uint8_t> m_Green;
+  std::vector<uint8_t> m_Blue;
+
+  // The volume, borrowed.
+  const unsigned short* m_Voxels = nullptr;
+  int m_Size[3] = {0, 0, 0};
+  float m_Spacing[3] = {0.0f, 0.0f, 0.0f};
+  int m_BytesPerVoxel = 0;
+  int m_Maximum = 0;
+
+  // Shared state, owned by the view.
+  int* m_Position = nullptr;
+  int* m_GridCenter = nullptr;
+
+  // Results, borrowed.
+  int m_SurfaceCount = 0;
+  const int* m_SurfacePoints = nullptr;
+  uint8_t* m_UndefinedMask = nullptr;
+  const uint8_t* m_DiscMask = nullptr;
+
+  int m_MouseMode = MousePosition;
+
+  // Show flags.
+  bool m_ShowGuideLines = true;
+  bool m_ShowProjection = false;
+  bool m_ShowDisc = false;
+  bool m_ShowUndefinedRegion = false;
+  bool m_ShowThickness = false;
+  bool m_ShowThicknessBar = false;
+  bool m_ShowOverlay = true;
+
+  // Colours and opacities.
+  platform::COLORREF m_CupColor = 0x0000FF;
+  platform::COLORREF m_RimColor = 0x00FF00;
+  platform::COLORREF m_SEADColor = 0x7FFF7F;
+  platform::COLORREF m_UndefinedColor = 0x00FFFF;
+  int m_UndefinedOpacity = 30;
+  int m_CupOpacity = 30;
+  int m_RimOpacity = 30;
+  int m_ThicknessOpacity = 80;
+
+  // The undefined-region brush: margin in mm; 0 paints one cell, 1 an ellipse of the margin.
+  float m_BrushMargin = 1.0f;
+  int m_BrushModification = 1;
+
+  int m_ProjectionFrom = 0;
+  int m_ProjectionTo = 0;
+  ThicknessMap m_Thickness;
+  ThicknessPalette m_Palette;
+};

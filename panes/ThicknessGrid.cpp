@@ -1,0 +1,129 @@
+// The grid part of the thickness map: the grid setters and the sector figures.
+#include "panes/ThicknessMap.h"
+
+#include "data/SectorGeometry.h"
+#include "data/SectorStatistics.h"
+
+#include <algorithm>
+
+void ThicknessMap::ReplaceSectorFigures(int gridType, int count)
+{
+  m_GridType = gridType;
+  const size_t n = static_cast<size_t>(std::max(count, 0));
+  m_SectorMeans.assign(n, kNoThickness);
+  m_SectorSDs.assign(n, kNoThickness);
+  m_Boxes.assign(n, SectorBox{});
+}
+
+void ThicknessMap::SetGridCircles(int gridType, int count, const std::string*, float* radiusFrom,
+                                  float* radiusTo, float* angleFrom, float* angleTo)
+{
+  m_Circles = {count, radiusFrom, radiusTo, angleFrom, angleTo};
+  ReplaceSectorFigures(gridType, count);
+}
+
+void ThicknessMap::SetGridEllipses(int gridType, int count, const std::string*, float* horizontalFrom,
+                                   float* horizontalTo, float* verticalFrom, float* verticalTo,
+                                   float* angleFrom, float* angleTo)
+{
+  m_Ellipses = {count, horizontalFrom, horizontalTo, verticalFrom, verticalTo, angleFrom, angleTo};
+  ReplaceSectorFigures(gridType, count);
+}
+
+void ThicknessMap::SetGridRectangles(int gridType, int count, const std::string*, const float* left,
+                                     const float* top, const float* right, const float* bottom)
+{
+  m_Rectangles = {count, left, top, right, bottom};
+  ReplaceSectorFigures(gridType, count);
+}
+
+void ThicknessMap::SetGridRectangleSets(int gridType, int groupCount, const std::string*,
+                                        const int32_t* regionCount, const std::vector<std::string>*,
+                                        const std::vector<float>* left, const std::vector<float>* top,
+                                        const std::vector<float>* right, const std::vector<float>* bottom)
+{
+  m_RectangleSets = {groupCount, regionCount, left, top, right, bottom};
+  ReplaceSectorFigures(gridType, groupCount);
+}
+
+int ThicknessMap::SectorCount() const
+{
+  int count = 0;
+  switch (m_GridType) {
+  case GridCircle: count = m_Circles.count; break;
+  case GridEllipse: count = m_Ellipses.count; break;
+  case GridSquare: count = m_Rectangles.count; break;
+  case GridMultisquares: count = m_RectangleSets.groupCount; break;
+  default: break;
+  }
+  // Never more sectors than there are figures for.
+  return std::clamp(count, 0, static_cast<int>(m_SectorMeans.size()));
+}
+
+void ThicknessMap::LabelSectors(const ThicknessInput& in)
+{
+  const int n = SectorCount();
+  if (n == 0 || !in.gridCenter)
+    return;
+  SectorGeometry geometry;
+  switch (m_GridType) {
+  case GridCircle:
+    geometry = SectorGeometry::Circles(n, m_Circles.radiusFrom, m_Circles.radiusTo, m_Circles.angleFrom,
+                                       m_Circles.angleTo);
+    break;
+  case GridEllipse:
+    geometry = SectorGeometry::Ellipses(n, m_Ellipses.horizontalFrom, m_Ellipses.horizontalTo,
+                                        m_Ellipses.verticalFrom, m_Ellipses.verticalTo, m_Ellipses.angleFrom,
+                                        m_Ellipses.angleTo);
+    break;
+  case GridSquare:
+    geometry = SectorGeometry::Rectangles(n, m_Rectangles.left, m_Rectangles.top, m_Rectangles.right,
+                                          m_Rectangles.bottom);
+    break;
+  case GridMultisquares:
+    geometry = SectorGeometry::RectangleSets(n, m_RectangleSets.regionCount, m_RectangleSets.left,
+                                             m_RectangleSets.top, m_RectangleSets.right, m_RectangleSets.bottom);
+    break;
+  default: return;
+  }
+  geometry.Label(m_Labels.data(), in.sizeX, in.sizeZ, in.gridCenter[0], in.gridCenter[1], in.spacingX,
+                 in.spacingZ);
+}
+
+void ThicknessMap::ComputeSectors(const ThicknessInput& in)
+{
+  std::fill(m_Labels.begin(), m_Labels.end(), 0);
+  LabelSectors(in);
+  const int n = SectorCount();
+  ComputeSectorStatistics(m_Labels.data(), m_Thickness.data(), m_Labels.size(), n, m_SectorMeans.data(),
+                          m_SectorSDs.data());
+  // From here on a cell holds its sector's mean, and nothing outside the grid.
+  for (size_t i = 0; i < m_Labels.size(); ++i) {
+    const int label = m_Labels[i];
+    m_Thickness[i] = label >= 1 && label <= n ? m_SectorMeans[static_cast<size_t>(label - 1)] : kNoThickness;
+  }
+  ComputeBoxes(in.sizeX, n);
+}
+
+void ThicknessMap::ComputeBoxes(int sizeX, int sectorCount)
+{
+  std::fill(m_Boxes.begin(), m_Boxes.end(), SectorBox{});
+  const int sizeZ = static_cast<int>(m_Labels.size() / static_cast<size_t>(sizeX));
+  for (int z = 0; z < sizeZ; ++z) {
+    const uint16_t* row = m_Labels.data() + static_cast<size_t>(sizeX) * static_cast<size_t>(z);
+    for (int x = 0; x < sizeX; ++x) {
+      const int label = row[x];
+      if (label < 1 || label > sectorCount)
+        continue;
+      SectorBox& box = m_Boxes[static_cast<size_t>(label - 1)];
+      if (box.empty) {
+        box = {false, x, z, x, z};
+        continue;
+      }
+      box.minX = std::min(box.minX, x);
+      box.maxX = std::max(box.maxX, x);
+      box.minZ = std::min(box.minZ, z);
+      box.maxZ = std::max(box.maxZ, z);
+    }
+  }
+}
