@@ -253,13 +253,7 @@ void LOCTImage::Paint(QPainter& painter) const
 
 QImage LOCTImage::RenderToImage() const
 {
-  if (!Mapping())
-    return QImage();
-  QImage image(WindowSize(), QImage::Format_RGB32);
-  image.fill(Qt::black);
-  QPainter painter(&image);
-  Paint(painter);
-  return image;
+  return Mapping() ? RenderPaneImage(*this, WindowSize()) : QImage();
 }
 
 void LOCTImage::CopyToClipboard() const
@@ -271,9 +265,5 @@ void LOCTImage::CopyToClipboard() const
 
 int LOCTImage::SaveImage(const std::string& path) const
 {
-  const QImage image = RenderToImage();
-  if (image.isNull())
-    return -1;
-  CopyImageToClipboard(image);
-  return SaveImageFile(image, path);
+  return CopyAndSaveImage(RenderToImage(), path);
 }
