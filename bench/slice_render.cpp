@@ -2,6 +2,7 @@
 // memcpy of as many voxel bytes as the slab reads and a bare pass reading the slab's own
 // voxels in memory order, both timed in the same run.
 #include "data/LOCTVolume.h"
+#include "NullView.h"
 #include "panes/LOCTImage.h"
 
 #include <algorithm>
@@ -11,17 +12,6 @@
 #include <vector>
 
 namespace {
-
-class NoView : public ViewServices {
-public:
-  int SurfacesFileCount() const override { return 0; }
-  bool ShowThickness() const override { return false; }
-  int GridMode() const override { return 0; }
-  void RenderSlicePane(int) override {}
-  void InvalidateSlicePane(int) override {}
-  void Invalidate3DPane() override {}
-  void SetSliceScrollPos(int, int) override {}
-};
 
 const LOCTVolume& Scan()
 {
@@ -104,7 +94,7 @@ void BM_Render(benchmark::State& state)
   float centre = 32768;
   float width = 65535;
 
-  NoView view;
+  NullView view;
   LOCTImage pane(view);
   pane.CreatePane(columns, rows, DibColors24Bit, nullptr);
   pane.SetVolume(size, scan.Voxels(), spacing, scan.bytesPerVoxel);
