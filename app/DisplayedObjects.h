@@ -1,0 +1,35 @@
+#pragma once
+// The copies the panes show and edit: a loaded result moved to the depth of the displayed
+// (possibly flattened) volume and given the view's own header. The loaded objects are
+// never changed.
+#include "app/FlatteningShift.h"
+#include "data/LGridCenter.h"
+#include "data/LMarkers.h"
+#include "data/LMesh.h"
+#include "data/LRefSurface.h"
+#include "data/LSplineSet.h"
+#include "data/LSurfaces.h"
+
+// The most markers and splines the panes handle.
+constexpr int kMaxDisplayedMarkers = 3000;
+
+// The header every record the view creates carries: the program's own strings, not
+// approved, and the displayed scan's format, sizes, voxel sizes, eye and centre.
+LResultHeader CreatedRecordHeader(const LOCTVolume& displayed);
+
+// original: the file's depths; displayed: where they lie over the displayed volume.
+void MakeDisplayedRefSurface(const LRefSurface& file, const FlatteningShift& shift,
+                             const LResultHeader& header, LRefSurface& original, LRefSurface& displayed);
+void MakeDisplayedSurfaces(const LSurfaces& file, const FlatteningShift& shift,
+                           const LResultHeader& header, LSurfaces& displayed);
+void MakeDisplayedGridCenter(const LGridCenter& source, const LResultHeader& header, LGridCenter& displayed);
+// Both return the number of markers or splines shown (at most 3000; more are cut with a
+// "Warning: " line).
+int MakeDisplayedMarkers(const LMarkers& source, const FlatteningShift& shift,
+                         const LResultHeader& header, LMarkers& displayed);
+int MakeDisplayedSplines(const LSplines& source, const FlatteningShift& shift,
+                         const LResultHeader& header, LSplineSet& displayed);
+// The label volume moved like the scan, and its mesh with every corner and vertex moved by
+// the shift of its nearest A-scan.
+void MakeDisplayedLabels(const LOCTVolume& source, const LMesh& sourceMesh, const FlatteningShift& shift,
+                         LOCTVolume& displayed, LMesh& displayedMesh);
