@@ -1,6 +1,8 @@
 #include "panes/LOCTImage.h"
 
 #include "panes/PaneImageExport.h"
+#include "panes/QPainterCanvas.h"
+#include "panes/SliceFigures.h"
 #include "panes/SlicePainting.h"
 
 #include <algorithm>
@@ -20,6 +22,9 @@ void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host
 
   m_Stretch = false;
   m_Caption.clear();
+  m_SurfacesFileName.clear();
+  m_SurfacesModifier = "NA";
+  m_SurfacesApproval = false;
   m_SurfaceCount = 0;
   m_Zoom = 1.0f;
   m_PanX = 0;
@@ -29,6 +34,9 @@ void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host
   m_ShowUndefinedRegion = m_ShowSurfaces = m_ShowRefSurface = m_ShowThickness = false;
   m_ShowSurface.fill(false);
   m_ShowUndefinedSurface.fill(false);
+  m_ThicknessFrom = m_ThicknessTo = 0;
+  m_ProjectionFrom = m_ProjectionTo = 0;
+  m_ShowCreateProj = false;
   m_Laterality = 0;
 
   if (!m_Widget && host) {
@@ -59,16 +67,59 @@ void LOCTImage::SetSurfaces(int count, int* points, uint8_t* undefinedMask)
   m_UndefinedMask = undefinedMask;
 }
 
+void LOCTImage::SetDiscMask(const uint8_t* mask)
+{
+  m_DiscMask = mask;
+  m_LCDR = CupToDiscRatio(mask, size_t(std::max(0, m_Size[0])) * size_t(std::max(0, m_Size[2])));
+}
+
 void LOCTImage::SetVesselVolume(unsigned short* labels, int bytesPerVoxel)
 {
   m_VesselLabels = labels;
   m_Vessel.maximum = MaximumForBytes(bytesPerVoxel);
+  m_VesselVolume = LabelVolumeMm3(labels, m_Size, m_Spacing, m_Vessel.maximum);
 }
 
 void LOCTImage::SetSEADVolume(unsigned short* labels, int bytesPerVoxel)
 {
   m_SEADLabels = labels;
   m_SEAD.maximum = MaximumForBytes(bytesPerVoxel);
+  m_SEADVolume = LabelVolumeMm3(labels, m_Size, m_Spacing, m_SEAD.maximum);
+}
+
+void LOCTImage::SetSplines(LSplineSet* splines, SplineHitRects* hitRects)
+{
+  m_Splines = splines;
+  m_SplineHitRects = hitRects;
+  if (!splines || !hitRects)
+    return;
+  const size_t count = std::min({size_t(std::max(0, splines->count)), splines->planes.size(), splines->controlPoints.size()});
+  if (hitRects->size() < count)
+    hitRects->resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    SliceAxes axes;
+    if (!SliceAxesOf(splines->planes[i], axes))
+      continue;  // a spline without a plane has nothing to hit
+    // Entry k belongs to control point k, however often the view hands the splines over.
+    std::vector<PixelRect>& rects = (*hitRects)[i];
+    rects.clear();
+    for (const Point3i& p : splines->controlPoints[i]) {
+      const int c[3] = {p.x, p.y, p.z};
+      rects.push_back({c[axes.column] - 4, c[axes.row] - 4, 8, 8});
+    }
+  }
+}
+
+void LOCTImage::SetColorSurface(int index, platform::COLORREF c)
+{
+  if (index >= 0 && index < kMaxSurfaces)
+    m_ColorSurface[static_cast<size_t>(index)] = c;
+}
+
+void LOCTImage::SetColorMarker(int index, platform::COLORREF c)
+{
+  if (index >= 0 && index < kMaxSurfaces)
+    m_ColorMarker[static_cast<size_t>(index)] = c;
 }
 
 void LOCTImage::SetShowUndefinedSurface(int index, bool show)
@@ -246,9 +297,8 @@ void LOCTImage::Paint(QPainter& painter) const
     DrawVisiblePart(painter, m_Bitmap, *mapping, window);
   else
     painter.drawImage(0, 0, m_Bitmap);
-  SliceAxes axes;
-  if (m_ShowGuideLines && SliceAxesOf(m_Orientation, axes))
-    DrawFrame(painter, window, kAxisColors[axes.slice]);
+  QPainterCanvas canvas(painter);
+  PaintOverlays(canvas);
 }
 
 QImage LOCTImage::RenderToImage() const

@@ -5,7 +5,11 @@
 // hands it; its PaneWidget only paints it.
 //
 // Set... operations only store; Show... operations store and redraw what depends on them.
+#include "data/LMarkers.h"
+#include "data/LRefSurface.h"
+#include "data/LSplineSet.h"
 #include "panes/CChildWnd.h"
+#include "panes/PaneCanvas.h"
 #include "panes/Pane2D.h"
 #include "panes/PaneConventions.h"
 #include "panes/PaneWidget.h"
@@ -19,10 +23,19 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+// One window rectangle per control point of every spline, owned by the view. A pane writes
+// the entries of the control points it draws; the spline tools hit-test entry k for point k.
+using SplineHitRects = std::vector<std::vector<PixelRect>>;
 
 class LOCTImage : public Pane2D {
 public:
   static constexpr int kMaxSurfaces = 20;
+  // The surface and the marker colours start from the same table.
+  static constexpr std::array<platform::COLORREF, kMaxSurfaces> kDefaultLayerColors = {
+      0x0033FF, 0x00CCFF, 0x00FFCC, 0x00FF33, 0x80FF00, 0xFFFF00, 0xFF8000, 0xFF0033, 0xFF00CC, 0xCC00FF,
+      0x0080FF, 0x00FFFF, 0x00FF80, 0x33FF00, 0xCCFF00, 0xFFCC00, 0xFF3300, 0xFF0080, 0xFF00FF, 0x8000FF};
 
   explicit LOCTImage(ViewServices& view) : m_View(view) {}
   ~LOCTImage() override;
@@ -50,13 +63,47 @@ public:
   // Points are int triples per (surface, z, x) at ((surface * sizeZ + z) * sizeX + x); the
   // undefined-region mask has one byte per (x, z) cell. Both borrowed.
   void SetSurfaces(int count, int* points, uint8_t* undefinedMask);
-  void SetDiscMask(const uint8_t* mask) { m_DiscMask = mask; }
+  void SetSurfacesFileName(const std::string& name) { m_SurfacesFileName = name; }
+  void SetSurfacesModifier(const std::string& modifier) { m_SurfacesModifier = modifier; }
+  void SetSurfacesApproval(bool approved) { m_SurfacesApproval = approved; }
+  // Borrowed; drawn only while its size is the volume's x and z.
+  void SetRefSurface(const LRefSurface* surface) { m_RefSurface = surface; }
+  // The label setters and the disc mask compute the figures of the info text; they need
+  // SetVolume first.
+  void SetDiscMask(const uint8_t* mask);
   void SetVesselVolume(unsigned short* labels, int bytesPerVoxel);
   void SetSEADVolume(unsigned short* labels, int bytesPerVoxel);
+  // Mesh vertices, three floats (x, y, z in voxels) each, three per triangle; borrowed.
+  void SetVesselMesh(size_t vertexCount, const float* vertices) { m_VesselMesh = {vertexCount, vertices}; }
+  void SetSEADMesh(size_t vertexCount, const float* vertices) { m_SEADMesh = {vertexCount, vertices}; }
+  // The view's markers (count, positions, labels naming colour indices); borrowed.
+  void SetMarkers(LMarkers* markers) { m_Markers = markers; }
+  // The view's splines with their curves, and its hit rectangles: every spline's list gets
+  // one rectangle per control point, around the point in the spline's plane (voxels), until
+  // a paint replaces it by the window rectangle drawn. Both borrowed.
+  void SetSplines(LSplineSet* splines, SplineHitRects* hitRects);
+  // The pair drawn with wider pens while thickness is shown.
+  void SetThicknessSurfaces(int from, int to)
+  {
+    m_ThicknessFrom = from;
+    m_ThicknessTo = to;
+  }
+  void SetProjectionSurfaces(int from, int to)
+  {
+    m_ProjectionFrom = from;
+    m_ProjectionTo = to;
+  }
+  void SetShowCreateProj(bool show) { m_ShowCreateProj = show; }
 
   // Settings.
   void SetAvgSliceNum(int n) { m_AvgSliceNum = n; }
   void SetColorUndefinedRegion(platform::COLORREF c) { m_UndefinedRegion.color = c; }
+  void SetColorRefSurf(platform::COLORREF c) { m_ColorRefSurf = c; }
+  void SetColorSplinesLine(platform::COLORREF c) { m_ColorSplinesLine = c; }
+  void SetColorSplinesMarker(platform::COLORREF c) { m_ColorSplinesMarker = c; }
+  // Index 0-19; others are ignored.
+  void SetColorSurface(int index, platform::COLORREF c);
+  void SetColorMarker(int index, platform::COLORREF c);
   void SetColorCup(platform::COLORREF c) { m_Cup.color = c; }
   void SetColorRim(platform::COLORREF c) { m_Rim.color = c; }
   void SetColorVessel(platform::COLORREF c) { m_Vessel.color = c; }
@@ -66,6 +113,11 @@ public:
   void SetOpacityRim(int percent) { m_Rim.opacity = percent; }
   void SetOpacityVessel(int percent) { m_Vessel.opacity = percent; }
   void SetOpacitySEAD(int percent) { m_SEAD.opacity = percent; }
+  void SetSurfacesLineWidth(int pixels) { m_SurfacesLineWidth = pixels; }
+  void SetSplinesLineWidth(int pixels) { m_SplinesLineWidth = pixels; }
+  void SetShowSplinesMarker(bool show) { m_ShowSplinesMarker = show; }
+  // The label new markers get.
+  void SetMarkersLabel(const std::string& label) { m_MarkersLabel = label; }
   void SetShowGuideLines(bool show) { m_ShowGuideLines = show; }
   void SetShowOverlay(bool show) { m_ShowOverlay = show; }
   void SetShowUndefinedSurface(int index, bool show);
@@ -102,7 +154,15 @@ public:
   void CopyToClipboard() const;
   [[nodiscard]] int SaveImage(const std::string& path) const;
 
+  // The bitmap, then the overlays.
   void Paint(QPainter& painter) const override;
+  // Everything drawn over the bitmap, in window pixels: surfaces, mesh vertices, splines,
+  // markers, reference surface, guide lines with the frame, orientation letters, info text.
+  // Writes the marker and spline hit rectangles of what it draws.
+  void PaintOverlays(PaneCanvas& canvas) const;
+  // One window rectangle per marker below the count: where it was last drawn, or empty when
+  // the last paint did not draw it.
+  const std::vector<PixelRect>& MarkerHitRects() const { return m_MarkerHitRects; }
   // What the window shows, at the window's size; null while there is nothing to show.
   QImage RenderToImage() const;
   // The slice image (columns x rows, row 0 at the top) with its burnt-in tints.
@@ -111,8 +171,36 @@ public:
   std::optional<SliceMapping> Mapping() const;
 
 private:
+  struct MeshVertices {
+    size_t count = 0;
+    const float* vertices = nullptr;
+  };
+  // What every overlay needs for one paint.
+  struct OverlayFrame {
+    const SliceMapping& mapping;
+    SliceAxes axes;
+    QSize window;
+    const int* position;
+  };
+
   QSize WindowSize() const;
   void RenderIfCreated();
+
+  void DrawSurfaces(PaneCanvas& canvas, const OverlayFrame& f) const;
+  void DrawSurfaceLine(PaneCanvas& canvas, const OverlayFrame& f, int surface) const;
+  void DrawSurfaceCells(PaneCanvas& canvas, const OverlayFrame& f, int surface) const;
+  void DrawMeshVertices(PaneCanvas& canvas, const OverlayFrame& f, const MeshVertices& mesh,
+                        platform::COLORREF color) const;
+  void DrawSplines(PaneCanvas& canvas, const OverlayFrame& f) const;
+  void DrawMarkers(PaneCanvas& canvas, const OverlayFrame& f) const;
+  void DrawRefSurface(PaneCanvas& canvas, const OverlayFrame& f) const;
+  void DrawGuideLines(PaneCanvas& canvas, const OverlayFrame& f) const;
+  void DrawOrientationLetters(PaneCanvas& canvas, QSize window) const;
+  void DrawInfoText(PaneCanvas& canvas, const OverlayFrame& f) const;
+  std::string TopLeftText() const;
+  std::string TopRightText(const int* position) const;
+  std::string BottomLeftText() const;
+  std::string BottomRightText() const;
 
   ViewServices& m_View;  // borrowed: the view outlives its panes
   QPointer<PaneWidget> m_Widget;
@@ -152,9 +240,31 @@ private:
   int m_SurfaceCount = 0;
   int* m_SurfacePoints = nullptr;
   uint8_t* m_UndefinedMask = nullptr;
+  std::string m_SurfacesFileName;
+  std::string m_SurfacesModifier = "NA";
+  bool m_SurfacesApproval = false;
+  const LRefSurface* m_RefSurface = nullptr;
   const uint8_t* m_DiscMask = nullptr;
   unsigned short* m_VesselLabels = nullptr;
   unsigned short* m_SEADLabels = nullptr;
+  MeshVertices m_VesselMesh;
+  MeshVertices m_SEADMesh;
+  LMarkers* m_Markers = nullptr;
+  LSplineSet* m_Splines = nullptr;
+  SplineHitRects* m_SplineHitRects = nullptr;
+  int m_ThicknessFrom = 0;
+  int m_ThicknessTo = 0;
+  int m_ProjectionFrom = 0;
+  int m_ProjectionTo = 0;
+  bool m_ShowCreateProj = false;
+
+  // Figures of the info text.
+  float m_LCDR = 0.0f;
+  float m_VesselVolume = 0.0f;  // mm^3
+  float m_SEADVolume = 0.0f;
+
+  // Written by every paint (a const operation): the markers tool hit-tests what was drawn.
+  mutable std::vector<PixelRect> m_MarkerHitRects;
 
   // Show flags.
   bool m_ShowGuideLines = true;
@@ -170,9 +280,18 @@ private:
   bool m_ShowVessel = false;
   bool m_ShowSEAD = false;
   bool m_ShowUndefinedRegion = false;
+  bool m_ShowSplinesMarker = true;
 
   // Display settings; the tints' data pointers are filled in at render time.
   int m_AvgSliceNum = 1;
+  std::array<platform::COLORREF, kMaxSurfaces> m_ColorSurface = kDefaultLayerColors;
+  std::array<platform::COLORREF, kMaxSurfaces> m_ColorMarker = kDefaultLayerColors;
+  platform::COLORREF m_ColorRefSurf = 0xFF99FF;
+  platform::COLORREF m_ColorSplinesLine = 0x00FF00;
+  platform::COLORREF m_ColorSplinesMarker = 0x007F00;
+  int m_SurfacesLineWidth = 1;
+  int m_SplinesLineWidth = 2;
+  std::string m_MarkersLabel = "-1";
   MaskTint m_UndefinedRegion{nullptr, 0x00FFFF, 30};
   MaskTint m_Cup{nullptr, 0x0000FF, 30};
   MaskTint m_Rim{nullptr, 0x00FF00, 30};

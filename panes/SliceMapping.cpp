@@ -49,8 +49,13 @@ int SliceMapping::CentreY(float row) const
 
 PixelRect SliceMapping::Cell(int column, int row) const
 {
-  const float cx = (static_cast<float>(column - m_PanX) + 0.5f) * m_Cols.scale - m_Cols.offset;
-  const float cy = (static_cast<float>(row + m_PanY) + 0.5f) * m_Rows.scale - m_Rows.offset;
+  return CellAt(static_cast<float>(column), static_cast<float>(row));
+}
+
+PixelRect SliceMapping::CellAt(float column, float row) const
+{
+  const float cx = (column - static_cast<float>(m_PanX) + 0.5f) * m_Cols.scale - m_Cols.offset;
+  const float cy = (row + static_cast<float>(m_PanY) + 0.5f) * m_Rows.scale - m_Rows.offset;
   PixelRect r;
   r.x = static_cast<int>(cx - m_Cols.scale / 2.0f + 0.5f);
   r.y = static_cast<int>(cy - m_Rows.scale / 2.0f + 0.5f);

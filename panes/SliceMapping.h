@@ -31,6 +31,8 @@ public:
   // The filled rectangle of the voxel cell (c, r), one pixel larger than the scale so that
   // neighbouring cells leave no gaps.
   PixelRect Cell(int column, int row) const;
+  // The same for a fractional position (a mesh vertex).
+  PixelRect CellAt(float column, float row) const;
   // The column and row under a window point (truncated, as a click is taken).
   int ColumnAt(int x) const;
   int RowAt(int y) const;

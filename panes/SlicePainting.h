@@ -1,7 +1,6 @@
 #pragma once
-// Drawing a slice pane's bitmap and frame into a window.
+// Drawing a slice pane's bitmap into a window.
 #include "panes/SliceMapping.h"
-#include "platform/ColorRef.h"
 
 #include <QImage>
 #include <QPainter>
@@ -10,5 +9,3 @@
 // neighbour.
 void DrawVisiblePart(QPainter& painter, const QImage& bitmap, const SliceMapping& mapping, QSize window);
 
-// A frame two pixels wide along every edge of the window.
-void DrawFrame(QPainter& painter, QSize window, platform::COLORREF color);
