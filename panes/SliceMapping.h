@@ -12,6 +12,11 @@ struct PixelRect {
   int y = 0;
   int width = 0;
   int height = 0;
+
+  friend bool operator==(const PixelRect& a, const PixelRect& b)
+  {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+  }
 };
 
 class SliceMapping {

@@ -1,0 +1,86 @@
+#pragma once
+// A pane canvas that keeps every drawing call with the pen or font it was made with.
+#include "panes/PaneCanvas.h"
+
+#include <string>
+#include <vector>
+
+struct CanvasOp {
+  enum Kind { Line, Ellipse, Fill, Text } kind = Line;
+  platform::COLORREF color = 0;  // the pen's, the fill's or the text's
+  int width = 0;                 // pen width of lines and ellipses
+  PenStyle style = PenStyle::Solid;
+  CanvasFont font = CanvasFont::Info;
+  QPoint a;
+  QPoint b;
+  QRect rect;  // ellipse bounds, filled rectangle, text box
+  int format = 0;
+  std::string text;
+};
+
+class RecordingCanvas : public PaneCanvas {
+public:
+  void SetPen(platform::COLORREF color, int width, PenStyle style) override
+  {
+    m_Pen.color = color;
+    m_Pen.width = width;
+    m_Pen.style = style;
+  }
+  void Line(QPoint a, QPoint b) override
+  {
+    CanvasOp op = m_Pen;
+    op.a = a;
+    op.b = b;
+    ops.push_back(op);
+  }
+  void Ellipse(const QRect& bounds) override
+  {
+    CanvasOp op = m_Pen;
+    op.kind = CanvasOp::Ellipse;
+    op.rect = bounds;
+    ops.push_back(op);
+  }
+  void FillRect(const QRect& rect, platform::COLORREF color) override
+  {
+    CanvasOp op;
+    op.kind = CanvasOp::Fill;
+    op.color = color;
+    op.rect = rect;
+    ops.push_back(op);
+  }
+  void SetFont(CanvasFont font) override { m_Font = font; }
+  void Text(const QRect& rect, int format, const std::string& text, platform::COLORREF color) override
+  {
+    CanvasOp op;
+    op.kind = CanvasOp::Text;
+    op.color = color;
+    op.font = m_Font;
+    op.rect = rect;
+    op.format = format;
+    op.text = text;
+    ops.push_back(op);
+  }
+
+  std::vector<CanvasOp> ops;
+
+  std::vector<CanvasOp> Of(CanvasOp::Kind kind) const
+  {
+    std::vector<CanvasOp> found;
+    for (const CanvasOp& op : ops)
+      if (op.kind == kind)
+        found.push_back(op);
+    return found;
+  }
+  std::vector<CanvasOp> Of(CanvasOp::Kind kind, platform::COLORREF color) const
+  {
+    std::vector<CanvasOp> found;
+    for (const CanvasOp& op : Of(kind))
+      if (op.color == color)
+        found.push_back(op);
+    return found;
+  }
+
+private:
+  CanvasOp m_Pen;  // a line with the current pen
+  CanvasFont m_Font = CanvasFont::Info;
+};
