@@ -2,6 +2,7 @@
 
 #include "app/ViewLayout.h"
 #include "data/NumberText.h"
+#include "platform/ColorRef.h"
 #include "platform/Profile.h"
 
 #include <climits>
@@ -44,12 +45,6 @@ constexpr COLORREF Rgb(int r, int g, int b)
 {
   return static_cast<COLORREF>(r | (g << 8) | (b << 16));
 }
-
-constexpr COLORREF kDefaultColourTable[20] = {
-  Rgb(255, 51, 0),  Rgb(255, 204, 0), Rgb(204, 255, 0), Rgb(51, 255, 0),  Rgb(0, 255, 128),
-  Rgb(0, 255, 255), Rgb(0, 128, 255), Rgb(51, 0, 255),  Rgb(204, 0, 255), Rgb(255, 0, 204),
-  Rgb(255, 128, 0), Rgb(255, 255, 0), Rgb(128, 255, 0), Rgb(0, 255, 51),  Rgb(0, 255, 204),
-  Rgb(0, 204, 255), Rgb(0, 51, 255),  Rgb(128, 0, 255), Rgb(255, 0, 255), Rgb(255, 0, 128)};
 
 const char* const kMouseModeNames[] = {"Position", "Window",  "Zoom",    "Pan",
                                        "Surfaces", "UndefinedRegion", "GridCenter", "Vessel",
@@ -232,7 +227,7 @@ std::vector<SettingDescriptor> BuildTable()
   t.push_back(Bool("Show3DOCTXZ", false, Field(&LSettings::Show3DOCTXZ)));
   t.push_back(Colour("ColorRefSurf", Rgb(255, 153, 255), Field(&LSettings::ColorRefSurf)));
   for (int i = 0; i < kSettingsSurfaceCount; ++i)
-    t.push_back(Colour(Indexed("ColorSurface", i), kDefaultColourTable[i],
+    t.push_back(Colour(Indexed("ColorSurface", i), platform::kDefaultColorTable[i],
                        [i](LSettings& s) { return FieldRef(&s.ColorSurface[i]); }));
   t.push_back(Int("SurfacesLineWidth", 1, Field(&LSettings::SurfacesLineWidth), 1));
   t.push_back(Colour("ColorCup", Rgb(255, 0, 0), Field(&LSettings::ColorCup)));
@@ -251,7 +246,7 @@ std::vector<SettingDescriptor> BuildTable()
   t.push_back(Int("SplinesLineWidth", 2, Field(&LSettings::SplinesLineWidth), 1));
   t.push_back(Bool("ShowSplinesMarker", true, Field(&LSettings::ShowSplinesMarker)));
   for (int i = 0; i < kSettingsMarkerColorCount; ++i)
-    t.push_back(Colour(Indexed("ColorMarker", i), kDefaultColourTable[i],
+    t.push_back(Colour(Indexed("ColorMarker", i), platform::kDefaultColorTable[i],
                        [i](LSettings& s) { return FieldRef(&s.ColorMarker[i]); }));
   t.push_back(Int("FrameRate", 15, Field(&LSettings::FrameRate), 1));
   t.push_back(Int("MeshSmoothingVessel", 3, Field(&LSettings::MeshSmoothingVessel), 0));

@@ -1,0 +1,219 @@
+#include "panes/L3D.h"
+
+#include "panes/PaneImageExport.h"
+#include "platform/Startup.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <QOpenGLContext>
+#include <algorithm>
+#include <limits>
+#include <memory>
+
+L3D::L3D(QWidget* parent) : QOpenGLWidget(parent)
+{
+  hide();
+}
+
+L3D::~L3D()
+{
+  ReleaseGl();
+  // The base class destroys the context after this object is gone.
+  if (context())
+    disconnect(context(), nullptr, this, nullptr);
+}
+
+void L3D::CreatePane(int width, int height, QWidget* host)
+{
+  m_Width = std::max(0, width);
+  m_Height = std::max(0, height);
+  ResetSceneState();
+  if (host && parentWidget() != host)
+    setParent(host);
+  setGeometry(0, 0, m_Width, m_Height);
+  show();
+  update();
+  m_Created = true;
+}
+
+void L3D::Resize(int width, int height)
+{
+  if (!m_Created)
+    return;
+  m_Width = std::max(0, width);
+  m_Height = std::max(0, height);
+  setGeometry(0, 0, m_Width, m_Height);
+  update();
+}
+
+void L3D::UpdateProjection()
+{
+  if (m_Created)
+    update();
+}
+
+void L3D::ShowFlag(SceneFlag flag, bool show)
+{
+  SetFlag(flag, show);
+  update();
+}
+
+void L3D::ShowSurface(int index, bool show)
+{
+  SetShowSurface(index, show);
+  update();
+}
+
+void L3D::ShowUndefinedSurface(int index, bool show)
+{
+  SetShowUndefinedSurface(index, show);
+  update();
+}
+
+QImage L3D::RenderToImage()
+{
+  if (!m_Created || !HasVolume() || m_Width < 4 || m_Height < 1)
+    return {};
+  const QImage frame = grabFramebuffer();
+  const int width = frame.width() / 4 * 4;
+  if (frame.isNull() || width == 0)
+    return {};
+  return frame.copy(0, 0, width, frame.height()).convertToFormat(QImage::Format_RGB32);
+}
+
+void L3D::CopyToClipboard()
+{
+  const QImage image = RenderToImage();
+  if (!image.isNull())
+    CopyImageToClipboard(image);
+}
+
+int L3D::SaveImage(const std::string& path)
+{
+  const QImage image = RenderToImage();
+  if (image.isNull())
+    return -1;
+  CopyImageToClipboard(image);
+  return SaveImageFile(image, path);
+}
+
+void L3D::initializeGL()
+{
+  m_GlutSpheres = platform::EnsureGlutInitialized();
+  // A context goes when the window moves to another top-level window; its lists go with it.
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &L3D::ReleaseGl, Qt::UniqueConnection);
+}
+
+void L3D::ReleaseGl()
+{
+  if (!isValid())
+    return;
+  makeCurrent();
+  m_Glyphs.Release();
+  doneCurrent();
+}
+
+void L3D::paintGL()
+{
+  ApplyProjection();
+  RenderScene();
+}
+
+void L3D::ApplyProjection()
+{
+  const qreal ratio = devicePixelRatioF();
+  glViewport(0, 0, static_cast<GLsizei>(m_Width * ratio), static_cast<GLsizei>(m_Height * ratio));
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  const Camera3D& camera = Camera();
+  // A pane hidden by a layout has no size, and without a volume there is no camera.
+  if (m_Width > 0 && m_Height > 0 && camera.radius > 0.0) {
+    gluPerspective(45.0, static_cast<double>(m_Width) / m_Height, camera.NearPlane(), camera.FarPlane());
+    gluLookAt(0.0, 0.0, camera.distance, camera.panX, camera.panY, 0.0, 0.0, 1.0, 0.0);
+  }
+  glMatrixMode(GL_MODELVIEW);
+}
+
+void L3D::ApplyMaterial(const Material3D& m)
+{
+  if (m_HasMaterial && m == m_Material)
+    return;
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, m.ambient.data());
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, m.diffuse.data());
+  m_Material = m;
+  m_HasMaterial = true;
+}
+
+void L3D::LoadName(uint64_t name)
+{
+  if (m_Selecting)
+    glLoadName(static_cast<GLuint>(std::min<uint64_t>(name, std::numeric_limits<GLuint>::max())));
+}
+
+void L3D::Sphere(const Point3i& position)
+{
+  const ScenePoint p = MapPoint(position);
+  glTranslatef(p.x, p.y, p.z);
+  if (m_GlutSpheres) {
+    glutSolidSphere(SphereRadius(), 10, 10);
+  } else {
+    const std::unique_ptr<GLUquadric, void (*)(GLUquadric*)> quadric(gluNewQuadric(), gluDeleteQuadric);
+    if (quadric)
+      gluSphere(quadric.get(), SphereRadius(), 10, 10);
+  }
+  glTranslatef(-p.x, -p.y, -p.z);
+}
+
+void L3D::RenderScene()
+{
+  GLint mode = GL_RENDER;
+  glGetIntegerv(GL_RENDER_MODE, &mode);
+  m_Selecting = mode == GL_SELECT;
+  m_HasMaterial = false;
+
+  glShadeModel(GL_SMOOTH);
+  glEnable(GL_DEPTH_TEST);
+  const platform::COLORREF background = Color(SceneColor::Background);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(platform::RedOf(background) / 255.0f, platform::GreenOf(background) / 255.0f,
+               platform::BlueOf(background) / 255.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // The destination alpha stays 1, as in a window without alpha bits, so that surfaces
+  // blended with GL_DST_ALPHA add their colour to what lies behind them.
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  glLightfv(GL_LIGHT0, GL_AMBIENT, white);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+
+  Rotation3D& rotation = Rotation();
+  if (rotation.pendingAngle != 0.0f)
+    glRotatef(rotation.pendingAngle, rotation.pendingAxis[0], rotation.pendingAxis[1], rotation.pendingAxis[2]);
+  glMultMatrixf(rotation.accumulated.data());
+  glGetFloatv(GL_MODELVIEW_MATRIX, rotation.accumulated.data());
+
+  if (Flag(SceneFlag::All) && HasVolume()) {
+    DrawOrientationLetters();
+    DrawReferenceSurface();
+    DrawMarkers3D();
+    DrawSplines3D();
+    DrawSEADMesh();
+    DrawVesselMesh();
+    DrawSurfaces();
+    DrawPlaneXY();
+    DrawPlaneZY();
+    DrawPlaneXZ();
+  }
+
+  glFlush();
+  glDisable(GL_LIGHTING);
+  glDisable(GL_LIGHT0);
+  glDisable(GL_DEPTH_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  SetPicking(false);
+}

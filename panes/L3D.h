@@ -1,0 +1,104 @@
+#pragma once
+// The 3-D pane: an OpenGL window (compatibility profile, fixed-function lighting) that draws
+// the scene of its Scene3D in perspective: the three slab-averaged volume planes through the
+// current position, the layer surfaces, the reference surface, the vessel and SEAD meshes,
+// markers and spline control points as spheres, spline curves as lines and the orientation
+// letters. Every primitive carries its pick name for a selection render.
+//
+// Set... operations (from Scene3D) only store; Show... operations store and repaint. Without
+// a valid OpenGL context (a platform without OpenGL) the pane only stores.
+#include "panes/GlyphLists.h"
+#include "panes/Scene3D.h"
+
+#include <QOpenGLWidget>
+#include <string>
+
+class L3D : public QOpenGLWidget, public Scene3D {
+  Q_OBJECT
+public:
+  explicit L3D(QWidget* parent = nullptr);
+  ~L3D() override;
+  L3D(const L3D&) = delete;
+  L3D& operator=(const L3D&) = delete;
+
+  // Resets the scene state of a new scan and places the window at (0, 0, width, height)
+  // inside the host, where it is shown from now on.
+  void CreatePane(int width, int height, QWidget* host);
+  bool IsCreated() const { return m_Created; }
+  // Once created: the window's new size.
+  void Resize(int width, int height);
+  // Once created: repaints with the camera's projection (every paint sets the viewport and
+  // the projection from the window size and the camera).
+  void UpdateProjection();
+  int GetWindowWidth() const { return m_Width; }
+  int GetWindowHeight() const { return m_Height; }
+
+  void Show3DAll(bool show) { ShowFlag(SceneFlag::All, show); }
+  void ShowGuideLines(bool show) { ShowFlag(SceneFlag::GuideLines, show); }
+  void Show3DOCTXY(bool show) { ShowFlag(SceneFlag::PlaneXY, show); }
+  void Show3DOCTZY(bool show) { ShowFlag(SceneFlag::PlaneZY, show); }
+  void Show3DOCTXZ(bool show) { ShowFlag(SceneFlag::PlaneXZ, show); }
+  void ShowOverlay(bool show) { ShowFlag(SceneFlag::Letters, show); }
+  void ShowDisc(bool show) { ShowFlag(SceneFlag::Disc, show); }
+  void ShowMarkers(bool show) { ShowFlag(SceneFlag::Markers, show); }
+  void ShowProjection(bool show) { ShowFlag(SceneFlag::Projection, show); }
+  void ShowRefSurface(bool show) { ShowFlag(SceneFlag::RefSurface, show); }
+  void ShowSEAD(bool show) { ShowFlag(SceneFlag::SEAD, show); }
+  void ShowVessel(bool show) { ShowFlag(SceneFlag::Vessel, show); }
+  void ShowSplines(bool show) { ShowFlag(SceneFlag::Splines, show); }
+  void ShowSurfaces(bool show) { ShowFlag(SceneFlag::Surfaces, show); }
+  void ShowSurface(int index, bool show);
+  void ShowUndefinedSurface(int index, bool show);
+
+  // The picture of the pane, its width cut to a multiple of 4; null before creation, without
+  // a volume or a context, and for a pane narrower than 4 pixels.
+  QImage RenderToImage();
+  // Both do nothing when there is no picture. SaveImage also places the picture on the
+  // clipboard and writes it in the format of the path's extension: 0, or -1 with any old
+  // file left as it was.
+  void CopyToClipboard();
+  [[nodiscard]] int SaveImage(const std::string& path);
+
+  // The scene with the current projection into the current context: a paint, an export or
+  // a selection render.
+  void RenderScene();
+
+protected:
+  void initializeGL() override;
+  void paintGL() override;
+
+private:
+  void ShowFlag(SceneFlag flag, bool show);
+  void ApplyProjection();
+  void ApplyMaterial(const Material3D& m);
+  void LoadName(uint64_t name);
+  void Sphere(const Point3i& position);
+  void ReleaseGl();
+
+  void DrawOrientationLetters();
+  void DrawReferenceSurface();
+  void DrawMarkers3D();
+  void DrawSplines3D();
+  void DrawSEADMesh();
+  void DrawVesselMesh();
+  void DrawMesh(const float* vertices, size_t vertexCount, bool vessel);
+  void DrawSurfaces();
+  void DrawSurface(int surface);
+  void DrawPlaneXY();
+  void DrawPlaneZY();
+  void DrawPlaneXZ();
+  void DrawPlane(int orientation, SceneFlag flag);
+  void DrawText3D(double x, double y, double z, const char* format, ...) __attribute__((format(printf, 5, 6)));
+
+  bool m_Created = false;
+  int m_Width = 0;
+  int m_Height = 0;
+
+  // Per render.
+  bool m_Selecting = false;
+  bool m_HasMaterial = false;
+  Material3D m_Material;
+
+  bool m_GlutSpheres = false;
+  GlyphLists m_Glyphs;
+};

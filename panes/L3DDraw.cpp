@@ -1,0 +1,314 @@
+// The drawing routines of the 3-D pane, in the order RenderScene calls them.
+#include "panes/L3D.h"
+
+#include "data/LSplineSet.h"
+
+#include <GL/gl.h>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+void Normal(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2)
+{
+  const float ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
+  const float bx = p2.x - p0.x, by = p2.y - p0.y, bz = p2.z - p0.z;
+  const float nx = ay * bz - az * by;
+  const float ny = az * bx - ax * bz;
+  const float nz = ax * by - ay * bx;
+  float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+  if (length == 0.0f)
+    length = std::numeric_limits<float>::min();
+  glNormal3f(nx / length, ny / length, nz / length);
+}
+
+// Triangles with their normals. An ordinary render draws all of a routine's triangles in one
+// glBegin; a selection render needs one per name, since names change only outside.
+class Triangles {
+public:
+  explicit Triangles(bool selecting) : m_Selecting(selecting) {}
+  ~Triangles() { End(); }
+  Triangles(const Triangles&) = delete;
+  Triangles& operator=(const Triangles&) = delete;
+
+  // Ends the batch so that a name can be loaded, in a selection render.
+  void BeforeName()
+  {
+    if (m_Selecting)
+      End();
+  }
+  void Add(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2)
+  {
+    if (!m_Open) {
+      glBegin(GL_TRIANGLES);
+      m_Open = true;
+    }
+    Normal(p0, p1, p2);
+    glVertex3f(p0.x, p0.y, p0.z);
+    glVertex3f(p1.x, p1.y, p1.z);
+    glVertex3f(p2.x, p2.y, p2.z);
+  }
+  // A grid cell with corners A (c, r), B (c + 1, r), C (c, r + 1), D (c + 1, r + 1).
+  void Cell(const ScenePoint& a, const ScenePoint& b, const ScenePoint& c, const ScenePoint& d)
+  {
+    Add(c, b, a);
+    Add(c, d, b);
+  }
+  void End()
+  {
+    if (m_Open)
+      glEnd();
+    m_Open = false;
+  }
+
+private:
+  bool m_Selecting;
+  bool m_Open = false;
+};
+
+}  // namespace
+
+void L3D::DrawOrientationLetters()
+{
+  if (!Flag(SceneFlag::Letters))
+    return;
+  for (const Letter3D& letter : OrientationLetters()) {
+    LoadName(Names().Ignored());
+    DrawText3D(letter.x, letter.y, letter.z, "%s", letter.text.c_str());
+  }
+}
+
+void L3D::DrawText3D(double x, double y, double z, const char* format, ...)
+{
+  ApplyMaterial(FlatMaterial(0xFFFFFF));
+  glRasterPos3f(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
+  const GLuint lists = m_Glyphs.ListsFor(LetterFontHeight());
+  if (lists == 0)
+    return;
+  char text[256];
+  va_list args;
+  va_start(args, format);
+  const int written = std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  if (written <= 0)
+    return;
+  const GLsizei length = static_cast<GLsizei>(std::min<size_t>(static_cast<size_t>(written), sizeof text - 1));
+  glPushAttrib(GL_LIST_BIT);
+  glListBase(lists - 32);
+  glCallLists(length, GL_UNSIGNED_BYTE, text);
+  glPopAttrib();
+}
+
+void L3D::DrawReferenceSurface()
+{
+  if (!Flag(SceneFlag::RefSurface) || !HasRefSurface())
+    return;
+  Material3D m;
+  SetRefSurfaceMaterial(m);
+  ApplyMaterial(m);
+  int stepX = 1;
+  int stepZ = 1;
+  SurfaceSteps(stepX, stepZ);
+  const int* size = Size();
+  Triangles triangles(m_Selecting);
+  for (int z = 0; z < size[2] - stepZ; z += stepZ) {
+    for (int x = 0; x < size[0] - stepX; x += stepX) {
+      if (!Interacting()) {
+        SetRefSurfaceMaterial(m);
+        SetGuideLineMaterial(z, x, m);
+        ApplyMaterial(m);
+      }
+      triangles.BeforeName();
+      LoadName(Names().RefSurfaceCell(x, z));
+      triangles.Cell(MapPoint(RefSurfacePoint(x, z)), MapPoint(RefSurfacePoint(x + stepX, z)),
+                     MapPoint(RefSurfacePoint(x, z + stepZ)), MapPoint(RefSurfacePoint(x + stepX, z + stepZ)));
+    }
+  }
+}
+
+void L3D::DrawMarkers3D()
+{
+  if (!Flag(SceneFlag::Markers))
+    return;
+  const int count = MarkerCount();
+  for (int m = 0; m < count; ++m) {
+    ApplyMaterial(MarkerMaterial(m));
+    LoadName(Names().Marker(m));
+    Sphere(MarkerPosition(m));
+  }
+}
+
+void L3D::DrawSplines3D()
+{
+  if (!Flag(SceneFlag::Splines))
+    return;
+  const int count = SplineCount();
+  const LSplineSet* splines = Splines();
+  glDisable(GL_LIGHTING);
+  const platform::COLORREF line = Color(SceneColor::SplineLine);
+  glColor3f(platform::RedOf(line) / 255.0f, platform::GreenOf(line) / 255.0f, platform::BlueOf(line) / 255.0f);
+  if (SplinesLineWidth() > 0)
+    glLineWidth(static_cast<GLfloat>(SplinesLineWidth()));
+  LoadName(Names().Ignored());
+  glBegin(GL_LINES);
+  for (int s = 0; s < count; ++s) {
+    if (splines->controlPoints[static_cast<size_t>(s)].size() <= 1)
+      continue;
+    const std::vector<Point3i>& curve = splines->GetCurves()[static_cast<size_t>(s)];
+    for (size_t k = 1; k < curve.size(); ++k) {
+      const ScenePoint a = MapPoint(curve[k - 1]);
+      const ScenePoint b = MapPoint(curve[k]);
+      glVertex3f(a.x, a.y, a.z);
+      glVertex3f(b.x, b.y, b.z);
+    }
+  }
+  glEnd();
+  glEnable(GL_LIGHTING);
+  if (!Flag(SceneFlag::SplineControlPoints))
+    return;
+  ApplyMaterial(ColorMaterial(Color(SceneColor::SplineControlPoint), 1.0f));
+  uint64_t k = 0;
+  for (int s = 0; s < count; ++s) {
+    for (const Point3i& point : splines->controlPoints[static_cast<size_t>(s)]) {
+      LoadName(Names().ControlPoint(k++));
+      Sphere(point);
+    }
+  }
+}
+
+void L3D::DrawSEADMesh()
+{
+  if (Flag(SceneFlag::SEAD))
+    DrawMesh(SEADVertices(), SEADVertexCount(), false);
+}
+
+void L3D::DrawVesselMesh()
+{
+  if (Flag(SceneFlag::Vessel))
+    DrawMesh(VesselVertices(), VesselVertexCount(), true);
+}
+
+void L3D::DrawMesh(const float* vertices, size_t vertexCount, bool vessel)
+{
+  if (!vertices)
+    return;
+  ApplyMaterial(ColorMaterial(Color(vessel ? SceneColor::Vessel : SceneColor::SEAD), 1.0f));
+  const size_t count = vertexCount / 3;
+  const size_t step = MeshStep(vertexCount);
+  Triangles triangles(m_Selecting);
+  for (size_t t = 0; t < count; t += step) {
+    const float* v = vertices + 9 * t;
+    triangles.BeforeName();
+    LoadName(vessel ? Names().VesselTriangle(t) : Names().SEADTriangle(t));
+    // Drawn from the third vertex back to the first.
+    triangles.Add(Map(v[6], v[7], v[8]), Map(v[3], v[4], v[5]), Map(v[0], v[1], v[2]));
+  }
+}
+
+void L3D::DrawSurfaces()
+{
+  if (!Flag(SceneFlag::Surfaces))
+    return;
+  const bool blending = Flag(SceneFlag::Blending);
+  if (blending) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_DST_ALPHA);
+    glDisable(GL_DEPTH_TEST);
+  }
+  const int count = SurfaceCount();
+  for (int i = 0; i < count; ++i)
+    if (SurfaceShown(i))
+      DrawSurface(i);
+  if (blending) {
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+  }
+}
+
+void L3D::DrawSurface(int surface)
+{
+  Material3D m = ColorMaterial(SurfaceColor(surface), 0.1f);
+  ApplyMaterial(m);
+  int stepX = 1;
+  int stepZ = 1;
+  SurfaceSteps(stepX, stepZ);
+  const bool materials = !Interacting() && !Picking();
+  const int* size = Size();
+  Triangles triangles(m_Selecting);
+  for (int z = 0; z < size[2] - stepZ; z += stepZ) {
+    for (int x = 0; x < size[0] - stepX; x += stepX) {
+      if (materials) {
+        SetSurfaceMaterial(surface, z, x, m);
+        SetDiscMaterial(surface, z, x, m);
+        SetGuideLineMaterial(z, x, m);
+        ApplyMaterial(m);
+      }
+      const int x1 = x + stepX;
+      const int z1 = z + stepZ;
+      bool first = false;
+      bool second = false;
+      CellTriangles(surface, x, z, x1, z1, first, second);
+      if (!first && !second)
+        continue;
+      triangles.BeforeName();
+      LoadName(Names().SurfaceCell(surface, x, z));
+      const ScenePoint pa = MapPoint(SurfacePoint(surface, x, z));
+      const ScenePoint pb = MapPoint(SurfacePoint(surface, x1, z));
+      const ScenePoint pc = MapPoint(SurfacePoint(surface, x, z1));
+      const ScenePoint pd = MapPoint(SurfacePoint(surface, x1, z1));
+      if (first)
+        triangles.Add(pc, pb, pa);
+      if (second)
+        triangles.Add(pc, pd, pb);
+    }
+  }
+}
+
+void L3D::DrawPlaneXY()
+{
+  DrawPlane(OrientationXY, SceneFlag::PlaneXY);
+}
+
+void L3D::DrawPlaneZY()
+{
+  DrawPlane(OrientationZY, SceneFlag::PlaneZY);
+}
+
+void L3D::DrawPlaneXZ()
+{
+  DrawPlane(OrientationXZ, SceneFlag::PlaneXZ);
+}
+
+// During a drag a plane is one quad in its frame colour; a pick's render draws the cells
+// without their grey.
+void L3D::DrawPlane(int orientation, SceneFlag flag)
+{
+  int columns = 0;
+  int rows = 0;
+  if (!Flag(flag) || !PlaneSize(orientation, columns, rows) || columns < 2 || rows < 2)
+    return;
+  const bool plain = Interacting() || Picking();
+  if (plain)
+    ApplyMaterial(PlaneFrameMaterial(orientation));
+  else
+    ComputePlaneGrey(orientation);
+  Triangles triangles(m_Selecting);
+  if (Interacting()) {
+    LoadName(PlaneCellName(orientation, 0, 0));
+    triangles.Cell(PlaneCorner(orientation, 0, 0), PlaneCorner(orientation, columns - 1, 0),
+                   PlaneCorner(orientation, 0, rows - 1), PlaneCorner(orientation, columns - 1, rows - 1));
+    return;
+  }
+  for (int r = 0; r + 1 < rows; ++r) {
+    for (int c = 0; c + 1 < columns; ++c) {
+      if (!plain)
+        ApplyMaterial(PlaneCellMaterial(orientation, c, r));
+      triangles.BeforeName();
+      LoadName(PlaneCellName(orientation, c, r));
+      triangles.Cell(PlaneCorner(orientation, c, r), PlaneCorner(orientation, c + 1, r),
+                     PlaneCorner(orientation, c, r + 1), PlaneCorner(orientation, c + 1, r + 1));
+    }
+  }
+}

@@ -1,0 +1,298 @@
+#pragma once
+// What the 3-D pane shows and how, without OpenGL: the borrowed volume and results, the
+// flags and colours, the scene mapping and the camera, the grey of the three volume planes
+// and the material every plane cell, surface cell, mesh and sphere takes. L3D draws from
+// it; tests read it without a rendering context.
+//
+// Set... operations only store.
+#include "data/Point3i.h"
+#include "panes/PaneConventions.h"
+#include "panes/PickNames3D.h"
+#include "platform/ColorRef.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class LSplineSet;
+
+// A point of the scene: millimetres, the depth stretched by the depth scale, row 0 of a
+// B-scan at the top (+Y) and later B-scans nearer the camera (+Z).
+struct ScenePoint {
+  float x = 0.0f;
+  float y = 0.0f;
+  float z = 0.0f;
+};
+
+// The ambient and the diffuse colour of both faces.
+struct Material3D {
+  std::array<float, 4> ambient{};
+  std::array<float, 4> diffuse{};
+  bool operator==(const Material3D& o) const { return ambient == o.ambient && diffuse == o.diffuse; }
+  bool operator!=(const Material3D& o) const { return !(*this == o); }
+};
+// Ambient 0.2 and diffuse 1 times the colour (channels / 255), with the given alpha.
+Material3D ColorMaterial(platform::COLORREF color, float alpha);
+// The grey g of a plane cell, ambient and diffuse alike.
+Material3D GreyMaterial(int grey);
+// A fixed colour (guide lines, plane frames, letters): ambient and diffuse alike, alpha 1.
+Material3D FlatMaterial(platform::COLORREF color);
+
+// The camera: R the largest half extent, the eye at (0, 0, distance) looking at
+// (panX, panY, 0) with up (0, 1, 0), a perspective of 45 degrees vertical field of view.
+struct Camera3D {
+  double radius = 0.0;
+  double distance = 0.0;
+  double panX = 0.0;
+  double panY = 0.0;
+  double NearPlane() const { return 0.01 * radius; }
+  double FarPlane() const { return 100.0 * radius; }
+};
+
+// The accumulated trackball rotation (OpenGL column order) and the rotation of the drag
+// under way, applied in front of it at each render.
+struct Rotation3D {
+  std::array<float, 16> accumulated{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  float pendingAngle = 0.0f;  // degrees
+  std::array<float, 3> pendingAxis{};
+  std::array<float, 3> previous{};
+  std::array<float, 3> current{};
+  int lastX = 0;
+  int lastY = 0;
+};
+
+enum class SceneFlag : int {
+  All,                  // with it off only the background is drawn
+  GuideLines,
+  Letters,              // the orientation letters
+  Blending,             // surfaces blended over what lies behind them
+  PlaneXY,
+  PlaneZY,
+  PlaneXZ,
+  Surfaces,
+  RefSurface,
+  Projection,           // the first surface painted with the en-face projection
+  Disc,
+  Vessel,
+  SEAD,
+  Markers,
+  Splines,
+  SplineControlPoints,
+  Count
+};
+
+enum class SceneColor : int { RefSurface, Cup, Rim, Vessel, SEAD, SplineLine, SplineControlPoint, Background, Count };
+
+// An orientation letter and where it stands.
+struct Letter3D {
+  std::string text;
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+};
+
+class Scene3D {
+public:
+  static constexpr int kMaxSurfaces = 20;
+  static constexpr int kMarkerColors = 20;
+
+  Scene3D();
+
+  // The volume: stores it, allocates the grey buffers, lays out the pick names, computes the
+  // half extents and sets the camera back to its default distance without pan.
+  void SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3], int bytesPerVoxel);
+  // The depth scale 1 (isotropic) or 5; the half extents follow at once, the camera only at
+  // the next SetVolume.
+  void Set3DIsotropic(bool isotropic);
+
+  // The view's current position int[3], grid centre int[2] (x, z), window centre and width.
+  void SetPosition(int* position) { m_Position = position; }
+  void SetGridCenter(int* gridCenter) { m_GridCenter = gridCenter; }
+  void SetWindowLevel(float* centre, float* width);
+  void SetLaterality(int laterality) { m_Laterality = laterality; }
+  void SetMouseMode(int mode) { m_MouseMode = mode; }
+
+  // Results, all borrowed. Surface points lie per (surface, z, x) at
+  // (surface * sizeZ + z) * sizeX + x, reference-surface points at z * sizeX + x; the masks
+  // have one byte per (x, z) at x + sizeX * z.
+  void SetSurfaces(int count, const Point3i* points, const uint8_t* undefinedMask);
+  void SetRefSurface(const Point3i* points) { m_RefSurfacePoints = points; }
+  // The en-face projection's colour planes, read at each render.
+  void SetProjectionImage(const uint8_t* red, const uint8_t* green, const uint8_t* blue);
+  void SetDiscMask(const uint8_t* mask) { m_DiscMask = mask; }
+  // Three vertices (x, y, z in voxels) per triangle.
+  void SetVesselMesh(size_t vertexCount, const float* vertices);
+  void SetSEADMesh(size_t vertexCount, const float* vertices);
+  // The labels give each marker's colour number.
+  void SetMarkers(const int* count, const Point3i* positions, const std::string* labels);
+  // The splines in use and their control points and curves.
+  void SetSplines(const int* count, const LSplineSet* splines);
+
+  // Settings.
+  void SetAvgSliceNum(int n) { m_AvgSliceNum = n; }
+  void SetColorRefSurf(platform::COLORREF c) { SetColor(SceneColor::RefSurface, c); }
+  void SetColorCup(platform::COLORREF c) { SetColor(SceneColor::Cup, c); }
+  void SetColorRim(platform::COLORREF c) { SetColor(SceneColor::Rim, c); }
+  void SetColorVessel(platform::COLORREF c) { SetColor(SceneColor::Vessel, c); }
+  void SetColorSEAD(platform::COLORREF c) { SetColor(SceneColor::SEAD, c); }
+  void SetColorSplinesLine(platform::COLORREF c) { SetColor(SceneColor::SplineLine, c); }
+  void SetColorSplinesMarker(platform::COLORREF c) { SetColor(SceneColor::SplineControlPoint, c); }
+  void SetColor3DBackground(platform::COLORREF c) { SetColor(SceneColor::Background, c); }
+  void SetColorSurface(int index, platform::COLORREF c);
+  void SetColorMarker(int index, platform::COLORREF c);
+  void SetOpacityCup(int percent) { m_OpacityCup = percent; }
+  void SetOpacityRim(int percent) { m_OpacityRim = percent; }
+  void SetSplinesLineWidth(int width) { m_SplinesLineWidth = width; }
+  void SetShowGuideLines(bool show) { SetFlag(SceneFlag::GuideLines, show); }
+  void SetShow3DAll(bool show) { SetFlag(SceneFlag::All, show); }
+  void Set3DBlending(bool on) { SetFlag(SceneFlag::Blending, on); }
+  void SetShow3DOCTXY(bool show) { SetFlag(SceneFlag::PlaneXY, show); }
+  void SetShow3DOCTZY(bool show) { SetFlag(SceneFlag::PlaneZY, show); }
+  void SetShow3DOCTXZ(bool show) { SetFlag(SceneFlag::PlaneXZ, show); }
+  void SetShowOverlay(bool show) { SetFlag(SceneFlag::Letters, show); }
+  void SetShowSplinesMarker(bool show) { SetFlag(SceneFlag::SplineControlPoints, show); }
+  void SetShowUndefinedSurface(int index, bool show);
+
+  void SetFlag(SceneFlag flag, bool on) { m_Flags[static_cast<size_t>(flag)] = on; }
+  bool Flag(SceneFlag flag) const { return m_Flags[static_cast<size_t>(flag)]; }
+  void SetColor(SceneColor which, platform::COLORREF c) { m_Colors[static_cast<size_t>(which)] = c; }
+  platform::COLORREF Color(SceneColor which) const { return m_Colors[static_cast<size_t>(which)]; }
+  void SetShowSurface(int index, bool show);
+  bool SurfaceShown(int index) const;
+  platform::COLORREF SurfaceColor(int index) const { return m_SurfaceColors[static_cast<size_t>(index)]; }
+
+  // A drag under way draws fast; a pick's render draws names without materials.
+  void SetInteracting(bool on) { m_Interacting = on; }
+  bool Interacting() const { return m_Interacting; }
+  void SetPicking(bool on) { m_Picking = on; }
+  bool Picking() const { return m_Picking; }
+  Rotation3D& Rotation() { return m_Rotation; }
+  const Rotation3D& Rotation() const { return m_Rotation; }
+
+  // A new scan: the rotation back to identity, every result hidden and let go of, mouse
+  // mode and laterality 0, no drag or pick. Camera, settings and the other flags stay.
+  void ResetSceneState();
+
+  // Geometry.
+  bool HasVolume() const;  // a volume and the shared position and window are set
+  const int* Size() const { return m_Size; }
+  ScenePoint HalfExtents() const { return m_Half; }
+  float DepthScale() const { return m_DepthScale; }
+  const Camera3D& Camera() const { return m_Camera; }
+  const PickNames3D& Names() const { return m_Names; }
+  int LateralityCode() const { return m_Laterality; }
+  ScenePoint Map(float x, float y, float z) const;
+  ScenePoint MapPoint(const Point3i& p) const { return Map(float(p.x), float(p.y), float(p.z)); }
+  // The current position, (0, 0, 0) while none is set.
+  std::array<int, 3> Position() const;
+
+  // Volume planes, by SliceOrientation. Computing the grey keeps the shared window within
+  // the value range and writes it back.
+  void ComputePlaneGrey(int orientation);
+  const std::vector<uint8_t>& PlaneGrey(int orientation) const;
+  // Columns and rows of a plane; false for no orientation.
+  bool PlaneSize(int orientation, int& columns, int& rows) const;
+  ScenePoint PlaneCorner(int orientation, int column, int row) const;
+  Material3D PlaneCellMaterial(int orientation, int column, int row) const;
+  Material3D PlaneFrameMaterial(int orientation) const;
+  uint64_t PlaneCellName(int orientation, int column, int row) const;
+
+  // Surfaces and the reference surface.
+  int SurfaceCount() const;  // the shown range: at most kMaxSurfaces
+  // Cell steps along x and z: about 30 cells per axis during a drag, else 1.
+  void SurfaceSteps(int& stepX, int& stepZ) const;
+  const Point3i& SurfacePoint(int surface, int x, int z) const;
+  const Point3i& RefSurfacePoint(int x, int z) const;
+  bool HasRefSurface() const { return m_RefSurfacePoints != nullptr; }
+  bool Undefined(int x, int z) const;
+  bool ShowOverUndefined(int surface) const;
+  // Which triangles of a surface cell from (x, z) to (x1, z1) are drawn: (C, B, A) only when
+  // A, B and C lie outside the undefined region, (C, D, B) only when B, C and D do, unless
+  // the surface is shown over the undefined region.
+  void CellTriangles(int surface, int x, int z, int x1, int z1, bool& first, bool& second) const;
+  // Each leaves the material as it is where its rule does not apply.
+  void SetSurfaceMaterial(int surface, int z, int x, Material3D& m) const;
+  void SetDiscMaterial(int surface, int z, int x, Material3D& m) const;
+  void SetGuideLineMaterial(int z, int x, Material3D& m) const;
+  void SetRefSurfaceMaterial(Material3D& m) const;
+
+  // Meshes: the vertex count and vertices, and which triangles a render draws (every k-th).
+  size_t VesselVertexCount() const { return m_VesselVertices ? m_VesselVertexCount : 0; }
+  const float* VesselVertices() const { return m_VesselVertices; }
+  size_t SEADVertexCount() const { return m_SEADVertices ? m_SEADVertexCount : 0; }
+  const float* SEADVertices() const { return m_SEADVertices; }
+  size_t MeshStep(size_t vertexCount) const;
+
+  // Markers and splines.
+  int MarkerCount() const;
+  const Point3i& MarkerPosition(int m) const { return m_MarkerPositions[m]; }
+  Material3D MarkerMaterial(int m) const;
+  float SphereRadius() const { return m_Half.x / 50.0f; }
+  int SplineCount() const;
+  const LSplineSet* Splines() const { return m_Splines; }
+  int SplinesLineWidth() const { return m_SplinesLineWidth; }
+
+  // The letters T, N, S and I around the volume, by laterality, and their font height in
+  // pixels, which shrinks as the camera moves away.
+  std::array<Letter3D, 4> OrientationLetters() const;
+  int LetterFontHeight() const;
+
+private:
+  void ComputeHalfExtents();
+  int PlaneIndex(int orientation) const;
+
+  // Volume, borrowed.
+  const unsigned short* m_Voxels = nullptr;
+  int m_Size[3] = {0, 0, 0};
+  float m_Spacing[3] = {0.0f, 0.0f, 0.0f};
+  int m_BytesPerVoxel = 0;
+  int m_Maximum = 0;
+  float m_DepthScale = 5.0f;
+  ScenePoint m_Half;
+  Camera3D m_Camera;
+  PickNames3D m_Names;
+  std::array<std::vector<uint8_t>, 3> m_Grey;  // XY, ZY, XZ: columns * rows each
+
+  // Shared state, owned by the view.
+  int* m_Position = nullptr;
+  int* m_GridCenter = nullptr;
+  float* m_WindowCentre = nullptr;
+  float* m_WindowWidth = nullptr;
+
+  // Results, borrowed.
+  int m_SurfaceCount = 0;
+  const Point3i* m_SurfacePoints = nullptr;
+  const uint8_t* m_UndefinedMask = nullptr;
+  const Point3i* m_RefSurfacePoints = nullptr;
+  const uint8_t* m_Projection[3] = {nullptr, nullptr, nullptr};
+  const uint8_t* m_DiscMask = nullptr;
+  size_t m_VesselVertexCount = 0;
+  const float* m_VesselVertices = nullptr;
+  size_t m_SEADVertexCount = 0;
+  const float* m_SEADVertices = nullptr;
+  const int* m_MarkerCount = nullptr;
+  const Point3i* m_MarkerPositions = nullptr;
+  const std::string* m_MarkerLabels = nullptr;
+  const int* m_SplineCount = nullptr;
+  const LSplineSet* m_Splines = nullptr;
+
+  // Flags and settings.
+  std::array<bool, static_cast<size_t>(SceneFlag::Count)> m_Flags{};
+  std::array<bool, kMaxSurfaces> m_ShowSurface{};
+  std::array<bool, kMaxSurfaces> m_ShowUndefinedSurface{};
+  std::array<platform::COLORREF, static_cast<size_t>(SceneColor::Count)> m_Colors{};
+  std::array<platform::COLORREF, kMaxSurfaces> m_SurfaceColors{};
+  std::array<platform::COLORREF, kMarkerColors> m_MarkerColors{};
+  int m_AvgSliceNum = 1;
+  int m_OpacityCup = 30;
+  int m_OpacityRim = 30;
+  int m_SplinesLineWidth = 2;
+  int m_Laterality = 0;
+  int m_MouseMode = MousePosition;
+
+  bool m_Interacting = false;
+  bool m_Picking = false;
+  Rotation3D m_Rotation;
+};
