@@ -31,7 +31,8 @@ void L3D::CreatePane(int width, int height, QWidget* host)
   if (host && parentWidget() != host)
     setParent(host);
   setGeometry(0, 0, m_Width, m_Height);
-  show();
+  if (platform::OpenGLWidgetsAvailable())
+    show();
   update();
   m_Created = true;
 }
@@ -72,7 +73,7 @@ void L3D::ShowUndefinedSurface(int index, bool show)
 
 QImage L3D::RenderToImage()
 {
-  if (!m_Created || !HasVolume() || m_Width < 4 || m_Height < 1)
+  if (!m_Created || !HasVolume() || m_Width < 4 || m_Height < 1 || !platform::OpenGLWidgetsAvailable())
     return {};
   const QImage frame = grabFramebuffer();
   const int width = frame.width() / 4 * 4;

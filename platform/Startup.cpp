@@ -37,4 +37,10 @@ bool EnsureGlutInitialized()
   return available;
 }
 
+bool OpenGLWidgetsAvailable()
+{
+  const QString name = QGuiApplication::platformName();
+  return name != QLatin1String("offscreen") && !name.startsWith(QLatin1String("minimal"));
+}
+
 }  // namespace platform

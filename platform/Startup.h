@@ -14,4 +14,8 @@ void UseCNumericLocale();
 // process without one, or when initialised twice). True when GLUT can be used.
 bool EnsureGlutInitialized();
 
+// False on the platforms that draw no OpenGL widgets (offscreen, minimal): the 3-D pane only
+// stores there, so that it makes no attempt at a context that cannot be shown.
+bool OpenGLWidgetsAvailable();
+
 }  // namespace platform

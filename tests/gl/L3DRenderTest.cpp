@@ -186,6 +186,48 @@ TEST_F(PaneScene, AMarkerSphereTakesTheColourItsLabelNames)
   }
 }
 
+// The stored triangle winds away from the camera; drawn from its third vertex back it faces
+// the light: 128 * (0.2 * 0.2 + 0.2 + 1), where the stored order would show 128 * 0.24.
+TEST_F(PaneScene, MeshesAreDrawnInTheirColourFromTheLastVertexBack)
+{
+  const float triangle[9] = {4, 4, 3, 12, 4, 3, 8, 20, 3};
+  const struct {
+    const char* what;
+    bool vessel;
+  } cases[] = {{"vessel", true}, {"SEAD", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Attach();
+    if (c.vessel) {
+      pane.SetColorVessel(0x000080);
+      pane.SetVesselMesh(3, triangle);
+      pane.ShowVessel(true);
+    } else {
+      pane.SetColorSEAD(0x008000);
+      pane.SetSEADMesh(3, triangle);
+      pane.ShowSEAD(true);
+    }
+    ExpectColour(Middle(), c.vessel ? 159 : 0, c.vessel ? 0 : 159, 0, 1);
+  }
+}
+
+TEST_F(PaneScene, OrientationLettersAppearOnlyForAKnownEye)
+{
+  for (int laterality : {0, 1}) {
+    SCOPED_TRACE(laterality);
+    Attach(800, 400);
+    pane.SetLaterality(laterality);
+    pane.ShowOverlay(true);
+    const QImage image = pane.RenderToImage();
+    ASSERT_FALSE(image.isNull());
+    bool white = false;
+    for (int y = 0; y < image.height() && !white; ++y)
+      for (int x = 0; x < image.width() && !white; ++x)
+        white = image.pixel(x, y) == qRgb(255, 255, 255);
+    EXPECT_EQ(white, laterality != 0);
+  }
+}
+
 // A spline curve drawn without a name of its own would be picked as the primitive named
 // before it, here the marker.
 TEST_F(PaneScene, SplineLinesCarryANameThatMeansNothing)
