@@ -166,6 +166,29 @@ TEST_F(PaneScene, ASurfaceShowsInItsColourExceptOverTheUndefinedRegion)
   }
 }
 
+// Surfaces are drawn with alpha 0.1; the picture must stay opaque (a window without alpha
+// bits), so that blended surfaces add to what lies behind them and the widget composes opaque.
+TEST_F(PaneScene, DrawingLeavesThePictureOpaque)
+{
+  std::vector<Point3i> points;
+  for (int z = 0; z < kZ; ++z)
+    for (int x = 0; x < kX; ++x)
+      points.push_back({x, 12, z});
+  Attach();
+  pane.SetSurfaces(1, points.data(), nullptr);
+  pane.ShowSurface(0, true);
+  pane.ShowSurfaces(true);
+  pane.Rotation().accumulated = kFromAbove;
+  ASSERT_TRUE(pane.isValid());
+  pane.makeCurrent();
+  pane.RenderScene();
+  GLubyte rgba[4] = {};
+  glReadPixels(200, 200, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+  pane.doneCurrent();
+  EXPECT_NE(rgba[0], 0);
+  EXPECT_EQ(rgba[3], 255);
+}
+
 TEST_F(PaneScene, AMarkerSphereTakesTheColourItsLabelNames)
 {
   const struct {

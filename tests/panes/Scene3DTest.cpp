@@ -220,6 +220,33 @@ TEST(Scene3D, PlaneGreyKeepsTheSharedWindowWithinTheValueRange)
   EXPECT_EQ(scene.PlaneGrey(OrientationXY)[5 + 16 * 7], 0);
 }
 
+// A pick may leave the position outside the volume; the planes then show the nearest slice.
+TEST(Scene3D, PlaneGreyOfAPositionOutsideTheVolumeComesFromTheNearestSlice)
+{
+  SceneData d;
+  d.position[0] = -4;
+  d.position[1] = 30;
+  d.position[2] = 99;
+  Scene3D scene;
+  d.Attach(scene);
+  const struct {
+    int orientation;
+    int column, row;
+    int x, y, z;
+  } cases[] = {
+    {OrientationXY, 5, 7, 5, 7, 5},
+    {OrientationZY, 4, 7, 0, 7, 4},
+    {OrientationXZ, 5, 4, 5, 23, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.orientation);
+    scene.ComputePlaneGrey(c.orientation);
+    int columns = 0, rows = 0;
+    ASSERT_TRUE(scene.PlaneSize(c.orientation, columns, rows));
+    EXPECT_EQ(scene.PlaneGrey(c.orientation)[c.column + columns * c.row], SceneData::Value(c.x, c.y, c.z));
+  }
+}
+
 TEST(Scene3D, SurfaceCellsTakeSurfaceProjectionDiscAndGuideColours)
 {
   SceneData d;
