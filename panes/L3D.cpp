@@ -12,6 +12,7 @@
 
 L3D::L3D(QWidget* parent) : QOpenGLWidget(parent)
 {
+  // Shown from the first CreatePane on, even inside a host that is already visible.
   hide();
 }
 
@@ -91,11 +92,7 @@ void L3D::CopyToClipboard()
 
 int L3D::SaveImage(const std::string& path)
 {
-  const QImage image = RenderToImage();
-  if (image.isNull())
-    return -1;
-  CopyImageToClipboard(image);
-  return SaveImageFile(image, path);
+  return CopyAndSaveImage(RenderToImage(), path);
 }
 
 void L3D::initializeGL()
