@@ -11,7 +11,6 @@
 #include <QGuiApplication>
 #include <QWidget>
 #include <QtTest/QTest>
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
