@@ -2,13 +2,15 @@
 
 #include <cfloat>
 #include <utility>
+#include <vector>
 
 namespace {
 
-// (x² / ax) / ax + (z² / az) / az: 1 on the ellipse of semi-axes ax, az.
-float EllipseDistance(float xMm, float zMm, float ax, float az)
+// (v² / a) / a: one coordinate's part of the ellipse distance, which is 1 on the ellipse of
+// semi-axes ax, az for AxisTerm(x, ax) + AxisTerm(z, az).
+float AxisTerm(float vMm, float a)
 {
-  return (xMm * xMm / ax) / ax + (zMm * zMm / az) / az;
+  return (vMm * vMm / a) / a;
 }
 
 void OrderPair(float& from, float& to)
@@ -34,11 +36,16 @@ bool SectorGeometry::Sector::Contains(float xMm, float zMm) const
         return true;
     return false;
   }
+  return ContainsRing(xMm, zMm, AxisTerm(xMm, ring.innerX), AxisTerm(xMm, ring.outerX),
+                      AxisTerm(zMm, ring.innerZ), AxisTerm(zMm, ring.outerZ));
+}
+
+bool SectorGeometry::Sector::ContainsRing(float xMm, float zMm, float innerX, float outerX,
+                                          float innerZ, float outerZ) const
+{
   if (takesCentre && xMm == 0.0f && zMm == 0.0f)
     return true;
-  return EllipseDistance(xMm, zMm, ring.innerX, ring.innerZ) >= 1.0f &&
-         EllipseDistance(xMm, zMm, ring.outerX, ring.outerZ) <= 1.0f &&
-         arc.Contains(xMm, zMm);
+  return innerX + innerZ >= 1.0f && outerX + outerZ <= 1.0f && arc.Contains(xMm, zMm);
 }
 
 SectorGeometry::Sector SectorGeometry::RingSector(const EllipseRing& ring, float* angleFrom,
@@ -119,15 +126,45 @@ int SectorGeometry::SectorAt(float xMm, float zMm) const
 void SectorGeometry::Label(uint16_t* labels, int width, int height, int centreX, int centreZ,
                            float spacingX, float spacingZ) const
 {
-  if (!(spacingX > 0.0f && spacingZ > 0.0f) || m_Sectors.empty())
+  if (!(spacingX > 0.0f && spacingZ > 0.0f) || m_Sectors.empty() || width <= 0)
     return;
+  const size_t n = m_Sectors.size();
+  const auto xMmAt = [&](int x) { return static_cast<float>(int64_t{x} - centreX) * spacingX; };
+  // A ring's ellipse terms depend on x alone or on z alone: they are worked out once per
+  // column and once per row, with the same arithmetic as for a single point.
+  std::vector<float> columnTerms(2 * n * static_cast<size_t>(width));
+  for (int x = 0; x < width; ++x)
+    for (size_t i = 0; i < n; ++i) {
+      if (!m_Sectors[i].isRing)
+        continue;
+      float* t = &columnTerms[2 * (static_cast<size_t>(x) * n + i)];
+      t[0] = AxisTerm(xMmAt(x), m_Sectors[i].ring.innerX);
+      t[1] = AxisTerm(xMmAt(x), m_Sectors[i].ring.outerX);
+    }
+  std::vector<float> rowTerms(2 * n);
   for (int z = 0; z < height; ++z) {
     const float zMm = static_cast<float>(int64_t{z} - centreZ) * spacingZ;
+    for (size_t i = 0; i < n; ++i) {
+      if (!m_Sectors[i].isRing)
+        continue;
+      rowTerms[2 * i] = AxisTerm(zMm, m_Sectors[i].ring.innerZ);
+      rowTerms[2 * i + 1] = AxisTerm(zMm, m_Sectors[i].ring.outerZ);
+    }
     uint16_t* row = labels + int64_t{width} * z;
     for (int x = 0; x < width; ++x) {
-      const float xMm = static_cast<float>(int64_t{x} - centreX) * spacingX;
-      if (const int sector = SectorAt(xMm, zMm))
-        row[x] = static_cast<uint16_t>(sector);
+      const float xMm = xMmAt(x);
+      const float* column = &columnTerms[2 * static_cast<size_t>(x) * n];
+      // The last sector that holds the point wins.
+      for (size_t i = n; i-- > 0;) {
+        const Sector& s = m_Sectors[i];
+        const bool inside = s.isRing ? s.ContainsRing(xMm, zMm, column[2 * i], column[2 * i + 1],
+                                                      rowTerms[2 * i], rowTerms[2 * i + 1])
+                                     : s.Contains(xMm, zMm);
+        if (inside) {
+          row[x] = static_cast<uint16_t>(i + 1);
+          break;
+        }
+      }
     }
   }
 }

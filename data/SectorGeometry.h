@@ -75,6 +75,10 @@ private:
     std::vector<CentredRect> rects;
 
     bool Contains(float xMm, float zMm) const;
+    // A ring's test with the point's ellipse terms given, (x² / a) / a of x for the inner and
+    // the outer semi-axis along x, and likewise of z.
+    bool ContainsRing(float xMm, float zMm, float innerX, float outerX, float innerZ,
+                      float outerZ) const;
   };
 
   static Sector RingSector(const EllipseRing& ring, float* angleFrom, float* angleTo);
