@@ -13,6 +13,7 @@ void ThicknessMap::ReplaceSectorFigures(int gridType, int count)
   m_SectorMeans.assign(n, kNoThickness);
   m_SectorSDs.assign(n, kNoThickness);
   m_Boxes.assign(n, SectorBox{});
+  m_LabelKey.valid = false;
 }
 
 void ThicknessMap::SetGridCircles(int gridType, int count, const std::string*, float* radiusFrom,
@@ -92,9 +93,23 @@ void ThicknessMap::LabelSectors(const ThicknessInput& in)
 
 void ThicknessMap::ComputeSectors(const ThicknessInput& in)
 {
-  std::fill(m_Labels.begin(), m_Labels.end(), 0);
-  LabelSectors(in);
   const int n = SectorCount();
+  LabelKey key;
+  key.valid = in.gridCenter != nullptr;
+  key.gridType = m_GridType;
+  key.sectorCount = n;
+  if (in.gridCenter) {
+    key.centreX = in.gridCenter[0];
+    key.centreZ = in.gridCenter[1];
+  }
+  key.spacingX = in.spacingX;
+  key.spacingZ = in.spacingZ;
+  if (!(key == m_LabelKey)) {
+    std::fill(m_Labels.begin(), m_Labels.end(), 0);
+    LabelSectors(in);
+    ComputeBoxes(in.sizeX, n);
+    m_LabelKey = key;
+  }
   ComputeSectorStatistics(m_Labels.data(), m_Thickness.data(), m_Labels.size(), n, m_SectorMeans.data(),
                           m_SectorSDs.data());
   // From here on a cell holds its sector's mean, and nothing outside the grid.
@@ -102,7 +117,6 @@ void ThicknessMap::ComputeSectors(const ThicknessInput& in)
     const int label = m_Labels[i];
     m_Thickness[i] = label >= 1 && label <= n ? m_SectorMeans[static_cast<size_t>(label - 1)] : kNoThickness;
   }
-  ComputeBoxes(in.sizeX, n);
 }
 
 void ThicknessMap::ComputeBoxes(int sizeX, int sectorCount)

@@ -26,6 +26,7 @@ void ThicknessMap::Allocate(size_t cellCount)
   m_NoThickness.assign(cellCount, 1);
   m_ColorIndex.assign(cellCount, 0);
   m_Labels.assign(cellCount, 0);
+  m_LabelKey.valid = false;
 }
 
 void ThicknessMap::Reset()
@@ -38,6 +39,7 @@ void ThicknessMap::Reset()
   m_Ellipses.count = 0;
   m_Rectangles.count = 0;
   m_RectangleSets.groupCount = 0;
+  m_LabelKey.valid = false;
 }
 
 void ThicknessMap::SetUnit(int unit, float minimum, float maximum)
@@ -117,24 +119,23 @@ void ThicknessMap::ComputeColorIndex()
     m_Minimum = m_FixedMinimum;
     m_Maximum = m_FixedMaximum;
   }
-  const float d = m_Maximum - m_Minimum;
+  const float minimum = m_Minimum;
+  const float maximum = m_Maximum;
+  const float d = maximum - minimum;
   const bool scale = std::isfinite(d) && d != 0.0f;
   const float q = 255.0f / d;
+  const bool fixed = m_Unit == ThicknessUnitFixed;
+  const float* thickness = m_Thickness.data();
+  uint8_t* index = m_ColorIndex.data();
   for (size_t i = 0; i < m_Thickness.size(); ++i) {
-    const float t = m_Thickness[i];
+    const float t = thickness[i];
     // A cell without thickness is never painted; its index is not computed.
-    if (t == kNoThickness)
-      continue;
-    if (!scale)
-      m_ColorIndex[i] = 0;
-    else if (m_Unit == ThicknessUnitAuto)
-      m_ColorIndex[i] = t >= m_Maximum ? 255 : ScaleIndex((t - m_Minimum) * 255.0f / d);
-    else if (t < m_Minimum)
-      m_ColorIndex[i] = 0;
-    else if (t > m_Maximum)
-      m_ColorIndex[i] = 255;
+    if (t == kNoThickness || !scale)
+      index[i] = 0;
+    else if (!fixed)
+      index[i] = t >= maximum ? 255 : ScaleIndex((t - minimum) * 255.0f / d);
     else
-      m_ColorIndex[i] = ScaleIndex((t - m_Minimum) * q);
+      index[i] = t < minimum ? 0 : t > maximum ? 255 : ScaleIndex((t - minimum) * q);
   }
 }
 

@@ -61,7 +61,10 @@ public:
   void SetUnit(int unit, float minimum, float maximum);
   // The grid setters borrow the arrays of the caller's grid definition (a computation
   // normalises radii and angles in them); label texts are kept with them and not used. Each
-  // replaces the sector figures by count entries without figures.
+  // replaces the sector figures by count entries without figures. A grid whose arrays change
+  // needs its setter again: the sector labels are kept while the grid, its centre and the
+  // spacing stay the same, since most computations (a click that only moves the position)
+  // change none of them.
   void SetGridCircles(int gridType, int count, const std::string* labels, float* radiusFrom, float* radiusTo,
                       float* angleFrom, float* angleTo);
   void SetGridEllipses(int gridType, int count, const std::string* labels, float* horizontalFrom,
@@ -144,6 +147,22 @@ private:
   void ComputeColorIndex();
   void ReplaceSectorFigures(int gridType, int count);
 
+  // What the sector labels were computed for.
+  struct LabelKey {
+    bool valid = false;
+    int gridType = 0;
+    int sectorCount = 0;
+    int centreX = 0;
+    int centreZ = 0;
+    float spacingX = 0.0f;
+    float spacingZ = 0.0f;
+    bool operator==(const LabelKey& o) const
+    {
+      return valid && o.valid && gridType == o.gridType && sectorCount == o.sectorCount && centreX == o.centreX &&
+             centreZ == o.centreZ && spacingX == o.spacingX && spacingZ == o.spacingZ;
+    }
+  };
+
   std::vector<float> m_Thickness;
   std::vector<uint8_t> m_NoThickness;  // 1 where a cell has no thickness of its own
   std::vector<uint8_t> m_ColorIndex;
@@ -172,4 +191,5 @@ private:
   std::vector<float> m_SectorMeans;
   std::vector<float> m_SectorSDs;
   std::vector<SectorBox> m_Boxes;
+  LabelKey m_LabelKey;
 };
