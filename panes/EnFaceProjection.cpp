@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -19,19 +20,38 @@ int DepthAt(const EnFaceVolume& v, const EnFaceSurfaces& s, int surface, int x, 
   return s.points[3 * point + 1];
 }
 
-}  // namespace
-
-bool MeanBetweenSurfaces(const EnFaceVolume& v, const EnFaceSurfaces& s, int from, int to, uint8_t* means)
+// Adds up, for every A-scan x of one B-scan, the voxels of the rows first[x] to last[x]. The
+// B-scan is read row by row, in memory order: rows that every A-scan takes are added whole,
+// the ragged rows above and below them through a mask.
+template <typename Sum>
+void AddRows(const unsigned short* bscan, size_t width, const int* first, const int* last, int top, int bottom,
+             Sum* sums)
 {
-  if (!Usable(v, s, from, to))
-    return false;
-  const int upper = std::min(from, to);
-  const int lower = std::max(from, to);
+  int allFrom = top;
+  int allTo = bottom;
+  for (size_t x = 0; x < width; ++x) {
+    allFrom = std::max(allFrom, first[x]);
+    allTo = std::min(allTo, last[x]);
+  }
+  for (int y = top; y <= bottom; ++y) {
+    const unsigned short* row = bscan + width * static_cast<size_t>(y);
+    if (y >= allFrom && y <= allTo) {
+      for (size_t x = 0; x < width; ++x)
+        sums[x] += row[x];
+    } else {
+      for (size_t x = 0; x < width; ++x)
+        sums[x] += static_cast<Sum>(row[x]) * static_cast<Sum>(first[x] <= y && y <= last[x]);
+    }
+  }
+}
+
+template <typename Sum>
+void MeansOfEveryBScan(const EnFaceVolume& v, const EnFaceSurfaces& s, int upper, int lower, uint8_t* means)
+{
   const size_t width = static_cast<size_t>(v.sizeX);
   std::vector<int> first(width), last(width);
-  std::vector<int64_t> sums(width);
+  std::vector<Sum> sums(width);
   const bool sixteenBit = v.maximum == 65535;
-
   for (int z = 0; z < v.sizeZ; ++z) {
     // The rows each A-scan of this B-scan averages, cut to the volume.
     int top = v.sizeY;
@@ -44,14 +64,9 @@ bool MeanBetweenSurfaces(const EnFaceVolume& v, const EnFaceSurfaces& s, int fro
         bottom = std::max(bottom, last[x]);
       }
     }
-    // Read the B-scan row by row, so that memory is walked in order.
     std::fill(sums.begin(), sums.end(), 0);
-    for (int y = top; y <= bottom; ++y) {
-      const unsigned short* row = v.voxels + width * (static_cast<size_t>(y) + static_cast<size_t>(v.sizeY) * z);
-      for (size_t x = 0; x < width; ++x)
-        if (first[x] <= y && y <= last[x])
-          sums[x] += row[x];
-    }
+    const unsigned short* bscan = v.voxels + width * static_cast<size_t>(v.sizeY) * static_cast<size_t>(z);
+    AddRows(bscan, width, first.data(), last.data(), top, bottom, sums.data());
     uint8_t* out = means + width * static_cast<size_t>(z);
     for (size_t x = 0; x < width; ++x) {
       const int count = std::max(last[x] - first[x] + 1, 1);
@@ -62,6 +77,21 @@ bool MeanBetweenSurfaces(const EnFaceVolume& v, const EnFaceSurfaces& s, int fro
       out[x] = static_cast<uint8_t>(std::min(static_cast<int>(value), 255));
     }
   }
+}
+
+}  // namespace
+
+bool MeanBetweenSurfaces(const EnFaceVolume& v, const EnFaceSurfaces& s, int from, int to, uint8_t* means)
+{
+  if (!Usable(v, s, from, to))
+    return false;
+  const int upper = std::min(from, to);
+  const int lower = std::max(from, to);
+  // 32-bit sums while a whole A-scan of the largest voxels fits in them.
+  if (static_cast<uint64_t>(v.sizeY) * 65535u <= UINT32_MAX)
+    MeansOfEveryBScan<uint32_t>(v, s, upper, lower, means);
+  else
+    MeansOfEveryBScan<uint64_t>(v, s, upper, lower, means);
   return true;
 }
 

@@ -17,12 +17,15 @@ EnFaceScene RandomScene(int maximum)
   std::uniform_int_distribution<int> value(0, maximum);
   for (auto& v : scene.voxels)
     v = static_cast<unsigned short>(value(random));
-  // Depths from above the volume to below it, so that ranges are cut, empty and crossed.
-  std::uniform_int_distribution<int> depth(-2, 11);
+  // Depths from above the volume to below it, so that ranges are cut, empty and crossed;
+  // between surfaces 0 and 2 every A-scan of a B-scan shares some rows, but not all.
+  std::uniform_int_distribution<int> depth[3] = {std::uniform_int_distribution<int>(-2, 3),
+                                                 std::uniform_int_distribution<int>(-2, 11),
+                                                 std::uniform_int_distribution<int>(5, 11)};
   for (int s = 0; s < 3; ++s)
     for (int z = 0; z < scene.sizeZ; ++z)
       for (int x = 0; x < scene.sizeX; ++x)
-        scene.SetDepth(s, x, z, depth(random));
+        scene.SetDepth(s, x, z, depth[s](random));
   return scene;
 }
 
