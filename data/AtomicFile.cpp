@@ -65,6 +65,26 @@ bool AtomicFile::Write(const void* data, size_t size)
   return true;
 }
 
+bool AtomicFile::WriteAt(uint64_t offset, const void* data, size_t size)
+{
+  if (!IsOpen())
+    return false;
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t written = ::pwrite(m_Fd, bytes, size, static_cast<off_t>(offset));
+    if (written < 0 && errno == EINTR)
+      continue;
+    if (written <= 0) {
+      m_Failed = true;
+      return false;
+    }
+    bytes += written;
+    offset += static_cast<uint64_t>(written);
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
 bool AtomicFile::Commit()
 {
   if (!IsOpen()) {

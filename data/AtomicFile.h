@@ -3,6 +3,7 @@
 // temporary file in the target's folder, every write and the close are checked, and only
 // then is the temporary renamed over the target. Without Commit() the temporary is removed.
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -18,6 +19,8 @@ public:
   bool IsOpen() const { return m_Fd >= 0 && !m_Failed; }
   bool Write(const void* data, size_t size);
   bool Write(std::string_view text) { return Write(text.data(), text.size()); }
+  // Overwrites bytes already written, for a header whose sizes are known only at the end.
+  bool WriteAt(uint64_t offset, const void* data, size_t size);
 
   // Flushes, closes and renames over the target. False (and the old target untouched) when
   // any step failed.
