@@ -140,7 +140,7 @@ bool LAviWriter::WriteHeaders(const LFrameBuffer& frame)
   b.U16(0);  // priority
   b.U16(0);  // language
   b.U32(0);  // initial frames
-  // Scale and rate as the library always stored them: rate / scale is the frame rate.
+  // rate / scale is the frame rate.
   b.U32(rate);
   b.U32(rate * rate);
   b.U32(0);  // start
