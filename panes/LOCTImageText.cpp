@@ -30,22 +30,6 @@ EdgeLetters LettersFor(int orientation, int laterality)
   }
 }
 
-// A rectangle given by its edges, right and bottom excluded.
-QRect Edges(int left, int top, int right, int bottom)
-{
-  return QRect(left, top, right - left, bottom - top);
-}
-
-// A text in white over its black shadow, which lies one pixel down and to the right. A box
-// that a narrow pane leaves empty is skipped.
-void DrawShadowed(PaneCanvas& canvas, const QRect& shadow, int format, const std::string& text)
-{
-  if (shadow.width() <= 0 || shadow.height() <= 0)
-    return;
-  canvas.Text(shadow, format, text, kShadow);
-  canvas.Text(shadow.translated(-1, -1), format, text, kTextColor);
-}
-
 }  // namespace
 
 void LOCTImage::DrawOrientationLetters(PaneCanvas& canvas, QSize window) const

@@ -19,6 +19,7 @@ enum TextFormat : int {
   TextRight = 1,
   TextBottom = 2,
   TextCentred = 4,  // horizontally and vertically, one line
+  TextCentredAcross = 8,  // horizontally, from the top, every line
 };
 
 class PaneCanvas {
@@ -35,4 +36,22 @@ public:
   virtual void SetFont(CanvasFont font) = 0;
   // Text inside the rectangle (lines split at '\n'), clipped to it.
   virtual void Text(const QRect& rect, int format, const std::string& text, platform::COLORREF color) = 0;
+  // The height of one text line in the current font.
+  virtual int LineHeight() const = 0;
 };
+
+// A rectangle given by its edges, right and bottom excluded.
+inline QRect Edges(int left, int top, int right, int bottom)
+{
+  return QRect(left, top, right - left, bottom - top);
+}
+
+// A text in white over its black shadow, which lies one pixel down and to the right, so that
+// it reads over dark and light cells alike. A box that a narrow pane leaves empty is skipped.
+inline void DrawShadowed(PaneCanvas& canvas, const QRect& shadow, int format, const std::string& text)
+{
+  if (shadow.width() <= 0 || shadow.height() <= 0)
+    return;
+  canvas.Text(shadow, format, text, 0x000000);
+  canvas.Text(shadow.translated(-1, -1), format, text, 0xFFFFFF);
+}

@@ -1,5 +1,7 @@
 #include "panes/QPainterCanvas.h"
 
+#include <QFontMetrics>
+
 namespace {
 
 // The info text's boxes are sized for lines of about 16 pixels.
@@ -67,9 +69,16 @@ void QPainterCanvas::Text(const QRect& rect, int format, const std::string& text
   int flags = 0;
   if (format & TextCentred)
     flags = Qt::AlignCenter | Qt::TextSingleLine;
+  else if (format & TextCentredAcross)
+    flags = Qt::AlignHCenter | Qt::AlignTop;
   else
     flags = ((format & TextRight) ? Qt::AlignRight : Qt::AlignLeft) | ((format & TextBottom) ? Qt::AlignBottom : Qt::AlignTop);
   // QPainter clips a text drawn into a rectangle to it.
   m_Painter.setPen(platform::ToQColor(color));
   m_Painter.drawText(rect, flags, QString::fromStdString(text));
+}
+
+int QPainterCanvas::LineHeight() const
+{
+  return QFontMetrics(m_Painter.font()).height();
 }

@@ -14,6 +14,7 @@ public:
   void FillRect(const QRect& rect, platform::COLORREF color) override;
   void SetFont(CanvasFont font) override;
   void Text(const QRect& rect, int format, const std::string& text, platform::COLORREF color) override;
+  int LineHeight() const override;
 
 private:
   QPainter& m_Painter;  // borrowed for one paint

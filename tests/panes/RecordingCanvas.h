@@ -61,6 +61,9 @@ public:
     ops.push_back(op);
   }
 
+  // A line of text is taken as 16 pixels high.
+  int LineHeight() const override { return 16; }
+
   std::vector<CanvasOp> ops;
 
   std::vector<CanvasOp> Of(CanvasOp::Kind kind) const
