@@ -65,7 +65,6 @@ void LProjImage::SetVolume(const int size[3], const unsigned short* voxels, cons
   std::copy(size, size + 3, m_Size);
   std::copy(spacing, spacing + 3, m_Spacing);
   m_Voxels = voxels;
-  m_BytesPerVoxel = bytesPerVoxel;
   m_Maximum = MaximumForBytes(bytesPerVoxel);
 }
 

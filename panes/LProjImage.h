@@ -9,6 +9,7 @@
 // Set... operations only store; Show... operations store and redraw.
 #include "panes/CChildWnd.h"
 #include "panes/Pane2D.h"
+#include "panes/PaneCanvas.h"
 #include "panes/PaneConventions.h"
 #include "panes/PaneWidget.h"
 #include "panes/SliceMapping.h"
@@ -120,6 +121,8 @@ public:
   [[nodiscard]] int SaveImage(const std::string& path) const;
 
   void Paint(QPainter& painter) const override;
+  // Everything drawn over the bitmap, in window pixels.
+  void PaintOverlays(PaneCanvas& canvas) const;
   // What the window shows, at the window's size; null while there is nothing to show.
   QImage RenderToImage() const;
   // The composed cells (width x height, row z at the top-down row z).
@@ -134,7 +137,6 @@ public:
 
   int GetProjectionFrom() const { return m_ProjectionFrom; }
   int GetProjectionTo() const { return m_ProjectionTo; }
-  bool GetShowThickness() const { return m_ShowThickness; }
 
 private:
   QSize WindowSize() const;
@@ -144,11 +146,11 @@ private:
   void ApplyBrush(QPoint point, uint8_t value);
   bool GridCenterToolActive() const;
 
-  void PaintGuideLines(QPainter& painter, QSize window) const;
-  void PaintGridCenter(QPainter& painter, QSize window) const;
-  void PaintColorBar(QPainter& painter) const;
-  void PaintFigures(QPainter& painter, QSize window) const;
-  void PaintSectorFigures(QPainter& painter, QSize window) const;
+  void PaintGuideLines(PaneCanvas& canvas, const SliceMapping& mapping, QSize window) const;
+  void PaintGridCenter(PaneCanvas& canvas, QSize window) const;
+  void PaintColorBar(PaneCanvas& canvas) const;
+  void PaintFigures(PaneCanvas& canvas, QSize window) const;
+  void PaintSectorFigures(PaneCanvas& canvas, QSize window) const;
 
   ViewServices& m_View;  // borrowed: the view outlives its panes
   QPointer<PaneWidget> m_Widget;
@@ -172,7 +174,6 @@ private:
   const unsigned short* m_Voxels = nullptr;
   int m_Size[3] = {0, 0, 0};
   float m_Spacing[3] = {0.0f, 0.0f, 0.0f};
-  int m_BytesPerVoxel = 0;
   int m_Maximum = 0;
 
   // Shared state, owned by the view.

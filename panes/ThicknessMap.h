@@ -80,7 +80,6 @@ public:
   int From() const { return m_From; }
   int To() const { return m_To; }
   int Mode() const { return m_GridMode; }
-  int GridTypeCode() const { return m_GridType; }
   // The number of sectors of the current grid type.
   int SectorCount() const;
 

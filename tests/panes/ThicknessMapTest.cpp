@@ -1,4 +1,6 @@
 #include "ProjPaneTestData.h"
+#include "RecordingCanvas.h"
+#include "panes/ThicknessTexts.h"
 
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
@@ -192,6 +194,31 @@ TEST_F(ThicknessMapTest, SectorCellsUnderTheUndefinedRegionHoldTheMeanButAreNotP
   // Without the sector figures the grid-centre mark at (20, 15) shows.
   m_Pane.SetGridMode(GridModeQuality);
   EXPECT_EQ(m_Pane.RenderToImage().pixel(205, 155), qRgb(255, 0, 0));
+}
+
+TEST_F(ThicknessMapTest, SectorFiguresSitOverTheirSectors)
+{
+  m_Pane.SetGridMode(GridModeQuantity);
+  m_Pane.ComputeThickness(0, 1);
+  m_Pane.ShowThickness(true);
+  m_Pane.SetShowGuideLines(false);
+  m_Pane.ShowOverlay(false);
+  m_Pane.Resize(400, 300);  // cells of 10 x 10 pixels
+  RecordingCanvas canvas;
+  m_Pane.PaintOverlays(canvas);
+  std::vector<CanvasOp> shadows;
+  for (const CanvasOp& op : canvas.Of(CanvasOp::Text, 0x000000))
+    if (op.format == TextCentredAcross)
+      shadows.push_back(op);
+  ASSERT_EQ(shadows.size(), 9u);
+  // The central sector is the centre cell (20, 15) alone: its box widened by 20 cells each
+  // way, the text starting one line (16 pixels) above the middle; a single cell has no
+  // deviation.
+  const ThicknessMap& map = m_Pane.Thickness();
+  EXPECT_EQ(shadows[0].rect, QRect(1, 136, 400, 215));
+  EXPECT_EQ(shadows[0].text, SectorFigures(map.SectorMean(0), kNoThickness));
+  EXPECT_EQ(shadows[0].text.substr(shadows[0].text.size() - 5), "\n(NA)");
+  EXPECT_EQ(shadows[5].text, "NA\n(NA)") << "the outer superior sector has no defined cell";
 }
 
 TEST_F(ThicknessMapTest, RepeatedAndMovedComputations)
