@@ -125,11 +125,16 @@ void L3D::ApplyProjection()
   glLoadIdentity();
   const Camera3D& camera = Camera();
   // A pane hidden by a layout has no size, and without a volume there is no camera.
-  if (m_Width > 0 && m_Height > 0 && camera.radius > 0.0) {
-    gluPerspective(45.0, static_cast<double>(m_Width) / m_Height, camera.NearPlane(), camera.FarPlane());
-    gluLookAt(0.0, 0.0, camera.distance, camera.panX, camera.panY, 0.0, 0.0, 1.0, 0.0);
-  }
+  if (m_Width > 0 && m_Height > 0 && camera.radius > 0.0)
+    ApplyCamera();
   glMatrixMode(GL_MODELVIEW);
+}
+
+void L3D::ApplyCamera()
+{
+  const Camera3D& camera = Camera();
+  gluPerspective(45.0, static_cast<double>(m_Width) / m_Height, camera.NearPlane(), camera.FarPlane());
+  gluLookAt(0.0, 0.0, camera.distance, camera.panX, camera.panY, 0.0, 0.0, 1.0, 0.0);
 }
 
 void L3D::ApplyMaterial(const Material3D& m)
@@ -189,11 +194,8 @@ void L3D::RenderScene()
   glLightfv(GL_LIGHT0, GL_AMBIENT, white);
   glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
 
-  Rotation3D& rotation = Rotation();
-  if (rotation.pendingAngle != 0.0f)
-    glRotatef(rotation.pendingAngle, rotation.pendingAxis[0], rotation.pendingAxis[1], rotation.pendingAxis[2]);
-  glMultMatrixf(rotation.accumulated.data());
-  glGetFloatv(GL_MODELVIEW_MATRIX, rotation.accumulated.data());
+  // A drag's moves are folded into the accumulated rotation as they come.
+  glMultMatrixf(Rotation().accumulated.data());
 
   if (Flag(SceneFlag::All) && HasVolume()) {
     DrawOrientationLetters();

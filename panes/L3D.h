@@ -9,14 +9,20 @@
 // a valid OpenGL context (a platform without OpenGL) the pane only stores.
 #include "panes/GlyphLists.h"
 #include "panes/Scene3D.h"
+#include "panes/ViewServices.h"
 
 #include <QOpenGLWidget>
+#include <QPoint>
+#include <optional>
 #include <string>
 
 class L3D : public QOpenGLWidget, public Scene3D {
   Q_OBJECT
 public:
   explicit L3D(QWidget* parent = nullptr);
+  // A pane that tells the view what its picks change (the slice panes, their scroll bars and
+  // the projection pane); the one above only changes the shared state.
+  explicit L3D(ViewServices& view, QWidget* parent = nullptr);
   ~L3D() override;
   L3D(const L3D&) = delete;
   L3D& operator=(const L3D&) = delete;
@@ -63,9 +69,42 @@ public:
   // a selection render.
   void RenderScene();
 
+  // The mouse, at window points. A left press picks by the mouse mode (and starts the
+  // trackball from the point); a left drag rotates, a middle drag (or right drag with Shift)
+  // pans, a right drag dollies; a left double click deletes in the Markers and Splines modes.
+  void OnLButtonDown(QPoint point);
+  void OnLButtonUp();
+  void OnRButtonDown(QPoint point);
+  void OnRButtonUp();
+  void OnMButtonDown(QPoint point) { OnRButtonDown(point); }
+  void OnMButtonUp() { OnRButtonUp(); }
+  void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint point);
+  void OnLButtonDblClk(QPoint point);
+
+  // What lies under a window point moves the position (a click on nothing starts a
+  // rotation instead), the grid centre (XZ plane and surfaces only), or jumps to a marker or
+  // a spline control point; the deletions remove the marker or the whole spline hit.
+  void PickPosition(QPoint point);
+  void PickGridCenter(QPoint point);
+  void PickMarker(QPoint point);
+  void PickSplinePoint(QPoint point);
+  void PickAndDeleteMarker(QPoint point);
+  void PickAndDeleteSpline(QPoint point);
+  void TrackMouse(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint point);
+  // The view forwards the wheel turned over the pane.
+  void ZoomByWheel(int delta);
+
+  // A selection render at a window point: the name of the nearest hit (which may be one that
+  // means nothing), none when nothing is hit, the buffer overflows or there is no context.
+  std::optional<uint64_t> SelectAt(QPoint point);
+
 protected:
   void initializeGL() override;
   void paintGL() override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
   void ShowFlag(SceneFlag flag, bool show);
@@ -74,6 +113,14 @@ private:
   void LoadName(uint64_t name);
   void Sphere(const Point3i& position);
   void ReleaseGl();
+  void ApplyCamera();
+  // A selection render at the point: true, with the position decoded, when the nearest hit
+  // lies in one of the blocks from first to last.
+  bool PickIn(QPoint point, PickNames3D::Block first, PickNames3D::Block last, std::array<int, 3>& position);
+  // Tells the view what a moved position changed; the projection pane only repaints when
+  // asked to.
+  void AfterPositionChange(bool invalidateProjection);
+  void AfterDeletion();
 
   void DrawOrientationLetters();
   void DrawReferenceSurface();
@@ -90,6 +137,7 @@ private:
   void DrawPlane(int orientation, SceneFlag flag);
   void DrawText3D(double x, double y, double z, const char* format, ...) __attribute__((format(printf, 5, 6)));
 
+  ViewServices* m_View = nullptr;  // borrowed: the view outlives its panes
   bool m_Created = false;
   int m_Width = 0;
   int m_Height = 0;

@@ -69,3 +69,32 @@ uint64_t PickNames3D::ControlPoint(uint64_t k) const
 {
   return k < kControlPointNames ? ControlPointsStart() + k : Ignored();
 }
+
+PickNames3D::Block PickNames3D::Classify(uint64_t name, uint64_t& offset) const
+{
+  const struct {
+    Block block;
+    uint64_t start;
+  } starts[] = {
+      {Block::PlaneXY, 0},
+      {Block::PlaneZY, PlanesZYStart()},
+      {Block::PlaneXZ, PlanesXZStart()},
+      {Block::Surfaces, SurfacesStart()},
+      {Block::RefSurface, RefSurfaceStart()},
+      {Block::Vessel, VesselStart()},
+      {Block::SEAD, SEADStart()},
+      {Block::Markers, MarkersStart()},
+      {Block::ControlPoints, ControlPointsStart()},
+      {Block::None, Ignored()},
+  };
+  // The last block that starts at or before the name; empty blocks start where the next one
+  // does and are passed over.
+  Block found = Block::None;
+  for (const auto& s : starts) {
+    if (s.start > name)
+      break;
+    found = s.block;
+    offset = name - s.start;
+  }
+  return found;
+}

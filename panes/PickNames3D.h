@@ -11,6 +11,8 @@
 
 class PickNames3D {
 public:
+  enum class Block { PlaneXY, PlaneZY, PlaneXZ, Surfaces, RefSurface, Vessel, SEAD, Markers, ControlPoints, None };
+
   static constexpr int kSurfaceBlocks = 20;
   static constexpr uint64_t kMarkerNames = 3000;
   static constexpr uint64_t kControlPointNames = 30000;
@@ -29,6 +31,14 @@ public:
   uint64_t ControlPoint(uint64_t k) const;
   // The first name that means nothing.
   uint64_t Ignored() const { return m_Markers + kMarkerNames + kControlPointNames; }
+
+  // The block a picked name lies in and the name's offset from the block's start; None for
+  // a name that means nothing.
+  Block Classify(uint64_t name, uint64_t& offset) const;
+  // Cells per row of the XY and XZ planes and the surfaces (sizeX - 1), and per row of the
+  // ZY plane (sizeZ - 1).
+  uint64_t CellsX() const { return m_Cells[0]; }
+  uint64_t CellsZ() const { return m_Cells[2]; }
 
   // Where each block starts.
   uint64_t PlanesZYStart() const { return m_PlaneXY; }

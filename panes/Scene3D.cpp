@@ -1,5 +1,6 @@
 #include "panes/Scene3D.h"
 
+#include "data/LMarkers.h"
 #include "data/LOCTVolume.h"
 #include "data/LSplineSet.h"
 
@@ -132,12 +133,32 @@ void Scene3D::SetMarkers(const int* count, const Point3i* positions, const std::
   m_MarkerCount = count;
   m_MarkerPositions = positions;
   m_MarkerLabels = labels;
+  m_EditableMarkerCount = nullptr;
+  m_MarkerRecord = nullptr;
 }
 
 void Scene3D::SetSplines(const int* count, const LSplineSet* splines)
 {
   m_SplineCount = count;
   m_Splines = splines;
+  m_EditableSplineCount = nullptr;
+  m_SplineRecord = nullptr;
+  m_SplineHitRects = nullptr;
+}
+
+void Scene3D::SetMarkers(int* count, LMarkers* markers)
+{
+  SetMarkers(count, markers ? markers->points.data() : nullptr, markers ? markers->labels.data() : nullptr);
+  m_EditableMarkerCount = count;
+  m_MarkerRecord = markers;
+}
+
+void Scene3D::SetSplines(int* count, LSplineSet* splines, std::vector<std::vector<PixelRect>>* hitRects)
+{
+  SetSplines(static_cast<const int*>(count), splines);
+  m_EditableSplineCount = count;
+  m_SplineRecord = splines;
+  m_SplineHitRects = hitRects;
 }
 
 void Scene3D::SetColorSurface(int index, platform::COLORREF c)
@@ -210,10 +231,15 @@ std::array<int, 3> Scene3D::Position() const
   return {m_Position[0], m_Position[1], m_Position[2]};
 }
 
+// With the view's record at hand, at most as many as it has entries.
 int Scene3D::MarkerCount() const
 {
   if (!m_MarkerCount || !m_MarkerPositions || !m_MarkerLabels)
     return 0;
+  if (m_MarkerRecord) {
+    const size_t room = std::min(m_MarkerRecord->points.size(), m_MarkerRecord->labels.size());
+    return std::clamp(*m_MarkerCount, 0, static_cast<int>(room));
+  }
   return std::max(0, *m_MarkerCount);
 }
 

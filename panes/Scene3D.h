@@ -8,6 +8,8 @@
 #include "data/Point3i.h"
 #include "panes/PaneConventions.h"
 #include "panes/PickNames3D.h"
+#include "panes/SliceMapping.h"
+#include "panes/Trackball.h"
 #include "platform/ColorRef.h"
 
 #include <array>
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+class LMarkers;
 class LSplineSet;
 
 // A point of the scene: millimetres, the depth stretched by the depth scale, row 0 of a
@@ -39,29 +42,6 @@ Material3D ColorMaterial(platform::COLORREF color, float alpha);
 Material3D GreyMaterial(int grey);
 // A fixed colour (guide lines, plane frames, letters): ambient and diffuse alike, alpha 1.
 Material3D FlatMaterial(platform::COLORREF color);
-
-// The camera: R the largest half extent, the eye at (0, 0, distance) looking at
-// (panX, panY, 0) with up (0, 1, 0), a perspective of 45 degrees vertical field of view.
-struct Camera3D {
-  double radius = 0.0;
-  double distance = 0.0;
-  double panX = 0.0;
-  double panY = 0.0;
-  double NearPlane() const { return 0.01 * radius; }
-  double FarPlane() const { return 100.0 * radius; }
-};
-
-// The accumulated trackball rotation (OpenGL column order) and the rotation of the drag
-// under way, applied in front of it at each render.
-struct Rotation3D {
-  std::array<float, 16> accumulated{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  float pendingAngle = 0.0f;  // degrees
-  std::array<float, 3> pendingAxis{};
-  std::array<float, 3> previous{};
-  std::array<float, 3> current{};
-  int lastX = 0;
-  int lastY = 0;
-};
 
 enum class SceneFlag : int {
   All,                  // with it off only the background is drawn
@@ -129,6 +109,11 @@ public:
   void SetMarkers(const int* count, const Point3i* positions, const std::string* labels);
   // The splines in use and their control points and curves.
   void SetSplines(const int* count, const LSplineSet* splines);
+  // The view's own records with the counts it keeps beside them: drawn as above, and edited
+  // in place when a double click deletes a marker or a spline (the forms above only draw).
+  // The hit rectangles, one list per spline, move with their splines.
+  void SetMarkers(int* count, LMarkers* markers);
+  void SetSplines(int* count, LSplineSet* splines, std::vector<std::vector<PixelRect>>* hitRects);
 
   // Settings.
   void SetAvgSliceNum(int n) { m_AvgSliceNum = n; }
@@ -181,8 +166,10 @@ public:
   ScenePoint HalfExtents() const { return m_Half; }
   float DepthScale() const { return m_DepthScale; }
   const Camera3D& Camera() const { return m_Camera; }
+  Camera3D& Camera() { return m_Camera; }
   const PickNames3D& Names() const { return m_Names; }
   int LateralityCode() const { return m_Laterality; }
+  int MouseModeCode() const { return m_MouseMode; }
   ScenePoint Map(float x, float y, float z) const;
   ScenePoint MapPoint(const Point3i& p) const { return Map(float(p.x), float(p.y), float(p.z)); }
   // The current position, (0, 0, 0) while none is set.
@@ -234,6 +221,23 @@ public:
   const LSplineSet* Splines() const { return m_Splines; }
   int SplinesLineWidth() const { return m_SplinesLineWidth; }
 
+  // Picking. The position a picked name stands for, starting from the current one, each
+  // coordinate kept within the volume: a stored point may lie outside it (an undefined
+  // surface point, a result made for another scan size). False for a name that stands for
+  // nothing drawn.
+  bool PickedPosition(uint64_t name, std::array<int, 3>& position) const;
+  // The spline holding control point k of the running count over all splines, spline by
+  // spline; -1 for none.
+  int SplineOfControlPoint(uint64_t k) const;
+  // Write the view's position and grid centre (x, z), when they are set.
+  void MovePosition(const std::array<int, 3>& position);
+  void MoveGridCenter(int x, int z);
+  // Remove marker m, or spline j with its control points, hit rectangles and curve, from the
+  // view's records: later entries move down one, the freed last entry is emptied and the
+  // counts drop by one. False when there is no such entry or no record to edit.
+  bool DeleteMarker(int m);
+  bool DeleteSpline(int j);
+
   // The letters T, N, S and I around the volume, by laterality, and their font height in
   // pixels, which shrinks as the camera moves away.
   std::array<Letter3D, 4> OrientationLetters() const;
@@ -277,6 +281,12 @@ private:
   const std::string* m_MarkerLabels = nullptr;
   const int* m_SplineCount = nullptr;
   const LSplineSet* m_Splines = nullptr;
+  // The same records when the view hands them over for editing.
+  int* m_EditableMarkerCount = nullptr;
+  LMarkers* m_MarkerRecord = nullptr;
+  int* m_EditableSplineCount = nullptr;
+  LSplineSet* m_SplineRecord = nullptr;
+  std::vector<std::vector<PixelRect>>* m_SplineHitRects = nullptr;
 
   // Flags and settings.
   std::array<bool, static_cast<size_t>(SceneFlag::Count)> m_Flags{};
