@@ -14,6 +14,8 @@ L3D::L3D(QWidget* parent) : QOpenGLWidget(parent)
 {
   // Shown from the first CreatePane on, even inside a host that is already visible.
   hide();
+  // Moves without a button held reach the pane too: it takes the keyboard focus on every move.
+  setMouseTracking(true);
 }
 
 L3D::~L3D()
