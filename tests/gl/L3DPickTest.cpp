@@ -255,7 +255,7 @@ TEST_F(PanePick, TheGridCentreMovesOnlyOnTheXZPlane)
   }
 }
 
-TEST_F(PanePick, ADoubleClickDeletesTheMarkerOrTheWholeSplineHit)
+TEST_F(PanePick, SplinePointsAreJumpedToAndMarkersOrWholeSplinesDeletedByDoubleClick)
 {
   int splineCount = 3;
   LSplineSet splines;
@@ -269,6 +269,12 @@ TEST_F(PanePick, ADoubleClickDeletesTheMarkerOrTheWholeSplineHit)
   pane.SetSplines(&splineCount, &splines, &hitRects);
   pane.ShowSplines(true);
   pane.ShowMarkers(true);
+  // A single click in the Splines mode jumps to the control point.
+  pane.SetMouseMode(MouseSplines);
+  pane.OnLButtonDown(WindowPoint(12, 6, 5));
+  EXPECT_EQ(Position(), (std::array<int, 3>{12, 6, 5}));
+  position[0] = 8, position[1] = 12, position[2] = 3;
+
   const std::vector<std::string> slicePanes = {"invalidate 1", "invalidate 2", "invalidate 3"};
   const struct {
     const char* what;
