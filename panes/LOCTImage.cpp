@@ -38,6 +38,8 @@ void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host
   m_ProjectionFrom = m_ProjectionTo = 0;
   m_ShowCreateProj = false;
   m_Laterality = 0;
+  m_SelectedSpline = m_SelectedControlPoint = -1;
+  m_NewSplineRequest = false;
 
   if (!m_Widget && host) {
     m_Widget = new PaneWidget(*this, host);  // owned by the host, see the destructor
@@ -65,6 +67,10 @@ void LOCTImage::SetSurfaces(int count, int* points, uint8_t* undefinedMask)
   m_SurfaceCount = count;
   m_SurfacePoints = points;
   m_UndefinedMask = undefinedMask;
+  // Snapshots of other surfaces cannot be undone onto these.
+  m_SurfaceUndo.clear();
+  m_SelectedSurface = -1;
+  m_SurfaceEditActive = false;
 }
 
 void LOCTImage::SetDiscMask(const uint8_t* mask)

@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ using SplineHitRects = std::vector<std::vector<PixelRect>>;
 class LOCTImage : public Pane2D {
 public:
   static constexpr int kMaxSurfaces = 20;
+  static constexpr int kMaxMarkers = 3000;
+  // Surface edits that can be undone; an older one is forgotten.
+  static constexpr int kMaxUndo = 20;
   // The surface and the marker colours start from the same table.
   static constexpr std::array<platform::COLORREF, kMaxSurfaces> kDefaultLayerColors = {
       0x0033FF, 0x00CCFF, 0x00FFCC, 0x00FF33, 0x80FF00, 0xFFFF00, 0xFF8000, 0xFF0033, 0xFF00CC, 0xCC00FF,
@@ -121,6 +125,24 @@ public:
   void SetShowGuideLines(bool show) { m_ShowGuideLines = show; }
   void SetShowOverlay(bool show) { m_ShowOverlay = show; }
   void SetShowUndefinedSurface(int index, bool show);
+  // Tool settings: brush and edit radii in mm; modification 0 changes the current slice only,
+  // 1 its neighbours too.
+  void SetSurfacesMargin(float millimetres) { m_SurfacesMargin = millimetres; }
+  void SetUndefinedRegionMargin(float millimetres) { m_UndefinedRegionMargin = millimetres; }
+  void SetVesselMargin(float millimetres) { m_VesselMargin = millimetres; }
+  void SetSEADMargin(float millimetres) { m_SEADMargin = millimetres; }
+  void SetSurfacesModification(int modification) { m_SurfacesModification = modification; }
+  void SetUndefinedRegionModification(int modification) { m_UndefinedRegionModification = modification; }
+  void SetVesselModification(int modification) { m_VesselModification = modification; }
+  void SetSEADModification(int modification) { m_SEADModification = modification; }
+  // The view asks all three slice panes; the next spline click in any of them starts a new
+  // spline, and the view then clears the request in all three.
+  void RequestNewSpline() { m_NewSplineRequest = true; }
+  void ClearNewSplineRequest() { m_NewSplineRequest = false; }
+  bool GetNewSplineRequest() const { return m_NewSplineRequest; }
+  // Computes the volume figure of the vessel (MouseVessel) or SEAD (MouseSEAD) labels again,
+  // after they were painted, and repaints.
+  void UpdateLabelVolume(int labelMode);
 
   // Show toggles of the line and text overlays: store, then invalidate.
   void ShowGuideLines(bool show);
@@ -148,6 +170,31 @@ public:
   // Asks for a repaint. While the guide lines are on, the 2-pixel frame along the border is
   // left out of the update region.
   void Invalidate();
+
+  // Mouse input of the window; the drag state lives here, so a press, moves and a release
+  // can be replayed without a window.
+  void MousePress(QPoint point, Qt::MouseButton button, Qt::MouseButtons held) override;
+  void MouseMove(QPoint point, Qt::MouseButtons held) override;
+  void MouseRelease(QPoint point, Qt::MouseButton button, Qt::MouseButtons held) override;
+  void MouseDoubleClick(QPoint point, Qt::MouseButton button, Qt::MouseButtons held) override;
+  // The handlers, by mouse mode.
+  void OnLButtonDown(QPoint point);
+  void OnMouseMove(QPoint point, bool leftHeld, bool rightHeld);
+  void OnRButtonDown(QPoint point);
+  void OnButtonUp();
+  void OnLButtonDblClk(QPoint point);
+
+  // What the tools hold.
+  float GetZoom() const { return m_Zoom; }
+  int GetPanX() const { return m_PanX; }
+  int GetPanY() const { return m_PanY; }
+  int GetSelectedMarker() const { return m_SelectedMarker; }
+  int GetSelectedSpline() const { return m_SelectedSpline; }
+  int GetSelectedControlPoint() const { return m_SelectedControlPoint; }
+  int GetSelectedSurface() const { return m_SelectedSurface; }
+  int GetUndoDepth() const { return static_cast<int>(m_SurfaceUndo.size()); }
+  // The cursor the tools show over the window.
+  Qt::CursorShape GetCursor() const { return m_Cursor; }
 
   // The clipboard gets the pane's rendering; SaveImage places it there as well and writes it
   // to the path in the format of its extension: 0, or -1 with any old file kept.
@@ -201,6 +248,54 @@ private:
   std::string TopRightText(const int* position) const;
   std::string BottomLeftText() const;
   std::string BottomRightText() const;
+
+  // The tools (LOCTImageTools.cpp).
+  struct Cell {
+    int column = 0;
+    int row = 0;
+  };
+  std::optional<Cell> CellUnder(QPoint point) const;
+  int ClampTo(int axis, int value) const;
+  void InvalidateSlicePanes();
+  void RenderSlicePanes();
+  void SetShapeOfCursor(Qt::CursorShape shape);
+  void SetPositionFromPoint(QPoint point);
+  void SetGridCenterFromPoint(QPoint point);
+  void DragWindowLevel(QPoint point);
+  void DragZoom(QPoint point);
+  void DragPan(QPoint point);
+  bool ViewInsideImage(float zoom, int panX, int panY) const;
+  void PaintVessel(QPoint point);
+  void EraseVessel(QPoint point);
+  void PaintSEAD(QPoint point);
+  void EraseSEAD(QPoint point);
+  void ApplyLabelBrush(QPoint point, int labelMode, bool paint);
+  void PaintUndefinedRegion(QPoint point);
+  void EraseUndefinedRegion(QPoint point);
+  void ApplyUndefinedBrush(QPoint point, uint8_t value);
+  void BrushAt(QPoint point, bool paint);
+  void AddMarker(QPoint point);
+  void DragMarker(QPoint point);
+  void DeleteMarker();
+  size_t MarkerCount() const;
+  void AddSplinePoint(QPoint point);
+  void DragSplinePoint(QPoint point);
+  void CloseSpline();
+  void DeleteSpline();
+  size_t SplineCount() const;
+  bool StartSpline(const Point3i& first, const PixelRect& hit);
+  Point3i PointFromCell(const Cell& cell) const;
+
+  // Surface editing (LOCTImageSurfaceEdit.cpp).
+  bool SurfaceEditingActive() const;
+  int& SurfaceRow(int surface, int x, int z);
+  void PickSurface(QPoint point);
+  void BeginSurfaceEdit(QPoint point);
+  void DragSurface(QPoint point, bool leftHeld);
+  void UndoSurfaceEdit();
+  // False, with nothing written, when the fit has no solution.
+  bool FitSurfaceAround(int surface, int xc, int zc, int row);
+  void SurfacesEdited();
 
   ViewServices& m_View;  // borrowed: the view outlives its panes
   QPointer<PaneWidget> m_Widget;
@@ -262,6 +357,34 @@ private:
   float m_LCDR = 0.0f;
   float m_VesselVolume = 0.0f;  // mm^3
   float m_SEADVolume = 0.0f;
+
+  // Tool settings.
+  float m_SurfacesMargin = 1.0f;
+  float m_UndefinedRegionMargin = 1.0f;
+  float m_VesselMargin = 1.0f;
+  float m_SEADMargin = 1.0f;
+  int m_SurfacesModification = 1;
+  int m_UndefinedRegionModification = 1;
+  int m_VesselModification = 1;
+  int m_SEADModification = 1;
+
+  // Tool state.
+  QPoint m_LastPoint;  // the previous step of a window, zoom or pan drag
+  int m_SelectedMarker = -1;
+  int m_SelectedSpline = -1;
+  int m_SelectedControlPoint = -1;
+  bool m_NewSplineRequest = false;
+  // Label kinds (MouseVessel, MouseSEAD) painted since the last button went up.
+  bool m_VesselStroke = false;
+  bool m_SEADStroke = false;
+  Qt::CursorShape m_Cursor = Qt::ArrowCursor;
+  // Surface edit: the point under the cursor (x A-scan, y depth row, z B-scan), the surface
+  // picked there, whether a press began an edit, and the depth rows of every surface before
+  // each of the last edits, the newest last.
+  int m_EditPoint[3] = {0, 0, 0};
+  int m_SelectedSurface = -1;
+  bool m_SurfaceEditActive = false;
+  std::deque<std::vector<int>> m_SurfaceUndo;
 
   // Written by every paint (a const operation): the markers tool hit-tests what was drawn.
   mutable std::vector<PixelRect> m_MarkerHitRects;

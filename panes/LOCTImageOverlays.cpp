@@ -21,12 +21,6 @@ QRect ToQRect(const PixelRect& r)
   return QRect(r.x, r.y, r.width, r.height);
 }
 
-// The rectangle around a drawn marker or control point: the circle drawn and its hit area.
-PixelRect HitRectAround(int u, int v)
-{
-  return {u - 4, v - 4, 8, 8};
-}
-
 // The colour index a marker's label names; labels that name none ("-1", "25", "x") take 0.
 size_t MarkerColorIndex(const std::string& label, size_t colors)
 {
@@ -151,6 +145,7 @@ void LOCTImage::DrawSplines(PaneCanvas& canvas, const OverlayFrame& f) const
   auto windowPoint = [&](const Point3i& p) {
     return QPoint(f.mapping.CentreX(float(CoordOf(p, f.axes.column))), f.mapping.CentreY(float(CoordOf(p, f.axes.row))));
   };
+  auto hitRect = [&](const Point3i& p) { return f.mapping.HitRect(CoordOf(p, f.axes.column), CoordOf(p, f.axes.row)); };
 
   canvas.SetPen(m_ColorSplinesLine, m_SplinesLineWidth, PenStyle::Solid);
   for (size_t s = 0; s < count; ++s) {
@@ -172,8 +167,7 @@ void LOCTImage::DrawSplines(PaneCanvas& canvas, const OverlayFrame& f) const
     if (rects && rects->size() < points.size())
       rects->resize(points.size());
     for (size_t k = 0; k < points.size(); ++k) {
-      const QPoint p = windowPoint(points[k]);
-      const PixelRect hit = HitRectAround(p.x(), p.y());
+      const PixelRect hit = hitRect(points[k]);
       if (rects)
         (*rects)[k] = hit;
       canvas.Ellipse(ToQRect(hit));
@@ -196,8 +190,7 @@ void LOCTImage::DrawMarkers(PaneCanvas& canvas, const OverlayFrame& f) const
     if (CoordOf(p, f.axes.slice) != slice)
       continue;
     canvas.SetPen(m_ColorMarker[MarkerColorIndex(m_Markers->labels[m], m_ColorMarker.size())], 2, PenStyle::Solid);
-    const PixelRect hit = HitRectAround(f.mapping.CentreX(float(CoordOf(p, f.axes.column))),
-                                        f.mapping.CentreY(float(CoordOf(p, f.axes.row))));
+    const PixelRect hit = f.mapping.HitRect(CoordOf(p, f.axes.column), CoordOf(p, f.axes.row));
     m_MarkerHitRects[m] = hit;
     canvas.Ellipse(ToQRect(hit));
   }

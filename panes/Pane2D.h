@@ -13,4 +13,12 @@ public:
   // A button went down at a window point; buttons are those held after the press.
   virtual void MousePress(QPoint, Qt::MouseButton, Qt::MouseButtons) {}
   virtual void MouseMove(QPoint, Qt::MouseButtons) {}
+  // A button went up; buttons are those still held.
+  virtual void MouseRelease(QPoint, Qt::MouseButton, Qt::MouseButtons) {}
+  // The second press of a double click. A pane without a double-click action takes it as a
+  // press.
+  virtual void MouseDoubleClick(QPoint point, Qt::MouseButton button, Qt::MouseButtons held)
+  {
+    MousePress(point, button, held);
+  }
 };

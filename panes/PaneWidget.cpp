@@ -28,3 +28,14 @@ void PaneWidget::mouseMoveEvent(QMouseEvent* event)
   setFocus(Qt::MouseFocusReason);
   m_Pane.MouseMove(event->position().toPoint(), event->buttons());
 }
+
+void PaneWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+  m_Pane.MouseRelease(event->position().toPoint(), event->button(), event->buttons());
+}
+
+void PaneWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+  // Qt's default would take the second press as a plain press as well.
+  m_Pane.MouseDoubleClick(event->position().toPoint(), event->button(), event->buttons());
+}

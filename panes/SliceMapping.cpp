@@ -64,6 +64,11 @@ PixelRect SliceMapping::CellAt(float column, float row) const
   return r;
 }
 
+PixelRect SliceMapping::HitRect(int column, int row) const
+{
+  return {CentreX(static_cast<float>(column)) - 4, CentreY(static_cast<float>(row)) - 4, 8, 8};
+}
+
 int SliceMapping::ColumnAt(int x) const
 {
   return static_cast<int>((static_cast<float>(x) + m_Cols.offset) / m_Cols.scale + static_cast<float>(m_PanX));

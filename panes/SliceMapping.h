@@ -13,6 +13,9 @@ struct PixelRect {
   int width = 0;
   int height = 0;
 
+  // Right and bottom excluded.
+  bool Contains(int px, int py) const { return px >= x && px < x + width && py >= y && py < y + height; }
+
   friend bool operator==(const PixelRect& a, const PixelRect& b)
   {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
@@ -38,6 +41,9 @@ public:
   PixelRect Cell(int column, int row) const;
   // The same for a fractional position (a mesh vertex).
   PixelRect CellAt(float column, float row) const;
+  // The 8 x 8 window rectangle around the centre of a cell, in which a marker or a control
+  // point drawn there is circled and hit by a click.
+  PixelRect HitRect(int column, int row) const;
   // The column and row under a window point (truncated, as a click is taken).
   int ColumnAt(int x) const;
   int RowAt(int y) const;

@@ -22,10 +22,17 @@ public:
   // redraws it; the view is not notified.
   virtual void SetSliceScrollPos(int orientation, int position) = 0;
 
-  // The projection pane after another pane moved the position or the grid centre: its
-  // thickness map computed again and its layers composed, or only a repaint. A view without
-  // a projection pane (tests) may leave them doing nothing.
+  // What another pane changes beyond the slice panes. A view that hosts no projection pane,
+  // or a single slice pane (tests, benchmarks), may leave them doing nothing.
+  // The projection pane: its thickness map or its projection between two surfaces computed
+  // again, its layers composed, or only a repaint.
   virtual void ComputeProjectionThickness(int /*from*/, int /*to*/) {}
+  virtual void ComputeProjection(int /*from*/, int /*to*/) {}
   virtual void ComposeProjection() {}
   virtual void InvalidateProjectionPane() {}
+  // A spline was started: the new-spline request ends in every slice pane.
+  virtual void ClearNewSplineRequests() {}
+  // A brush stroke in the slice pane of an orientation changed the vessel or SEAD labels
+  // (labelMode MouseVessel or MouseSEAD): the other slice panes update their volume figure.
+  virtual void LabelsPainted(int /*orientation*/, int /*labelMode*/) {}
 };
