@@ -387,3 +387,297 @@ TEST(BrushGeometry, HalfExtentIsTheRoundedRadiusAndAtLeastOne)
     EXPECT_EQ(BrushHalfExtent(BrushRadius(c.margin, c.spacing), 7), c.half);
   }
 }
+
+// ---- Markers ----------------------------------------------------------------------------------
+
+namespace {
+
+class MarkerTest : public ToolTest {
+protected:
+  LOCTImage& SetUpMarkers(int orientation)
+  {
+    m_Markers.Create(0, LOCTImage::kMaxMarkers, {});
+    LOCTImage& pane = SetUpFor(orientation, MouseMarkers);
+    pane.SetMarkersLabel("3");
+    pane.ShowMarkers(true);
+    return pane;
+  }
+  std::vector<Point3i> Points() const
+  {
+    return std::vector<Point3i>(m_Markers.points.begin(), m_Markers.points.begin() + m_Markers.count);
+  }
+};
+
+}  // namespace
+
+TEST_F(MarkerTest, AClickAddsAMarkerOnTheCurrentSlice)
+{
+  const struct {
+    int orientation;
+    int column, row;
+    Point3i point;
+  } kCases[] = {
+      {OrientationXY, 7, 11, {7, 11, 3}},
+      {OrientationZY, 4, 11, {5, 11, 4}},
+      {OrientationXZ, 7, 4, {7, 9, 4}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.orientation);
+    LOCTImage& pane = SetUpMarkers(c.orientation);
+    m_View.calls.clear();
+    Mouse{pane}.Click(CellCentre(pane, c.column, c.row));
+    EXPECT_EQ(Points(), std::vector<Point3i>{c.point});
+    EXPECT_EQ(m_Markers.labels[0], "3");
+    EXPECT_EQ(pane.GetSelectedMarker(), -1);
+    const std::array<int, 2> others = c.orientation == OrientationXY   ? std::array<int, 2>{2, 3}
+                                      : c.orientation == OrientationZY ? std::array<int, 2>{1, 3}
+                                                                       : std::array<int, 2>{1, 2};
+    EXPECT_EQ(m_View.calls, (Calls{"invalidate " + std::to_string(others[0]),
+                                   "invalidate " + std::to_string(others[1]), "invalidate 3D"}));
+  }
+}
+
+TEST_F(MarkerTest, AClickOnAMarkerSelectsItForDraggingAndADoubleClickDeletesIt)
+{
+  LOCTImage& pane = SetUpMarkers(OrientationXY);
+  Mouse mouse{pane};
+  mouse.Click(CellCentre(pane, 2, 2));
+  mouse.Click(CellCentre(pane, 9, 5));
+  m_Markers.points.push_back({9, 5, 4});  // beyond the count: never hit
+  // A marker is hit within its 8 x 8 rectangle on the current slice only.
+  const QPoint second = CellCentre(pane, 9, 5);
+  mouse.Press(second + QPoint(3, -4));
+  EXPECT_EQ(pane.GetSelectedMarker(), 1);
+  mouse.MoveHeld(QPoint(pane.GetWindowWidth() + 50, 0));  // past the window: clamped
+  mouse.Release(QPoint(pane.GetWindowWidth() + 50, 0));
+  EXPECT_EQ(Points(), (std::vector<Point3i>{{2, 2, 3}, {15, 0, 3}}));
+
+  // Just outside the rectangle: a new marker.
+  mouse.Click(CellCentre(pane, 2, 2) + QPoint(4, 0));
+  EXPECT_EQ(pane.GetSelectedMarker(), -1);
+  EXPECT_EQ(m_Markers.count, 3);
+
+  // A double click on the first deletes it; the later ones move down.
+  mouse.DoubleClick(CellCentre(pane, 2, 2));
+  EXPECT_EQ(Points(), (std::vector<Point3i>{{15, 0, 3}, {2, 2, 3}}));
+  EXPECT_EQ(m_Markers.points[2], Point3i{});
+  EXPECT_EQ(m_Markers.labels[2], "-1");
+  // The button is still down after the double click: the marker now at index 0 stays put.
+  mouse.MoveHeld(CellCentre(pane, 6, 6));
+  EXPECT_EQ(Points(), (std::vector<Point3i>{{15, 0, 3}, {2, 2, 3}}));
+}
+
+TEST_F(MarkerTest, TheMarkersFlagAndTheLimitStopTheTool)
+{
+  LOCTImage& pane = SetUpMarkers(OrientationXY);
+  std::vector<std::string> messages;
+  const platform::ScopedMessageHook hook([&](const std::string& text, unsigned) {
+    messages.push_back(text);
+    return 1;
+  });
+  pane.ShowMarkers(false);
+  Mouse{pane}.Click(CellCentre(pane, 2, 2));
+  EXPECT_EQ(m_Markers.count, 0);
+
+  pane.ShowMarkers(true);
+  m_Markers.count = LOCTImage::kMaxMarkers;
+  Mouse{pane}.Click(CellCentre(pane, 2, 2));
+  EXPECT_EQ(m_Markers.count, LOCTImage::kMaxMarkers);
+  EXPECT_EQ(messages, std::vector<std::string>{"The maximum number of 'Markers' is 3000."});
+}
+
+// ---- Splines ----------------------------------------------------------------------------------
+
+namespace {
+
+class SplineTest : public ToolTest {
+protected:
+  void SetUpSplines(int count = 0)
+  {
+    m_Splines.Create(count, kMaxSplines, {});
+    for (int o : {OrientationXY, OrientationZY, OrientationXZ}) {
+      LOCTImage& pane = SetUpFor(o, MouseSplines);
+      pane.ShowSplines(true);
+    }
+  }
+  LOCTImage& Pane(int orientation) { return *m_Panes[orientation]; }
+  void RequestNewSpline()
+  {
+    for (auto& [o, pane] : m_Panes)
+      pane->RequestNewSpline();
+  }
+  // A new spline in a pane, with a point on each cell given.
+  void DrawSpline(int orientation, const std::vector<std::pair<int, int>>& cells)
+  {
+    RequestNewSpline();
+    for (const auto& [column, row] : cells)
+      Mouse{Pane(orientation)}.Click(CellCentre(Pane(orientation), column, row));
+  }
+};
+
+}  // namespace
+
+TEST_F(SplineTest, ANewSplineGrowsOnlyOnItsOwnSliceOfItsOwnPane)
+{
+  SetUpSplines();
+  DrawSpline(OrientationXZ, {{2, 1}});
+  ASSERT_EQ(m_Splines.count, 1);
+  EXPECT_EQ(m_Splines.planes[0], OrientationXZ);
+  EXPECT_EQ(m_Splines.controlPoints[0], (std::vector<Point3i>{{2, 9, 1}}));
+  for (auto& [o, pane] : m_Panes)
+    EXPECT_FALSE(pane->GetNewSplineRequest()) << o;
+
+  Mouse{Pane(OrientationXY)}.Click(CellCentre(Pane(OrientationXY), 4, 4));
+  m_Position[1] = 10;  // another slice of the XZ pane
+  Mouse{Pane(OrientationXZ)}.Click(CellCentre(Pane(OrientationXZ), 6, 2));
+  EXPECT_EQ(m_Splines.controlPoints[0].size(), 1u);
+
+  m_Position[1] = 9;
+  Mouse{Pane(OrientationXZ)}.Click(CellCentre(Pane(OrientationXZ), 12, 4));
+  EXPECT_EQ(m_Splines.controlPoints[0], (std::vector<Point3i>{{2, 9, 1}, {12, 9, 4}}));
+  EXPECT_EQ(m_HitRects[0].size(), 2u);
+  EXPECT_EQ(m_Splines.GetCurves()[0].front(), (Point3i{2, 9, 1}));
+  EXPECT_EQ(m_Splines.GetCurves()[0].back(), (Point3i{12, 9, 4}));
+  EXPECT_EQ(m_Splines.count, 1);
+}
+
+TEST_F(SplineTest, AnEmptyLastSplineIsTakenAgainWithFreshLists)
+{
+  SetUpSplines(2);
+  m_Splines.planes[0] = OrientationXY;
+  m_Splines.controlPoints[0] = {{1, 1, 3}};
+  m_HitRects.assign(2, std::vector<PixelRect>(3));  // left over from earlier points
+  DrawSpline(OrientationXY, {{5, 6}});
+  EXPECT_EQ(m_Splines.count, 2);
+  EXPECT_EQ(m_Splines.controlPoints[1], (std::vector<Point3i>{{5, 6, 3}}));
+  EXPECT_EQ(m_HitRects[1], (std::vector<PixelRect>{{1, 2, 8, 8}}));
+
+  // Without a request a click extends the newest spline; none exists on an empty set.
+  SetUpSplines(0);
+  Mouse{Pane(OrientationXY)}.Click(CellCentre(Pane(OrientationXY), 5, 6));
+  EXPECT_EQ(m_Splines.count, 0);
+}
+
+TEST_F(SplineTest, ControlPointsAreSelectedDraggedAndTheirSplineDeleted)
+{
+  SetUpSplines();
+  DrawSpline(OrientationXY, {{1, 1}, {5, 5}});
+  DrawSpline(OrientationXY, {{10, 2}, {12, 8}});
+  DrawSpline(OrientationZY, {{1, 3}, {4, 20}});
+  LOCTImage& xy = Pane(OrientationXY);
+  Mouse mouse{xy};
+
+  // A click on a control point selects it and adds nothing; dragging moves it.
+  mouse.Press(CellCentre(xy, 12, 8));
+  EXPECT_EQ(xy.GetSelectedSpline(), 1);
+  EXPECT_EQ(xy.GetSelectedControlPoint(), 1);
+  mouse.MoveHeld(CellCentre(xy, 13, 30));
+  mouse.Release(CellCentre(xy, 13, 30));
+  EXPECT_EQ(m_Splines.controlPoints[1], (std::vector<Point3i>{{10, 2, 3}, {13, 23, 3}}));
+  EXPECT_EQ(m_Splines.GetCurves()[1].back(), (Point3i{13, 23, 3}));
+
+  // Hidden control points cannot be taken.
+  xy.SetShowSplinesMarker(false);
+  mouse.Press(CellCentre(xy, 1, 1));
+  EXPECT_EQ(xy.GetSelectedSpline(), -1);
+  mouse.Release(CellCentre(xy, 1, 1));
+  xy.SetShowSplinesMarker(true);
+
+  // Deleting spline 0 moves the later ones and their curves down.
+  const std::vector<Point3i> curveOfSecond = m_Splines.GetCurves()[1];
+  m_View.calls.clear();
+  mouse.DoubleClick(CellCentre(xy, 1, 1));
+  EXPECT_EQ(m_Splines.count, 2);
+  EXPECT_EQ(m_Splines.planes[0], OrientationXY);
+  EXPECT_EQ(m_Splines.planes[1], OrientationZY);
+  EXPECT_EQ(m_Splines.planes[2], OrientationXY);
+  EXPECT_TRUE(m_Splines.controlPoints[2].empty());
+  EXPECT_EQ(m_Splines.GetCurves()[0], curveOfSecond);
+  EXPECT_TRUE(m_Splines.GetCurves()[2].empty());
+  EXPECT_EQ(m_HitRects[0].size(), 2u);
+  EXPECT_TRUE(m_HitRects[2].empty());
+  EXPECT_TRUE(m_View.Saw("invalidate 2") && m_View.Saw("invalidate 3") && m_View.Saw("invalidate 3D"));
+  // The button is still down: nothing is dragged.
+  const std::vector<Point3i> before = m_Splines.controlPoints[0];
+  mouse.MoveHeld(CellCentre(xy, 0, 0));
+  EXPECT_EQ(m_Splines.controlPoints[0], before);
+}
+
+TEST_F(SplineTest, CloseAndDeleteTheOnlySpline)
+{
+  SetUpSplines();
+  DrawSpline(OrientationXY, {{4, 4}});
+  // The right button closes the newest spline from any pane; every pane that may show it redraws.
+  m_View.calls.clear();
+  Mouse{Pane(OrientationXZ)}.Click(CellCentre(Pane(OrientationXZ), 0, 0), Qt::RightButton);
+  EXPECT_TRUE(m_Splines.closed[0]);
+  EXPECT_TRUE(m_View.Saw("invalidate 1") && m_View.Saw("invalidate 2") && m_View.Saw("invalidate 3D"));
+
+  LOCTImage& xy = Pane(OrientationXY);
+  Mouse{xy}.DoubleClick(CellCentre(xy, 4, 4));
+  EXPECT_EQ(m_Splines.count, 0);
+  Mouse{xy}.MoveHeld(CellCentre(xy, 1, 1));
+  Mouse{xy}.Click(CellCentre(Pane(OrientationXY), 0, 0), Qt::RightButton);
+  EXPECT_EQ(m_Splines.count, 0);
+  EXPECT_TRUE(m_Splines.controlPoints[0].empty());
+}
+
+TEST_F(SplineTest, TheLimitStopsANewSplineAndTheFlagEverySplineTool)
+{
+  SetUpSplines(kMaxSplines);
+  for (auto& points : m_Splines.controlPoints)
+    points = {{0, 0, 0}};
+  std::vector<std::string> messages;
+  const platform::ScopedMessageHook hook([&](const std::string& text, unsigned) {
+    messages.push_back(text);
+    return 1;
+  });
+  DrawSpline(OrientationXY, {{5, 5}});
+  EXPECT_EQ(messages, std::vector<std::string>{"The maximum number of 'Splines' is 3000."});
+  EXPECT_EQ(m_Splines.count, kMaxSplines);
+  EXPECT_TRUE(Pane(OrientationXY).GetNewSplineRequest());
+
+  SetUpSplines();
+  for (auto& [o, pane] : m_Panes)
+    pane->ShowSplines(false);
+  DrawSpline(OrientationXY, {{5, 5}});
+  EXPECT_EQ(m_Splines.count, 0);
+}
+
+TEST_F(MarkerTest, TheWindowGivesADoubleClickAloneAndEndsAStrokeOnRelease)
+{
+  CChildWnd host;
+  host.resize(320, 240);
+  m_Markers.Create(1, LOCTImage::kMaxMarkers, {});
+  m_Markers.points[0] = {2, 2, 3};
+  LOCTImage pane(m_View);
+  SetUpPane(pane, m_Data, OrientationXY, m_Position, &m_Centre, &m_Width, &host);
+  pane.Resize(320, 240);
+  pane.SetMarkers(&m_Markers);
+  pane.SetMouseMode(MouseMarkers);
+  pane.ShowMarkers(true);
+  QWidget* window = host.findChild<PaneWidget*>();
+  ASSERT_NE(window, nullptr);
+  const QPointF at = CellCentre(pane, 2, 2);
+  const auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, at, button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &event);
+  };
+  // The first click selects the marker; the second, given as a press, would only select it
+  // again instead of deleting it.
+  send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+  send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(m_Markers.count, 0);
+
+  std::vector<uint16_t> labels(m_Data.vessel.size(), 0);
+  pane.SetVesselVolume(labels.data(), 2);
+  pane.ShowVessel(true);
+  pane.SetMouseMode(MouseVessel);
+  send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+  EXPECT_EQ(labels[2 + 16 * (2 + 24 * 3)], 65535);
+  EXPECT_FALSE(m_View.Saw("labels 7"));
+  send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+  EXPECT_TRUE(m_View.Saw("labels 7"));
+}
