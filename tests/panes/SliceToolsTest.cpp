@@ -15,7 +15,6 @@
 
 namespace {
 
-using Calls = std::vector<std::string>;
 
 // A pane of the 16 x 24 x 6 test volume at position (5, 9, 3), each cell 20 x 10 window
 // pixels, so that a point and its 8 x 8 hit rectangle lie inside one cell.
@@ -256,6 +255,7 @@ TEST_F(ToolTest, BrushesSetTheEllipseOfTheirMarginOnTheSliceOrAcrossSlices)
       {"vessel XY 2-D", OrientationXY, MouseVessel, 0.03f, 0, 7, 11},
       {"vessel XY 3-D", OrientationXY, MouseVessel, 0.06f, 1, 7, 11},
       {"vessel below half a voxel: the centre", OrientationXY, MouseVessel, 0.0001f, 1, 7, 11},
+      {"vessel of margin 0: the centre", OrientationXY, MouseVessel, 0.0f, 1, 7, 11},
       {"vessel at the image's corner", OrientationXY, MouseVessel, 0.03f, 1, 0, 23},
       {"SEAD ZY 2-D", OrientationZY, MouseSEAD, 0.02f, 0, 2, 4},
       {"SEAD ZY 3-D", OrientationZY, MouseSEAD, 0.06f, 1, 2, 4},
@@ -552,10 +552,15 @@ TEST_F(SplineTest, AnEmptyLastSplineIsTakenAgainWithFreshLists)
   EXPECT_EQ(m_Splines.controlPoints[1], (std::vector<Point3i>{{5, 6, 3}}));
   EXPECT_EQ(m_HitRects[1], (std::vector<PixelRect>{{1, 2, 8, 8}}));
 
-  // Without a request a click extends the newest spline; none exists on an empty set.
+  // Without a request a click extends the newest spline: none on an empty set, nothing on a
+  // spline without points.
   SetUpSplines(0);
   Mouse{Pane(OrientationXY)}.Click(CellCentre(Pane(OrientationXY), 5, 6));
   EXPECT_EQ(m_Splines.count, 0);
+  SetUpSplines(1);
+  m_Splines.planes[0] = OrientationXY;
+  Mouse{Pane(OrientationXY)}.Click(CellCentre(Pane(OrientationXY), 5, 6));
+  EXPECT_TRUE(m_Splines.controlPoints[0].empty());
 }
 
 TEST_F(SplineTest, ControlPointsAreSelectedDraggedAndTheirSplineDeleted)

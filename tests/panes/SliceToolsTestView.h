@@ -3,9 +3,13 @@
 // passes what concerns every slice pane on to the panes registered with it.
 #include "SlicePaneTestData.h"
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
+
+using Calls = std::vector<std::string>;
 
 class ToolView : public ViewServices {
 public:

@@ -24,7 +24,8 @@ def radii(margin, spacing):
 def terms(offsets, r):
     """(d / r)^2 in single precision; the centre always counts as inside."""
     d = offsets.astype(f32)
-    return np.where(offsets == 0, f32(0), d * d / (r * r)).astype(f32)
+    with np.errstate(divide="ignore", invalid="ignore"):
+        return np.where(offsets == 0, f32(0), d * d / (r * r)).astype(f32)
 
 
 def label(size, spacing, margin, three_d, orientation, centre):
