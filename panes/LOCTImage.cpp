@@ -1,6 +1,7 @@
 #include "panes/LOCTImage.h"
 
 #include "panes/PaneImageExport.h"
+#include "panes/PointAxes.h"
 #include "panes/QPainterCanvas.h"
 #include "panes/SliceFigures.h"
 #include "panes/SlicePainting.h"
@@ -109,10 +110,8 @@ void LOCTImage::SetSplines(LSplineSet* splines, SplineHitRects* hitRects)
     // Entry k belongs to control point k, however often the view hands the splines over.
     std::vector<PixelRect>& rects = (*hitRects)[i];
     rects.clear();
-    for (const Point3i& p : splines->controlPoints[i]) {
-      const int c[3] = {p.x, p.y, p.z};
-      rects.push_back({c[axes.column] - 4, c[axes.row] - 4, 8, 8});
-    }
+    for (const Point3i& p : splines->controlPoints[i])
+      rects.push_back(VoxelHitRect(p, axes));
   }
 }
 

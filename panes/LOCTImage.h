@@ -181,7 +181,8 @@ public:
   void OnLButtonDown(QPoint point);
   void OnMouseMove(QPoint point, bool leftHeld, bool rightHeld);
   void OnRButtonDown(QPoint point);
-  void OnButtonUp();
+  // Either button going up.
+  void OnLButtonUp();
   void OnLButtonDblClk(QPoint point);
 
   // What the tools hold.

@@ -2,6 +2,7 @@
 #include "panes/LOCTImage.h"
 
 #include "data/NumberText.h"
+#include "panes/PointAxes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,12 +10,6 @@
 namespace {
 
 constexpr float kFarOutside = 1.0e6f;
-
-int CoordOf(const Point3i& p, int axis)
-{
-  const int c[3] = {p.x, p.y, p.z};
-  return c[axis];
-}
 
 QRect ToQRect(const PixelRect& r)
 {

@@ -4,6 +4,7 @@
 
 #include "data/NumberText.h"
 #include "panes/BrushGeometry.h"
+#include "panes/PointAxes.h"
 #include "panes/SliceFigures.h"
 #include "platform/Messages.h"
 
@@ -19,23 +20,6 @@ std::array<int, 2> OtherSlicePanes(int orientation)
   case OrientationZY: return {OrientationXY, OrientationXZ};
   default: return {OrientationXY, OrientationZY};
   }
-}
-
-int& CoordOf(Point3i& p, int axis)
-{
-  return axis == AxisX ? p.x : axis == AxisY ? p.y : p.z;
-}
-
-int CoordOf(const Point3i& p, int axis)
-{
-  return axis == AxisX ? p.x : axis == AxisY ? p.y : p.z;
-}
-
-// A hit rectangle in voxel units around a new control point, as the splines record keeps it
-// until the next paint draws the point.
-PixelRect VoxelHitRect(int column, int row)
-{
-  return {column - 4, row - 4, 8, 8};
 }
 
 }  // namespace
@@ -57,7 +41,8 @@ void LOCTImage::MouseMove(QPoint point, Qt::MouseButtons held)
 
 void LOCTImage::MouseRelease(QPoint, Qt::MouseButton, Qt::MouseButtons)
 {
-  OnButtonUp();
+  // Either button's release ends what a press began.
+  OnLButtonUp();
 }
 
 void LOCTImage::MouseDoubleClick(QPoint point, Qt::MouseButton button, Qt::MouseButtons)
@@ -135,7 +120,7 @@ void LOCTImage::OnRButtonDown(QPoint point)
   }
 }
 
-void LOCTImage::OnButtonUp()
+void LOCTImage::OnLButtonUp()
 {
   m_SurfaceEditActive = false;
   // A finished stroke changes the label volumes that the info texts show.
@@ -575,7 +560,7 @@ void LOCTImage::AddSplinePoint(QPoint point)
   }
 
   const Point3i p = PointFromCell(*cell);
-  const PixelRect hit = VoxelHitRect(CoordOf(p, axes.column), CoordOf(p, axes.row));
+  const PixelRect hit = VoxelHitRect(p, axes);
   const bool request = m_NewSplineRequest;
   if (request && !StartSpline(p, hit))
     return;
