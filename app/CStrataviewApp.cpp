@@ -3,8 +3,10 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "platform/Startup.h"
+#include "platform/WaitCursor.h"
 
 #include <QScreen>
+#include <filesystem>
 
 void CStrataviewApp::ConfigureBeforeConstruction()
 {
@@ -28,5 +30,18 @@ bool CStrataviewApp::InitInstance()
   m_Frame->setGeometry(primaryScreen()->availableGeometry());
   m_Frame->View()->OnInitialUpdate();
   m_Frame->showMaximized();
+  const QStringList args = arguments();
+  if (args.size() > 1)
+    OpenDocument(args.at(1).toStdString());
   return true;
+}
+
+void CStrataviewApp::OpenDocument(const std::string& path)
+{
+  const platform::WaitCursor busy;
+  CStrataviewView& view = *m_Frame->View();
+  std::error_code error;
+  const bool opened = std::filesystem::is_directory(path, error) ? view.ScanFolder(path) : view.OpenOCTFile(path);
+  if (opened)
+    view.RefreshAll();
 }

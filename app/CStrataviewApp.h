@@ -3,6 +3,7 @@
 // main window.
 #include <QApplication>
 #include <memory>
+#include <string>
 
 class CMainFrame;
 
@@ -14,8 +15,11 @@ public:
   CStrataviewApp(int& argc, char** argv);
   ~CStrataviewApp() override;
 
-  // Creates the main frame, runs the view's initial update and shows it maximised.
+  // Creates the main frame, runs the view's initial update and shows it maximised; then
+  // opens the scan folder or scan file named on the command line, if any.
   bool InitInstance();
+  // Opens a folder as a scan folder and anything else as a scan file, then shows it.
+  void OpenDocument(const std::string& path);
   CMainFrame* MainFrame() const { return m_Frame.get(); }
 
 private:

@@ -87,7 +87,6 @@ CStrataviewView::CStrataviewView(QWidget* parent) : QWidget(parent)
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  m_Kinds[static_cast<int>(ResultKind::RefSurf)].selected = 0;
 }
 
 CStrataviewView::~CStrataviewView() = default;
@@ -108,6 +107,7 @@ void CStrataviewView::OnInitialUpdate()
   ResetSettingsProfile();
   ReadSettings(m_Settings);
   PlacePanels();
+  ApplyGrid();
   DisableScanControls();
   m_Initialised = true;
 }

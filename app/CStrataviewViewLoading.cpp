@@ -1,0 +1,444 @@
+// Opening a scan: the folder's files sorted by name, the scan and every result file read
+// into fresh slots and checked against the scan, and only then taken over by the view.
+#include "app/CStrataviewView.h"
+
+#include "app/LoadMessages.h"
+#include "app/ScanFolderScan.h"
+#include "data/Diagnostics.h"
+#include "data/RenameNoReplace.h"
+#include "data/XmlReadResult.h"
+#include "dialogs/CDlgVoxelSize.h"
+#include "platform/Dialogs.h"
+#include "platform/Messages.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Markers and splines a scan without such a file can take.
+constexpr int kDefaultPointCapacity = 3000;
+
+bool Fail(const std::string& message)
+{
+  platform::ShowMessage(message);
+  return false;
+}
+
+// Natural order, then at most a slot's worth of files; the rest are named in a warning.
+void SortPaths(CSortStringArray& paths, ResultKind kind)
+{
+  paths.SortNatural();
+  if (paths.GetSize() <= kSlotCapacity)
+    return;
+  diag::Warning(std::string("'") + ResultKindName(kind) + "' has " + std::to_string(paths.GetSize()) +
+                " files; only the first " + std::to_string(kSlotCapacity) + " are loaded");
+  CSortStringArray first;
+  for (int i = 0; i < kSlotCapacity; ++i)
+    first.Add(paths[i]);
+  paths = std::move(first);
+}
+
+// The steps every kind shares: sort the files, read each into its object (readOne gives
+// the message of a file that cannot be used, "" otherwise), then preselect the suite's file.
+template <typename Record, typename ReadOne>
+bool ReadKindFiles(LResultSlot<Record>& slot, ResultKind kind, ReadOne readOne)
+{
+  SortPaths(slot.pathList, kind);
+  slot.count = slot.pathList.GetSize();
+  for (int i = 0; i < slot.count; ++i) {
+    const std::string message = readOne(slot.objects[size_t(i)], slot.pathList[i], i);
+    if (!message.empty())
+      return Fail(message);
+  }
+  std::vector<std::string> tags;
+  for (const std::string& path : slot.pathList)
+    tags.push_back(scanfolder::Tag(kind, path));
+  slot.selected = scanfolder::PreselectedIndex(tags);
+  return true;
+}
+
+// A result XML file: the reader's failure, or a surface grid that is not the scan's.
+template <typename Surface>
+std::string ReadSurfaceFile(Surface& record, const std::string& path, ResultKind kind, const LOCTVolume& scan)
+{
+  const int result = record.ReadXml(path);
+  if (result != kXmlOk)
+    return loadmessages::ForXmlResult(kind, result);
+  if (record.surfaceSizeX != scan.sizeX || record.surfaceSizeZ != scan.sizeZ)
+    return loadmessages::SizeMismatch(kind);
+  return "";
+}
+
+template <typename Record>
+std::string ReadPointFile(Record& record, const std::string& path, ResultKind kind)
+{
+  const int result = record.ReadXml(path);
+  return result == kXmlOk ? "" : loadmessages::ForXmlResult(kind, result);
+}
+
+bool HasSameSize(const LOCTVolume& a, const LOCTVolume& b)
+{
+  return a.sizeX == b.sizeX && a.sizeY == b.sizeY && a.sizeZ == b.sizeZ;
+}
+
+// A cache written before its label file was changed describes older labels.
+bool IsUpToDateCache(const std::string& cache, const std::string& labels)
+{
+  std::error_code error;
+  const auto cacheTime = fs::last_write_time(cache, error);
+  if (error)
+    return false;
+  const auto labelTime = fs::last_write_time(labels, error);
+  return !error && cacheTime >= labelTime;
+}
+
+// The path up to its last "." (the whole path when its name has none).
+std::string WithoutExtension(const std::string& path)
+{
+  const std::string name = scanfolder::FileName(path);
+  const size_t dot = name.find_last_of('.');
+  return dot == std::string::npos ? path : path.substr(0, path.size() - (name.size() - dot));
+}
+
+bool IsTiffPath(const std::string& path)
+{
+  return scanfolder::HasExtension(path, ".tif") || scanfolder::HasExtension(path, ".tiff");
+}
+
+bool Exists(const std::string& path)
+{
+  std::error_code error;
+  return fs::exists(fs::symlink_status(path, error));
+}
+
+// Opens one result file into a fresh slot; the view's slot takes it over only when it fits.
+template <typename Slot, typename Load, typename Show>
+bool OpenOneFile(Slot& live, const std::string& path, Load load, Show show)
+{
+  auto staged = std::make_unique<Slot>();
+  staged->pathList.Add(path);
+  if (!load(*staged))
+    return false;
+  live.TakeLoaded(*staged);
+  show();
+  return true;
+}
+
+}  // namespace
+
+bool CStrataviewView::ScanFolder(const std::string& folder)
+{
+  std::vector<std::string> files;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code typeError;
+    if (it->is_regular_file(typeError))
+      files.push_back(it->path().string());
+  }
+  const scanfolder::FolderContents contents = scanfolder::SortFolder(std::move(files));
+  for (const auto& [from, to] : contents.renames)
+    if (const int renameError = RenameNoReplace(from, to))
+      return Fail(std::strerror(renameError));
+
+  StagedScan staged;
+  staged.scanFolder = folder;
+  staged.scanPath = contents.scanPath;
+  LResultSlots& slots = *staged.slots;
+  const auto fill = [&](CSortStringArray& list, ResultKind kind) {
+    for (const std::string& path : contents.lists[static_cast<int>(kind)])
+      list.Add(path);
+  };
+  fill(slots.refSurf.pathList, ResultKind::RefSurf);
+  fill(slots.surfaces.pathList, ResultKind::Surfaces);
+  fill(slots.proj.pathList, ResultKind::Proj);
+  fill(slots.disc.pathList, ResultKind::Disc);
+  fill(slots.vessel.pathList, ResultKind::Vessel);
+  fill(slots.sead.pathList, ResultKind::SEAD);
+  fill(slots.gridCenter.pathList, ResultKind::GridCenter);
+  fill(slots.markers.pathList, ResultKind::Markers);
+  fill(slots.splines.pathList, ResultKind::Splines);
+  return RunLoaderChain(staged);
+}
+
+bool CStrataviewView::OpenOCTFile(const std::string& path)
+{
+  StagedScan staged;
+  staged.scanPath = path;
+  const size_t slash = path.find_last_of('/');
+  staged.scanFolder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+  return RunLoaderChain(staged);
+}
+
+bool CStrataviewView::RunLoaderChain(StagedScan& staged)
+{
+  LResultSlots& slots = *staged.slots;
+  LOCTVolume& scan = *staged.volume;
+  const bool loaded = LoadOCT(staged) && LoadRefSurf(slots.refSurf, scan) && LoadSurfaces(slots.surfaces, scan) &&
+                      LoadProj(slots.proj, scan) && LoadDisc(slots.disc, scan) && LoadVessel(slots.vessel, scan) &&
+                      LoadSEAD(slots.sead, scan) && LoadGridCenter(slots.gridCenter, scan) &&
+                      LoadMarkers(slots.markers, scan) && LoadSplines(slots.splines, scan);
+  if (!loaded)
+    return false;
+  TakeOverScan(staged);
+  return true;
+}
+
+void CStrataviewView::TakeOverScan(StagedScan& staged)
+{
+  m_ScanFolder = staged.scanFolder;
+  m_ScanPath = staged.scanPath;
+  std::swap(m_ReadVolume, staged.volume);
+  LResultSlots& live = *m_Slots;
+  LResultSlots& loaded = *staged.slots;
+  live.refSurf.TakeLoaded(loaded.refSurf);
+  live.surfaces.TakeLoaded(loaded.surfaces);
+  live.proj.TakeLoaded(loaded.proj);
+  live.disc.TakeLoaded(loaded.disc);
+  live.vessel.TakeLoaded(loaded.vessel);
+  live.sead.TakeLoaded(loaded.sead);
+  live.gridCenter.TakeLoaded(loaded.gridCenter);
+  live.markers.TakeLoaded(loaded.markers);
+  live.splines.TakeLoaded(loaded.splines);
+  ShowScanControls();
+  for (const ResultKind kind : {ResultKind::RefSurf, ResultKind::Surfaces, ResultKind::Proj, ResultKind::Disc,
+                                ResultKind::Vessel, ResultKind::SEAD, ResultKind::GridCenter, ResultKind::Markers,
+                                ResultKind::Splines})
+    ShowKindControls(kind);
+}
+
+bool CStrataviewView::LoadOCT(StagedScan& staged)
+{
+  if (IsTiffPath(staged.scanPath) && !ConvertTiffScan(staged))
+    return false;
+  const int result = staged.volume->ReadScanFile(staged.scanPath);
+  if (result == kScanUnsupported)
+    return Fail(loadmessages::kUnsupportedScan);
+  if (result != kScanOk)
+    return Fail(loadmessages::FileError(ResultKind::OCT));
+  return true;
+}
+
+// A 3-D TIFF carries no voxel size: the user gives it, and the scan is kept as a MetaImage
+// file beside the TIFF, which is then read like any other scan.
+bool CStrataviewView::ConvertTiffScan(StagedScan& staged)
+{
+  LOCTVolume tiff;
+  const int result = tiff.ReadScanFile(staged.scanPath);
+  if (result == kScan2DTiff)
+    return Fail(loadmessages::kNot3DTiff);
+  if (result != kScanOk)
+    return Fail(loadmessages::FileError(ResultKind::OCT));
+  CDlgVoxelSize dialog;
+  if (platform::RunModal(dialog) != platform::kIdOk)
+    return false;
+  const float spacing[3] = {dialog.voxelSize[0] / 1000.0f, dialog.voxelSize[1] / 1000.0f,
+                            dialog.voxelSize[2] / 1000.0f};
+  tiff.SetVoxelSize(spacing);
+  // The conversion never replaces a file that is already there (a device's own ".raw").
+  const std::string base = WithoutExtension(staged.scanPath);
+  const std::string header = base + ".mhd";
+  if (Exists(header) || Exists(base + ".raw") || tiff.WriteMetaImage(header) != 0)
+    return Fail(loadmessages::FileError(ResultKind::OCT));
+  staged.scanPath = header;
+  return true;
+}
+
+LResultHeader CStrataviewView::ViewHeader(const LOCTVolume& scan) const
+{
+  LResultHeader header;
+  header.version = kHeaderStrings[0];
+  header.executableName = kHeaderStrings[1];
+  header.executableVersion = kHeaderStrings[2];
+  header.executableDate = kHeaderStrings[3];
+  header.configuration = kHeaderStrings[4];
+  header.authors = kHeaderStrings[5];
+  header.institute = kHeaderStrings[6];
+  header.comment = kHeaderStrings[7];
+  header.modificationDate = kHeaderStrings[8];
+  header.modificationTime = kHeaderStrings[9];
+  header.modifier = kHeaderStrings[10];
+  header.approval = m_HeaderApproval;
+  header.format = scan.format;
+  header.sizeX = scan.sizeX;
+  header.sizeY = scan.sizeY;
+  header.sizeZ = scan.sizeZ;
+  header.voxelSizeX = scan.spacingX;
+  header.voxelSizeY = scan.spacingY;
+  header.voxelSizeZ = scan.spacingZ;
+  header.laterality = scan.laterality;
+  header.centerType = scan.centerType;
+  return header;
+}
+
+bool CStrataviewView::LoadRefSurf(LRefSurfSlot& slot, const LOCTVolume& scan)
+{
+  const bool read = ReadKindFiles(slot, ResultKind::RefSurf, [&](LRefSurface& surface, const std::string& path, int) {
+    return ReadSurfaceFile(surface, path, ResultKind::RefSurf, scan);
+  });
+  if (!read)
+    return false;
+  // Reference surfaces are never preselected: a new scan is shown unflattened.
+  slot.selected = 0;
+  slot.flatteningIndex = 0;
+  return true;
+}
+
+bool CStrataviewView::LoadSurfaces(LShownSlot<LSurfaces>& slot, LOCTVolume& scan)
+{
+  const bool read = ReadKindFiles(slot, ResultKind::Surfaces, [&](LSurfaces& surfaces, const std::string& path, int) {
+    return ReadSurfaceFile(surfaces, path, ResultKind::Surfaces, scan);
+  });
+  if (!read)
+    return false;
+  if (slot.count > 0)
+    scan.centerType = slot.objects[size_t(slot.selected)].header.centerType;
+  return true;
+}
+
+bool CStrataviewView::LoadProj(LResultSlot<LImage2D>& slot, const LOCTVolume& scan)
+{
+  return ReadKindFiles(slot, ResultKind::Proj, [&](LImage2D& image, const std::string& path, int) -> std::string {
+    if (image.Load(path) != 0)
+      return loadmessages::FileError(ResultKind::Proj);
+    return image.GetWidth() == scan.sizeX && image.GetHeight() == scan.sizeZ
+             ? "" : loadmessages::SizeMismatch(ResultKind::Proj);
+  });
+}
+
+bool CStrataviewView::LoadDisc(LResultSlot<LImage2D>& slot, const LOCTVolume& scan)
+{
+  return ReadKindFiles(slot, ResultKind::Disc, [&](LImage2D& image, const std::string& path, int) -> std::string {
+    if (image.Load(path) != 0)
+      return loadmessages::FileError(ResultKind::Disc);
+    return image.GetWidth() == scan.sizeX && image.GetHeight() == scan.sizeZ
+             ? "" : loadmessages::SizeMismatch(ResultKind::Disc);
+  });
+}
+
+bool CStrataviewView::LoadVessel(LLabelSlot& slot, const LOCTVolume& scan)
+{
+  return LoadLabels(slot, ResultKind::Vessel, scan, m_Settings.MeshSmoothingVessel);
+}
+
+bool CStrataviewView::LoadSEAD(LLabelSlot& slot, const LOCTVolume& scan)
+{
+  return LoadLabels(slot, ResultKind::SEAD, scan, m_Settings.MeshSmoothingSEAD);
+}
+
+bool CStrataviewView::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume& scan, int smoothing)
+{
+  const int scanSize[3] = {scan.sizeX, scan.sizeY, scan.sizeZ};
+  const float scanSpacing[3] = {scan.spacingX, scan.spacingY, scan.spacingZ};
+  if (slot.pathList.IsEmpty()) {
+    // Labels painted on a scan without a label file go into an empty volume of its size.
+    LOCTVolume& labels = *slot.defaultObject;
+    labels.CreateVolume(scanSize, scan.format, scanSpacing, 1, scan.laterality, scan.centerType);
+    std::fill_n(labels.Voxels(), labels.VoxelCount(), static_cast<unsigned short>(0));
+    slot.defaultMesh->SetLabelVolume(scanSize, scanSpacing, labels.Voxels(), 1);
+    slot.defaultMesh->Build(false, smoothing);
+  }
+  return ReadKindFiles(slot, kind, [&](LOCTVolume& labels, const std::string& path, int i) -> std::string {
+    if (labels.ReadScanFile(path) != kScanOk)
+      return loadmessages::FileError(kind);
+    if (!HasSameSize(labels, scan))
+      return loadmessages::SizeMismatch(kind);
+    // The mesh is cached beside the label file; a cache that is older or unreadable is rebuilt.
+    LMesh& mesh = slot.meshes[size_t(i)];
+    const std::string cache = scanfolder::MeshCachePath(path);
+    if (IsUpToDateCache(cache, path) && mesh.ReadVtk(cache, scanSize, scanSpacing) == 0)
+      return "";
+    const int size[3] = {labels.sizeX, labels.sizeY, labels.sizeZ};
+    const float spacing[3] = {labels.spacingX, labels.spacingY, labels.spacingZ};
+    mesh.SetLabelVolume(size, spacing, labels.Voxels(), labels.bytesPerVoxel);
+    mesh.Build(true, smoothing);
+    return mesh.WriteVtk(cache) == 0 ? "" : loadmessages::FileError(kind);
+  });
+}
+
+bool CStrataviewView::LoadGridCenter(LGridCenterSlot& slot, const LOCTVolume& scan)
+{
+  if (slot.pathList.IsEmpty())
+    slot.defaultObject->Create(scan.sizeX / 2, scan.sizeZ / 2, ViewHeader(scan));
+  return ReadKindFiles(slot, ResultKind::GridCenter, [](LGridCenter& center, const std::string& path, int) {
+    return ReadPointFile(center, path, ResultKind::GridCenter);
+  });
+}
+
+bool CStrataviewView::LoadMarkers(LMarkersSlot& slot, const LOCTVolume& scan)
+{
+  if (slot.pathList.IsEmpty())
+    slot.defaultObject->Create(0, kDefaultPointCapacity, ViewHeader(scan));
+  return ReadKindFiles(slot, ResultKind::Markers, [](LMarkers& markers, const std::string& path, int) {
+    return ReadPointFile(markers, path, ResultKind::Markers);
+  });
+}
+
+bool CStrataviewView::LoadSplines(LSplinesSlot& slot, const LOCTVolume& scan)
+{
+  if (slot.pathList.IsEmpty())
+    slot.defaultObject->Create(0, kDefaultPointCapacity, ViewHeader(scan));
+  return ReadKindFiles(slot, ResultKind::Splines, [](LSplineSet& splines, const std::string& path, int) {
+    return ReadPointFile(splines, path, ResultKind::Splines);
+  });
+}
+
+bool CStrataviewView::OpenRefSurfFile(const std::string& path)
+{
+  return OpenOneFile(m_Slots->refSurf, path, [&](LRefSurfSlot& s) { return LoadRefSurf(s, *m_ReadVolume); },
+                     [&] { ShowKindControls(ResultKind::RefSurf); });
+}
+
+bool CStrataviewView::OpenSurfacesFile(const std::string& path)
+{
+  return OpenOneFile(m_Slots->surfaces, path,
+                     [&](LShownSlot<LSurfaces>& s) { return LoadSurfaces(s, *m_ReadVolume); },
+                     [&] { ShowKindControls(ResultKind::Surfaces); });
+}
+
+bool CStrataviewView::OpenProjFile(const std::string& path)
+{
+  return OpenOneFile(m_Slots->proj, path, [&](LResultSlot<LImage2D>& s) { return LoadProj(s, *m_ReadVolume); },
+                     [&] { ShowKindControls(ResultKind::Proj); });
+}
+
+bool CStrataviewView::OpenDiscFile(const std::string& path)
+{
+  return OpenOneFile(m_Slots->disc, path, [&](LResultSlot<LImage2D>& s) { return LoadDisc(s, *m_ReadVolume); },
+                     [&] { ShowKindControls(ResultKind::Disc); });
+}
+
+bool CStrataviewView::OpenVesselFile(const std::string& path)
+{
+  return OpenOneFile(m_Slots->vessel, path, [&](LLabelSlot& s) { return LoadVessel(s, *m_ReadVolume); },
+                     [&] { ShowKindControls(ResultKind::Vessel); });
+}
+
+bool CStrataviewView::OpenSEADFile(const std::string& path)
+{
+  return OpenOneFile(m_Slots->sead, path, [&](LLabelSlot& s) { return LoadSEAD(s, *m_ReadVolume); },
+                     [&] { ShowKindControls(ResultKind::SEAD); });
+}
+
+bool CStrataviewView::OpenGridCenterFile(const std::string& path)
+{
+  return OpenOneFile(m_Slots->gridCenter, path,
+                     [&](LGridCenterSlot& s) { return LoadGridCenter(s, *m_ReadVolume); },
+                     [&] { ShowKindControls(ResultKind::GridCenter); });
+}
+
+bool CStrataviewView::OpenMarkersFile(const std::string& path)
+{
+  return OpenOneFile(m_Slots->markers, path, [&](LMarkersSlot& s) { return LoadMarkers(s, *m_ReadVolume); },
+                     [&] { ShowKindControls(ResultKind::Markers); });
+}
+
+bool CStrataviewView::OpenSplinesFile(const std::string& path)
+{
+  return OpenOneFile(m_Slots->splines, path, [&](LSplinesSlot& s) { return LoadSplines(s, *m_ReadVolume); },
+                     [&] { ShowKindControls(ResultKind::Splines); });
+}

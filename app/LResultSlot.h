@@ -1,0 +1,114 @@
+#pragma once
+// The view's holding of one result kind: the kind's files in natural order, one object per
+// file (100, created once and reused for every scan), how many were loaded and which one
+// is chosen, and the copies the panes show and edit. A loader fills a fresh set of slots
+// and the view takes it over whole once every file of the scan has been read and checked.
+#include "app/CSortStringArray.h"
+#include "app/ResultKind.h"
+#include "data/LGridCenter.h"
+#include "data/LImage2D.h"
+#include "data/LMarkers.h"
+#include "data/LMesh.h"
+#include "data/LOCTVolume.h"
+#include "data/LRefSurface.h"
+#include "data/LSplineSet.h"
+#include "data/LSurfaces.h"
+
+#include <array>
+#include <memory>
+#include <utility>
+#include <vector>
+
+template <typename Record>
+struct LResultSlot {
+  CSortStringArray pathList;
+  std::vector<Record> objects = std::vector<Record>(kSlotCapacity);  // object i holds file i
+  int count = 0;
+  int selected = -1;  // the chosen file; -1 when none
+
+  // Takes over what a loader read (the files, objects, count and selection).
+  void TakeLoaded(LResultSlot& loaded)
+  {
+    std::swap(pathList, loaded.pathList);
+    objects.swap(loaded.objects);
+    count = loaded.count;
+    selected = loaded.selected;
+  }
+};
+
+// A kind the panes show: the displayed copy is rebuilt from the chosen object on applying.
+template <typename Record>
+struct LShownSlot : LResultSlot<Record> {
+  std::unique_ptr<Record> displayedObject = std::make_unique<Record>();
+};
+
+// A kind that stands in a default object when the scan has no file of it.
+template <typename Record>
+struct LDefaultSlot : LShownSlot<Record> {
+  std::unique_ptr<Record> defaultObject = std::make_unique<Record>();
+
+  void TakeLoaded(LDefaultSlot& loaded)
+  {
+    LResultSlot<Record>::TakeLoaded(loaded);
+    if (this->count == 0)
+      std::swap(defaultObject, loaded.defaultObject);
+  }
+};
+
+struct LRefSurfSlot : LShownSlot<LRefSurface> {
+  LRefSurfSlot() { selected = 0; }  // the combo index: 0 "None", k file k - 1
+  int flatteningIndex = 0;          // the combo index the displayed volume is flattened on
+  std::unique_ptr<LRefSurface> refSurfOriginal = std::make_unique<LRefSurface>();
+
+  void TakeLoaded(LRefSurfSlot& loaded)
+  {
+    LResultSlot<LRefSurface>::TakeLoaded(loaded);
+    flatteningIndex = loaded.flatteningIndex;
+  }
+};
+
+// Vessel and SEAD: a label volume and its mesh per file.
+struct LLabelSlot : LDefaultSlot<LOCTVolume> {
+  std::vector<LMesh> meshes = std::vector<LMesh>(kSlotCapacity);
+  std::unique_ptr<LMesh> defaultMesh = std::make_unique<LMesh>();
+  std::unique_ptr<LMesh> displayedMesh = std::make_unique<LMesh>();
+
+  // A mesh borrows its label voxels: both move together, so the buffers stay where they are.
+  void TakeLoaded(LLabelSlot& loaded)
+  {
+    LDefaultSlot<LOCTVolume>::TakeLoaded(loaded);
+    meshes.swap(loaded.meshes);
+    if (count == 0)
+      std::swap(defaultMesh, loaded.defaultMesh);
+  }
+};
+
+struct LGridCenterSlot : LDefaultSlot<LGridCenter> {
+  int gridCenter[2] = {0, 0};  // x, z: the grid centre the panes share
+};
+
+struct LMarkersSlot : LDefaultSlot<LMarkers> {
+  int displayedMarkerCount = 0;
+};
+
+constexpr int kSplineHitRectLists = 3000;
+using SplineHitRect = std::array<int, 4>;
+
+struct LSplinesSlot : LDefaultSlot<LSplineSet> {
+  int displayedSplineCount = 0;
+  std::vector<std::vector<SplineHitRect>> splineHitRects =
+    std::vector<std::vector<SplineHitRect>>(kSplineHitRectLists);
+};
+
+// The slots of every result kind, in loading order.
+struct LResultSlots {
+  LRefSurfSlot refSurf;
+  LShownSlot<LSurfaces> surfaces;
+  LResultSlot<LImage2D> proj;
+  LResultSlot<LImage2D> disc;
+  LLabelSlot vessel;
+  LLabelSlot sead;
+  LGridCenterSlot gridCenter;
+  LMarkersSlot markers;
+  LSplinesSlot splines;
+};
