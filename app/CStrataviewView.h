@@ -104,7 +104,7 @@ private:
     std::string scanFolder;
     std::string scanPath;
     std::unique_ptr<LOCTVolume> volume = std::make_unique<LOCTVolume>();
-    std::unique_ptr<LResultSlots> slots = std::make_unique<LResultSlots>();
+    std::unique_ptr<LResultSlots> results = std::make_unique<LResultSlots>();
   };
 
   bool RunLoaderChain(StagedScan& staged);

@@ -148,20 +148,20 @@ bool CStrataviewView::ScanFolder(const std::string& folder)
   StagedScan staged;
   staged.scanFolder = folder;
   staged.scanPath = contents.scanPath;
-  LResultSlots& slots = *staged.slots;
+  LResultSlots& results = *staged.results;
   const auto fill = [&](CSortStringArray& list, ResultKind kind) {
     for (const std::string& path : contents.lists[static_cast<int>(kind)])
       list.Add(path);
   };
-  fill(slots.refSurf.pathList, ResultKind::RefSurf);
-  fill(slots.surfaces.pathList, ResultKind::Surfaces);
-  fill(slots.proj.pathList, ResultKind::Proj);
-  fill(slots.disc.pathList, ResultKind::Disc);
-  fill(slots.vessel.pathList, ResultKind::Vessel);
-  fill(slots.sead.pathList, ResultKind::SEAD);
-  fill(slots.gridCenter.pathList, ResultKind::GridCenter);
-  fill(slots.markers.pathList, ResultKind::Markers);
-  fill(slots.splines.pathList, ResultKind::Splines);
+  fill(results.refSurf.pathList, ResultKind::RefSurf);
+  fill(results.surfaces.pathList, ResultKind::Surfaces);
+  fill(results.proj.pathList, ResultKind::Proj);
+  fill(results.disc.pathList, ResultKind::Disc);
+  fill(results.vessel.pathList, ResultKind::Vessel);
+  fill(results.sead.pathList, ResultKind::SEAD);
+  fill(results.gridCenter.pathList, ResultKind::GridCenter);
+  fill(results.markers.pathList, ResultKind::Markers);
+  fill(results.splines.pathList, ResultKind::Splines);
   return RunLoaderChain(staged);
 }
 
@@ -176,12 +176,12 @@ bool CStrataviewView::OpenOCTFile(const std::string& path)
 
 bool CStrataviewView::RunLoaderChain(StagedScan& staged)
 {
-  LResultSlots& slots = *staged.slots;
+  LResultSlots& results = *staged.results;
   LOCTVolume& scan = *staged.volume;
-  const bool loaded = LoadOCT(staged) && LoadRefSurf(slots.refSurf, scan) && LoadSurfaces(slots.surfaces, scan) &&
-                      LoadProj(slots.proj, scan) && LoadDisc(slots.disc, scan) && LoadVessel(slots.vessel, scan) &&
-                      LoadSEAD(slots.sead, scan) && LoadGridCenter(slots.gridCenter, scan) &&
-                      LoadMarkers(slots.markers, scan) && LoadSplines(slots.splines, scan);
+  const bool loaded = LoadOCT(staged) && LoadRefSurf(results.refSurf, scan) && LoadSurfaces(results.surfaces, scan) &&
+                      LoadProj(results.proj, scan) && LoadDisc(results.disc, scan) && LoadVessel(results.vessel, scan) &&
+                      LoadSEAD(results.sead, scan) && LoadGridCenter(results.gridCenter, scan) &&
+                      LoadMarkers(results.markers, scan) && LoadSplines(results.splines, scan);
   if (!loaded)
     return false;
   TakeOverScan(staged);
@@ -194,7 +194,7 @@ void CStrataviewView::TakeOverScan(StagedScan& staged)
   m_ScanPath = staged.scanPath;
   std::swap(m_ReadVolume, staged.volume);
   LResultSlots& live = *m_Slots;
-  LResultSlots& loaded = *staged.slots;
+  LResultSlots& loaded = *staged.results;
   live.refSurf.TakeLoaded(loaded.refSurf);
   live.surfaces.TakeLoaded(loaded.surfaces);
   live.proj.TakeLoaded(loaded.proj);
