@@ -272,4 +272,258 @@ TEST_F(LoadingTest, EveryFailureShowsItsMessageAndStopsTheChain)
   }
 }
 
+TEST_F(LoadingTest, NaturalOrderPreselectionAndAFailedLoadKeepsThePreviousScan)
+{
+  const std::string first = WriteFullFolder("first");
+  for (const char* tag : {"B", "10", "A", "2"})
+    ASSERT_TRUE(WriteSurfaces(first + "/s_Surfaces_" + tag + ".xml"));
+  ASSERT_TRUE(WriteRefSurf(first + "/s_RefSurf_A.xml"));
+  ASSERT_TRUE(Open(first));
+  EXPECT_EQ(Items(Combo("IDC_COMBO_SURFACES")), (QStringList{"2", "10", "A", "B", "Vamo"}));
+  EXPECT_EQ(View().GetSurfacesCurSel(), 4);
+  EXPECT_EQ(Combo("IDC_COMBO_SURFACES")->currentIndex(), 4);
+  EXPECT_EQ(Items(Combo("IDC_COMBO_REFSURF")), (QStringList{"None", "A", "Vamo"}));
+  EXPECT_EQ(View().GetRefSurfCurSel(), 0);
+  // The chosen surfaces file tells where the scan is centred.
+  EXPECT_EQ(View().GetReadVolume().centerType, CenterONH);
+
+  const std::string second = WriteFullFolder("second");
+  fs::remove(second + "/s_Surfaces_Vamo.xml");
+  ASSERT_TRUE(WriteSurfaces(second + "/s_Surfaces_B.xml"));
+  ASSERT_TRUE(WriteSurfaces(second + "/s_Surfaces_A.xml"));
+  ASSERT_TRUE(WriteImage(second + "/s_Disc_Vamo.png", kX, kZ + 1));
+  EXPECT_FALSE(Open(second));
+  // Nothing of the second folder is taken: the first scan stays whole and usable.
+  EXPECT_EQ(View().GetScanPath(), first + "/s_OCT.mhd");
+  EXPECT_EQ(View().GetSurfacesCount(), 5);
+  EXPECT_EQ(View().GetSurfacesCurSel(), 4);
+  EXPECT_EQ(Combo("IDC_COMBO_SURFACES")->count(), 5);
+  EXPECT_TRUE(Find("IDC_BUTTON_SAVE")->isEnabled());
+
+  fs::remove(second + "/s_Disc_Vamo.png");
+  ASSERT_TRUE(Open(second));
+  EXPECT_EQ(Items(Combo("IDC_COMBO_SURFACES")), (QStringList{"A", "B"}));
+  EXPECT_EQ(View().GetSurfacesCurSel(), 0);
+  EXPECT_EQ(View().GetDiscCurSel(), -1);
+  EXPECT_EQ(Combo("IDC_COMBO_DISC")->count(), 0);
+  EXPECT_FALSE(Find("IDC_CHECK_DISC")->isEnabled());
+}
+
+TEST_F(LoadingTest, ScanWithoutResultFilesGetsDefaultObjects)
+{
+  const std::string folder = File("bare");
+  fs::create_directories(folder);
+  ASSERT_TRUE(WriteVolume(folder + "/s_OCT.mhd", kX, kY, kZ, 2, false));
+  ASSERT_TRUE(Open(folder));
+  const LResultSlots& loaded = View().Slots();
+  const LOCTVolume& labels = *loaded.vessel.defaultObject;
+  EXPECT_EQ(labels.bytesPerVoxel, 1);
+  EXPECT_EQ(labels.sizeX * labels.sizeY * labels.sizeZ, kX * kY * kZ);
+  EXPECT_EQ(std::count(labels.Voxels(), labels.Voxels() + labels.VoxelCount(), 0), kX * kY * kZ);
+  EXPECT_EQ(loaded.vessel.defaultMesh->GetVertexCount(), 0u);
+  EXPECT_EQ(loaded.gridCenter.defaultObject->centerX, kX / 2);
+  EXPECT_EQ(loaded.gridCenter.defaultObject->centerZ, kZ / 2);
+  EXPECT_EQ(loaded.markers.defaultObject->points.size(), 3000u);
+  EXPECT_EQ(loaded.splines.defaultObject->count, 0);
+  EXPECT_EQ(loaded.gridCenter.defaultObject->header.executableName, "Strataview");
+  EXPECT_TRUE(Find("IDC_CHECK_VESSEL")->isEnabled());
+  EXPECT_FALSE(Find("IDC_COMBO_VESSEL")->isEnabled());
+  EXPECT_FALSE(Find("IDC_CHECK_SURFACES")->isEnabled());
+  EXPECT_FALSE(Find("IDC_BUTTON_FLATTENING")->isEnabled());
+}
+
+TEST_F(LoadingTest, OlderGridCentreNameIsRenamedButNeverOverAnotherFile)
+{
+  const std::string folder = WriteFullFolder("legacy");
+  fs::remove(folder + "/s_GridCenter_Vamo.xml");
+  ASSERT_TRUE(WriteGridCenter(folder + "/s_GridCenter.xml"));
+  ASSERT_TRUE(Open(folder));
+  EXPECT_FALSE(fs::exists(folder + "/s_GridCenter.xml"));
+  EXPECT_TRUE(fs::exists(folder + "/s_GridCenter_Vamo.xml"));
+  EXPECT_EQ(Items(Combo("IDC_COMBO_GRIDCENTER")), QStringList{"Vamo"});
+  EXPECT_EQ(View().GetGridCenterCurSel(), 0);
+
+  // Both names taken: the rename is refused with the system's reason and nothing is loaded.
+  ASSERT_TRUE(fixtures::WriteText(folder + "/s_GridCenter.xml", "older"));
+  const std::string newer = fixtures::ReadAll(folder + "/s_GridCenter_Vamo.xml");
+  const std::string scan = View().GetScanPath();
+  EXPECT_FALSE(Open(folder));
+  EXPECT_EQ(m_Messages, std::vector<std::string>{std::strerror(EEXIST)});
+  EXPECT_EQ(fixtures::ReadAll(folder + "/s_GridCenter.xml"), "older");
+  EXPECT_EQ(fixtures::ReadAll(folder + "/s_GridCenter_Vamo.xml"), newer);
+  EXPECT_EQ(View().GetScanPath(), scan);
+}
+
+TEST_F(LoadingTest, MeshCacheIsWrittenReusedAndRebuiltWhenStale)
+{
+  const std::string folder = WriteFullFolder("mesh");
+  const std::string labels = folder + "/s_Vessel_Vamo.mhd";
+  const std::string cache = folder + "/s_Vessel_Vamo.vtk";
+  ASSERT_TRUE(Open(folder));
+  ASSERT_TRUE(fs::exists(cache));
+  const size_t built = View().Slots().vessel.meshes[0].GetVertexCount();
+  ASSERT_GT(built, 0u);
+
+  // A cache newer than its labels is read as it is: here one of a single voxel.
+  LOCTVolume single;
+  const int size[3] = {kX, kY, kZ};
+  const float spacing[3] = {0.01f, 0.002f, 0.05f};
+  single.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityOD, CenterMacula);
+  std::fill_n(single.Voxels(), single.VoxelCount(), static_cast<unsigned short>(0));
+  single.Voxels()[kX + 1 + kX * kY * 2] = 255;
+  LMesh other;
+  other.SetLabelVolume(size, spacing, single.Voxels(), 1);
+  other.Build(true, 0);
+  ASSERT_EQ(other.WriteVtk(cache), 0);
+  ASSERT_NE(other.GetVertexCount(), built);
+  ASSERT_TRUE(Open(folder));
+  EXPECT_EQ(View().Slots().vessel.meshes[0].GetVertexCount(), other.GetVertexCount());
+
+  const struct { const char* what; bool corrupt; } stale[] = {{"older than its labels", false}, {"unreadable", true}};
+  for (const auto& c : stale) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(other.WriteVtk(cache), 0);
+    if (c.corrupt)
+      ASSERT_TRUE(fixtures::WriteText(cache, "# vtk DataFile Version 3.0\ncut"));
+    else
+      fs::last_write_time(labels, fs::last_write_time(cache) + std::chrono::seconds(10));
+    ASSERT_TRUE(Open(folder));
+    EXPECT_EQ(View().Slots().vessel.meshes[0].GetVertexCount(), built);
+    LMesh reread;
+    ASSERT_EQ(reread.ReadVtk(cache, size, spacing), 0);
+    EXPECT_EQ(reread.GetVertexCount(), built);
+  }
+}
+
+TEST_F(LoadingTest, AKindTakesAtMostAHundredFiles)
+{
+  const std::string folder = WriteFullFolder("many");
+  for (int i = 1; i <= 100; ++i)
+    ASSERT_TRUE(WriteMarkers(folder + "/s_Markers_" + std::to_string(i) + ".xml"));
+  const StdoutCapture out;
+  ASSERT_TRUE(Open(folder));
+  EXPECT_EQ(View().Slots().markers.count, 100);
+  EXPECT_EQ(Combo("IDC_COMBO_MARKERS")->itemText(99), "100");
+  EXPECT_EQ(View().GetMarkersCurSel(), 0);  // "Vamo" sorts after 100 and is left out
+  EXPECT_EQ(out.Text(), "Warning: 'Markers' has 101 files; only the first 100 are loaded\n");
+}
+
+TEST_F(LoadingTest, ThreeDimensionalTiffBecomesAMetaImageScan)
+{
+  ASSERT_EQ(fixtures::RunCommand("cd '" + m_Dir.Path().string() + "' && /usr/bin/python3 -c \"\n"
+                                 "import tifffile, numpy as np\n"
+                                 "tifffile.imwrite('a.tif', np.arange(6*24*16, dtype=np.uint16).reshape(6, 24, 16), "
+                                 "photometric='minisblack')\n"
+                                 "tifffile.imwrite('flat.tif', np.zeros((24, 16), np.uint8))\n\""),
+            0);
+  const auto answer = [](const char* x, const char* y, const char* z) {
+    return [=](const platform::DialogRequest& request, QDialog* dialog) {
+      platform::DialogAnswer a;
+      auto* sizes = qobject_cast<CDlgVoxelSize*>(dialog);
+      if (request.kind != platform::DialogKind::Modal || !sizes || !x)
+        return a;
+      sizes->Edit(0)->setText(x);
+      sizes->Edit(1)->setText(y);
+      sizes->Edit(2)->setText(z);
+      sizes->accept();
+      a.accepted = sizes->result() == QDialog::Accepted;
+      return a;
+    };
+  };
+  const auto open = [&](const std::string& name, const platform::DialogHandler& dialogs) {
+    const platform::ScopedDialogHook hook(dialogs);
+    m_Messages.clear();
+    const platform::ScopedMessageHook messages([this](const std::string& text, unsigned) {
+      m_Messages.push_back(text);
+      return static_cast<int>(platform::kIdOk);
+    });
+    return View().OpenOCTFile(File(name));
+  };
+
+  EXPECT_FALSE(open("a.tif", answer(nullptr, nullptr, nullptr)));  // cancelled: no message, no file
+  EXPECT_TRUE(m_Messages.empty());
+  EXPECT_FALSE(fs::exists(File("a.mhd")));
+
+  EXPECT_FALSE(open("flat.tif", answer("1", "1", "1")));
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"This is not a 3D TIFF file."});
+
+  ASSERT_TRUE(open("a.tif", answer("10", "5", "50")));
+  EXPECT_TRUE(m_Messages.empty());
+  EXPECT_EQ(View().GetScanPath(), File("a.mhd"));
+  EXPECT_EQ(View().GetScanFolder(), m_Dir.Path().string());
+  const LOCTVolume& scan = View().GetReadVolume();
+  EXPECT_EQ(scan.format, FormatMetaImage);
+  EXPECT_EQ(scan.sizeX, 16);
+  EXPECT_EQ(scan.sizeZ, 6);
+  EXPECT_FLOAT_EQ(scan.spacingX, 0.01f);
+  EXPECT_FLOAT_EQ(scan.spacingY, 0.005f);
+  EXPECT_FLOAT_EQ(scan.spacingZ, 0.05f);
+  EXPECT_EQ(scan.Voxels()[16 * 24 * 6 - 1], 16 * 24 * 6 - 1);
+  EXPECT_EQ(platform::Profile::GetProfileString("VoxelSizeY", ""), "5.000000");
+  EXPECT_EQ(View().Slots().surfaces.count, 0);
+
+  // A converted file is never written over what is already there.
+  const std::string data = fixtures::ReadAll(File("a.raw"));
+  fs::remove(File("a.mhd"));
+  EXPECT_FALSE(open("a.tif", answer("1", "1", "1")));
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"File error: 'OCT'"});
+  EXPECT_EQ(fixtures::ReadAll(File("a.raw")), data);
+  EXPECT_FALSE(fs::exists(File("a.mhd")));
+}
+
+TEST_F(LoadingTest, OneResultFileReplacesOnlyItsKind)
+{
+  const std::string folder = WriteFullFolder("single");
+  ASSERT_TRUE(Open(folder));
+  ASSERT_TRUE(WriteSurfaces(File("layers.xml")));
+  ASSERT_TRUE(WriteSurfaces(File("wrong.xml"), kX + 1, kZ));
+  m_Messages.clear();
+  const platform::ScopedMessageHook hook([this](const std::string& text, unsigned) {
+    m_Messages.push_back(text);
+    return static_cast<int>(platform::kIdOk);
+  });
+  EXPECT_FALSE(View().OpenSurfacesFile(File("wrong.xml")));
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"The size of 'Surfaces' is not equal to that of 'OCT'."});
+  EXPECT_EQ(Items(Combo("IDC_COMBO_SURFACES")), QStringList{"Vamo"});
+  EXPECT_TRUE(View().OpenSurfacesFile(File("layers.xml")));
+  EXPECT_EQ(Items(Combo("IDC_COMBO_SURFACES")), QStringList{"layers.xml"});
+  EXPECT_EQ(View().GetSurfacesCurSel(), 0);
+  EXPECT_EQ(View().Slots().markers.count, 1);
+}
+
+TEST_F(LoadingTest, GridFallsBackOnTheEtdrsGridAndRecordsIt)
+{
+  const TempDir exe;
+  fs::create_directories(exe.Path() / "Grid");
+  fs::copy_file(std::string(STRATAVIEW_SOURCE_DIR) + "/res/Grid/Grid_Circle_Macula_ETDRS.xml",
+                exe.Path() / "Grid/Grid_Circle_Macula_ETDRS.xml");
+  const TempDir empty;
+  struct ExeFolder {
+    explicit ExeFolder(const std::string& folder) { platform::SetExecutableDirForTests(folder); }
+    ~ExeFolder() { platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res"); }
+  };
+  const auto open = [&](const std::string& exeFolder, std::unique_ptr<CMainFrame>& frame) {
+    const ExeFolder folder(exeFolder);
+    platform::Profile::WriteProfileString("GridFileName", "Grid_Missing.xml");
+    m_Messages.clear();
+    const platform::ScopedMessageHook hook([this](const std::string& text, unsigned) {
+      m_Messages.push_back(text);
+      return static_cast<int>(platform::kIdOk);
+    });
+    frame = std::make_unique<CMainFrame>();
+    frame->View()->OnInitialUpdate();
+  };
+  std::unique_ptr<CMainFrame> frame;
+  open(exe.Path().string(), frame);
+  EXPECT_TRUE(m_Messages.empty());
+  EXPECT_TRUE(frame->View()->GetGridDefinition().loaded);
+  EXPECT_EQ(frame->View()->Settings().GridFileName, "Grid_Circle_Macula_ETDRS.xml");
+  EXPECT_EQ(platform::Profile::GetProfileString("GridFileName", ""), "Grid_Circle_Macula_ETDRS.xml");
+
+  open(empty.Path().string(), frame);
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"File error: 'Grid'"});
+  EXPECT_FALSE(frame->View()->GetGridDefinition().loaded);
+  EXPECT_EQ(platform::Profile::GetProfileString("GridFileName", ""), "Grid_Missing.xml");
+}
+
 }  // namespace
