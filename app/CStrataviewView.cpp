@@ -1,6 +1,10 @@
 #include "app/CStrataviewView.h"
 
 #include "app/CDlgData.h"
+#include "panes/CChildWnd.h"
+#include "panes/L3D.h"
+#include "panes/LOCTImage.h"
+#include "panes/LProjImage.h"
 #include "app/CDlgMenu.h"
 #include "app/LButton.h"
 #include "app/LayoutProfile.h"
@@ -115,12 +119,8 @@ void CStrataviewView::OnInitialUpdate()
 void CStrataviewView::CreatePaneHosts()
 {
   for (int pane = 0; pane < kPaneCount; ++pane) {
-    auto* host = new QWidget(this);
+    auto* host = new CChildWnd(this);
     host->setObjectName(QString::fromLatin1(kPaneHostNames[pane]));
-    host->setAutoFillBackground(true);
-    QPalette black = host->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    host->setPalette(black);
     host->setGeometry(0, 0, 0, 0);
     host->show();
     m_PaneHosts[pane] = host;
@@ -167,6 +167,15 @@ void CStrataviewView::ConnectPanels()
   });
   connect(m_DataPanel->Button(CDlgData::kShowSurfaces), &QAbstractButton::clicked, this,
           [this] { ToggleShowSurfaces(); });
+  connect(m_DataPanel->Button(CDlgData::kFlattening), &QAbstractButton::clicked, this, [this] { RefreshAll(); });
+  const std::pair<int, void (CStrataviewView::*)()> fileCombos[] = {
+    {CDlgData::kRefSurfCombo, &CStrataviewView::SelectRefSurf}, {CDlgData::kSurfacesCombo, &CStrataviewView::SelectSurfaces},
+    {CDlgData::kGridCenterCombo, &CStrataviewView::SelectGridCenter}, {CDlgData::kProjCombo, &CStrataviewView::SelectProj},
+    {CDlgData::kDiscCombo, &CStrataviewView::SelectDisc}, {CDlgData::kVesselCombo, &CStrataviewView::SelectVessel},
+    {CDlgData::kSEADCombo, &CStrataviewView::SelectSEAD}, {CDlgData::kMarkersCombo, &CStrataviewView::SelectMarkers},
+    {CDlgData::kSplinesCombo, &CStrataviewView::SelectSplines}};
+  for (const auto& [id, handler] : fileCombos)
+    connect(m_DataPanel->Combo(id), &QComboBox::activated, this, handler);
 }
 
 void CStrataviewView::DisableScanControls()
@@ -241,6 +250,7 @@ void CStrataviewView::ApplyPlacement(const PaneLayoutResult& placement)
   }
   for (int slice = 0; slice < kSlicePaneCount; ++slice)
     m_ScrollBars[slice]->setGeometry(ToQRect(placement.scrollBars[slice]));
+  ResizePanes(placement);
 }
 
 void CStrataviewView::ToggleShowSurfaces()

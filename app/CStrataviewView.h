@@ -2,25 +2,32 @@
 // The main view: owns the scan, every result kind, the panes with their hosts, scroll bars
 // and buttons, and both panels, for the life of the process. It paints only its grey
 // background; each pane paints itself.
+#include "app/FlatteningShift.h"
 #include "app/LResultSlot.h"
 #include "app/LSettings.h"
 #include "app/PaneLayout.h"
 #include "app/ResultKind.h"
 #include "data/LGrid.h"
 #include "data/LOCTVolume.h"
+#include "panes/ViewServices.h"
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
+class CChildWnd;
 class CDlgData;
 class CDlgMenu;
+class L3D;
+class LOCTImage;
+class LProjImage;
 class QAbstractButton;
 class QComboBox;
 class QScrollBar;
 
-class CStrataviewView : public QWidget {
+class CStrataviewView : public QWidget, public ViewServices {
   Q_OBJECT
 public:
   // The header every result record the view creates carries.
@@ -56,8 +63,58 @@ public:
   bool OpenGridCenterFile(const std::string& path);
   bool OpenMarkersFile(const std::string& path);
   bool OpenSplinesFile(const std::string& path);
-  // Builds the displayed objects from the loaded ones and hands them to the panes.
+  // Builds the displayed objects from the loaded ones and hands them to the panes,
+  // flattening the scan on the chosen reference surface (or not, for "None"). The surface
+  // it is flattened on stays the one shift of every kind until the next refresh.
   void RefreshAll();
+  // Each rebuilds one kind's displayed object from file `selection` (or the default object)
+  // and hands it to the panes.
+  void ApplyOCT();
+  void ApplyRefSurf(int selection);
+  void ApplyGridCenter(int selection);
+  void ApplySurfaces(int selection);
+  void ApplyProj(int selection);
+  void ApplyDisc(int selection);
+  void ApplyVessel(int selection);
+  void ApplySEAD(int selection);
+  void ApplyMarkers(int selection);
+  void ApplySplines(int selection);
+  // The data panel's file combo boxes: the chosen file of a kind changes.
+  void SelectRefSurf();
+  void SelectSurfaces();
+  void SelectGridCenter();
+  void SelectProj();
+  void SelectDisc();
+  void SelectVessel();
+  void SelectSEAD();
+  void SelectMarkers();
+  void SelectSplines();
+  // Hands the display settings (colours, opacities, line widths, flags) to every pane.
+  void PushSettingsToPanes();
+
+  // What the panes ask of the view.
+  int SurfacesFileCount() const override { return GetSurfacesCount(); }
+  bool ShowThickness() const override { return m_Settings.ShowThickness; }
+  int GridMode() const override { return m_Settings.GridMode; }
+  int ThicknessSurfaceFrom() const override { return m_Settings.ThicknessSurfaceFrom; }
+  int ThicknessSurfaceTo() const override { return m_Settings.ThicknessSurfaceTo; }
+  void ComputeProjectionThickness(int from, int to) override;
+  void ComposeProjection() override;
+  void InvalidateProjectionPane() override;
+  void ComputeProjection(int from, int to) override;
+  void ClearNewSplineRequests() override;
+  void LabelsPainted(int orientation, int labelMode) override;
+  void RenderSlicePane(int orientation) override;
+  void InvalidateSlicePane(int orientation) override;
+  void Invalidate3DPane() override;
+  void SetSliceScrollPos(int orientation, int position) override;
+
+  // The panes, null until the first scan is shown. Orientation 1 XY, 2 ZY, 3 XZ.
+  LOCTImage* SlicePane(int orientation) const;
+  LProjImage* ProjPane() const { return m_ProjPane.get(); }
+  L3D* Get3DPane() const { return m_3DPane; }
+  const int* Position() const { return m_Position; }
+  const FlatteningShift& Shift() const { return m_Shift; }
 
   // Reads the grid definition; a file that cannot be read falls back on the ETDRS grid
   // beside the program. False after a message when neither can be used.
@@ -135,6 +192,14 @@ private:
   void ConnectPanels();
   void DisableScanControls();
   void ApplyPlacement(const PaneLayoutResult& placement);
+  void CreatePanes();
+  void HandGridToProjPane();
+  void ResizePanes(const PaneLayoutResult& placement);
+  void ApplyLabels(LLabelSlot& slot, int selection, bool vessel);
+  void ShowThicknessInPanes();
+  void ShowSurfaceBoxes(const LSurfaces& surfaces);
+  void ShowSurfaceChoices(int surfaceCount);
+  void ForEachSlicePane(const std::function<void(LOCTImage&)>& handler);
 
   CDlgMenu* m_MenuPanel = nullptr;  // children of the view, owned by Qt
   CDlgData* m_DataPanel = nullptr;
@@ -142,7 +207,7 @@ private:
   std::string m_ScanPath;
   std::unique_ptr<LOCTVolume> m_ReadVolume = std::make_unique<LOCTVolume>();
   LOCTVolume m_DisplayedVolume;
-  std::array<QWidget*, kPaneCount> m_PaneHosts{};  // XY, ZY, XZ, projection, 3-D
+  std::array<CChildWnd*, kPaneCount> m_PaneHosts{};  // XY, ZY, XZ, projection, 3-D
   std::array<QScrollBar*, kSlicePaneCount> m_ScrollBars{};
   std::array<std::vector<QAbstractButton*>, kPaneCount> m_PaneButtons;  // in layout column order
   std::unique_ptr<LResultSlots> m_Slots = std::make_unique<LResultSlots>();
@@ -155,4 +220,8 @@ private:
   int m_DisplayedLaterality = LateralityNA;
   float m_FlatteningFraction = 0.5f;
   bool m_HeaderApproval = false;
+  FlatteningShift m_Shift;  // the one shift of the displayed volume and every kind
+  std::array<std::unique_ptr<LOCTImage>, kSlicePaneCount> m_SlicePanes;  // XY, ZY, XZ
+  std::unique_ptr<LProjImage> m_ProjPane;
+  L3D* m_3DPane = nullptr;  // a child of its host, owned by Qt
 };

@@ -3,6 +3,7 @@
 #include "app/CStrataviewView.h"
 
 #include "app/LoadMessages.h"
+#include "panes/LProjImage.h"
 #include "data/XmlReadResult.h"
 #include "platform/Messages.h"
 
@@ -37,6 +38,43 @@ void CStrataviewView::ApplyGrid()
 {
   if (!LoadGrid(m_ExeFolder + "/Grid/" + m_Settings.GridFileName))
     return;
-  // The projection pane takes the thickness-map options and recomposes from here once it
-  // exists; until then there is nothing to hand them to.
+  if (!m_ProjPane)
+    return;  // the panes take the grid with the first scan
+  HandGridToProjPane();
+  const LSettings& s = m_Settings;
+  m_ProjPane->SetThicknessUnit(s.ThicknessUnit, s.ThicknessUnitMin, s.ThicknessUnitMax);
+  m_ProjPane->SetThicknessPalette(s.ThicknessPalette);
+  m_ProjPane->SetShowThicknessBar(s.ShowThicknessBar);
+  m_ProjPane->SetThicknessOpacity(s.ThicknessOpacity);
+  if (!m_DisplayedVolume.loaded)
+    return;
+  if (m_Slots->surfaces.count > 0 && s.ShowThickness)
+    m_ProjPane->ComputeThickness(s.ThicknessSurfaceFrom, s.ThicknessSurfaceTo);
+  m_ProjPane->Compose();
+}
+
+void CStrataviewView::HandGridToProjPane()
+{
+  LGrid& g = *m_GridDefinition;
+  switch (g.type) {
+    case GridCircle:
+      m_ProjPane->SetGridCircles(g.type, g.circleCount, g.circleLabels.data(), g.radiusFrom.data(),
+                                 g.radiusTo.data(), g.angleFrom.data(), g.angleTo.data());
+      break;
+    case GridEllipse:
+      m_ProjPane->SetGridEllipses(g.type, g.ellipseCount, g.ellipseLabels.data(), g.horizontalRadiusFrom.data(),
+                                  g.horizontalRadiusTo.data(), g.verticalRadiusFrom.data(),
+                                  g.verticalRadiusTo.data(), g.ellipseAngleFrom.data(), g.ellipseAngleTo.data());
+      break;
+    case GridSquare:
+      m_ProjPane->SetGridRectangles(g.type, g.squareCount, g.squareLabels.data(), g.left.data(), g.top.data(),
+                                    g.right.data(), g.bottom.data());
+      break;
+    case GridMultisquares:
+      m_ProjPane->SetGridRectangleSets(g.type, g.groupCount, g.groupLabels.data(), g.groupRegionCount.data(),
+                                       g.groupRegionLabels.data(), g.groupLeft.data(), g.groupTop.data(),
+                                       g.groupRight.data(), g.groupBottom.data());
+      break;
+    default: break;
+  }
 }

@@ -1,6 +1,7 @@
 // Opening a scan: the folder's files sorted by name, the scan and every result file read
 // into fresh slots and checked against the scan, and only then taken over by the view.
 #include "app/CStrataviewView.h"
+#include "app/DisplayedObjects.h"
 
 #include "app/LoadMessages.h"
 #include "app/ScanFolderScan.h"
@@ -250,28 +251,8 @@ bool CStrataviewView::ConvertTiffScan(StagedScan& staged)
 
 LResultHeader CStrataviewView::ViewHeader(const LOCTVolume& scan) const
 {
-  LResultHeader header;
-  header.version = kHeaderStrings[0];
-  header.executableName = kHeaderStrings[1];
-  header.executableVersion = kHeaderStrings[2];
-  header.executableDate = kHeaderStrings[3];
-  header.configuration = kHeaderStrings[4];
-  header.authors = kHeaderStrings[5];
-  header.institute = kHeaderStrings[6];
-  header.comment = kHeaderStrings[7];
-  header.modificationDate = kHeaderStrings[8];
-  header.modificationTime = kHeaderStrings[9];
-  header.modifier = kHeaderStrings[10];
+  LResultHeader header = CreatedRecordHeader(scan);
   header.approval = m_HeaderApproval;
-  header.format = scan.format;
-  header.sizeX = scan.sizeX;
-  header.sizeY = scan.sizeY;
-  header.sizeZ = scan.sizeZ;
-  header.voxelSizeX = scan.spacingX;
-  header.voxelSizeY = scan.spacingY;
-  header.voxelSizeZ = scan.spacingZ;
-  header.laterality = scan.laterality;
-  header.centerType = scan.centerType;
   return header;
 }
 

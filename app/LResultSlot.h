@@ -13,6 +13,7 @@
 #include "data/LRefSurface.h"
 #include "data/LSplineSet.h"
 #include "data/LSurfaces.h"
+#include "panes/LOCTImage.h"
 
 #include <array>
 #include <memory>
@@ -91,13 +92,10 @@ struct LMarkersSlot : LDefaultSlot<LMarkers> {
   int displayedMarkerCount = 0;
 };
 
-constexpr int kSplineHitRectLists = 3000;
-using SplineHitRect = std::array<int, 4>;
-
 struct LSplinesSlot : LDefaultSlot<LSplineSet> {
   int displayedSplineCount = 0;
-  std::vector<std::vector<SplineHitRect>> splineHitRects =
-    std::vector<std::vector<SplineHitRect>>(kSplineHitRectLists);
+  // Per spline one window rectangle per control point, written by the slice panes.
+  SplineHitRects splineHitRects = SplineHitRects(kMaxSplines);
 };
 
 // The slots of every result kind, in loading order.

@@ -135,13 +135,14 @@ public:
   // mark is drawn.
   QRect GridCenterMark() const;
 
+  // Repaints the window from the bitmap as it is.
+  void Invalidate() const;
   int GetProjectionFrom() const { return m_ProjectionFrom; }
   int GetProjectionTo() const { return m_ProjectionTo; }
 
 private:
   QSize WindowSize() const;
   bool HasVolumeOfPaneSize() const;
-  void Invalidate() const;
   void ComposeIfCreated();
   void ApplyBrush(QPoint point, uint8_t value);
   bool GridCenterToolActive() const;
