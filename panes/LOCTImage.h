@@ -37,9 +37,7 @@ public:
   // Surface edits that can be undone; an older one is forgotten.
   static constexpr int kMaxUndo = 20;
   // The surface and the marker colours start from the same table.
-  static constexpr std::array<platform::COLORREF, kMaxSurfaces> kDefaultLayerColors = {
-      0x0033FF, 0x00CCFF, 0x00FFCC, 0x00FF33, 0x80FF00, 0xFFFF00, 0xFF8000, 0xFF0033, 0xFF00CC, 0xCC00FF,
-      0x0080FF, 0x00FFFF, 0x00FF80, 0x33FF00, 0xCCFF00, 0xFFCC00, 0xFF3300, 0xFF0080, 0xFF00FF, 0x8000FF};
+  static constexpr std::array<platform::COLORREF, kMaxSurfaces> kDefaultLayerColors = platform::kDefaultColorTable;
 
   explicit LOCTImage(ViewServices& view) : m_View(view) {}
   ~LOCTImage() override;
