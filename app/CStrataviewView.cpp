@@ -176,6 +176,7 @@ void CStrataviewView::ConnectPanels()
     {CDlgData::kSplinesCombo, &CStrataviewView::SelectSplines}};
   for (const auto& [id, handler] : fileCombos)
     connect(m_DataPanel->Combo(id), &QComboBox::activated, this, handler);
+  ConnectSave();
 }
 
 void CStrataviewView::DisableScanControls()

@@ -150,6 +150,17 @@ public:
   const LResultSlots& Slots() const { return *m_Slots; }
   const LGrid& GetGridDefinition() const { return *m_GridDefinition; }
 
+  // Saving results: the save dialog, and per kind the displayed data written back at the
+  // scan's own depth to the path, the file approved (read-only) or not. True when every file
+  // of the kind was written; otherwise the kind's message was shown.
+  void RunSaveDialog();
+  bool SaveSurfaces(const std::string& path, bool approved);
+  bool SaveGridCenter(const std::string& path, bool approved);
+  bool SaveVessel(const std::string& path, bool approved);
+  bool SaveSEAD(const std::string& path, bool approved);
+  bool SaveMarkers(const std::string& path, bool approved);
+  bool SaveSplines(const std::string& path, bool approved);
+
 protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -200,6 +211,10 @@ private:
   void ShowSurfaceBoxes(const LSurfaces& surfaces);
   void ShowSurfaceChoices(int surfaceCount);
   void ForEachSlicePane(const std::function<void(LOCTImage&)>& handler);
+  // Saving results.
+  void ConnectSave();
+  bool SaveLabels(LLabelSlot& slot, ResultKind kind, const std::string& path, bool approved);
+  void ShowSavedFile(ResultKind kind, int index, bool added, const std::string& path);
 
   CDlgMenu* m_MenuPanel = nullptr;  // children of the view, owned by Qt
   CDlgData* m_DataPanel = nullptr;

@@ -1,0 +1,139 @@
+#include "dialogs/CDlgSave.h"
+
+#include "app/CStrataviewView.h"
+#include "app/DialogUnits.h"
+#include "data/FileApproval.h"
+#include "platform/Dialogs.h"
+#include "platform/WaitCursor.h"
+
+#include <QCheckBox>
+#include <functional>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+struct RowSpec {
+  const char* caption;
+  const char* filter;
+  int edit, browse, approval, save;
+  bool (CStrataviewView::*saver)(const std::string&, bool);
+};
+
+const char* const kXmlFilter = "XML Files (*.xml)";
+const char* const kMetaImageFilter = "MetaImage Files (*.mhd)";
+
+const RowSpec kRows[CDlgSave::kRowCount] = {
+  {"Surfaces Path Name ('*_Surfaces_*.xml')", kXmlFilter, 1048, 951, 995, 1129, &CStrataviewView::SaveSurfaces},
+  {"Grid Center Path Name ('*_GridCenter_*.xml')", kXmlFilter, 1061, 962, 1026, 1130, &CStrataviewView::SaveGridCenter},
+  {"Vessel Path Name ('*_Vessel_*.mhd')", kMetaImageFilter, 1056, 958, 1028, 1133, &CStrataviewView::SaveVessel},
+  {"SEAD Path Name ('*_SEAD_*.mhd')", kMetaImageFilter, 1058, 960, 1034, 1135, &CStrataviewView::SaveSEAD},
+  {"Markers Path Name ('*_Markers_*.xml')", kXmlFilter, 1063, 964, 1029, 1131, &CStrataviewView::SaveMarkers},
+  {"Splines Path Name ('*_Splines_*.xml')", kXmlFilter, 1066, 966, 1032, 1132, &CStrataviewView::SaveSplines},
+};
+
+template <typename Widget>
+Widget* Placed(Widget* widget, int id, const QRect& rect)
+{
+  widget->setProperty("controlId", id);
+  widget->setGeometry(rect);
+  return widget;
+}
+
+}  // namespace
+
+CDlgSave::CDlgSave(CStrataviewView* owner) : QDialog(owner), m_Owner(owner)
+{
+  setObjectName(QStringLiteral("CDlgSave"));
+  setWindowTitle(QStringLiteral("Save"));
+  setFont(DialogUnits::PanelFont());
+  const DialogUnits du;
+  resize(du.X(505), du.Y(220));
+  for (int k = 0; k < kRowCount; ++k) {
+    const RowSpec& row = kRows[k];
+    const int y = 7 + 32 * k;
+    auto* group = new QGroupBox(QString::fromLatin1(row.caption), this);
+    group->setGeometry(du.Rect(7, y, 491, 27));
+    m_Edits[size_t(k)] = Placed(new QLineEdit(this), row.edit, du.Rect(13, y + 10, 375, 12));
+    m_Edits[size_t(k)]->setReadOnly(true);
+    m_Browse[size_t(k)] = Placed(new QPushButton(QStringLiteral("..."), this), row.browse, du.Rect(388, y + 10, 14, 12));
+    m_Approvals[size_t(k)] = Placed(new QCheckBox(QStringLiteral("Approval"), this), row.approval, du.Rect(408, y + 11, 37, 10));
+    m_Save[size_t(k)] = Placed(new QPushButton(QStringLiteral("Save"), this), row.save, du.Rect(452, y + 10, 40, 12));
+    connect(m_Browse[size_t(k)], &QAbstractButton::clicked, this, [this, k] { OnBrowse(k); });
+    connect(m_Save[size_t(k)], &QAbstractButton::clicked, this, [this, k] { OnSave(k); });
+  }
+  auto* close = Placed(new QPushButton(QStringLiteral("Close"), this), 1, du.Rect(448, 199, 50, 14));
+  close->setObjectName(QStringLiteral("IDOK"));
+  close->setDefault(true);
+  connect(close, &QAbstractButton::clicked, this, &QDialog::accept);
+}
+
+QAbstractButton* CDlgSave::BrowseButton(int row) const
+{
+  return m_Browse[size_t(row)];
+}
+
+QAbstractButton* CDlgSave::SaveButton(int row) const
+{
+  return m_Save[size_t(row)];
+}
+
+int CDlgSave::Run()
+{
+  OnInitDialog();
+  return platform::RunModal(*this);
+}
+
+void CDlgSave::OnInitDialog()
+{
+  const platform::WaitCursor busy;
+  for (int k = 0; k < kRowCount; ++k) {
+    if (savePaths[size_t(k)].empty() || !approval::IsApproved(savePaths[size_t(k)]))
+      continue;
+    approvals[size_t(k)] = 1;
+    m_Approvals[size_t(k)]->setEnabled(false);
+    m_Save[size_t(k)]->setEnabled(false);
+  }
+  ShowMembers();
+  if (m_Owner->GetSurfacesCount() == 0)
+    for (QWidget* control : {static_cast<QWidget*>(m_Browse[0]), static_cast<QWidget*>(m_Approvals[0]),
+                             static_cast<QWidget*>(m_Save[0])})
+      control->setEnabled(false);
+}
+
+void CDlgSave::ShowMembers()
+{
+  for (int k = 0; k < kRowCount; ++k) {
+    m_Edits[size_t(k)]->setText(QString::fromStdString(savePaths[size_t(k)]));
+    m_Approvals[size_t(k)]->setChecked(approvals[size_t(k)] != 0);
+  }
+}
+
+void CDlgSave::OnBrowse(int row)
+{
+  platform::DialogRequest request;
+  request.kind = platform::DialogKind::SaveFile;
+  request.fileName = savePaths[size_t(row)];
+  request.filter = kRows[row].filter;
+  const platform::DialogAnswer answer = platform::GetSaveFileName(this, request);
+  if (!answer.accepted)
+    return;
+  const platform::WaitCursor busy;
+  savePaths[size_t(row)] = answer.path;
+  approvals[size_t(row)] = 0;
+  ShowMembers();
+  m_Approvals[size_t(row)]->setEnabled(true);
+  m_Save[size_t(row)]->setEnabled(true);
+}
+
+void CDlgSave::OnSave(int row)
+{
+  const platform::WaitCursor busy;
+  approvals[size_t(row)] = m_Approvals[size_t(row)]->isChecked() ? 1 : 0;
+  const bool approved = approvals[size_t(row)] != 0;
+  if (!std::invoke(kRows[row].saver, *m_Owner, savePaths[size_t(row)], approved) || !approved)
+    return;
+  m_Approvals[size_t(row)]->setEnabled(false);
+  m_Save[size_t(row)]->setEnabled(false);
+}

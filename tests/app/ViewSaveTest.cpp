@@ -1,0 +1,249 @@
+#include "app/CDlgData.h"
+#include "app/CMainFrame.h"
+#include "app/CStrataviewView.h"
+#include "app/SavePaths.h"
+#include "data/FileApproval.h"
+#include "dialogs/CDlgSave.h"
+#include "fixtures/FixtureFiles.h"
+#include "fixtures/TempDir.h"
+#include "platform/Dialogs.h"
+#include "platform/ExecutableDir.h"
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+std::string Contents(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(SavePaths, ProposedNamesFollowTheScanName)
+{
+  struct Case {
+    std::string scan;
+    ResultKind kind;
+    std::string proposed;
+  } const cases[] = {
+    {"/d/eye_OCT_Vamo.img", ResultKind::Vessel, "/d/eye_Vessel_Temp.mhd"},
+    {"/d/eye.img", ResultKind::Markers, "/d/eye_Markers_Temp.xml"},
+    {"/d/eye.nii.gz", ResultKind::SEAD, "/d/eye.nii_SEAD_Temp.mhd"},
+    {"/d_OCT/eye.img", ResultKind::GridCenter, "/d_OCT/eye_GridCenter_Temp.xml"},
+    {"/data.v1/scan", ResultKind::Splines, "/data.v1/scan_Splines_Temp.xml"},
+    {"/d/Demo_OCT.mhd", ResultKind::Surfaces, ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(savepaths::ProposedPath(c.kind, c.scan), c.proposed) << c.scan;
+  EXPECT_EQ(savepaths::LabelHeaderPath("/d/a_Vessel_x"), "/d/a_Vessel_x.mhd");
+  EXPECT_EQ(savepaths::LabelDataPath("/d/a_Vessel_x.mhd"), "/d/a_Vessel_x.raw");
+}
+
+// The small demo folder opened and flattened on its reference surface, in a view that is
+// never shown.
+class ViewSaveTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
+    ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + m_Scan.Path().string() + "' --small"), 0);
+    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
+    m_Frame.resize(1200, 800);
+    m_View.OnInitialUpdate();
+    ASSERT_TRUE(m_View.ScanFolder(m_Scan.Path().string()));
+    m_View.RefreshAll();
+    m_View.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
+    m_View.SelectRefSurf();
+    m_View.RefreshAll();
+    ASSERT_TRUE(m_View.Shift().IsFlattened());
+  }
+  QComboBox* Combo(int id) const { return m_View.DataPanel()->Combo(id); }
+
+  std::vector<std::string> m_Messages;
+  const platform::ScopedMessageHook m_Quiet{[this](const std::string& text, unsigned) {
+    m_Messages.push_back(text);
+    return platform::kIdOk;
+  }};
+  TempDir m_Profile;
+  TempDir m_Scan;
+  TempDir m_Out;
+  CMainFrame m_Frame;
+  CStrataviewView& m_View = *m_Frame.View();
+  const LResultSlots& m_Kinds = m_View.Slots();
+};
+
+TEST_F(ViewSaveTest, FlattenedResultsAreSavedAtTheDepthsRead)
+{
+  const std::string surfaces = m_Out.File("e_Surfaces_Saved.xml");
+  const std::string markers = m_Out.File("e_Markers_Saved.xml");
+  const std::string splines = m_Out.File("mine.xml");
+  const std::string vessel = m_Out.File("e_Vessel_Saved.mhd");
+  ASSERT_TRUE(m_View.SaveSurfaces(surfaces, false));
+  ASSERT_TRUE(m_View.SaveMarkers(markers, false));
+  ASSERT_TRUE(m_View.SaveSplines(splines, false));
+  ASSERT_TRUE(m_View.SaveVessel(vessel, false));
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+
+  LSurfaces savedSurfaces;
+  ASSERT_EQ(savedSurfaces.ReadXml(surfaces), 0);
+  const LSurfaces& readSurfaces = m_Kinds.surfaces.objects[0];
+  EXPECT_EQ(savedSurfaces.points, readSurfaces.points) << "undefined -1 points included";
+  EXPECT_EQ(savedSurfaces.undefinedMask, readSurfaces.undefinedMask);
+  EXPECT_FALSE(savedSurfaces.header.approval);
+
+  LMarkers savedMarkers;
+  ASSERT_EQ(savedMarkers.ReadXml(markers), 0);
+  const LMarkers& readMarkers = m_Kinds.markers.objects[0];
+  ASSERT_EQ(savedMarkers.count, readMarkers.count);
+  for (int j = 0; j < readMarkers.count; ++j) {
+    EXPECT_EQ(savedMarkers.points[j], readMarkers.points[j]) << j;
+    EXPECT_EQ(savedMarkers.labels[j], readMarkers.labels[j]) << j;
+  }
+
+  LSplines savedSplines;
+  ASSERT_EQ(savedSplines.ReadXml(splines), 0);
+  const LSplines& readSplines = m_Kinds.splines.objects[0];
+  ASSERT_EQ(savedSplines.count, readSplines.count);
+  for (int j = 0; j < readSplines.count; ++j) {
+    EXPECT_EQ(savedSplines.controlPoints[j], readSplines.controlPoints[j]) << j;
+    EXPECT_EQ(savedSplines.planes[j], readSplines.planes[j]);
+    EXPECT_EQ(savedSplines.closed[j], readSplines.closed[j]);
+  }
+
+  // Label rows the flattening moved out of the volume come back as 0; every other voxel
+  // is the voxel read.
+  LOCTVolume savedVessel;
+  ASSERT_EQ(savedVessel.ReadScanFile(vessel), kScanOk);
+  const LOCTVolume& readVessel = m_Kinds.vessel.objects[0];
+  ASSERT_EQ(savedVessel.VoxelCount(), readVessel.VoxelCount());
+  const FlatteningShift& shift = m_View.Shift();
+  size_t kept = 0;
+  for (int z = 0; z < readVessel.sizeZ; ++z)
+    for (int x = 0; x < readVessel.sizeX; ++x)
+      for (int y = 0; y < readVessel.sizeY; ++y) {
+        const size_t i = size_t(x) + size_t(readVessel.sizeX) * (size_t(y) + size_t(readVessel.sizeY) * size_t(z));
+        const int shown = shift.ToDisplayed(x, y, z);
+        const bool inside = shown >= 0 && shown < readVessel.sizeY;
+        ASSERT_EQ(savedVessel.Voxels()[i], inside ? readVessel.Voxels()[i] : 0) << x << "," << y << "," << z;
+        kept += inside && readVessel.Voxels()[i] != 0;
+      }
+  EXPECT_GT(kept, 0u) << "the fixture has labels that survive the round trip";
+  EXPECT_TRUE(std::filesystem::exists(m_Out.File("e_Vessel_Saved.raw")));
+  EXPECT_TRUE(std::filesystem::exists(m_Out.File("e_Vessel_Saved.vtk")));
+
+  // Each saved file joins its kind's list under its tag, selected.
+  const struct {
+    int combo;
+    int selected;
+    const char* tag;
+  } shown[] = {{CDlgData::kSurfacesCombo, m_Kinds.surfaces.selected, "Saved"},
+               {CDlgData::kMarkersCombo, m_Kinds.markers.selected, "Saved"},
+               {CDlgData::kSplinesCombo, m_Kinds.splines.selected, "mine.xml"},
+               {CDlgData::kVesselCombo, m_Kinds.vessel.selected, "Saved"}};
+  for (const auto& s : shown) {
+    EXPECT_EQ(Combo(s.combo)->currentIndex(), s.selected) << s.tag;
+    EXPECT_EQ(Combo(s.combo)->count(), s.selected + 1) << s.tag;
+    EXPECT_EQ(Combo(s.combo)->currentText().toStdString(), s.tag);
+    EXPECT_TRUE(Combo(s.combo)->isEnabled());
+  }
+}
+
+TEST_F(ViewSaveTest, SavingTheSelectedFileAgainKeepsItsEntry)
+{
+  const std::string selected = m_Kinds.gridCenter.pathList.GetAt(m_Kinds.gridCenter.selected);
+  const int entries = Combo(CDlgData::kGridCenterCombo)->count();
+  ASSERT_TRUE(m_View.SaveGridCenter(selected, false));
+  EXPECT_EQ(m_Kinds.gridCenter.pathList.GetSize(), entries);
+  EXPECT_EQ(Combo(CDlgData::kGridCenterCombo)->count(), entries);
+  EXPECT_EQ(Combo(CDlgData::kGridCenterCombo)->currentIndex(), m_Kinds.gridCenter.selected);
+}
+
+// An approved file is never replaced (root ignores its mode), a write that fails leaves the
+// old files as they were, and the kind's list and combo box stay one entry per file.
+TEST_F(ViewSaveTest, FailedSavesKeepTheOldFilesAndTheList)
+{
+  const std::string markers = m_Out.File("e_Markers_Mine.xml");
+  ASSERT_TRUE(m_View.SaveMarkers(markers, true));
+  EXPECT_TRUE(approval::IsApproved(markers));
+  const std::string approvedText = Contents(markers);
+  EXPECT_NE(approvedText.find(">N<"), std::string::npos) << "the header is never approved";
+
+  const std::string vessel = m_Out.File("e_Vessel_Old.mhd");
+  ASSERT_TRUE(m_View.SaveVessel(vessel, false));
+  const std::string oldHeader = Contents(vessel);
+  // A folder where the data file belongs makes the volume's write fail.
+  const std::string blocked = m_Out.File("e_Vessel_Blocked.mhd");
+  std::ofstream(blocked) << "old";
+  std::filesystem::create_directory(m_Out.File("e_Vessel_Blocked.raw"));
+
+  struct Case {
+    const char* what;
+    std::function<bool(const std::string&, bool)> saver;
+    std::string path;
+    std::string message;
+    int combo;
+  };
+  const auto saveMarkers = [this](const std::string& p, bool a) { return m_View.SaveMarkers(p, a); };
+  const Case cases[] = {
+    {"approved markers", saveMarkers, markers, "File error: 'Markers'", CDlgData::kMarkersCombo},
+    {"approved again", saveMarkers, markers, "File error: 'Markers'", CDlgData::kMarkersCombo},
+    {"blocked vessel", [this](const std::string& p, bool a) { return m_View.SaveVessel(p, a); }, blocked,
+     "File error: 'Vessel'", CDlgData::kVesselCombo},
+    {"grid centre in no folder", [this](const std::string& p, bool a) { return m_View.SaveGridCenter(p, a); },
+     m_Out.File("none/e_GridCenter_X.xml"),
+     "File error: 'Grid Center'", CDlgData::kGridCenterCombo},
+  };
+  for (const Case& c : cases) {
+    m_Messages.clear();
+    const int entries = Combo(c.combo)->count();
+    const int selected = Combo(c.combo)->currentIndex();
+    EXPECT_FALSE(c.saver(c.path, false)) << c.what;
+    EXPECT_EQ(m_Messages, std::vector<std::string>{c.message}) << c.what;
+    EXPECT_EQ(Combo(c.combo)->count(), entries) << c.what;
+    EXPECT_EQ(Combo(c.combo)->currentIndex(), selected) << c.what;
+  }
+  EXPECT_EQ(Contents(markers), approvedText);
+  EXPECT_TRUE(approval::IsApproved(markers));
+  EXPECT_EQ(Contents(blocked), "old");
+  EXPECT_EQ(m_Kinds.vessel.pathList.GetSize(), m_Kinds.vessel.count);
+  EXPECT_EQ(Combo(CDlgData::kVesselCombo)->count(), m_Kinds.vessel.count);
+
+  // Once a later save succeeds, the combo entry and the list entry still name the same file.
+  ASSERT_TRUE(m_View.SaveVessel(m_Out.File("e_Vessel_New.mhd"), false));
+  EXPECT_EQ(m_Kinds.vessel.pathList.GetAt(Combo(CDlgData::kVesselCombo)->currentIndex()), m_Out.File("e_Vessel_New.mhd"));
+  EXPECT_EQ(Contents(vessel), oldHeader);
+}
+
+TEST_F(ViewSaveTest, TheDialogProposesPathsAndSavesARow)
+{
+  int runs = 0;
+  const platform::ScopedDialogHook hook([&](const platform::DialogRequest&, QDialog* dialog) {
+    auto* save = dynamic_cast<CDlgSave*>(dialog);
+    EXPECT_NE(save, nullptr);
+    if (!save)
+      return platform::DialogAnswer{};
+    ++runs;
+    EXPECT_EQ(save->savePaths[0], m_Kinds.surfaces.pathList.GetAt(m_Kinds.surfaces.selected));
+    EXPECT_EQ(save->PathEdit(4)->text().toStdString(), m_Kinds.markers.pathList.GetAt(m_Kinds.markers.selected));
+    save->ApprovalBox(4)->setChecked(true);
+    save->SaveButton(4)->click();
+    EXPECT_FALSE(save->SaveButton(4)->isEnabled()) << "an approved row cannot be saved again";
+    return platform::DialogAnswer{true, ""};
+  });
+  m_View.RunSaveDialog();
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(approval::IsApproved(m_Kinds.markers.pathList.GetAt(m_Kinds.markers.selected)));
+}
+
+}  // namespace
