@@ -60,6 +60,12 @@ bool HasExtension(const std::string& path, const char* extension)
                     });
 }
 
+bool HasScanExtension(const std::string& path)
+{
+  return std::any_of(kScanExtensions.begin(), kScanExtensions.end(),
+                     [&](const char* extension) { return HasExtension(path, extension); });
+}
+
 bool IsOfKind(ResultKind kind, const std::string& path)
 {
   if (kind == ResultKind::Grid)

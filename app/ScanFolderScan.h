@@ -18,6 +18,10 @@ std::string FileName(const std::string& path);
 // True when the path ends with the extension, letter case ignored.
 bool HasExtension(const std::string& path, const char* extension);
 
+// True when the path ends with one of the scan files' extensions, letter case ignored,
+// whatever its name holds.
+bool HasScanExtension(const std::string& path);
+
 // True when the file is one of the kind's: its name holds the kind's part (letter case
 // counts) and its path ends with one of the kind's extensions (letter case ignored). A file
 // can be of several kinds, the scan included.

@@ -1,0 +1,259 @@
+#include "app/ExecutableRun.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "app/CSortStringArray.h"
+#include "app/ScanFolderScan.h"
+#include "data/Diagnostics.h"
+#include "data/LExecutableList.h"
+#include "data/LOCTVolume.h"
+#include "platform/Messages.h"
+#include "platform/Process.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCanonParameters = ".ScanParameters.dat";
+const std::string kCanonTomograms = ".Tomograms.dat";
+
+std::string Lower(std::string text)
+{
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool EndsWith(const std::string& text, const std::string& ending)
+{
+  return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+std::string ParentOf(const std::string& path)
+{
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// The file name's extension as spelled; the two-part endings of scans count as one.
+std::string ExtensionOf(const std::string& path)
+{
+  const std::string name = scanfolder::FileName(path);
+  for (const std::string compound : {".nii.gz", ".scanparameters.dat"})
+    if (EndsWith(Lower(name), compound))
+      return name.substr(name.size() - compound.size());
+  const size_t dot = name.find_last_of('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+bool IsPreparedCopy(const std::string& path)
+{
+  return scanfolder::FileName(path).find(kPreparedMarker) != std::string::npos;
+}
+
+bool CopyReplacing(const std::string& from, const std::string& to)
+{
+  std::error_code error;
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+  if (error)
+    diag::Error("Cannot copy " + from + " to " + to + ": " + error.message());
+  return !error;
+}
+
+bool WriteVolume(const std::string& scanPath, const std::string& to, const LOCTVolume* volume)
+{
+  LOCTVolume read;
+  if (!volume) {
+    if (read.ReadScanFile(scanPath) != 0) {
+      diag::Error("Cannot read " + scanPath);
+      return false;
+    }
+    volume = &read;
+  }
+  if (volume->WriteMetaImage(to) != 0) {
+    diag::Error("Cannot write " + to);
+    return false;
+  }
+  return true;
+}
+
+bool Exists(const std::string& path)
+{
+  std::error_code error;
+  return fs::exists(path, error);
+}
+
+// An argument with the placeholders filled in: "[OCT]" is the input, "[OCT]_" anywhere in
+// it stands for the results' folder and the scan's title.
+std::string FillPlaceholders(std::string argument, const ScanInput& input)
+{
+  if (argument == "[OCT]")
+    return input.input;
+  const size_t at = argument.find("[OCT]_");
+  if (at != std::string::npos)
+    argument.replace(at, 5, input.folder + "/" + input.title);
+  return argument;
+}
+
+std::string Quoted(const std::string& text)
+{
+  return "\"" + text + "\" ";
+}
+
+// Prepares the scan and builds the command; false after the message of a missing input.
+bool PrepareCommand(const LExecutableList& list, int k, const std::string& programFolder,
+                    const std::string& scanPath, const LOCTVolume* volume, ScanInput& input,
+                    ExecutableCommand& command)
+{
+  input = DeriveScanInput(scanPath);
+  if (!input.preparedCopy)
+    PrepareScanInput(scanPath, input, volume);
+  command = BuildExecutableCommand(list, k, programFolder, input);
+  if (command.missingInput.empty())
+    return true;
+  platform::ShowMessage(MissingInputMessage(list, k, command.missingInput));
+  return false;
+}
+
+}  // namespace
+
+ScanInput DeriveScanInput(const std::string& scanPath)
+{
+  ScanInput input;
+  const std::string name = scanfolder::FileName(scanPath);
+  if (IsPreparedCopy(scanPath)) {
+    input.preparedCopy = true;
+    input.folder = ParentOf(scanPath);
+    input.title = name.substr(0, name.find(kPreparedMarker));
+    input.input = scanPath;
+    input.extension = ExtensionOf(scanPath);
+    return input;
+  }
+  input.extension = ExtensionOf(scanPath);
+  input.folder = scanPath.substr(0, scanPath.size() - input.extension.size());
+  input.title = name.substr(0, name.size() - input.extension.size());
+  input.input = input.folder + "/" + input.title + "_OCT_Vamo" + input.extension;
+  return input;
+}
+
+bool PrepareScanInput(const std::string& scanPath, const ScanInput& input, const LOCTVolume* volume)
+{
+  std::error_code error;
+  fs::create_directory(input.folder, error);
+  if (error) {
+    diag::Error("Cannot create the folder " + input.folder + ": " + error.message());
+    return false;
+  }
+  const std::string extension = Lower(input.extension);
+  if (extension == ".mhd" || extension == ".hdr")
+    return WriteVolume(scanPath, input.input, volume);
+  if (!CopyReplacing(scanPath, input.input))
+    return false;
+  if (input.extension != kCanonParameters)
+    return true;
+  // A Canon scan's images are in the file beside its parameters, found by the same stem.
+  const auto stem = [](const std::string& path) { return path.substr(0, path.size() - kCanonParameters.size()); };
+  return CopyReplacing(stem(scanPath) + kCanonTomograms, stem(input.input) + kCanonTomograms);
+}
+
+ExecutableCommand BuildExecutableCommand(const LExecutableList& list, int k, const std::string& programFolder,
+                                         const ScanInput& input)
+{
+  ExecutableCommand command;
+  const int argc = list.GetArgc(k);
+  if (argc < 1) {
+    command.text = Quoted(programFolder + "/");
+    return command;  // no program: it cannot be started
+  }
+  command.program = programFolder + "/" + list.GetArgv(k, 0);
+  command.text = Quoted(command.program);
+  for (int j = 1; j < argc; ++j) {
+    const std::string argument = FillPlaceholders(list.GetArgv(k, j), input);
+    if (list.GetArgvDescription(k, j) == "input" && !Exists(argument)) {
+      command.missingInput = argument;
+      return command;
+    }
+    command.arguments.push_back(argument);
+    command.text += Quoted(argument);
+  }
+  return command;
+}
+
+std::string MissingInputMessage(const LExecutableList& list, int k, const std::string& missing)
+{
+  if (k == 1)
+    return "'" + missing + "' does not exist. Please first run '" + list.GetName(0) + "'.";
+  return "'" + missing + "' does not exist.";
+}
+
+std::vector<std::string> FindScanFiles(const std::string& folder, const std::string& filter)
+{
+  std::vector<std::string> found;
+  std::error_code error;
+  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
+  for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    std::error_code typeError;
+    if (it->is_directory(typeError))
+      continue;
+    const std::string path = it->path().string();
+    if (path.find(filter) != std::string::npos && scanfolder::HasScanExtension(path))
+      found.push_back(path);
+  }
+  return found;
+}
+
+std::vector<std::string> BatchScans(const std::vector<std::string>& scans)
+{
+  const std::set<std::string> listed(scans.begin(), scans.end());
+  std::vector<std::string> sources;
+  for (const std::string& path : scans)
+    if (!IsPreparedCopy(path) || !listed.count(ParentOf(path) + ExtensionOf(path)))
+      sources.push_back(path);
+  std::set<std::string> lowerCased;
+  for (const std::string& path : sources)
+    lowerCased.insert(Lower(path));
+  std::vector<std::string> batch;
+  for (const std::string& path : sources) {
+    const std::string lower = Lower(path);
+    const std::string stem = lower.substr(0, lower.size() - ExtensionOf(lower).size());
+    const bool headerListed = (EndsWith(lower, ".raw") && lowerCased.count(stem + ".mhd")) ||
+                              (EndsWith(lower, ".img") && lowerCased.count(stem + ".hdr"));
+    if (!headerListed)
+      batch.push_back(path);
+  }
+  return batch;
+}
+
+bool RunOnScan(const LExecutableList& list, int k, const std::string& programFolder, const std::string& scanPath,
+               const LOCTVolume& volume, std::string& resultFolder)
+{
+  ScanInput input;
+  ExecutableCommand command;
+  if (!PrepareCommand(list, k, programFolder, scanPath, &volume, input, command))
+    return false;
+  if (!platform::RunProgram(command.program, command.arguments)) {
+    platform::ShowMessage("CreateProcess failed: '" + command.text + "'");
+    return false;
+  }
+  resultFolder = input.folder;
+  return true;
+}
+
+void RunOnFolder(const LExecutableList& list, int k, const std::string& programFolder, const std::string& folder)
+{
+  CSortStringArray found;
+  for (std::string& path : FindScanFiles(folder, ""))
+    found.Add(std::move(path));
+  found.SortNatural();
+  for (const std::string& scanPath : BatchScans({found.begin(), found.end()})) {
+    ScanInput input;
+    ExecutableCommand command;
+    if (!PrepareCommand(list, k, programFolder, scanPath, nullptr, input, command))
+      return;
+    platform::RunProgram(command.program, command.arguments);
+  }
+}

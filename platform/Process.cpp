@@ -1,0 +1,70 @@
+#include "platform/Process.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+// posix_spawn file actions released on every exit path.
+class SpawnActions {
+public:
+  SpawnActions() { m_Ready = posix_spawn_file_actions_init(&m_Actions) == 0; }
+  ~SpawnActions()
+  {
+    if (m_Ready)
+      posix_spawn_file_actions_destroy(&m_Actions);
+  }
+  SpawnActions(const SpawnActions&) = delete;
+  SpawnActions& operator=(const SpawnActions&) = delete;
+
+  bool StdinFromNull()
+  {
+    return m_Ready && posix_spawn_file_actions_addopen(&m_Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0;
+  }
+  const posix_spawn_file_actions_t* Get() const { return &m_Actions; }
+
+private:
+  posix_spawn_file_actions_t m_Actions{};
+  bool m_Ready = false;
+};
+
+void WaitForEnd(pid_t child)
+{
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
+
+bool RunProgram(const std::string& program, const std::vector<std::string>& arguments)
+{
+  // A relative name would be looked up in the working folder; only absolute paths run.
+  if (program.empty() || program.front() != '/')
+    return false;
+  SpawnActions actions;
+  if (!actions.StdinFromNull())
+    return false;
+  std::vector<std::string> texts;
+  texts.reserve(arguments.size() + 1);
+  texts.push_back(program);
+  texts.insert(texts.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  argv.reserve(texts.size() + 1);
+  for (std::string& text : texts)
+    argv.push_back(text.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  if (posix_spawn(&child, program.c_str(), actions.Get(), nullptr, argv.data(), environ) != 0)
+    return false;
+  WaitForEnd(child);
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,17 @@
+#pragma once
+// Starting an external program and waiting for it. The program is named by an absolute
+// path and gets its arguments as a vector, never through a shell, so that spaces, quotes
+// and other signs in file names reach it unchanged.
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Runs the program (an absolute path) with the arguments that follow argument 0 (argument
+// 0 is the program path itself). Standard input reads from /dev/null, so a program that
+// reads it cannot wait for ever; standard output and error, the environment and the
+// working folder are this program's. Blocks until the program has ended; its exit status
+// is not examined. False when the program could not be started.
+bool RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+
+}  // namespace platform

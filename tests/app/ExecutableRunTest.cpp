@@ -1,0 +1,203 @@
+#include "app/ExecutableRun.h"
+#include "data/LExecutableList.h"
+#include "data/LOCTVolume.h"
+#include "fixtures/FixtureFiles.h"
+#include "fixtures/TempDir.h"
+#include "platform/Messages.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(ExecutableInput, FolderTitleAndInputFollowTheScanName)
+{
+  const struct {
+    const char* scan;
+    const char* folder;
+    const char* title;
+    const char* input;
+    bool preparedCopy;
+  } cases[] = {
+    {"/d/eye.vol", "/d/eye", "eye", "/d/eye/eye_OCT_Vamo.vol", false},
+    {"/d/eye.NII.gz", "/d/eye", "eye", "/d/eye/eye_OCT_Vamo.NII.gz", false},
+    {"/d/eye/eye_OCT_Vamo.vol", "/d/eye", "eye", "/d/eye/eye_OCT_Vamo.vol", true},
+    {"/d/x_OCT_Vamo.d/eye.vol", "/d/x_OCT_Vamo.d/eye", "eye", "/d/x_OCT_Vamo.d/eye/eye_OCT_Vamo.vol", false},
+    {"/d/a_OCT.ScanParameters.dat", "/d/a_OCT", "a_OCT", "/d/a_OCT/a_OCT_OCT_Vamo.ScanParameters.dat", false},
+  };
+  for (const auto& c : cases) {
+    const ScanInput input = DeriveScanInput(c.scan);
+    EXPECT_EQ(input.folder, c.folder) << c.scan;
+    EXPECT_EQ(input.title, c.title) << c.scan;
+    EXPECT_EQ(input.input, c.input) << c.scan;
+    EXPECT_EQ(input.preparedCopy, c.preparedCopy) << c.scan;
+  }
+}
+
+TEST(ExecutableBatch, PreparedCopiesAndDataFilesOfListedHeadersAreLeftOut)
+{
+  const struct {
+    const char* what;
+    std::vector<std::string> scans;
+    std::vector<std::string> batch;
+  } cases[] = {
+    {"header pairs", {"/f/a.img", "/f/a.mhd", "/f/a.raw"}, {"/f/a.img", "/f/a.mhd"}},
+    {"second batch",
+     {"/f/a.nii.gz", "/f/a/a_OCT_Vamo.nii.gz", "/f/b.mhd", "/f/b.raw", "/f/b/b_OCT_Vamo.mhd",
+      "/f/b/b_OCT_Vamo.raw", "/f/c/c_OCT_Vamo.vol"},
+     {"/f/a.nii.gz", "/f/b.mhd", "/f/c/c_OCT_Vamo.vol"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(BatchScans(c.scans), c.batch) << c.what;
+}
+
+// A folder of programs whose path holds blanks and quotes, a list of them, and a scan.
+class ExecutableRun : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    m_Programs = m_Dir.File("tools \"q\" $dir");
+    m_Scans = m_Dir.File("scans; it's");
+    fs::create_directories(m_Programs + "/bin");
+    fs::create_directories(m_Scans);
+    WriteProgram("record.sh", "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" >> '" + Log() + "'\nexit 3\n", fs::perms::owner_all);
+    WriteProgram("plain.sh", "#!/bin/sh\nexit 0\n", fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(fixtures::WriteText(Scan(), "scan bytes"));
+  }
+
+  void WriteProgram(const std::string& name, const std::string& text, fs::perms perms)
+  {
+    const std::string path = m_Programs + "/bin/" + name;
+    ASSERT_TRUE(fixtures::WriteText(path, text));
+    fs::permissions(path, perms);
+  }
+
+  // One executable of the given arguments per entry; argv_description "input" when the
+  // argument starts with '<'.
+  void ReadList(const std::vector<std::vector<std::string>>& executables)
+  {
+    std::string xml = "<executables><version>4.0.0</version>";
+    for (size_t i = 0; i < executables.size(); ++i) {
+      xml += "<executable><name>tool" + std::to_string(i) + "</name>";
+      for (const std::string& a : executables[i]) {
+        const bool input = !a.empty() && a[0] == '<';
+        xml += "<argv>" + std::string(input ? a.substr(1) : a) + "</argv><argv_description>" +
+               (input ? "input" : "") + "</argv_description>";
+      }
+      xml += "</executable>";
+    }
+    const std::string path = m_Dir.File("Executables.xml");
+    ASSERT_TRUE(fixtures::WriteText(path, xml + "</executables>"));
+    ASSERT_EQ(m_List.Read(path), 0);
+  }
+
+  std::string Log() const { return m_Dir.File("log"); }
+  std::string Scan() const { return m_Scans + "/my eye.vol"; }
+  std::vector<std::string> Logged() const
+  {
+    std::vector<std::string> lines;
+    std::string text = fixtures::ReadAll(Log());
+    for (size_t at; (at = text.find('\n')) != std::string::npos; text.erase(0, at + 1))
+      lines.push_back(text.substr(0, at));
+    return lines;
+  }
+
+  TempDir m_Dir;
+  std::string m_Programs;
+  std::string m_Scans;
+  LExecutableList m_List;
+  LOCTVolume m_Volume;
+  std::vector<std::string> m_Messages;
+  platform::ScopedMessageHook m_Hook{[this](const std::string& text, unsigned) {
+    m_Messages.push_back(text);
+    return int(platform::kIdOk);
+  }};
+};
+
+TEST_F(ExecutableRun, ArgumentsArriveWholeAndTheResultsFolderIsTheScans)
+{
+  ReadList({{"bin/record.sh", "<[OCT]", "[OCT]_Surfaces_Vamo.xml", "--out=[OCT]_x.xml", "[oct]",
+             "a \"b\" ; c", ""}});
+  std::string folder;
+  ASSERT_TRUE(RunOnScan(m_List, 0, m_Programs, Scan(), m_Volume, folder));
+  const std::string results = m_Scans + "/my eye";
+  EXPECT_EQ(folder, results);
+  EXPECT_EQ(fixtures::ReadAll(results + "/my eye_OCT_Vamo.vol"), "scan bytes");
+  EXPECT_EQ(Logged(), (std::vector<std::string>{m_Programs + "/bin/record.sh", results + "/my eye_OCT_Vamo.vol",
+                                                  results + "/my eye_Surfaces_Vamo.xml",
+                                                  "--out=" + results + "/my eye_x.xml", "[oct]", "a \"b\" ; c", ""}));
+  EXPECT_TRUE(m_Messages.empty());
+}
+
+TEST_F(ExecutableRun, ProgramsThatCannotStartAreReportedOnTheOpenScan)
+{
+  const struct {
+    const char* what;
+    std::vector<std::string> argv;
+    std::string message;
+  } cases[] = {
+    {"missing", {"bin/none", "[OCT]"}, "bin/none\" \"" + m_Scans + "/my eye/my eye_OCT_Vamo.vol\" '"},
+    {"not executable", {"bin/plain.sh"}, "bin/plain.sh\" '"},
+    {"a folder", {"bin"}, "bin\" '"},
+    {"no arguments", {}, "\" '"},
+  };
+  for (const auto& c : cases) {
+    ReadList({c.argv});
+    m_Messages.clear();
+    std::string folder = "unchanged";
+    EXPECT_FALSE(RunOnScan(m_List, 0, m_Programs, Scan(), m_Volume, folder)) << c.what;
+    EXPECT_EQ(folder, "unchanged") << c.what;
+    EXPECT_EQ(m_Messages, std::vector<std::string>{"CreateProcess failed: '\"" + m_Programs + "/" + c.message})
+        << c.what;
+  }
+}
+
+TEST_F(ExecutableRun, AMissingInputStopsTheRunWithItsMessage)
+{
+  const std::vector<std::string> needsSurfaces{"bin/record.sh", "<[OCT]_Surfaces_Vamo.xml"};
+  ReadList({needsSurfaces, needsSurfaces, needsSurfaces});
+  const std::string missing = m_Scans + "/my eye/my eye_Surfaces_Vamo.xml";
+  const std::string messages[] = {"'" + missing + "' does not exist.",
+                                  "'" + missing + "' does not exist. Please first run 'tool0'.",
+                                  "'" + missing + "' does not exist."};
+  for (int k = 0; k < 3; ++k) {
+    m_Messages.clear();
+    std::string folder;
+    EXPECT_FALSE(RunOnScan(m_List, k, m_Programs, Scan(), m_Volume, folder));
+    EXPECT_EQ(m_Messages, std::vector<std::string>{messages[k]}) << k;
+  }
+  m_Messages.clear();
+  ASSERT_TRUE(fixtures::WriteText(m_Dir.File("other.vol"), "x"));
+  RunOnFolder(m_List, 1, m_Programs, m_Dir.Path().string());
+  EXPECT_EQ(m_Messages.size(), 1u) << "the batch ends at the first scan";
+  EXPECT_FALSE(fs::exists(Log())) << "nothing was started";
+}
+
+TEST_F(ExecutableRun, AFolderRunVisitsEveryScanOnceInNaturalOrder)
+{
+  for (const char* name : {"scan10.vol", "scan2.vol", "sub/Scan1.vol", "notes.txt"}) {
+    fs::create_directories(fs::path(m_Scans + "/" + name).parent_path());
+    ASSERT_TRUE(fixtures::WriteText(m_Scans + "/" + name, name));
+  }
+  ReadList({{"bin/record.sh", "<[OCT]"}, {"bin/none", "[OCT]"}});
+  const std::vector<std::string> runs{m_Scans + "/my eye/my eye_OCT_Vamo.vol", m_Scans + "/scan2/scan2_OCT_Vamo.vol",
+                                      m_Scans + "/scan10/scan10_OCT_Vamo.vol",
+                                      m_Scans + "/sub/Scan1/Scan1_OCT_Vamo.vol"};
+  for (int batch = 0; batch < 2; ++batch) {
+    fs::remove(Log());
+    RunOnFolder(m_List, 0, m_Programs, m_Scans);
+    std::vector<std::string> inputs;
+    const std::vector<std::string> logged = Logged();
+    for (size_t i = 1; i < logged.size(); i += 2)
+      inputs.push_back(logged[i]);
+    EXPECT_EQ(inputs, runs) << "batch " << batch;
+  }
+  RunOnFolder(m_List, 1, m_Programs, m_Scans);
+  EXPECT_TRUE(m_Messages.empty()) << "a program that cannot start is skipped silently";
+}
+
+}  // namespace
