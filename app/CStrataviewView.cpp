@@ -108,6 +108,7 @@ void CStrataviewView::OnInitialUpdate()
   CreatePaneHosts();
   CreatePaneButtons();
   ConnectPanels();
+  SetUpNavigation();
   ResetSettingsProfile();
   ReadSettings(m_Settings);
   PlacePanels();

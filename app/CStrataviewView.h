@@ -7,6 +7,7 @@
 #include "app/LSettings.h"
 #include "app/PaneLayout.h"
 #include "app/ResultKind.h"
+#include "app/SliceMotion.h"
 #include "data/LGrid.h"
 #include "data/LOCTVolume.h"
 #include "panes/ViewServices.h"
@@ -239,4 +240,45 @@ private:
   std::array<std::unique_ptr<LOCTImage>, kSlicePaneCount> m_SlicePanes;  // XY, ZY, XZ
   std::unique_ptr<LProjImage> m_ProjPane;
   L3D* m_3DPane = nullptr;  // a child of its host, owned by Qt
+  // Navigation, playback and image export: the slice scroll bars, wheel, arrow keys and the
+  // pane buttons. Slice 0 XY (coordinate z), 1 ZY (x), 2 XZ (y); pane as PaneIndex.
+public:
+  // After the slice's coordinate changed: renders its pane, invalidates the others and
+  // sets its scroll bar.
+  void UpdateSliceXY() { UpdateSlice(PaneXY); }
+  void UpdateSliceZY() { UpdateSlice(PaneZY); }
+  void UpdateSliceXZ() { UpdateSlice(PaneXZ); }
+  void UpdateSlice(int slice);
+  // The wheel turned, or an arrow key pressed, with the cursor at a view point: steps the
+  // slice pane there (a delta of exactly +120 back, -120 on); over the 3-D pane the wheel
+  // zooms. Anything else does nothing.
+  void OnWheel(int delta, QPoint viewPoint);
+  void OnArrowKey(int key, QPoint viewPoint);
+  void OnButtonPlay(int slice, int state);
+  void OnButtonCopy(int pane);
+  void OnButtonSave(int pane);
+  void OnButtonSaveAll(int slice);
+  // The 3-D pane's display toggles, by the flag's profile key ("Show3DAll", "3DIsotropic",
+  // "3DBlending", "Show3DOCTXY", "Show3DOCTZY", "Show3DOCTXZ").
+  void OnButton3DToggle(const std::string& key);
+  // The ticks of the timers.
+  void OnPlaybackTimer(int slice);
+  void OnSaveAllTimer(int slice);
+  const SliceMotion& Motion(int slice) const { return m_Motion[slice]; }
+  // A new scan: stops every playback and ends every Save All.
+  void StopSliceMotion();
+
+protected:
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+private:
+  void SetUpNavigation();
+  int SliceAt(QPoint viewPoint) const;
+  int SliceCount(int slice) const;
+  int& SliceCoordinate(int slice);
+  void StepSlice(int slice, int step);
+  void CaptureSaveAllFrame(int slice);
+  void EndSaveAll(int slice);
+  std::array<SliceMotion, kSlicePaneCount> m_Motion;
 };

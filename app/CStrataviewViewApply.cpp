@@ -60,6 +60,7 @@ void CStrataviewView::RefreshAll()
   if (!m_ReadVolume->loaded)
     return;
   const platform::WaitCursor busy;
+  StopSliceMotion();
   LRefSurfSlot& ref = m_Slots->refSurf;
   ref.flatteningIndex = ref.selected;
   const int file = ref.flatteningIndex - 1;
