@@ -178,6 +178,7 @@ void CStrataviewView::ConnectPanels()
   for (const auto& [id, handler] : fileCombos)
     connect(m_DataPanel->Combo(id), &QComboBox::activated, this, handler);
   ConnectSave();
+  ConnectExecutables();
 }
 
 void CStrataviewView::DisableScanControls()

@@ -216,6 +216,9 @@ private:
   void ConnectSave();
   bool SaveLabels(LLabelSlot& slot, ResultKind kind, const std::string& path, bool approved);
   void ShowSavedFile(ResultKind kind, int index, bool added, const std::string& path);
+  // Running the external programs on the open scan, then reloading its results' folder.
+  void ConnectExecutables();
+  void RunExecutablesDialog();
 
   CDlgMenu* m_MenuPanel = nullptr;  // children of the view, owned by Qt
   CDlgData* m_DataPanel = nullptr;
