@@ -179,6 +179,7 @@ void CStrataviewView::ConnectPanels()
     connect(m_DataPanel->Combo(id), &QComboBox::activated, this, handler);
   ConnectSave();
   ConnectExecutables();
+  ConnectCommandControls();
 }
 
 void CStrataviewView::DisableScanControls()
@@ -254,14 +255,6 @@ void CStrataviewView::ApplyPlacement(const PaneLayoutResult& placement)
   for (int slice = 0; slice < kSlicePaneCount; ++slice)
     m_ScrollBars[slice]->setGeometry(ToQRect(placement.scrollBars[slice]));
   ResizePanes(placement);
-}
-
-void CStrataviewView::ToggleShowSurfaces()
-{
-  m_Settings.ShowSurfaces = !m_Settings.ShowSurfaces;
-  if (QAbstractButton* check = m_DataPanel ? m_DataPanel->Button(CDlgData::kShowSurfaces) : nullptr)
-    check->setChecked(m_Settings.ShowSurfaces);
-  (void)WriteSetting(m_Settings, "ShowSurfaces");
 }
 
 void CStrataviewView::paintEvent(QPaintEvent*)

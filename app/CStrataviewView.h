@@ -93,6 +93,50 @@ public:
   // Hands the display settings (colours, opacities, line widths, flags) to every pane.
   void PushSettingsToPanes();
 
+  // Panel commands: what the menu and data panels' controls change in the display. Each
+  // toggle inverts its flag, hands it to the panes, sets its control and writes its key;
+  // callers re-applying a stored flag invert it first and then call the toggle.
+  void SetMouseMode(int mode);
+  // Selects the mode in the Mouse combo too and shows that mode's editing options.
+  void SelectMouseMode(int mode);
+  void ToggleShowRefSurf();
+  void ToggleShowProj();
+  void ToggleShowDisc();
+  void ToggleShowVessel();
+  void ToggleShowSEAD();
+  void ToggleShowMarkers();
+  void ToggleShowSplines();
+  void ToggleShowGuideLines();
+  void ToggleShowOverlay();
+  void ToggleShowUndefinedRegion();
+  void ToggleShowThickness();
+  void ToggleShowCreateProj();
+  void ToggleShowSurface(int index);
+  void SetShowSurface(int index, bool show);
+  void SetShowThickness(bool show) { m_Settings.ShowThickness = show; }
+  // 0 None, 1 Quality, 2 Quantity.
+  void SetGridMode(int mode);
+  // The menu panel's combo boxes, each reading its selected item's text.
+  void SelectAvgSliceNum();
+  void SelectThicknessSurfaceFrom();
+  void SelectThicknessSurfaceTo();
+  void SelectCreateProjSurfaceFrom();
+  void SelectCreateProjSurfaceTo();
+  void SelectSurfacesMargin();
+  void SelectUndefinedRegionMargin();
+  void SelectVesselMargin();
+  void SelectSEADMargin();
+  void SelectSurfacesModification();
+  void SelectUndefinedRegionModification();
+  void SelectVesselModification();
+  void SelectSEADModification();
+  void SelectMarkersLabel();
+  // The data panel's Laterality combo: the display's laterality only, never stored.
+  void SelectLaterality();
+  int GetDisplayedLaterality() const { return m_DisplayedLaterality; }
+  void ResetDisplay();
+  void BeginAddSpline();
+
   // What the panes ask of the view.
   int SurfacesFileCount() const override { return GetSurfacesCount(); }
   bool ShowThickness() const override { return m_Settings.ShowThickness; }
@@ -219,6 +263,16 @@ private:
   // Running the external programs on the open scan, then reloading its results' folder.
   void ConnectExecutables();
   void RunExecutablesDialog();
+  // Panel commands' helpers.
+  void ConnectCommandControls();
+  bool FlipShowSetting(bool LSettings::*flag, const char* key, QAbstractButton* check);
+  void ShowEditOptions(int mode);
+  void ShowThicknessMap();
+  void ShowCreatedProjection();
+  void RecomputeCreatedProjection();
+  void StoreSurfacePair(int LSettings::*field, const char* key, int comboId);
+  void StoreMargin(float LSettings::*field, const char* key, int comboId);
+  void StoreModification(int LSettings::*field, const char* key, int comboId);
 
   CDlgMenu* m_MenuPanel = nullptr;  // children of the view, owned by Qt
   CDlgData* m_DataPanel = nullptr;
