@@ -170,6 +170,7 @@ TEST_F(ViewCommandsTest, ThicknessSurfacePairRecomputesTheMapWhileShown)
 {
   TurnThicknessOn();
   Choose(Menu().Combo(CDlgMenu::kThicknessFrom), "3");
+  EXPECT_EQ(m_View.ProjPane()->Thickness().From(), 2) << "recomputed on the From choice alone";
   Choose(Menu().Combo(CDlgMenu::kThicknessTo), "7");
   EXPECT_EQ(Settings().ThicknessSurfaceFrom, 2);
   EXPECT_EQ(Settings().ThicknessSurfaceTo, 6);
