@@ -249,6 +249,7 @@ private:
   void DisableScanControls();
   void ApplyPlacement(const PaneLayoutResult& placement);
   void CreatePanes();
+  bool PanesCreated() const;
   void HandGridToProjPane();
   void ResizePanes(const PaneLayoutResult& placement);
   void ApplyLabels(LLabelSlot& slot, int selection, bool vessel);

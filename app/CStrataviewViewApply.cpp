@@ -55,6 +55,13 @@ int* PointsOf(LSurfaces& surfaces)
 
 }  // namespace
 
+// The panes exist from the first shown scan on; before it a kind has nothing to go to (its
+// selection is applied by the refresh that shows the scan).
+bool CStrataviewView::PanesCreated() const
+{
+  return m_ProjPane && m_3DPane && m_SlicePanes[0];
+}
+
 void CStrataviewView::RefreshAll()
 {
   if (!m_ReadVolume->loaded)
@@ -143,6 +150,8 @@ void CStrataviewView::ApplyOCT()
 
 void CStrataviewView::ApplyRefSurf(int selection)
 {
+  if (!PanesCreated())
+    return;
   LRefSurfSlot& slot = m_Slots->refSurf;
   const int file = selection - 1;
   if (!HasFile(slot, file)) {
@@ -173,6 +182,8 @@ void CStrataviewView::ApplyGridCenter(int selection)
 
 void CStrataviewView::ApplySurfaces(int selection)
 {
+  if (!PanesCreated())
+    return;
   auto& slot = m_Slots->surfaces;
   if (!HasFile(slot, selection))
     return;
@@ -280,6 +291,8 @@ void CStrataviewView::ShowSurfaceBoxes(const LSurfaces& surfaces)
 
 void CStrataviewView::ApplyProj(int selection)
 {
+  if (!PanesCreated())
+    return;
   auto& slot = m_Slots->proj;
   if (!HasFile(slot, selection))
     return;
@@ -305,6 +318,8 @@ void CStrataviewView::ApplyProj(int selection)
 
 void CStrataviewView::ApplyDisc(int selection)
 {
+  if (!PanesCreated())
+    return;
   auto& slot = m_Slots->disc;
   if (!HasFile(slot, selection))
     return;
@@ -325,6 +340,8 @@ void CStrataviewView::ApplyDisc(int selection)
 
 void CStrataviewView::ApplyLabels(LLabelSlot& slot, int selection, bool vessel)
 {
+  if (!PanesCreated())
+    return;
   const bool file = HasFile(slot, selection);
   const LOCTVolume& source = file ? slot.objects[selection] : *slot.defaultObject;
   const LMesh& mesh = file ? slot.meshes[selection] : *slot.defaultMesh;
@@ -368,6 +385,8 @@ void CStrataviewView::ApplySEAD(int selection)
 
 void CStrataviewView::ApplyMarkers(int selection)
 {
+  if (!PanesCreated())
+    return;
   LMarkersSlot& slot = m_Slots->markers;
   const LMarkers& source = HasFile(slot, selection) ? slot.objects[selection] : *slot.defaultObject;
   LMarkers& shown = *slot.displayedObject;
@@ -383,6 +402,8 @@ void CStrataviewView::ApplyMarkers(int selection)
 
 void CStrataviewView::ApplySplines(int selection)
 {
+  if (!PanesCreated())
+    return;
   LSplinesSlot& slot = m_Slots->splines;
   const LSplines& source = HasFile(slot, selection) ? slot.objects[selection] : *slot.defaultObject;
   LSplineSet& shown = *slot.displayedObject;

@@ -48,6 +48,27 @@ protected:
   CStrataviewView& m_View = *m_Frame.View();
 };
 
+TEST(ViewApplyBeforeAScan, SelectingAFileBeforeTheScanIsShownDoesNothing)
+{
+  const TempDir profile;
+  const TempDir scan;
+  platform::Profile::SetFolderForTests(QString::fromStdString(profile.Path().string()));
+  platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
+  ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + scan.Path().string() + "' --small"), 0);
+  CMainFrame frame;
+  CStrataviewView& view = *frame.View();
+  view.OnInitialUpdate();
+  ASSERT_TRUE(view.ScanFolder(scan.Path().string()));
+  view.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
+  view.SelectRefSurf();
+  view.SelectSurfaces();
+  view.SelectMarkers();
+  view.SelectVessel();
+  EXPECT_EQ(view.ProjPane(), nullptr);
+  view.RefreshAll();
+  EXPECT_NE(view.ProjPane(), nullptr);
+}
+
 TEST_F(ViewApplyTest, EveryKindReachesThePanes)
 {
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
