@@ -114,6 +114,7 @@ void CStrataviewView::OnInitialUpdate()
   PlacePanels();
   ApplyGrid();
   DisableScanControls();
+  CreateOpenDialog();
   m_Initialised = true;
 }
 

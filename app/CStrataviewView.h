@@ -20,6 +20,7 @@
 
 class CChildWnd;
 class CDlgData;
+class CDlgOpen;
 class CDlgMenu;
 class L3D;
 class LOCTImage;
@@ -206,6 +207,9 @@ public:
   bool SaveMarkers(const std::string& path, bool approved);
   bool SaveSplines(const std::string& path, bool approved);
 
+  // The open dialog: created hidden with the view, shown by the menu panel's Open.
+  CDlgOpen* OpenDialog() const { return m_OpenDialog; }
+
 protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -339,4 +343,8 @@ private:
   void CaptureSaveAllFrame(int slice);
   void EndSaveAll(int slice);
   std::array<SliceMotion, kSlicePaneCount> m_Motion;
+
+  // The open dialog: a window of its own, owned by Qt through the view.
+  void CreateOpenDialog();
+  CDlgOpen* m_OpenDialog = nullptr;
 };

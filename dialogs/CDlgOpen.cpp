@@ -1,0 +1,381 @@
+#include "dialogs/CDlgOpen.h"
+
+#include "app/CStrataviewView.h"
+#include "app/DialogUnits.h"
+#include "platform/Dialogs.h"
+#include "platform/Profile.h"
+#include "platform/WaitCursor.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStringList>
+#include <QTabBar>
+#include <QTreeView>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace {
+
+const char* const kScanFilter =
+  "All OCT Files (*.*)|*.img;*.raw;*.fds;*.vol;*.OCT;*.dicom;*.ScanParameters.dat;*.DICOM;*.dcm;*.mhd;*.mha;*.hdr;"
+  "*.nii;*.nii.gz;*.tif;*.tiff|Zeiss Files (*.img;*.raw)|*.img;*.raw|Topcon Files (*.fds)|*.fds|Heidelberg Files "
+  "(*.vol)|*.vol|Optovue Files (*.OCT)|*.OCT|Bioptigen Files (*.OCT)|*.OCT|Optos Files (*.dicom)|*.dicom|Canon "
+  "Files (*.ScanParameters.dat)|*.ScanParameters.dat|Vamo DICOM Files (*.DICOM)|*.DICOM|Vienna DICOM Files "
+  "(*.dcm)|*.dcm|MetaImage Files (*.mhd;*.mha)|*.mhd;*.mha|Analyze Files (*.hdr)|*.hdr|NIFTI Files "
+  "(*.nii;*.nii.gz)|*.nii;*.nii.gz|TIFF Files (*.tif;*.tiff)|*.tif;*.tiff||";
+const char* const kXmlFilter = "XML Files (*.xml)|*.xml||";
+const char* const kImageFilter =
+  "All Image Files (*.*)|*.tif;*.tiff;*.bmp;*.gif;*.jpg;*.jpeg;*.png|TIFF Files (*.tif;*.tiff)|*.tif;*.tiff|BMP "
+  "Files (*.bmp)|*.bmp|GIF Files (*.gif)|*.gif|JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|PNG Files (*.png)|*.png||";
+const char* const kMetaImageFilter = "MetaImage Files (*.mhd)|*.mhd||";
+
+const char* const kTabNames[3] = {"Sample", "File", "Folder"};
+
+// Extensions of the scan files that make a folder openable, lower case.
+const char* const kFolderScanEndings[] = {".img", ".raw", ".fds", ".vol", ".oct", ".dicom", ".scanparameters.dat",
+                                          ".dcm", ".mhd", ".mha", ".hdr", ".nii.gz"};
+
+struct RowSpec {
+  const char* caption;
+  int groupId;
+  int editId;
+  int browseId;
+  const char* name;  // the row's part of its controls' names
+  const char* filter;
+  bool (CStrataviewView::*open)(const std::string&);
+  void (CStrataviewView::*apply)(int);
+  int (CStrataviewView::*selection)() const;
+};
+
+const RowSpec kRows[CDlgOpen::kRowCount] = {
+  {"OCT Path Name", 912, 1042, 947, "OCT", kScanFilter, &CStrataviewView::OpenOCTFile, nullptr, nullptr},
+  {"Ref. Surf. Path Name", 0, 1045, 949, "REFSURF", kXmlFilter, &CStrataviewView::OpenRefSurfFile,
+   &CStrataviewView::ApplyRefSurf, &CStrataviewView::GetRefSurfCurSel},
+  {"Surfaces Path Name", 0, 1048, 951, "SURFACES", kXmlFilter, &CStrataviewView::OpenSurfacesFile,
+   &CStrataviewView::ApplySurfaces, &CStrataviewView::GetSurfacesCurSel},
+  {"Proj. Path Name", 0, 1051, 953, "PROJ", kImageFilter, &CStrataviewView::OpenProjFile,
+   &CStrataviewView::ApplyProj, &CStrataviewView::GetProjCurSel},
+  {"Disc Path Name", 0, 1053, 955, "DISC", kImageFilter, &CStrataviewView::OpenDiscFile,
+   &CStrataviewView::ApplyDisc, &CStrataviewView::GetDiscCurSel},
+  {"Vessel Path Name", 0, 1056, 958, "VESSEL", kMetaImageFilter, &CStrataviewView::OpenVesselFile,
+   &CStrataviewView::ApplyVessel, &CStrataviewView::GetVesselCurSel},
+  {"SEAD Path Name", 0, 1058, 960, "SEAD", kMetaImageFilter, &CStrataviewView::OpenSEADFile,
+   &CStrataviewView::ApplySEAD, &CStrataviewView::GetSEADCurSel},
+  {"Grid Center Path Name", 0, 1061, 962, "GRIDCENTER", kXmlFilter, &CStrataviewView::OpenGridCenterFile,
+   &CStrataviewView::ApplyGridCenter, &CStrataviewView::GetGridCenterCurSel},
+  {"Markers Path Name", 0, 1063, 964, "MARKERS", kXmlFilter, &CStrataviewView::OpenMarkersFile,
+   &CStrataviewView::ApplyMarkers, &CStrataviewView::GetMarkersCurSel},
+  {"Splines Path Name", 0, 1066, 966, "SPLINES", kXmlFilter, &CStrataviewView::OpenSplinesFile,
+   &CStrataviewView::ApplySplines, &CStrataviewView::GetSplinesCurSel},
+};
+
+// "desc|pat;pat|...||" becomes "desc (pat pat);;...". Qt takes the patterns from the last
+// parenthesised group, so each description gets its real pattern list appended.
+QString QtFilter(const char* listFilter)
+{
+  const QStringList parts = QString::fromLatin1(listFilter).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2)
+    filters << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                 QLatin1Char(')');
+  return filters.join(QStringLiteral(";;"));
+}
+
+bool IsFolderScanName(const std::string& name)
+{
+  if (name.find("_OCT") == std::string::npos)
+    return false;
+  std::string lower = name;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  return std::any_of(std::begin(kFolderScanEndings), std::end(kFolderScanEndings), [&lower](const char* ending) {
+    const std::string tail(ending);
+    return lower.size() >= tail.size() && lower.compare(lower.size() - tail.size(), tail.size(), tail) == 0;
+  });
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& text, const char* name, int id, const QRect& place)
+{
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setProperty("controlId", id);
+  button->setGeometry(place);
+  return button;
+}
+
+}  // namespace
+
+// A window of its own; as the view's child Qt deletes it with the view.
+CDlgOpen::CDlgOpen(CStrataviewView& owner) : QDialog(&owner), m_Owner(owner)
+{
+  setObjectName(QStringLiteral("CDlgOpen"));
+  setWindowTitle(QStringLiteral("Open"));
+  setModal(false);
+  CreateControls();
+}
+
+void CDlgOpen::CreateControls()
+{
+  const DialogUnits du;
+  resize(du.X(505), du.Y(345));
+  m_Tabs = new QTabBar(this);
+  m_Tabs->setObjectName(QStringLiteral("IDC_TAB_OPEN"));
+  m_Tabs->setProperty("controlId", 902);
+  m_Tabs->setGeometry(du.Rect(7, 7, 437, 12));
+  m_Tabs->setExpanding(false);
+  for (const int tab : {kFileTab, kFolderTab})
+    m_Tabs->setTabData(m_Tabs->addTab(QString::fromLatin1(kTabNames[tab])), tab);
+  connect(m_Tabs, &QTabBar::currentChanged, this, &CDlgOpen::OnSelChangeTab);
+
+  m_FileFrame = new QGroupBox(this);
+  m_FileFrame->setObjectName(QStringLiteral("IDC_STATIC_FILE"));
+  m_FileFrame->setProperty("controlId", 910);
+  m_FileFrame->setGeometry(du.Rect(7, 15, 436, 323));
+  for (int row = 0; row < kRowCount; ++row)
+    CreatePathRow(Row(row));
+
+  m_FolderModel = new QFileSystemModel(this);
+  m_FolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  m_FolderModel->setRootPath(QStringLiteral("/"));
+  m_FolderTree = new QTreeView(this);
+  m_FolderTree->setObjectName(QStringLiteral("IDC_TREE_FOLDER"));
+  m_FolderTree->setProperty("controlId", 901);
+  m_FolderTree->setGeometry(du.Rect(7, 19, 436, 319));
+  m_FolderTree->setModel(m_FolderModel);
+  m_FolderTree->setHeaderHidden(true);
+  for (int column = 1; column < m_FolderModel->columnCount(); ++column)
+    m_FolderTree->hideColumn(column);
+  connect(m_FolderTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) { OnSelChangedFolderTree(current); });
+
+  m_AutoHideButton = MakeButton(this, QStringLiteral("Auto Hide"), "IDC_CHECK_AUTOHIDE", kAutoHide,
+                                du.Rect(448, 7, 50, 14));
+  m_AutoHideButton->setCheckable(true);
+  connect(m_AutoHideButton, &QAbstractButton::clicked, this, &CDlgOpen::OnAutoHide);
+  auto* open = MakeButton(this, QStringLiteral("Open"), "IDOK", kOpen, du.Rect(448, 25, 50, 28));
+  open->setDefault(true);
+  m_OpenButton = open;
+  connect(m_OpenButton, &QAbstractButton::clicked, this, &CDlgOpen::accept);
+  m_RefreshButton = MakeButton(this, QStringLiteral("Refresh"), "IDC_BUTTON_REFRESH", kRefresh,
+                               du.Rect(448, 57, 50, 28));
+  connect(m_RefreshButton, &QAbstractButton::clicked, this, &CDlgOpen::OnRefresh);
+  m_CloseButton = MakeButton(this, QStringLiteral("Close"), "IDCANCEL", kClose, du.Rect(448, 310, 50, 28));
+  connect(m_CloseButton, &QAbstractButton::clicked, this, &CDlgOpen::reject);
+}
+
+void CDlgOpen::CreatePathRow(Row row)
+{
+  const DialogUnits du;
+  const RowSpec& spec = kRows[row];
+  const int top = row == kOCT ? 24 : 54 + 30 * (row - 1);
+  const QString name = QString::fromLatin1(spec.name);
+  m_Groups[row] = new QGroupBox(QString::fromLatin1(spec.caption), this);
+  m_Groups[row]->setObjectName(QStringLiteral("IDC_STATIC_") + name);
+  if (spec.groupId != 0)
+    m_Groups[row]->setProperty("controlId", spec.groupId);
+  m_Groups[row]->setGeometry(du.Rect(12, top, 426, 27));
+  m_Edits[row] = new QLineEdit(this);
+  m_Edits[row]->setObjectName(QStringLiteral("IDC_EDIT_") + name);
+  m_Edits[row]->setProperty("controlId", spec.editId);
+  m_Edits[row]->setReadOnly(true);
+  m_Edits[row]->setGeometry(du.Rect(18, top + 10, row == kOCT ? 386 : 400, 12));
+  m_Browse[row] = MakeButton(this, QStringLiteral("..."), ("IDC_BUTTON_" + name).toLatin1().constData(),
+                             spec.browseId, du.Rect(row == kOCT ? 404 : 418, top + 10, 14, 12));
+  connect(m_Browse[row], &QAbstractButton::clicked, this, [this, row] { OnBrowse(row); });
+}
+
+QAbstractButton* CDlgOpen::Button(int id) const
+{
+  switch (id) {
+  case kOpen: return m_OpenButton;
+  case kClose: return m_CloseButton;
+  case kRefresh: return m_RefreshButton;
+  case kAutoHide: return m_AutoHideButton;
+  default: return nullptr;
+  }
+}
+
+void CDlgOpen::OnInitDialog()
+{
+  const platform::WaitCursor busy;
+  const QString stored = platform::Profile::GetProfileString(QStringLiteral("OpenTabCurSel"), QStringLiteral("Sample"));
+  m_TabIndex = kSampleTab;
+  for (int tab = kSampleTab; tab <= kFolderTab; ++tab)
+    if (stored == QLatin1String(kTabNames[tab]))
+      m_TabIndex = tab;
+  // The Sample tab is not offered; a stored "Sample" (or any other text) starts on the File tab.
+  if (m_TabIndex == kSampleTab)
+    m_TabIndex = kFileTab;
+  {
+    const QSignalBlocker quiet(m_Tabs);
+    for (int shown = 0; shown < m_Tabs->count(); ++shown)
+      if (m_Tabs->tabData(shown).toInt() == m_TabIndex)
+        m_Tabs->setCurrentIndex(shown);
+  }
+  ShowTabControls();
+  UpdateOpenButtons();
+  const QModelIndex home = m_FolderModel->index(QDir::homePath());
+  m_FolderTree->expand(m_FolderModel->index(QStringLiteral("/")));
+  m_FolderTree->scrollTo(home);
+  m_AutoHide = platform::Profile::GetProfileInt(QStringLiteral("DlgOpenAutoHide"), 1) != 0 ? 1 : 0;
+  m_AutoHideButton->setChecked(m_AutoHide == 1);
+  ShowPaths();
+}
+
+void CDlgOpen::OnSelChangeTab(int tab)
+{
+  m_TabIndex = m_Tabs->tabData(tab).toInt();
+  ShowTabControls();
+  UpdateOpenButtons();
+  platform::Profile::WriteProfileString(QStringLiteral("OpenTabCurSel"), QString::fromLatin1(kTabNames[m_TabIndex]));
+}
+
+void CDlgOpen::OnSelChangedFolderTree(const QModelIndex& current)
+{
+  m_FolderPath = current.isValid() ? m_FolderModel->filePath(current).toStdString() : std::string();
+  UpdateOpenButtons();
+}
+
+void CDlgOpen::OnRefresh()
+{
+  const platform::WaitCursor busy;
+  if (m_TabIndex == kFileTab) {
+    for (std::string& path : m_Paths)
+      path.clear();
+    ShowPaths();
+  } else if (m_TabIndex == kFolderTab) {
+    m_FolderTree->selectionModel()->clearCurrentIndex();
+    m_FolderTree->selectionModel()->clearSelection();
+    m_FolderPath.clear();
+    m_FolderTree->collapseAll();
+    m_FolderModel->setRootPath(QString());
+    m_FolderModel->setRootPath(QStringLiteral("/"));
+    m_FolderTree->expand(m_FolderModel->index(QStringLiteral("/")));
+  }
+  UpdateOpenButtons();
+}
+
+void CDlgOpen::OnAutoHide()
+{
+  m_AutoHide = m_AutoHideButton->isChecked() ? 1 : 0;
+  platform::Profile::WriteProfileInt(QStringLiteral("DlgOpenAutoHide"), m_AutoHide);
+}
+
+void CDlgOpen::OnBrowse(Row row)
+{
+  platform::DialogRequest request;
+  request.kind = platform::DialogKind::OpenFile;
+  request.filter = QtFilter(kRows[row].filter).toStdString();
+  const platform::DialogAnswer answer = platform::GetOpenFileName(nullptr, request);
+  if (!answer.accepted)
+    return;
+  const platform::WaitCursor busy;
+  // A path is kept only once it is open, so the rows always name what the view shows and
+  // the result rows are offered only for an open scan.
+  if (row == kOCT) {
+    if (!OpenScan(answer.path))
+      return;
+    m_Paths.fill(std::string());
+  } else if (!OpenResultFile(row, answer.path)) {
+    return;
+  }
+  m_Paths[row] = answer.path;
+  ShowPaths();
+  UpdateOpenButtons();
+}
+
+bool CDlgOpen::OpenScan(const std::string& path)
+{
+  if (!m_Owner.OpenOCTFile(path))
+    return false;
+  m_Owner.RefreshAll();
+  return true;
+}
+
+bool CDlgOpen::OpenFolder(const std::string& path)
+{
+  if (!m_Owner.ScanFolder(path))
+    return false;
+  m_Owner.RefreshAll();
+  return true;
+}
+
+bool CDlgOpen::OpenResultFile(Row kind, const std::string& path)
+{
+  const RowSpec& spec = kRows[kind];
+  if (kind == kOCT)
+    return OpenScan(path);
+  if (!(m_Owner.*spec.open)(path))
+    return false;
+  (m_Owner.*spec.apply)((m_Owner.*spec.selection)());
+  return true;
+}
+
+void CDlgOpen::accept()
+{
+  const platform::WaitCursor busy;
+  bool opened = false;
+  if (m_TabIndex == kFileTab)
+    opened = OpenScan(m_Paths[kOCT]);
+  else if (m_TabIndex == kFolderTab)
+    opened = OpenFolder(m_FolderPath);
+  if (opened && m_AutoHide == 1) {
+    setFocus();
+    hide();
+  }
+}
+
+void CDlgOpen::reject()
+{
+  hide();
+}
+
+void CDlgOpen::UpdateOpenButtons()
+{
+  const bool scanChosen = !m_Paths[kOCT].empty();
+  for (int row = kRefSurf; row < kRowCount; ++row)
+    m_Browse[row]->setEnabled(scanChosen);
+  m_Browse[kOCT]->setEnabled(true);
+  if (m_TabIndex == kFileTab)
+    m_OpenButton->setEnabled(false);
+  else if (m_TabIndex == kFolderTab)
+    m_OpenButton->setEnabled(FolderHoldsScan());
+}
+
+void CDlgOpen::ShowTabControls()
+{
+  const bool file = m_TabIndex == kFileTab;
+  m_FileFrame->setVisible(file);
+  for (int row = 0; row < kRowCount; ++row) {
+    m_Groups[row]->setVisible(file);
+    m_Edits[row]->setVisible(file);
+    m_Browse[row]->setVisible(file);
+  }
+  m_FolderTree->setVisible(m_TabIndex == kFolderTab);
+  m_AutoHideButton->setEnabled(!file);
+}
+
+void CDlgOpen::ShowPaths()
+{
+  for (int row = 0; row < kRowCount; ++row)
+    m_Edits[row]->setText(QString::fromStdString(m_Paths[row]));
+}
+
+// Only the folder's own files count, not those of its subfolders.
+bool CDlgOpen::FolderHoldsScan() const
+{
+  if (m_FolderPath.empty())
+    return false;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(m_FolderPath, error), end; !error && it != end; it.increment(error)) {
+    std::error_code kindError;
+    if (!it->is_directory(kindError) && IsFolderScanName(it->path().filename().string()))
+      return true;
+  }
+  return false;
+}
