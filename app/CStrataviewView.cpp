@@ -181,6 +181,7 @@ void CStrataviewView::ConnectPanels()
   ConnectSave();
   ConnectExecutables();
   ConnectCommandControls();
+  ConnectAboutButton();
 }
 
 void CStrataviewView::DisableScanControls()

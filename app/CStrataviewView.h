@@ -216,6 +216,10 @@ protected:
   void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+  // About box: the menu's About button runs it with the program's credits.
+  void ConnectAboutButton();
+  void RunAboutDialog();
+
   // A scan and its results as a load reads them, taken over only when all of it fits.
   struct StagedScan {
     std::string scanFolder;
