@@ -182,6 +182,7 @@ void CStrataviewView::ConnectPanels()
   ConnectExecutables();
   ConnectCommandControls();
   ConnectAboutButton();
+  ConnectOptionsCommands();
 }
 
 void CStrataviewView::DisableScanControls()

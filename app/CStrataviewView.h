@@ -19,6 +19,7 @@
 #include <string>
 
 class CChildWnd;
+class CDlgOptions;
 class CDlgData;
 class CDlgOpen;
 class CDlgMenu;
@@ -137,6 +138,11 @@ public:
   int GetDisplayedLaterality() const { return m_DisplayedLaterality; }
   void ResetDisplay();
   void BeginAddSpline();
+
+  // Options commands: the settings edited in their dialogs, applied to the panes and written.
+  static constexpr int kThicknessOptionsButtonId = 355;
+  void RunOptionsDialog();
+  void OnButtonProjThicknessOptions();
 
   // What the panes ask of the view.
   int SurfacesFileCount() const override { return GetSurfacesCount(); }
@@ -282,6 +288,13 @@ private:
   void StoreSurfacePair(int LSettings::*field, const char* key, int comboId);
   void StoreMargin(float LSettings::*field, const char* key, int comboId);
   void StoreModification(int LSettings::*field, const char* key, int comboId);
+
+  // Options commands (helpers).
+  void ConnectOptionsCommands();
+  void CopySettingsToOptions(CDlgOptions& dialog) const;
+  void TakeSettingsFromOptions(const CDlgOptions& dialog);
+  void ReplacePanels();
+  void RecolorSurfaceBoxes();
 
   CDlgMenu* m_MenuPanel = nullptr;  // children of the view, owned by Qt
   CDlgData* m_DataPanel = nullptr;

@@ -58,7 +58,8 @@ void CStrataviewView::ResizePanes(const PaneLayoutResult& placement)
 void CStrataviewView::PushSettingsToPanes()
 {
   const LSettings& s = m_Settings;
-  ForEachSlicePane([&s](LOCTImage& pane) {
+  const bool loaded = m_DisplayedVolume.loaded;
+  ForEachSlicePane([&s, loaded](LOCTImage& pane) {
     pane.SetAvgSliceNum(s.AvgSliceNum);
     pane.SetColorUndefinedRegion(s.ColorUndefinedRegion);
     pane.SetColorRefSurf(s.ColorRefSurf);
@@ -66,6 +67,7 @@ void CStrataviewView::PushSettingsToPanes()
     pane.SetColorSplinesMarker(s.ColorSplinesMarker);
     for (int i = 0; i < kSettingsSurfaceCount; ++i) {
       pane.SetColorSurface(i, s.ColorSurface[i]);
+      pane.SetShowUndefinedSurface(i, s.ShowUndefinedSurface[i]);
       pane.SetColorMarker(i, s.ColorMarker[i]);
     }
     pane.SetColorCup(s.ColorCup);
@@ -78,12 +80,22 @@ void CStrataviewView::PushSettingsToPanes()
     pane.SetOpacityVessel(s.OpacityVessel);
     pane.SetOpacitySEAD(s.OpacitySEAD);
     pane.SetSurfacesLineWidth(s.SurfacesLineWidth);
+    pane.SetSurfacesModification(s.SurfacesModification);
+    pane.SetSurfacesMargin(s.SurfacesMargin);
+    pane.SetUndefinedRegionModification(s.UndefinedRegionModification);
+    pane.SetUndefinedRegionMargin(s.UndefinedRegionMargin);
+    pane.SetVesselModification(s.VesselModification);
+    pane.SetVesselMargin(s.VesselMargin);
+    pane.SetSEADModification(s.SEADModification);
+    pane.SetSEADMargin(s.SEADMargin);
     pane.SetSplinesLineWidth(s.SplinesLineWidth);
     pane.SetShowSplinesMarker(s.ShowSplinesMarker);
     pane.SetMarkersLabel(s.MarkersLabel);
     pane.SetMouseMode(s.Mouse);
     pane.SetShowGuideLines(s.ShowGuideLines);
     pane.SetShowOverlay(s.ShowOverlay);
+    if (loaded)
+      pane.Render();
   });
   if (m_ProjPane) {
     LProjImage& p = *m_ProjPane;
@@ -103,6 +115,8 @@ void CStrataviewView::PushSettingsToPanes()
     p.SetGridMode(s.GridMode);
     p.SetThicknessUnit(s.ThicknessUnit, s.ThicknessUnitMin, s.ThicknessUnitMax);
     p.SetMouseMode(s.Mouse);
+    if (loaded)
+      p.Compose();
   }
   if (m_3DPane) {
     L3D& d = *m_3DPane;
@@ -117,11 +131,13 @@ void CStrataviewView::PushSettingsToPanes()
     d.SetColor3DBackground(s.Color3DBackground);
     for (int i = 0; i < kSettingsSurfaceCount; ++i) {
       d.SetColorSurface(i, s.ColorSurface[i]);
+      d.SetShowUndefinedSurface(i, s.ShowUndefinedSurface[i]);
       d.SetColorMarker(i, s.ColorMarker[i]);
     }
     d.SetOpacityCup(s.OpacityCup);
     d.SetOpacityRim(s.OpacityRim);
     d.SetSplinesLineWidth(s.SplinesLineWidth);
+    d.SetShowSplinesMarker(s.ShowSplinesMarker);
     d.SetShowGuideLines(s.ShowGuideLines);
     d.SetShowOverlay(s.ShowOverlay);
     d.SetShow3DAll(s.Show3DAll);
@@ -131,6 +147,8 @@ void CStrataviewView::PushSettingsToPanes()
     d.SetShow3DOCTZY(s.Show3DOCTZY);
     d.SetShow3DOCTXZ(s.Show3DOCTXZ);
     d.SetMouseMode(s.Mouse);
+    if (loaded)
+      d.update();
   }
 }
 
