@@ -30,7 +30,7 @@ void LGridMap::SetGridCircles(int count, const std::string* /*labels*/, float* r
                               float* radiusTo, float* angleFrom, float* angleTo)
 {
   m_GridType = GridCircle;
-  m_Circles = {count, radiusFrom, radiusTo, angleFrom, angleTo};
+  m_Grid.circles = {count, radiusFrom, radiusTo, angleFrom, angleTo};
 }
 
 void LGridMap::SetGridEllipses(int count, const std::string* /*labels*/,
@@ -39,7 +39,7 @@ void LGridMap::SetGridEllipses(int count, const std::string* /*labels*/,
                                float* angleFrom, float* angleTo)
 {
   m_GridType = GridEllipse;
-  m_Ellipses = {count,           horizontalRadiusFrom, horizontalRadiusTo, verticalRadiusFrom,
+  m_Grid.ellipses = {count,           horizontalRadiusFrom, horizontalRadiusTo, verticalRadiusFrom,
                 verticalRadiusTo, angleFrom,            angleTo};
 }
 
@@ -47,7 +47,7 @@ void LGridMap::SetGridRectangles(int count, const std::string* /*labels*/, const
                                  const float* top, const float* right, const float* bottom)
 {
   m_GridType = GridSquare;
-  m_Rectangles = {count, left, top, right, bottom};
+  m_Grid.rectangles = {count, left, top, right, bottom};
 }
 
 void LGridMap::SetGridRectangleSets(int groupCount, const std::string* /*groupLabels*/,
@@ -59,7 +59,7 @@ void LGridMap::SetGridRectangleSets(int groupCount, const std::string* /*groupLa
                                     const std::vector<float>* bottom)
 {
   m_GridType = GridMultisquares;
-  m_RectangleSets = {groupCount, regionCount, left, top, right, bottom};
+  m_Grid.rectangleSets = {groupCount, regionCount, left, top, right, bottom};
 }
 
 void LGridMap::Compute()
@@ -69,31 +69,8 @@ void LGridMap::Compute()
   if (!m_Allocated || !(m_SpacingX > 0.0f && m_SpacingZ > 0.0f))
     return;
   SectorGeometry geometry;
-  switch (m_GridType) {
-  case GridCircle:
-    geometry = SectorGeometry::Circles(m_Circles.count, m_Circles.radiusFrom,
-                                       m_Circles.radiusTo, m_Circles.angleFrom,
-                                       m_Circles.angleTo);
-    break;
-  case GridEllipse:
-    geometry = SectorGeometry::Ellipses(
-        m_Ellipses.count, m_Ellipses.horizontalFrom, m_Ellipses.horizontalTo,
-        m_Ellipses.verticalFrom, m_Ellipses.verticalTo, m_Ellipses.angleFrom,
-        m_Ellipses.angleTo);
-    break;
-  case GridSquare:
-    geometry = SectorGeometry::Rectangles(m_Rectangles.count, m_Rectangles.left,
-                                          m_Rectangles.top, m_Rectangles.right,
-                                          m_Rectangles.bottom);
-    break;
-  case GridMultisquares:
-    geometry = SectorGeometry::RectangleSets(
-        m_RectangleSets.groupCount, m_RectangleSets.regionCount, m_RectangleSets.left,
-        m_RectangleSets.top, m_RectangleSets.right, m_RectangleSets.bottom);
-    break;
-  default:
+  if (!m_Grid.Geometry(m_GridType, m_Grid.Count(m_GridType), geometry))
     return;
-  }
   geometry.Label(m_Labels.data(), m_Width, m_Height, m_CenterX, m_CenterZ, m_SpacingX,
                  m_SpacingZ);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/BorrowedGridArrays.h"
 #include "data/LGrid.h"
 
 class LGridMap {
@@ -49,37 +50,6 @@ public:
   const uint16_t* LabelImage() const { return m_Allocated ? m_Labels.data() : nullptr; }
 
 private:
-  struct Circles {
-    int count = 0;
-    float* radiusFrom = nullptr;
-    float* radiusTo = nullptr;
-    float* angleFrom = nullptr;
-    float* angleTo = nullptr;
-  };
-  struct Ellipses {
-    int count = 0;
-    float* horizontalFrom = nullptr;
-    float* horizontalTo = nullptr;
-    float* verticalFrom = nullptr;
-    float* verticalTo = nullptr;
-    float* angleFrom = nullptr;
-    float* angleTo = nullptr;
-  };
-  struct Rectangles {
-    int count = 0;
-    const float* left = nullptr;
-    const float* top = nullptr;
-    const float* right = nullptr;
-    const float* bottom = nullptr;
-  };
-  struct RectangleSets {
-    int groupCount = 0;
-    const int32_t* regionCount = nullptr;
-    const std::vector<float>* left = nullptr;
-    const std::vector<float>* top = nullptr;
-    const std::vector<float>* right = nullptr;
-    const std::vector<float>* bottom = nullptr;
-  };
 
   bool m_Allocated = false;
   int32_t m_Width = 0;
@@ -91,8 +61,5 @@ private:
   int32_t m_CenterX = 0;
   int32_t m_CenterZ = 0;
   GridType m_GridType = GridNone;
-  Circles m_Circles;
-  Ellipses m_Ellipses;
-  Rectangles m_Rectangles;
-  RectangleSets m_RectangleSets;
+  BorrowedGridArrays m_Grid;
 };

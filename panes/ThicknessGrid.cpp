@@ -19,7 +19,7 @@ void ThicknessMap::ReplaceSectorFigures(int gridType, int count)
 void ThicknessMap::SetGridCircles(int gridType, int count, const std::string*, float* radiusFrom,
                                   float* radiusTo, float* angleFrom, float* angleTo)
 {
-  m_Circles = {count, radiusFrom, radiusTo, angleFrom, angleTo};
+  m_Grid.circles = {count, radiusFrom, radiusTo, angleFrom, angleTo};
   ReplaceSectorFigures(gridType, count);
 }
 
@@ -27,14 +27,14 @@ void ThicknessMap::SetGridEllipses(int gridType, int count, const std::string*, 
                                    float* horizontalTo, float* verticalFrom, float* verticalTo,
                                    float* angleFrom, float* angleTo)
 {
-  m_Ellipses = {count, horizontalFrom, horizontalTo, verticalFrom, verticalTo, angleFrom, angleTo};
+  m_Grid.ellipses = {count, horizontalFrom, horizontalTo, verticalFrom, verticalTo, angleFrom, angleTo};
   ReplaceSectorFigures(gridType, count);
 }
 
 void ThicknessMap::SetGridRectangles(int gridType, int count, const std::string*, const float* left,
                                      const float* top, const float* right, const float* bottom)
 {
-  m_Rectangles = {count, left, top, right, bottom};
+  m_Grid.rectangles = {count, left, top, right, bottom};
   ReplaceSectorFigures(gridType, count);
 }
 
@@ -43,20 +43,13 @@ void ThicknessMap::SetGridRectangleSets(int gridType, int groupCount, const std:
                                         const std::vector<float>* left, const std::vector<float>* top,
                                         const std::vector<float>* right, const std::vector<float>* bottom)
 {
-  m_RectangleSets = {groupCount, regionCount, left, top, right, bottom};
+  m_Grid.rectangleSets = {groupCount, regionCount, left, top, right, bottom};
   ReplaceSectorFigures(gridType, groupCount);
 }
 
 int ThicknessMap::SectorCount() const
 {
-  int count = 0;
-  switch (m_GridType) {
-  case GridCircle: count = m_Circles.count; break;
-  case GridEllipse: count = m_Ellipses.count; break;
-  case GridSquare: count = m_Rectangles.count; break;
-  case GridMultisquares: count = m_RectangleSets.groupCount; break;
-  default: break;
-  }
+  const int count = m_Grid.Count(m_GridType);
   // Never more sectors than there are figures for.
   return std::clamp(count, 0, static_cast<int>(m_SectorMeans.size()));
 }
@@ -67,26 +60,8 @@ void ThicknessMap::LabelSectors(const ThicknessInput& in)
   if (n == 0 || !in.gridCenter)
     return;
   SectorGeometry geometry;
-  switch (m_GridType) {
-  case GridCircle:
-    geometry = SectorGeometry::Circles(n, m_Circles.radiusFrom, m_Circles.radiusTo, m_Circles.angleFrom,
-                                       m_Circles.angleTo);
-    break;
-  case GridEllipse:
-    geometry = SectorGeometry::Ellipses(n, m_Ellipses.horizontalFrom, m_Ellipses.horizontalTo,
-                                        m_Ellipses.verticalFrom, m_Ellipses.verticalTo, m_Ellipses.angleFrom,
-                                        m_Ellipses.angleTo);
-    break;
-  case GridSquare:
-    geometry = SectorGeometry::Rectangles(n, m_Rectangles.left, m_Rectangles.top, m_Rectangles.right,
-                                          m_Rectangles.bottom);
-    break;
-  case GridMultisquares:
-    geometry = SectorGeometry::RectangleSets(n, m_RectangleSets.regionCount, m_RectangleSets.left,
-                                             m_RectangleSets.top, m_RectangleSets.right, m_RectangleSets.bottom);
-    break;
-  default: return;
-  }
+  if (!m_Grid.Geometry(m_GridType, n, geometry))
+    return;
   geometry.Label(m_Labels.data(), in.sizeX, in.sizeZ, in.gridCenter[0], in.gridCenter[1], in.spacingX,
                  in.spacingZ);
 }

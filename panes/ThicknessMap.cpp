@@ -35,10 +35,10 @@ void ThicknessMap::Reset()
   m_To = 0;
   m_GridMode = GridModeNone;
   m_GridType = GridCircle;
-  m_Circles.count = 0;
-  m_Ellipses.count = 0;
-  m_Rectangles.count = 0;
-  m_RectangleSets.groupCount = 0;
+  m_Grid.circles.count = 0;
+  m_Grid.ellipses.count = 0;
+  m_Grid.rectangles.count = 0;
+  m_Grid.rectangleSets.groupCount = 0;
   m_LabelKey.valid = false;
 }
 

@@ -5,6 +5,7 @@
 // position, the layer volume Vol, and the colour index of every cell. Plain computation,
 // no Qt.
 #include "data/CellThickness.h"
+#include "data/BorrowedGridArrays.h"
 #include "data/LGrid.h"
 
 #include <cstdint>
@@ -106,37 +107,6 @@ public:
   SectorBox Box(int k) const;
 
 private:
-  struct Circles {
-    int count = 0;
-    float* radiusFrom = nullptr;
-    float* radiusTo = nullptr;
-    float* angleFrom = nullptr;
-    float* angleTo = nullptr;
-  };
-  struct Ellipses {
-    int count = 0;
-    float* horizontalFrom = nullptr;
-    float* horizontalTo = nullptr;
-    float* verticalFrom = nullptr;
-    float* verticalTo = nullptr;
-    float* angleFrom = nullptr;
-    float* angleTo = nullptr;
-  };
-  struct Rectangles {
-    int count = 0;
-    const float* left = nullptr;
-    const float* top = nullptr;
-    const float* right = nullptr;
-    const float* bottom = nullptr;
-  };
-  struct RectangleSets {
-    int groupCount = 0;
-    const int32_t* regionCount = nullptr;
-    const std::vector<float>* left = nullptr;
-    const std::vector<float>* top = nullptr;
-    const std::vector<float>* right = nullptr;
-    const std::vector<float>* bottom = nullptr;
-  };
 
   void ComputeCellThickness(const ThicknessInput& in);
   void ComputeSectors(const ThicknessInput& in);
@@ -171,10 +141,7 @@ private:
   int m_To = 0;
   int m_GridMode = GridModeNone;
   int m_GridType = GridCircle;
-  Circles m_Circles;
-  Ellipses m_Ellipses;
-  Rectangles m_Rectangles;
-  RectangleSets m_RectangleSets;
+  BorrowedGridArrays m_Grid;
 
   int m_Unit = ThicknessUnitAuto;
   float m_FixedMinimum = 0.0f;
