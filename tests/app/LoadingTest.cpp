@@ -7,6 +7,7 @@
 #include "data/LSplines.h"
 #include "data/LSurfaces.h"
 #include "dialogs/CDlgVoxelSize.h"
+#include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/ResultXmlText.h"
 #include "fixtures/StdoutCapture.h"
@@ -160,7 +161,7 @@ protected:
 TEST_F(LoadingTest, SmallDemoFolderOpensWithTheSuitesFilesChosen)
 {
   const std::string demo = File("Demo");
-  ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + demo + "' --small"), 0);
+  ASSERT_TRUE(fixtures::MakeSmallDemo(demo));
   ASSERT_TRUE(Open(demo));
   EXPECT_TRUE(m_Messages.empty());
   CStrataviewView& view = View();

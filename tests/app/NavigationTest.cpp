@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "app/ExportNames.h"
+#include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "panes/CChildWnd.h"
@@ -46,7 +47,7 @@ protected:
   void SetUp() override
   {
     platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + m_Scan.Path().string() + "' --small"), 0);
+    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
     platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
     m_Frame.resize(1200, 800);
     m_View.resize(1200, 800);  // the panes get their size without showing the window

@@ -3,6 +3,7 @@
 #include "app/LButton.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
+#include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "panes/L3D.h"
@@ -23,7 +24,7 @@ protected:
   void SetUp() override
   {
     platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + m_Scan.Path().string() + "' --small"), 0);
+    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
     platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");  // its Grid folder
     m_Frame.resize(1200, 800);
     m_View.OnInitialUpdate();
@@ -54,7 +55,7 @@ TEST(ViewApplyBeforeAScan, SelectingAFileBeforeTheScanIsShownDoesNothing)
   const TempDir scan;
   platform::Profile::SetFolderForTests(QString::fromStdString(profile.Path().string()));
   platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
-  ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + scan.Path().string() + "' --small"), 0);
+  ASSERT_TRUE(fixtures::MakeSmallDemo(scan.Path().string()));
   CMainFrame frame;
   CStrataviewView& view = *frame.View();
   view.OnInitialUpdate();

@@ -3,6 +3,7 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "app/LButton.h"
+#include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "panes/LOCTImage.h"
@@ -27,7 +28,7 @@ protected:
   void SetUp() override
   {
     Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + m_Scan.Path().string() + "' --small"), 0);
+    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
     platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
     m_Frame.resize(1200, 800);
     m_View.OnInitialUpdate();

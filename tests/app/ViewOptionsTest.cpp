@@ -7,6 +7,7 @@
 #include "dialogs/CDlgOptions.h"
 #include "dialogs/CDlgThicknessOptions.h"
 #include "dialogs/ColorButton.h"
+#include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "panes/LOCTImage.h"
@@ -69,7 +70,7 @@ protected:
   }
   void OpenDemo()
   {
-    ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + m_Scan.Path().string() + "' --small"), 0);
+    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
     ASSERT_TRUE(m_View.ScanFolder(m_Scan.Path().string()));
     m_View.RefreshAll();
   }

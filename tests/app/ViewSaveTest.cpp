@@ -4,6 +4,7 @@
 #include "app/SavePaths.h"
 #include "data/FileApproval.h"
 #include "dialogs/CDlgSave.h"
+#include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "platform/Dialogs.h"
@@ -57,7 +58,7 @@ protected:
   void SetUp() override
   {
     platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + m_Scan.Path().string() + "' --small"), 0);
+    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
     platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
     m_Frame.resize(1200, 800);
     m_View.OnInitialUpdate();

@@ -4,6 +4,7 @@
 #include "data/LRefSurface.h"
 #include "data/LSplines.h"
 #include "data/LSurfaces.h"
+#include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 
@@ -15,7 +16,7 @@ namespace {
 TEST(DemoData, EveryFileReadsBackWithTheScansSizes)
 {
   const TempDir dir;
-  ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + dir.Path().string() + "' --small"), 0);
+  ASSERT_TRUE(fixtures::MakeSmallDemo(dir.Path().string()));
   const auto file = [&](const char* name) { return dir.File(std::string("Demo_") + name); };
 
   LOCTVolume scan;

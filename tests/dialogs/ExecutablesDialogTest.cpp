@@ -2,6 +2,7 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "dialogs/CDlgExecutables.h"
+#include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "platform/Dialogs.h"
@@ -79,7 +80,7 @@ TEST_F(ExecutablesDialog, TheViewsButtonRunsOnTheOpenScanAndReloadsItsResultsFol
 {
   TempDir profile, scans;
   platform::Profile::SetFolderForTests(QString::fromStdString(profile.Path().string()));
-  ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + scans.Path().string() + "' --small"), 0);
+  ASSERT_TRUE(fixtures::MakeSmallDemo(scans.Path().string()));
   const std::string log = m_Programs.File("log");
   ASSERT_TRUE(fixtures::WriteText(m_Programs.File("record.sh"), "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" + log + "'\n"));
   fs::permissions(m_Programs.File("record.sh"), fs::perms::owner_all);
