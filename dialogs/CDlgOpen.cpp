@@ -9,12 +9,14 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QTabBar>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <cctype>
@@ -128,7 +130,7 @@ void CDlgOpen::CreateControls()
   m_Tabs->setProperty("controlId", 902);
   m_Tabs->setGeometry(du.Rect(7, 7, 437, 12));
   m_Tabs->setExpanding(false);
-  for (const int tab : {kFileTab, kFolderTab})
+  for (const int tab : {kSampleTab, kFileTab, kFolderTab})
     m_Tabs->setTabData(m_Tabs->addTab(QString::fromLatin1(kTabNames[tab])), tab);
   connect(m_Tabs, &QTabBar::currentChanged, this, &CDlgOpen::OnSelChangeTab);
 
@@ -138,6 +140,7 @@ void CDlgOpen::CreateControls()
   m_FileFrame->setGeometry(du.Rect(7, 15, 436, 323));
   for (int row = 0; row < kRowCount; ++row)
     CreatePathRow(Row(row));
+  CreateSampleControls();
 
   m_FolderModel = new QFileSystemModel(this);
   m_FolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -208,9 +211,6 @@ void CDlgOpen::OnInitDialog()
   for (int tab = kSampleTab; tab <= kFolderTab; ++tab)
     if (stored == QLatin1String(kTabNames[tab]))
       m_TabIndex = tab;
-  // The Sample tab is not offered; a stored "Sample" (or any other text) starts on the File tab.
-  if (m_TabIndex == kSampleTab)
-    m_TabIndex = kFileTab;
   {
     const QSignalBlocker quiet(m_Tabs);
     for (int shown = 0; shown < m_Tabs->count(); ++shown)
@@ -219,6 +219,7 @@ void CDlgOpen::OnInitDialog()
   }
   ShowTabControls();
   UpdateOpenButtons();
+  BuildSampleTree();
   const QModelIndex home = m_FolderModel->index(QDir::homePath());
   m_FolderTree->expand(m_FolderModel->index(QStringLiteral("/")));
   m_FolderTree->scrollTo(home);
@@ -244,7 +245,9 @@ void CDlgOpen::OnSelChangedFolderTree(const QModelIndex& current)
 void CDlgOpen::OnRefresh()
 {
   const platform::WaitCursor busy;
-  if (m_TabIndex == kFileTab) {
+  if (m_TabIndex == kSampleTab) {
+    BuildSampleTree();
+  } else if (m_TabIndex == kFileTab) {
     for (std::string& path : m_Paths)
       path.clear();
     ShowPaths();
@@ -320,7 +323,9 @@ void CDlgOpen::accept()
 {
   const platform::WaitCursor busy;
   bool opened = false;
-  if (m_TabIndex == kFileTab)
+  if (m_TabIndex == kSampleTab)
+    opened = OpenSample();
+  else if (m_TabIndex == kFileTab)
     opened = OpenScan(m_Paths[kOCT]);
   else if (m_TabIndex == kFolderTab)
     opened = OpenFolder(m_FolderPath);
@@ -341,7 +346,9 @@ void CDlgOpen::UpdateOpenButtons()
   for (int row = kRefSurf; row < kRowCount; ++row)
     m_Browse[row]->setEnabled(scanChosen);
   m_Browse[kOCT]->setEnabled(true);
-  if (m_TabIndex == kFileTab)
+  if (m_TabIndex == kSampleTab)
+    m_OpenButton->setEnabled(m_SampleDepth == 3);
+  else if (m_TabIndex == kFileTab)
     m_OpenButton->setEnabled(false);
   else if (m_TabIndex == kFolderTab)
     m_OpenButton->setEnabled(FolderHoldsScan());
@@ -357,6 +364,8 @@ void CDlgOpen::ShowTabControls()
     m_Browse[row]->setVisible(file);
   }
   m_FolderTree->setVisible(m_TabIndex == kFolderTab);
+  m_SampleTree->setVisible(m_TabIndex == kSampleTab);
+  m_SampleStatus->setVisible(m_TabIndex == kSampleTab);
   m_AutoHideButton->setEnabled(!file);
 }
 

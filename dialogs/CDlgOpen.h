@@ -1,7 +1,7 @@
 #pragma once
 // The one place where the user chooses what to open: a modeless dialog living as long as
-// the main view. The File tab opens a scan file and single result files of each kind, the
-// Folder tab a whole scan folder. Every open goes through the view's public operations;
+// the main view. The Sample tab downloads and opens a sample scan, the File tab opens a scan
+// file and single result files of each kind, the Folder tab a whole scan folder. Every open goes through the view's public operations;
 // the dialog never touches a volume or a pane itself.
 #include <QDialog>
 #include <array>
@@ -11,10 +11,13 @@ class CStrataviewView;
 class QAbstractButton;
 class QFileSystemModel;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QModelIndex;
 class QTabBar;
 class QTreeView;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 class CDlgOpen : public QDialog {
   Q_OBJECT
@@ -31,6 +34,9 @@ public:
   bool OpenScan(const std::string& path);
   bool OpenFolder(const std::string& path);
   bool OpenResultFile(Row kind, const std::string& path);
+  // Opens the sample file, fetched from the "Sample URL" first unless a copy of the right
+  // size is in the "Sample" folder beside the program; false after a message.
+  bool DownloadSample(const std::string& fileName);
 
   // The current tab's Open; hides the dialog on success when "Auto Hide" is checked.
   void accept() override;
@@ -42,6 +48,9 @@ public:
   const std::string& Path(Row row) const { return m_Paths[row]; }
   QTabBar* TabBar() const { return m_Tabs; }
   QTreeView* FolderTree() const { return m_FolderTree; }
+  QTreeWidget* SampleTree() const { return m_SampleTree; }
+  QLabel* SampleStatus() const { return m_SampleStatus; }
+  int SampleDepth() const { return m_SampleDepth; }
   QFileSystemModel* FolderModel() const { return m_FolderModel; }
   QAbstractButton* Button(int id) const;
   QAbstractButton* BrowseButton(Row row) const { return m_Browse[row]; }
@@ -53,6 +62,11 @@ public:
 private:
   void CreateControls();
   void CreatePathRow(Row row);
+  void CreateSampleControls();
+  void BuildSampleTree();
+  void OnSelChangedSampleTree(QTreeWidgetItem* current);
+  bool OpenSample();
+  bool FetchSample(const std::string& folder, const std::string& name, const std::string& dataName);
   void OnSelChangeTab(int tab);
   void OnSelChangedFolderTree(const QModelIndex& current);
   void OnRefresh();
@@ -65,6 +79,10 @@ private:
 
   CStrataviewView& m_Owner;
   int m_TabIndex = kSampleTab;
+  // Levels from the sample tree's root down to the selected item (3: a file), 0 when
+  // nothing is selected, and their texts, root first.
+  int m_SampleDepth = 0;
+  std::array<std::string, 3> m_SamplePath;
   std::string m_FolderPath;
   int m_AutoHide = 1;
   std::array<std::string, kRowCount> m_Paths;
@@ -72,6 +90,8 @@ private:
   QTabBar* m_Tabs = nullptr;
   QGroupBox* m_FileFrame = nullptr;
   QTreeView* m_FolderTree = nullptr;
+  QTreeWidget* m_SampleTree = nullptr;
+  QLabel* m_SampleStatus = nullptr;  // how a download goes
   QFileSystemModel* m_FolderModel = nullptr;
   QAbstractButton* m_OpenButton = nullptr;
   QAbstractButton* m_RefreshButton = nullptr;

@@ -1,0 +1,200 @@
+#include "dialogs/CWebGrab.h"
+
+#include "data/AtomicFile.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kMaxStatusLength = 511;
+constexpr size_t kMaxErrorLength = 255;
+// Progress is shown and the windows repainted at most this often, so that redrawing does not
+// slow a fast transfer down.
+constexpr auto kRefreshInterval = std::chrono::milliseconds(100);
+
+std::string Cut(std::string text, size_t length)
+{
+  if (text.size() > length)
+    text.resize(length);
+  return text;
+}
+
+std::string SystemErrorText(int error)
+{
+  return Cut(std::strerror(error), kMaxErrorLength);
+}
+
+// "Read 4096 of 40960000 bytes (12.5 Kb/s)", without the rate in the first second and
+// without "of ..." when the size to come is not known.
+std::string ReadText(uint64_t received, uint64_t expected, long long seconds)
+{
+  const auto total = static_cast<unsigned long long>(received);
+  const auto whole = static_cast<unsigned long long>(expected);
+  const double rate = seconds > 0 ? (static_cast<double>(received) / 1024.0) / static_cast<double>(seconds) : 0.0;
+  char text[128];
+  if (expected != 0 && seconds > 0)
+    std::snprintf(text, sizeof text, "Read %llu of %llu bytes (%0.1f Kb/s)", total, whole, rate);
+  else if (expected != 0)
+    std::snprintf(text, sizeof text, "Read %llu of %llu bytes", total, whole);
+  else if (seconds > 0)
+    std::snprintf(text, sizeof text, "Read %llu bytes (%0.1f Kb/s)", total, rate);
+  else
+    std::snprintf(text, sizeof text, "Read %llu bytes", total);
+  return text;
+}
+
+std::string SizeFailureText(uint64_t received, uint64_t expected)
+{
+  char text[128];
+  std::snprintf(text, sizeof text, "Received %llu bytes where %llu were expected",
+                static_cast<unsigned long long>(received), static_cast<unsigned long long>(expected));
+  return text;
+}
+
+// Writes the body into the temporary file and reports the request's stages and progress to
+// the session.
+class FileReceiver : public platform::HttpReceiver {
+public:
+  FileReceiver(CWebGrabSession& session, AtomicFile& file, uint64_t expected)
+    : m_Session(session), m_File(file), m_Expected(expected) {}
+
+  void OnStage(platform::HttpStage stage, const std::string& info) override { m_Session.OnStatusCallback(stage, info); }
+
+  bool OnBody(const char* data, size_t size) override
+  {
+    if (m_Expected != 0 && m_Received + size > m_Expected) {
+      m_Refusal = SizeFailureText(m_Received + size, m_Expected);
+      return false;
+    }
+    if (!m_File.Write(data, size)) {
+      m_Refusal = SystemErrorText(errno);
+      return false;
+    }
+    m_Received += size;
+    if (DueForRefresh())
+      m_Session.ShowStatus(ReadText(m_Received, m_Expected, WholeSecondsSinceStart()));
+    return true;
+  }
+
+  void OnProgress() override
+  {
+    if (DueForRefresh())
+      m_Session.KeepPainted();
+  }
+
+  // Why a piece of the body was refused ("" when none was).
+  const std::string& Refusal() const { return m_Refusal; }
+  // Once the whole body is in: why it is not the file expected ("" when it is).
+  std::string SizeFailure() const
+  {
+    return m_Expected != 0 && m_Received != m_Expected ? SizeFailureText(m_Received, m_Expected) : std::string();
+  }
+
+private:
+  bool DueForRefresh()
+  {
+    const Clock::time_point now = Clock::now();
+    if (m_Refreshed && now - m_LastRefresh < kRefreshInterval)
+      return false;
+    m_Refreshed = true;
+    m_LastRefresh = now;
+    return true;
+  }
+
+  long long WholeSecondsSinceStart() const
+  {
+    return std::llround(std::chrono::duration<double>(Clock::now() - m_Start).count());
+  }
+
+  CWebGrabSession& m_Session;
+  AtomicFile& m_File;
+  const uint64_t m_Expected;
+  uint64_t m_Received = 0;
+  std::string m_Refusal;
+  const Clock::time_point m_Start = Clock::now();
+  Clock::time_point m_LastRefresh;
+  bool m_Refreshed = false;
+};
+
+}  // namespace
+
+void CWebGrabSession::OnStatusCallback(platform::HttpStage stage, const std::string& info)
+{
+  using platform::HttpStage;
+  switch (stage) {
+  case HttpStage::kResolving: ShowStatus("Resolving name for " + info); break;
+  case HttpStage::kResolved: ShowStatus("Resolved name for " + info); break;
+  case HttpStage::kConnecting: ShowStatus("Connecting to socket address "); break;
+  case HttpStage::kConnected: ShowStatus("Connected to socket address"); break;
+  case HttpStage::kSending: ShowStatus("Sending request..."); break;
+  case HttpStage::kSent: ShowStatus("Request sent"); break;
+  case HttpStage::kReceived: ShowStatus("Response received"); break;
+  case HttpStage::kClosing: ShowStatus("Closing the connection to the server"); break;
+  case HttpStage::kClosed: ShowStatus("Connection to the server closed"); break;
+  }
+}
+
+void CWebGrabSession::ShowStatus(const std::string& text)
+{
+  m_StatusText = Cut(text, kMaxStatusLength);
+  if (m_StatusWindow == nullptr)
+    return;
+  m_StatusWindow->setText(QString::fromStdString(m_StatusText));
+  m_StatusWindow->repaint();
+}
+
+void CWebGrabSession::KeepPainted() const
+{
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool CWebGrab::OpenSession(const char* agent, QLabel* window)
+{
+  m_Session.reset();
+  auto session = std::make_unique<CWebGrabSession>(agent != nullptr ? agent : "Strataview");
+  if (!session->Http().IsOpen())
+    return false;
+  session->SetStatusWindow(window);
+  if (m_ReceiveTimeout != 0)
+    session->Http().SetReceiveTimeout(m_ReceiveTimeout);
+  m_Session = std::move(session);
+  return true;
+}
+
+int CWebGrab::DownloadToFile(const std::string& url, const char* agent, QLabel* window, const std::string& path,
+                             uint64_t expectedSize)
+{
+  if (!m_Session && !OpenSession(agent, window))
+    return 0;
+  if (window != nullptr)
+    m_Session->SetStatusWindow(window);
+  AtomicFile file(path);
+  if (!file.IsOpen()) {
+    m_Session->ShowStatus(SystemErrorText(errno));
+    return 0;
+  }
+  FileReceiver receiver(*m_Session, file, expectedSize);
+  const platform::HttpResult result = m_Session->Http().Get(url, receiver);
+  std::string failure = receiver.Refusal();
+  if (failure.empty() && !result.complete)
+    failure = Cut(result.errorText, kMaxErrorLength);
+  if (failure.empty())
+    failure = receiver.SizeFailure();
+  if (failure.empty() && !file.Commit())
+    failure = SystemErrorText(errno);
+  if (!failure.empty()) {
+    m_Session->ShowStatus(failure);
+    return 0;
+  }
+  m_Session->ShowStatus("");
+  return 1;
+}
