@@ -20,11 +20,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <netinet/in.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -276,6 +279,43 @@ TEST_F(SampleDownloadTest, EachItemFetchesItsOwnFile)
   }
   EXPECT_EQ(server.Requests(), expected);
   EXPECT_EQ(m_Messages.size(), expected.size());
+}
+
+// A 2 MB file system mounted over a folder for the length of a test (CI runs as root).
+class SmallDisk {
+public:
+  explicit SmallDisk(const fs::path& folder) : m_Folder(folder)
+  {
+    m_Mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=2m") == 0;
+  }
+  ~SmallDisk()
+  {
+    if (m_Mounted)
+      ::umount(m_Folder.c_str());
+  }
+  bool Mounted() const { return m_Mounted; }
+
+private:
+  fs::path m_Folder;
+  bool m_Mounted = false;
+};
+
+TEST_F(SampleDownloadTest, ADiskThatFillsUpKeepsNoPartOfTheSample)
+{
+  MakeFile(m_Served.Path() / "Zeiss_ONH.img", kZeissSize);
+  const LoopbackHttpServer server(m_Served.Path().string());
+  ASSERT_TRUE(server.IsRunning());
+  const auto frame = Window(server.Url());
+  fs::create_directories(SampleFolder());
+  const SmallDisk disk(SampleFolder());
+  if (!disk.Mounted())
+    GTEST_SKIP() << "mounting a small file system needs root";
+
+  OpenSample(*frame->View(), "Zeiss_ONH.img (39.0 MB)");
+  EXPECT_EQ(m_Messages, std::vector<std::string>{kDownloadFailed});
+  EXPECT_EQ(frame->View()->OpenDialog()->SampleStatus()->text().toStdString(), std::strerror(ENOSPC));
+  EXPECT_TRUE(SampleFiles().empty()) << "the partly written file is gone";
+  EXPECT_TRUE(frame->View()->GetScanPath().empty());
 }
 
 // A server that takes the connection and the request but never answers.
