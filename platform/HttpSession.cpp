@@ -83,9 +83,10 @@ struct HttpSession::Callbacks {
   }
 
   // Each header line of each response, redirects included; a status line starts a response.
-  static size_t Header(char* data, size_t, size_t size, void* session)
+  static size_t Header(char* data, size_t unit, size_t count, void* session)
   {
     HttpSession& s = Of(session);
+    const size_t size = unit * count;
     const bool statusLine = size >= 5 && std::string(data, 5) == "HTTP/";
     if (statusLine && !s.m_ResponseSeen) {
       s.m_ResponseSeen = true;
@@ -96,9 +97,10 @@ struct HttpSession::Callbacks {
     return size;
   }
 
-  static size_t Body(char* data, size_t, size_t size, void* session)
+  static size_t Body(char* data, size_t unit, size_t count, void* session)
   {
     HttpSession& s = Of(session);
+    const size_t size = unit * count;
     return s.m_Receiver != nullptr && s.m_Receiver->OnBody(data, size) ? size : 0;
   }
 

@@ -281,6 +281,21 @@ TEST_F(SampleDownloadTest, EachItemFetchesItsOwnFile)
   EXPECT_EQ(m_Messages.size(), expected.size());
 }
 
+TEST_F(SampleDownloadTest, ARedirectIsFollowed)
+{
+  // The server sends a folder's address on to the address with "/", where it serves the
+  // folder's index page.
+  MakeFile(m_Served.Path() / "Zeiss_ONH.img" / "index.html", kZeissSize);
+  const LoopbackHttpServer server(m_Served.Path().string());
+  ASSERT_TRUE(server.IsRunning());
+  const std::string target = m_Program.File("Zeiss_ONH.img");
+  CWebGrab grab;
+  EXPECT_EQ(grab.DownloadToFile(server.Url() + "Zeiss_ONH.img", nullptr, nullptr, target, kZeissSize), 1)
+    << grab.StatusText();
+  EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/Zeiss_ONH.img", "/Zeiss_ONH.img/"}));
+  EXPECT_EQ(fs::file_size(target), kZeissSize);
+}
+
 // A 2 MB file system mounted over a folder for the length of a test (CI runs as root).
 class SmallDisk {
 public:
