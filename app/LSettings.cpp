@@ -197,7 +197,8 @@ std::vector<SettingDescriptor> BuildTable()
   t.push_back(Enum("SaveAll", NamesFrom({"AVI", "TIFFs"}), "AVI", Field(&LSettings::SaveAll)));
   t.push_back(Enum("DlgDataPos", NamesFrom({"Left", "Right"}), "Left", Field(&LSettings::DlgDataPos)));
   // No public server carries the samples; the folder name is what the downloader expects.
-  t.push_back(Text("SampleURL", "http://localhost/sites/default/files/Strataview_Sample/", Field(&LSettings::SampleURL)));
+  t.push_back(
+    Text("SampleURL", "http://localhost/sites/default/files/Strataview_Sample/", Field(&LSettings::SampleURL)));
   t.push_back(Text("GridFileName", "Grid_Circle_Macula_ETDRS.xml", Field(&LSettings::GridFileName)));
   t.push_back(Enum("ThicknessUnit", autoFixed, "Auto", Field(&LSettings::ThicknessUnit)));
   t.push_back(Real("ThicknessUnitMin", "0.0", "%f", Field(&LSettings::ThicknessUnitMin)));

@@ -1,8 +1,9 @@
 #pragma once
 // The one place where the user chooses what to open: a modeless dialog living as long as
 // the main view. The Sample tab downloads and opens a sample scan, the File tab opens a scan
-// file and single result files of each kind, the Folder tab a whole scan folder. Every open goes through the view's public operations;
-// the dialog never touches a volume or a pane itself.
+// file and single result files of each kind, the Folder tab a whole scan folder. Every open
+// goes through the view's public operations; the dialog never touches a volume or a pane
+// itself.
 #include <QDialog>
 #include <array>
 #include <string>
