@@ -7,7 +7,9 @@
 #include "data/SectorStatistics.h"
 #include "data/SurfaceTable.h"
 
+#include <algorithm>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -116,6 +118,15 @@ void AppendGridCenter(std::string& out, const ThicknessColumns& columns, const T
   AppendInt(out, names.centerZ);
 }
 
+// True when every surface of the record has a known table row of its own.
+bool RowsAreDistinct(const LSurfaces& surfaces)
+{
+  std::vector<int32_t> rows(surfaces.labelIndex.begin(), surfaces.labelIndex.begin() + surfaces.surfaceCount);
+  std::sort(rows.begin(), rows.end());
+  return std::find(rows.begin(), rows.end(), SurfaceTable::kUnknownRow) == rows.end() &&
+         std::adjacent_find(rows.begin(), rows.end()) == rows.end();
+}
+
 // The surface of the record on the table row, or -1.
 int SurfaceOnRow(const LSurfaces& surfaces, int row)
 {
@@ -125,15 +136,26 @@ int SurfaceOnRow(const LSurfaces& surfaces, int row)
   return -1;
 }
 
+// The record's surfaces of layer i, -1 for one it does not hold. A record whose own rows
+// cannot tell its surfaces apart is taken by position as well.
+std::pair<int, int> LayerSurfaces(const LSurfaces& surfaces, const ThicknessColumns& columns, size_t i)
+{
+  if (columns.byPosition || !RowsAreDistinct(surfaces)) {
+    const int upper = static_cast<int>(i);
+    return upper + 1 < surfaces.surfaceCount ? std::make_pair(upper, upper + 1) : std::make_pair(-1, -1);
+  }
+  const ThicknessColumns::Layer& layer = columns.layers[i];
+  return {SurfaceOnRow(surfaces, layer.upperRow), SurfaceOnRow(surfaces, layer.lowerRow)};
+}
+
 // Means and deviations in millimetres of one layer per region; kNoThickness throughout when
 // the record lacks either surface.
-void LayerStatistics(const LSurfaces& surfaces, const uint16_t* sectorLabels, const ThicknessColumns::Layer& layer,
+void LayerStatistics(const LSurfaces& surfaces, const uint16_t* sectorLabels, std::pair<int, int> layer,
                      int regionCount, float* means, float* sds)
 {
   for (int r = 0; r < regionCount; ++r)
     means[r] = sds[r] = kNoThickness;
-  const int upper = SurfaceOnRow(surfaces, layer.upperRow);
-  const int lower = SurfaceOnRow(surfaces, layer.lowerRow);
+  const auto [upper, lower] = layer;
   if (upper < 0 || lower < 0)
     return;
   const size_t cells = surfaces.undefinedMask.size();
@@ -168,6 +190,7 @@ ThicknessColumns ColumnsOf(const LSurfaces& first, const LGrid* grid)
   ThicknessColumns columns;
   for (int s = 0; s + 1 < first.surfaceCount; ++s)
     columns.layers.push_back({first.labelIndex[static_cast<size_t>(s)], first.labelIndex[static_cast<size_t>(s) + 1]});
+  columns.byPosition = !RowsAreDistinct(first);
   if (grid) {
     columns.hasGrid = true;
     const std::string* labels = grid->GetRegionLabels();
@@ -198,12 +221,12 @@ std::string ThicknessCsvRow(const LSurfaces& surfaces, const uint16_t* sectorLab
 
   const int regions = columns.RegionCount();
   std::vector<float> means, sds;
-  for (const ThicknessColumns::Layer& layer : columns.layers) {
+  for (size_t i = 0; i < columns.layers.size(); ++i) {
     std::vector<float> layerMeans(static_cast<size_t>(regions)), layerSds(static_cast<size_t>(regions));
     // A grid whose sector map could not be built counts no A-scan.
     if (regions > 0 && (!columns.hasGrid || sectorLabels))
-      LayerStatistics(surfaces, columns.hasGrid ? sectorLabels : nullptr, layer, regions, layerMeans.data(),
-                      layerSds.data());
+      LayerStatistics(surfaces, columns.hasGrid ? sectorLabels : nullptr, LayerSurfaces(surfaces, columns, i),
+                      regions, layerMeans.data(), layerSds.data());
     means.insert(means.end(), layerMeans.begin(), layerMeans.end());
     sds.insert(sds.end(), layerSds.begin(), layerSds.end());
   }

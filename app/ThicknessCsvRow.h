@@ -11,14 +11,18 @@
 class LGrid;
 class LSurfaces;
 
-// The thickness columns: one layer per pair of consecutive surfaces of the first file (by
-// surface table row), and the grid's region labels (none without a grid).
+// The thickness columns: one layer per pair of consecutive surfaces of the first file, and the
+// grid's region labels (none without a grid). A file's surfaces are found by their surface
+// table rows when the first file's rows tell them apart; when it holds names the table does
+// not know, or one row twice, the rows say nothing about which surface is which, and every
+// file's layer s is its own pair of surfaces s and s + 1.
 struct ThicknessColumns {
   struct Layer {
     int upperRow = 0;
     int lowerRow = 0;
   };
   std::vector<Layer> layers;
+  bool byPosition = false;
   bool hasGrid = false;
   std::vector<std::string> regionLabels;
 

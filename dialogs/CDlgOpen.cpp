@@ -169,6 +169,7 @@ void CDlgOpen::CreateControls()
   connect(m_RefreshButton, &QAbstractButton::clicked, this, &CDlgOpen::OnRefresh);
   m_CloseButton = MakeButton(this, QStringLiteral("Close"), "IDCANCEL", kClose, du.Rect(448, 310, 50, 28));
   connect(m_CloseButton, &QAbstractButton::clicked, this, &CDlgOpen::reject);
+  CreateFolderToolButtons();
 }
 
 void CDlgOpen::CreatePathRow(Row row)
@@ -192,6 +193,20 @@ void CDlgOpen::CreatePathRow(Row row)
   connect(m_Browse[row], &QAbstractButton::clicked, this, [this, row] { OnBrowse(row); });
 }
 
+void CDlgOpen::CreateFolderToolButtons()
+{
+  const DialogUnits du;
+  m_ImportButton = MakeButton(this, QStringLiteral("\\"), "IDC_BUTTON_OCT_SEQUENCE", kImportSequence,
+                              du.Rect(418, 34, 14, 12));
+  connect(m_ImportButton, &QAbstractButton::clicked, this, &CDlgOpen::ImportImageSequence);
+  m_ExecutablesButton = MakeButton(this, QStringLiteral("Executables"), "IDC_BUTTON_EXECUTABLES", kExecutables,
+                                   du.Rect(448, 89, 50, 28));
+  connect(m_ExecutablesButton, &QAbstractButton::clicked, this, &CDlgOpen::OnExecutables);
+  m_ThicknessButton = MakeButton(this, QStringLiteral("Thickness\nAnalysis"), "IDC_BUTTON_THICKNESS_ANALYSIS",
+                                 kThicknessAnalysis, du.Rect(448, 121, 50, 28));
+  connect(m_ThicknessButton, &QAbstractButton::clicked, this, &CDlgOpen::OnThicknessAnalysis);
+}
+
 QAbstractButton* CDlgOpen::Button(int id) const
 {
   switch (id) {
@@ -199,6 +214,9 @@ QAbstractButton* CDlgOpen::Button(int id) const
   case kClose: return m_CloseButton;
   case kRefresh: return m_RefreshButton;
   case kAutoHide: return m_AutoHideButton;
+  case kExecutables: return m_ExecutablesButton;
+  case kThicknessAnalysis: return m_ThicknessButton;
+  case kImportSequence: return m_ImportButton;
   default: return nullptr;
   }
 }
@@ -346,6 +364,9 @@ void CDlgOpen::UpdateOpenButtons()
   for (int row = kRefSurf; row < kRowCount; ++row)
     m_Browse[row]->setEnabled(scanChosen);
   m_Browse[kOCT]->setEnabled(true);
+  m_ImportButton->setEnabled(true);
+  m_ExecutablesButton->setEnabled(!m_FolderPath.empty());
+  m_ThicknessButton->setEnabled(!m_FolderPath.empty());
   if (m_TabIndex == kSampleTab)
     m_OpenButton->setEnabled(m_SampleDepth == 3);
   else if (m_TabIndex == kFileTab)
@@ -363,9 +384,12 @@ void CDlgOpen::ShowTabControls()
     m_Edits[row]->setVisible(file);
     m_Browse[row]->setVisible(file);
   }
+  m_ImportButton->setVisible(file);
   m_FolderTree->setVisible(m_TabIndex == kFolderTab);
   m_SampleTree->setVisible(m_TabIndex == kSampleTab);
   m_SampleStatus->setVisible(m_TabIndex == kSampleTab);
+  m_ExecutablesButton->setVisible(m_TabIndex == kFolderTab);
+  m_ThicknessButton->setVisible(m_TabIndex == kFolderTab);
   m_AutoHideButton->setEnabled(!file);
 }
 

@@ -58,7 +58,22 @@ public:
   QLineEdit* PathEdit(Row row) const { return m_Edits[row]; }
 
   // Control ids of the buttons outside the path rows.
-  enum ControlId : int { kOpen = 1, kClose = 2, kRefresh = 903, kAutoHide = 976 };
+  enum ControlId : int {
+    kOpen = 1,
+    kClose = 2,
+    kRefresh = 903,
+    kAutoHide = 976,
+    kExecutables = 997,
+    kThicknessAnalysis = 1114,
+    kImportSequence = 1138,  // the "\" beside the OCT row
+  };
+
+  // The Folder tab's batch runs over every scan below the chosen folder.
+  void OnExecutables();
+  void OnThicknessAnalysis();
+  // Stacks a folder of 2-D images, one per B-scan, into a scan written beside the folder
+  // and opens it.
+  void ImportImageSequence();
 
 private:
   void CreateControls();
@@ -68,6 +83,7 @@ private:
   void OnSelChangedSampleTree(QTreeWidgetItem* current);
   bool OpenSample();
   bool FetchSample(const std::string& folder, const std::string& name, const std::string& dataName);
+  void CreateFolderToolButtons();
   void OnSelChangeTab(int tab);
   void OnSelChangedFolderTree(const QModelIndex& current);
   void OnRefresh();
@@ -85,6 +101,7 @@ private:
   int m_SampleDepth = 0;
   std::array<std::string, 3> m_SamplePath;
   std::string m_FolderPath;
+  std::string m_StackFolder;  // the folder of the last image-stack import, proposed next time
   int m_AutoHide = 1;
   std::array<std::string, kRowCount> m_Paths;
   // Children of the dialog, owned by Qt.
@@ -98,6 +115,9 @@ private:
   QAbstractButton* m_RefreshButton = nullptr;
   QAbstractButton* m_AutoHideButton = nullptr;
   QAbstractButton* m_CloseButton = nullptr;
+  QAbstractButton* m_ExecutablesButton = nullptr;
+  QAbstractButton* m_ThicknessButton = nullptr;
+  QAbstractButton* m_ImportButton = nullptr;
   std::array<QGroupBox*, kRowCount> m_Groups{};
   std::array<QLineEdit*, kRowCount> m_Edits{};
   std::array<QAbstractButton*, kRowCount> m_Browse{};

@@ -41,9 +41,13 @@ std::vector<std::string> Lines(const std::string& text)
   return lines;
 }
 
-// A 24 x 16 scan of 0.25 x 0.0039 x 0.4 mm with the surfaces ILM, GCL-IPL and IPL-INL at
-// random depths, a few of them -1, and a few A-scans undefined.
-LSurfaces Scan(unsigned seed)
+// Surface names a surfaces file may give instead of the table's: unknown to the table.
+const std::vector<std::string> kUnknownNames = {"Upper", "Middle", "Lower"};
+
+// A 24 x 16 scan of 0.25 x 0.0039 x 0.4 mm with the surfaces ILM, GCL-IPL and IPL-INL (or
+// three surfaces of the given names unknown to the table) at random depths, a few of them
+// -1, and a few A-scans undefined.
+LSurfaces Scan(unsigned seed, const std::vector<std::string>& unknownNames = {})
 {
   LResultHeader h = UnknownResultHeader();
   h.version = "4.0.0";
@@ -56,7 +60,10 @@ LSurfaces Scan(unsigned seed)
   h.laterality = LateralityOS;
   h.centerType = CenterMacula;
   LSurfaces s;
-  s.Create(kX, kZ, 3, {5, 7, 8}, {5, 7, 8}, {}, h);
+  if (unknownNames.empty())
+    s.Create(kX, kZ, 3, {5, 7, 8}, {5, 7, 8}, {}, h);
+  else
+    s.Create(kX, kZ, 3, {0, 0, 0}, {0, 0, 0}, {}, h, unknownNames);
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> depth(20, 60), gap(5, 40), percent(0, 99);
   for (int z = 0; z < kZ; ++z)
@@ -91,7 +98,7 @@ protected:
 
   void AddScan(const std::string& stem, unsigned seed)
   {
-    const LSurfaces s = Scan(seed);
+    const LSurfaces s = Scan(seed, m_Names);
     ASSERT_EQ(s.WriteXml(m_Folder.File(stem + "_Surfaces_Vamo.xml")), 0);
     m_Scans[stem] = seed;
   }
@@ -100,7 +107,7 @@ protected:
   // expects them, written beside the output.
   std::string OracleArgs(const std::string& stem, const LGrid* grid)
   {
-    const LSurfaces s = Scan(m_Scans.at(stem));
+    const LSurfaces s = Scan(m_Scans.at(stem), m_Names);
     std::vector<int32_t> depths;
     for (const Point3i& p : s.points)
       depths.push_back(p.y);
@@ -138,6 +145,7 @@ protected:
   TempDir m_Folder;
   TempDir m_Out;
   std::map<std::string, unsigned> m_Scans;
+  std::vector<std::string> m_Names;  // surface names unknown to the table, or none
   ThicknessAnalysisRequest m_Request;
 };
 
@@ -162,6 +170,22 @@ TEST_F(ThicknessAnalysisTest, NoGridRowsInNaturalOrderMatchTheOracle)
   EXPECT_EQ(lines[1].substr(0, description.size()), description);
   EXPECT_EQ(Fields(lines[2])[0], "scan10");
   EXPECT_EQ(Fields(lines[3])[0], "scan3");
+  std::string output;
+  EXPECT_EQ(RunOracle({"scan2", "scan10", "sub/scan3"}, nullptr, &output), 0) << output;
+}
+
+// Surfaces named outside the table are measured pair by pair in the file's order, not each
+// against itself.
+TEST_F(ThicknessAnalysisTest, UnknownSurfaceNamesAreMeasuredByPosition)
+{
+  m_Names = kUnknownNames;
+  AddScan("scan2", 1);
+  AddScan("scan10", 2);
+  AddScan("sub/scan3", 3);
+  ASSERT_EQ(RunThicknessAnalysis(m_Request), "");
+  const std::vector<std::string> lines = Lines(fixtures::ReadAll(m_Request.outputPath));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NE(Fields(lines[1])[18], "0.00");
   std::string output;
   EXPECT_EQ(RunOracle({"scan2", "scan10", "sub/scan3"}, nullptr, &output), 0) << output;
 }
@@ -307,6 +331,25 @@ TEST(ThicknessCsv, RowsLineUpWithTheHeader)
   EXPECT_EQ(row[12], "0.00");
   // One counted A-scan (the other has no depth): 10 rows of 3.9 um.
   EXPECT_EQ(row[18] + "," + row[19] + "," + row[20] + "," + row[21], "39.00,NA,NA,NA");
+}
+
+// Whether the rows are known, unknown or repeated, the same depths give the same figures.
+TEST(ThicknessCsv, SurfacesWithoutDistinctRowsAreTakenInTheirOrder)
+{
+  const auto figures = [](const LSurfaces& s) {
+    const std::vector<std::string> row = Fields(Lines(ThicknessCsvRow(s, nullptr, ColumnsOf(s, nullptr), {}))[0]);
+    return std::vector<std::string>(row.begin() + 18, row.end());
+  };
+  const std::vector<std::string> labelled = figures(Scan(1));
+  ASSERT_EQ(labelled.size(), 4u);
+  EXPECT_EQ(figures(Scan(1, kUnknownNames)), labelled);
+  LSurfaces repeated = Scan(1);
+  repeated.labelIndex = {5, 5, 8};
+  EXPECT_EQ(figures(repeated), labelled);
+  // A later file without distinct rows under the columns of a labelled first file.
+  const std::vector<std::string> row =
+    Fields(Lines(ThicknessCsvRow(Scan(1, kUnknownNames), nullptr, ColumnsOf(Scan(1), nullptr), {}))[0]);
+  EXPECT_EQ(std::vector<std::string>(row.begin() + 18, row.end()), labelled);
 }
 
 TEST(ThicknessCsv, FieldsAndStems)

@@ -3,6 +3,7 @@
 // vessels with their shadows and a fluid pocket, and the suite's files tagged "Vamo".
 //
 //   strataview_make_demo FOLDER [--small]
+#include "data/GreyPng.h"
 #include "data/LGridCenter.h"
 #include "data/LMarkers.h"
 #include "data/LOCTVolume.h"
@@ -12,7 +13,6 @@
 #include "data/SurfaceTable.h"
 #include "data/XmlFile.h"
 
-#include <FreeImage.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -119,21 +119,6 @@ LResultHeader Header(const Geometry& g)
   h.laterality = LateralityOD;
   h.centerType = CenterMacula;
   return h;
-}
-
-bool SavePng(const std::string& path, const std::vector<uint8_t>& grey, int width, int height)
-{
-  FIBITMAP* bitmap = FreeImage_Allocate(width, height, 8);
-  if (!bitmap)
-    return false;
-  RGBQUAD* palette = FreeImage_GetPalette(bitmap);
-  for (int i = 0; i < 256; ++i)
-    palette[i].rgbRed = palette[i].rgbGreen = palette[i].rgbBlue = static_cast<BYTE>(i);
-  for (int row = 0; row < height; ++row)  // FreeImage stores the bottom row first
-    std::copy_n(grey.data() + size_t(row) * width, width, FreeImage_GetScanLine(bitmap, height - 1 - row));
-  const bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0);
-  FreeImage_Unload(bitmap);
-  return saved;
 }
 
 // The program reads reference surfaces but never writes them; the suite does, in the
@@ -268,8 +253,8 @@ int main(int argc, char** argv)
   if (center.WriteXml(path("GridCenter_Vamo.xml")) != 0) return Fail("the grid centre");
   if (markers.WriteXml(path("Markers_Vamo.xml")) != 0) return Fail("the markers");
   if (splines.WriteXml(path("Splines_Vamo.xml")) != 0) return Fail("the splines");
-  if (!SavePng(path("Proj_Vamo.png"), projection, g.x, g.z)) return Fail("the projection");
-  if (!SavePng(path("Disc_Vamo.png"), disc, g.x, g.z)) return Fail("the disc mask");
+  if (WriteGreyPng(path("Proj_Vamo.png"), projection, g.x, g.z) != 0) return Fail("the projection");
+  if (WriteGreyPng(path("Disc_Vamo.png"), disc, g.x, g.z) != 0) return Fail("the disc mask");
   std::printf("%s\n", folder.string().c_str());
   return 0;
 }

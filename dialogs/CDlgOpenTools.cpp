@@ -1,0 +1,101 @@
+// The open dialog's commands that hand the chosen folder to another tool: the batch runs of
+// the Folder tab and the image-stack import of the File tab.
+#include "dialogs/CDlgOpen.h"
+
+#include "app/ImageStack.h"
+#include "data/LOCTVolume.h"
+#include "dialogs/CDlgExecutables.h"
+#include "dialogs/CDlgThicknessAnalysis.h"
+#include "dialogs/CDlgVoxelSize.h"
+#include "platform/Dialogs.h"
+#include "platform/Messages.h"
+#include "platform/WaitCursor.h"
+
+#include <filesystem>
+
+namespace {
+
+const char* MessageFor(ImageStackResult result)
+{
+  switch (result) {
+    case ImageStackResult::kTooFewImages: return "Only 1 B-scan!";
+    case ImageStackResult::kDifferentSizes: return "Different image sizes!";
+    case ImageStackResult::kUnsupportedDepth: return "Unsupported image bit depth!";
+    case ImageStackResult::kTooLarge: return "File error: 'OCT'";
+    default: return nullptr;  // an image that cannot be loaded has said so on the console
+  }
+}
+
+// A file an earlier import (or anything else) left under the output's names is replaced
+// only when the user says so.
+bool MayWrite(const std::string& header)
+{
+  const std::filesystem::path mhd(header);
+  std::filesystem::path raw = mhd;
+  raw.replace_extension(".raw");
+  std::error_code error;
+  const std::filesystem::path* existing = std::filesystem::exists(mhd, error)   ? &mhd
+                                          : std::filesystem::exists(raw, error) ? &raw
+                                                                                : nullptr;
+  return !existing || platform::ShowMessage("'" + existing->string() + "' already exists.\nDo you want to replace it?",
+                                            platform::kMbYesNo) == platform::kIdYes;
+}
+
+}  // namespace
+
+void CDlgOpen::OnExecutables()
+{
+  CDlgExecutables dialog(this);
+  dialog.runMode = kRunOnFolder;
+  dialog.folder = m_FolderPath;
+  platform::RunModal(dialog);
+}
+
+void CDlgOpen::OnThicknessAnalysis()
+{
+  CDlgThicknessAnalysis dialog(this);
+  dialog.SetFolder(m_FolderPath);
+  platform::RunModal(dialog);
+}
+
+void CDlgOpen::ImportImageSequence()
+{
+  platform::DialogRequest request;
+  request.kind = platform::DialogKind::BrowseFolder;
+  request.title = "Select a folder for an image sequence.";
+  request.folder = m_StackFolder;
+  const platform::DialogAnswer folder = platform::BrowseForFolder(nullptr, request);
+  if (!folder.accepted || folder.path.empty())
+    return;
+  m_StackFolder = folder.path;
+  CDlgVoxelSize voxelSize;
+  if (platform::RunModal(voxelSize) != platform::kIdOk)
+    return;
+
+  const platform::WaitCursor busy;
+  CSortStringArray files;
+  ListImageFiles(m_StackFolder, files);
+  files.SortNatural();
+  const std::string header = SequenceHeaderPath(m_StackFolder);
+  {
+    LOCTVolume stack;
+    const ImageStackResult result = BuildImageStack(files, voxelSize.voxelSize, stack);
+    if (result != ImageStackResult::kOk) {
+      if (const char* message = MessageFor(result))
+        platform::ShowMessage(message);
+      return;
+    }
+    if (!MayWrite(header))
+      return;
+    if (stack.WriteMetaImage(header) != 0) {
+      platform::ShowMessage("File error: 'OCT'");
+      return;
+    }
+  }
+  if (!OpenScan(header))
+    return;
+  m_Paths.fill(std::string());
+  m_Paths[kOCT] = header;
+  ShowPaths();
+  UpdateOpenButtons();
+}
