@@ -1,5 +1,6 @@
 // The open dialog's image-stack import and its Folder tab's batch runs, driven through the
 // dialog's buttons as a user presses them.
+#include "app/CDlgMenu.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "data/LOCTVolume.h"
@@ -270,6 +271,27 @@ TEST_F(OpenDialogToolsTest, ExecutablesRunTheShippedProgramOverEveryScanBelowThe
   }
   ASSERT_TRUE(m_View.ScanFolder(m_Dir.File("b/left")));
   EXPECT_EQ(m_View.Slots().proj.count, 1) << "the projection fits the scan";
+}
+
+// An imported stack has no results; one run of the shipped program from the menu gives it a
+// projection, and the view shows the scan again with it.
+TEST_F(OpenDialogToolsTest, ShippedProgramGivesAnOpenScanItsProjection)
+{
+  Import(MakeStack("eye3", "grey"));
+  ASSERT_EQ(m_View.GetScanPath(), SequenceFile("eye3"));
+  EXPECT_EQ(m_View.Slots().proj.count, 0);
+  {
+    const platform::ScopedDialogHook run([](const platform::DialogRequest&, QDialog* dialog) {
+      if (auto* executables = qobject_cast<CDlgExecutables*>(dialog))
+        executables->RunButton(0)->click();
+      return platform::DialogAnswer{};
+    });
+    m_View.MenuPanel()->Button(CDlgMenu::kExecutables)->click();
+  }
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  EXPECT_EQ(m_View.GetScanFolder(), m_Dir.File("eye3_Sequence"));
+  EXPECT_EQ(m_View.Slots().proj.count, 1);
+  EXPECT_TRUE(fs::exists(m_Dir.File("eye3_Sequence/eye3_Sequence_Proj_Mean.png")));
 }
 
 // The Thickness Analysis button runs the batch over the chosen folder.
