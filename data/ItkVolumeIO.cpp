@@ -80,6 +80,25 @@ void WriteImage(const Image* image, const std::string& path)
   writer->Update();
 }
 
+// The toolkit's writers do not all notice a write that ran out of space: a full disk leaves
+// a short header or data file behind and no failure. What was written is therefore read
+// back, as far as its header and the amount of its data, before it may replace anything.
+bool WrittenWhole(const std::string& path, const itk::Size<3>& size)
+{
+  itk::ImageIOBase::Pointer io = itk::ImageIOFactory::CreateImageIO(path.c_str(), itk::IOFileModeEnum::ReadMode);
+  if (!io)
+    return false;
+  io->SetFileName(path);
+  io->ReadImageInformation();
+  if (io->GetNumberOfDimensions() != 3)
+    return false;
+  for (unsigned axis = 0; axis < 3; ++axis)
+    if (io->GetDimensions(axis) != size[axis])
+      return false;
+  auto* meta = dynamic_cast<itk::MetaImageIO*>(io.GetPointer());
+  return !meta || MetaImageDataPresent(*meta, path);
+}
+
 }  // namespace
 
 int LOCTVolume::ReadItkVolume(const std::string& path, ScanFormat scanFormat)
@@ -169,6 +188,10 @@ int LOCTVolume::WriteMetaImage(const std::string& path) const
       WriteImage<ByteImage>(toBytes->GetOutput(), staged.StagedPath().string());
     } else {
       WriteImage<ImageType>(image, staged.StagedPath().string());
+    }
+    if (!WrittenWhole(staged.StagedPath().string(), image->GetLargestPossibleRegion().GetSize())) {
+      diag::ReportFileFailure(path, "the file was not written whole (is the disk full?)");
+      return -1;
     }
   } catch (const std::exception& error) {
     ReportToolkitFailure(path, error);

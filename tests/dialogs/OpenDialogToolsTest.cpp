@@ -10,6 +10,7 @@
 #include "dialogs/CDlgVoxelSize.h"
 #include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/OpenDialogSteps.h"
 #include "fixtures/TempDir.h"
 #include "platform/Dialogs.h"
 #include "platform/ExecutableDir.h"
@@ -26,6 +27,7 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -48,19 +50,6 @@ protected:
   }
 
   CDlgOpen& Dialog() { return *m_View.OpenDialog(); }
-  void ChooseTab(int tab)
-  {
-    for (int shown = 0; shown < Dialog().TabBar()->count(); ++shown)
-      if (Dialog().TabBar()->tabData(shown).toInt() == tab)
-        Dialog().TabBar()->setCurrentIndex(shown);
-    ASSERT_EQ(Dialog().TabIndex(), tab);
-  }
-  void SelectFolder(const fs::path& folder)
-  {
-    const QModelIndex index = Dialog().FolderModel()->index(QString::fromStdString(folder.string()));
-    ASSERT_TRUE(index.isValid());
-    Dialog().FolderTree()->setCurrentIndex(index);
-  }
   std::string MakeStack(const std::string& name, const std::string& kind)
   {
     const std::string folder = m_Dir.File(name);
@@ -108,7 +97,7 @@ protected:
 
 TEST_F(OpenDialogToolsTest, ImportedStackIsWrittenBesideTheFolderAndOpened)
 {
-  ChooseTab(CDlgOpen::kFileTab);
+  fixtures::ChooseTab(Dialog(), CDlgOpen::kFileTab);
   ASSERT_TRUE(Dialog().Button(CDlgOpen::kImportSequence)->isVisibleTo(&Dialog()));
   const std::string folder = MakeStack("eye1", "grey");
   Import(folder);
@@ -191,20 +180,46 @@ TEST_F(OpenDialogToolsTest, CancelledVoxelSizeOrAnExistingOutputKeptWritesNothin
   EXPECT_EQ(m_View.GetScanPath(), SequenceFile("eye2"));
 }
 
+// On a full disk the import says so and leaves neither a half-written pair nor a staging
+// folder behind.
+TEST_F(OpenDialogToolsTest, FullDiskLeavesNothingBehind)
+{
+  const std::string disk = m_Dir.File("disk");
+  fs::create_directories(disk);
+  if (fixtures::RunCommand("mount -t tmpfs -o size=2m tmpfs '" + disk + "' 2>/dev/null") != 0)
+    GTEST_SKIP() << "mounting a small tmpfs is not allowed here";
+  struct Unmount {
+    std::string path;
+    ~Unmount() { fixtures::RunCommand("umount '" + path + "'"); }
+  } unmount{disk};
+  const std::string folder = disk + "/eye";
+  ASSERT_EQ(fixtures::RunCommand(kStackFixture + " make '" + folder + "' grey"), 0);
+  fixtures::RunCommand("dd if=/dev/zero of='" + disk + "/filler' bs=4k 2>/dev/null");
+  Import(folder);
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"File error: 'OCT'"});
+  std::vector<std::string> left;
+  for (const fs::directory_entry& entry : fs::directory_iterator(disk))
+    left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"eye", "filler"}));
+  EXPECT_TRUE(m_View.GetScanPath().empty());
+  EXPECT_TRUE(Dialog().Path(CDlgOpen::kOCT).empty());
+}
+
 TEST_F(OpenDialogToolsTest, FolderButtonsNeedAFolderAndShowOnlyOnTheFolderTab)
 {
   QAbstractButton* executables = Dialog().Button(CDlgOpen::kExecutables);
   QAbstractButton* thickness = Dialog().Button(CDlgOpen::kThicknessAnalysis);
-  ChooseTab(CDlgOpen::kFileTab);
+  fixtures::ChooseTab(Dialog(), CDlgOpen::kFileTab);
   EXPECT_FALSE(executables->isVisibleTo(&Dialog()));
   EXPECT_FALSE(thickness->isVisibleTo(&Dialog()));
-  ChooseTab(CDlgOpen::kFolderTab);
+  fixtures::ChooseTab(Dialog(), CDlgOpen::kFolderTab);
   EXPECT_TRUE(executables->isVisibleTo(&Dialog()));
   EXPECT_TRUE(thickness->isVisibleTo(&Dialog()));
   EXPECT_FALSE(Dialog().Button(CDlgOpen::kImportSequence)->isVisibleTo(&Dialog()));
   EXPECT_FALSE(executables->isEnabled());
   EXPECT_FALSE(thickness->isEnabled());
-  SelectFolder(m_Dir.Path());
+  fixtures::SelectFolder(Dialog(), m_Dir.Path());
   EXPECT_TRUE(executables->isEnabled()) << "a folder without a scan of its own is enough";
   EXPECT_TRUE(thickness->isEnabled());
   EXPECT_FALSE(Dialog().Button(CDlgOpen::kOpen)->isEnabled());
@@ -228,8 +243,8 @@ TEST_F(OpenDialogToolsTest, ExecutablesRunTheShippedProgramOverEveryScanBelowThe
       scan.Voxels()[v] = static_cast<unsigned short>((v * 37 + i * 11) % (i % 2 ? 60000 : 250));
     ASSERT_EQ(scan.WriteMetaImage(m_Dir.File(scans[i])), 0);
   }
-  ChooseTab(CDlgOpen::kFolderTab);
-  SelectFolder(m_Dir.Path());
+  fixtures::ChooseTab(Dialog(), CDlgOpen::kFolderTab);
+  fixtures::SelectFolder(Dialog(), m_Dir.Path());
   std::string shownFolder;
   int shownMode = -1;
   {
@@ -298,8 +313,8 @@ TEST_F(OpenDialogToolsTest, ShippedProgramGivesAnOpenScanItsProjection)
 TEST_F(OpenDialogToolsTest, ThicknessAnalysisRunsOverTheChosenFolder)
 {
   ASSERT_TRUE(fixtures::MakeSmallDemo(m_Dir.File("demo")));
-  ChooseTab(CDlgOpen::kFolderTab);
-  SelectFolder(m_Dir.Path());
+  fixtures::ChooseTab(Dialog(), CDlgOpen::kFolderTab);
+  fixtures::SelectFolder(Dialog(), m_Dir.Path());
   const std::string csv = m_Dir.File("report.csv");
   bool shown = false;
   {
@@ -318,6 +333,37 @@ TEST_F(OpenDialogToolsTest, ThicknessAnalysisRunsOverTheChosenFolder)
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
   const std::string text = fixtures::ReadAll(csv);
   EXPECT_NE(text.find("\nDemo,"), std::string::npos) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// The shipped program tells the runner of a failure by its exit code and leaves no image.
+TEST(EnFaceProjectionProgram, FailuresAreExitCodes)
+{
+  TempDir dir;
+  ASSERT_TRUE(fixtures::WriteText(dir.File("broken.mhd"), "NDims = 3\nDimSize = 4 4\n"));
+  LOCTVolume scan;
+  const int size[3] = {3, 2, 2};
+  const float spacing[3] = {0.01f, 0.01f, 0.01f};
+  scan.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityNA, CenterNA);
+  std::fill_n(scan.Voxels(), scan.VoxelCount(), 9);
+  ASSERT_EQ(scan.WriteMetaImage(dir.File("scan.mhd")), 0);
+  const std::string program = STRATAVIEW_PROGRAM_DIR "/strataview_enface_projection";
+  const struct {
+    std::string arguments;
+    int exitCode;
+  } cases[] = {
+    {"", 1},
+    {"'" + dir.File("missing.mhd") + "' '" + dir.File("a.png") + "'", 2},
+    {"'" + dir.File("broken.mhd") + "' '" + dir.File("a.png") + "'", 2},
+    {"'" + dir.File("scan.mhd") + "' '" + dir.File("no/such/folder/a.png") + "'", 3},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(fixtures::RunCommand(program + " " + c.arguments + " 2>/dev/null"), c.exitCode) << c.arguments;
+    EXPECT_FALSE(fs::exists(dir.File("a.png")));
+  }
 }
 
 }  // namespace
