@@ -1,5 +1,6 @@
 #pragma once
-// Asks for the voxel size of a volume that carries none (a 3-D TIFF scan), in micrometres.
+// Asks for the voxel size of a volume that carries none (a 3-D TIFF scan, or a stack of 2-D
+// images), in micrometres.
 // It proposes the size last entered, which it keeps in the profile.
 #include <QDialog>
 
