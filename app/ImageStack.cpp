@@ -5,16 +5,31 @@
 #include "data/LOCTVolume.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 namespace {
 
 const char* const kImageExtensions[] = {".tif", ".tiff", ".bmp", ".gif", ".jpg", ".jpeg", ".png"};
 
+// Hidden files are no B-scans: a copied folder often carries a "._img1.png" of metadata
+// beside each image.
 bool IsImageName(const std::string& path)
 {
+  if (scanfolder::FileName(path).rfind('.', 0) == 0)
+    return false;
   return std::any_of(std::begin(kImageExtensions), std::end(kImageExtensions),
                      [&path](const char* extension) { return scanfolder::HasExtension(path, extension); });
+}
+
+// The import shows no message for an image it cannot load; the console says which.
+bool LoadImage(LImage2D& image, const std::string& path)
+{
+  if (image.Load(path) == 0)
+    return true;
+  std::printf("Error: the image '%s' cannot be loaded\n", path.c_str());
+  std::fflush(stdout);
+  return false;
 }
 
 // Bytes per voxel of a stack whose first image has the depth; 0 for a depth without a plane.
@@ -63,7 +78,7 @@ ImageStackResult BuildImageStack(const CSortStringArray& files, const float voxe
   if (files.GetSize() < 2)
     return ImageStackResult::kTooFewImages;
   LImage2D image;
-  if (image.Load(files[0]) != 0)
+  if (!LoadImage(image, files[0]))
     return ImageStackResult::kUnreadableImage;
   const int bytes = BytesForDepth(image.GetBitsPerPixel());
   if (bytes == 0)
@@ -75,7 +90,7 @@ ImageStackResult BuildImageStack(const CSortStringArray& files, const float voxe
   volume.CreateVolume(size, FormatNA, spacing, bytes, LateralityNA, CenterNA);
   for (int i = 0; i < files.GetSize(); ++i) {
     // The first image is read again so that every B-scan takes the same way in.
-    if (image.Load(files[i]) != 0)
+    if (!LoadImage(image, files[i]))
       return ImageStackResult::kUnreadableImage;
     if (image.GetWidth() != size[0] || image.GetHeight() != size[1])
       return ImageStackResult::kDifferentSizes;

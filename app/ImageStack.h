@@ -8,7 +8,8 @@
 class LOCTVolume;
 
 // Appends the full path of every image file directly in the folder (by its extension, in
-// any letter case; sub-folders are not searched), in the order the folder lists them.
+// any letter case; hidden files are left out and sub-folders are not searched), in the order
+// the folder lists them.
 void ListImageFiles(const std::string& folder, CSortStringArray& files);
 
 enum class ImageStackResult {

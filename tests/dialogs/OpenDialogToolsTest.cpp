@@ -129,7 +129,7 @@ TEST_F(OpenDialogToolsTest, StacksOfEachDepthAndTheRefusedOnes)
 {
   const struct {
     const char* kind;
-    const char* message;  // nullptr: written and opened
+    const char* message;  // nullptr: written and opened; "": refused without a message
   } cases[] = {
     {"rgb", nullptr},   // the red channel, 1 byte per voxel
     {"rgba", nullptr},  // likewise
@@ -137,6 +137,7 @@ TEST_F(OpenDialogToolsTest, StacksOfEachDepthAndTheRefusedOnes)
     {"sizes", "Different image sizes!"},
     {"one", "Only 1 B-scan!"},
     {"none", "Only 1 B-scan!"},
+    {"broken", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
@@ -145,7 +146,7 @@ TEST_F(OpenDialogToolsTest, StacksOfEachDepthAndTheRefusedOnes)
     Import(folder);
     const std::string header = SequenceFile(c.kind);
     if (c.message) {
-      EXPECT_EQ(m_Messages, std::vector<std::string>{c.message});
+      EXPECT_EQ(m_Messages, *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
       EXPECT_FALSE(fs::exists(header));
       EXPECT_FALSE(fs::exists(m_Dir.File(std::string(c.kind) + "_Sequence.raw")));
       continue;

@@ -6,7 +6,7 @@
 
 Kinds: grey (8-bit, img1 img2 img3.TIF img10, and files an import must leave out), rgb (24-bit
 colour), rgba (32-bit colour), deep (16-bit), sizes (one image of another size), one (a single
-image), none (no image).
+image), none (no image), broken (an image that cannot be loaded).
 """
 import os
 import sys
@@ -39,7 +39,7 @@ def image(kind, n):
 
 def make(folder, kind):
     os.makedirs(folder, exist_ok=True)
-    numbers = {'one': [1], 'none': []}.get(kind, NUMBERS)
+    numbers = {'one': [1], 'none': [], 'broken': []}.get(kind, NUMBERS)
     for n in numbers:
         name = NAMES[n] if kind in ('grey', 'deep', 'sizes') else f'img{n}.png'
         picture = image('grey' if kind == 'sizes' else kind, n)
@@ -51,6 +51,10 @@ def make(folder, kind):
         os.makedirs(os.path.join(folder, 'sub'), exist_ok=True)
         image('grey', 0).save(os.path.join(folder, 'sub', 'img0.png'))
         open(os.path.join(folder, 'notes.txt'), 'w').write('not an image')
+        open(os.path.join(folder, '._img2.png'), 'wb').write(b'\0\5\0\7 metadata of a copy')
+    if kind == 'broken':
+        image('grey', 1).save(os.path.join(folder, 'img1.png'))
+        open(os.path.join(folder, 'img2.png'), 'wb').write(b'not a picture')
 
 
 def check(header, kind):
