@@ -18,11 +18,17 @@ const char* kFixedHeader =
   "VoxelSizeY_um,VoxelSizeZ_um,PhysicalSizeX_mm,PhysicalSizeY_mm,PhysicalSizeZ_mm,UndefinedRegion_%,"
   "Grid,GridCenter,GridCenterX_pixel,GridCenterZ_pixel,Surfaces,";
 
-// "label.abbreviation" of a surface table row: the abbreviation is the text between the first
-// "(" and the first ")" of the name, or the whole name without "(".
-std::string SurfaceTag(int row)
+// "label.abbreviation" of surface s: the abbreviation is the text between the first "(" and
+// the first ")" of its table row's name, or the whole name without "(". A name the table does
+// not know stands as the file gave it, so that its columns can be told apart.
+std::string SurfaceTag(const LSurfaces& surfaces, int s)
 {
+  const size_t i = static_cast<size_t>(s);
+  const int row = surfaces.labelIndex[i];
   const SurfaceTable::Row& r = SurfaceTable::At(row);
+  const std::string given = i < surfaces.nameText.size() ? surfaces.nameText[i] : std::string();
+  if (row == SurfaceTable::kUnknownRow && !given.empty())
+    return std::string(r.labelCode) + "." + given;
   const std::string_view name = r.name;
   std::string_view abbreviation = name;
   const size_t open = name.find('(');
@@ -36,8 +42,7 @@ std::string SurfaceTag(int row)
 void AppendThicknessNames(std::string& out, const char* figure, const ThicknessColumns& columns)
 {
   for (const ThicknessColumns::Layer& layer : columns.layers) {
-    const std::string pair = std::string(figure) + "Thickness_" + SurfaceTag(layer.upperRow) + "_To_" +
-                             SurfaceTag(layer.lowerRow);
+    const std::string pair = std::string(figure) + "Thickness_" + layer.upperTag + "_To_" + layer.lowerTag;
     if (!columns.hasGrid) {
       out += CsvField(pair + "_um") + ",";
       continue;
@@ -189,7 +194,8 @@ ThicknessColumns ColumnsOf(const LSurfaces& first, const LGrid* grid)
 {
   ThicknessColumns columns;
   for (int s = 0; s + 1 < first.surfaceCount; ++s)
-    columns.layers.push_back({first.labelIndex[static_cast<size_t>(s)], first.labelIndex[static_cast<size_t>(s) + 1]});
+    columns.layers.push_back({first.labelIndex[static_cast<size_t>(s)], first.labelIndex[static_cast<size_t>(s) + 1],
+                              SurfaceTag(first, s), SurfaceTag(first, s + 1)});
   columns.byPosition = !RowsAreDistinct(first);
   if (grid) {
     columns.hasGrid = true;

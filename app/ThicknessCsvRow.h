@@ -20,6 +20,8 @@ struct ThicknessColumns {
   struct Layer {
     int upperRow = 0;
     int lowerRow = 0;
+    std::string upperTag;  // "label.abbreviation" of the column names
+    std::string lowerTag;
   };
   std::vector<Layer> layers;
   bool byPosition = false;

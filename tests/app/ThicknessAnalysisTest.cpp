@@ -185,6 +185,9 @@ TEST_F(ThicknessAnalysisTest, UnknownSurfaceNamesAreMeasuredByPosition)
   ASSERT_EQ(RunThicknessAnalysis(m_Request), "");
   const std::vector<std::string> lines = Lines(fixtures::ReadAll(m_Request.outputPath));
   ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NE(lines[0].find(",MeanThickness_NA.Upper_To_NA.Middle_um,MeanThickness_NA.Middle_To_NA.Lower_um,"),
+            std::string::npos)
+    << lines[0];
   EXPECT_NE(Fields(lines[1])[18], "0.00");
   std::string output;
   EXPECT_EQ(RunOracle({"scan2", "scan10", "sub/scan3"}, nullptr, &output), 0) << output;
