@@ -1,7 +1,10 @@
 #include "app/CStrataviewApp.h"
+#include "data/DecoderHelper.h"
 
 int main(int argc, char** argv)
 {
+  // Files a toolkit decodes are read by the helper beside the program.
+  decoder::UseHelper(decoder::HelperBesideProgram());
   CStrataviewApp::ConfigureBeforeConstruction();
   CStrataviewApp app(argc, argv);
   if (!app.InitInstance())

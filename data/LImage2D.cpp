@@ -1,5 +1,7 @@
 #include "data/LImage2D.h"
 
+#include "data/DecoderHelper.h"
+
 #include <FreeImage.h>
 
 #include <cstring>
@@ -44,6 +46,8 @@ void LImage2D::Unload()
 
 int LImage2D::Load(const std::string& path)
 {
+  if (decoder::Isolated())
+    return decoder::LoadImage(*this, path);
   Unload();
   const FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
   if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type))

@@ -34,6 +34,23 @@ public:
   const uint8_t* GetGreenPlane() const { return PlaneOrNull(m_Green); }
   const uint8_t* GetBluePlane() const { return PlaneOrNull(m_Blue); }
 
+  // An image handed from one process to another (the decoder helper decodes, the program
+  // keeps the planes): its description, and its planes laid one after another in the order
+  // 8-bit, 16-bit, red, green, blue, alpha.
+  struct Description {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bitsPerPixel = 0;
+    int32_t fileType = -1;
+    uint32_t planes = 0;  // bit i set: plane i of that order is present
+  };
+  Description Describe() const;
+  size_t PlaneBytes() const;
+  void CopyPlanes(uint8_t* to) const;
+  // Holds the described image with its planes copied from `from`; false, and nothing held,
+  // when the description does not fit the bytes given.
+  [[nodiscard]] bool Adopt(const Description& image, const uint8_t* from, size_t bytes);
+
 private:
   struct BitmapUnloader {
     void operator()(FIBITMAP* bitmap) const;
@@ -44,6 +61,8 @@ private:
   static const T* PlaneOrNull(const std::vector<T>& plane) { return plane.empty() ? nullptr : plane.data(); }
   void Unload();
   void SplitPlanes();
+  // Calls visit(index, plane) for each plane in the order of Description::planes.
+  template <typename Self, typename Visit> static void ForEachPlane(Self& self, Visit visit);
 
   bool m_Loaded = false;
   int32_t m_Width = 0;

@@ -1,5 +1,6 @@
 #include "data/LOCTVolume.h"
 
+#include "data/DecoderHelper.h"
 #include "data/Diagnostics.h"
 #include "data/ScanRoute.h"
 
@@ -97,7 +98,11 @@ uint64_t LOCTVolume::VoxelCount() const
 int LOCTVolume::ReadScanFile(const std::string& path)
 {
   const uint64_t size = FileSize(path);
-  switch (ClassifyScanPath(path, size)) {
+  const ScanRoute route = ClassifyScanPath(path, size);
+  // A toolkit decodes in the helper process, where its faults cannot reach the program.
+  if (DecodedByToolkit(route) && decoder::Isolated())
+    return decoder::ReadScan(*this, path);
+  switch (route) {
   case ScanRoute::ZeissRaw: return ReadZeissRaw(path, Size32(size));
   case ScanRoute::TopconFds: return ReadTopconFds(path);
   case ScanRoute::HeidelbergVol: return ReadHeidelbergVol(path);

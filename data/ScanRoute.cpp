@@ -63,3 +63,19 @@ ScanRoute ClassifyScanPath(const std::string& path, uint64_t fileSize)
     return ScanRoute::TIFF;
   return ScanRoute::Unsupported;
 }
+
+bool DecodedByToolkit(ScanRoute route)
+{
+  switch (route) {
+  case ScanRoute::DicomFlavour1:
+  case ScanRoute::DicomFlavour2:
+  case ScanRoute::DicomFlavour3:
+  case ScanRoute::MetaImage:
+  case ScanRoute::Analyze:
+  case ScanRoute::NIfTI:
+  case ScanRoute::TIFF:
+    return true;
+  default:
+    return false;
+  }
+}

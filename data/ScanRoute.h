@@ -24,3 +24,6 @@ enum class ScanRoute {
 // The extension runs from the path's last "." to its end, even when that "." lies in a
 // folder name; a path without "." is unsupported.
 ScanRoute ClassifyScanPath(const std::string& path, uint64_t fileSize);
+
+// Whether a toolkit (ITK, DCMTK) decodes the files of the route, rather than a reader of ours.
+bool DecodedByToolkit(ScanRoute route);

@@ -1,0 +1,42 @@
+#pragma once
+// Files that a toolkit decodes (ITK, DCMTK, FreeImage) are read in a helper process of ours,
+// so that a decoder that crashes, hangs or claims all memory on a crafted file costs that
+// read, not the program: the read then fails as the file's error, with an "Error: " line
+// saying what happened. The helper runs the very readers the program would run itself.
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+class LOCTVolume;
+class LImage2D;
+
+namespace decoder {
+
+// The helper's file name; it lies beside the program.
+constexpr const char* kHelperName = "strataview-decoder";
+
+// The helper beside the running program.
+std::string HelperBesideProgram();
+
+// Toolkit decoders run in `helper` from now on; an empty path runs them in this process
+// (the helper itself does, and so do tests of the readers' insides).
+void UseHelper(const std::string& helper);
+const std::string& Helper();
+inline bool Isolated() { return !Helper().empty(); }
+
+// What one read may take: memory on top of what the helper uses at start, and time, which
+// grows with the size of the file.
+struct Limits {
+  uint64_t memoryBytes = uint64_t(8) << 30;
+  std::chrono::milliseconds baseTime{30000};
+  std::chrono::milliseconds timePerMiB{100};
+};
+void SetLimits(const Limits& limits);
+const Limits& CurrentLimits();
+
+// The seams of LOCTVolume::ReadScanFile and LImage2D::Load: the same results and lines as
+// those readers, through the helper. A failed read leaves the volume as it was.
+[[nodiscard]] int ReadScan(LOCTVolume& volume, const std::string& path);
+[[nodiscard]] int LoadImage(LImage2D& image, const std::string& path);
+
+}  // namespace decoder

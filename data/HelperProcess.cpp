@@ -1,0 +1,251 @@
+#include "data/HelperProcess.h"
+
+#include "data/FileDescriptor.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace decoder {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Copies a descriptor above the helper's fixed ones, so that no dup2 in the child can
+// overwrite a source before it is copied.
+constexpr int kFirstFreeFd = 10;
+
+FileDescriptor Raised(int fd)
+{
+  return FileDescriptor(::fcntl(fd, F_DUPFD_CLOEXEC, kFirstFreeFd));
+}
+
+class SpawnSetup {
+public:
+  SpawnSetup()
+  {
+    m_Ready = posix_spawn_file_actions_init(&m_Actions) == 0 && posix_spawnattr_init(&m_Attributes) == 0;
+  }
+  ~SpawnSetup()
+  {
+    posix_spawn_file_actions_destroy(&m_Actions);
+    posix_spawnattr_destroy(&m_Attributes);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+  // Standard input from /dev/null, `mapping` as (source, target) pairs, nothing else open;
+  // default signal handling and no blocked signals, whatever the program set up.
+  bool Prepare(const std::vector<std::pair<int, int>>& mapping)
+  {
+    if (!m_Ready || posix_spawn_file_actions_addopen(&m_Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0)
+      return false;
+    int highest = STDERR_FILENO;
+    for (const auto& [source, target] : mapping) {
+      if (posix_spawn_file_actions_adddup2(&m_Actions, source, target) != 0)
+        return false;
+      highest = std::max(highest, target);
+    }
+    sigset_t defaults, none;
+    sigemptyset(&defaults);
+    for (const int signal : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGALRM, SIGCHLD, SIGUSR1, SIGUSR2})
+      sigaddset(&defaults, signal);
+    sigemptyset(&none);
+    return posix_spawn_file_actions_addclosefrom_np(&m_Actions, highest + 1) == 0 &&
+           posix_spawnattr_setsigdefault(&m_Attributes, &defaults) == 0 &&
+           posix_spawnattr_setsigmask(&m_Attributes, &none) == 0 &&
+           posix_spawnattr_setflags(&m_Attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK) == 0;
+  }
+  const posix_spawn_file_actions_t* Actions() const { return &m_Actions; }
+  const posix_spawnattr_t* Attributes() const { return &m_Attributes; }
+
+private:
+  bool m_Ready = false;
+  posix_spawn_file_actions_t m_Actions{};
+  posix_spawnattr_t m_Attributes{};
+};
+
+// The running helper; killed (when still running) and reaped on every exit path.
+class Child {
+public:
+  explicit Child(pid_t pid) : m_Pid(pid) {}
+  ~Child()
+  {
+    if (!m_Reaped) {
+      ::kill(m_Pid, SIGKILL);
+      Wait();
+    }
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  // Reaps the helper when it has ended; true then, with its status.
+  bool TryReap(int& status)
+  {
+    const pid_t done = ::waitpid(m_Pid, &status, WNOHANG);
+    m_Reaped = done == m_Pid;
+    return m_Reaped;
+  }
+  int Kill()
+  {
+    ::kill(m_Pid, SIGKILL);
+    return Wait();
+  }
+
+private:
+  int Wait()
+  {
+    int status = 0;
+    while (::waitpid(m_Pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    m_Reaped = true;
+    return status;
+  }
+
+  pid_t m_Pid;
+  bool m_Reaped = false;
+};
+
+// The helper's standard output, handed over a complete line at a time.
+class LineSplitter {
+public:
+  explicit LineSplitter(const std::function<void(std::string_view)>& onLine) : m_OnLine(onLine) {}
+  void Add(const char* data, size_t size)
+  {
+    m_Pending.append(data, size);
+    size_t start = 0;
+    for (size_t end; (end = m_Pending.find('\n', start)) != std::string::npos; start = end + 1)
+      m_OnLine(std::string_view(m_Pending).substr(start, end + 1 - start));
+    m_Pending.erase(0, start);
+  }
+  void Finish()
+  {
+    if (!m_Pending.empty())
+      m_OnLine(m_Pending + "\n");
+    m_Pending.clear();
+  }
+
+private:
+  const std::function<void(std::string_view)>& m_OnLine;
+  std::string m_Pending;
+};
+
+int MillisecondsLeft(Clock::time_point deadline)
+{
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+}
+
+HelperEnd Ended(int status)
+{
+  HelperEnd end;
+  if (WIFSIGNALED(status)) {
+    end.kind = HelperEnd::Kind::Signalled;
+    end.code = WTERMSIG(status);
+  } else {
+    end.kind = HelperEnd::Kind::Exited;
+    end.code = WEXITSTATUS(status);
+  }
+  return end;
+}
+
+}  // namespace
+
+HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int sharedFd, int shared,
+                    std::chrono::milliseconds timeout, const std::function<void(std::string_view)>& onLine)
+{
+  HelperEnd notStarted;
+  int outputPipe[2], resultPipe[2];
+  if (::pipe2(outputPipe, O_CLOEXEC) != 0) {
+    notStarted.code = errno;
+    return notStarted;
+  }
+  FileDescriptor outputRead(outputPipe[0]), outputWrite(outputPipe[1]);
+  if (::pipe2(resultPipe, O_CLOEXEC) != 0) {
+    notStarted.code = errno;
+    return notStarted;
+  }
+  FileDescriptor resultRead(resultPipe[0]), resultWrite(resultPipe[1]);
+  FileDescriptor childOutput = Raised(outputWrite.Get()), childResult = Raised(resultWrite.Get()),
+                 childShared = Raised(shared);
+  outputWrite.Reset();
+  resultWrite.Reset();
+  SpawnSetup setup;
+  if (!childOutput.IsOpen() || !childResult.IsOpen() || !childShared.IsOpen() ||
+      !setup.Prepare({{childOutput.Get(), STDOUT_FILENO}, {childResult.Get(), resultFd}, {childShared.Get(), sharedFd}})) {
+    notStarted.code = errno ? errno : EINVAL;
+    return notStarted;
+  }
+  std::vector<char*> args;
+  for (const std::string& arg : argv)
+    args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  if (const int error = posix_spawn(&pid, args[0], setup.Actions(), setup.Attributes(), args.data(), environ)) {
+    notStarted.code = error;
+    return notStarted;
+  }
+  Child child(pid);
+  // Only the helper holds the write ends now: end of file on both means it is ending.
+  childOutput.Reset();
+  childResult.Reset();
+  childShared.Reset();
+
+  const Clock::time_point deadline = Clock::now() + timeout;
+  LineSplitter lines(onLine);
+  std::string result;
+  bool outputOpen = true, resultOpen = true;
+  char buffer[4096];
+  while (outputOpen || resultOpen) {
+    pollfd fds[2] = {{outputOpen ? outputRead.Get() : -1, POLLIN, 0}, {resultOpen ? resultRead.Get() : -1, POLLIN, 0}};
+    const int ready = ::poll(fds, 2, MillisecondsLeft(deadline));
+    if (ready < 0 && errno == EINTR)
+      continue;
+    if (ready <= 0)
+      break;  // the time limit
+    if (fds[0].revents) {
+      const ssize_t n = ::read(outputRead.Get(), buffer, sizeof buffer);
+      if (n > 0)
+        lines.Add(buffer, size_t(n));
+      else if (n == 0 || errno != EINTR)
+        outputOpen = false;
+    }
+    if (fds[1].revents) {
+      const ssize_t n = ::read(resultRead.Get(), buffer, sizeof buffer);
+      if (n > 0)
+        result.append(buffer, size_t(n));
+      else if (n == 0 || errno != EINTR)
+        resultOpen = false;
+    }
+  }
+  lines.Finish();
+  // The helper has closed both pipes and is ending; give it the rest of its time to do so.
+  int status = 0;
+  for (bool reaped = false; !reaped;) {
+    reaped = child.TryReap(status);
+    if (!reaped && MillisecondsLeft(deadline) == 0) {
+      child.Kill();
+      HelperEnd timedOut;
+      timedOut.kind = HelperEnd::Kind::TimedOut;
+      return timedOut;
+    }
+    if (!reaped) {
+      const timespec pause{0, 1000000};
+      ::nanosleep(&pause, nullptr);
+    }
+  }
+  HelperEnd end = Ended(status);
+  end.result = std::move(result);
+  return end;
+}
+
+}  // namespace decoder

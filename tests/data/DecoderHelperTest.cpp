@@ -1,0 +1,292 @@
+#include "data/DecoderHelper.h"
+#include "data/LImage2D.h"
+#include "data/LOCTVolume.h"
+#include "fixtures/DemoFolder.h"
+#include "fixtures/FixtureFiles.h"
+#include "fixtures/ScopedDecoder.h"
+#include "fixtures/StdoutCapture.h"
+#include "fixtures/TempDir.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Read {
+  int result = 0;
+  std::string out;
+};
+
+Read ReadScan(LOCTVolume& volume, const std::string& path)
+{
+  const StdoutCapture capture;
+  const int result = volume.ReadScanFile(path);
+  return {result, capture.Text()};
+}
+
+std::vector<unsigned short> VoxelsOf(const LOCTVolume& volume)
+{
+  return volume.Voxels() ? std::vector<unsigned short>(volume.Voxels(), volume.Voxels() + volume.VoxelCount())
+                         : std::vector<unsigned short>();
+}
+
+// Every field, the image's own geometry and every voxel.
+void ExpectSameVolume(const LOCTVolume& a, const LOCTVolume& b)
+{
+  EXPECT_EQ(a.loaded, b.loaded);
+  EXPECT_EQ(a.sizeX, b.sizeX);
+  EXPECT_EQ(a.sizeY, b.sizeY);
+  EXPECT_EQ(a.sizeZ, b.sizeZ);
+  EXPECT_EQ(a.format, b.format);
+  EXPECT_EQ(a.spacingX, b.spacingX);
+  EXPECT_EQ(a.spacingY, b.spacingY);
+  EXPECT_EQ(a.spacingZ, b.spacingZ);
+  EXPECT_EQ(a.bytesPerVoxel, b.bytesPerVoxel);
+  EXPECT_EQ(a.laterality, b.laterality);
+  EXPECT_EQ(a.centerType, b.centerType);
+  ASSERT_EQ(bool(a.image), bool(b.image));
+  if (!a.image)
+    return;
+  EXPECT_EQ(a.image->GetSpacing(), b.image->GetSpacing());
+  EXPECT_EQ(a.image->GetOrigin(), b.image->GetOrigin());
+  EXPECT_EQ(a.image->GetDirection(), b.image->GetDirection());
+  EXPECT_EQ(a.image->GetLargestPossibleRegion(), b.image->GetLargestPossibleRegion());
+  EXPECT_TRUE(VoxelsOf(a) == VoxelsOf(b));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// A child process of the test that is still there, running or not reaped.
+bool AnyChildLeft()
+{
+  int status = 0;
+  return !(::waitpid(-1, &status, WNOHANG) < 0 && errno == ECHILD);
+}
+
+// The scan files of every kind the helper reads, and two the program reads itself: the
+// small demo folder's scan and labels, the real device samples and files written by
+// oracles (nibabel, tifffile, pydicom) in the readers' own tests' layouts.
+std::vector<std::string> ScanFiles(const TempDir& dir)
+{
+  const std::string demo = dir.File("Demo");
+  EXPECT_TRUE(fixtures::MakeSmallDemo(demo));
+  EXPECT_TRUE(fixtures::WriteText(dir.File("files.txt"),
+                                  dir.File("flavour1.dicom") + "\t{}\n" + dir.File("flavour2.DICOM") +
+                                      "\t{'Manufacturer': 'Heidelberg'}\n" + dir.File("flavour3.dcm") + "\t{}\n"));
+  EXPECT_EQ(fixtures::RunCommand("/usr/bin/python3 " STRATAVIEW_SOURCE_DIR "/tests/fixtures/write_dicom.py " +
+                                 dir.File("files.txt")), 0);
+  EXPECT_TRUE(fixtures::WriteText(dir.File("oracle.py"), R"(
+import nibabel as nib, numpy as np, tifffile
+x, y, z = np.meshgrid(np.arange(6), np.arange(4), np.arange(3), indexing='ij')
+p = x + 7 * y + 31 * z
+affine = np.array([[0.01, 0, 0, 3], [0, 0.002, 0, -2], [0, 0, 0.05, 1], [0, 0, 0, 1]])
+nib.save(nib.Nifti1Image(p.astype(np.uint8), affine), 'u8.nii')
+nib.save(nib.Nifti1Image((p * 300).astype(np.uint16), affine), 'scan.nii.gz')
+nib.save(nib.AnalyzeImage(p.astype(np.int16), affine), 'an.hdr')
+tifffile.imwrite('multi.tif', (p.transpose(2, 1, 0) * 300).astype(np.uint16), photometric='minisblack',
+                 resolution=(100, 100), resolutionunit='INCH')
+tifffile.imwrite('single.tif', p[:, :, 0].T.astype(np.uint8))
+)"));
+  EXPECT_EQ(fixtures::RunCommand("cd '" + dir.Path().string() + "' && /usr/bin/python3 oracle.py"), 0);
+  EXPECT_TRUE(fixtures::WriteText(dir.File("broken.mhd"), "ObjectType = Image\nNDims = 3\n"));
+  return {demo + "/Demo_OCT.mhd", demo + "/Demo_Vessel_Vamo.mhd", dir.File("flavour1.dicom"),
+          dir.File("flavour2.DICOM"), dir.File("flavour3.dcm"), dir.File("u8.nii"), dir.File("scan.nii.gz"),
+          dir.File("an.hdr"), dir.File("multi.tif"), dir.File("single.tif"), dir.File("broken.mhd"),
+          dir.File("missing.mhd"),
+          fixtures::CopySample("heidelberg_valid.vol", dir.Path().string()),
+          fixtures::CopySample("topcon_minimized.fds", dir.Path().string())};
+}
+
+TEST(DecoderHelper, EveryScanFormatArrivesAsTheProgramReadsIt)
+{
+  const TempDir dir;
+  for (const std::string& path : ScanFiles(dir)) {
+    SCOPED_TRACE(path);
+    LOCTVolume inProcess, throughHelper;
+    const Read expected = ReadScan(inProcess, path);
+    Read got;
+    {
+      const fixtures::ScopedDecoder helper;
+      got = ReadScan(throughHelper, path);
+    }
+    EXPECT_EQ(got.result, expected.result);
+    EXPECT_EQ(got.out, expected.out);
+    if (expected.result == kScanOk)
+      ExpectSameVolume(throughHelper, inProcess);
+    else
+      EXPECT_FALSE(throughHelper.loaded);
+  }
+  EXPECT_FALSE(AnyChildLeft());
+}
+
+TEST(DecoderHelper, EveryImageKindArrivesAsTheProgramLoadsIt)
+{
+  const TempDir dir;
+  ASSERT_EQ(fixtures::RunCommand("/usr/bin/python3 " STRATAVIEW_SOURCE_DIR "/tests/data/image_fixtures.py " +
+                                 dir.Path().string()), 0);
+  ASSERT_TRUE(fixtures::WriteText(dir.File("garbage.png"), "not an image"));
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(dir.Path()))
+    files.push_back(entry.path());
+  ASSERT_GT(files.size(), 3u);
+  for (const fs::path& file : files) {
+    SCOPED_TRACE(file.string());
+    LImage2D inProcess, throughHelper;
+    const int expected = inProcess.Load(file.string());
+    const fixtures::ScopedDecoder helper;
+    EXPECT_EQ(throughHelper.Load(file.string()), expected);
+    const LImage2D::Description a = inProcess.Describe(), b = throughHelper.Describe();
+    EXPECT_EQ(b.width, a.width);
+    EXPECT_EQ(b.height, a.height);
+    EXPECT_EQ(b.bitsPerPixel, a.bitsPerPixel);
+    EXPECT_EQ(b.fileType, a.fileType);
+    EXPECT_EQ(b.planes, a.planes);
+    std::vector<uint8_t> planesA(inProcess.PlaneBytes()), planesB(throughHelper.PlaneBytes());
+    inProcess.CopyPlanes(planesA.data());
+    throughHelper.CopyPlanes(planesB.data());
+    EXPECT_TRUE(planesA == planesB);
+  }
+}
+
+// What a read through a failing helper gives: the kind's file error, an "Error: " line
+// naming what happened, the object as it was before, and no process left behind.
+TEST(DecoderHelper, CrashHangAndMemoryBecomeFileErrors)
+{
+  const TempDir dir;
+  ASSERT_TRUE(fixtures::MakeSmallDemo(dir.File("Demo")));
+  const std::string scan = dir.File("Demo/Demo_OCT.mhd");
+  const std::string image = dir.File("Demo/Demo_Proj_Vamo.png");
+  // A sanitizer build's handlers end the helper themselves on a crash or when memory
+  // runs out.
+  const struct {
+    const char* fault;
+    const char* says;
+  } cases[] = {
+      {"abort", "crashed (signal 6"},
+      {"crash", kSanitized ? "ended with status 1" : "crashed (signal 11"},
+      {"hang", "took longer than 2 s"},
+      {"allocate", kSanitized ? "ended with status 1" : "needs more memory than the decoder may use"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    LOCTVolume volume;
+    ASSERT_EQ(volume.ReadScanFile(scan), kScanOk);
+    const std::vector<unsigned short> before = VoxelsOf(volume);
+    LImage2D picture;
+    ASSERT_EQ(picture.Load(image), 0);
+
+    const fixtures::ScopedDecoder helper(std::chrono::seconds(2));
+    const fixtures::ScopedDecoderFault fault(c.fault);
+    const Read read = ReadScan(volume, scan);
+    EXPECT_EQ(read.result, kScanOpenFailed);
+    EXPECT_EQ(read.out.rfind("Error: ", 0), 0u) << read.out;
+    EXPECT_NE(read.out.find(c.says), std::string::npos) << read.out;
+    EXPECT_TRUE(VoxelsOf(volume) == before);
+    EXPECT_EQ(volume.sizeX, 64);
+
+    const StdoutCapture capture;
+    EXPECT_EQ(picture.Load(image), -1);
+    EXPECT_EQ(capture.Text().rfind("Error: ", 0), 0u);
+    EXPECT_EQ(picture.GetWidth(), -2);
+    EXPECT_FALSE(AnyChildLeft());
+  }
+}
+
+TEST(DecoderHelper, MissingHelperIsAFileError)
+{
+  const TempDir dir;
+  ASSERT_TRUE(fixtures::MakeSmallDemo(dir.File("Demo")));
+  const fixtures::ScopedDecoder helper(decoder::Limits().baseTime, dir.File("no-such-helper"));
+  LOCTVolume volume;
+  const Read read = ReadScan(volume, dir.File("Demo/Demo_OCT.mhd"));
+  EXPECT_EQ(read.result, kScanOpenFailed);
+  EXPECT_EQ(read.out, "Error: The decoder " + dir.File("no-such-helper") +
+                          " cannot be started: No such file or directory\n");
+  // The readers of this program's own formats need no helper.
+  EXPECT_EQ(volume.ReadScanFile(fixtures::CopySample("topcon_minimized.fds", dir.Path().string())), kScanOk);
+}
+
+// Writes a file on which a toolkit fails under the name its reader takes: "x.hdr" holds
+// the first 348 bytes of an Analyze file and "x.img" the rest; a MetaImage header may name
+// a 64 KiB "fz.raw" beside it.
+std::string PlaceToolkitFault(const TempDir& dir, const std::string& kind, const std::string& name)
+{
+  const std::string bytes = fixtures::ReadAll(STRATAVIEW_SOURCE_DIR "/tests/fixtures/toolkit-faults/" + kind + "/" + name);
+  EXPECT_FALSE(bytes.empty());
+  std::string path = dir.File(name);
+  if (kind == "analyze") {
+    EXPECT_TRUE(fixtures::WriteText(path + ".hdr", bytes.substr(0, 348)));
+    EXPECT_TRUE(fixtures::WriteText(path + ".img", bytes.substr(std::min<size_t>(348, bytes.size()))));
+    return path + ".hdr";
+  }
+  if (kind == "metaimage") {
+    EXPECT_TRUE(fixtures::WriteText(dir.File("fz.raw"), std::string(64 << 10, '\0')));
+    path += ".mhd";
+  } else if (kind == "nifti") {
+    path += bytes.rfind("\x1f\x8b", 0) == 0 ? ".nii.gz" : ".nii";
+  } else {
+    path += ".tif";
+  }
+  EXPECT_TRUE(fixtures::WriteText(path, bytes));
+  return path;
+}
+
+// Files on which the toolkits themselves abort, crash, hang or run out of memory. Reading
+// past a buffer or freeing a wrong pointer shows only where the sanitizers watch; a leak
+// costs the helper, which ends, and nothing else.
+TEST(DecoderHelper, FilesThatBreakTheToolkitsAreFileErrors)
+{
+  enum Outcome { Fails, FailsWhenWatched, Leaks };
+  const struct {
+    const char* kind;
+    const char* name;
+    Outcome outcome;
+  } cases[] = {
+      {"metaimage", "meta-read-timeout--timeout", Fails},
+      {"metaimage", "meta-fortify-abort--asan-abrt", Fails},
+      {"metaimage", "meta-bad-free--asan-attempting", FailsWhenWatched},
+      {"metaimage", "meta-uncompress-leak--leak", Leaks},
+      {"nifti", "vnl-nonfinite-abort--asan-abrt", Fails},
+      {"analyze", "vnl-nonfinite-abort--asan-abrt", Fails},
+      {"nifti", "vnl-svd-timeout--timeout", Fails},
+      {"nifti", "nifti-read-overflow--asan-heap-buffer-overflow", FailsWhenWatched},
+      {"nifti", "itk-png-abort--asan-abrt", Fails},
+      {"tiff", "tiff-tags-overflow--asan-heap-buffer-overflow", FailsWhenWatched},
+      {"tiff", "tiff-generic-overflow--asan-heap-buffer-overflow", FailsWhenWatched},
+      {"tiff", "tiff-leak--leak", Leaks},
+      {"tiff", "tiff-ifd-timeout--timeout", Fails},
+      {"tiff", "tiff-realloc-huge--asan-allocator", Fails},
+  };
+  const TempDir dir;
+  const fixtures::ScopedDecoder helper(std::chrono::seconds(5));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.kind) + "/" + c.name);
+    const std::string path = PlaceToolkitFault(dir, c.kind, c.name);
+    LOCTVolume volume;
+    const Read read = ReadScan(volume, path);
+    if (c.outcome == Fails || (c.outcome == FailsWhenWatched && kSanitized)) {
+      EXPECT_NE(read.result, kScanOk) << read.out;
+      EXPECT_FALSE(volume.loaded);
+    }
+    EXPECT_FALSE(AnyChildLeft());
+  }
+}
+
+TEST(DecoderHelper, HelperLiesBesideTheProgram)
+{
+  const fs::path program(STRATAVIEW_PROGRAM);
+  EXPECT_EQ(program.parent_path() / decoder::kHelperName, fs::path(STRATAVIEW_DECODER));
+  EXPECT_TRUE(fs::exists(STRATAVIEW_DECODER));
+  EXPECT_EQ(fs::path(decoder::HelperBesideProgram()).parent_path(), fs::read_symlink("/proc/self/exe").parent_path());
+}
+
+}  // namespace
