@@ -63,7 +63,7 @@ void ReportEnd(const HelperEnd& end, const std::string& path, std::chrono::milli
                 " s; the decoder was stopped");
     return;
   case HelperEnd::Kind::Signalled:
-    diag::Error("The decoder crashed (" + SignalName(end.code) + ") reading " + path);
+    diag::Error("The decoder crashed on " + SignalName(end.code) + " reading " + path);
     return;
   case HelperEnd::Kind::Exited:
     diag::Error("The decoder ended with status " + std::to_string(end.code) + " reading " + path);

@@ -6,6 +6,7 @@
 #include "fixtures/ScopedDecoder.h"
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
+#include "fixtures/ToolkitFaults.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -171,8 +172,8 @@ TEST(DecoderHelper, CrashHangAndMemoryBecomeFileErrors)
     const char* fault;
     const char* says;
   } cases[] = {
-      {"abort", "crashed (signal 6"},
-      {"crash", kSanitized ? "ended with status 1" : "crashed (signal 11"},
+      {"abort", "crashed on signal 6"},
+      {"crash", kSanitized ? "ended with status 1" : "crashed on signal 11"},
       {"hang", "took longer than 2 s"},
       {"allocate", kSanitized ? "ended with status 1" : "needs more memory than the decoder may use"},
   };
@@ -215,31 +216,6 @@ TEST(DecoderHelper, MissingHelperIsAFileError)
   EXPECT_EQ(volume.ReadScanFile(fixtures::CopySample("topcon_minimized.fds", dir.Path().string())), kScanOk);
 }
 
-// Writes a file on which a toolkit fails under the name its reader takes: "x.hdr" holds
-// the first 348 bytes of an Analyze file and "x.img" the rest; a MetaImage header may name
-// a 64 KiB "fz.raw" beside it.
-std::string PlaceToolkitFault(const TempDir& dir, const std::string& kind, const std::string& name)
-{
-  const std::string bytes = fixtures::ReadAll(STRATAVIEW_SOURCE_DIR "/tests/fixtures/toolkit-faults/" + kind + "/" + name);
-  EXPECT_FALSE(bytes.empty());
-  std::string path = dir.File(name);
-  if (kind == "analyze") {
-    EXPECT_TRUE(fixtures::WriteText(path + ".hdr", bytes.substr(0, 348)));
-    EXPECT_TRUE(fixtures::WriteText(path + ".img", bytes.substr(std::min<size_t>(348, bytes.size()))));
-    return path + ".hdr";
-  }
-  if (kind == "metaimage") {
-    EXPECT_TRUE(fixtures::WriteText(dir.File("fz.raw"), std::string(64 << 10, '\0')));
-    path += ".mhd";
-  } else if (kind == "nifti") {
-    path += bytes.rfind("\x1f\x8b", 0) == 0 ? ".nii.gz" : ".nii";
-  } else {
-    path += ".tif";
-  }
-  EXPECT_TRUE(fixtures::WriteText(path, bytes));
-  return path;
-}
-
 // Files on which the toolkits themselves abort, crash, hang or run out of memory. Reading
 // past a buffer or freeing a wrong pointer shows only where the sanitizers watch; a leak
 // costs the helper, which ends, and nothing else.
@@ -270,7 +246,8 @@ TEST(DecoderHelper, FilesThatBreakTheToolkitsAreFileErrors)
   const fixtures::ScopedDecoder helper(std::chrono::seconds(5));
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.kind) + "/" + c.name);
-    const std::string path = PlaceToolkitFault(dir, c.kind, c.name);
+    const std::string path = fixtures::PlaceToolkitFault(dir.Path().string(), c.kind, c.name);
+    ASSERT_FALSE(path.empty());
     LOCTVolume volume;
     const Read read = ReadScan(volume, path);
     if (c.outcome == Fails || (c.outcome == FailsWhenWatched && kSanitized)) {
