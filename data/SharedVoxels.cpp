@@ -10,6 +10,9 @@ namespace decoder {
 
 namespace {
 
+// The largest voxel buffer that is mapped with all its pages at once: 1 GiB.
+constexpr size_t kPopulatedBytes = size_t(1) << 30;
+
 // The shared file the next voxel buffer goes into; -1 when none is waiting.
 int g_PlacementFd = -1;
 
@@ -101,12 +104,17 @@ unsigned short* SharedVoxels::AllocateElements(ElementIdentifier size, bool useD
     return Superclass::AllocateElements(size, useDefaultConstructor);
   const int fd = std::exchange(g_PlacementFd, -1);
   const size_t bytes = size * sizeof(unsigned short);
-  // A new shared file reads as zeros, which is what value initialisation asks for.
-  if (::ftruncate(fd, static_cast<off_t>(bytes)) != 0)
-    throw itk::MemoryAllocationError(__FILE__, __LINE__, "Failed to size the shared voxel file.", ITK_LOCATION);
-  SharedMapping mapping = SharedMapping::Map(fd, bytes, false);
+  // A new shared file reads as zeros, which is what value initialisation asks for. A file
+  // that cannot take the buffer leaves it to the heap (which fails the same way when
+  // memory is what is missing, and says so); the voxels are copied over at the end then.
+  // Pages mapped at once cost far less than pages faulted in one by one as the reader
+  // fills them; beyond the size of real scans a buffer is left to fill in as it goes, so
+  // that a header promising more than its file holds does not take the memory at once.
+  SharedMapping mapping;
+  if (::ftruncate(fd, static_cast<off_t>(bytes)) == 0)
+    mapping = SharedMapping::Map(fd, bytes, bytes <= kPopulatedBytes);
   if (!mapping.Data())
-    throw itk::MemoryAllocationError(__FILE__, __LINE__, "Failed to map the shared voxel file.", ITK_LOCATION);
+    return Superclass::AllocateElements(size, useDefaultConstructor);
   m_Mapping = std::move(mapping);
   return static_cast<unsigned short*>(m_Mapping.Data());
 }
