@@ -139,6 +139,16 @@ private:
   std::string m_Pending;
 };
 
+// Reads what a pipe holds into `take`; false once the pipe is at its end.
+template <typename Take> bool ReadSome(int fd, Take take)
+{
+  char buffer[4096];
+  const ssize_t n = ::read(fd, buffer, sizeof buffer);
+  if (n > 0)
+    take(buffer, size_t(n));
+  return n > 0 || (n < 0 && errno == EINTR);
+}
+
 int MillisecondsLeft(Clock::time_point deadline)
 {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -204,7 +214,6 @@ HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int shar
   LineSplitter lines(onLine);
   std::string result;
   bool outputOpen = true, resultOpen = true;
-  char buffer[4096];
   while (outputOpen || resultOpen) {
     pollfd fds[2] = {{outputOpen ? outputRead.Get() : -1, POLLIN, 0}, {resultOpen ? resultRead.Get() : -1, POLLIN, 0}};
     const int ready = ::poll(fds, 2, MillisecondsLeft(deadline));
@@ -212,20 +221,10 @@ HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int shar
       continue;
     if (ready <= 0)
       break;  // the time limit
-    if (fds[0].revents) {
-      const ssize_t n = ::read(outputRead.Get(), buffer, sizeof buffer);
-      if (n > 0)
-        lines.Add(buffer, size_t(n));
-      else if (n == 0 || errno != EINTR)
-        outputOpen = false;
-    }
-    if (fds[1].revents) {
-      const ssize_t n = ::read(resultRead.Get(), buffer, sizeof buffer);
-      if (n > 0)
-        result.append(buffer, size_t(n));
-      else if (n == 0 || errno != EINTR)
-        resultOpen = false;
-    }
+    if (fds[0].revents)
+      outputOpen = ReadSome(outputRead.Get(), [&](const char* data, size_t size) { lines.Add(data, size); });
+    if (fds[1].revents)
+      resultOpen = ReadSome(resultRead.Get(), [&](const char* data, size_t size) { result.append(data, size); });
   }
   lines.Finish();
   // The helper has closed both pipes and is ending; give it the rest of its time to do so.
