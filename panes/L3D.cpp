@@ -110,6 +110,7 @@ void L3D::ReleaseGl()
     return;
   makeCurrent();
   m_Glyphs.Release();
+  m_Buffers.Release();
   doneCurrent();
 }
 

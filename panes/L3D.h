@@ -9,6 +9,7 @@
 // a valid OpenGL context (a platform without OpenGL) the pane only stores.
 #include "panes/GlyphLists.h"
 #include "panes/Scene3D.h"
+#include "panes/SceneBuffers3D.h"
 #include "panes/ViewServices.h"
 
 #include <QOpenGLWidget>
@@ -68,6 +69,9 @@ public:
   // The scene with the current projection into the current context: a paint, an export or
   // a selection render.
   void RenderScene();
+  // Whether ordinary renders draw the surfaces, meshes and planes from buffers kept between
+  // paints (the default) or cell by cell, as selection renders and drags always do.
+  void SetBufferedDrawing(bool on) { m_Buffered = on; }
 
   // The mouse, at window points. A left press picks by the mouse mode (and starts the
   // trackball from the point); a left drag rotates, a middle drag (or right drag with Shift)
@@ -147,6 +151,10 @@ private:
   bool m_HasMaterial = false;
   Material3D m_Material;
 
+  bool Buffered() const { return m_Buffered && !m_Selecting && !Interacting() && !Picking(); }
+
   bool m_GlutSpheres = false;
   GlyphLists m_Glyphs;
+  bool m_Buffered = true;
+  SceneBuffers3D m_Buffers;
 };

@@ -4,24 +4,15 @@
 #include "data/LSplineSet.h"
 
 #include <GL/gl.h>
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <limits>
 
 namespace {
 
 void Normal(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2)
 {
-  const float ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
-  const float bx = p2.x - p0.x, by = p2.y - p0.y, bz = p2.z - p0.z;
-  const float nx = ay * bz - az * by;
-  const float ny = az * bx - ax * bz;
-  const float nz = ax * by - ay * bx;
-  float length = std::sqrt(nx * nx + ny * ny + nz * nz);
-  if (length == 0.0f)
-    length = std::numeric_limits<float>::min();
-  glNormal3f(nx / length, ny / length, nz / length);
+  const ScenePoint n = TriangleNormal(p0, p1, p2);
+  glNormal3f(n.x, n.y, n.z);
 }
 
 // Triangles with their normals. An ordinary render draws all of a routine's triangles in one
@@ -194,6 +185,11 @@ void L3D::DrawMesh(const float* vertices, size_t vertexCount, bool vessel)
 {
   if (!vertices)
     return;
+  if (Buffered()) {
+    m_Buffers.DrawMesh(*this, vessel);
+    m_HasMaterial = false;
+    return;
+  }
   ApplyMaterial(ColorMaterial(Color(vessel ? SceneColor::Vessel : SceneColor::SEAD), 1.0f));
   const size_t count = vertexCount / 3;
   const size_t step = MeshStep(vertexCount);
@@ -218,9 +214,18 @@ void L3D::DrawSurfaces()
     glDisable(GL_DEPTH_TEST);
   }
   const int count = SurfaceCount();
-  for (int i = 0; i < count; ++i)
-    if (SurfaceShown(i))
+  const bool buffered = Buffered();
+  if (buffered)
+    m_Buffers.TrackSharedInputs(*this);
+  for (int i = 0; i < count; ++i) {
+    if (!SurfaceShown(i))
+      continue;
+    if (buffered)
+      m_Buffers.DrawSurface(*this, i);
+    else
       DrawSurface(i);
+  }
+  m_HasMaterial = false;
   if (blending) {
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
@@ -289,6 +294,11 @@ void L3D::DrawPlane(int orientation, SceneFlag flag)
   int rows = 0;
   if (!Flag(flag) || !PlaneSize(orientation, columns, rows) || columns < 2 || rows < 2)
     return;
+  if (Buffered()) {
+    m_Buffers.DrawPlane(*this, orientation);
+    m_HasMaterial = false;
+    return;
+  }
   const bool plain = Interacting() || Picking();
   if (plain)
     ApplyMaterial(PlaneFrameMaterial(orientation));

@@ -5,7 +5,22 @@
 #include "data/LSplineSet.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <iterator>
+
+ScenePoint TriangleNormal(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2)
+{
+  const float ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
+  const float bx = p2.x - p0.x, by = p2.y - p0.y, bz = p2.z - p0.z;
+  const float nx = ay * bz - az * by;
+  const float ny = az * bx - ax * bz;
+  const float nz = ax * by - ay * bx;
+  float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+  if (length == 0.0f)
+    length = std::numeric_limits<float>::min();
+  return {nx / length, ny / length, nz / length};
+}
 
 Material3D ColorMaterial(platform::COLORREF color, float alpha)
 {
@@ -62,6 +77,7 @@ void Scene3D::SetVolume(const int size[3], const unsigned short* voxels, const f
   std::copy(size, size + 3, m_Size);
   std::copy(spacing, spacing + 3, m_Spacing);
   m_Voxels = voxels;
+  ++m_VolumeGeneration;
   m_BytesPerVoxel = bytesPerVoxel;
   m_Maximum = MaximumForBytes(bytesPerVoxel);
   for (int orientation : {OrientationXY, OrientationZY, OrientationXZ}) {
@@ -120,12 +136,14 @@ void Scene3D::SetVesselMesh(size_t vertexCount, const float* vertices)
 {
   m_VesselVertexCount = vertexCount;
   m_VesselVertices = vertices;
+  ++m_MeshGeneration;
 }
 
 void Scene3D::SetSEADMesh(size_t vertexCount, const float* vertices)
 {
   m_SEADVertexCount = vertexCount;
   m_SEADVertices = vertices;
+  ++m_MeshGeneration;
 }
 
 void Scene3D::SetMarkers(const int* count, const Point3i* positions, const std::string* labels)
@@ -222,6 +240,13 @@ bool Scene3D::HasVolume() const
 ScenePoint Scene3D::Map(float x, float y, float z) const
 {
   return {x * m_Spacing[0] - m_Half.x, m_Half.y - y * m_Spacing[1] * m_DepthScale, z * m_Spacing[2] - m_Half.z};
+}
+
+std::array<float, 2> Scene3D::Window() const
+{
+  if (!m_WindowCentre || !m_WindowWidth)
+    return {0.0f, 0.0f};
+  return {*m_WindowCentre, *m_WindowWidth};
 }
 
 std::array<int, 3> Scene3D::Position() const

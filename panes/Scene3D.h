@@ -29,6 +29,10 @@ struct ScenePoint {
   float z = 0.0f;
 };
 
+// The unit normal of the triangle p0, p1, p2 (counter-clockwise front), as the lighting reads
+// it; a degenerate triangle divides by the smallest float instead of zero.
+ScenePoint TriangleNormal(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2);
+
 // The ambient and the diffuse colour of both faces.
 struct Material3D {
   std::array<float, 4> ambient{};
@@ -211,6 +215,20 @@ public:
   size_t SEADVertexCount() const { return m_SEADVertices ? m_SEADVertexCount : 0; }
   const float* SEADVertices() const { return m_SEADVertices; }
   size_t MeshStep(size_t vertexCount) const;
+  // Counts every hand-over of a mesh, so that copies made from one can tell they are stale.
+  uint64_t MeshGeneration() const { return m_MeshGeneration; }
+  // Counts every hand-over of a volume.
+  uint64_t VolumeGeneration() const { return m_VolumeGeneration; }
+
+  // What the colour rules of the surface cells read beside the flags and colours.
+  const uint8_t* ProjectionPlane(int channel) const { return m_Projection[channel]; }
+  const uint8_t* DiscMask() const { return m_DiscMask; }
+  const uint8_t* UndefinedMask() const { return m_UndefinedMask; }
+  int OpacityCup() const { return m_OpacityCup; }
+  int OpacityRim() const { return m_OpacityRim; }
+  int AvgSliceNum() const { return m_AvgSliceNum; }
+  // The window as the planes' grey reads it: (0, 0) while none is set.
+  std::array<float, 2> Window() const;
 
   // Markers and splines.
   int MarkerCount() const;
@@ -305,4 +323,6 @@ private:
   bool m_Interacting = false;
   bool m_Picking = false;
   Rotation3D m_Rotation;
+  uint64_t m_MeshGeneration = 0;
+  uint64_t m_VolumeGeneration = 0;
 };

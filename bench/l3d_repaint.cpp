@@ -1,0 +1,129 @@
+// Repainting the 3-D pane of a 512 x 1024 x 128 16-bit scan with 11 surfaces, the three
+// planes and the guide lines shown, after a 2-D step (the next B-scan, a window step, a
+// surface row moved) and with nothing changed: drawn from the kept buffers and cell by cell,
+// beside a frame that only clears, all in the same run. Needs a display (xvfb-run).
+//
+// submit_ms: the render call until it returns (our work and the driver's vertex work on
+// this thread); total_ms: until the picture is finished.
+#include "panes/L3D.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr int kX = 512;
+constexpr int kY = 1024;
+constexpr int kZ = 128;
+constexpr int kSurfaces = 11;
+
+struct Scene {
+  Scene()
+  {
+    for (size_t i = 0; i < voxels.size(); ++i)
+      voxels[i] = static_cast<unsigned short>((i * 2654435761u) >> 16);
+    for (int s = 0; s < kSurfaces; ++s)
+      for (int z = 0; z < kZ; ++z)
+        for (int x = 0; x < kX; ++x)
+          points.push_back({x, 200 + 50 * s + static_cast<int>(20.0 * std::sin(x * 0.02 + z * 0.05 + s)), z});
+    host.resize(600, 500);
+    host.show();
+    pane.CreatePane(600, 500, &host);
+    pane.SetVolume(size, voxels.data(), spacing, 2);
+    pane.SetPosition(position);
+    pane.SetGridCenter(gridCenter);
+    pane.SetWindowLevel(&centre, &width);
+    pane.SetSurfaces(kSurfaces, points.data(), nullptr);
+    for (int s = 0; s < kSurfaces; ++s)
+      pane.SetShowSurface(s, true);
+    for (SceneFlag f : {SceneFlag::Surfaces, SceneFlag::PlaneXY, SceneFlag::PlaneZY, SceneFlag::PlaneXZ,
+                        SceneFlag::GuideLines})
+      pane.SetFlag(f, true);
+    pane.RenderToImage();  // sets the projection and builds the buffers
+  }
+
+  const int size[3] = {kX, kY, kZ};
+  const float spacing[3] = {0.0117f, 0.002f, 0.047f};
+  std::vector<unsigned short> voxels = std::vector<unsigned short>(static_cast<size_t>(kX) * kY * kZ);
+  std::vector<Point3i> points;
+  int position[3] = {kX / 2, kY / 2, kZ / 2};
+  int gridCenter[2] = {kX / 2, kZ / 2};
+  float centre = 32768.0f;
+  float width = 65535.0f;
+  QWidget host;
+  L3D pane;
+};
+
+Scene& TheScene()
+{
+  static Scene scene;
+  return scene;
+}
+
+enum Step { Nothing, NextBScan, WindowStep, SurfaceDrag, EmptyFrame };
+
+void ApplyStep(Scene& s, Step step, int i)
+{
+  switch (step) {
+  case NextBScan: s.position[2] = 32 + i % 64; break;
+  case WindowStep: s.centre = 30000.0f + static_cast<float>(i % 100) * 10.0f; break;
+  case SurfaceDrag:
+    for (int x = 200; x < 260; ++x)
+      s.points[static_cast<size_t>(3 * kZ * kX + s.position[2] * kX + x)].y += (i % 2) ? 1 : -1;
+    break;
+  default: break;
+  }
+}
+
+void BM_Repaint(benchmark::State& state)
+{
+  Scene& s = TheScene();
+  const auto step = static_cast<Step>(state.range(0));
+  s.pane.SetBufferedDrawing(state.range(1) != 0);
+  s.pane.SetFlag(SceneFlag::All, step != EmptyFrame);
+  s.pane.makeCurrent();
+  s.pane.RenderScene();
+  glFinish();
+  double submitMs = 0.0;
+  double totalMs = 0.0;
+  int i = 0;
+  for (auto _ : state) {
+    ApplyStep(s, step, ++i);
+    const auto start = std::chrono::steady_clock::now();
+    s.pane.RenderScene();
+    const auto submitted = std::chrono::steady_clock::now();
+    glFinish();
+    const auto finished = std::chrono::steady_clock::now();
+    submitMs += std::chrono::duration<double, std::milli>(submitted - start).count();
+    totalMs += std::chrono::duration<double, std::milli>(finished - start).count();
+  }
+  s.pane.doneCurrent();
+  s.pane.SetFlag(SceneFlag::All, true);
+  state.counters["submit_ms"] = submitMs / static_cast<double>(state.iterations());
+  state.counters["total_ms"] = totalMs / static_cast<double>(state.iterations());
+  static const char* names[] = {"nothing changed", "next B-scan", "window step", "surface drag", "clear only"};
+  state.SetLabel(std::string(names[step]) + (state.range(1) ? ", buffered" : ", cell by cell"));
+}
+
+BENCHMARK(BM_Repaint)
+    ->ArgNames({"step", "buffered"})
+    ->Args({EmptyFrame, 1})
+    ->ArgsProduct({{Nothing, NextBScan, WindowStep, SurfaceDrag}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  QApplication app(argc, argv);
+  TheScene();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,519 @@
+#define GL_GLEXT_PROTOTYPES
+#include "panes/SceneBuffers3D.h"
+
+#include <GL/glext.h>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int kFloatsPerVertex = 6;  // position, normal
+constexpr GLsizei kVertexStride = kFloatsPerVertex * sizeof(float);
+constexpr size_t kIndicesPerCell = 6;
+
+// Runs of cells drawn by one multi-draw, merged where they touch.
+class CellRuns {
+public:
+  void Add(size_t firstCell, size_t cellCount)
+  {
+    if (cellCount == 0)
+      return;
+    const size_t first = firstCell * kIndicesPerCell;
+    const size_t count = cellCount * kIndicesPerCell;
+    if (!m_Firsts.empty() && m_Firsts.back() + static_cast<size_t>(m_Counts.back()) == first) {
+      m_Counts.back() += static_cast<GLsizei>(count);
+      return;
+    }
+    m_Firsts.push_back(first);
+    m_Counts.push_back(static_cast<GLsizei>(count));
+  }
+  void Draw() const
+  {
+    if (m_Counts.empty())
+      return;
+    std::vector<const void*> offsets;
+    offsets.reserve(m_Firsts.size());
+    for (size_t first : m_Firsts)
+      offsets.push_back(reinterpret_cast<const void*>(first * sizeof(GLuint)));
+    glMultiDrawElements(GL_TRIANGLES, m_Counts.data(), GL_UNSIGNED_INT, offsets.data(),
+                        static_cast<GLsizei>(m_Counts.size()));
+  }
+
+private:
+  std::vector<size_t> m_Firsts;
+  std::vector<GLsizei> m_Counts;
+};
+
+void ApplyMaterial(const Material3D& m)
+{
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, m.ambient.data());
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, m.diffuse.data());
+}
+
+// The colour stands for both ambient and diffuse; the lights take over the ambient's factor
+// of 0.2 (ambient = 0.2 diffuse for every surface colour).
+void DrawColoured(GLuint colours, const CellRuns& runs)
+{
+  glPushAttrib(GL_LIGHTING_BIT);
+  const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  const GLfloat ambient[4] = {0.24f, 0.24f, 0.24f, 1.0f};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
+  glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+  glEnable(GL_COLOR_MATERIAL);
+  glBindBuffer(GL_ARRAY_BUFFER, colours);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glColorPointer(4, GL_FLOAT, 0, nullptr);
+  runs.Draw();
+  glDisableClientState(GL_COLOR_ARRAY);
+  glPopAttrib();
+}
+
+void PutVertex(float* out, const ScenePoint& p, const ScenePoint& n)
+{
+  out[0] = p.x;
+  out[1] = p.y;
+  out[2] = p.z;
+  out[3] = n.x;
+  out[4] = n.y;
+  out[5] = n.z;
+}
+
+template <typename T>
+void AppendBytes(std::vector<uint8_t>& out, const T& value)
+{
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&value);
+  out.insert(out.end(), bytes, bytes + sizeof value);
+}
+
+uint32_t Texel(const Material3D& m)
+{
+  const auto channel = [](float v) { return static_cast<uint32_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
+  return 0xFF000000u | channel(m.diffuse[0]) << 16 | channel(m.diffuse[1]) << 8 | channel(m.diffuse[2]);
+}
+
+}  // namespace
+
+bool SceneBuffers3D::Mapping::operator==(const Mapping& o) const
+{
+  return origin.x == o.origin.x && origin.y == o.origin.y && origin.z == o.origin.z && unit.x == o.unit.x &&
+         unit.y == o.unit.y && unit.z == o.unit.z;
+}
+
+void SceneBuffers3D::Release()
+{
+  for (SurfaceBuffer& s : m_Surfaces) {
+    const GLuint names[3] = {s.vertices, s.colours, s.indices};
+    glDeleteBuffers(3, names);
+    s = SurfaceBuffer();
+  }
+  for (MeshBuffer& m : m_Meshes) {
+    glDeleteBuffers(1, &m.vertices);
+    m = MeshBuffer();
+  }
+  for (PlaneTexture& p : m_Planes) {
+    glDeleteTextures(1, &p.texture);
+    p = PlaneTexture();
+  }
+  m_Mask.clear();
+  m_ColourInputs.clear();
+}
+
+// The undefined mask decides which triangles a cell has; the flags, colours, projection and
+// disc mask decide the cells' colours.
+void SceneBuffers3D::TrackSharedInputs(const Scene3D& scene)
+{
+  const int* size = scene.Size();
+  const size_t cells = static_cast<size_t>(size[0]) * static_cast<size_t>(size[2]);
+  const bool resized = !std::equal(size, size + 3, m_TrackedSize);
+  std::copy(size, size + 3, m_TrackedSize);
+
+  const uint8_t* mask = scene.UndefinedMask();
+  const bool maskChanged = resized || (mask ? m_Mask.size() != cells || std::memcmp(m_Mask.data(), mask, cells) != 0
+                                            : !m_Mask.empty());
+  if (maskChanged) {
+    m_Mask.assign(mask, mask ? mask + cells : mask);
+    ++m_MaskGeneration;
+  }
+
+  std::vector<uint8_t> inputs;
+  for (SceneFlag f : {SceneFlag::Projection, SceneFlag::Disc})
+    inputs.push_back(scene.Flag(f));
+  for (SceneColor c : {SceneColor::Cup, SceneColor::Rim})
+    AppendBytes(inputs, scene.Color(c));
+  AppendBytes(inputs, scene.OpacityCup());
+  AppendBytes(inputs, scene.OpacityRim());
+  for (int s = 0; s < Scene3D::kMaxSurfaces; ++s)
+    AppendBytes(inputs, scene.SurfaceColor(s));
+  const uint8_t* planes[4] = {scene.ProjectionPlane(0), scene.ProjectionPlane(1), scene.ProjectionPlane(2),
+                              scene.DiscMask()};
+  for (const uint8_t* plane : planes) {
+    inputs.push_back(plane != nullptr);
+    if (plane)
+      inputs.insert(inputs.end(), plane, plane + cells);
+  }
+  if (resized || inputs != m_ColourInputs) {
+    m_ColourInputs = std::move(inputs);
+    ++m_ColourGeneration;
+  }
+}
+
+// Two vertices per grid point, at the same place: the first carries the normal of the first
+// triangle of the cell starting there, the second that of the second triangle of the cell
+// to its left. With flat shading each triangle ends on the vertex with its own normal.
+void SceneBuffers3D::BuildVertexRows(const Scene3D& scene, int surface, SurfaceBuffer& buffer, int firstRow,
+                                     int lastRow)
+{
+  const int sx = scene.Size()[0];
+  const int sz = scene.Size()[2];
+  const auto at = [&](int x, int z) { return scene.MapPoint(scene.SurfacePoint(surface, x, z)); };
+  std::vector<float> data(static_cast<size_t>(lastRow - firstRow + 1) * static_cast<size_t>(sx) * 2 * kFloatsPerVertex);
+  float* out = data.data();
+  for (int z = firstRow; z <= lastRow; ++z) {
+    for (int x = 0; x < sx; ++x, out += 2 * kFloatsPerVertex) {
+      const ScenePoint p = at(x, z);
+      ScenePoint first{};
+      ScenePoint second{};
+      if (z + 1 < sz && x + 1 < sx)
+        first = TriangleNormal(at(x, z + 1), at(x + 1, z), p);
+      if (z + 1 < sz && x >= 1)
+        second = TriangleNormal(at(x - 1, z + 1), at(x, z + 1), p);
+      PutVertex(out, p, first);
+      PutVertex(out + kFloatsPerVertex, p, second);
+    }
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
+  const GLintptr offset = static_cast<GLintptr>(firstRow) * sx * 2 * kVertexStride;
+  glBufferSubData(GL_ARRAY_BUFFER, offset, static_cast<GLsizeiptr>(data.size() * sizeof(float)), data.data());
+}
+
+void SceneBuffers3D::BuildIndices(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
+{
+  const int sx = scene.Size()[0];
+  const int sz = scene.Size()[2];
+  const auto vertex = [sx](int x, int z, int copy) {
+    return static_cast<GLuint>(2 * (static_cast<size_t>(z) * static_cast<size_t>(sx) + static_cast<size_t>(x)) +
+                               static_cast<size_t>(copy));
+  };
+  std::vector<GLuint> indices;
+  indices.reserve(static_cast<size_t>(sx - 1) * static_cast<size_t>(sz - 1) * kIndicesPerCell);
+  for (int z = 0; z + 1 < sz; ++z) {
+    for (int x = 0; x + 1 < sx; ++x) {
+      bool first = false;
+      bool second = false;
+      scene.CellTriangles(surface, x, z, x + 1, z + 1, first, second);
+      const GLuint none = vertex(x, z, 0);
+      if (first)
+        indices.insert(indices.end(), {vertex(x, z + 1, 0), vertex(x + 1, z, 0), vertex(x, z, 0)});
+      else
+        indices.insert(indices.end(), {none, none, none});
+      if (second)
+        indices.insert(indices.end(), {vertex(x, z + 1, 0), vertex(x + 1, z + 1, 0), vertex(x + 1, z, 1)});
+      else
+        indices.insert(indices.end(), {none, none, none});
+    }
+  }
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.indices);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)), indices.data(),
+               GL_STATIC_DRAW);
+  buffer.overUndefined = scene.ShowOverUndefined(surface);
+  buffer.maskGeneration = m_MaskGeneration;
+}
+
+// A colour per vertex only when the cells differ; the colour is the cell's diffuse colour
+// and lands on both vertices its triangles end on.
+void SceneBuffers3D::BuildColours(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
+{
+  const int sx = scene.Size()[0];
+  const int sz = scene.Size()[2];
+  buffer.material = ColorMaterial(scene.SurfaceColor(surface), 0.1f);
+  buffer.uniform = true;
+  std::vector<float> colours(static_cast<size_t>(sx) * static_cast<size_t>(sz) * 2 * 4, 0.0f);
+  for (int z = 0; z + 1 < sz; ++z) {
+    for (int x = 0; x + 1 < sx; ++x) {
+      Material3D m = buffer.material;
+      scene.SetSurfaceMaterial(surface, z, x, m);
+      scene.SetDiscMaterial(surface, z, x, m);
+      buffer.uniform = buffer.uniform && m == buffer.material;
+      const size_t point = static_cast<size_t>(z) * static_cast<size_t>(sx) + static_cast<size_t>(x);
+      std::copy(m.diffuse.begin(), m.diffuse.end(), colours.begin() + static_cast<ptrdiff_t>(point * 2 * 4));
+      std::copy(m.diffuse.begin(), m.diffuse.end(), colours.begin() + static_cast<ptrdiff_t>((point + 1) * 2 * 4 + 4));
+    }
+  }
+  buffer.colourGeneration = m_ColourGeneration;
+  if (buffer.uniform)
+    return;
+  if (!buffer.colours)
+    glGenBuffers(1, &buffer.colours);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer.colours);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(colours.size() * sizeof(float)), colours.data(),
+               GL_STATIC_DRAW);
+}
+
+void SceneBuffers3D::UpdateSurface(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
+{
+  const int sx = scene.Size()[0];
+  const int sz = scene.Size()[2];
+  const size_t points = static_cast<size_t>(sx) * static_cast<size_t>(sz);
+  const Point3i* source = &scene.SurfacePoint(surface, 0, 0);
+  const Mapping mapping{scene.Map(0.0f, 0.0f, 0.0f), scene.Map(1.0f, 1.0f, 1.0f)};
+  if (!buffer.vertices) {
+    GLuint names[2] = {0, 0};
+    glGenBuffers(2, names);
+    buffer.vertices = names[0];
+    buffer.indices = names[1];
+  }
+  if (buffer.points.size() != points || !(buffer.mapping == mapping)) {
+    glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points * 2 * kVertexStride), nullptr, GL_STATIC_DRAW);
+    BuildVertexRows(scene, surface, buffer, 0, sz - 1);
+    buffer.points.assign(source, source + points);
+    buffer.mapping = mapping;
+    buffer.maskGeneration = 0;
+    buffer.colourGeneration = 0;
+  } else {
+    // An edit moves a few rows: rebuild those and the row before, whose normals reach into them.
+    const size_t rowBytes = static_cast<size_t>(sx) * sizeof(Point3i);
+    int z = 0;
+    while (z < sz) {
+      if (std::memcmp(&buffer.points[static_cast<size_t>(z) * sx], source + static_cast<size_t>(z) * sx, rowBytes) == 0) {
+        ++z;
+        continue;
+      }
+      const int first = z;
+      while (z < sz &&
+             std::memcmp(&buffer.points[static_cast<size_t>(z) * sx], source + static_cast<size_t>(z) * sx, rowBytes) != 0)
+        ++z;
+      std::copy(source + static_cast<size_t>(first) * sx, source + static_cast<size_t>(z) * sx,
+                buffer.points.begin() + static_cast<ptrdiff_t>(first) * sx);
+      BuildVertexRows(scene, surface, buffer, std::max(0, first - 1), z - 1);
+    }
+  }
+  if (buffer.maskGeneration != m_MaskGeneration || buffer.overUndefined != scene.ShowOverUndefined(surface))
+    BuildIndices(scene, surface, buffer);
+  if (buffer.colourGeneration != m_ColourGeneration)
+    BuildColours(scene, surface, buffer);
+}
+
+// The cells along the guide lines take their colours from the same buffers: cells within one
+// column of the position green, then cells within one row of it red.
+void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface)
+{
+  const int sx = scene.Size()[0];
+  const int sz = scene.Size()[2];
+  if (sx < 2 || sz < 2 || surface < 0 || surface >= Scene3D::kMaxSurfaces)
+    return;
+  SurfaceBuffer& buffer = m_Surfaces[static_cast<size_t>(surface)];
+  UpdateSurface(scene, surface, buffer);
+
+  const size_t columns = static_cast<size_t>(sx - 1);
+  const bool guides = scene.Flag(SceneFlag::GuideLines);
+  const std::array<int, 3> p = scene.Position();
+  const int gx0 = guides ? std::max(0, p[0] - 1) : 1;
+  const int gx1 = guides ? std::min(sx - 2, p[0] + 1) : 0;
+  const int gz0 = guides ? std::max(0, p[2] - 1) : 1;
+  const int gz1 = guides ? std::min(sz - 2, p[2] + 1) : 0;
+  CellRuns plain;
+  CellRuns green;
+  CellRuns red;
+  for (int z = 0; z + 1 < sz; ++z) {
+    const size_t row = static_cast<size_t>(z) * columns;
+    CellRuns& sides = z >= gz0 && z <= gz1 ? red : plain;
+    if (gx0 > gx1) {
+      sides.Add(row, columns);
+      continue;
+    }
+    sides.Add(row, static_cast<size_t>(gx0));
+    green.Add(row + static_cast<size_t>(gx0), static_cast<size_t>(gx1 - gx0 + 1));
+    sides.Add(row + static_cast<size_t>(gx1) + 1, columns - static_cast<size_t>(gx1) - 1);
+  }
+
+  glPushAttrib(GL_LIGHTING_BIT);
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glShadeModel(GL_FLAT);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glVertexPointer(3, GL_FLOAT, kVertexStride, nullptr);
+  glNormalPointer(GL_FLOAT, kVertexStride, reinterpret_cast<const void*>(3 * sizeof(float)));
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.indices);
+  if (buffer.uniform) {
+    ApplyMaterial(buffer.material);
+    plain.Draw();
+  } else {
+    DrawColoured(buffer.colours, plain);
+  }
+  Material3D m = buffer.material;
+  scene.SetGuideLineMaterial(0, p[0], m);
+  ApplyMaterial(m);
+  green.Draw();
+  m = buffer.material;
+  scene.SetGuideLineMaterial(p[2], p[0] + 3, m);
+  ApplyMaterial(m);
+  red.Draw();
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  glPopClientAttrib();
+  glPopAttrib();
+}
+
+void SceneBuffers3D::DrawMesh(const Scene3D& scene, bool vessel)
+{
+  const float* source = vessel ? scene.VesselVertices() : scene.SEADVertices();
+  const size_t vertexCount = vessel ? scene.VesselVertexCount() : scene.SEADVertexCount();
+  if (!source)
+    return;
+  MeshBuffer& mesh = m_Meshes[vessel ? 0 : 1];
+  const Mapping mapping{scene.Map(0.0f, 0.0f, 0.0f), scene.Map(1.0f, 1.0f, 1.0f)};
+  if (!mesh.built || mesh.generation != scene.MeshGeneration() || !(mesh.mapping == mapping)) {
+    const size_t triangles = vertexCount / 3;
+    std::vector<float> data(triangles * 3 * kFloatsPerVertex);
+    for (size_t t = 0; t < triangles; ++t) {
+      const float* v = source + 9 * t;
+      // Drawn from the third vertex back to the first.
+      const ScenePoint p0 = scene.Map(v[6], v[7], v[8]);
+      const ScenePoint p1 = scene.Map(v[3], v[4], v[5]);
+      const ScenePoint p2 = scene.Map(v[0], v[1], v[2]);
+      const ScenePoint n = TriangleNormal(p0, p1, p2);
+      float* out = data.data() + t * 3 * kFloatsPerVertex;
+      PutVertex(out, p0, n);
+      PutVertex(out + kFloatsPerVertex, p1, n);
+      PutVertex(out + 2 * kFloatsPerVertex, p2, n);
+    }
+    if (!mesh.vertices)
+      glGenBuffers(1, &mesh.vertices);
+    glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.size() * sizeof(float)), data.data(), GL_STATIC_DRAW);
+    mesh.count = static_cast<GLsizei>(triangles * 3);
+    mesh.generation = scene.MeshGeneration();
+    mesh.mapping = mapping;
+    mesh.built = true;
+  }
+  ApplyMaterial(ColorMaterial(scene.Color(vessel ? SceneColor::Vessel : SceneColor::SEAD), 1.0f));
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glVertexPointer(3, GL_FLOAT, kVertexStride, nullptr);
+  glNormalPointer(GL_FLOAT, kVertexStride, reinterpret_cast<const void*>(3 * sizeof(float)));
+  glDrawArrays(GL_TRIANGLES, 0, mesh.count);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glPopClientAttrib();
+}
+
+// The texture holds each cell's colour at its lower corner; the grey is computed again only
+// when the slice, the slab or the window moved, the guide and frame cells when the guide
+// lines did.
+void SceneBuffers3D::UpdatePlane(Scene3D& scene, int orientation, PlaneTexture& plane)
+{
+  int columns = 0;
+  int rows = 0;
+  SliceAxes axes;
+  scene.PlaneSize(orientation, columns, rows);
+  SliceAxesOf(orientation, axes);
+  const std::array<int, 3> p = scene.Position();
+  const auto greyKey = [&] {
+    const std::array<float, 2> window = scene.Window();
+    return std::array<double, 5>{static_cast<double>(p[static_cast<size_t>(axes.slice)]),
+                                 static_cast<double>(scene.AvgSliceNum()), window[0], window[1],
+                                 static_cast<double>(scene.VolumeGeneration())};
+  };
+  const bool guides = scene.Flag(SceneFlag::GuideLines);
+  const std::array<int, 3> guideKey = {guides, guides ? p[static_cast<size_t>(axes.column)] : 0,
+                                       guides ? p[static_cast<size_t>(axes.row)] : 0};
+  const bool sized = plane.built && plane.columns == columns && plane.rows == rows;
+  if (sized && plane.greyKey == greyKey() && plane.guideKey == guideKey)
+    return;
+  if (!sized || plane.greyKey != greyKey())
+    scene.ComputePlaneGrey(orientation);
+  plane.greyKey = greyKey();
+  plane.guideKey = guideKey;
+
+  const std::vector<uint8_t>& grey = scene.PlaneGrey(orientation);
+  m_Texels.resize(grey.size());
+  std::transform(grey.begin(), grey.end(), m_Texels.begin(),
+                 [](uint8_t g) { return 0xFF000000u | uint32_t{g} << 16 | uint32_t{g} << 8 | g; });
+  if (guides) {
+    const auto set = [&](int c, int r) {
+      if (c >= 0 && c < columns && r >= 0 && r < rows)
+        m_Texels[static_cast<size_t>(r) * static_cast<size_t>(columns) + static_cast<size_t>(c)] =
+            Texel(scene.PlaneCellMaterial(orientation, c, r));
+    };
+    const int pc = p[static_cast<size_t>(axes.column)];
+    const int pr = p[static_cast<size_t>(axes.row)];
+    for (int r = 0; r < rows; ++r)
+      for (int c : {0, 1, columns - 3, columns - 2, columns - 1, pc - 1, pc, pc + 1})
+        set(c, r);
+    for (int c = 0; c < columns; ++c)
+      for (int r : {0, 1, rows - 3, rows - 2, rows - 1, pr - 1, pr, pr + 1})
+        set(c, r);
+  }
+  if (!plane.texture)
+    glGenTextures(1, &plane.texture);
+  glBindTexture(GL_TEXTURE_2D, plane.texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  if (sized) {
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, columns, rows, GL_BGRA, GL_UNSIGNED_BYTE, m_Texels.data());
+  } else {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, columns, rows, 0, GL_BGRA, GL_UNSIGNED_BYTE, m_Texels.data());
+  }
+  plane.columns = columns;
+  plane.rows = rows;
+  plane.built = true;
+}
+
+// One quad, lit as the cells are: a cell's colour c shows as c times the light, which the
+// texture stage gets by lighting a quarter-grey quad and scaling its product by four.
+void SceneBuffers3D::DrawPlane(Scene3D& scene, int orientation)
+{
+  int columns = 0;
+  int rows = 0;
+  if (!scene.PlaneSize(orientation, columns, rows) || columns < 2 || rows < 2)
+    return;
+  PlaneTexture& plane = m_Planes[static_cast<size_t>(orientation == OrientationZY ? 1 : orientation == OrientationXZ ? 2 : 0)];
+  UpdatePlane(scene, orientation, plane);
+
+  Material3D quarter;
+  quarter.ambient = {0.25f, 0.25f, 0.25f, 1.0f};
+  quarter.diffuse = quarter.ambient;
+  ApplyMaterial(quarter);
+  glPushAttrib(GL_TEXTURE_BIT | GL_ENABLE_BIT);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, plane.texture);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_RGB, GL_TEXTURE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SRC1_RGB, GL_PRIMARY_COLOR);
+  glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE, 4.0f);
+  glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_ALPHA, GL_PRIMARY_COLOR);
+
+  const float u = static_cast<float>(columns - 1) / static_cast<float>(columns);
+  const float v = static_cast<float>(rows - 1) / static_cast<float>(rows);
+  const ScenePoint a = scene.PlaneCorner(orientation, 0, 0);
+  const ScenePoint b = scene.PlaneCorner(orientation, columns - 1, 0);
+  const ScenePoint c = scene.PlaneCorner(orientation, 0, rows - 1);
+  const ScenePoint d = scene.PlaneCorner(orientation, columns - 1, rows - 1);
+  const auto vertex = [](const ScenePoint& point, float s, float t) {
+    glTexCoord2f(s, t);
+    glVertex3f(point.x, point.y, point.z);
+  };
+  glBegin(GL_TRIANGLES);
+  ScenePoint n = TriangleNormal(c, b, a);
+  glNormal3f(n.x, n.y, n.z);
+  vertex(c, 0.0f, v);
+  vertex(b, u, 0.0f);
+  vertex(a, 0.0f, 0.0f);
+  n = TriangleNormal(c, d, b);
+  glNormal3f(n.x, n.y, n.z);
+  vertex(c, 0.0f, v);
+  vertex(d, u, v);
+  vertex(b, u, 0.0f);
+  glEnd();
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glPopAttrib();
+}
