@@ -158,7 +158,9 @@ void TintLabel(int ch[3], const LabelTint& tint, int64_t voxel)
   BlendPixel(ch, tint.color, a, t);
 }
 
-// The tints come from the current slice, not from the slab.
+// The tints come from the current slice, not from the slab. The pixels are visited in the
+// label volumes' memory order: row by row where the columns run along x, else column by
+// column (ZY, whose columns are whole planes apart).
 void ApplyTints(const SliceRenderInput& in, const SliceAxes& axes, const SlabGeometry& g, QImage& bitmap)
 {
   const int64_t maskColumn = MaskStride(axes.column, in.size);
@@ -168,24 +170,33 @@ void ApplyTints(const SliceRenderInput& in, const SliceAxes& axes, const SlabGeo
   const float undefinedA = OpacityFraction(in.undefinedRegion.opacity);
   const float cupA = OpacityFraction(in.cup.opacity);
   const float rimA = OpacityFraction(in.rim.opacity);
-  for (int r = 0; r < g.rows; ++r) {
-    auto* line = reinterpret_cast<QRgb*>(bitmap.scanLine(r));
-    for (int c = 0; c < g.columns; ++c) {
-      const int64_t cell = maskBase + c * maskColumn + r * maskRow;
-      const int64_t voxel = voxelBase + c * g.columnStride + r * g.rowStride;
-      int ch[3] = {qRed(line[c]), qGreen(line[c]), qBlue(line[c])};
-      if (in.undefinedRegion.mask && in.undefinedRegion.mask[cell] == kUndefinedCell)
-        BlendPixel(ch, in.undefinedRegion.color, undefinedA, undefinedA);
-      if (in.cup.mask && IsDiscCup(in.cup.mask[cell]))
-        BlendPixel(ch, in.cup.color, cupA, cupA);
-      else if (in.rim.mask && IsDiscRim(in.rim.mask[cell]))
-        BlendPixel(ch, in.rim.color, rimA, rimA);
-      if (in.vessel.labels)
-        TintLabel(ch, in.vessel, voxel);
-      if (in.sead.labels)
-        TintLabel(ch, in.sead, voxel);
-      line[c] = qRgb(ch[0], ch[1], ch[2]);
-    }
+  uchar* bits = bitmap.bits();
+  const qsizetype stride = bitmap.bytesPerLine();
+  const auto tint = [&](int c, int r) {
+    QRgb& pixel = reinterpret_cast<QRgb*>(bits + r * stride)[c];
+    const int64_t cell = maskBase + c * maskColumn + r * maskRow;
+    const int64_t voxel = voxelBase + c * g.columnStride + r * g.rowStride;
+    int ch[3] = {qRed(pixel), qGreen(pixel), qBlue(pixel)};
+    if (in.undefinedRegion.mask && in.undefinedRegion.mask[cell] == kUndefinedCell)
+      BlendPixel(ch, in.undefinedRegion.color, undefinedA, undefinedA);
+    if (in.cup.mask && IsDiscCup(in.cup.mask[cell]))
+      BlendPixel(ch, in.cup.color, cupA, cupA);
+    else if (in.rim.mask && IsDiscRim(in.rim.mask[cell]))
+      BlendPixel(ch, in.rim.color, rimA, rimA);
+    if (in.vessel.labels)
+      TintLabel(ch, in.vessel, voxel);
+    if (in.sead.labels)
+      TintLabel(ch, in.sead, voxel);
+    pixel = qRgb(ch[0], ch[1], ch[2]);
+  };
+  if (g.columnStride == 1) {
+    for (int r = 0; r < g.rows; ++r)
+      for (int c = 0; c < g.columns; ++c)
+        tint(c, r);
+  } else {
+    for (int c = 0; c < g.columns; ++c)
+      for (int r = 0; r < g.rows; ++r)
+        tint(c, r);
   }
 }
 
