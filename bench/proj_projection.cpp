@@ -50,16 +50,25 @@ double Ms(std::chrono::steady_clock::time_point start)
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The fastest of a few passes adding up every voxel, in milliseconds.
+// The fastest of a few passes adding up every voxel, in milliseconds. Blocks of 65536 voxels
+// add into 32-bit lanes, which cannot overflow, so that the compiler vectorises the pass and
+// the figure is the memory's speed rather than a scalar loop's.
 double ReadEveryVoxelMs()
 {
   const std::vector<unsigned short>& v = TheScene().voxels;
+  constexpr size_t kBlock = 65536;
   double best = 1e9;
   for (int i = 0; i < 10; ++i) {
     const auto start = std::chrono::steady_clock::now();
     uint64_t sum = 0;
-    for (const unsigned short value : v)
-      sum += value;
+    for (size_t first = 0; first < v.size(); first += kBlock) {
+      const unsigned short* block = v.data() + first;
+      const size_t count = std::min(kBlock, v.size() - first);
+      uint32_t partial = 0;
+      for (size_t j = 0; j < count; ++j)
+        partial += block[j];
+      sum += partial;
+    }
     benchmark::DoNotOptimize(sum);
     best = std::min(best, Ms(start));
   }
