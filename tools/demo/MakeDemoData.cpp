@@ -2,7 +2,7 @@
 // suite would leave it: a layered retina with a foveal pit, eleven layer surfaces, speckle,
 // vessels with their shadows and a fluid pocket, and the suite's files tagged "Vamo".
 //
-//   strataview_make_demo FOLDER [--small]
+//   strataview_make_demo FOLDER [--small | --size X Y Z]
 #include "data/GreyPng.h"
 #include "data/LGridCenter.h"
 #include "data/LMarkers.h"
@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -148,13 +149,23 @@ int Fail(const std::string& what)
 int main(int argc, char** argv)
 {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: strataview_make_demo FOLDER [--small]\n");
+    std::fprintf(stderr, "usage: strataview_make_demo FOLDER [--small | --size X Y Z]\n");
     return 2;
   }
   const std::filesystem::path folder = argv[1];
   const bool small = argc > 2 && std::string(argv[2]) == "--small";
-  const Geometry g = small ? Geometry{64, 96, 17, 6.0f / 64, 2.0f / 96, 6.0f / 17}
-                           : Geometry{384, 496, 97, 6.0f / 384, 2.0f / 496, 6.0f / 97};
+  const bool sized = argc > 5 && std::string(argv[2]) == "--size";
+  int x = small ? 64 : 384, y = small ? 96 : 496, z = small ? 17 : 97;
+  if (sized) {
+    x = std::atoi(argv[3]);
+    y = std::atoi(argv[4]);
+    z = std::atoi(argv[5]);
+    if (x < 8 || y < 8 || z < 4 || x > 4096 || y > 4096 || z > 1024) {
+      std::fprintf(stderr, "sizes from 8 x 8 x 4 to 4096 x 4096 x 1024\n");
+      return 2;
+    }
+  }
+  const Geometry g{x, y, z, 6.0f / float(x), 2.0f / float(y), 6.0f / float(z)};
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   const auto path = [&](const std::string& name) { return (folder / ("Demo_" + name)).string(); };

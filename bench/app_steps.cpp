@@ -1,0 +1,180 @@
+// The whole program on a scan folder: the time from process start until every pane of the
+// opened folder is drawn, beside reading every file of the folder into fresh buffers; then
+// 2-D steps (the next B-scan from the scroll bar, a window drag step in the B-scan pane)
+// with the 3-D pane shown and hidden, each timed until all their paints are done; and the
+// peak memory (VmHWM) of the empty window and with the folder open, beside the scan's voxel
+// bytes. Needs a display (xvfb-run).
+//
+//   bench_app_steps FOLDER [steps]
+#include "app/CMainFrame.h"
+#include "app/CStrataviewView.h"
+#include "panes/L3D.h"
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const Clock::time_point kStart = Clock::now();
+
+double MsSince(Clock::time_point start)
+{
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Counts the paints it delivers, so that a step can wait until its paints are done.
+class PaintTimer : public QApplication {
+public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override
+  {
+    if (event->type() == QEvent::Paint)
+      ++paints;
+    return QApplication::notify(receiver, event);
+  }
+  long paints = 0;
+};
+
+// Delivers what is pending until nothing more gets painted.
+void Settle(PaintTimer& app)
+{
+  for (int idle = 0; idle < 3;) {
+    const long before = app.paints;
+    QApplication::sendPostedEvents();
+    QApplication::processEvents(QEventLoop::AllEvents);
+    idle = app.paints == before ? idle + 1 : 0;
+  }
+}
+
+long VmHWMKiB()
+{
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0)
+      return std::atol(line.c_str() + 6);
+  return 0;
+}
+
+// Every file of the folder read into a fresh buffer of its size.
+double ReadFolderMs(const std::string& folder)
+{
+  const Clock::time_point start = Clock::now();
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (!entry.is_regular_file())
+      continue;
+    std::vector<char> bytes(entry.file_size());
+    std::FILE* f = std::fopen(entry.path().c_str(), "rb");
+    if (!f)
+      continue;
+    const size_t read = std::fread(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    if (read != bytes.size())
+      std::fprintf(stderr, "short read of %s\n", entry.path().c_str());
+  }
+  return MsSince(start);
+}
+
+// The mean time of `steps` steps until their paints are done.
+template <typename Step>
+double StepMs(PaintTimer& app, int steps, Step step)
+{
+  Settle(app);
+  double total = 0.0;
+  for (int i = 0; i < steps; ++i) {
+    const Clock::time_point start = Clock::now();
+    step(i);
+    Settle(app);
+    total += MsSince(start);
+  }
+  return total / steps;
+}
+
+void Mouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
+{
+  QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: bench_app_steps FOLDER [steps]\n");
+    return 2;
+  }
+  const std::string folder = argv[1];
+  const int steps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
+  PaintTimer app(argc, argv);
+  const std::filesystem::path profile = std::filesystem::temp_directory_path() / "strataview-app-steps-profile";
+  std::filesystem::create_directories(profile);
+  platform::Profile::SetFolderForTests(QString::fromStdString(profile.string()));
+  const platform::ScopedMessageHook quiet([](const std::string& text, unsigned) {
+    std::fprintf(stderr, "message: %s\n", text.c_str());
+    return static_cast<int>(platform::kIdOk);
+  });
+
+  CMainFrame frame;
+  frame.resize(1600, 1000);
+  frame.show();
+  frame.View()->OnInitialUpdate();
+  Settle(app);
+  const long emptyKiB = VmHWMKiB();
+
+  if (!frame.View()->ScanFolder(folder)) {
+    std::fprintf(stderr, "the folder did not open\n");
+    return 1;
+  }
+  Settle(app);
+  const double openMs = MsSince(kStart);
+  const long openKiB = VmHWMKiB();
+  const double readMs = ReadFolderMs(folder);
+
+  const LOCTVolume& scan = frame.View()->GetReadVolume();
+  const double voxelMiB = static_cast<double>(scan.VoxelCount()) * scan.bytesPerVoxel / 1048576.0;
+  std::printf("scan %d x %d x %d, %.0f MiB of voxels\n", scan.sizeX, scan.sizeY, scan.sizeZ, voxelMiB);
+  std::printf("open, process start to every pane drawn: %.0f ms; reading every file: %.0f ms (x%.2f)\n", openMs,
+              readMs, openMs / readMs);
+  std::printf("peak memory: empty window %.0f MiB, folder open %.0f MiB: %.2fx the voxels above the empty window\n",
+              emptyKiB / 1024.0, openKiB / 1024.0, (openKiB - emptyKiB) / 1024.0 / voxelMiB);
+
+  auto* bar = frame.findChild<QScrollBar*>(QStringLiteral("IDC_SCROLL_OCTXY"));
+  QWidget* bscanHost = frame.findChild<QWidget*>(QStringLiteral("PaneHostXY"));
+  QWidget* bscan = bscanHost && !bscanHost->children().isEmpty() ? qobject_cast<QWidget*>(bscanHost->children().first()) : nullptr;
+  L3D* pane3D = frame.View()->Get3DPane();
+  if (!bar || !bscan || !pane3D) {
+    std::fprintf(stderr, "panes not found\n");
+    return 1;
+  }
+  const auto nextBScan = [&](int) { bar->setValue(bar->value() < bar->maximum() ? bar->value() + 1 : bar->minimum()); };
+  const QPoint middle(bscan->width() / 2, bscan->height() / 2);
+  const auto windowStep = [&](int i) {
+    const QPoint from = middle + QPoint(i % 2 ? 2 : 0, 0);
+    Mouse(bscan, QEvent::MouseButtonPress, from, Qt::RightButton, Qt::RightButton);
+    Mouse(bscan, QEvent::MouseMove, from + QPoint(i % 2 ? -2 : 2, 0), Qt::NoButton, Qt::RightButton);
+    Mouse(bscan, QEvent::MouseButtonRelease, from + QPoint(i % 2 ? -2 : 2, 0), Qt::RightButton, Qt::NoButton);
+  };
+  for (const bool shown : {true, false}) {
+    pane3D->setVisible(shown);
+    Settle(app);
+    const double slice = StepMs(app, steps, nextBScan);
+    const double window = StepMs(app, steps, windowStep);
+    std::printf("3-D pane %s: next B-scan %.1f ms, window step %.1f ms\n", shown ? "shown" : "hidden", slice,
+                window);
+  }
+  std::printf("peak memory at the end: %.0f MiB\n", VmHWMKiB() / 1024.0);
+  return 0;
+}
