@@ -90,8 +90,13 @@ void CStrataviewView::ApplyOCT()
   const LOCTVolume& read = *m_ReadVolume;
   const int size[3] = {read.sizeX, read.sizeY, read.sizeZ};
   const float spacing[3] = {read.spacingX, read.spacingY, read.spacingZ};
-  m_DisplayedVolume.CreateVolume(size, read.format, spacing, read.bytesPerVoxel, read.laterality, read.centerType);
-  m_Shift.ShiftVolume(read, m_DisplayedVolume);
+  // Nothing writes the displayed scan: unflattened it is the scan as read.
+  if (m_Shift.IsFlattened()) {
+    m_DisplayedVolume.CreateVolume(size, read.format, spacing, read.bytesPerVoxel, read.laterality, read.centerType);
+    m_Shift.ShiftVolume(read, m_DisplayedVolume);
+  } else {
+    m_DisplayedVolume.ShareVoxels(read);
+  }
   for (int axis = 0; axis < 3; ++axis)
     m_Position[axis] = size[axis] / 2;
   m_MaxIntensity = read.bytesPerVoxel == 1 ? 255 : 65535;

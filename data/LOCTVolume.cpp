@@ -65,6 +65,22 @@ void LOCTVolume::CreateVolume(const int size[3], ScanFormat scanFormat, const fl
   loaded = true;
 }
 
+void LOCTVolume::ShareVoxels(const LOCTVolume& source)
+{
+  loaded = source.loaded;
+  sizeX = source.sizeX;
+  sizeY = source.sizeY;
+  sizeZ = source.sizeZ;
+  format = source.format;
+  spacingX = source.spacingX;
+  spacingY = source.spacingY;
+  spacingZ = source.spacingZ;
+  bytesPerVoxel = source.bytesPerVoxel;
+  laterality = source.laterality;
+  centerType = source.centerType;
+  image = source.image;
+}
+
 void LOCTVolume::AllocateImage(const int size[3], const float spacing[3])
 {
   ImageType::RegionType region;
