@@ -1,14 +1,16 @@
 // The whole program on a scan folder: the time from process start until every pane of the
 // opened folder is drawn, beside reading every file of the folder into fresh buffers; then
 // 2-D steps (the next B-scan from the scroll bar, a window drag step in the B-scan pane)
-// with the 3-D pane shown and hidden, each timed until all their paints are done; and the
-// peak memory (VmHWM) of the empty window and with the folder open, beside the scan's voxel
-// bytes. Needs a display (xvfb-run).
+// with the 3-D pane shown (drawn from its buffers and cell by cell) and hidden, each timed
+// until all their paints are done; and the peak memory (VmHWM) of the empty window and with
+// the folder open, beside the scan's voxel bytes. Needs a display (xvfb-run).
 //
 //   bench_app_steps FOLDER [steps]
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "panes/L3D.h"
+#include "panes/PaneWidget.h"
+#include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
 
@@ -119,6 +121,8 @@ int main(int argc, char** argv)
   const std::string folder = argv[1];
   const int steps = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
   PaintTimer app(argc, argv);
+  // The grid definitions lie beside the program, one folder up from the benchmarks.
+  platform::SetExecutableDirForTests(std::filesystem::canonical("/proc/self/exe").parent_path().parent_path().string());
   const std::filesystem::path profile = std::filesystem::temp_directory_path() / "strataview-app-steps-profile";
   std::filesystem::create_directories(profile);
   platform::Profile::SetFolderForTests(QString::fromStdString(profile.string()));
@@ -138,6 +142,7 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "the folder did not open\n");
     return 1;
   }
+  frame.View()->RefreshAll();
   Settle(app);
   const double openMs = MsSince(kStart);
   const long openKiB = VmHWMKiB();
@@ -153,7 +158,7 @@ int main(int argc, char** argv)
 
   auto* bar = frame.findChild<QScrollBar*>(QStringLiteral("IDC_SCROLL_OCTXY"));
   QWidget* bscanHost = frame.findChild<QWidget*>(QStringLiteral("PaneHostXY"));
-  QWidget* bscan = bscanHost && !bscanHost->children().isEmpty() ? qobject_cast<QWidget*>(bscanHost->children().first()) : nullptr;
+  QWidget* bscan = bscanHost ? bscanHost->findChild<PaneWidget*>() : nullptr;
   L3D* pane3D = frame.View()->Get3DPane();
   if (!bar || !bscan || !pane3D) {
     std::fprintf(stderr, "panes not found\n");
@@ -161,20 +166,28 @@ int main(int argc, char** argv)
   }
   const auto nextBScan = [&](int) { bar->setValue(bar->value() < bar->maximum() ? bar->value() + 1 : bar->minimum()); };
   const QPoint middle(bscan->width() / 2, bscan->height() / 2);
+  // One move of a left drag in the Window mouse mode; the press and release are not timed.
+  frame.View()->SetMouseMode(MouseWindow);
+  Mouse(bscan, QEvent::MouseButtonPress, middle, Qt::LeftButton, Qt::LeftButton);
   const auto windowStep = [&](int i) {
-    const QPoint from = middle + QPoint(i % 2 ? 2 : 0, 0);
-    Mouse(bscan, QEvent::MouseButtonPress, from, Qt::RightButton, Qt::RightButton);
-    Mouse(bscan, QEvent::MouseMove, from + QPoint(i % 2 ? -2 : 2, 0), Qt::NoButton, Qt::RightButton);
-    Mouse(bscan, QEvent::MouseButtonRelease, from + QPoint(i % 2 ? -2 : 2, 0), Qt::RightButton, Qt::NoButton);
+    Mouse(bscan, QEvent::MouseMove, middle + QPoint(i % 2 ? 0 : 4, 0), Qt::NoButton, Qt::LeftButton);
   };
-  for (const bool shown : {true, false}) {
-    pane3D->setVisible(shown);
+  // The 3-D pane drawn from its buffers, drawn cell by cell, and hidden.
+  const struct {
+    const char* what;
+    bool shown;
+    bool buffered;
+  } modes[] = {{"3-D pane shown", true, true}, {"3-D pane shown, drawn cell by cell", true, false},
+               {"3-D pane hidden", false, true}};
+  for (const auto& mode : modes) {
+    pane3D->setVisible(mode.shown);
+    pane3D->SetBufferedDrawing(mode.buffered);
     Settle(app);
     const double slice = StepMs(app, steps, nextBScan);
     const double window = StepMs(app, steps, windowStep);
-    std::printf("3-D pane %s: next B-scan %.1f ms, window step %.1f ms\n", shown ? "shown" : "hidden", slice,
-                window);
+    std::printf("%s: next B-scan %.1f ms, window step %.1f ms\n", mode.what, slice, window);
   }
+  Mouse(bscan, QEvent::MouseButtonRelease, middle, Qt::LeftButton, Qt::NoButton);
   std::printf("peak memory at the end: %.0f MiB\n", VmHWMKiB() / 1024.0);
   return 0;
 }

@@ -14,6 +14,8 @@
 #include "platform/Profile.h"
 
 #include <QComboBox>
+#include <algorithm>
+#include <vector>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,12 +103,17 @@ TEST_F(ViewApplyTest, EveryKindReachesThePanes)
 
 TEST_F(ViewApplyTest, FlatteningMovesTheScanAndEveryKindByTheSameSurface)
 {
+  // Unflattened, the displayed scan is the scan as read, without a copy of its voxels.
+  EXPECT_EQ(Shown().Voxels(), Read().Voxels());
+  const std::vector<unsigned short> asRead(Read().Voxels(), Read().Voxels() + Read().VoxelCount());
   QComboBox* combo = m_View.DataPanel()->Combo(CDlgData::kRefSurfCombo);
   combo->setCurrentIndex(1);
   m_View.SelectRefSurf();
   EXPECT_FALSE(m_View.Shift().IsFlattened()) << "choosing a surface alone does not flatten";
   m_View.RefreshAll();
   ASSERT_TRUE(m_View.Shift().IsFlattened());
+  EXPECT_NE(Shown().Voxels(), Read().Voxels());
+  EXPECT_TRUE(std::equal(asRead.begin(), asRead.end(), Read().Voxels())) << "flattening wrote into the scan as read";
 
   const LResultSlots& kinds = m_View.Slots();
   const LRefSurface& reference = kinds.refSurf.objects[0];
@@ -132,6 +139,7 @@ TEST_F(ViewApplyTest, FlatteningMovesTheScanAndEveryKindByTheSameSurface)
   EXPECT_EQ(kinds.markers.displayedObject->points[0].y, marker.y + row - reference.Point(marker.x, marker.z).y);
   m_View.RefreshAll();
   EXPECT_FALSE(m_View.Shift().IsFlattened());
+  EXPECT_EQ(Shown().Voxels(), Read().Voxels());
   EXPECT_EQ(kinds.markers.displayedObject->points[0].y, marker.y);
 }
 
