@@ -69,6 +69,16 @@ void DrawColoured(GLuint colours, const CellRuns& runs)
   glPopAttrib();
 }
 
+// Points the vertex and normal arrays into a buffer of positions and normals.
+void UsePositionsAndNormals(GLuint vertices)
+{
+  glBindBuffer(GL_ARRAY_BUFFER, vertices);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glVertexPointer(3, GL_FLOAT, kVertexStride, nullptr);
+  glNormalPointer(GL_FLOAT, kVertexStride, reinterpret_cast<const void*>(3 * sizeof(float)));
+}
+
 void PutVertex(float* out, const ScenePoint& p, const ScenePoint& n)
 {
   out[0] = p.x;
@@ -331,11 +341,7 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface)
   glPushAttrib(GL_LIGHTING_BIT);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glShadeModel(GL_FLAT);
-  glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glVertexPointer(3, GL_FLOAT, kVertexStride, nullptr);
-  glNormalPointer(GL_FLOAT, kVertexStride, reinterpret_cast<const void*>(3 * sizeof(float)));
+  UsePositionsAndNormals(buffer.vertices);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.indices);
   if (buffer.uniform) {
     ApplyMaterial(buffer.material);
@@ -391,11 +397,7 @@ void SceneBuffers3D::DrawMesh(const Scene3D& scene, bool vessel)
   }
   ApplyMaterial(ColorMaterial(scene.Color(vessel ? SceneColor::Vessel : SceneColor::SEAD), 1.0f));
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glVertexPointer(3, GL_FLOAT, kVertexStride, nullptr);
-  glNormalPointer(GL_FLOAT, kVertexStride, reinterpret_cast<const void*>(3 * sizeof(float)));
+  UsePositionsAndNormals(mesh.vertices);
   glDrawArrays(GL_TRIANGLES, 0, mesh.count);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glPopClientAttrib();
