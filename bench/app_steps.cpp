@@ -60,14 +60,20 @@ void Settle(PaintTimer& app)
   }
 }
 
-long VmHWMKiB()
+// A line of /proc/self/status in KiB ("VmHWM:" the peak, "VmRSS:" now).
+long StatusKiB(const std::string& key)
 {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0)
-      return std::atol(line.c_str() + 6);
+    if (line.rfind(key, 0) == 0)
+      return std::atol(line.c_str() + key.size());
   return 0;
+}
+
+long VmHWMKiB()
+{
+  return StatusKiB("VmHWM:");
 }
 
 // Every file of the folder read into a fresh buffer of its size.
@@ -155,6 +161,7 @@ int main(int argc, char** argv)
               readMs, openMs / readMs);
   std::printf("peak memory: empty window %.0f MiB, folder open %.0f MiB: %.2fx the voxels above the empty window\n",
               emptyKiB / 1024.0, openKiB / 1024.0, (openKiB - emptyKiB) / 1024.0 / voxelMiB);
+  std::printf("resident with the folder open: %.0f MiB\n", StatusKiB("VmRSS:") / 1024.0);
 
   auto* bar = frame.findChild<QScrollBar*>(QStringLiteral("IDC_SCROLL_OCTXY"));
   QWidget* bscanHost = frame.findChild<QWidget*>(QStringLiteral("PaneHostXY"));
