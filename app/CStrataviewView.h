@@ -281,6 +281,9 @@ private:
   // Panel commands' helpers.
   void ConnectCommandControls();
   bool FlipShowSetting(bool LSettings::*flag, const char* key, QAbstractButton* check);
+  // Hands the stored Guide Lines, Overlay, Undefined Region and 3-D display flags to the
+  // panes and their buttons again.
+  void ReapplyDisplayToggles();
   void ShowEditOptions(int mode);
   void ShowThicknessMap();
   void ShowCreatedProjection();
@@ -353,6 +356,8 @@ protected:
 
 private:
   void SetUpNavigation();
+  // Each stored 3-D display flag handed to the pane and its button again, in button order.
+  void Reapply3DToggles();
   int SliceAt(QPoint viewPoint) const;
   int SliceCount(int slice) const;
   int& SliceCoordinate(int slice);

@@ -67,7 +67,6 @@ void CStrataviewView::RefreshAll()
   if (!m_ReadVolume->loaded)
     return;
   const platform::WaitCursor busy;
-  StopSliceMotion();
   LRefSurfSlot& ref = m_Slots->refSurf;
   ref.flatteningIndex = ref.selected;
   const int file = ref.flatteningIndex - 1;
@@ -83,6 +82,11 @@ void CStrataviewView::RefreshAll()
   ApplySEAD(m_Slots->sead.selected);
   ApplyMarkers(m_Slots->markers.selected);
   ApplySplines(m_Slots->splines.selected);
+  // The new panes start from their own defaults: hand them the stored mouse mode and display
+  // toggles again, so that the controls show what the panes do from the first frame.
+  SelectMouseMode(m_Settings.Mouse);
+  ReapplyDisplayToggles();
+  StopSliceMotion();
 }
 
 void CStrataviewView::ApplyOCT()

@@ -268,6 +268,21 @@ void CStrataviewView::ToggleShowUndefinedRegion()
     m_ProjPane->ShowUndefinedRegion(on);
 }
 
+// Each flag is inverted and its toggle run, which inverts it back, hands it to the panes,
+// sets its control and writes its key.
+void CStrataviewView::ReapplyDisplayToggles()
+{
+  const std::pair<bool LSettings::*, void (CStrataviewView::*)()> menuToggles[] = {
+    {&LSettings::ShowGuideLines, &CStrataviewView::ToggleShowGuideLines},
+    {&LSettings::ShowOverlay, &CStrataviewView::ToggleShowOverlay},
+    {&LSettings::ShowUndefinedRegion, &CStrataviewView::ToggleShowUndefinedRegion}};
+  for (const auto& [flag, toggle] : menuToggles) {
+    m_Settings.*flag = !(m_Settings.*flag);
+    (this->*toggle)();
+  }
+  Reapply3DToggles();
+}
+
 void CStrataviewView::ToggleShowThickness()
 {
   const bool on = FlipShowSetting(&LSettings::ShowThickness, "ShowThickness", m_MenuPanel->Button(CDlgMenu::kThickness));

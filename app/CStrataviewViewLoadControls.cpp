@@ -132,7 +132,7 @@ void CStrataviewView::ShowSurfacesControls()
   FillCombo(m_DataPanel->Combo(CDlgData::kSurfacesCombo), ResultKind::Surfaces, slot.pathList, slot.selected, false);
   const LSettings& s = m_Settings;
   SetToggle(m_DataPanel->Button(CDlgData::kShowSurfaces), any, any && s.ShowSurfaces);
-  SetToggle(m_MenuPanel->Button(CDlgMenu::kThickness), any, any && s.ShowThickness);
+  SetToggle(m_MenuPanel->Button(CDlgMenu::kThickness), any, s.ShowThickness);
   SetToggle(m_MenuPanel->Button(CDlgMenu::kCreateProj), any, any && s.ShowCreateProj);
   m_DataPanel->Control(CDlgData::kSurfacesCombo)->setEnabled(any);
   for (const int id : {CDlgMenu::kGrid, CDlgMenu::kThicknessFrom, CDlgMenu::kThicknessTo, CDlgMenu::kCreateProjFrom,

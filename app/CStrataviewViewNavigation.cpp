@@ -7,7 +7,6 @@
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
-#include "platform/Dialogs.h"
 #include "platform/Messages.h"
 #include "platform/WaitCursor.h"
 
@@ -30,20 +29,24 @@ constexpr int kWheelNotch = 120;
 constexpr int kAxisOfSlice[kSlicePaneCount] = {2, 0, 1};
 const char* const kSliceTags[kSlicePaneCount] = {"OCTXY", "OCTZY", "OCTXZ"};
 
+// The 3-D pane's display toggles, in the order of their buttons.
 struct ThreeDFlag {
   const char* key;
+  const char* button;
   bool LSettings::*field;
   void (*apply)(L3D&, bool);
   bool redraw;  // the setter stores only
 };
 
 const ThreeDFlag kThreeDFlags[] = {
-  {"Show3DAll", &LSettings::Show3DAll, [](L3D& d, bool on) { d.Show3DAll(on); }, false},
-  {"3DIsotropic", &LSettings::ThreeDIsotropic, [](L3D& d, bool on) { d.Set3DIsotropic(on); }, true},
-  {"3DBlending", &LSettings::ThreeDBlending, [](L3D& d, bool on) { d.Set3DBlending(on); }, true},
-  {"Show3DOCTXY", &LSettings::Show3DOCTXY, [](L3D& d, bool on) { d.Show3DOCTXY(on); }, false},
-  {"Show3DOCTZY", &LSettings::Show3DOCTZY, [](L3D& d, bool on) { d.Show3DOCTZY(on); }, false},
-  {"Show3DOCTXZ", &LSettings::Show3DOCTXZ, [](L3D& d, bool on) { d.Show3DOCTXZ(on); }, false},
+  {"Show3DAll", "IDC_BUTTON_3D_SHOWALL", &LSettings::Show3DAll, [](L3D& d, bool on) { d.Show3DAll(on); }, false},
+  {"3DIsotropic", "IDC_BUTTON_3D_ISOTROPIC", &LSettings::ThreeDIsotropic,
+   [](L3D& d, bool on) { d.Set3DIsotropic(on); }, true},
+  {"3DBlending", "IDC_BUTTON_3D_BLENDING", &LSettings::ThreeDBlending,
+   [](L3D& d, bool on) { d.Set3DBlending(on); }, true},
+  {"Show3DOCTXY", "IDC_BUTTON_3D_OCTXY", &LSettings::Show3DOCTXY, [](L3D& d, bool on) { d.Show3DOCTXY(on); }, false},
+  {"Show3DOCTZY", "IDC_BUTTON_3D_OCTZY", &LSettings::Show3DOCTZY, [](L3D& d, bool on) { d.Show3DOCTZY(on); }, false},
+  {"Show3DOCTXZ", "IDC_BUTTON_3D_OCTXZ", &LSettings::Show3DOCTXZ, [](L3D& d, bool on) { d.Show3DOCTXZ(on); }, false},
 };
 
 std::string FrameFileName(const std::string& folder, int index)
@@ -106,12 +109,11 @@ void CStrataviewView::SetUpNavigation()
   onClick("IDC_BUTTON_PROJ_SAVE", [this] { OnButtonSave(PaneProj); });
   onClick("IDC_BUTTON_3D_COPY", [this] { OnButtonCopy(Pane3D); });
   onClick("IDC_BUTTON_3D_SAVE", [this] { OnButtonSave(Pane3D); });
-  const std::pair<const char*, const char*> toggles[] = {
-    {"IDC_BUTTON_3D_SHOWALL", "Show3DAll"}, {"IDC_BUTTON_3D_ISOTROPIC", "3DIsotropic"},
-    {"IDC_BUTTON_3D_BLENDING", "3DBlending"}, {"IDC_BUTTON_3D_OCTXY", "Show3DOCTXY"},
-    {"IDC_BUTTON_3D_OCTZY", "Show3DOCTZY"}, {"IDC_BUTTON_3D_OCTXZ", "Show3DOCTXZ"}};
-  for (const auto& [name, key] : toggles)
-    onClick(QString::fromLatin1(name), [this, key = std::string(key)] { OnButton3DToggle(key); });
+  // A 3-D toggle stays pressed while its flag is on; the view sets its state.
+  for (const ThreeDFlag& flag : kThreeDFlags) {
+    findChild<QAbstractButton*>(QString::fromLatin1(flag.button))->setCheckable(true);
+    onClick(QString::fromLatin1(flag.button), [this, key = std::string(flag.key)] { OnButton3DToggle(key); });
+  }
 }
 
 int CStrataviewView::SliceCount(int slice) const
@@ -231,31 +233,25 @@ void CStrataviewView::OnButtonCopy(int pane)
     m_3DPane->CopyToClipboard();
 }
 
+// The image goes beside the scan under its export name, replacing an older export of the
+// same name only once the new one is wholly written.
 void CStrataviewView::OnButtonSave(int pane)
 {
-  const std::string stem = ExportStem(m_ScanPath);
-  const std::string proposed = pane < kSlicePaneCount
-                                   ? PaneImageName(stem, kSliceTags[pane], SliceCoordinate(pane))
-                                   : PaneImageName(stem, pane == PaneProj ? "Proj" : "3D", -1);
-  const size_t slash = proposed.find_last_of('/');
-  platform::DialogRequest request;
-  request.kind = platform::DialogKind::SaveFile;
-  request.title = "Save";
-  request.folder = slash == std::string::npos ? std::string() : proposed.substr(0, slash);
-  request.fileName = proposed.substr(slash == std::string::npos ? 0 : slash + 1);
-  request.filter = "Images (*.tif *.png *.bmp *.jpg)";
-  const platform::DialogAnswer answer = platform::GetSaveFileName(this, request);
-  if (!answer.accepted || answer.path.empty())
+  if (!PanesCreated())
     return;
+  const std::string stem = ExportStem(m_ScanPath);
+  const std::string path = pane < kSlicePaneCount
+                               ? PaneImageName(stem, kSliceTags[pane], SliceCoordinate(pane))
+                               : PaneImageName(stem, pane == PaneProj ? "Proj" : "3D", -1);
   int result = -1;
   if (pane < kSlicePaneCount && m_SlicePanes[pane])
-    result = m_SlicePanes[pane]->SaveImage(answer.path);
+    result = m_SlicePanes[pane]->SaveImage(path);
   else if (pane == PaneProj && m_ProjPane)
-    result = m_ProjPane->SaveImage(answer.path);
+    result = m_ProjPane->SaveImage(path);
   else if (pane == Pane3D && m_3DPane)
-    result = m_3DPane->SaveImage(answer.path);
+    result = m_3DPane->SaveImage(path);
   if (result != 0)
-    ReportFailedSave(answer.path);
+    ReportFailedSave(path);
 }
 
 void CStrataviewView::OnButtonSaveAll(int slice)
@@ -355,6 +351,15 @@ void CStrataviewView::OnButton3DToggle(const std::string& key)
       if (flag.redraw)
         Invalidate3DPane();
     }
+    findChild<QAbstractButton*>(QString::fromLatin1(flag.button))->setChecked(value);
     (void)WriteSetting(m_Settings, key);
+  }
+}
+
+void CStrataviewView::Reapply3DToggles()
+{
+  for (const ThreeDFlag& flag : kThreeDFlags) {
+    m_Settings.*flag.field = !(m_Settings.*flag.field);
+    OnButton3DToggle(flag.key);
   }
 }

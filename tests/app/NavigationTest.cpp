@@ -6,7 +6,6 @@
 #include "fixtures/TempDir.h"
 #include "panes/CChildWnd.h"
 #include "panes/LOCTImage.h"
-#include "platform/Dialogs.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
@@ -162,33 +161,6 @@ TEST_F(NavigationTest, PlaybackStepsAndWrapsOnEachTick)
   m_View.OnButtonPlay(0, PlayingForward);
   m_View.RefreshAll();
   EXPECT_EQ(m_View.Motion(0).playback, Stopped) << "a new scan stops the playback";
-}
-
-TEST_F(NavigationTest, SaveWritesTheChosenFileAndAFailureKeepsTheOldOne)
-{
-  const std::string png = m_Scan.Path().string() + "/xy.png";
-  const std::string old = m_Scan.Path().string() + "/old.xyz";
-  ASSERT_TRUE(fixtures::WriteText(old, "old"));
-  std::string answer = png;
-  std::string proposed;
-  const platform::ScopedDialogHook dialog([&](const platform::DialogRequest& request, QDialog*) {
-    proposed = request.fileName;
-    return platform::DialogAnswer{true, answer};
-  });
-  Bar("IDC_SCROLL_OCTXY")->setValue(5);
-  m_View.findChild<QAbstractButton*>("IDC_BUTTON_OCTXY_SAVE")->click();
-  EXPECT_NE(proposed.find("_Image_OCTXY_0005.tif"), std::string::npos) << proposed;
-  const LOCTImage& pane = *m_View.SlicePane(1);
-  std::ostringstream check;
-  check << "/usr/bin/python3 -c \"from PIL import Image; im = Image.open('" << png << "'); assert im.size == ("
-        << pane.GetWindowWidth() << ", " << pane.GetWindowHeight() << "), im.size\"";
-  EXPECT_EQ(fixtures::RunCommand(check.str()), 0);
-  EXPECT_TRUE(m_Messages.empty());
-
-  answer = old;  // no writer for this extension
-  m_View.OnButtonSave(PaneXY);
-  EXPECT_EQ(fixtures::ReadAll(old), "old");
-  EXPECT_EQ(m_Messages.size(), 1u) << "a failed save is reported";
 }
 
 TEST_F(NavigationTest, SaveAllWritesEverySliceAsAFrameAndReturnsToTheSlice)
