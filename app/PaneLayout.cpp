@@ -14,6 +14,15 @@ int Trunc(float value)
   return static_cast<int>(value);
 }
 
+// A pane sized by the scan's extent is at least one pane button wide and high, so that a
+// scan much thinner along one axis than along the other (a single B-scan) still shows it.
+constexpr int kMinimumExtentPaneSize = kPaneButtonSize;
+
+int ExtentSize(float value)
+{
+  return std::max(Trunc(value), kMinimumExtentPaneSize);
+}
+
 bool UsableExtent(float value)
 {
   return std::isfinite(value) && value > 0.0f;
@@ -43,7 +52,8 @@ public:
   {
     Pane(pane, x, y, width, height);
     Bar(pane, barX, barY, barHeight);
-    Buttons(pane, barX, buttonsY);
+    // A pane too low for its bar keeps its buttons beside it, never above the pane area.
+    Buttons(pane, barX, std::max(buttonsY, barY));
   }
 
   void Horizontal();
@@ -103,7 +113,7 @@ void LayoutBuilder::Horizontal2(const PhysicalExtent& e)
   const float kx2 = kx + kx;
   const float kx3 = kx2 + kx;
   const float a = static_cast<float>(W - 54);
-  const auto fx = [a](float k) { return Trunc(a * k); };
+  const auto fx = [a](float k) { return ExtentSize(a * k); };
   const int h2 = H2();
   SlicePane(PaneXY, L, T, fx(kx), h2, L + fx(kx), T, h2 - 96, T + h2 - 96);
   SlicePane(PaneZY, L, T + h2 + 3, fx(kz), h2, L + fx(kz), T + h2 + 3, h2 - 96, T + H - 96);
@@ -123,7 +133,7 @@ void LayoutBuilder::Vertical2(const PhysicalExtent& e)
   const float kx2 = kx + kx;
   const float kx3 = kx2 + kx;
   const float a = static_cast<float>(W - 73);
-  const auto fx = [a](float k) { return Trunc(a * k); };
+  const auto fx = [a](float k) { return ExtentSize(a * k); };
   SlicePane(PaneXY, L, T, fx(kx), H, L + fx(kx), T, H - 96, T + H - 96);
   SlicePane(PaneZY, L + 19 + fx(kx), T, fx(kz), H, L + 19 + fx(kz + kx), T, H - 96, T + H - 96);
   SlicePane(PaneXZ, L + 38 + fx(kz + kx), T, fx(kx), fx(kz), L + 38 + fx(kz + kx2), T,
@@ -153,13 +163,13 @@ void LayoutBuilder::Aspect(PaneIndex pane, const PhysicalExtent& e)
   int width = available;
   int height = H;
   if (e.x / e.z < static_cast<float>(available) / static_cast<float>(H))
-    width = Trunc(e.x * static_cast<float>(H) / e.z);
+    width = std::min(ExtentSize(e.x * static_cast<float>(H) / e.z), available);
   else
-    height = Trunc(e.z * static_cast<float>(available) / e.x);
+    height = std::min(ExtentSize(e.z * static_cast<float>(available) / e.x), H);
   Pane(pane, L, T, width, height);
   if (pane == PaneXZ) {
     Bar(pane, L + width, T, height - 96);
-    Buttons(pane, L + width, T + height - 96);
+    Buttons(pane, L + width, std::max(T + height - 96, T));
   } else {
     Buttons(pane, L + width, T);
   }
@@ -172,8 +182,14 @@ PhysicalExtent ScanPhysicalExtent(bool loaded, const int size[3], const float sp
 {
   if (!loaded)
     return stored;
-  return {static_cast<float>(size[0]) * spacing[0], static_cast<float>(size[1]) * spacing[1],
-          static_cast<float>(size[2]) * spacing[2]};
+  // A scan without a usable voxel size (one B-scan stores a slice spacing of 0) is laid out
+  // by its voxel counts, as if every voxel were 1 mm wide.
+  const bool usable = UsableExtent(spacing[0]) && UsableExtent(spacing[1]) && UsableExtent(spacing[2]);
+  PhysicalExtent extent;
+  float* const axes[3] = {&extent.x, &extent.y, &extent.z};
+  for (int axis = 0; axis < 3; ++axis)
+    *axes[axis] = static_cast<float>(size[axis]) * (usable ? spacing[axis] : 1.0f);
+  return extent;
 }
 
 PaneLayoutResult ComputePaneLayout(const PaneLayoutInput& in)

@@ -33,7 +33,8 @@ struct PhysicalExtent {
 };
 
 // The scan's extent (size times voxel size, in single precision) when a scan is shown,
-// otherwise the stored one.
+// otherwise the stored one. A scan with a voxel size that is not a positive number takes
+// its voxel counts as its extent.
 PhysicalExtent ScanPhysicalExtent(bool loaded, const int size[3], const float spacing[3],
                                   const PhysicalExtent& stored);
 
@@ -58,5 +59,6 @@ struct PaneLayoutResult {
 
 // Every rectangle for the input. Sizes never come out negative: a formula that would give
 // a negative width or height gives 0, and an extent-driven layout with a zero, negative or
-// non-finite extent places nothing (empty rectangles).
+// non-finite extent places nothing (empty rectangles). A pane the extent sizes is at least
+// 16 pixels wide and high, and a slice pane's buttons never stand above its top.
 PaneLayoutResult ComputePaneLayout(const PaneLayoutInput& input);
