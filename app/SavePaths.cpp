@@ -1,5 +1,8 @@
 #include "app/SavePaths.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace savepaths {
 
 namespace {
@@ -13,9 +16,13 @@ size_t FileNameStart(const std::string& path)
   return slash == std::string::npos ? 0 : slash + 1;
 }
 
+// ".mhd" in any letter case: "x.MHD" is a header already.
 bool EndsWithHeader(const std::string& path)
 {
-  return path.size() > kHeaderEndingSize && path.compare(path.size() - kHeaderEndingSize, kHeaderEndingSize, kHeaderEnding) == 0;
+  if (path.size() <= kHeaderEndingSize)
+    return false;
+  return std::equal(kHeaderEnding, kHeaderEnding + kHeaderEndingSize, path.end() - kHeaderEndingSize,
+                    [](char ending, char c) { return ending == std::tolower(static_cast<unsigned char>(c)); });
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ std::string Stem(const std::string& scanPath);
 std::string ProposedPath(ResultKind kind, const std::string& scanPath);
 
 // A label volume is written as a MetaImage header with its data file beside it: a path
-// that does not end in ".mhd" gets that ending, so the data and mesh names derive from it.
+// that does not end in ".mhd" (in any letter case) gets that ending, so the data and mesh
+// names derive from it.
 std::string LabelHeaderPath(const std::string& path);
 // The header's data file: its path with ".mhd" replaced by ".raw".
 std::string LabelDataPath(const std::string& headerPath);
