@@ -334,7 +334,19 @@ bool CDlgOpen::OpenResultFile(Row kind, const std::string& path)
   if (!(m_Owner.*spec.open)(path))
     return false;
   (m_Owner.*spec.apply)((m_Owner.*spec.selection)());
+  if (kind == kGridCenter)
+    RecomputeThicknessSectors();
   return true;
+}
+
+// The sector statistics of a shown thickness map follow the new grid centre: the thickness
+// display is turned on again, which recomputes the map around it.
+void CDlgOpen::RecomputeThicknessSectors()
+{
+  if (m_Owner.GetSurfacesCount() > 0 && m_Owner.GetShowThickness() && m_Owner.GetGridMode() != 0) {
+    m_Owner.SetShowThickness(false);
+    m_Owner.ToggleShowThickness();
+  }
 }
 
 void CDlgOpen::accept()

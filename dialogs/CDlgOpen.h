@@ -93,6 +93,7 @@ private:
   void ShowTabControls();
   void ShowPaths();
   bool FolderHoldsScan() const;
+  void RecomputeThicknessSectors();
 
   CStrataviewView& m_Owner;
   int m_TabIndex = kSampleTab;
