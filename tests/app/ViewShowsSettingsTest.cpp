@@ -20,6 +20,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QScrollBar>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -119,6 +120,21 @@ TEST_F(ViewShowsSettingsTest, StoredMouseModeIsSelectedWithItsEditingOptions)
       const bool expected = std::find(c.shown.begin(), c.shown.end(), id) != c.shown.end();
       EXPECT_EQ(!opened.Menu().Control(id)->isHidden(), expected) << "control " << id;
     }
+
+    // A click in the B-scan pane does what the combo says.
+    CStrataviewView& view = opened.View();
+    const int position[3] = {view.Position()[0], view.Position()[1], view.Position()[2]};
+    const int centre[2] = {view.Slots().gridCenter.gridCenter[0], view.Slots().gridCenter.gridCenter[1]};
+    QWidget* pane = view.findChild<CChildWnd*>("PaneHostXY")->findChild<QWidget*>();
+    ASSERT_TRUE(pane);
+    QTest::mouseClick(pane, Qt::LeftButton, {}, QPoint(pane->width() / 5, pane->height() / 3));
+    const std::string mode = c.stored;
+    // Placing the grid centre moves the position there too.
+    EXPECT_EQ(view.Position()[0] != position[0] || view.Position()[1] != position[1],
+              mode == "Position" || mode == "GridCenter");
+    EXPECT_EQ(view.Position()[2], position[2]);
+    EXPECT_EQ(view.Slots().gridCenter.gridCenter[0] != centre[0] || view.Slots().gridCenter.gridCenter[1] != centre[1],
+              mode == "GridCenter");
   }
 }
 
