@@ -7,7 +7,7 @@
 #include "app/SavePaths.h"
 #include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
-#include "fixtures/ReadOnlyFolder.h"
+#include "fixtures/FaultyFolder.h"
 #include "fixtures/TempDir.h"
 #include "panes/CChildWnd.h"
 #include "panes/LOCTImage.h"
@@ -22,6 +22,7 @@
 #include <QScrollBar>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <map>
 #include <set>
 
@@ -278,32 +279,45 @@ TEST_F(ViewShowsSettingsTest, PaneSaveWritesBesideTheScanUnderItsExportNameWitho
   EXPECT_TRUE(opened.Messages().empty()) << opened.Messages().front();
 }
 
-TEST(PaneSaveFailure, AReadOnlyScanFolderKeepsTheOlderFileAndSaysSo)
+// A Save that cannot be written, because the scan's folder is read-only or its disk is
+// full, says so and leaves the older export of that name as it was, with nothing beside it.
+TEST(PaneSaveFailure, AFailedWriteKeepsTheOlderFileAndSaysSo)
 {
-  const TempDir dir;
-  const std::string folder = dir.File("scan");
-  ReadOnlyFolder readOnly(folder);
-  if (!readOnly.Ready())
-    GTEST_SKIP() << readOnly.Why();
-  ASSERT_TRUE(fixtures::MakeSmallDemo(folder));
-  const std::string older = folder + "/Demo_Image_OCTXY_0008.tif";
-  ASSERT_TRUE(fixtures::WriteText(older, "older export"));
-  const OpenedView opened({}, folder);
-  ASSERT_TRUE(opened.Opened());
-  ASSERT_TRUE(readOnly.MakeReadOnly());
-  const auto listing = [&folder] {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-      names.insert(entry.path().filename().string());
-    return names;
-  };
-  const std::set<std::string> before = listing();
-  opened.Button("IDC_BUTTON_OCTXY_SAVE")->click();
-  EXPECT_EQ(fixtures::ReadAll(older), "older export");
-  EXPECT_EQ(listing(), before) << "nothing is left behind";
-  ASSERT_EQ(opened.Messages().size(), 1u);
-  EXPECT_NE(opened.Messages().front().find(older), std::string::npos) << opened.Messages().front();
-  EXPECT_EQ(opened.DialogRequests(), 0);
+  const struct {
+    const char* fault;
+    bool (FaultyFolder::*cause)();
+  } cases[] = {{"read-only folder", &FaultyFolder::MakeReadOnly}, {"full disk", &FaultyFolder::FillUp}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    const TempDir dir;
+    const std::string folder = dir.File("scan");
+    FaultyFolder faulty(folder);
+    if (!faulty.Ready())
+      GTEST_SKIP() << faulty.Why();
+    ASSERT_TRUE(fixtures::MakeSmallDemo(folder));
+    const std::string older = folder + "/Demo_Image_OCTXY_0008.tif";
+    ASSERT_TRUE(fixtures::WriteText(older, "older export"));
+    const OpenedView opened({}, folder);
+    ASSERT_TRUE(opened.Opened());
+    if (c.cause == &FaultyFolder::FillUp && !faulty.CanFillUp()) {
+      std::cout << "[  SKIPPED ] " << c.fault << ": only root can mount a small disk to fill\n";
+      continue;
+    }
+    ASSERT_TRUE((faulty.*c.cause)());
+    const auto listing = [&folder] {
+      std::set<std::string> names;
+      for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+      return names;
+    };
+    const std::set<std::string> before = listing();
+    opened.Button("IDC_BUTTON_OCTXY_SAVE")->click();
+    EXPECT_EQ(fixtures::ReadAll(older), "older export");
+    EXPECT_EQ(listing(), before) << "nothing is left behind";
+    ASSERT_EQ(opened.Messages().size(), 1u);
+    EXPECT_NE(opened.Messages().front().find(older), std::string::npos) << opened.Messages().front();
+    EXPECT_EQ(opened.DialogRequests(), 0);
+  }
 }
 
 // The real one-B-scan Heidelberg file stores a slice spacing of 0. Every layout places the
