@@ -8,13 +8,17 @@
 #include "data/MetaImageDataCheck.h"
 #include "data/StagedWrite.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 
 #include <itkClampImageFilter.h>
 #include <itkImageFileReader.h>
 #include <itkImageFileWriter.h>
+#include <itkMetaImageIO.h>
 #include <itkNiftiImageIO.h>
 
 namespace {
@@ -71,13 +75,31 @@ void ReportToolkitFailure(const std::string& path, const std::exception& error)
   diag::ReportFileFailure(path, toolkit ? toolkit->GetDescription() : error.what());
 }
 
+// A header named ".mhd" in any letter case: the toolkit chooses its writer by the extension
+// in small letters only, and names the header it writes that way.
+bool IsMetaImageHeader(const std::filesystem::path& path)
+{
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".mhd";
+}
+
 template <typename Image>
-void WriteImage(const Image* image, const std::string& path)
+void WriteImage(const Image* image, const std::filesystem::path& path)
 {
   auto writer = itk::ImageFileWriter<Image>::New();
-  writer->SetFileName(path);
+  const bool header = IsMetaImageHeader(path);
+  if (header)
+    writer->SetImageIO(itk::MetaImageIO::New());
+  writer->SetFileName(path.string());
   writer->SetInput(image);
   writer->Update();
+  // The data file recorded inside the header keeps its name.
+  std::filesystem::path written = path;
+  written.replace_extension(".mhd");
+  if (header && written != path)
+    std::filesystem::rename(written, path);
 }
 
 // The toolkit's writers do not all notice a write that ran out of space: a full disk leaves
@@ -185,9 +207,9 @@ int LOCTVolume::WriteMetaImage(const std::string& path) const
       auto toBytes = itk::ClampImageFilter<ImageType, ByteImage>::New();
       toBytes->SetInput(image);
       toBytes->Update();
-      WriteImage<ByteImage>(toBytes->GetOutput(), staged.StagedPath().string());
+      WriteImage<ByteImage>(toBytes->GetOutput(), staged.StagedPath());
     } else {
-      WriteImage<ImageType>(image, staged.StagedPath().string());
+      WriteImage<ImageType>(image, staged.StagedPath());
     }
     if (!WrittenWhole(staged.StagedPath().string(), image->GetLargestPossibleRegion().GetSize())) {
       diag::ReportFileFailure(path, "the file was not written whole (is the disk full?)");

@@ -369,4 +369,25 @@ TEST(LabelSavePath, TheHeaderEndingCountsInAnyLetterCase)
   }
 }
 
+// Typed in capitals, the vessel labels are written under that name with their data and
+// mesh files beside them, and read back by an independent reader.
+TEST_F(ViewShowsSettingsTest, VesselLabelsSavedAsCapitalMHDKeepTheName)
+{
+  const OpenedView opened({}, Folder());
+  ASSERT_TRUE(opened.Opened());
+  const std::string header = Folder() + "/Demo_Vessel_Upper.MHD";
+  ASSERT_TRUE(opened.View().SaveVessel(header, false));
+  EXPECT_TRUE(fs::exists(header));
+  EXPECT_TRUE(fs::exists(Folder() + "/Demo_Vessel_Upper.raw"));
+  EXPECT_TRUE(fs::exists(Folder() + "/Demo_Vessel_Upper.vtk"));
+  EXPECT_FALSE(fs::exists(header + ".mhd"));
+  std::string dims;
+  ASSERT_EQ(fixtures::RunCommand("/usr/bin/python3 -c \"import vtk; r = vtk.vtkMetaImageReader(); r.SetFileName('" +
+                                     header + "'); r.Update(); print(*r.GetOutput().GetDimensions())\"",
+                                 &dims),
+            0);
+  EXPECT_EQ(dims, "64 96 17\n");
+  EXPECT_TRUE(opened.Messages().empty()) << opened.Messages().front();
+}
+
 }  // namespace
