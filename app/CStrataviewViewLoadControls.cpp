@@ -133,7 +133,7 @@ void CStrataviewView::ShowSurfacesControls()
   const LSettings& s = m_Settings;
   SetToggle(m_DataPanel->Button(CDlgData::kShowSurfaces), any, any && s.ShowSurfaces);
   SetToggle(m_MenuPanel->Button(CDlgMenu::kThickness), any, s.ShowThickness);
-  SetToggle(m_MenuPanel->Button(CDlgMenu::kCreateProj), any, any && s.ShowCreateProj);
+  SetToggle(m_MenuPanel->Button(CDlgMenu::kCreateProj), any, s.ShowCreateProj);
   m_DataPanel->Control(CDlgData::kSurfacesCombo)->setEnabled(any);
   for (const int id : {CDlgMenu::kGrid, CDlgMenu::kThicknessFrom, CDlgMenu::kThicknessTo, CDlgMenu::kCreateProjFrom,
                        CDlgMenu::kCreateProjTo, CDlgMenu::kUndefinedRegion})

@@ -210,6 +210,20 @@ TEST_F(ViewShowsSettingsTest, StoredDisplayTogglesArePressedAsSetAndDrawnSo)
   }
 }
 
+// The buttons that need surfaces cannot be used without them, but still show the stored
+// setting that applies once surfaces are opened.
+TEST_F(ViewShowsSettingsTest, WithoutSurfacesTheirButtonsStillShowTheSettings)
+{
+  const OpenedView opened({{"ShowThickness", "1"}, {"ShowCreateProj", "1"}, {"ShowUndefinedRegion", "1"}},
+                          Folder() + "/Demo_OCT.mhd", false);
+  ASSERT_TRUE(opened.Opened());
+  ASSERT_EQ(opened.View().GetSurfacesCount(), 0);
+  for (const int id : {CDlgMenu::kThickness, CDlgMenu::kCreateProj, CDlgMenu::kUndefinedRegion}) {
+    EXPECT_FALSE(opened.Menu().Button(id)->isEnabled()) << id;
+    EXPECT_TRUE(opened.Menu().Button(id)->isChecked()) << id;
+  }
+}
+
 TEST_F(ViewShowsSettingsTest, ThreeDButtonsShowTheirFlagAfterEachPress)
 {
   const OpenedView opened({}, Folder());
