@@ -14,13 +14,19 @@ int Trunc(float value)
   return static_cast<int>(value);
 }
 
-// A pane sized by the scan's extent is at least one pane button wide and high, so that a
-// scan much thinner along one axis than along the other (a single B-scan) still shows it.
-constexpr int kMinimumExtentPaneSize = kPaneButtonSize;
+// The en-face panes of a scan much thinner along z than along x (a single B-scan) are
+// still as high as the XZ pane's button column, so that every pane and button shows.
+constexpr int kButtonColumnHeight = kPaneButtonSize * kPaneButtonCounts[PaneXZ];
 
-int ExtentSize(float value)
+// The z extent raised so that trunc(width * z / (x * across + z * withZ)) is at least one
+// button column, but never beyond x (a square scan's proportions); a scan thick enough
+// keeps its own.
+float LegibleZ(const PhysicalExtent& e, float width, float across, float withZ)
 {
-  return std::max(Trunc(value), kMinimumExtentPaneSize);
+  const float wanted = static_cast<float>(kButtonColumnHeight + 1);
+  if (width <= wanted * withZ)
+    return std::max(e.z, e.x);
+  return std::max(e.z, std::min(wanted * across * e.x / (width - wanted * withZ), e.x));
 }
 
 bool UsableExtent(float value)
@@ -108,12 +114,13 @@ void LayoutBuilder::Vertical()
 
 void LayoutBuilder::Horizontal2(const PhysicalExtent& e)
 {
+  const float a = static_cast<float>(W - 54);
+  const float z = LegibleZ(e, a, 3.0f, 0.0f);
   const float kx = e.x / (e.x * 3.0f);
-  const float kz = e.z / (e.x * 3.0f);
+  const float kz = z / (e.x * 3.0f);
   const float kx2 = kx + kx;
   const float kx3 = kx2 + kx;
-  const float a = static_cast<float>(W - 54);
-  const auto fx = [a](float k) { return ExtentSize(a * k); };
+  const auto fx = [a](float k) { return Trunc(a * k); };
   const int h2 = H2();
   SlicePane(PaneXY, L, T, fx(kx), h2, L + fx(kx), T, h2 - 96, T + h2 - 96);
   SlicePane(PaneZY, L, T + h2 + 3, fx(kz), h2, L + fx(kz), T + h2 + 3, h2 - 96, T + H - 96);
@@ -127,13 +134,14 @@ void LayoutBuilder::Horizontal2(const PhysicalExtent& e)
 
 void LayoutBuilder::Vertical2(const PhysicalExtent& e)
 {
-  const float total = e.x * 3.0f + e.z;
+  const float a = static_cast<float>(W - 73);
+  const float z = LegibleZ(e, a, 3.0f, 1.0f);
+  const float total = e.x * 3.0f + z;
   const float kx = e.x / total;
-  const float kz = e.z / total;
+  const float kz = z / total;
   const float kx2 = kx + kx;
   const float kx3 = kx2 + kx;
-  const float a = static_cast<float>(W - 73);
-  const auto fx = [a](float k) { return ExtentSize(a * k); };
+  const auto fx = [a](float k) { return Trunc(a * k); };
   SlicePane(PaneXY, L, T, fx(kx), H, L + fx(kx), T, H - 96, T + H - 96);
   SlicePane(PaneZY, L + 19 + fx(kx), T, fx(kz), H, L + 19 + fx(kz + kx), T, H - 96, T + H - 96);
   SlicePane(PaneXZ, L + 38 + fx(kz + kx), T, fx(kx), fx(kz), L + 38 + fx(kz + kx2), T,
@@ -163,9 +171,9 @@ void LayoutBuilder::Aspect(PaneIndex pane, const PhysicalExtent& e)
   int width = available;
   int height = H;
   if (e.x / e.z < static_cast<float>(available) / static_cast<float>(H))
-    width = std::min(ExtentSize(e.x * static_cast<float>(H) / e.z), available);
+    width = std::max(Trunc(e.x * static_cast<float>(H) / e.z), std::min(kPaneButtonSize, available));
   else
-    height = std::min(ExtentSize(e.z * static_cast<float>(available) / e.x), H);
+    height = std::max(Trunc(e.z * static_cast<float>(available) / e.x), std::min(kButtonColumnHeight, H));
   Pane(pane, L, T, width, height);
   if (pane == PaneXZ) {
     Bar(pane, L + width, T, height - 96);

@@ -59,6 +59,7 @@ struct PaneLayoutResult {
 
 // Every rectangle for the input. Sizes never come out negative: a formula that would give
 // a negative width or height gives 0, and an extent-driven layout with a zero, negative or
-// non-finite extent places nothing (empty rectangles). A pane the extent sizes is at least
-// 16 pixels wide and high, and a slice pane's buttons never stand above its top.
+// non-finite extent places nothing (empty rectangles). Where the area allows, the XZ and
+// projection panes of the extent layouts are at least as high as the XZ button column, and
+// a slice pane's buttons never stand above its top.
 PaneLayoutResult ComputePaneLayout(const PaneLayoutInput& input);

@@ -19,6 +19,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -335,7 +336,7 @@ TEST(PaneSaveFailure, AFailedWriteKeepsTheOlderFileAndSaysSo)
 }
 
 // The real one-B-scan Heidelberg file stores a slice spacing of 0. Every layout places the
-// panes it shows with room to draw in.
+// panes it shows with room to draw in, and no pane or button covers another.
 TEST(ZeroSpacingLayouts, EveryLayoutGivesItsPanesARectangle)
 {
   const TempDir dir;
@@ -354,12 +355,23 @@ TEST(ZeroSpacingLayouts, EveryLayoutGivesItsPanesARectangle)
     SCOPED_TRACE(layouts->itemText(index).toStdString());
     layouts->setCurrentIndex(index);
     emit layouts->activated(index);
+    std::vector<std::pair<std::string, QRect>> placed;
     for (const int pane : shown[index]) {
       const QRect place = opened.View().findChild<CChildWnd*>(hosts[pane])->geometry();
       EXPECT_GE(place.width(), 16) << hosts[pane];
       EXPECT_GE(place.height(), 16) << hosts[pane];
       EXPECT_TRUE(opened.View().rect().contains(place.topLeft())) << hosts[pane];
+      placed.emplace_back(hosts[pane], place);
     }
+    const auto buttons =
+      opened.View().findChildren<QAbstractButton*>(QRegularExpression("^IDC_BUTTON_"), Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(buttons.size(), 29);
+    for (QAbstractButton* button : buttons)
+      if (!button->geometry().isEmpty())
+        placed.emplace_back(button->objectName().toStdString(), button->geometry());
+    for (size_t i = 0; i < placed.size(); ++i)
+      for (size_t j = i + 1; j < placed.size(); ++j)
+        EXPECT_FALSE(placed[i].second.intersects(placed[j].second)) << placed[i].first << " and " << placed[j].first;
   }
   EXPECT_TRUE(opened.Messages().empty());
 }
