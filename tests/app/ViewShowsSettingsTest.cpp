@@ -348,7 +348,8 @@ TEST(ZeroSpacingLayouts, EveryLayoutGivesItsPanesARectangle)
   ASSERT_EQ(volume.spacingZ, 0.0f) << "the sample no longer has the spacing this is about";
   const char* const hosts[kPaneCount] = {"PaneHostXY", "PaneHostZY", "PaneHostXZ", "PaneHostProj", "PaneHost3D"};
   const std::vector<int> all = {PaneXY, PaneZY, PaneXZ, PaneProj, Pane3D};
-  const std::vector<int> shown[] = {all, all, all, all, {PaneXY}, {PaneZY}, {PaneXZ}, {PaneXZ}, {PaneProj}, {PaneProj}, {Pane3D}};
+  const std::vector<int> shown[] = {all,      all,      all,        all,        {PaneXY}, {PaneZY},
+                                    {PaneXZ}, {PaneXZ}, {PaneProj}, {PaneProj}, {Pane3D}};
   QComboBox* layouts = opened.Menu().Combo(CDlgMenu::kLayout);
   ASSERT_EQ(layouts->count(), 11);
   for (int index = 0; index < layouts->count(); ++index) {
