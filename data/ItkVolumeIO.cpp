@@ -85,13 +85,22 @@ bool IsMetaImageHeader(const std::filesystem::path& path)
   return extension == ".mhd";
 }
 
+// The toolkit's file format for a path: MetaImage for a ".mhd" header in any letter case,
+// otherwise the one its extension names.
+itk::ImageIOBase::Pointer ImageIOFor(const std::filesystem::path& path, itk::IOFileModeEnum mode)
+{
+  if (IsMetaImageHeader(path))
+    return itk::MetaImageIO::New().GetPointer();
+  return itk::ImageIOFactory::CreateImageIO(path.string().c_str(), mode);
+}
+
 template <typename Image>
 void WriteImage(const Image* image, const std::filesystem::path& path)
 {
   auto writer = itk::ImageFileWriter<Image>::New();
   const bool header = IsMetaImageHeader(path);
-  if (header)
-    writer->SetImageIO(itk::MetaImageIO::New());
+  if (itk::ImageIOBase::Pointer io = ImageIOFor(path, itk::IOFileModeEnum::WriteMode))
+    writer->SetImageIO(io);
   writer->SetFileName(path.string());
   writer->SetInput(image);
   writer->Update();
@@ -107,7 +116,7 @@ void WriteImage(const Image* image, const std::filesystem::path& path)
 // back, as far as its header and the amount of its data, before it may replace anything.
 bool WrittenWhole(const std::string& path, const itk::Size<3>& size)
 {
-  itk::ImageIOBase::Pointer io = itk::ImageIOFactory::CreateImageIO(path.c_str(), itk::IOFileModeEnum::ReadMode);
+  itk::ImageIOBase::Pointer io = ImageIOFor(path, itk::IOFileModeEnum::ReadMode);
   if (!io)
     return false;
   io->SetFileName(path);
