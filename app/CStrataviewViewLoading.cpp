@@ -337,7 +337,11 @@ bool CStrataviewView::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVo
     const float spacing[3] = {labels.spacingX, labels.spacingY, labels.spacingZ};
     mesh.SetLabelVolume(size, spacing, labels.Voxels(), labels.bytesPerVoxel);
     mesh.Build(true, smoothing);
-    return mesh.WriteVtk(cache) == 0 ? "" : loadmessages::FileError(kind);
+    // Data on a read-only disk opens all the same: the mesh is kept in memory and built
+    // again at the next opening.
+    if (mesh.WriteVtk(cache) != 0)
+      diag::Warning("The mesh cache " + cache + " cannot be written");
+    return "";
   });
 }
 

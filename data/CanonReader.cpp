@@ -228,7 +228,10 @@ int LOCTVolume::ReadCanonTomograms(const std::string& path)
   } catch (const std::exception&) {  // out of memory
     return kScanOpenFailed;
   }
-  if (content.size() <= firstScanAt)  // not even a part of the first B-scan
+  // A file cut short keeps the B-scans it holds, but one holding less than half of what its
+  // parameters announce is a lying header: its volume would be memory for nothing.
+  const uint64_t heldBytes = content.size() > firstScanAt ? content.size() - firstScanAt : 0;
+  if (heldBytes == 0 || heldBytes < uint64_t(file.sizeZ) * stride / 2)
     return UnsupportedScan();
 
   const int size[3] = {file.vertical ? file.sizeZ : file.sizeX, file.sizeY,

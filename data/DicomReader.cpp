@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <exception>
 
 namespace {
@@ -38,6 +39,7 @@ constexpr const char* kRotatedFlipped = "DECRYPTED\\UNCOMPRESSED\\ROTATED\\FLIPP
 
 constexpr int kFlavourOptos = 1;
 constexpr int kFlavourSuite = 2;
+constexpr int kFlavourDcm = 3;
 
 // The JPEG decoders are registered only while one file is converted.
 class JpegDecoders {
@@ -118,7 +120,9 @@ int ReadSliceDistance(DcmItem& dataset, LOCTVolume& volume, bool& sliceThickness
       return MissingAttribute("SpacingBetweenSlices, SliceThickness");
     sliceThicknessUsed = true;
   }
-  volume.spacingZ = DecimalOf(text);
+  // Some writers sign the distance by the direction the slices were taken in; the voxel
+  // size is its magnitude.
+  volume.spacingZ = std::fabs(DecimalOf(text));
   return kScanOk;
 }
 
@@ -225,7 +229,8 @@ int ReadDicomHeader(int flavour, DcmDataset& dataset, LOCTVolume& volume,
   arrangement = SliceArrangement::FileOrder;
   if (flavour == kFlavourSuite && volume.format == FormatZeiss)
     return ReadZeissArrangement(dataset, arrangement);
-  if ((flavour == kFlavourSuite && volume.format == FormatHeidelberg) || sliceThicknessUsed)
+  if ((flavour == kFlavourSuite && volume.format == FormatHeidelberg) ||
+      (flavour == kFlavourDcm && sliceThicknessUsed))
     arrangement = SliceArrangement::Reversed;
   return kScanOk;
 }

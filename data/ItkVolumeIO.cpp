@@ -7,6 +7,8 @@
 #include "data/ImageIOFactories.h"
 #include "data/MetaImageDataCheck.h"
 #include "data/StagedWrite.h"
+#include "data/VolumeDataCheck.h"
+#include "data/VoxelRange.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,12 +16,15 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <limits>
+#include <string>
 
 #include <itkClampImageFilter.h>
 #include <itkImageFileReader.h>
 #include <itkImageFileWriter.h>
 #include <itkMetaImageIO.h>
 #include <itkNiftiImageIO.h>
+#include <itkTIFFImageIO.h>
 
 namespace {
 
@@ -40,33 +45,126 @@ bool FitsVolumeLimits(const itk::Size<3>& size)
   return true;
 }
 
-// Analyze files read as they always did, without the toolkit's note on stderr that the
-// format is deprecated.
-void ReadAnalyzeQuietly(itk::ImageIOBase* io)
+// The image-IO module of the routed format. The extension decides: a module the toolkit
+// picked by the file's content could be one (PNG) whose library aborts on a damaged file.
+itk::ImageIOBase::Pointer ImageIOOf(ScanFormat format)
 {
-  if (auto* nifti = dynamic_cast<itk::NiftiImageIO*>(io))
+  switch (format) {
+  case FormatMetaImage:
+    return itk::MetaImageIO::New().GetPointer();
+  case FormatAnalyze:
+  case FormatNIfTI: {
+    // Analyze files read as they always did, without the toolkit's note on stderr that the
+    // format is deprecated.
+    auto nifti = itk::NiftiImageIO::New();
     nifti->SetLegacyAnalyze75Mode(itk::NiftiImageIOEnums::Analyze75Flavor::AnalyzeITK4);
+    return nifti.GetPointer();
+  }
+  case FormatTIFF:
+    return itk::TIFFImageIO::New().GetPointer();
+  default:
+    return nullptr;
+  }
 }
 
 // The value range of the file's own voxels: 0-255 for unsigned 8 bits, 0-65535 for
-// everything else, which the toolkit converts to unsigned 16 bits.
+// everything else, which is brought into unsigned 16 bits.
 int32_t BytesPerVoxelOf(itk::IOComponentEnum component)
 {
   return component == itk::IOComponentEnum::UCHAR ? 1 : 2;
 }
 
-// The header's promises, checked before any voxel is read: a size the volume can hold and,
-// for MetaImage, data that holds every voxel. kScanOk or the code of the failure.
-int CheckHeader(const itk::Size<3>& size, itk::ImageIOBase* io, const std::string& path)
+// The first three sizes of the header (1 for the axes it lacks).
+itk::Size<3> VolumeSizeOf(const itk::ImageIOBase& io)
 {
-  if (!FitsVolumeLimits(size))
+  itk::Size<3> size;
+  for (unsigned axis = 0; axis < 3; ++axis)
+    size[axis] = axis < io.GetNumberOfDimensions() ? io.GetDimensions(axis) : 1;
+  return size;
+}
+
+// Volumes along the axes beyond the third (1 for a 3-D file); 0 when the count overflows.
+uint64_t VolumeCountOf(const itk::ImageIOBase& io)
+{
+  uint64_t count = 1;
+  for (unsigned axis = 3; axis < io.GetNumberOfDimensions(); ++axis) {
+    const uint64_t size = io.GetDimensions(axis);
+    if (size == 0 || size > kMaxVoxels || count > kMaxVoxels / size)
+      return 0;
+    count *= size;
+  }
+  return count;
+}
+
+// The bytes of all the voxel data the header announces; 0 when they cannot be counted.
+uint64_t DataBytesOf(const itk::ImageIOBase& io, const itk::Size<3>& size, uint64_t volumes)
+{
+  const uint64_t pixelBytes = uint64_t(io.GetComponentSize()) * io.GetNumberOfComponents();
+  return binary::BoundedProduct({int64_t(size[0] * size[1] * size[2]), int64_t(volumes),
+                                 int64_t(pixelBytes)},
+                                std::numeric_limits<int64_t>::max());
+}
+
+// The header's promises, checked before any voxel is read: a size the volume can hold and
+// data files that hold every voxel. kScanOk or the code of the failure.
+int CheckHeader(itk::ImageIOBase& io, const std::string& path, ScanFormat format)
+{
+  const itk::Size<3> size = VolumeSizeOf(io);
+  const uint64_t volumes = VolumeCountOf(io);
+  if (!FitsVolumeLimits(size) || volumes == 0)
     return UnsupportedScan();
-  auto* meta = dynamic_cast<itk::MetaImageIO*>(io);
-  if (meta && !MetaImageDataPresent(*meta, path)) {
+  auto* meta = dynamic_cast<itk::MetaImageIO*>(&io);
+  const bool present = meta ? MetaImageDataPresent(*meta, path)
+                            : VolumeDataFits(path, format, DataBytesOf(io, size, volumes));
+  if (!present) {
     diag::ReportFileFailure(path, "the data file is missing or shorter than the header says");
     return kScanOpenFailed;
   }
   return kScanOk;
+}
+
+template <typename Image>
+typename Image::Pointer ReadImage(itk::ImageIOBase* io, const std::string& path)
+{
+  auto reader = itk::ImageFileReader<Image>::New();
+  reader->SetImageIO(io);
+  reader->SetFileName(path);
+  reader->Update();
+  typename Image::Pointer read = reader->GetOutput();
+  read->DisconnectPipeline();
+  return read;
+}
+
+// A file of another pixel type read in a type that holds its values exactly, then brought
+// into unsigned 16 bits by saturation or, for fractional floating-point values, stretching.
+template <typename Pixel>
+LOCTVolume::ImageType::Pointer ReadConverted(itk::ImageIOBase* io, const std::string& path,
+                                             bool storedAsFloat)
+{
+  using Image = itk::Image<Pixel, 3>;
+  const typename Image::Pointer read = ReadImage<Image>(io, path);
+  auto converted = LOCTVolume::ImageType::New();
+  converted->CopyInformation(read);
+  converted->SetRegions(read->GetLargestPossibleRegion());
+  converted->Allocate();
+  const VoxelMapping mapping =
+      ConvertToUnsigned16(read->GetBufferPointer(), read->GetPixelContainer()->Size(),
+                          storedAsFloat, converted->GetBufferPointer());
+  if (mapping == VoxelMapping::Stretched)
+    diag::Warning("The voxels are not whole numbers: their range is mapped onto 0-65535");
+  return converted;
+}
+
+LOCTVolume::ImageType::Pointer ReadVoxels(itk::ImageIOBase* io, const std::string& path)
+{
+  using Component = itk::IOComponentEnum;
+  const Component component = io->GetComponentType();
+  if (component == Component::UCHAR || component == Component::USHORT)
+    return ReadImage<LOCTVolume::ImageType>(io, path);
+  const bool storedAsFloat = component == Component::FLOAT || component == Component::DOUBLE;
+  if (component == Component::CHAR || component == Component::SHORT || component == Component::FLOAT)
+    return ReadConverted<float>(io, path, storedAsFloat);
+  return ReadConverted<double>(io, path, storedAsFloat);
 }
 
 void ReportToolkitFailure(const std::string& path, const std::exception& error)
@@ -156,27 +254,23 @@ int LOCTVolume::ReadItkImage(const std::string& path, ScanFormat scanFormat)
       return kScanOpenFailed;
     }
   }
-  RegisterImageIOFactories();
   try {
-    itk::ImageIOBase::Pointer io =
-        itk::ImageIOFactory::CreateImageIO(path.c_str(), itk::IOFileModeEnum::ReadMode);
-    if (!io) {
+    itk::ImageIOBase::Pointer io = ImageIOOf(scanFormat);
+    if (!io || !io->CanReadFile(path.c_str())) {
       diag::ReportFileFailure(path, "not an image file the toolkit can read");
       return kScanOpenFailed;
     }
-    ReadAnalyzeQuietly(io);
-    auto reader = itk::ImageFileReader<ImageType>::New();
-    reader->SetImageIO(io);
-    reader->SetFileName(path);
     // The header first: its sizes decide how much memory the voxels take.
-    reader->UpdateOutputInformation();
-    const itk::Size<3> size = reader->GetOutput()->GetLargestPossibleRegion().GetSize();
-    if (const int header = CheckHeader(size, io, path); header != kScanOk)
+    io->SetFileName(path);
+    io->ReadImageInformation();
+    if (const int header = CheckHeader(*io, path, scanFormat); header != kScanOk)
       return header;
-    reader->Update();
-    ImageType::Pointer read = reader->GetOutput();
-    read->DisconnectPipeline();
+    ImageType::Pointer read = ReadVoxels(io, path);
+    if (const uint64_t volumes = VolumeCountOf(*io); volumes > 1)
+      diag::Warning("The file holds " + std::to_string(volumes) +
+                    " volumes; only the first is read");
 
+    const itk::Size<3> size = read->GetLargestPossibleRegion().GetSize();
     const ImageType::SpacingType spacing = read->GetSpacing();
     format = scanFormat;
     laterality = LateralityNA;

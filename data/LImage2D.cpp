@@ -5,6 +5,7 @@
 #include <FreeImage.h>
 
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <utility>
 
@@ -31,6 +32,42 @@ FIBITMAP* GreyFromPalette(FIBITMAP* bitmap)
   return FreeImage_ConvertToGreyscale(bitmap);
 }
 
+// The largest picture taken: 2^26 pixels (8192 x 8192) is far beyond any projection or disc
+// image, yet keeps the bitmap and its planes well below a gigabyte.
+constexpr uint64_t kMaxPixels = uint64_t(1) << 26;
+// Deflate (PNG, TIFF) never packs more than about 1032 bytes into one; run-length and JPEG
+// coding stay below that. Portable anymaps are not compressed at all.
+constexpr uint64_t kMaxCompressionRatio = 1032;
+
+bool Uncompressed(FREE_IMAGE_FORMAT type)
+{
+  switch (type) {
+  case FIF_PBM: case FIF_PBMRAW: case FIF_PGM: case FIF_PGMRAW: case FIF_PPM: case FIF_PPMRAW:
+    return true;
+  default:
+    return false;
+  }
+}
+
+// Reads only the header, where the format allows it, and tells whether the file can hold
+// the pixels it announces within a sane size: a header of a few bytes may claim gigabytes,
+// which the decoder would allocate and then try to fill.
+bool HeaderFits(FREE_IMAGE_FORMAT type, const std::string& path, int flags)
+{
+  if (!FreeImage_FIFSupportsNoPixels(type))
+    return true;
+  const std::unique_ptr<FIBITMAP, void (*)(FIBITMAP*)> header(
+      FreeImage_Load(type, path.c_str(), flags | FIF_LOAD_NOPIXELS), FreeImage_Unload);
+  if (!header)
+    return false;
+  const uint64_t pixels = uint64_t(FreeImage_GetWidth(header.get())) * FreeImage_GetHeight(header.get());
+  const uint64_t bytes = pixels * FreeImage_GetBPP(header.get()) / 8;
+  std::error_code error;
+  const uint64_t fileSize = std::filesystem::file_size(path, error);
+  const uint64_t ratio = Uncompressed(type) ? 1 : kMaxCompressionRatio;
+  return !error && pixels <= kMaxPixels && bytes / ratio <= fileSize;
+}
+
 }  // namespace
 
 void LImage2D::Unload()
@@ -53,7 +90,10 @@ int LImage2D::Load(const std::string& path)
   if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type))
     return -1;
   // GIFs of 2 or 16 colours would otherwise load at 1 or 4 bits and offer no plane.
-  Bitmap bitmap(FreeImage_Load(type, path.c_str(), type == FIF_GIF ? GIF_LOAD256 : 0));
+  const int flags = type == FIF_GIF ? GIF_LOAD256 : 0;
+  if (!HeaderFits(type, path, flags))
+    return -1;
+  Bitmap bitmap(FreeImage_Load(type, path.c_str(), flags));
   if (!bitmap)
     return -1;
   if (FIBITMAP* grey = GreyFromPalette(bitmap.get()))

@@ -64,6 +64,10 @@ int LSurfaces::ReadBody(const tinyxml2::XMLElement& root)
   const uint64_t grid = uint64_t(size.x) * uint64_t(size.z);
   if (grid > kMaxResultPoints || grid * uint64_t(count) > kMaxResultPoints)
     return ResultTooLarge(kRoot);
+  if (count > 0 && grid == 0) {
+    diag::Error("No surface size in surfaces file");
+    return kXmlLoadFailed;
+  }
 
   // Read into a fresh record so that a failure leaves this one as it was.
   LSurfaces read;

@@ -9,5 +9,6 @@
 
 // True when the data the header names holds all the voxels it announces (compressed data
 // is inflated once, without keeping the output). The header's information must have been
-// read. Data spread over a list or pattern of files is left to the toolkit.
+// read. Data spread over a list of files or a numbered file-name pattern is checked file by
+// file: each must exist and hold its share, and there must be exactly one file per slab.
 bool MetaImageDataPresent(itk::MetaImageIO& io, const std::string& headerPath);

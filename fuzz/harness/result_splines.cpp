@@ -1,0 +1,8 @@
+#include "data/LSplineSet.h"
+#include "fuzz/FuzzInput.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+  fuzz::ReadRecord<LSplineSet>(fuzz::Bytes(data, size));
+  return 0;
+}
