@@ -6,6 +6,7 @@
 #include "data/Diagnostics.h"
 #include "data/ImageIOFactories.h"
 #include "data/MetaImageDataCheck.h"
+#include "data/NiftiStoredType.h"
 #include "data/StagedWrite.h"
 #include "data/VolumeDataCheck.h"
 #include "data/VoxelRange.h"
@@ -155,13 +156,16 @@ LOCTVolume::ImageType::Pointer ReadConverted(itk::ImageIOBase* io, const std::st
   return converted;
 }
 
-LOCTVolume::ImageType::Pointer ReadVoxels(itk::ImageIOBase* io, const std::string& path)
+LOCTVolume::ImageType::Pointer ReadVoxels(itk::ImageIOBase* io, const std::string& path,
+                                          ScanFormat format)
 {
   using Component = itk::IOComponentEnum;
   const Component component = io->GetComponentType();
   if (component == Component::UCHAR || component == Component::USHORT)
     return ReadImage<LOCTVolume::ImageType>(io, path);
-  const bool storedAsFloat = component == Component::FLOAT || component == Component::DOUBLE;
+  const bool nifti = format == FormatNIfTI || format == FormatAnalyze;
+  const bool storedAsFloat = (component == Component::FLOAT || component == Component::DOUBLE) &&
+                             (!nifti || NiftiStoresFloatingPoint(path));
   if (component == Component::CHAR || component == Component::SHORT || component == Component::FLOAT)
     return ReadConverted<float>(io, path, storedAsFloat);
   return ReadConverted<double>(io, path, storedAsFloat);
@@ -265,7 +269,7 @@ int LOCTVolume::ReadItkImage(const std::string& path, ScanFormat scanFormat)
     io->ReadImageInformation();
     if (const int header = CheckHeader(*io, path, scanFormat); header != kScanOk)
       return header;
-    ImageType::Pointer read = ReadVoxels(io, path);
+    ImageType::Pointer read = ReadVoxels(io, path, scanFormat);
     if (const uint64_t volumes = VolumeCountOf(*io); volumes > 1)
       diag::Warning("The file holds " + std::to_string(volumes) +
                     " volumes; only the first is read");

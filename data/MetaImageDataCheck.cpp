@@ -176,19 +176,20 @@ struct NamePattern {
 };
 
 // "name%03d.raw first last step": one file per slice of the last axis, numbered from first
-// to last in steps of step; the numbers must name exactly the slices.
+// to last in steps of step; the numbers must name exactly the slices. All four words are
+// needed: the toolkit divides by a step it was not given.
 bool PatternFilesFit(const MetaImage& meta, const std::string& headerPath, uint64_t voxelBytes)
 {
   const std::vector<std::string> words = Words(meta.ElementDataFileName());
   NamePattern pattern;
-  if (words.empty() || words.size() > 4 || !NamePattern::Parse(words[0], pattern))
+  if (words.size() != 4 || !NamePattern::Parse(words[0], pattern))
     return false;
   const FileSpread spread = SpreadOver(meta, voxelBytes, meta.NDims() - 1);
-  const long long first = words.size() > 1 ? std::atoll(words[1].c_str()) : 1;
-  const long long step = words.size() > 3 ? std::atoll(words[3].c_str()) : 1;
-  const long long last = words.size() > 2 ? std::atoll(words[2].c_str())
-                                           : first + (long long)spread.files - 1;
-  if (spread.files == 0 || step <= 0 || last < first || (last - first) / step + 1 != (long long)spread.files)
+  const long long first = std::atoll(words[1].c_str());
+  const long long last = std::atoll(words[2].c_str());
+  const long long step = std::atoll(words[3].c_str());
+  if (spread.files == 0 || step <= 0 || last < first ||
+      (last - first) / step + 1 != static_cast<long long>(spread.files))
     return false;
   for (long long number = first; number <= last; number += step)
     if (!DataFileFits(BesideHeader(headerPath, pattern.Name(number)), 0, spread.bytesPerFile,

@@ -426,6 +426,33 @@ TEST_F(LoadingTest, MeshCacheIsWrittenReusedAndRebuiltWhenStale)
   }
 }
 
+TEST_F(LoadingTest, LabelsOnAReadOnlyDiskOpenWithTheirMeshBuiltInMemory)
+{
+  const std::string source = WriteFullFolder("source");
+  const std::string folder = File("readonly");
+  fs::create_directories(folder);
+  // Tests run as root, who writes through any permission bits: a read-only mount is the
+  // one sure read-only disk.
+  if (fixtures::RunCommand("mount -t tmpfs -o size=8m tmpfs '" + folder + "' 2>/dev/null") != 0)
+    GTEST_SKIP() << "mounting a tmpfs is not allowed here";
+  struct Unmount {
+    std::string path;
+    ~Unmount() { fixtures::RunCommand("umount '" + path + "'"); }
+  } unmount{folder};
+  ASSERT_EQ(fixtures::RunCommand("cp -a '" + source + "/.' '" + folder + "' && mount -o remount,ro '" +
+                                 folder + "'"), 0);
+
+  const StdoutCapture out;
+  ASSERT_TRUE(Open(folder));
+  EXPECT_EQ(m_Messages, std::vector<std::string>{});
+  EXPECT_GT(View().Slots().vessel.meshes[0].GetVertexCount(), 0u);
+  EXPECT_GT(View().Slots().sead.meshes[0].GetVertexCount(), 0u);
+  EXPECT_FALSE(fs::exists(folder + "/s_Vessel_Vamo.vtk"));
+  for (const char* kind : {"Vessel", "SEAD"})
+    EXPECT_NE(out.Text().find("Warning: The mesh cache " + folder + "/s_" + kind +
+                              "_Vamo.vtk cannot be written\n"), std::string::npos) << out.Text();
+}
+
 TEST_F(LoadingTest, AKindTakesAtMostAHundredFiles)
 {
   const std::string folder = WriteFullFolder("many");

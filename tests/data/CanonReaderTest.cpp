@@ -190,6 +190,8 @@ TEST(CanonReader, WrongPairsAreRefused)
   CanonScan huge;
   huge.width = 2000000000;
   huge.count = 2000000000;
+  CanonScan lying;
+  lying.count = 100000000;
   const std::string good = ParametersXml(CanonScan());
   const struct { const char* what; std::string parameters; std::string tomograms; int result; std::string out; } cases[] = {
     {"parameters not XML", "not XML at all", Tomograms(kCount + 1), kScanOpenFailed, ""},
@@ -199,6 +201,8 @@ TEST(CanonReader, WrongPairsAreRefused)
     {"negative width", ParametersXml(negative), Tomograms(kCount + 1), kScanUnsupported, "Error: Unsupported OCT\n"},
     {"sizes beyond any sane volume", ParametersXml(huge), Tomograms(kCount + 1), kScanUnsupported,
      "Error: Unsupported OCT\n"},
+    {"far more B-scans than the image file holds", ParametersXml(lying), Tomograms(kCount + 1),
+     kScanUnsupported, "Error: Unsupported OCT\n"},
     {"no B-scan after block 0", good, Tomograms(1), kScanUnsupported, "Error: Unsupported OCT\n"},
     {"empty image file", good, "", kScanUnsupported, "Error: Unsupported OCT\n"},
   };

@@ -131,6 +131,10 @@ TEST(DicomReader, VoxelSizeFollowsTheFlavour)
        0.0117f, 0.0039f, 0.07f},
       {"both.DICOM", "{'Manufacturer': 'TOPCON', 'SliceThickness': '0.07'}", 0.0117f, 0.0039f,
        0.05f},
+      // A distance signed by the slices' direction is a size all the same.
+      {"negative.dcm", "{'SpacingBetweenSlices': '-0.05'}", 0.0117f, 0.0039f, 0.05f},
+      {"negative-thickness.DICOM", "{'Manufacturer': 'TOPCON', 'SpacingBetweenSlices': None, "
+       "'SliceThickness': '-0.07'}", 0.0117f, 0.0039f, 0.07f},
       // As deep along z as wide along x, whatever the file says about slices.
       {"optos.dicom",
        "{'Columns': 512, 'Rows': 1, 'NumberOfFrames': 128, 'PixelSpacing': ['0.0117', "
@@ -188,6 +192,10 @@ TEST(DicomReader, FramesBecomeSlicesByFlavourAndMaker)
       {"heidelberg8.DICOM", "{'Manufacturer': 'Heidelberg', 'BitsAllocated': 8, '_implicit': True}",
        Order::Reversed, kBase8, ""},
       {"topcon.DICOM", "{'Manufacturer': 'TOPCON'}", Order::File, kBase16, ""},
+      // Only ".dcm" files are reversed for their slice thickness.
+      {"topcon-thickness.DICOM",
+       "{'Manufacturer': 'TOPCON', 'SpacingBetweenSlices': None, 'SliceThickness': '0.07'}",
+       Order::File, kBase16, ""},
   };
   const TempDir dir;
   std::vector<DicomFile> files;

@@ -281,6 +281,180 @@ for name, keep in (('nii', 0.5), ('nii.gz', 0.5), ('tif', 0.03), ('inline.mha', 
   }
 }
 
+TEST(ItkVolumeRead, VoxelsOutsideTheUnsignedRangeAreSaturatedRoundedOrStretched)
+{
+  const TempDir dir;
+  // Six voxels in a 3 x 2 x 1 volume each; nibabel writes what other software writes.
+  RunPython(dir, R"(
+import nibabel as nib, numpy as np
+def save(name, values, dtype, **kw):
+    img = nib.Nifti1Image(np.array(values, dtype=dtype).reshape(3, 2, 1, order='F'), np.eye(4))
+    if 'slope' in kw:
+        img.header.set_slope_inter(kw['slope'], 0)
+    if 'big' in kw:
+        img = nib.Nifti1Image(img.get_fdata().astype(np.dtype(dtype).newbyteorder('>')), np.eye(4),
+                              header=img.header.as_byteswapped('>'))
+    nib.save(img, name)
+save('signed.nii', [-5, 0, 3, 32767, -32768, 100], np.int16)
+save('big-endian.nii', [-5, 0, 3, 32767, -32768, 100], np.int16, big=True)
+save('wide.nii', [-1, 70000, 65535, 2, 0, 2000000000], np.int32)
+save('whole-floats.nii', [-1.0, 2.0, 1e10, float('nan'), 65535.0, 7.0], np.float32)
+save('fractions.nii', [0.0, 0.25, 0.5, 1.0, float('nan'), 0.125], np.float32)
+save('doubles.nii', [-2.0, -1.5, 0.5, 2.0, 1e300, 1.0], np.float64)
+save('scaled.nii', [0, 1, 3, 5, 7, 200], np.uint8, slope=0.5)
+)");
+  const struct {
+    const char* name;
+    std::vector<unsigned short> voxels;
+    bool stretched;
+  } cases[] = {
+      {"signed.nii", {0, 0, 3, 32767, 0, 100}, false},
+      {"big-endian.nii", {0, 0, 3, 32767, 0, 100}, false},
+      {"wide.nii", {0, 65535, 65535, 2, 0, 65535}, false},
+      {"whole-floats.nii", {0, 2, 65535, 0, 65535, 7}, false},
+      {"fractions.nii", {0, 16384, 32768, 65535, 0, 8192}, true},
+      // The finite range -2 to 1e300: every ordinary value lies at its bottom.
+      {"doubles.nii", {0, 0, 0, 0, 65535, 0}, true},
+      // 0.5 steps from a scale factor are rounded half away from zero, not cut.
+      {"scaled.nii", {0, 1, 2, 3, 4, 100}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LOCTVolume v;
+    const ReadOutcome read = Read(v, dir.File(c.name));
+    ASSERT_EQ(read.result, kScanOk) << read.out << read.err;
+    EXPECT_EQ(VoxelsOf(v), c.voxels);
+    EXPECT_EQ(v.bytesPerVoxel, 2);
+    EXPECT_EQ(read.out.rfind("Warning: ", 0) == 0, c.stretched) << read.out;
+  }
+}
+
+TEST(ItkVolumeRead, OnlyTheFirstVolumeOfAFourDimensionalFileIsKept)
+{
+  const TempDir dir;
+  RunPython(dir, R"(
+import nibabel as nib, numpy as np
+x, y, z = np.meshgrid(np.arange(6), np.arange(4), np.arange(3), indexing='ij')
+p = (x + 7 * y + 31 * z).astype(np.uint16)
+nib.save(nib.Nifti1Image(np.stack([p, p + 1000], axis=3), np.diag([0.01, 0.002, 0.05, 1])), 'two.nii')
+open('two.mhd', 'w').write('ObjectType = Image\nNDims = 4\nDimSize = 6 4 3 2\nElementSpacing = 0.01 0.002 0.05 1\n'
+                           'ElementType = MET_USHORT\nElementDataFile = two.raw\n')
+np.concatenate([p.transpose(2, 1, 0).ravel(), (p + 1000).transpose(2, 1, 0).ravel()]).tofile('two.raw')
+)");
+  for (const auto& [name, format] : {std::pair{"two.nii", FormatNIfTI}, std::pair{"two.mhd", FormatMetaImage}}) {
+    SCOPED_TRACE(name);
+    LOCTVolume v;
+    const ReadOutcome read = Read(v, dir.File(name));
+    ASSERT_EQ(read.result, kScanOk) << read.out << read.err;
+    EXPECT_EQ(read.out, "Warning: The file holds 2 volumes; only the first is read\n");
+    ExpectPatternVolume(v, format, 2, 1);
+  }
+}
+
+TEST(ItkVolumeRead, MetaImageDataInListedOrNumberedFiles)
+{
+  const TempDir dir;
+  const std::vector<unsigned short> voxels = ExpectedVoxels(1);
+  const size_t slice = size_t(kX) * kY;
+  for (int z = 0; z < kZ; ++z) {
+    const std::string name = "slice" + std::to_string(z + 1);
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File(name + ".raw"), &voxels[slice * size_t(z)], slice * 2));
+    ASSERT_TRUE(fixtures::WriteBytes(dir.File("s" + std::string(z < 9 ? "00" : "0") + std::to_string(z + 1) + ".raw"),
+                                     &voxels[slice * size_t(z)], slice * 2));
+  }
+  ASSERT_TRUE(fixtures::WriteBytes(dir.File("short.raw"), voxels.data(), slice));
+  const std::string head = "ObjectType = Image\nNDims = 3\nDimSize = 6 4 3\n"
+                           "ElementSpacing = 0.01 0.002 0.05\nElementType = MET_USHORT\n";
+  const struct {
+    const char* what;
+    std::string dataFile;
+    int result;
+  } cases[] = {
+      {"list", "LIST 2D\nslice1.raw\nslice2.raw\nslice3.raw\n", kScanOk},
+      {"list without dimension", "LIST\nslice1.raw\nslice2.raw\nslice3.raw\n", kScanOk},
+      {"pattern", "slice%d.raw 1 3 1\n", kScanOk},
+      {"zero-padded pattern", "s%03d.raw 1 3 1\n", kScanOk},
+      {"pattern without its step", "s%03d.raw 1 3\n", kScanOpenFailed},
+      {"list one file short", "LIST 2D\nslice1.raw\nslice2.raw\n", kScanOpenFailed},
+      {"listed file missing", "LIST 2D\nslice1.raw\nnone.raw\nslice3.raw\n", kScanOpenFailed},
+      {"listed file short", "LIST 2D\nslice1.raw\nshort.raw\nslice3.raw\n", kScanOpenFailed},
+      {"list of another kind", "LIST LOCAL\n", kScanOpenFailed},
+      {"pattern numbering more files", "slice%d.raw 1 3000000 1\n", kScanOpenFailed},
+      {"pattern step 0", "slice%d.raw 1 3 0\n", kScanOpenFailed},
+      {"pattern file missing", "slice%d.raw 2 4 1\n", kScanOpenFailed},
+      {"pattern with a text conversion", "slice%s.raw 1 3 1\n", kScanOpenFailed},
+      {"pattern with two conversions", "s%d%d.raw 1 3 1\n", kScanOpenFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(fixtures::WriteText(dir.File("spread.mhd"), head + "ElementDataFile = " + c.dataFile));
+    LOCTVolume v;
+    const ReadOutcome read = Read(v, dir.File("spread.mhd"));
+    ASSERT_EQ(read.result, c.result) << read.out << read.err;
+    if (c.result == kScanOk)
+      ExpectPatternVolume(v, FormatMetaImage, 2, 1);
+  }
+}
+
+TEST(ItkVolumeRead, TheExtensionChoosesTheDecoderAndHeadersMustFitTheirFiles)
+{
+  const TempDir dir;
+  RunPython(dir, R"(
+import nibabel as nib, numpy as np, struct, tifffile
+png = b'\x89PNG\r\n\x1a\n'
+for name in ('png.nii', 'png.hdr', 'png.tif', 'png.mhd'):
+    open(name, 'wb').write(png)
+open('png.img', 'wb').write(png)
+data = np.zeros((6, 4, 3), dtype=np.int16)
+nib.save(nib.Nifti1Image(data, np.eye(4)), 'small.nii')
+nib.save(nib.Nifti1Image(data, np.eye(4)), 'small.nii.gz')
+nib.save(nib.AnalyzeImage(data, np.eye(4)), 'small.hdr')
+tifffile.imwrite('small.tif', data.transpose(2, 1, 0), photometric='minisblack')
+def lie(name, offset, fmt, values):
+    raw = bytearray(open('small.' + name, 'rb').read())
+    struct.pack_into(fmt, raw, offset, *values)
+    open('lying.' + name, 'wb').write(raw)
+lie('nii', 40, '<8h', (3, 1024, 1024, 1024, 1, 1, 1, 1))
+lie('hdr', 40, '<8h', (3, 1024, 1024, 1024, 1, 1, 1, 1))
+open('lying.img', 'wb').write(open('small.img', 'rb').read())
+# The gzip stream's size field at its end says how much it holds.
+import gzip
+raw = bytearray(gzip.decompress(open('small.nii.gz', 'rb').read()))
+struct.pack_into('<8h', raw, 40, 3, 1024, 1024, 1024, 1, 1, 1, 1)
+open('lying.nii.gz', 'wb').write(gzip.compress(bytes(raw)))
+)");
+  // A TIFF whose one strip claims 100000 x 100000 pixels.
+  std::string tiff("II*\0\x08\0\0\0", 8);
+  const auto entry = [&](uint16_t tag, uint16_t type, uint32_t value) {
+    const unsigned char bytes[12] = {uint8_t(tag), uint8_t(tag >> 8), uint8_t(type), 0, 1, 0, 0, 0,
+                                     uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+    tiff.append(reinterpret_cast<const char*>(bytes), 12);
+  };
+  tiff.append("\x06\0", 2);
+  entry(256, 4, 100000);  // width
+  entry(257, 4, 100000);  // height
+  entry(258, 3, 16);      // bits per sample
+  entry(259, 3, 1);       // no compression
+  entry(273, 4, 8);       // strip offset
+  entry(279, 4, 64);      // strip bytes
+  tiff.append(4, '\0');
+  ASSERT_TRUE(fixtures::WriteText(dir.File("lying.tif"), tiff));
+
+  for (const char* name : {"png.nii", "png.hdr", "png.tif", "png.mhd", "lying.nii", "lying.hdr",
+                           "lying.nii.gz", "lying.tif"}) {
+    SCOPED_TRACE(name);
+    LOCTVolume v;
+    const ReadOutcome read = Read(v, dir.File(name));
+    EXPECT_NE(read.result, kScanOk);
+    EXPECT_FALSE(v.loaded);
+  }
+  for (const char* name : {"small.nii", "small.nii.gz", "small.hdr", "small.tif"}) {
+    SCOPED_TRACE(name);
+    LOCTVolume v;
+    EXPECT_EQ(Read(v, dir.File(name)).result, kScanOk);
+  }
+}
+
 // A volume made in memory, 16 x 24 x 6, with a pattern whose values depend on every axis.
 void MakeVolume(LOCTVolume& v, int bytesPerVoxel)
 {

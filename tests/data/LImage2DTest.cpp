@@ -118,4 +118,24 @@ TEST(LImage2D, ReloadReplacesAndFailureUnloads)
   }
 }
 
+TEST(LImage2D, HeadersClaimingMoreThanTheFileHoldsAreRefusedBeforeDecoding)
+{
+  const Fixtures files;
+  // A 4 x 2 grey picture that holds its pixels, then headers of a few bytes claiming far more.
+  const struct { const char* name; std::string bytes; int result; } cases[] = {
+    {"whole.pgm", std::string("P5\n4 2\n255\n") + "abcdefgh", 0},
+    {"beyond-any-picture.pgm", std::string("P5\n100000 100000\n255\n") + "abcdefgh", -1},
+    {"more-than-held.ppm", std::string("P6\n2000 1000\n255\n") + "abcdefgh", -1},
+    // Run-length Targa: 18504 x 18504 at 32 bits in 28 bytes.
+    {"targa.tga", std::string("\0\0\x0a\0\0\0\0\0\0\0\0\0\x48\x48\x48\x48\x20\x08", 18) +
+                      std::string("\xff\x01\x02\x03\x04\0\0\0\0\0", 10), -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(fixtures::WriteText(files.File(c.name), c.bytes));
+    LImage2D image;
+    EXPECT_EQ(image.Load(files.File(c.name)), c.result);
+  }
+}
+
 }  // namespace

@@ -225,4 +225,27 @@ TEST(Surfaces, CountsBeyondTheLimitsAreRefusedBeforeAllocating)
   }
 }
 
+TEST(Surfaces, SurfacesWithoutAGridAreRefused)
+{
+  const TempDir dir;
+  const struct { const char* what; std::string size; int result; } cases[] = {
+    {"no surface_size", "", kXmlLoadFailed},
+    {"x is 0", "<surface_size><x>0</x><z>3</z></surface_size>", kXmlLoadFailed},
+    {"z is missing", "<surface_size><x>4</x></surface_size>", kXmlLoadFailed},
+    {"a grid", "<surface_size><x>4</x><z>3</z></surface_size>", kXmlOk},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = dir.File("s.xml");
+    ASSERT_TRUE(fixtures::WriteText(path, ResultXmlText("surfaces", c.size +
+        "<surface_num>2</surface_num>" + Surface("ILM (ILM)", "a", "<bscan><y>1</y></bscan>"))));
+    LSurfaces s;
+    const StdoutCapture out;
+    EXPECT_EQ(s.ReadXml(path), c.result);
+    if (c.result != kXmlOk) {
+      EXPECT_EQ(out.Text(), "Error: No surface size in surfaces file\n");
+    }
+  }
+}
+
 }  // namespace
