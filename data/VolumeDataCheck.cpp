@@ -2,33 +2,17 @@
 
 #include "data/BinaryReader.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <set>
+#include <strings.h>
 
 namespace {
 
-// Deflate never expands data by more than about 1032 to 1; the other TIFF compressions
-// (LZW, PackBits, JPEG) stay below 4096 to 1.
+// Deflate data inflates to at most about 1032 times its size; the other TIFF compressions
+// (LZW, PackBits, JPEG) stay below 4096 times.
 constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint64_t kMaxTiffRatio = 4096;
 constexpr uint64_t kGzipSizeWraps = uint64_t(1) << 32;
-// Bounds of a TIFF page beyond which its byte count could overflow.
-constexpr uint64_t kMaxSide = uint64_t(1) << 31;
-constexpr uint64_t kMaxSamples = 1 << 16;
-
-std::string Lower(std::string text)
-{
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail)
-{
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // A gzip file ends with the length of its content modulo 2^32.
 bool GzipFits(const std::string& path, uint64_t bytes)
@@ -44,7 +28,7 @@ bool GzipFits(const std::string& path, uint64_t bytes)
 
 bool PlainOrGzipFits(const std::string& path, uint64_t bytes)
 {
-  if (EndsWith(Lower(path), ".gz"))
+  if (::strcasecmp(std::filesystem::path(path).extension().c_str(), ".gz") == 0)
     return GzipFits(path, bytes);
   std::error_code error;
   const uintmax_t size = std::filesystem::file_size(path, error);
@@ -73,7 +57,13 @@ struct TiffPage {
   bool compressed = false;
   uint32_t next = 0;  // offset of the next page's directory, 0 after the last
 
-  uint64_t Bytes() const { return width * height * samples * ((bitsPerSample + 7) / 8); }
+  // Whether the page's pixels take at most limit bytes (and there are any).
+  bool FitsIn(uint64_t limit) const
+  {
+    const uint64_t sampleBytes = (bitsPerSample + 7) / 8;
+    return binary::BoundedProduct({int64_t(width), int64_t(height), int64_t(samples),
+                                   int64_t(sampleBytes)}, limit) != 0;
+  }
 };
 
 class TiffDirectories {
@@ -141,8 +131,7 @@ bool TiffPagesFit(binary::FileReader& in)
     if (!directories.ReadPage(offset, page))
       return true;
     const uint64_t ratio = page.compressed ? kMaxTiffRatio : 1;
-    if (page.width > kMaxSide || page.height > kMaxSide || page.samples > kMaxSamples ||
-        page.bitsPerSample > 64 || page.Bytes() / ratio > in.Size())
+    if (page.bitsPerSample > 64 || !page.FitsIn(in.Size() * ratio))
       return false;
     offset = page.next;
   }
