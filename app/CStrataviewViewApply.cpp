@@ -399,7 +399,7 @@ void CStrataviewView::ApplyMarkers(int selection)
   LMarkersSlot& slot = m_Slots->markers;
   const LMarkers& source = HasFile(slot, selection) ? slot.objects[selection] : *slot.defaultObject;
   LMarkers& shown = *slot.displayedObject;
-  slot.displayedMarkerCount = MakeDisplayedMarkers(source, m_Shift, ViewHeader(m_DisplayedVolume), shown);
+  MakeDisplayedMarkers(source, m_Shift, ViewHeader(m_DisplayedVolume), shown);
   const bool show = m_Settings.ShowMarkers;
   ForEachSlicePane([&](LOCTImage& pane) {
     pane.SetMarkers(&shown);
@@ -416,7 +416,7 @@ void CStrataviewView::ApplySplines(int selection)
   LSplinesSlot& slot = m_Slots->splines;
   const LSplines& source = HasFile(slot, selection) ? slot.objects[selection] : *slot.defaultObject;
   LSplineSet& shown = *slot.displayedObject;
-  slot.displayedSplineCount = MakeDisplayedSplines(source, m_Shift, ViewHeader(m_DisplayedVolume), shown);
+  MakeDisplayedSplines(source, m_Shift, ViewHeader(m_DisplayedVolume), shown);
   const bool show = m_Settings.ShowSplines;
   ForEachSlicePane([&](LOCTImage& pane) {
     pane.SetSplines(&shown, &slot.splineHitRects);

@@ -7,6 +7,7 @@
 #include "app/ScanFolderScan.h"
 #include "data/Diagnostics.h"
 #include "data/RenameNoReplace.h"
+#include "data/WriteTarget.h"
 #include "data/XmlReadResult.h"
 #include "dialogs/CDlgVoxelSize.h"
 #include "platform/Dialogs.h"
@@ -42,6 +43,16 @@ void SortPaths(CSortStringArray& paths, ResultKind kind)
   for (int i = 0; i < kSlotCapacity; ++i)
     first.Add(paths[i]);
   paths = std::move(first);
+}
+
+// A file of more markers or splines than the panes show is read whole, shown in part, and
+// the user is told, so that nothing is dropped without a word.
+std::string TellWhenCut(std::string message, ResultKind kind, const std::string& path, int count)
+{
+  if (message.empty() && count > kMaxDisplayedMarkers)
+    (void)platform::ShowMessage(loadmessages::OnlyFirstShown(kind, scanfolder::FileName(path), count, kMaxDisplayedMarkers),
+                                platform::kMbOk);
+  return message;
 }
 
 // The steps every kind shares: sort the files, read each into its object (readOne gives
@@ -138,7 +149,8 @@ bool CStrataviewView::ScanFolder(const std::string& folder)
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     std::error_code typeError;
-    if (it->is_regular_file(typeError))
+    // Hidden files are not the scan's: a save's temporary, say, left by a killed process.
+    if (it->is_regular_file(typeError) && !writetarget::IsHiddenName(it->path().filename().string()))
       files.push_back(it->path().string());
   }
   const scanfolder::FolderContents contents = scanfolder::SortFolder(std::move(files));
@@ -359,7 +371,7 @@ bool CStrataviewView::LoadMarkers(LMarkersSlot& slot, const LOCTVolume& scan)
   if (slot.pathList.IsEmpty())
     slot.defaultObject->Create(0, kDefaultPointCapacity, ViewHeader(scan));
   return ReadKindFiles(slot, ResultKind::Markers, [](LMarkers& markers, const std::string& path, int) {
-    return ReadPointFile(markers, path, ResultKind::Markers);
+    return TellWhenCut(ReadPointFile(markers, path, ResultKind::Markers), ResultKind::Markers, path, markers.count);
   });
 }
 
@@ -368,7 +380,7 @@ bool CStrataviewView::LoadSplines(LSplinesSlot& slot, const LOCTVolume& scan)
   if (slot.pathList.IsEmpty())
     slot.defaultObject->Create(0, kDefaultPointCapacity, ViewHeader(scan));
   return ReadKindFiles(slot, ResultKind::Splines, [](LSplineSet& splines, const std::string& path, int) {
-    return ReadPointFile(splines, path, ResultKind::Splines);
+    return TellWhenCut(ReadPointFile(splines, path, ResultKind::Splines), ResultKind::Splines, path, splines.count);
   });
 }
 

@@ -49,6 +49,12 @@ void TakeTarget(Slot& slot, const SaveTarget& target, const std::string& path)
   slot.selected = target.index;
 }
 
+std::string FileNameOf(const std::string& path)
+{
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // Root may write any file, so an approved one is refused here and not only by its mode.
 bool MayWriteAll(std::initializer_list<std::string> files)
 {
@@ -61,16 +67,27 @@ bool FailSave(ResultKind kind)
   return false;
 }
 
-void SetApproval(std::initializer_list<std::string> files, bool approved)
+// Every file takes the approval asked for; a file that keeps the other one is reported, as
+// the user would otherwise take a writable file for an approved one.
+bool SetApproval(std::initializer_list<std::string> files, bool approved)
 {
   for (const std::string& file : files)
-    (void)approval::SetApproved(file, approved);
+    if (!approval::SetApproved(file, approved)) {
+      (void)platform::ShowMessage(loadmessages::ApprovalNotSet(file), platform::kMbOk);
+      return false;
+    }
+  return true;
 }
 
-std::string FileNameOf(const std::string& path)
+// A file of more entries than the panes show was shown in part: writing the shown ones over
+// it would drop the others.
+template <typename Slot>
+bool WouldDropEntries(const Slot& slot, const SaveTarget& target, ResultKind kind, const std::string& path)
 {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  if (target.added || slot.objects[size_t(target.index)].count <= kMaxDisplayedMarkers)
+    return false;
+  (void)platform::ShowMessage(loadmessages::WouldDropEntries(kind, FileNameOf(path)), platform::kMbOk);
+  return true;
 }
 
 int ComboOf(ResultKind kind)
@@ -160,7 +177,7 @@ bool CStrataviewView::SaveSurfaces(const std::string& path, bool approved)
   if (saved.WriteXml(path) != 0)
     return FailSave(ResultKind::Surfaces);
   TakeTarget(slot, target, path);
-  SetApproval({path}, approved);
+  const bool approvalSet = SetApproval({path}, approved);
   const std::string fileName = FileNameOf(path);
   ForEachSlicePane([&](LOCTImage& pane) {
     pane.SetSurfacesFileName(fileName);
@@ -170,7 +187,7 @@ bool CStrataviewView::SaveSurfaces(const std::string& path, bool approved)
   for (const int orientation : {OrientationXY, OrientationZY, OrientationXZ})
     InvalidateSlicePane(orientation);
   ShowSavedFile(ResultKind::Surfaces, target.index, target.added, path);
-  return true;
+  return approvalSet;
 }
 
 bool CStrataviewView::SaveGridCenter(const std::string& path, bool approved)
@@ -184,9 +201,9 @@ bool CStrataviewView::SaveGridCenter(const std::string& path, bool approved)
   if (saved.WriteXml(path) != 0)
     return FailSave(ResultKind::GridCenter);
   TakeTarget(slot, target, path);
-  SetApproval({path}, approved);
+  const bool approvalSet = SetApproval({path}, approved);
   ShowSavedFile(ResultKind::GridCenter, target.index, target.added, path);
-  return true;
+  return approvalSet;
 }
 
 bool CStrataviewView::SaveMarkers(const std::string& path, bool approved)
@@ -195,9 +212,12 @@ bool CStrataviewView::SaveMarkers(const std::string& path, bool approved)
   const SaveTarget target = FindTarget(slot, path);
   if (target.index < 0 || !MayWriteAll({path}))
     return FailSave(ResultKind::Markers);
+  if (WouldDropEntries(slot, target, ResultKind::Markers, path))
+    return false;
   const LMarkers& shown = *slot.displayedObject;
   LMarkers& saved = slot.objects[size_t(target.index)];
-  const int count = std::clamp(slot.displayedMarkerCount, 0, static_cast<int>(shown.points.size()));
+  const int count = std::clamp(slot.DisplayedMarkerCount(), 0,
+                               static_cast<int>(std::min(shown.points.size(), shown.labels.size())));
   saved.Create(count, kMaxDisplayedMarkers, ViewHeader(m_DisplayedVolume));
   for (int j = 0; j < count; ++j) {
     saved.points[size_t(j)] = Unshifted(shown.points[size_t(j)], m_Shift);
@@ -206,9 +226,9 @@ bool CStrataviewView::SaveMarkers(const std::string& path, bool approved)
   if (saved.WriteXml(path) != 0)
     return FailSave(ResultKind::Markers);
   TakeTarget(slot, target, path);
-  SetApproval({path}, approved);
+  const bool approvalSet = SetApproval({path}, approved);
   ShowSavedFile(ResultKind::Markers, target.index, target.added, path);
-  return true;
+  return approvalSet;
 }
 
 bool CStrataviewView::SaveSplines(const std::string& path, bool approved)
@@ -217,9 +237,13 @@ bool CStrataviewView::SaveSplines(const std::string& path, bool approved)
   const SaveTarget target = FindTarget(slot, path);
   if (target.index < 0 || !MayWriteAll({path}))
     return FailSave(ResultKind::Splines);
+  if (WouldDropEntries(slot, target, ResultKind::Splines, path))
+    return false;
   const LSplineSet& shown = *slot.displayedObject;
   LSplineSet& saved = slot.objects[size_t(target.index)];
-  const int count = std::clamp(slot.displayedSplineCount, 0, static_cast<int>(shown.planes.size()));
+  const int count = std::clamp(slot.DisplayedSplineCount(), 0,
+                               static_cast<int>(std::min({shown.planes.size(), shown.closed.size(),
+                                                          shown.controlPoints.size()})));
   saved.Create(count, kMaxSplines, ViewHeader(m_DisplayedVolume));
   for (size_t j = 0; j < size_t(count); ++j) {
     saved.planes[j] = shown.planes[j];
@@ -230,9 +254,9 @@ bool CStrataviewView::SaveSplines(const std::string& path, bool approved)
   if (saved.WriteXml(path) != 0)
     return FailSave(ResultKind::Splines);
   TakeTarget(slot, target, path);
-  SetApproval({path}, approved);
+  const bool approvalSet = SetApproval({path}, approved);
   ShowSavedFile(ResultKind::Splines, target.index, target.added, path);
-  return true;
+  return approvalSet;
 }
 
 bool CStrataviewView::SaveVessel(const std::string& path, bool approved)
@@ -273,9 +297,8 @@ bool CStrataviewView::SaveLabels(LLabelSlot& slot, ResultKind kind, const std::s
   // when its mesh cache cannot be written.
   ShowSavedFile(kind, target.index, target.added, path);
   if (savedMesh.WriteVtk(mesh) != 0) {
-    SetApproval({path, data}, approved);
+    (void)SetApproval({path, data}, approved);
     return FailSave(kind);
   }
-  SetApproval({path, data, mesh}, approved);
-  return true;
+  return SetApproval({path, data, mesh}, approved);
 }

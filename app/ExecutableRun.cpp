@@ -11,6 +11,7 @@
 #include "data/Diagnostics.h"
 #include "data/LExecutableList.h"
 #include "data/LOCTVolume.h"
+#include "data/WriteTarget.h"
 #include "platform/Messages.h"
 #include "platform/Process.h"
 
@@ -196,6 +197,11 @@ std::vector<std::string> FindScanFiles(const std::string& folder, const std::str
   std::error_code error;
   fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
   for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    // Hidden files and folders hold no scans, only temporaries of a save.
+    if (writetarget::IsHiddenName(it->path().filename().string())) {
+      it.disable_recursion_pending();
+      continue;
+    }
     std::error_code typeError;
     if (it->is_directory(typeError))
       continue;

@@ -88,12 +88,15 @@ struct LGridCenterSlot : LDefaultSlot<LGridCenter> {
   int gridCenter[2] = {0, 0};  // x, z: the grid centre the panes share
 };
 
+// The displayed record's own count is the one count of valid markers (splines): the panes
+// change it while the user edits, and the overlays, the 3-D pane and the saver read it. A
+// second copy would go stale at the first edit.
 struct LMarkersSlot : LDefaultSlot<LMarkers> {
-  int displayedMarkerCount = 0;
+  int DisplayedMarkerCount() const { return displayedObject->count; }
 };
 
 struct LSplinesSlot : LDefaultSlot<LSplineSet> {
-  int displayedSplineCount = 0;
+  int DisplayedSplineCount() const { return displayedObject->count; }
   // Per spline one window rectangle per control point, written by the slice panes.
   SplineHitRects splineHitRects = SplineHitRects(kMaxSplines);
 };

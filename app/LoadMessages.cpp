@@ -25,6 +25,24 @@ std::string OldVersion()
   return "The XML version is lower than 4.0.0.";
 }
 
+std::string OnlyFirstShown(ResultKind kind, const std::string& fileName, int count, int shown)
+{
+  return "'" + fileName + "' holds " + std::to_string(count) + " " + Quoted(kind) + "; only the first " +
+         std::to_string(shown) + " are shown. Save them under another name: saving over this file would drop "
+         "the others.";
+}
+
+std::string WouldDropEntries(ResultKind kind, const std::string& fileName)
+{
+  return "'" + fileName + "' holds more " + Quoted(kind) +
+         " than are shown; saving over it would drop the others. Please save under another name.";
+}
+
+std::string ApprovalNotSet(const std::string& fileName)
+{
+  return "The approval of '" + fileName + "' could not be set.";
+}
+
 std::string SizeMismatch(ResultKind kind)
 {
   return "The size of " + Quoted(kind) + " is not equal to that of 'OCT'.";

@@ -18,6 +18,17 @@ std::string SizeMismatch(ResultKind kind);
 // any other failure reads as a file error.
 std::string ForXmlResult(ResultKind kind, int result);
 
+// A markers or splines file that holds more than the panes can show: "'name' holds 3500
+// 'Markers'; only the first 3000 are shown. Save them under another name: saving over this
+// file would drop the others."
+std::string OnlyFirstShown(ResultKind kind, const std::string& fileName, int count, int shown);
+// Saving over such a file: "'name' holds more 'Markers' than are shown; saving over it
+// would drop the others. Please save under another name."
+std::string WouldDropEntries(ResultKind kind, const std::string& fileName);
+// A file written but left writable although approval was asked for (or the reverse):
+// "The approval of 'name' could not be set."
+std::string ApprovalNotSet(const std::string& fileName);
+
 inline const char* kNot3DTiff = "This is not a 3D TIFF file.";
 inline const char* kUnsupportedScan = "Unsupporting OCT file!";
 

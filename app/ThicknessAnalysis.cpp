@@ -4,6 +4,7 @@
 #include "app/LoadMessages.h"
 #include "app/ThicknessCsvRow.h"
 #include "data/AtomicFile.h"
+#include "data/WriteTarget.h"
 #include "data/LGrid.h"
 #include "data/LGridCenter.h"
 #include "data/LGridMap.h"
@@ -155,6 +156,12 @@ void ListFilesRecursive(const std::string& folder, const std::string& filter, CS
   std::error_code ec;
   fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
   for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    // Hidden files and folders hold no results: a save's temporary left by a killed
+    // process would otherwise match the filter.
+    if (writetarget::IsHiddenName(it->path().filename().string())) {
+      it.disable_recursion_pending();
+      continue;
+    }
     const std::string path = it->path().string();
     std::error_code typeError;
     if (path.find(filter) != std::string::npos && it->is_regular_file(typeError))

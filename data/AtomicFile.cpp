@@ -1,5 +1,7 @@
 #include "data/AtomicFile.h"
 
+#include "data/WriteTarget.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -23,12 +25,10 @@ mode_t ModeFor(const std::filesystem::path& target)
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::filesystem::path target) : m_Target(std::move(target))
+// A link stays a link: the file it names is the one replaced.
+AtomicFile::AtomicFile(const std::filesystem::path& target) : m_Target(writetarget::FollowLinks(target))
 {
-  std::filesystem::path folder = m_Target.parent_path();
-  if (folder.empty())
-    folder = ".";
-  std::string pattern = (folder / ("." + m_Target.filename().string() + ".XXXXXX")).string();
+  const std::string pattern = writetarget::TemporaryPattern(writetarget::FolderOf(m_Target));
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   m_Fd = ::mkstemp(name.data());
@@ -100,7 +100,8 @@ bool AtomicFile::Commit()
     return false;
   }
   m_TempPath.clear();
-  return true;
+  // The rename itself reaches the disk only with its folder.
+  return writetarget::SyncFolder(writetarget::FolderOf(m_Target));
 }
 
 void AtomicFile::Discard()

@@ -1,7 +1,9 @@
 #pragma once
 // Writes a file so that it is either wholly replaced or left as it was: the bytes go to a
 // temporary file in the target's folder, every write and the close are checked, and only
-// then is the temporary renamed over the target. Without Commit() the temporary is removed.
+// then is the temporary renamed over the target and the folder flushed. A target that is a
+// symbolic link keeps being one: the file it names is replaced. Without Commit() the
+// temporary is removed.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -9,7 +11,7 @@
 
 class AtomicFile {
 public:
-  explicit AtomicFile(std::filesystem::path target);
+  explicit AtomicFile(const std::filesystem::path& target);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -22,8 +24,8 @@ public:
   // Overwrites bytes already written, for a header whose sizes are known only at the end.
   bool WriteAt(uint64_t offset, const void* data, size_t size);
 
-  // Flushes, closes and renames over the target. False (and the old target untouched) when
-  // any step failed.
+  // Flushes, closes, renames over the target and flushes its folder. False when any step
+  // failed; the old target is untouched unless only the folder's flush failed.
   [[nodiscard]] bool Commit();
 
 private:

@@ -1,8 +1,11 @@
 #include "data/StagedWrite.h"
 
+#include "data/WriteTarget.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
@@ -22,22 +25,30 @@ bool SyncToDisk(const std::filesystem::path& file)
 
 // A staged file may replace what lies at the destination only when that is a file (or
 // nothing): renaming over a folder fails, and it must fail before anything has moved.
-bool MayReplace(const std::filesystem::path& destination)
+bool MayReplace(const std::filesystem::path& destination, bool& exists)
 {
   struct stat st {};
-  if (::lstat(destination.c_str(), &st) != 0)
+  exists = ::lstat(destination.c_str(), &st) == 0;
+  if (!exists)
     return errno == ENOENT;
   return !S_ISDIR(st.st_mode);
 }
 
 }  // namespace
 
-StagedWrite::StagedWrite(std::filesystem::path target) : m_Target(std::move(target))
+// One staged file on its way: where it goes, and the old file's second name, kept in the
+// private folder until every file has moved, so that a failure half-way can put it back.
+struct StagedWrite::Move {
+  std::filesystem::path staged;
+  std::filesystem::path destination;
+  std::filesystem::path kept;  // empty: nothing to put back (no old file, or no second name)
+  bool existed = false;
+};
+
+StagedWrite::StagedWrite(const std::filesystem::path& target) : m_Target(target)
 {
-  std::filesystem::path folder = m_Target.parent_path();
-  if (folder.empty())
-    folder = ".";
-  std::string pattern = (folder / ("." + m_Target.filename().string() + ".XXXXXX")).string();
+  // Beside the file the target names, so that every move is a rename on one file system.
+  std::string pattern = writetarget::TemporaryPattern(writetarget::FolderOf(writetarget::FollowLinks(m_Target)));
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   if (::mkdtemp(name.data()))
@@ -51,30 +62,59 @@ StagedWrite::~StagedWrite()
     std::filesystem::remove_all(m_Folder, ignored);
 }
 
+bool StagedWrite::Prepare(std::vector<Move>& moves) const
+{
+  const std::filesystem::path folder = writetarget::FolderOf(m_Target);
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(m_Folder, error), end; !error && it != end; it.increment(error))
+    moves.push_back({it->path(), writetarget::FollowLinks(folder / it->path().filename()), {}, false});
+  if (error)
+    return false;
+  // The target goes last: a reader looks for the data files through it.
+  const auto target = std::find_if(moves.begin(), moves.end(), [&](const Move& m) { return m.staged == StagedPath(); });
+  if (target == moves.end())
+    return false;
+  std::iter_swap(target, moves.end() - 1);
+  for (size_t i = 0; i < moves.size(); ++i) {
+    Move& move = moves[i];
+    if (!std::filesystem::is_regular_file(move.staged) || !SyncToDisk(move.staged) ||
+        !MayReplace(move.destination, move.existed))
+      return false;
+    // Only a file that is replaced before the target can need putting back.
+    const std::filesystem::path kept = m_Folder / (".old" + std::to_string(i));
+    if (move.existed && i + 1 < moves.size() && ::link(move.destination.c_str(), kept.c_str()) == 0)
+      move.kept = kept;
+  }
+  return true;
+}
+
+bool StagedWrite::MoveAll(std::vector<Move>& moves) const
+{
+  for (size_t i = 0; i < moves.size(); ++i) {
+    if (::rename(moves[i].staged.c_str(), moves[i].destination.c_str()) == 0)
+      continue;
+    // Back as it was: old files return, new names disappear.
+    for (size_t k = i; k-- > 0;) {
+      const Move& done = moves[k];
+      if (!done.kept.empty())
+        (void)::rename(done.kept.c_str(), done.destination.c_str());
+      else if (!done.existed)
+        (void)::unlink(done.destination.c_str());
+    }
+    return false;
+  }
+  return true;
+}
+
 bool StagedWrite::Commit()
 {
   if (!IsOpen())
     return false;
-  const std::filesystem::path destinationFolder = m_Target.parent_path();
-  std::vector<std::filesystem::path> staged;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(m_Folder, error), end; !error && it != end;
-       it.increment(error))
-    staged.push_back(it->path());
-  if (error)
+  std::vector<Move> moves;
+  if (!Prepare(moves) || !MoveAll(moves))
     return false;
-  // The target goes last: a reader looks for the data files through it.
-  const auto target = std::find(staged.begin(), staged.end(), StagedPath());
-  if (target == staged.end())
-    return false;
-  std::iter_swap(target, staged.end() - 1);
-
-  for (const auto& file : staged)
-    if (!std::filesystem::is_regular_file(file) || !SyncToDisk(file) ||
-        !MayReplace(destinationFolder / file.filename()))
-      return false;
-  for (const auto& file : staged)
-    if (::rename(file.c_str(), (destinationFolder / file.filename()).c_str()) != 0)
-      return false;
-  return true;
+  std::set<std::filesystem::path> folders;
+  for (const Move& move : moves)
+    folders.insert(writetarget::FolderOf(move.destination));
+  return std::all_of(folders.begin(), folders.end(), writetarget::SyncFolder);
 }

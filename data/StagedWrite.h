@@ -4,12 +4,14 @@
 // private folder created next to the target, under the target's own name, so every name it
 // derives or records is the final one. Commit() then moves each file written there into
 // the target's folder, the target itself last; until then the old files stay untouched,
-// and without a commit the private folder is removed with everything in it.
+// and without a commit the private folder is removed with everything in it. The private
+// folder has a short hidden name that no folder scan takes for a result.
 #include <filesystem>
+#include <vector>
 
 class StagedWrite {
 public:
-  explicit StagedWrite(std::filesystem::path target);
+  explicit StagedWrite(const std::filesystem::path& target);
   ~StagedWrite();
   StagedWrite(const StagedWrite&) = delete;
   StagedWrite& operator=(const StagedWrite&) = delete;
@@ -19,12 +21,17 @@ public:
   // The path the library is to write.
   std::filesystem::path StagedPath() const { return m_Folder / m_Target.filename(); }
 
-  // Flushes every staged file to disk and moves it over its namesake beside the target.
-  // False when the target was not written, or when a file beside the target could not be
-  // replaced (a folder of that name, say); nothing is moved then.
+  // Flushes every staged file to disk and moves it over its namesake beside the target (a
+  // symbolic link there keeps being one: the file it names is replaced), then flushes the
+  // folder. False when the target was not written, or when a file beside the target could
+  // not be replaced (a folder of that name, say); every old file is then as it was.
   [[nodiscard]] bool Commit();
 
 private:
+  struct Move;
+  bool Prepare(std::vector<Move>& moves) const;
+  bool MoveAll(std::vector<Move>& moves) const;
+
   std::filesystem::path m_Target;
   std::filesystem::path m_Folder;
 };

@@ -89,8 +89,8 @@ TEST_F(ViewApplyTest, EveryKindReachesThePanes)
   const LResultSlots& kinds = m_View.Slots();
   EXPECT_EQ(kinds.surfaces.displayedObject->surfaceCount, 11);
   EXPECT_EQ(kinds.surfaces.displayedObject->header.executableName, "Strataview");
-  EXPECT_EQ(kinds.markers.displayedMarkerCount, 3);
-  EXPECT_EQ(kinds.splines.displayedSplineCount, 1);
+  EXPECT_EQ(kinds.markers.DisplayedMarkerCount(), 3);
+  EXPECT_EQ(kinds.splines.DisplayedSplineCount(), 1);
   EXPECT_FALSE(kinds.splines.displayedObject->GetCurves()[0].empty());
   EXPECT_EQ(kinds.gridCenter.gridCenter[0], 31);
   EXPECT_EQ(kinds.vessel.displayedObject->VoxelCount(), Read().VoxelCount());

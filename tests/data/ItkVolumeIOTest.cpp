@@ -1,5 +1,6 @@
 #include "data/LOCTVolume.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
 
@@ -585,6 +586,79 @@ TEST(MetaImageWrite, FailedWriteKeepsTheOldFiles)
               (std::set<std::string>{"old.mhd", "old.raw", "taken.mhd", "taken.raw", "folder.mhd"}))
         << "no staged file is left behind";
   }
+}
+
+// A label volume larger than the space a full disk leaves, 64 x 48 x 20 at 16 bits (120 KiB
+// of data), with values that tell one write from another.
+void MakeLargeVolume(LOCTVolume& v, unsigned short base)
+{
+  const int size[3] = {64, 48, 20};
+  const float spacing[3] = {0.01f, 0.004f, 0.1f};
+  v.CreateVolume(size, FormatMetaImage, spacing, 2, LateralityOD, CenterMacula);
+  for (size_t i = 0; i < v.VoxelCount(); ++i)
+    v.Voxels()[i] = static_cast<unsigned short>(base + i % 1000);
+}
+
+// The toolkit's writer says nothing of a short write: a save on a full disk must still fail,
+// leave the old header and data file byte for byte, and leave nothing under a new name.
+TEST(MetaImageWrite, AFullDiskFailsAndKeepsTheOldFiles)
+{
+  const struct {
+    const char* what;
+    uint64_t left;  // bytes the disk keeps free
+    const char* path;
+  } cases[] = {
+      {"over the old files, no room at all", 0, "v.mhd"},
+      {"over the old files, room for half the data", 64 * 1024, "v.mhd"},
+      {"under a new name, room for half the data", 64 * 1024, "w.mhd"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const SmallDisk disk;
+    if (!disk.Mounted())
+      GTEST_SKIP() << SmallDisk::SkipReason();
+    LOCTVolume old, edited;
+    MakeLargeVolume(old, 0);
+    MakeLargeVolume(edited, 5000);
+    ASSERT_EQ(old.WriteMetaImage(disk.File("v.mhd")), 0);
+    const std::string oldHeader = fixtures::ReadAll(disk.File("v.mhd"));
+    const std::string oldData = fixtures::ReadAll(disk.File("v.raw"));
+    ASSERT_TRUE(disk.FillLeaving(c.left));
+    {
+      StdoutCapture quiet(2);
+      EXPECT_EQ(edited.WriteMetaImage(disk.File(c.path)), -1);
+    }
+    EXPECT_EQ(fixtures::ReadAll(disk.File("v.mhd")), oldHeader);
+    EXPECT_EQ(fixtures::ReadAll(disk.File("v.raw")), oldData);
+    EXPECT_EQ(EntriesIn(disk.Path()), (std::set<std::string>{"v.mhd", "v.raw", "filler"}));
+  }
+}
+
+// A header and data file that are links stay links; the files they name are replaced, and
+// names up to the longest a name can be are written.
+TEST(MetaImageWrite, LinksAndLongNames)
+{
+  const TempDir dir;
+  LOCTVolume v;
+  MakeVolume(v, 2);
+  std::filesystem::create_directory(dir.Path() / "real");
+  ASSERT_TRUE(fixtures::WriteText(dir.File("real/v.mhd"), "old header"));
+  ASSERT_TRUE(fixtures::WriteText(dir.File("real/v.raw"), "old data"));
+  std::filesystem::create_symlink("real/v.mhd", dir.Path() / "v.mhd");
+  std::filesystem::create_symlink("real/v.raw", dir.Path() / "v.raw");
+  ASSERT_EQ(v.WriteMetaImage(dir.File("v.mhd")), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "v.mhd"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "v.raw"));
+  EXPECT_EQ(EntriesIn(dir.Path() / "real"), (std::set<std::string>{"v.mhd", "v.raw"}));
+  LOCTVolume read;
+  ASSERT_EQ(read.ReadScanFile(dir.File("v.mhd")), kScanOk);
+  EXPECT_EQ(VoxelsOf(read), VoxelsOf(v));
+
+  const std::string longName = "e_Vessel_" + std::string(255 - 13, 'v') + ".mhd";
+  ASSERT_EQ(longName.size(), 255u);
+  ASSERT_EQ(v.WriteMetaImage(dir.File(longName)), 0);
+  ASSERT_EQ(read.ReadScanFile(dir.File(longName)), kScanOk);
+  EXPECT_EQ(VoxelsOf(read), VoxelsOf(v));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "data/AtomicFile.h"
 #include "data/FileApproval.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/SmallDisk.h"
 #include "fixtures/TempDir.h"
 
 #include <filesystem>
@@ -56,6 +57,56 @@ TEST(AtomicFile, UncommittedWriteLeavesNoTrace)
   }
   EXPECT_EQ(fixtures::ReadAll(target), "old");
   EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+// A result name may take nearly all of the 255 bytes a name can have: the temporary beside
+// it must not need more.
+TEST(AtomicFile, NamesUpToTheLongestAreWritten)
+{
+  for (const size_t length : {size_t(248), size_t(255)}) {
+    SCOPED_TRACE(length);
+    const TempDir dir;
+    const std::string name = "e_Markers_" + std::string(length - 14, 'm') + ".xml";
+    ASSERT_EQ(name.size(), length);
+    EXPECT_EQ(WriteFileAtomically(dir.File(name), "text"), 0);
+    EXPECT_EQ(fixtures::ReadAll(dir.File(name)), "text");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+  }
+}
+
+// A link keeps being a link: the file it names (through a chain, relative or absolute,
+// into another folder) takes the new contents, and a dangling link gets its file created.
+TEST(AtomicFile, WritingOverALinkWritesTheFileItNames)
+{
+  const TempDir dir;
+  std::filesystem::create_directory(dir.Path() / "real");
+  ASSERT_TRUE(fixtures::WriteText(dir.File("real/a.xml"), "old"));
+  std::filesystem::create_symlink("real/a.xml", dir.Path() / "hop.xml");
+  std::filesystem::create_symlink(dir.Path() / "hop.xml", dir.Path() / "a.xml");
+  std::filesystem::create_symlink("real/new.xml", dir.Path() / "dangling.xml");
+
+  EXPECT_EQ(WriteFileAtomically(dir.File("a.xml"), "new"), 0);
+  EXPECT_EQ(WriteFileAtomically(dir.File("dangling.xml"), "created"), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "a.xml"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "hop.xml"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "dangling.xml"));
+  EXPECT_EQ(fixtures::ReadAll(dir.File("real/a.xml")), "new");
+  EXPECT_EQ(fixtures::ReadAll(dir.File("real/new.xml")), "created");
+  EXPECT_EQ(EntriesIn(dir.Path() / "real"), 2u) << "no temporary is left beside the file";
+}
+
+// On a full disk the write fails, the old file keeps every byte and no temporary stays.
+TEST(AtomicFile, AFullDiskKeepsTheOldFile)
+{
+  const SmallDisk disk;
+  if (!disk.Mounted())
+    GTEST_SKIP() << SmallDisk::SkipReason();
+  const std::string target = disk.File("e_Markers_Vamo.xml");
+  ASSERT_TRUE(fixtures::WriteText(target, "old markers"));
+  ASSERT_TRUE(disk.FillLeaving(0));
+  EXPECT_EQ(WriteFileAtomically(target, std::string(64 * 1024, 'x')), -1);
+  EXPECT_EQ(fixtures::ReadAll(target), "old markers");
+  EXPECT_EQ(EntriesIn(disk.Path()), 2u) << "the file and the filler alone";
 }
 
 TEST(FileApproval, WriteBitsAreTheApproval)
