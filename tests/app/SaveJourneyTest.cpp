@@ -1,0 +1,255 @@
+// The user's whole way for markers and splines: open the small demo folder, edit with the
+// mouse in the slice panes (and delete in the 3-D pane), save through the save dialog, open
+// the folder again in a new view and find there what the first view showed. The written
+// files are read by an independent XML reader.
+#include "app/CDlgData.h"
+#include "app/CDlgMenu.h"
+#include "app/CMainFrame.h"
+#include "app/CStrataviewView.h"
+#include "dialogs/CDlgSave.h"
+#include "fixtures/DemoFolder.h"
+#include "fixtures/FixtureFiles.h"
+#include "fixtures/TempDir.h"
+#include "panes/L3D.h"
+#include "panes/LOCTImage.h"
+#include "panes/SliceToolsTestView.h"
+#include "platform/Dialogs.h"
+#include "platform/ExecutableDir.h"
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+enum SaveRow { kSurfacesRow, kGridCenterRow, kVesselRow, kSEADRow, kMarkersRow, kSplinesRow };
+
+// The markers or splines as text, one entry per ";": what the screen shows, what a file
+// holds and what a new view shows are compared in this one form.
+std::string MarkersText(const LMarkers& markers, int count)
+{
+  std::ostringstream text;
+  for (int m = 0; m < count; ++m)
+    text << markers.labels[size_t(m)] << ',' << markers.points[size_t(m)].x << ',' << markers.points[size_t(m)].y
+         << ',' << markers.points[size_t(m)].z << ';';
+  return text.str();
+}
+
+std::string SplinesText(const LSplines& splines, int count)
+{
+  static const char* const kPlanes[] = {"NA", "XY", "ZY", "XZ"};
+  std::ostringstream text;
+  for (int s = 0; s < count; ++s) {
+    text << kPlanes[splines.planes[size_t(s)]] << (splines.closed[size_t(s)] ? " Y" : " N");
+    for (const Point3i& p : splines.controlPoints[size_t(s)])
+      text << ' ' << p.x << ',' << p.y << ',' << p.z;
+    text << ';';
+  }
+  return text.str();
+}
+
+// The same text from the file, by python's own XML reader; the count element must agree
+// with the entries there.
+const char* const kReadMarkers = R"(
+import sys, xml.etree.ElementTree as ET
+root = ET.parse(sys.argv[1]).getroot()
+markers = root.findall('.//marker')
+assert int(root.findtext('.//marker_num')) == len(markers), 'marker_num differs from the markers written'
+sys.stdout.write(''.join('%s,%s,%s,%s;' % tuple(m.findtext(k) for k in ('label', 'x', 'y', 'z')) for m in markers))
+)";
+
+const char* const kReadSplines = R"(
+import sys, xml.etree.ElementTree as ET
+root = ET.parse(sys.argv[1]).getroot()
+splines = root.findall('.//spline')
+assert int(root.findtext('.//spline_num')) == len(splines), 'spline_num differs from the splines written'
+out = ''
+for s in splines:
+    points = s.findall('point')
+    assert int(s.findtext('point_num')) == len(points), 'point_num differs from the points written'
+    out += s.findtext('plane') + ' ' + s.findtext('closed')
+    out += ''.join(' %s,%s,%s' % tuple(p.findtext(k) for k in ('x', 'y', 'z')) for p in points) + ';'
+sys.stdout.write(out)
+)";
+
+std::string ReadWithPython(const TempDir& dir, const char* script, const std::string& file)
+{
+  const std::string program = dir.File("read.py");
+  EXPECT_TRUE(fixtures::WriteText(program, script));
+  std::string output;
+  EXPECT_EQ(fixtures::RunCommand("/usr/bin/python3 '" + program + "' '" + file + "'", &output), 0) << output;
+  return output;
+}
+
+// A view in a frame that is never shown, over the folder.
+void OpenFolder(CMainFrame& frame, const std::string& folder)
+{
+  frame.resize(1200, 800);
+  frame.View()->resize(1200, 800);  // the panes get their size without showing the window
+  frame.View()->OnInitialUpdate();
+  ASSERT_TRUE(frame.View()->ScanFolder(folder));
+  frame.View()->RefreshAll();
+}
+
+class SaveJourney : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
+    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
+    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
+    OpenFolder(m_Frame, m_Scan.Path().string());
+  }
+
+  // The mouse mode as the menu panel's combo box chooses it.
+  void ChooseMouseMode(int mode)
+  {
+    QComboBox* combo = m_View.MenuPanel()->Combo(CDlgMenu::kMouse);
+    combo->setCurrentIndex(mode);
+    emit combo->activated(mode);
+  }
+  Mouse MouseOn(int orientation) { return Mouse{*m_View.SlicePane(orientation)}; }
+  QPoint At(int orientation, int column, int row) { return CellCentre(*m_View.SlicePane(orientation), column, row); }
+
+  // Runs the save dialog as the user does: the row's path as proposed, or chosen with its
+  // "..." button; the approval box; the row's Save button. The messages shown are kept.
+  void SaveThroughDialog(int row, const std::string& chosen = "", bool approved = false)
+  {
+    const platform::ScopedDialogHook hook([&](const platform::DialogRequest& request, QDialog* dialog) {
+      if (request.kind == platform::DialogKind::SaveFile)
+        return platform::DialogAnswer{true, chosen};
+      auto* save = dynamic_cast<CDlgSave*>(dialog);
+      if (!save)
+        return platform::DialogAnswer{};
+      if (!chosen.empty())
+        save->BrowseButton(row)->click();
+      save->ApprovalBox(row)->setChecked(approved);
+      save->SaveButton(row)->click();
+      return platform::DialogAnswer{true, ""};
+    });
+    m_View.RunSaveDialog();
+  }
+
+  std::string ShownMarkers() const
+  {
+    const LMarkersSlot& slot = m_View.Slots().markers;
+    return MarkersText(*slot.displayedObject, slot.DisplayedMarkerCount());
+  }
+  std::string ShownSplines() const
+  {
+    const LSplinesSlot& slot = m_View.Slots().splines;
+    return SplinesText(*slot.displayedObject, slot.DisplayedSplineCount());
+  }
+  std::string SelectedFile(const LMarkersSlot& slot) const { return slot.pathList.GetAt(slot.selected); }
+  std::string SelectedFile(const LSplinesSlot& slot) const { return slot.pathList.GetAt(slot.selected); }
+
+  std::vector<std::string> m_Messages;
+  const platform::ScopedMessageHook m_Answer{[this](const std::string& text, unsigned) {
+    m_Messages.push_back(text);
+    return platform::kIdOk;
+  }};
+  TempDir m_Profile;
+  TempDir m_Scan;
+  TempDir m_Work;
+  CMainFrame m_Frame;
+  CStrataviewView& m_View = *m_Frame.View();
+};
+
+TEST_F(SaveJourney, MarkersAddedMovedAndDeletedInEveryPaneAreWhatTheFileAndANewViewHold)
+{
+  // The demo (64 x 96 x 17) opens at (32, 48, 8) with the markers "0" (16, 48, 8), "5"
+  // (32, 48, 8) and "11" (48, 48, 5); new markers take the label "0".
+  ASSERT_EQ(std::vector<int>(m_View.Position(), m_View.Position() + 3), (std::vector<int>{32, 48, 8}));
+  ASSERT_EQ(ShownMarkers(), "0,16,48,8;5,32,48,8;11,48,48,5;");
+  ChooseMouseMode(MouseMarkers);
+
+  // Two new markers, in the XY and the XZ pane; the XY one is then dragged a little.
+  MouseOn(OrientationXY).Click(At(OrientationXY, 10, 20));
+  MouseOn(OrientationXZ).Click(At(OrientationXZ, 40, 3));
+  MouseOn(OrientationXY).Drag(At(OrientationXY, 10, 20), At(OrientationXY, 12, 22));
+  ASSERT_EQ(ShownMarkers(), "0,16,48,8;5,32,48,8;11,48,48,5;0,12,22,8;0,40,48,3;");
+  // The first marker is deleted by a double click in the XY pane: four stay, one more than
+  // the file held.
+  MouseOn(OrientationXY).DoubleClick(At(OrientationXY, 16, 48));
+  const std::string shown = ShownMarkers();
+  ASSERT_EQ(shown, "5,32,48,8;11,48,48,5;0,12,22,8;0,40,48,3;");
+
+  // Saved over the loaded file, twice (the second save finds the file in the list).
+  const std::string file = SelectedFile(m_View.Slots().markers);
+  SaveThroughDialog(kMarkersRow);
+  SaveThroughDialog(kMarkersRow);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  EXPECT_EQ(ReadWithPython(m_Work, kReadMarkers, file), shown);
+
+  CMainFrame again;
+  OpenFolder(again, m_Scan.Path().string());
+  const LMarkersSlot& reopened = again.View()->Slots().markers;
+  EXPECT_EQ(MarkersText(*reopened.displayedObject, reopened.DisplayedMarkerCount()), shown);
+}
+
+TEST_F(SaveJourney, DeletingEveryMarkerSavesAnEmptyMarkersFile)
+{
+  ChooseMouseMode(MouseMarkers);
+  // The last marker in its slice pane, the others in the 3-D pane (what its double click
+  // does once the selection render has named the sphere), first one first.
+  const Point3i last = m_View.Slots().markers.displayedObject->points[2];
+  MouseOn(OrientationXZ).DoubleClick(At(OrientationXZ, last.x, last.z));
+  ASSERT_EQ(m_View.Slots().markers.DisplayedMarkerCount(), 2);
+  ASSERT_TRUE(m_View.Get3DPane()->DeleteMarker(0));
+  ASSERT_TRUE(m_View.Get3DPane()->DeleteMarker(0));
+  ASSERT_EQ(m_View.Slots().markers.DisplayedMarkerCount(), 0);
+
+  const std::string file = m_Work.File("eye_Markers_None.xml");
+  SaveThroughDialog(kMarkersRow, file);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  EXPECT_EQ(ReadWithPython(m_Work, kReadMarkers, file), "");
+  LMarkers read;
+  ASSERT_EQ(read.ReadXml(file), 0);
+  EXPECT_EQ(read.count, 0);
+}
+
+TEST_F(SaveJourney, SplinesDrawnClosedMovedAndDeletedAreWhatTheFileAndANewViewHold)
+{
+  const int z = m_View.Position()[2];
+  ASSERT_EQ(m_View.Slots().splines.DisplayedSplineCount(), 1);
+  ChooseMouseMode(MouseSplines);
+
+  // A new spline of three points in the XY pane, closed with the right button; a second one,
+  // open, whose middle point is dragged; a third that is deleted again by a double click on
+  // one of its control points.
+  const auto drawSpline = [&](std::initializer_list<std::pair<int, int>> cells) {
+    m_View.MenuPanel()->Button(CDlgMenu::kAddSpline)->click();
+    for (const auto& [column, row] : cells)
+      MouseOn(OrientationXY).Click(At(OrientationXY, column, row));
+  };
+  drawSpline({{10, 10}, {20, 14}, {14, 30}});
+  MouseOn(OrientationXY).Click(At(OrientationXY, 14, 30), Qt::RightButton);
+  drawSpline({{40, 60}, {50, 62}, {44, 80}});
+  MouseOn(OrientationXY).Drag(At(OrientationXY, 50, 62), At(OrientationXY, 52, 66));
+  drawSpline({{5, 85}, {25, 88}});
+  ASSERT_EQ(m_View.Slots().splines.DisplayedSplineCount(), 4);
+  MouseOn(OrientationXY).DoubleClick(At(OrientationXY, 25, 88));
+  // The demo's spline goes in the 3-D pane (what its double click does once the selection
+  // render has named the control point): two stay, one more than the file held.
+  ASSERT_TRUE(m_View.Get3DPane()->DeleteSpline(0));
+  const std::string zText = std::to_string(z);
+  const std::string shown = ShownSplines();
+  ASSERT_EQ(shown, "XY Y 10,10," + zText + " 20,14," + zText + " 14,30," + zText + ";XY N 40,60," + zText + " 52,66," +
+                       zText + " 44,80," + zText + ";");
+
+  const std::string file = SelectedFile(m_View.Slots().splines);
+  SaveThroughDialog(kSplinesRow);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  EXPECT_EQ(ReadWithPython(m_Work, kReadSplines, file), shown);
+
+  CMainFrame again;
+  OpenFolder(again, m_Scan.Path().string());
+  const LSplinesSlot& reopened = again.View()->Slots().splines;
+  EXPECT_EQ(SplinesText(*reopened.displayedObject, reopened.DisplayedSplineCount()), shown);
+}
+
+}  // namespace
