@@ -45,16 +45,6 @@ void SortPaths(CSortStringArray& paths, ResultKind kind)
   paths = std::move(first);
 }
 
-// A file of more markers or splines than the panes show is read whole, shown in part, and
-// the user is told, so that nothing is dropped without a word.
-std::string TellWhenCut(std::string message, ResultKind kind, const std::string& path, int count)
-{
-  if (message.empty() && count > kMaxDisplayedMarkers)
-    (void)platform::ShowMessage(loadmessages::OnlyFirstShown(kind, scanfolder::FileName(path), count, kMaxDisplayedMarkers),
-                                platform::kMbOk);
-  return message;
-}
-
 // The steps every kind shares: sort the files, read each into its object (readOne gives
 // the message of a file that cannot be used, "" otherwise), then preselect the suite's file.
 template <typename Record, typename ReadOne>
@@ -91,6 +81,19 @@ std::string ReadPointFile(Record& record, const std::string& path, ResultKind ki
 {
   const int result = record.ReadXml(path);
   return result == kXmlOk ? "" : loadmessages::ForXmlResult(kind, result);
+}
+
+// A file of more markers or splines than the panes show is read whole, shown in part, and
+// the user is told, so that nothing is dropped without a word.
+template <typename Record>
+std::string ReadAndTellWhenCut(Record& record, const std::string& path, ResultKind kind)
+{
+  std::string message = ReadPointFile(record, path, kind);
+  if (message.empty() && record.count > kMaxDisplayedMarkers)
+    (void)platform::ShowMessage(
+        loadmessages::OnlyFirstShown(kind, scanfolder::FileName(path), record.count, kMaxDisplayedMarkers),
+        platform::kMbOk);
+  return message;
 }
 
 bool HasSameSize(const LOCTVolume& a, const LOCTVolume& b)
@@ -371,7 +374,7 @@ bool CStrataviewView::LoadMarkers(LMarkersSlot& slot, const LOCTVolume& scan)
   if (slot.pathList.IsEmpty())
     slot.defaultObject->Create(0, kDefaultPointCapacity, ViewHeader(scan));
   return ReadKindFiles(slot, ResultKind::Markers, [](LMarkers& markers, const std::string& path, int) {
-    return TellWhenCut(ReadPointFile(markers, path, ResultKind::Markers), ResultKind::Markers, path, markers.count);
+    return ReadAndTellWhenCut(markers, path, ResultKind::Markers);
   });
 }
 
@@ -380,7 +383,7 @@ bool CStrataviewView::LoadSplines(LSplinesSlot& slot, const LOCTVolume& scan)
   if (slot.pathList.IsEmpty())
     slot.defaultObject->Create(0, kDefaultPointCapacity, ViewHeader(scan));
   return ReadKindFiles(slot, ResultKind::Splines, [](LSplineSet& splines, const std::string& path, int) {
-    return TellWhenCut(ReadPointFile(splines, path, ResultKind::Splines), ResultKind::Splines, path, splines.count);
+    return ReadAndTellWhenCut(splines, path, ResultKind::Splines);
   });
 }
 

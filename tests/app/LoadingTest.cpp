@@ -2,6 +2,7 @@
 #include "app/CDlgMenu.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
+#include "app/ThicknessAnalysis.h"
 #include "data/LGridCenter.h"
 #include "data/LMarkers.h"
 #include "data/LSplines.h"
@@ -11,6 +12,7 @@
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/ResultXmlText.h"
 #include "fixtures/ScopedDecoder.h"
+#include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
 #include "fixtures/ToolkitFaults.h"
@@ -527,6 +529,63 @@ TEST_F(LoadingTest, ThreeDimensionalTiffBecomesAMetaImageScan)
   EXPECT_EQ(m_Messages, std::vector<std::string>{"File error: 'OCT'"});
   EXPECT_EQ(fixtures::ReadAll(File("a.raw")), data);
   EXPECT_FALSE(fs::exists(File("a.mhd")));
+}
+
+// On a full disk the conversion fails with its message and leaves nothing beside the TIFF:
+// no header, no data file, no temporary.
+TEST_F(LoadingTest, ATiffConversionOnAFullDiskLeavesNothingBehind)
+{
+  const SmallDisk disk;
+  if (!disk.Mounted())
+    GTEST_SKIP() << SmallDisk::SkipReason();
+  ASSERT_EQ(fixtures::RunCommand("cd '" + disk.Path().string() + "' && /usr/bin/python3 -c \"\n"
+                                 "import tifffile, numpy as np\n"
+                                 "tifffile.imwrite('a.tif', np.arange(20*48*64, dtype=np.uint16).reshape(20, 48, 64), "
+                                 "photometric='minisblack')\n\""),
+            0);
+  ASSERT_TRUE(disk.FillLeaving(64 * 1024));  // room for half the voxels
+  const platform::ScopedDialogHook sizes([](const platform::DialogRequest&, QDialog* dialog) {
+    auto* voxelSize = qobject_cast<CDlgVoxelSize*>(dialog);
+    if (!voxelSize)
+      return platform::DialogAnswer{};
+    for (int axis = 0; axis < 3; ++axis)
+      voxelSize->Edit(axis)->setText("1");
+    voxelSize->accept();
+    return platform::DialogAnswer{true, ""};
+  });
+  const platform::ScopedMessageHook messages([this](const std::string& text, unsigned) {
+    m_Messages.push_back(text);
+    return static_cast<int>(platform::kIdOk);
+  });
+  const StdoutCapture quiet(2);
+  EXPECT_FALSE(View().OpenOCTFile(disk.File("a.tif")));
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"File error: 'OCT'"});
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(disk.Path()))
+    left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"a.tif", "filler"}));
+}
+
+// What a killed save leaves (a hidden temporary, or a hidden folder of staged files named
+// like results) is neither loaded with the folder nor found by the thickness analysis.
+TEST_F(LoadingTest, HiddenLeftoversAreNotTheFolders)
+{
+  const std::string folder = WriteFullFolder("leftovers");
+  ASSERT_TRUE(fixtures::WriteText(folder + "/.s_Surfaces_Vamo.xml.Ab12Cd", "<half"));
+  fs::create_directory(folder + "/.sv-Ab12Cd");
+  ASSERT_TRUE(fixtures::WriteText(folder + "/.sv-Ab12Cd/s_Surfaces_Vamo.xml", "<half"));
+  ASSERT_TRUE(fixtures::WriteText(folder + "/.sv-Ab12Cd/s_OCT.mhd", "half"));
+  ASSERT_TRUE(Open(folder));
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  EXPECT_EQ(View().GetScanPath(), folder + "/s_OCT.mhd");
+  ASSERT_EQ(View().Slots().surfaces.count, 1);
+  EXPECT_EQ(View().Slots().surfaces.pathList.GetAt(0), folder + "/s_Surfaces_Vamo.xml");
+
+  CSortStringArray found;
+  ListFilesRecursive(m_Dir.Path().string(), "_Surfaces_", found);
+  ASSERT_EQ(found.GetSize(), 1);
+  EXPECT_EQ(found.GetAt(0), folder + "/s_Surfaces_Vamo.xml");
 }
 
 TEST_F(LoadingTest, OneResultFileReplacesOnlyItsKind)

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -119,6 +120,10 @@ protected:
   // "..." button; the approval box; the row's Save button. The messages shown are kept.
   void SaveThroughDialog(int row, const std::string& chosen = "", bool approved = false)
   {
+    SaveThroughDialog(m_View, row, chosen, approved);
+  }
+  void SaveThroughDialog(CStrataviewView& view, int row, const std::string& chosen, bool approved)
+  {
     const platform::ScopedDialogHook hook([&](const platform::DialogRequest& request, QDialog* dialog) {
       if (request.kind == platform::DialogKind::SaveFile)
         return platform::DialogAnswer{true, chosen};
@@ -131,7 +136,7 @@ protected:
       save->SaveButton(row)->click();
       return platform::DialogAnswer{true, ""};
     });
-    m_View.RunSaveDialog();
+    view.RunSaveDialog();
   }
 
   std::string ShownMarkers() const
@@ -250,6 +255,46 @@ TEST_F(SaveJourney, SplinesDrawnClosedMovedAndDeletedAreWhatTheFileAndANewViewHo
   OpenFolder(again, m_Scan.Path().string());
   const LSplinesSlot& reopened = again.View()->Slots().splines;
   EXPECT_EQ(SplinesText(*reopened.displayedObject, reopened.DisplayedSplineCount()), shown);
+}
+
+// A file of more markers than the panes show: the user is told that only the first 3000 are
+// shown, saving over the file is refused (it would drop the others), and saved under another
+// name it holds the 3000 shown.
+TEST_F(SaveJourney, MoreMarkersThanShownAreNeverDroppedWithoutAWord)
+{
+  const std::string file = SelectedFile(m_View.Slots().markers);
+  LMarkers many;
+  ASSERT_EQ(many.ReadXml(file), 0);
+  many.Create(3001, 3001, LResultHeader(many.header));
+  for (int m = 0; m < 3001; ++m) {
+    many.points[size_t(m)] = Point3i{m % 64, 48, m % 17};
+    many.labels[size_t(m)] = std::to_string(m % 20);
+  }
+  ASSERT_EQ(many.WriteXml(file), 0);
+  const std::string written = fixtures::ReadAll(file);
+  const std::string name = std::filesystem::path(file).filename().string();
+
+  CMainFrame again;
+  OpenFolder(again, m_Scan.Path().string());
+  CStrataviewView& view = *again.View();
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"'" + name +
+                                                 "' holds 3001 'Markers'; only the first 3000 are shown. Save them "
+                                                 "under another name: saving over this file would drop the others."});
+  EXPECT_EQ(view.Slots().markers.DisplayedMarkerCount(), 3000);
+
+  m_Messages.clear();
+  SaveThroughDialog(view, kMarkersRow, "", false);
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"'" + name + "' holds more 'Markers' than are shown; saving over it "
+                                                 "would drop the others. Please save under another name."});
+  EXPECT_TRUE(fixtures::ReadAll(file) == written) << "the file keeps all 3001 markers";
+
+  m_Messages.clear();
+  const std::string other = m_Work.File("eye_Markers_First.xml");
+  SaveThroughDialog(view, kMarkersRow, other, false);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  LMarkers saved;
+  ASSERT_EQ(saved.ReadXml(other), 0);
+  EXPECT_EQ(saved.count, 3000);
 }
 
 }  // namespace
