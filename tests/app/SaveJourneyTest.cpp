@@ -9,6 +9,8 @@
 #include "dialogs/CDlgSave.h"
 #include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/SmallDisk.h"
+#include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
@@ -22,7 +24,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -295,6 +299,101 @@ TEST_F(SaveJourney, MoreMarkersThanShownAreNeverDroppedWithoutAWord)
   LMarkers saved;
   ASSERT_EQ(saved.ReadXml(other), 0);
   EXPECT_EQ(saved.count, 3000);
+}
+
+// The label file's voxels as python reads them with the sizes of its header: the number of
+// labelled voxels and the sum of their indices, x fastest.
+const char* const kReadLabels = R"(
+import sys, numpy as np
+header = dict(line.split(' = ', 1) for line in open(sys.argv[1]).read().splitlines())
+nx, ny, nz = map(int, header['DimSize'].split())
+kind = {'MET_UCHAR': np.uint8, 'MET_USHORT': '<u2'}[header['ElementType']]
+folder = sys.argv[1].rsplit('/', 1)[0]
+v = np.fromfile(folder + '/' + header['ElementDataFile'], dtype=kind)
+assert v.size == nx * ny * nz, 'the data file holds %d voxels' % v.size
+labelled = np.flatnonzero(v)
+sys.stdout.write('%d %d' % (labelled.size, labelled.sum()))
+)";
+
+std::string LabelSummary(const LOCTVolume& volume)
+{
+  size_t count = 0, sum = 0;
+  for (size_t i = 0; i < volume.VoxelCount(); ++i)
+    if (volume.Voxels()[i] != 0) {
+      ++count;
+      sum += i;
+    }
+  return std::to_string(count) + " " + std::to_string(sum);
+}
+
+// Vessel labels painted with a click and a drag and erased with the right button in the
+// XY pane are what the saved files and a new view hold.
+TEST_F(SaveJourney, VesselLabelsPaintedAndErasedAreWhatTheFileAndANewViewHold)
+{
+  const LLabelSlot& vessel = m_View.Slots().vessel;
+  const std::string before = LabelSummary(*vessel.displayedObject);
+  ChooseMouseMode(MouseVessel);
+  MouseOn(OrientationXY).Click(At(OrientationXY, 5, 5));
+  MouseOn(OrientationXY).Drag(At(OrientationXY, 10, 70), At(OrientationXY, 30, 75));
+  MouseOn(OrientationXY).Click(At(OrientationXY, 32, 48), Qt::RightButton);
+  const std::string shown = LabelSummary(*vessel.displayedObject);
+  ASSERT_NE(shown, before);
+
+  const std::string file = vessel.pathList.GetAt(vessel.selected);
+  SaveThroughDialog(kVesselRow);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  EXPECT_EQ(ReadWithPython(m_Work, kReadLabels, file), shown);
+
+  CMainFrame again;
+  OpenFolder(again, m_Scan.Path().string());
+  const LLabelSlot& reopened = again.View()->Slots().vessel;
+  EXPECT_EQ(reopened.pathList.GetAt(reopened.selected), file);
+  EXPECT_EQ(LabelSummary(*reopened.displayedObject), shown);
+}
+
+// On a full disk a label save says it failed and leaves the old header, data file and mesh
+// cache as they were; under a new name it leaves nothing and the file joins no list.
+TEST_F(SaveJourney, ALabelSaveOnAFullDiskKeepsTheOldFiles)
+{
+  const SmallDisk disk;
+  if (!disk.Mounted())
+    GTEST_SKIP() << SmallDisk::SkipReason();
+  for (const auto& entry : std::filesystem::directory_iterator(m_Scan.Path()))
+    std::filesystem::copy_file(entry.path(), disk.Path() / entry.path().filename());
+  CMainFrame onDisk;
+  OpenFolder(onDisk, disk.Path().string());
+  CStrataviewView& view = *onDisk.View();
+  const LLabelSlot& vessel = view.Slots().vessel;
+  const std::string file = vessel.pathList.GetAt(vessel.selected);
+  const std::string base = file.substr(0, file.size() - 4);
+  std::map<std::string, std::string> old;
+  for (const char* extension : {".mhd", ".raw", ".vtk"})
+    old[extension] = fixtures::ReadAll(base + extension);
+  std::vector<std::string> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(disk.Path()))
+    entries.push_back(entry.path().filename().string());
+  entries.push_back("filler");
+  std::sort(entries.begin(), entries.end());
+
+  Mouse{*view.SlicePane(OrientationXY)}.Click(CellCentre(*view.SlicePane(OrientationXY), 5, 5));
+  ASSERT_TRUE(disk.FillLeaving(32 * 1024));
+  const int listed = vessel.count;
+  for (const std::string& chosen : {std::string(), disk.File("Demo_Vessel_New.mhd")}) {
+    SCOPED_TRACE(chosen);
+    m_Messages.clear();
+    const StdoutCapture quiet(2);
+    SaveThroughDialog(view, kVesselRow, chosen, false);
+    EXPECT_EQ(m_Messages, std::vector<std::string>{"File error: 'Vessel'"});
+    for (const auto& [extension, bytes] : old)
+      EXPECT_TRUE(fixtures::ReadAll(base + extension) == bytes) << extension << " changed";
+    std::vector<std::string> now;
+    for (const auto& entry : std::filesystem::directory_iterator(disk.Path()))
+      now.push_back(entry.path().filename().string());
+    std::sort(now.begin(), now.end());
+    EXPECT_EQ(now, entries);
+    EXPECT_EQ(vessel.count, listed);
+    EXPECT_EQ(view.DataPanel()->Combo(CDlgData::kVesselCombo)->count(), listed);
+  }
 }
 
 }  // namespace
