@@ -6,6 +6,7 @@
 #include "app/CDlgMenu.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
+#include "data/FileApproval.h"
 #include "dialogs/CDlgSave.h"
 #include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
@@ -394,6 +395,61 @@ TEST_F(SaveJourney, ALabelSaveOnAFullDiskKeepsTheOldFiles)
     EXPECT_EQ(vessel.count, listed);
     EXPECT_EQ(view.DataPanel()->Combo(CDlgData::kVesselCombo)->count(), listed);
   }
+}
+
+// Several kinds edited on a flattened scan and saved in one run of the dialog, approved: the
+// grid centre moved in the XZ pane, SEAD painted in the ZY pane and a marker added. A new
+// view flattened on the same reference surface shows the same; every file is read-only.
+TEST_F(SaveJourney, SeveralKindsEditedOnAFlattenedScanAreSavedApprovedInOneRun)
+{
+  m_View.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
+  m_View.SelectRefSurf();
+  m_View.RefreshAll();
+  ASSERT_TRUE(m_View.Shift().IsFlattened());
+
+  ChooseMouseMode(MouseGridCenter);
+  MouseOn(OrientationXZ).Click(At(OrientationXZ, 20, 6));
+  const std::string seadBefore = LabelSummary(*m_View.Slots().sead.displayedObject);
+  ChooseMouseMode(MouseSEAD);
+  MouseOn(OrientationZY).Drag(At(OrientationZY, 4, 40), At(OrientationZY, 9, 44));
+  ChooseMouseMode(MouseMarkers);
+  MouseOn(OrientationXY).Click(At(OrientationXY, 50, 30));
+  const LResultSlots& kinds = m_View.Slots();
+  ASSERT_EQ(std::vector<int>(kinds.gridCenter.gridCenter, kinds.gridCenter.gridCenter + 2), (std::vector<int>{20, 6}));
+  const std::string seadShown = LabelSummary(*kinds.sead.displayedObject);
+  ASSERT_NE(seadShown, seadBefore);
+  const std::string markersShown = ShownMarkers();
+
+  std::vector<std::string> files;
+  const platform::ScopedDialogHook hook([&](const platform::DialogRequest&, QDialog* dialog) {
+    auto* save = dynamic_cast<CDlgSave*>(dialog);
+    if (!save)
+      return platform::DialogAnswer{};
+    for (const int row : {kGridCenterRow, kSEADRow, kMarkersRow}) {
+      files.push_back(save->PathEdit(row)->text().toStdString());
+      save->ApprovalBox(row)->setChecked(true);
+      save->SaveButton(row)->click();
+    }
+    return platform::DialogAnswer{true, ""};
+  });
+  m_View.RunSaveDialog();
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  const std::string sead = files[1];
+  for (const std::string& file : {files[0], sead, sead.substr(0, sead.size() - 4) + ".raw",
+                                  sead.substr(0, sead.size() - 4) + ".vtk", files[2]})
+    EXPECT_TRUE(approval::IsApproved(file)) << file;
+
+  CMainFrame again;
+  OpenFolder(again, m_Scan.Path().string());
+  CStrataviewView& view = *again.View();
+  view.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
+  view.SelectRefSurf();
+  view.RefreshAll();
+  const LResultSlots& reopened = view.Slots();
+  EXPECT_EQ(std::vector<int>(reopened.gridCenter.gridCenter, reopened.gridCenter.gridCenter + 2),
+            (std::vector<int>{20, 6}));
+  EXPECT_EQ(LabelSummary(*reopened.sead.displayedObject), seadShown);
+  EXPECT_EQ(MarkersText(*reopened.markers.displayedObject, reopened.markers.DisplayedMarkerCount()), markersShown);
 }
 
 }  // namespace
