@@ -101,7 +101,7 @@ bool AtomicFile::Commit()
   }
   m_TempPath.clear();
   // The rename itself reaches the disk only with its folder.
-  return writetarget::SyncFolder(writetarget::FolderOf(m_Target));
+  return writetarget::SyncToDisk(writetarget::FolderOf(m_Target));
 }
 
 void AtomicFile::Discard()

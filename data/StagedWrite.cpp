@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -13,15 +12,6 @@
 #include <vector>
 
 namespace {
-
-bool SyncToDisk(const std::filesystem::path& file)
-{
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return false;
-  const bool synced = ::fsync(fd) == 0;
-  return ::close(fd) == 0 && synced;
-}
 
 // A staged file may replace what lies at the destination only when that is a file (or
 // nothing): renaming over a folder fails, and it must fail before anything has moved.
@@ -77,7 +67,7 @@ bool StagedWrite::Prepare(std::vector<Move>& moves) const
   std::iter_swap(target, moves.end() - 1);
   for (size_t i = 0; i < moves.size(); ++i) {
     Move& move = moves[i];
-    if (!std::filesystem::is_regular_file(move.staged) || !SyncToDisk(move.staged) ||
+    if (!std::filesystem::is_regular_file(move.staged) || !writetarget::SyncToDisk(move.staged) ||
         !MayReplace(move.destination, move.existed))
       return false;
     // Only a file that is replaced before the target can need putting back.
@@ -116,5 +106,5 @@ bool StagedWrite::Commit()
   std::set<std::filesystem::path> folders;
   for (const Move& move : moves)
     folders.insert(writetarget::FolderOf(move.destination));
-  return std::all_of(folders.begin(), folders.end(), writetarget::SyncFolder);
+  return std::all_of(folders.begin(), folders.end(), writetarget::SyncToDisk);
 }

@@ -41,9 +41,9 @@ bool IsHiddenName(const std::string& name)
   return !name.empty() && name.front() == '.';
 }
 
-bool SyncFolder(const std::filesystem::path& folder)
+bool SyncToDisk(const std::filesystem::path& path)
 {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0)
     return false;
   const bool synced = ::fsync(fd) == 0;

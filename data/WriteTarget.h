@@ -21,7 +21,8 @@ std::string TemporaryPattern(const std::filesystem::path& folder);
 // True when the name (not the path) starts with "." and so belongs to no scan folder.
 bool IsHiddenName(const std::string& name);
 
-// Flushes the folder's entries (a rename in it) to disk. False when that failed.
-bool SyncFolder(const std::filesystem::path& folder);
+// Flushes a file's bytes, or a folder's entries (a rename in it), to disk. False when that
+// failed.
+bool SyncToDisk(const std::filesystem::path& path);
 
 }  // namespace writetarget
