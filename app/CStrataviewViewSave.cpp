@@ -71,12 +71,13 @@ bool FailSave(ResultKind kind)
 // the user would otherwise take a writable file for an approved one.
 bool SetApproval(std::initializer_list<std::string> files, bool approved)
 {
+  bool allSet = true;
   for (const std::string& file : files)
     if (!approval::SetApproved(file, approved)) {
       (void)platform::ShowMessage(loadmessages::ApprovalNotSet(file), platform::kMbOk);
-      return false;
+      allSet = false;
     }
-  return true;
+  return allSet;
 }
 
 // A file of more entries than the panes show was shown in part: writing the shown ones over

@@ -452,4 +452,44 @@ TEST_F(SaveJourney, SeveralKindsEditedOnAFlattenedScanAreSavedApprovedInOneRun)
   EXPECT_EQ(MarkersText(*reopened.markers.displayedObject, reopened.markers.DisplayedMarkerCount()), markersShown);
 }
 
+// A surface dragged twice in the XY pane, the second drag undone with the right button: the
+// saved file and a new view hold the surfaces as shown after the undo.
+TEST_F(SaveJourney, SurfacesDraggedWithUndoAreWhatTheFileAndANewViewHold)
+{
+  const LSurfaces& shown = *m_View.Slots().surfaces.displayedObject;
+  const int z = m_View.Position()[2];
+  const auto rowOf = [&](int x) {
+    int nearest = -1;
+    for (int s = 0; s < shown.surfaceCount; ++s)
+      if (shown.Point(s, x, z).y >= 0 && (nearest < 0 || shown.Point(s, x, z).y < nearest))
+        nearest = shown.Point(s, x, z).y;
+    return nearest;
+  };
+  const auto drag = [&](int x, int by) {
+    const int row = rowOf(x);
+    ASSERT_GE(row, 0);
+    Mouse mouse = MouseOn(OrientationXY);
+    mouse.Hover(At(OrientationXY, x, row));
+    mouse.Drag(At(OrientationXY, x, row), At(OrientationXY, x, row + by));
+  };
+  ChooseMouseMode(MouseSurfaces);
+  const std::vector<Point3i> before = shown.points;
+  drag(20, 6);
+  const std::vector<Point3i> afterFirst = shown.points;
+  ASSERT_NE(afterFirst, before) << "the first drag moved the surface";
+  drag(40, -5);
+  ASSERT_NE(shown.points, afterFirst);
+  MouseOn(OrientationXY).Click(At(OrientationXY, 40, 10), Qt::RightButton);
+  ASSERT_EQ(shown.points, afterFirst) << "the right button undid the second drag";
+
+  SaveThroughDialog(kSurfacesRow);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+
+  CMainFrame again;
+  OpenFolder(again, m_Scan.Path().string());
+  const LSurfaces& reopened = *again.View()->Slots().surfaces.displayedObject;
+  EXPECT_TRUE(reopened.points == afterFirst) << "the new view shows other surfaces";
+  EXPECT_EQ(reopened.undefinedMask, shown.undefinedMask);
+}
+
 }  // namespace
