@@ -492,4 +492,24 @@ TEST_F(SaveJourney, SurfacesDraggedWithUndoAreWhatTheFileAndANewViewHold)
   EXPECT_EQ(reopened.undefinedMask, shown.undefinedMask);
 }
 
+// The undefined region painted with a drag and partly erased with the right button in the
+// XY pane is saved with the surfaces and comes back in a new view.
+TEST_F(SaveJourney, AnUndefinedRegionPaintedAndErasedIsSavedWithTheSurfaces)
+{
+  const LSurfaces& shown = *m_View.Slots().surfaces.displayedObject;
+  const std::vector<uint8_t> before = shown.undefinedMask;
+  ChooseMouseMode(MouseUndefinedRegion);
+  MouseOn(OrientationXY).Drag(At(OrientationXY, 2, 40), At(OrientationXY, 20, 40));
+  MouseOn(OrientationXY).Click(At(OrientationXY, 10, 40), Qt::RightButton);
+  const std::vector<uint8_t> painted = shown.undefinedMask;
+  ASSERT_NE(painted, before);
+
+  SaveThroughDialog(kSurfacesRow);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+
+  CMainFrame again;
+  OpenFolder(again, m_Scan.Path().string());
+  EXPECT_EQ(again.View()->Slots().surfaces.displayedObject->undefinedMask, painted);
+}
+
 }  // namespace

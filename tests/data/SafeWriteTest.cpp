@@ -6,7 +6,10 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -107,6 +110,32 @@ TEST(AtomicFile, AFullDiskKeepsTheOldFile)
   EXPECT_EQ(WriteFileAtomically(target, std::string(64 * 1024, 'x')), -1);
   EXPECT_EQ(fixtures::ReadAll(target), "old markers");
   EXPECT_EQ(EntriesIn(disk.Path()), 2u) << "the file and the filler alone";
+}
+
+// A process killed in the middle of a save leaves the old file whole and at most a hidden
+// temporary with a short name, which no folder scan takes for a result.
+TEST(AtomicFile, AKilledSaveLeavesTheOldFileAndAHiddenTemporary)
+{
+  const TempDir dir;
+  const std::string target = dir.File("e_Surfaces_Vamo.xml");
+  ASSERT_TRUE(fixtures::WriteText(target, "old"));
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    AtomicFile file(target);
+    (void)file.Write("half of the new");
+    ::raise(SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(fixtures::ReadAll(target), "old");
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    const std::string name = entry.path().filename().string();
+    if (name != "e_Surfaces_Vamo.xml") {
+      EXPECT_EQ(name.rfind(".sv-", 0), 0u) << name;
+    }
+  }
 }
 
 TEST(FileApproval, WriteBitsAreTheApproval)
