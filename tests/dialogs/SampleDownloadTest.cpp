@@ -8,6 +8,7 @@
 #include "dialogs/CWebGrab.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/LoopbackHttpServer.h"
+#include "fixtures/SmallDisk.h"
 #include "fixtures/TempDir.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
@@ -27,7 +28,6 @@
 #include <fstream>
 #include <memory>
 #include <netinet/in.h>
-#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -296,25 +296,6 @@ TEST_F(SampleDownloadTest, ARedirectIsFollowed)
   EXPECT_EQ(fs::file_size(target), kZeissSize);
 }
 
-// A 2 MB file system mounted over a folder for the length of a test (CI runs as root).
-class SmallDisk {
-public:
-  explicit SmallDisk(const fs::path& folder) : m_Folder(folder)
-  {
-    m_Mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=2m") == 0;
-  }
-  ~SmallDisk()
-  {
-    if (m_Mounted)
-      ::umount(m_Folder.c_str());
-  }
-  bool Mounted() const { return m_Mounted; }
-
-private:
-  fs::path m_Folder;
-  bool m_Mounted = false;
-};
-
 TEST_F(SampleDownloadTest, ADiskThatFillsUpKeepsNoPartOfTheSample)
 {
   MakeFile(m_Served.Path() / "Zeiss_ONH.img", kZeissSize);
@@ -324,7 +305,7 @@ TEST_F(SampleDownloadTest, ADiskThatFillsUpKeepsNoPartOfTheSample)
   fs::create_directories(SampleFolder());
   const SmallDisk disk(SampleFolder());
   if (!disk.Mounted())
-    GTEST_SKIP() << "mounting a small file system needs root";
+    GTEST_SKIP() << SmallDisk::SkipReason();
 
   OpenSample(*frame->View(), "Zeiss_ONH.img (39.0 MB)");
   EXPECT_EQ(m_Messages, std::vector<std::string>{kDownloadFailed});
