@@ -1,6 +1,6 @@
 #include "app/CDlgData.h"
 
-#include "app/DialogUnits.h"
+#include "platform/DialogUnits.h"
 #include "app/LButton.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "app/CDlgMenu.h"
 
-#include "app/DialogUnits.h"
-#include "app/ViewLayout.h"
+#include "platform/DialogUnits.h"
+#include "model/ViewLayout.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -8,7 +8,7 @@
 #include "app/CDlgMenu.h"
 #include "app/LButton.h"
 #include "app/LayoutProfile.h"
-#include "app/ViewLayout.h"
+#include "model/ViewLayout.h"
 #include "platform/ExecutableDir.h"
 #include "platform/WaitCursor.h"
 

@@ -2,11 +2,11 @@
 // The main view: owns the scan, every result kind, the panes with their hosts, scroll bars
 // and buttons, and both panels, for the life of the process. It paints only its grey
 // background; each pane paints itself.
-#include "app/FlatteningShift.h"
-#include "app/LResultSlot.h"
-#include "app/LSettings.h"
+#include "model/FlatteningShift.h"
+#include "model/LResultSlot.h"
+#include "model/LSettings.h"
 #include "app/PaneLayout.h"
-#include "app/ResultKind.h"
+#include "model/ResultKind.h"
 #include "app/SliceMotion.h"
 #include "data/LGrid.h"
 #include "data/LOCTVolume.h"

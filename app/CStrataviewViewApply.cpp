@@ -3,7 +3,7 @@
 #include "app/CDlgData.h"
 #include "app/CDlgMenu.h"
 #include "app/CStrataviewView.h"
-#include "app/DisplayedObjects.h"
+#include "model/DisplayedObjects.h"
 #include "app/LButton.h"
 #include "data/SurfaceTable.h"
 #include "platform/WaitCursor.h"

@@ -9,7 +9,7 @@
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
 #include "panes/PaneConventions.h"
-#include "platform/ColorRef.h"
+#include "platform/ColorRefQt.h"
 #include "platform/WaitCursor.h"
 
 #include <QAbstractButton>

@@ -2,7 +2,7 @@
 // program; independent of the scan.
 #include "app/CStrataviewView.h"
 
-#include "app/LoadMessages.h"
+#include "model/LoadMessages.h"
 #include "panes/LProjImage.h"
 #include "data/XmlReadResult.h"
 #include "platform/Messages.h"

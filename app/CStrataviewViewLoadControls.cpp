@@ -6,8 +6,8 @@
 #include "app/CDlgData.h"
 #include "app/CDlgMenu.h"
 #include "app/LButton.h"
-#include "app/OctInfoText.h"
-#include "app/ScanFolderScan.h"
+#include "model/OctInfoText.h"
+#include "model/ScanFolderScan.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // Opening a scan: the folder's files sorted by name, the scan and every result file read
 // into fresh slots and checked against the scan, and only then taken over by the view.
 #include "app/CStrataviewView.h"
-#include "app/DisplayedObjects.h"
+#include "model/DisplayedObjects.h"
 
-#include "app/LoadMessages.h"
-#include "app/ScanFolderScan.h"
+#include "model/LoadMessages.h"
+#include "model/ScanFolderScan.h"
 #include "data/Diagnostics.h"
 #include "data/RenameNoReplace.h"
 #include "data/WriteTarget.h"

@@ -1,6 +1,6 @@
 #include "app/LButton.h"
 
-#include "platform/ColorRef.h"
+#include "platform/ColorRefQt.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #include "app/LayoutProfile.h"
 
-#include "app/ViewLayout.h"
+#include "model/ViewLayout.h"
 #include "data/NumberText.h"
 #include "platform/Profile.h"
 

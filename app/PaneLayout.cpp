@@ -1,6 +1,6 @@
 #include "app/PaneLayout.h"
 
-#include "app/ViewLayout.h"
+#include "model/ViewLayout.h"
 
 #include <algorithm>
 #include <cmath>

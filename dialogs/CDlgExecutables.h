@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ExecutableRun.h"
+#include "dialogs/ExecutableRun.h"
 #include "data/LExecutableList.h"
 
 class QLineEdit;

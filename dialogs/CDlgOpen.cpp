@@ -1,7 +1,7 @@
 #include "dialogs/CDlgOpen.h"
 
 #include "app/CStrataviewView.h"
-#include "app/DialogUnits.h"
+#include "platform/DialogUnits.h"
 #include "platform/Dialogs.h"
 #include "platform/Profile.h"
 #include "platform/WaitCursor.h"

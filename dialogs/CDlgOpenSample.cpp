@@ -1,7 +1,7 @@
 // The open dialog's Sample tab: the tree of sample scans, and opening one, downloaded first
 // when the "Sample" folder beside the program holds no good copy.
 #include "app/CStrataviewView.h"
-#include "app/DialogUnits.h"
+#include "platform/DialogUnits.h"
 #include "dialogs/CDlgOpen.h"
 #include "dialogs/CWebGrab.h"
 #include "dialogs/SampleFileTable.h"

@@ -2,7 +2,7 @@
 // the Folder tab and the image-stack import of the File tab.
 #include "dialogs/CDlgOpen.h"
 
-#include "app/ImageStack.h"
+#include "model/ImageStack.h"
 #include "data/LOCTVolume.h"
 #include "dialogs/CDlgExecutables.h"
 #include "dialogs/CDlgThicknessAnalysis.h"

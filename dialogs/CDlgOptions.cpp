@@ -1,6 +1,6 @@
 #include "dialogs/CDlgOptions.h"
 
-#include "app/LSettings.h"
+#include "model/LSettings.h"
 #include "dialogs/ColorButton.h"
 #include "dialogs/DialogControls.h"
 #include "platform/WaitCursor.h"

@@ -3,7 +3,7 @@
 // fixed window, Save All, mesh smoothing, the data-panel side, the sample address and the
 // user name. The caller fills the copy, runs the dialog and, on OK, takes the copy back;
 // the dialog touches neither the view nor the profile.
-#include "platform/ColorRef.h"
+#include "data/ColorRef.h"
 
 #include <QDialog>
 #include <QString>

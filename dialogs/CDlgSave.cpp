@@ -1,7 +1,7 @@
 #include "dialogs/CDlgSave.h"
 
 #include "app/CStrataviewView.h"
-#include "app/DialogUnits.h"
+#include "platform/DialogUnits.h"
 #include "data/FileApproval.h"
 #include "platform/Dialogs.h"
 #include "platform/WaitCursor.h"

@@ -1,7 +1,7 @@
 #include "dialogs/CDlgThicknessAnalysis.h"
 
-#include "app/CSortStringArray.h"
-#include "app/ThicknessAnalysis.h"
+#include "model/CSortStringArray.h"
+#include "model/ThicknessAnalysis.h"
 #include "platform/Dialogs.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Messages.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A button showing a colour swatch; a click drops down a palette of five columns with a
 // button for any other colour (the system colour dialog). It has no "automatic" entry.
-#include "platform/ColorRef.h"
+#include "data/ColorRef.h"
 
 #include <QToolButton>
 

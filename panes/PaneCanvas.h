@@ -2,7 +2,7 @@
 // What the slice pane's overlays draw with: a few pen, fill and text calls in window device
 // pixels. The screen, the clipboard and saved images draw through a QPainter behind it;
 // tests record the calls to check colours, rectangles and texts exactly, without fonts.
-#include "platform/ColorRef.h"
+#include "data/ColorRef.h"
 
 #include <QPoint>
 #include <QRect>

@@ -1,6 +1,6 @@
 #pragma once
 // Codes and small rules that the slice, projection and 3-D panes share.
-#include "platform/ColorRef.h"
+#include "data/ColorRef.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // the undefined region, the optic-disc cup and rim, and the thickness map in its palette.
 #include "panes/ThicknessMap.h"
 #include "panes/ThicknessPalette.h"
-#include "platform/ColorRef.h"
+#include "data/ColorRef.h"
 
 #include <QImage>
 #include <cstdint>

@@ -10,7 +10,7 @@
 #include "panes/PickNames3D.h"
 #include "panes/SliceMapping.h"
 #include "panes/Trackball.h"
-#include "platform/ColorRef.h"
+#include "data/ColorRef.h"
 
 #include <array>
 #include <cstddef>

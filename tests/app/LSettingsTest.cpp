@@ -1,4 +1,4 @@
-#include "app/LSettings.h"
+#include "model/LSettings.h"
 #include "fixtures/TempDir.h"
 #include "platform/Profile.h"
 

@@ -1,6 +1,6 @@
 #include "app/LayoutProfile.h"
 #include "app/PaneLayout.h"
-#include "app/ViewLayout.h"
+#include "model/ViewLayout.h"
 #include "fixtures/TempDir.h"
 #include "platform/Profile.h"
 

@@ -1,5 +1,5 @@
-#include "app/ThicknessAnalysis.h"
-#include "app/ThicknessCsvRow.h"
+#include "model/ThicknessAnalysis.h"
+#include "model/ThicknessCsvRow.h"
 #include "data/LGrid.h"
 #include "data/LGridCenter.h"
 #include "data/LGridMap.h"

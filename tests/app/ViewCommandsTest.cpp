@@ -8,7 +8,7 @@
 #include "fixtures/TempDir.h"
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
-#include "platform/ColorRef.h"
+#include "platform/ColorRefQt.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"

@@ -1,7 +1,7 @@
 #include "app/CDlgData.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
-#include "app/SavePaths.h"
+#include "model/SavePaths.h"
 #include "data/FileApproval.h"
 #include "dialogs/CDlgSave.h"
 #include "fixtures/DemoFolder.h"

@@ -1,7 +1,7 @@
 #include "app/CMainFrame.h"
 #include "app/CDlgMenu.h"
 #include "app/CStrataviewView.h"
-#include "app/LStatic.h"
+#include "dialogs/LStatic.h"
 #include "dialogs/CDlgAbout.h"
 #include "fixtures/TempDir.h"
 #include "platform/Dialogs.h"

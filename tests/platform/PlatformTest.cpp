@@ -1,6 +1,6 @@
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
-#include "platform/ColorRef.h"
+#include "platform/ColorRefQt.h"
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"

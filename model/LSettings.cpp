@@ -1,8 +1,8 @@
-#include "app/LSettings.h"
+#include "model/LSettings.h"
 
-#include "app/ViewLayout.h"
+#include "model/ViewLayout.h"
 #include "data/NumberText.h"
-#include "platform/ColorRef.h"
+#include "data/ColorRef.h"
 #include "platform/Profile.h"
 
 #include <climits>

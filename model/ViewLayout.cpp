@@ -1,4 +1,4 @@
-#include "app/ViewLayout.h"
+#include "model/ViewLayout.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // the result kinds, and the names derived from a file's name (its combo-box tag, its mesh
 // cache, the new name of a grid-centre file of the older naming). Pure text rules: the
 // folder itself is read and changed by the view.
-#include "app/ResultKind.h"
+#include "model/ResultKind.h"
 
 #include <array>
 #include <string>

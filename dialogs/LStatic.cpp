@@ -1,6 +1,6 @@
-#include "app/LStatic.h"
+#include "dialogs/LStatic.h"
 
-#include "platform/ColorRef.h"
+#include "platform/ColorRefQt.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "app/ExecutableRun.h"
+#include "dialogs/ExecutableRun.h"
 #include "data/LExecutableList.h"
 #include "data/LOCTVolume.h"
 #include "fixtures/FixtureFiles.h"

@@ -1,8 +1,8 @@
-#include "app/ThicknessAnalysis.h"
+#include "model/ThicknessAnalysis.h"
 
-#include "app/CSortStringArray.h"
-#include "app/LoadMessages.h"
-#include "app/ThicknessCsvRow.h"
+#include "model/CSortStringArray.h"
+#include "model/LoadMessages.h"
+#include "model/ThicknessCsvRow.h"
 #include "data/AtomicFile.h"
 #include "data/WriteTarget.h"
 #include "data/LGrid.h"

@@ -1,4 +1,4 @@
-#include "app/FlatteningShift.h"
+#include "model/FlatteningShift.h"
 
 #include <gtest/gtest.h>
 

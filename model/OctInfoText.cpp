@@ -1,4 +1,4 @@
-#include "app/OctInfoText.h"
+#include "model/OctInfoText.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "app/DisplayedObjects.h"
+#include "model/DisplayedObjects.h"
 
 #include "app/CStrataviewView.h"
 #include "data/Diagnostics.h"

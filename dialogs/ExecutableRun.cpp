@@ -1,4 +1,4 @@
-#include "app/ExecutableRun.h"
+#include "dialogs/ExecutableRun.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,8 @@
 #include <set>
 #include <system_error>
 
-#include "app/CSortStringArray.h"
-#include "app/ScanFolderScan.h"
+#include "model/CSortStringArray.h"
+#include "model/ScanFolderScan.h"
 #include "data/Diagnostics.h"
 #include "data/LExecutableList.h"
 #include "data/LOCTVolume.h"

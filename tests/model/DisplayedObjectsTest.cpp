@@ -1,4 +1,4 @@
-#include "app/DisplayedObjects.h"
+#include "model/DisplayedObjects.h"
 #include "fixtures/StdoutCapture.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/ScanFolderScan.h"
+#include "model/ScanFolderScan.h"
 
 #include <algorithm>
 #include <cctype>

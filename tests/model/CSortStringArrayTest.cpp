@@ -1,4 +1,4 @@
-#include "app/CSortStringArray.h"
+#include "model/CSortStringArray.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 // The names the save dialog proposes for a scan's results, and the files written beside a
 // label volume.
-#include "app/ResultKind.h"
+#include "model/ResultKind.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "app/LoadMessages.h"
+#include "model/LoadMessages.h"
 
 #include "data/XmlReadResult.h"
 

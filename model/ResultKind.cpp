@@ -1,4 +1,4 @@
-#include "app/ResultKind.h"
+#include "model/ResultKind.h"
 
 namespace {
 struct KindNames {

@@ -1,6 +1,6 @@
 #pragma once
 // The texts the loaders show when a file cannot be used, by kind.
-#include "app/ResultKind.h"
+#include "model/ResultKind.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "app/ImageStack.h"
+#include "model/ImageStack.h"
 
-#include "app/ScanFolderScan.h"
+#include "model/ScanFolderScan.h"
 #include "data/LImage2D.h"
 #include "data/LOCTVolume.h"
 

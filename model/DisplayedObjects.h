@@ -2,7 +2,7 @@
 // The copies the panes show and edit: a loaded result moved to the depth of the displayed
 // (possibly flattened) volume and given the view's own header. The loaded objects are
 // never changed.
-#include "app/FlatteningShift.h"
+#include "model/FlatteningShift.h"
 #include "data/LGridCenter.h"
 #include "data/LMarkers.h"
 #include "data/LMesh.h"

@@ -3,7 +3,7 @@
 // name order, each image's pixels one B-scan with row 0 at the top.
 #include <string>
 
-#include "app/CSortStringArray.h"
+#include "model/CSortStringArray.h"
 
 class LOCTVolume;
 

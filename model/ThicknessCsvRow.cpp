@@ -1,4 +1,4 @@
-#include "app/ThicknessCsvRow.h"
+#include "model/ThicknessCsvRow.h"
 
 #include "data/CellThickness.h"
 #include "data/LGrid.h"

@@ -1,4 +1,4 @@
-#include "app/SavePaths.h"
+#include "model/SavePaths.h"
 
 #include <algorithm>
 #include <cctype>

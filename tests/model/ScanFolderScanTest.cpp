@@ -1,5 +1,5 @@
-#include "app/OctInfoText.h"
-#include "app/ScanFolderScan.h"
+#include "model/OctInfoText.h"
+#include "model/ScanFolderScan.h"
 
 #include <gtest/gtest.h>
 #include <set>
