@@ -6,6 +6,7 @@
 #include "model/DisplayedObjects.h"
 #include "app/LButton.h"
 #include "data/SurfaceTable.h"
+#include "platform/ColorRefQt.h"
 #include "platform/WaitCursor.h"
 #include "panes/CChildWnd.h"
 #include "panes/L3D.h"
@@ -419,10 +420,10 @@ void CStrataviewView::ApplySplines(int selection)
   MakeDisplayedSplines(source, m_Shift, ViewHeader(m_DisplayedVolume), shown);
   const bool show = m_Settings.ShowSplines;
   ForEachSlicePane([&](LOCTImage& pane) {
-    pane.SetSplines(&shown, &slot.splineHitRects);
+    pane.SetSplines(&shown, &m_SplineHitRects);
     pane.ShowSplines(show);
   });
-  m_3DPane->SetSplines(&shown.count, &shown, &slot.splineHitRects);
+  m_3DPane->SetSplines(&shown.count, &shown, &m_SplineHitRects);
   m_3DPane->ShowSplines(show);
 }
 

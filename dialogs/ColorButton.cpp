@@ -1,5 +1,7 @@
 #include "dialogs/ColorButton.h"
 
+#include "platform/ColorRefQt.h"
+
 #include <QColorDialog>
 #include <QGridLayout>
 #include <QMenu>

@@ -1,5 +1,7 @@
 #include "panes/QPainterCanvas.h"
 
+#include "platform/ColorRefQt.h"
+
 #include <QFontMetrics>
 
 namespace {

@@ -1,5 +1,6 @@
 #include "RecordingCanvas.h"
 #include "SlicePaneTestData.h"
+#include "platform/ColorRefQt.h"
 
 #include <algorithm>
 #include <functional>
