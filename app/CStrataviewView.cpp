@@ -81,10 +81,6 @@ QRect ToQRect(const LayoutRect& r)
 
 }  // namespace
 
-const std::array<std::string, 11> CStrataviewView::kHeaderStrings = {
-  "4.0.0", "Strataview", kProgramVersion, "09/08/2017", "NA", "The Strataview developers",
-  "Strataview", "For investigational use only, not FDA approved", "NA", "NA", "NA"};
-
 CStrataviewView::CStrataviewView(QWidget* parent) : QWidget(parent)
 {
   InitialiseIconResources();

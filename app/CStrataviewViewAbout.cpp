@@ -2,6 +2,7 @@
 #include "app/CDlgMenu.h"
 #include "app/CStrataviewView.h"
 #include "dialogs/CDlgAbout.h"
+#include "model/HeaderStrings.h"
 #include "platform/Dialogs.h"
 
 #include <QAbstractButton>

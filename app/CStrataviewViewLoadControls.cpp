@@ -6,6 +6,7 @@
 #include "app/CDlgData.h"
 #include "app/CDlgMenu.h"
 #include "app/LButton.h"
+#include "model/HeaderStrings.h"
 #include "model/OctInfoText.h"
 #include "model/ScanFolderScan.h"
 

@@ -1,7 +1,7 @@
 #include "model/DisplayedObjects.h"
 
-#include "app/CStrataviewView.h"
 #include "data/Diagnostics.h"
+#include "model/HeaderStrings.h"
 
 #include <algorithm>
 #include <string>
@@ -33,7 +33,7 @@ void ShiftTriples(std::vector<float>& triples, const FlatteningShift& shift)
 
 LResultHeader CreatedRecordHeader(const LOCTVolume& displayed)
 {
-  const auto& s = CStrataviewView::kHeaderStrings;
+  const auto& s = kHeaderStrings;
   LResultHeader h;
   h.version = s[0];
   h.executableName = s[1];

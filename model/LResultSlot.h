@@ -13,7 +13,6 @@
 #include "data/LRefSurface.h"
 #include "data/LSplineSet.h"
 #include "data/LSurfaces.h"
-#include "panes/LOCTImage.h"
 
 #include <array>
 #include <memory>
@@ -97,8 +96,6 @@ struct LMarkersSlot : LDefaultSlot<LMarkers> {
 
 struct LSplinesSlot : LDefaultSlot<LSplineSet> {
   int DisplayedSplineCount() const { return displayedObject->count; }
-  // Per spline one window rectangle per control point, written by the slice panes.
-  SplineHitRects splineHitRects = SplineHitRects(kMaxSplines);
 };
 
 // The slots of every result kind, in loading order.

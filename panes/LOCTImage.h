@@ -26,10 +26,6 @@
 #include <string>
 #include <vector>
 
-// One window rectangle per control point of every spline, owned by the view. A pane writes
-// the entries of the control points it draws; the spline tools hit-test entry k for point k.
-using SplineHitRects = std::vector<std::vector<PixelRect>>;
-
 class LOCTImage : public Pane2D {
 public:
   static constexpr int kMaxSurfaces = 20;

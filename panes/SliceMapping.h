@@ -6,6 +6,7 @@
 // The zoom is the fraction of the image shown around its middle; a larger pan x shows
 // columns further right, a larger pan y rows nearer the top (row 0).
 #include <optional>
+#include <vector>
 
 struct PixelRect {
   int x = 0;
@@ -21,6 +22,10 @@ struct PixelRect {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
   }
 };
+
+// One window rectangle per control point of every spline, owned by the view. A pane writes
+// the entries of the control points it draws; the spline tools hit-test entry k for point k.
+using SplineHitRects = std::vector<std::vector<PixelRect>>;
 
 class SliceMapping {
 public:
