@@ -3,7 +3,7 @@
 #include "model/ViewLayout.h"
 #include "data/NumberText.h"
 #include "data/ColorRef.h"
-#include "platform/Profile.h"
+#include "model/SettingsStore.h"
 
 #include <climits>
 #include <functional>
@@ -14,7 +14,6 @@ const char* const kProgramVersion = "3.8.0";
 
 namespace {
 
-using platform::Profile;
 using COLORREF = LSettings::COLORREF;
 
 enum class Storage { Bool, Int, Enum, Real, Colour, Text };
@@ -35,11 +34,6 @@ struct SettingDescriptor {
   std::function<FieldRef(LSettings&)> field;  // empty for keys that only the dialogs read
   std::function<bool(const std::string&)> acceptText;  // Text keys with a restricted form
 };
-
-QString Q(const std::string& text)
-{
-  return QString::fromStdString(text);
-}
 
 constexpr COLORREF Rgb(int r, int g, int b)
 {
@@ -306,56 +300,56 @@ void ApplyDefault(const SettingDescriptor& d, LSettings& s)
   }
 }
 
-void WriteDefault(const SettingDescriptor& d)
+void WriteDefault(const SettingDescriptor& d, SettingsStore& store)
 {
-  const QString key = Q(d.key);
+  const std::string& key = d.key;
   switch (d.storage) {
     case Storage::Bool:
-    case Storage::Int: Profile::WriteProfileInt(key, d.defaultInt); break;
+    case Storage::Int: store.WriteInt(key, d.defaultInt); break;
     case Storage::Colour:
-      Profile::WriteProfileInt(key + "R", static_cast<int>(d.defaultColour & 0xFF));
-      Profile::WriteProfileInt(key + "G", static_cast<int>((d.defaultColour >> 8) & 0xFF));
-      Profile::WriteProfileInt(key + "B", static_cast<int>((d.defaultColour >> 16) & 0xFF));
+      store.WriteInt(key + "R", static_cast<int>(d.defaultColour & 0xFF));
+      store.WriteInt(key + "G", static_cast<int>((d.defaultColour >> 8) & 0xFF));
+      store.WriteInt(key + "B", static_cast<int>((d.defaultColour >> 16) & 0xFF));
       break;
-    default: Profile::WriteProfileString(key, Q(d.defaultText)); break;
+    default: store.WriteString(key, d.defaultText); break;
   }
 }
 
-void ReadOne(const SettingDescriptor& d, LSettings& s)
+void ReadOne(const SettingDescriptor& d, LSettings& s, const SettingsStore& store)
 {
-  const QString key = Q(d.key);
+  const std::string& key = d.key;
   const FieldRef ref = d.field(s);
   switch (d.storage) {
     case Storage::Bool: {
-      const int value = Profile::GetProfileInt(key, d.defaultInt);
+      const int value = store.GetInt(key, d.defaultInt);
       if (value == 0 || value == 1)
         *std::get<bool*>(ref) = value == 1;
       break;
     }
     case Storage::Int: {
-      const int value = Profile::GetProfileInt(key, d.defaultInt);
+      const int value = store.GetInt(key, d.defaultInt);
       *std::get<int*>(ref) = (value >= d.minimum && value <= d.maximum) ? value : d.defaultInt;
       break;
     }
     case Storage::Enum: {
       int* field = std::get<int*>(ref);
-      *field = EnumValue(d, Profile::GetProfileString(key, Q(d.defaultText)).toStdString(), *field);
+      *field = EnumValue(d, store.GetString(key, d.defaultText), *field);
       break;
     }
     case Storage::Real:
       *std::get<float*>(ref) = static_cast<float>(
-        numtext::ParseDouble(Profile::GetProfileString(key, Q(d.defaultText)).toStdString()));
+        numtext::ParseDouble(store.GetString(key, d.defaultText)));
       break;
     case Storage::Colour: {
       const auto channel = [&](const char* suffix, int shift) {
         const int fallback = static_cast<int>((d.defaultColour >> shift) & 0xFF);
-        return static_cast<COLORREF>(Profile::GetProfileInt(key + suffix, fallback) & 0xFF) << shift;
+        return static_cast<COLORREF>(store.GetInt(key + suffix, fallback) & 0xFF) << shift;
       };
       *std::get<COLORREF*>(ref) = channel("R", 0) | channel("G", 8) | channel("B", 16);
       break;
     }
     case Storage::Text: {
-      const std::string text = Profile::GetProfileString(key, Q(d.defaultText)).toStdString();
+      const std::string text = store.GetString(key, d.defaultText);
       if (!d.acceptText || d.acceptText(text))
         *std::get<std::string*>(ref) = text;
       break;
@@ -372,45 +366,44 @@ LSettings::LSettings()
       ApplyDefault(d, *this);
 }
 
-void ResetSettingsProfile()
+void ResetSettingsProfile(SettingsStore& store)
 {
-  if (Profile::GetProfileString("ExeVersion", "0.0.0") == QLatin1String(kProgramVersion))
+  if (store.GetString("ExeVersion", "0.0.0") == kProgramVersion)
     return;
-  Profile::WriteProfileString("ExeVersion", kProgramVersion);
+  store.WriteString("ExeVersion", kProgramVersion);
   for (const SettingDescriptor& d : Table())
-    WriteDefault(d);
+    WriteDefault(d, store);
 }
 
-void ReadSettings(LSettings& settings)
+void ReadSettings(LSettings& settings, const SettingsStore& store)
 {
   for (const SettingDescriptor& d : Table())
     if (d.field)
-      ReadOne(d, settings);
+      ReadOne(d, settings, store);
 }
 
-bool WriteSetting(const LSettings& settings, const std::string& key)
+bool WriteSetting(const LSettings& settings, const std::string& key, SettingsStore& store)
 {
   const SettingDescriptor* d = Find(key);
   if (!d || !d->field)
     return false;
   // The accessor needs a mutable record; the value is only read.
   const FieldRef ref = d->field(const_cast<LSettings&>(settings));
-  const QString name = Q(key);
   switch (d->storage) {
-    case Storage::Bool: Profile::WriteProfileInt(name, *std::get<bool*>(ref) ? 1 : 0); break;
-    case Storage::Int: Profile::WriteProfileInt(name, *std::get<int*>(ref)); break;
-    case Storage::Enum: Profile::WriteProfileString(name, Q(EnumName(*d, *std::get<int*>(ref)))); break;
+    case Storage::Bool: store.WriteInt(key, *std::get<bool*>(ref) ? 1 : 0); break;
+    case Storage::Int: store.WriteInt(key, *std::get<int*>(ref)); break;
+    case Storage::Enum: store.WriteString(key, EnumName(*d, *std::get<int*>(ref))); break;
     case Storage::Real:
-      Profile::WriteProfileString(name, Q(numtext::Format(d->realFormat, double(*std::get<float*>(ref)))));
+      store.WriteString(key, numtext::Format(d->realFormat, double(*std::get<float*>(ref))));
       break;
     case Storage::Colour: {
       const COLORREF c = *std::get<COLORREF*>(ref);
-      Profile::WriteProfileInt(name + "R", static_cast<int>(c & 0xFF));
-      Profile::WriteProfileInt(name + "G", static_cast<int>((c >> 8) & 0xFF));
-      Profile::WriteProfileInt(name + "B", static_cast<int>((c >> 16) & 0xFF));
+      store.WriteInt(key + "R", static_cast<int>(c & 0xFF));
+      store.WriteInt(key + "G", static_cast<int>((c >> 8) & 0xFF));
+      store.WriteInt(key + "B", static_cast<int>((c >> 16) & 0xFF));
       break;
     }
-    case Storage::Text: Profile::WriteProfileString(name, Q(*std::get<std::string*>(ref))); break;
+    case Storage::Text: store.WriteString(key, *std::get<std::string*>(ref)); break;
   }
   return true;
 }

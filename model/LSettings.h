@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class SettingsStore;
+
 constexpr int kSettingsSurfaceCount = 20;
 constexpr int kSettingsMarkerColorCount = 20;
 // The program version whose profile layout this is; another stored "ExeVersion" resets it.
@@ -97,18 +99,18 @@ struct LSettings {
 };
 
 // When the stored "ExeVersion" is not exactly kProgramVersion, writes it and every key of
-// the profile with its default (foreign keys stay).
-void ResetSettingsProfile();
+// the store with its default (foreign keys stay).
+void ResetSettingsProfile(SettingsStore& store);
 
-// Fills the settings from the profile. A missing key, and a value the program cannot use
+// Fills the settings from the store. A missing key, and a value the program cannot use
 // (a bool other than 0/1, an unknown enumeration name, an integer out of its range), leave
 // the field at its default.
-void ReadSettings(LSettings& settings);
+void ReadSettings(LSettings& settings, const SettingsStore& store);
 
 // Writes the key's field in its storage form (integer, name, "%f"-style text, three colour
 // keys). Key names are the profile's: "ShowSurface7", "ColorCup", "3DBlending", ...
 // False for a key that has no field.
-bool WriteSetting(const LSettings& settings, const std::string& key);
+bool WriteSetting(const LSettings& settings, const std::string& key, SettingsStore& store);
 
 // The name the profile stores for a MouseMode (0-10); "" outside the range.
 std::string MouseModeProfileName(int mode);

@@ -1,4 +1,4 @@
-#include "model/LSettings.h"
+#include "app/SettingsProfile.h"
 #include "fixtures/TempDir.h"
 #include "platform/Profile.h"
 

@@ -3,7 +3,7 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "app/LButton.h"
-#include "model/LSettings.h"
+#include "app/SettingsProfile.h"
 #include "dialogs/CDlgOptions.h"
 #include "dialogs/CDlgThicknessOptions.h"
 #include "dialogs/ColorButton.h"
