@@ -4,12 +4,14 @@
 // background; each pane paints itself.
 #include "model/FlatteningShift.h"
 #include "model/LResultSlot.h"
-#include "model/LSettings.h"
+#include "app/SettingsProfile.h"
 #include "app/PaneLayout.h"
 #include "model/ResultKind.h"
 #include "app/SliceMotion.h"
 #include "data/LGrid.h"
 #include "data/LOCTVolume.h"
+#include "dialogs/ScanActions.h"
+#include "panes/SliceMapping.h"
 #include "panes/ViewServices.h"
 
 #include <QWidget>
@@ -30,12 +32,9 @@ class QAbstractButton;
 class QComboBox;
 class QScrollBar;
 
-class CStrataviewView : public QWidget, public ViewServices {
+class CStrataviewView : public QWidget, public ViewServices, public ScanActions {
   Q_OBJECT
 public:
-  // The header every result record the view creates carries.
-  static const std::array<std::string, 11> kHeaderStrings;
-
   explicit CStrataviewView(QWidget* parent = nullptr);
   ~CStrataviewView() override;
 
@@ -54,8 +53,8 @@ public:
   // Opening a scan. Each returns true once the scan and every result file were read and
   // checked; otherwise it has shown its message (none when the user cancelled) and the
   // previous scan with its results stays as it was. The caller then refreshes the display.
-  bool ScanFolder(const std::string& folder);
-  bool OpenOCTFile(const std::string& path);
+  bool ScanFolder(const std::string& folder) override;
+  bool OpenOCTFile(const std::string& path) override;
   // One result file for the open scan; on success the kind holds only that file.
   bool OpenRefSurfFile(const std::string& path);
   bool OpenSurfacesFile(const std::string& path);
@@ -66,10 +65,12 @@ public:
   bool OpenGridCenterFile(const std::string& path);
   bool OpenMarkersFile(const std::string& path);
   bool OpenSplinesFile(const std::string& path);
+  // The one of these for the kind (RefSurf to Splines); false for any other kind.
+  bool OpenResultFile(ResultKind kind, const std::string& path) override;
   // Builds the displayed objects from the loaded ones and hands them to the panes,
   // flattening the scan on the chosen reference surface (or not, for "None"). The surface
   // it is flattened on stays the one shift of every kind until the next refresh.
-  void RefreshAll();
+  void RefreshAll() override;
   // Each rebuilds one kind's displayed object from file `selection` (or the default object)
   // and hands it to the panes.
   void ApplyOCT();
@@ -82,6 +83,8 @@ public:
   void ApplySEAD(int selection);
   void ApplyMarkers(int selection);
   void ApplySplines(int selection);
+  // The one of these for the kind (RefSurf to Splines) on its chosen file.
+  void ApplyChosenFile(ResultKind kind) override;
   // The data panel's file combo boxes: the chosen file of a kind changes.
   void SelectRefSurf();
   void SelectSurfaces();
@@ -111,11 +114,11 @@ public:
   void ToggleShowGuideLines();
   void ToggleShowOverlay();
   void ToggleShowUndefinedRegion();
-  void ToggleShowThickness();
+  void ToggleShowThickness() override;
   void ToggleShowCreateProj();
   void ToggleShowSurface(int index);
   void SetShowSurface(int index, bool show);
-  void SetShowThickness(bool show) { m_Settings.ShowThickness = show; }
+  void SetShowThickness(bool show) override { m_Settings.ShowThickness = show; }
   // 0 None, 1 Quality, 2 Quantity.
   void SetGridMode(int mode);
   // The menu panel's combo boxes, each reading its selected item's text.
@@ -186,13 +189,13 @@ public:
   int GetGridCenterCurSel() const { return m_Slots->gridCenter.selected; }
   int GetMarkersCurSel() const { return m_Slots->markers.selected; }
   int GetSplinesCurSel() const { return m_Slots->splines.selected; }
-  int GetSurfacesCount() const { return m_Slots->surfaces.count; }
+  int GetSurfacesCount() const override { return m_Slots->surfaces.count; }
   int GetGridMode() const { return m_Settings.GridMode; }
   bool GetShowThickness() const { return m_Settings.ShowThickness; }
   int GetThicknessSurfaceFrom() const { return m_Settings.ThicknessSurfaceFrom; }
   int GetThicknessSurfaceTo() const { return m_Settings.ThicknessSurfaceTo; }
 
-  const LSettings& Settings() const { return m_Settings; }
+  const LSettings& Settings() const override { return m_Settings; }
   CDlgMenu* MenuPanel() const { return m_MenuPanel; }
   CDlgData* DataPanel() const { return m_DataPanel; }
   const std::string& ExeFolder() const { return m_ExeFolder; }
@@ -212,6 +215,8 @@ public:
   bool SaveSEAD(const std::string& path, bool approved);
   bool SaveMarkers(const std::string& path, bool approved);
   bool SaveSplines(const std::string& path, bool approved);
+  // The one of these for the kind; false for a kind that is not saved.
+  bool SaveResult(ResultKind kind, const std::string& path, bool approved) override;
 
   // The open dialog: created hidden with the view, shown by the menu panel's Open.
   CDlgOpen* OpenDialog() const { return m_OpenDialog; }
@@ -309,6 +314,7 @@ private:
   std::array<QScrollBar*, kSlicePaneCount> m_ScrollBars{};
   std::array<std::vector<QAbstractButton*>, kPaneCount> m_PaneButtons;  // in layout column order
   std::unique_ptr<LResultSlots> m_Slots = std::make_unique<LResultSlots>();
+  SplineHitRects m_SplineHitRects = SplineHitRects(kMaxSplines);  // the slice panes' spline hit rectangles
   std::unique_ptr<LGrid> m_GridDefinition = std::make_unique<LGrid>();
   int m_Position[3] = {0, 0, 0};
   int m_MaxIntensity = 0;

@@ -136,7 +136,7 @@ void CStrataviewView::ConnectSave()
 
 void CStrataviewView::RunSaveDialog()
 {
-  CDlgSave dialog(this);
+  CDlgSave dialog(this, *this);
   const auto selectedPath = [this](const auto& slot, ResultKind kind) {
     return slot.count > 0 && slot.selected >= 0 && slot.selected < slot.count ? slot.pathList.GetAt(slot.selected)
                                                                              : savepaths::ProposedPath(kind, m_ScanPath);
@@ -302,4 +302,18 @@ bool CStrataviewView::SaveLabels(LLabelSlot& slot, ResultKind kind, const std::s
     return FailSave(kind);
   }
   return SetApproval({path, data, mesh}, approved);
+}
+
+bool CStrataviewView::SaveResult(ResultKind kind, const std::string& path, bool approved)
+{
+  using Saver = bool (CStrataviewView::*)(const std::string&, bool);
+  const std::pair<ResultKind, Saver> savers[] = {
+    {ResultKind::Surfaces, &CStrataviewView::SaveSurfaces}, {ResultKind::GridCenter, &CStrataviewView::SaveGridCenter},
+    {ResultKind::Vessel, &CStrataviewView::SaveVessel},     {ResultKind::SEAD, &CStrataviewView::SaveSEAD},
+    {ResultKind::Markers, &CStrataviewView::SaveMarkers},   {ResultKind::Splines, &CStrataviewView::SaveSplines},
+  };
+  for (const auto& [savedKind, saver] : savers)
+    if (savedKind == kind)
+      return (this->*saver)(path, approved);
+  return false;
 }

@@ -1,6 +1,6 @@
 #include "dialogs/CDlgOpen.h"
 
-#include "app/CStrataviewView.h"
+#include "dialogs/ScanActions.h"
 #include "platform/DialogUnits.h"
 #include "platform/Dialogs.h"
 #include "platform/Profile.h"
@@ -50,31 +50,20 @@ struct RowSpec {
   int browseId;
   const char* name;  // the row's part of its controls' names
   const char* filter;
-  bool (CStrataviewView::*open)(const std::string&);
-  void (CStrataviewView::*apply)(int);
-  int (CStrataviewView::*selection)() const;
+  ResultKind kind;
 };
 
 const RowSpec kRows[CDlgOpen::kRowCount] = {
-  {"OCT Path Name", 912, 1042, 947, "OCT", kScanFilter, &CStrataviewView::OpenOCTFile, nullptr, nullptr},
-  {"Ref. Surf. Path Name", 0, 1045, 949, "REFSURF", kXmlFilter, &CStrataviewView::OpenRefSurfFile,
-   &CStrataviewView::ApplyRefSurf, &CStrataviewView::GetRefSurfCurSel},
-  {"Surfaces Path Name", 0, 1048, 951, "SURFACES", kXmlFilter, &CStrataviewView::OpenSurfacesFile,
-   &CStrataviewView::ApplySurfaces, &CStrataviewView::GetSurfacesCurSel},
-  {"Proj. Path Name", 0, 1051, 953, "PROJ", kImageFilter, &CStrataviewView::OpenProjFile,
-   &CStrataviewView::ApplyProj, &CStrataviewView::GetProjCurSel},
-  {"Disc Path Name", 0, 1053, 955, "DISC", kImageFilter, &CStrataviewView::OpenDiscFile,
-   &CStrataviewView::ApplyDisc, &CStrataviewView::GetDiscCurSel},
-  {"Vessel Path Name", 0, 1056, 958, "VESSEL", kMetaImageFilter, &CStrataviewView::OpenVesselFile,
-   &CStrataviewView::ApplyVessel, &CStrataviewView::GetVesselCurSel},
-  {"SEAD Path Name", 0, 1058, 960, "SEAD", kMetaImageFilter, &CStrataviewView::OpenSEADFile,
-   &CStrataviewView::ApplySEAD, &CStrataviewView::GetSEADCurSel},
-  {"Grid Center Path Name", 0, 1061, 962, "GRIDCENTER", kXmlFilter, &CStrataviewView::OpenGridCenterFile,
-   &CStrataviewView::ApplyGridCenter, &CStrataviewView::GetGridCenterCurSel},
-  {"Markers Path Name", 0, 1063, 964, "MARKERS", kXmlFilter, &CStrataviewView::OpenMarkersFile,
-   &CStrataviewView::ApplyMarkers, &CStrataviewView::GetMarkersCurSel},
-  {"Splines Path Name", 0, 1066, 966, "SPLINES", kXmlFilter, &CStrataviewView::OpenSplinesFile,
-   &CStrataviewView::ApplySplines, &CStrataviewView::GetSplinesCurSel},
+  {"OCT Path Name", 912, 1042, 947, "OCT", kScanFilter, ResultKind::OCT},
+  {"Ref. Surf. Path Name", 0, 1045, 949, "REFSURF", kXmlFilter, ResultKind::RefSurf},
+  {"Surfaces Path Name", 0, 1048, 951, "SURFACES", kXmlFilter, ResultKind::Surfaces},
+  {"Proj. Path Name", 0, 1051, 953, "PROJ", kImageFilter, ResultKind::Proj},
+  {"Disc Path Name", 0, 1053, 955, "DISC", kImageFilter, ResultKind::Disc},
+  {"Vessel Path Name", 0, 1056, 958, "VESSEL", kMetaImageFilter, ResultKind::Vessel},
+  {"SEAD Path Name", 0, 1058, 960, "SEAD", kMetaImageFilter, ResultKind::SEAD},
+  {"Grid Center Path Name", 0, 1061, 962, "GRIDCENTER", kXmlFilter, ResultKind::GridCenter},
+  {"Markers Path Name", 0, 1063, 964, "MARKERS", kXmlFilter, ResultKind::Markers},
+  {"Splines Path Name", 0, 1066, 966, "SPLINES", kXmlFilter, ResultKind::Splines},
 };
 
 // "desc|pat;pat|...||" becomes "desc (pat pat);;...". Qt takes the patterns from the last
@@ -113,7 +102,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const char* name, 
 }  // namespace
 
 // A window of its own; as the view's child Qt deletes it with the view.
-CDlgOpen::CDlgOpen(CStrataviewView& owner) : QDialog(&owner), m_Owner(owner)
+CDlgOpen::CDlgOpen(QWidget& parent, ScanActions& owner) : QDialog(&parent), m_Owner(owner)
 {
   setObjectName(QStringLiteral("CDlgOpen"));
   setWindowTitle(QStringLiteral("Open"));
@@ -331,9 +320,9 @@ bool CDlgOpen::OpenResultFile(Row kind, const std::string& path)
   const RowSpec& spec = kRows[kind];
   if (kind == kOCT)
     return OpenScan(path);
-  if (!(m_Owner.*spec.open)(path))
+  if (!m_Owner.OpenResultFile(spec.kind, path))
     return false;
-  (m_Owner.*spec.apply)((m_Owner.*spec.selection)());
+  m_Owner.ApplyChosenFile(spec.kind);
   if (kind == kGridCenter)
     RecomputeThicknessSectors();
   return true;
@@ -343,7 +332,8 @@ bool CDlgOpen::OpenResultFile(Row kind, const std::string& path)
 // display is turned on again, which recomputes the map around it.
 void CDlgOpen::RecomputeThicknessSectors()
 {
-  if (m_Owner.GetSurfacesCount() > 0 && m_Owner.GetShowThickness() && m_Owner.GetGridMode() != 0) {
+  const LSettings& settings = m_Owner.Settings();
+  if (m_Owner.GetSurfacesCount() > 0 && settings.ShowThickness && settings.GridMode != 0) {
     m_Owner.SetShowThickness(false);
     m_Owner.ToggleShowThickness();
   }

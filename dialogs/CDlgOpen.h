@@ -2,13 +2,13 @@
 // The one place where the user chooses what to open: a modeless dialog living as long as
 // the main view. The Sample tab downloads and opens a sample scan, the File tab opens a scan
 // file and single result files of each kind, the Folder tab a whole scan folder. Every open
-// goes through the view's public operations; the dialog never touches a volume or a pane
+// goes through the owner's operations (the view's); the dialog never touches a volume or a pane
 // itself.
 #include <QDialog>
 #include <array>
 #include <string>
 
-class CStrataviewView;
+class ScanActions;
 class QAbstractButton;
 class QFileSystemModel;
 class QGroupBox;
@@ -27,7 +27,8 @@ public:
   // The File tab's rows, in the order of `paths`.
   enum Row : int { kOCT, kRefSurf, kSurfaces, kProj, kDisc, kVessel, kSEAD, kGridCenter, kMarkers, kSplines, kRowCount };
 
-  explicit CDlgOpen(CStrataviewView& owner);
+  // A window of the parent, deleted with it; the owner carries out what the user chooses.
+  CDlgOpen(QWidget& parent, ScanActions& owner);
 
   // Reads the tab and "Auto Hide" from the profile and shows the chosen tab's controls.
   void OnInitDialog();
@@ -95,7 +96,7 @@ private:
   bool FolderHoldsScan() const;
   void RecomputeThicknessSectors();
 
-  CStrataviewView& m_Owner;
+  ScanActions& m_Owner;
   int m_TabIndex = kSampleTab;
   // Levels from the sample tree's root down to the selected item (3: a file), 0 when
   // nothing is selected, and their texts, root first.

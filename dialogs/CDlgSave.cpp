@@ -1,13 +1,12 @@
 #include "dialogs/CDlgSave.h"
 
-#include "app/CStrataviewView.h"
-#include "platform/DialogUnits.h"
 #include "data/FileApproval.h"
+#include "dialogs/ScanActions.h"
+#include "platform/DialogUnits.h"
 #include "platform/Dialogs.h"
 #include "platform/WaitCursor.h"
 
 #include <QCheckBox>
-#include <functional>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,19 +17,19 @@ struct RowSpec {
   const char* caption;
   const char* filter;
   int edit, browse, approval, save;
-  bool (CStrataviewView::*saver)(const std::string&, bool);
+  ResultKind kind;
 };
 
 const char* const kXmlFilter = "XML Files (*.xml)";
 const char* const kMetaImageFilter = "MetaImage Files (*.mhd)";
 
 const RowSpec kRows[CDlgSave::kRowCount] = {
-  {"Surfaces Path Name ('*_Surfaces_*.xml')", kXmlFilter, 1048, 951, 995, 1129, &CStrataviewView::SaveSurfaces},
-  {"Grid Center Path Name ('*_GridCenter_*.xml')", kXmlFilter, 1061, 962, 1026, 1130, &CStrataviewView::SaveGridCenter},
-  {"Vessel Path Name ('*_Vessel_*.mhd')", kMetaImageFilter, 1056, 958, 1028, 1133, &CStrataviewView::SaveVessel},
-  {"SEAD Path Name ('*_SEAD_*.mhd')", kMetaImageFilter, 1058, 960, 1034, 1135, &CStrataviewView::SaveSEAD},
-  {"Markers Path Name ('*_Markers_*.xml')", kXmlFilter, 1063, 964, 1029, 1131, &CStrataviewView::SaveMarkers},
-  {"Splines Path Name ('*_Splines_*.xml')", kXmlFilter, 1066, 966, 1032, 1132, &CStrataviewView::SaveSplines},
+  {"Surfaces Path Name ('*_Surfaces_*.xml')", kXmlFilter, 1048, 951, 995, 1129, ResultKind::Surfaces},
+  {"Grid Center Path Name ('*_GridCenter_*.xml')", kXmlFilter, 1061, 962, 1026, 1130, ResultKind::GridCenter},
+  {"Vessel Path Name ('*_Vessel_*.mhd')", kMetaImageFilter, 1056, 958, 1028, 1133, ResultKind::Vessel},
+  {"SEAD Path Name ('*_SEAD_*.mhd')", kMetaImageFilter, 1058, 960, 1034, 1135, ResultKind::SEAD},
+  {"Markers Path Name ('*_Markers_*.xml')", kXmlFilter, 1063, 964, 1029, 1131, ResultKind::Markers},
+  {"Splines Path Name ('*_Splines_*.xml')", kXmlFilter, 1066, 966, 1032, 1132, ResultKind::Splines},
 };
 
 template <typename Widget>
@@ -43,7 +42,7 @@ Widget* Placed(Widget* widget, int id, const QRect& rect)
 
 }  // namespace
 
-CDlgSave::CDlgSave(CStrataviewView* owner) : QDialog(owner), m_Owner(owner)
+CDlgSave::CDlgSave(QWidget* parent, ScanActions& owner) : QDialog(parent), m_Owner(owner)
 {
   setObjectName(QStringLiteral("CDlgSave"));
   setWindowTitle(QStringLiteral("Save"));
@@ -96,7 +95,7 @@ void CDlgSave::OnInitDialog()
     m_Save[size_t(k)]->setEnabled(false);
   }
   ShowMembers();
-  if (m_Owner->GetSurfacesCount() == 0)
+  if (m_Owner.GetSurfacesCount() == 0)
     for (QWidget* control : {static_cast<QWidget*>(m_Browse[0]), static_cast<QWidget*>(m_Approvals[0]),
                              static_cast<QWidget*>(m_Save[0])})
       control->setEnabled(false);
@@ -132,7 +131,7 @@ void CDlgSave::OnSave(int row)
   const platform::WaitCursor busy;
   approvals[size_t(row)] = m_Approvals[size_t(row)]->isChecked() ? 1 : 0;
   const bool approved = approvals[size_t(row)] != 0;
-  if (!std::invoke(kRows[row].saver, *m_Owner, savePaths[size_t(row)], approved) || !approved)
+  if (!m_Owner.SaveResult(kRows[row].kind, savePaths[size_t(row)], approved) || !approved)
     return;
   m_Approvals[size_t(row)]->setEnabled(false);
   m_Save[size_t(row)]->setEnabled(false);

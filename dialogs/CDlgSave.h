@@ -1,12 +1,12 @@
 #pragma once
 // Writes the edited results back: one row per kind with its path, a "..." button to choose
-// another one, "Approval" and "Save". The view's savers do the writing; the dialog chooses
+// another one, "Approval" and "Save". The owner (the view) does the writing; the dialog chooses
 // paths, carries the approval and shows which files are approved (read-only).
 #include <QDialog>
 #include <array>
 #include <string>
 
-class CStrataviewView;
+class ScanActions;
 class QAbstractButton;
 class QCheckBox;
 class QLineEdit;
@@ -17,7 +17,7 @@ public:
   // Rows: Surfaces, Grid Center, Vessel, SEAD, Markers, Splines.
   static constexpr int kRowCount = 6;
 
-  explicit CDlgSave(CStrataviewView* owner);
+  CDlgSave(QWidget* parent, ScanActions& owner);
 
   std::array<std::string, kRowCount> savePaths;  // filled by the view before Run
   std::array<int, kRowCount> approvals{};        // 0/1
@@ -38,7 +38,7 @@ private:
   void OnInitDialog();
   void ShowMembers();
 
-  CStrataviewView* m_Owner;
+  ScanActions& m_Owner;
   std::array<QLineEdit*, kRowCount> m_Edits{};  // owned by Qt through the dialog
   std::array<QAbstractButton*, kRowCount> m_Browse{};
   std::array<QCheckBox*, kRowCount> m_Approvals{};

@@ -1,0 +1,34 @@
+#pragma once
+// What the open and save dialogs ask of the window that holds the open scan: open a scan, a
+// folder or one result file, show a kind's chosen file, save a kind, and read the settings
+// and how many surface files there are, and show the thickness map again. The dialogs know no more of the window than this.
+#include "model/LSettings.h"
+#include "model/ResultKind.h"
+
+#include <string>
+
+class ScanActions {
+public:
+  // Each returns true once the scan and every result file were read and checked; otherwise
+  // it has shown its message and the previous scan stays as it was.
+  virtual bool ScanFolder(const std::string& folder) = 0;
+  virtual bool OpenOCTFile(const std::string& path) = 0;
+  // One result file (RefSurf to Splines) for the open scan; on success the kind holds only it.
+  virtual bool OpenResultFile(ResultKind kind, const std::string& path) = 0;
+  // Shows everything again after a new scan.
+  virtual void RefreshAll() = 0;
+  // Shows the kind's chosen file (RefSurf to Splines).
+  virtual void ApplyChosenFile(ResultKind kind) = 0;
+  // Writes the kind's displayed data (Surfaces, GridCenter, Vessel, SEAD, Markers, Splines)
+  // to the path, approved or not; true when every file of the kind was written.
+  virtual bool SaveResult(ResultKind kind, const std::string& path, bool approved) = 0;
+  virtual int GetSurfacesCount() const = 0;
+  // The thickness display: set stores the flag only; the toggle inverts it and redraws, so
+  // setting it off and toggling recomputes a shown map around the current grid centre.
+  virtual void SetShowThickness(bool show) = 0;
+  virtual void ToggleShowThickness() = 0;
+  virtual const LSettings& Settings() const = 0;
+
+protected:
+  ~ScanActions() = default;
+};
