@@ -1,7 +1,7 @@
 #include "app/CDlgData.h"
 
-#include "platform/DialogUnits.h"
 #include "app/LButton.h"
+#include "platform/DialogUnits.h"
 
 #include <QCheckBox>
 #include <QComboBox>

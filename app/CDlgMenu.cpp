@@ -1,7 +1,7 @@
 #include "app/CDlgMenu.h"
 
-#include "platform/DialogUnits.h"
 #include "model/ViewLayout.h"
+#include "platform/DialogUnits.h"
 
 #include <QComboBox>
 #include <QLabel>

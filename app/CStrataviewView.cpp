@@ -1,14 +1,14 @@
 #include "app/CStrataviewView.h"
 
 #include "app/CDlgData.h"
-#include "panes/CChildWnd.h"
-#include "panes/L3D.h"
-#include "panes/LOCTImage.h"
-#include "panes/LProjImage.h"
 #include "app/CDlgMenu.h"
 #include "app/LButton.h"
 #include "app/LayoutProfile.h"
 #include "model/ViewLayout.h"
+#include "panes/CChildWnd.h"
+#include "panes/L3D.h"
+#include "panes/LOCTImage.h"
+#include "panes/LProjImage.h"
 #include "platform/ExecutableDir.h"
 #include "platform/WaitCursor.h"
 

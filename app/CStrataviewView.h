@@ -2,15 +2,15 @@
 // The main view: owns the scan, every result kind, the panes with their hosts, scroll bars
 // and buttons, and both panels, for the life of the process. It paints only its grey
 // background; each pane paints itself.
-#include "model/FlatteningShift.h"
-#include "model/LResultSlot.h"
-#include "app/SettingsProfile.h"
 #include "app/PaneLayout.h"
-#include "model/ResultKind.h"
+#include "app/SettingsProfile.h"
 #include "app/SliceMotion.h"
 #include "data/LGrid.h"
 #include "data/LOCTVolume.h"
 #include "dialogs/ScanActions.h"
+#include "model/FlatteningShift.h"
+#include "model/LResultSlot.h"
+#include "model/ResultKind.h"
 #include "panes/SliceMapping.h"
 #include "panes/ViewServices.h"
 

@@ -3,15 +3,15 @@
 #include "app/CDlgData.h"
 #include "app/CDlgMenu.h"
 #include "app/CStrataviewView.h"
-#include "model/DisplayedObjects.h"
 #include "app/LButton.h"
 #include "data/SurfaceTable.h"
-#include "platform/ColorRefQt.h"
-#include "platform/WaitCursor.h"
+#include "model/DisplayedObjects.h"
 #include "panes/CChildWnd.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
+#include "platform/ColorRefQt.h"
+#include "platform/WaitCursor.h"
 
 #include <QComboBox>
 #include <QScrollBar>

@@ -2,9 +2,9 @@
 // program; independent of the scan.
 #include "app/CStrataviewView.h"
 
+#include "data/XmlReadResult.h"
 #include "model/LoadMessages.h"
 #include "panes/LProjImage.h"
-#include "data/XmlReadResult.h"
 #include "platform/Messages.h"
 
 namespace {

@@ -3,13 +3,13 @@
 #include "app/CStrataviewView.h"
 #include "model/DisplayedObjects.h"
 
-#include "model/LoadMessages.h"
-#include "model/ScanFolderScan.h"
 #include "data/Diagnostics.h"
 #include "data/RenameNoReplace.h"
 #include "data/WriteTarget.h"
 #include "data/XmlReadResult.h"
 #include "dialogs/CDlgVoxelSize.h"
+#include "model/LoadMessages.h"
+#include "model/ScanFolderScan.h"
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 

@@ -1,7 +1,7 @@
 #include "app/LayoutProfile.h"
 
-#include "model/ViewLayout.h"
 #include "data/NumberText.h"
+#include "model/ViewLayout.h"
 #include "platform/Profile.h"
 
 void WriteLayoutToProfile(int layout, const PhysicalExtent& extent)

@@ -1,7 +1,7 @@
 #include "dialogs/CDlgAbout.h"
 
-#include "platform/DialogUnits.h"
 #include "dialogs/LStatic.h"
+#include "platform/DialogUnits.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
 #include "platform/ShellOpen.h"

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "dialogs/ExecutableRun.h"
 #include "data/LExecutableList.h"
+#include "dialogs/ExecutableRun.h"
 
 class QLineEdit;
 class QPushButton;

@@ -1,10 +1,10 @@
 // The open dialog's Sample tab: the tree of sample scans, and opening one, downloaded first
 // when the "Sample" folder beside the program holds no good copy.
 #include "dialogs/CDlgOpen.h"
-#include "dialogs/ScanActions.h"
-#include "platform/DialogUnits.h"
 #include "dialogs/CWebGrab.h"
 #include "dialogs/SampleFileTable.h"
+#include "dialogs/ScanActions.h"
+#include "platform/DialogUnits.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
 

@@ -2,11 +2,11 @@
 // the Folder tab and the image-stack import of the File tab.
 #include "dialogs/CDlgOpen.h"
 
-#include "model/ImageStack.h"
 #include "data/LOCTVolume.h"
 #include "dialogs/CDlgExecutables.h"
 #include "dialogs/CDlgThicknessAnalysis.h"
 #include "dialogs/CDlgVoxelSize.h"
+#include "model/ImageStack.h"
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 #include "platform/WaitCursor.h"

@@ -1,8 +1,8 @@
 #include "dialogs/CDlgOptions.h"
 
-#include "model/LSettings.h"
 #include "dialogs/ColorButton.h"
 #include "dialogs/DialogControls.h"
+#include "model/LSettings.h"
 #include "platform/WaitCursor.h"
 
 #include <QButtonGroup>

@@ -6,12 +6,12 @@
 #include <set>
 #include <system_error>
 
-#include "model/CSortStringArray.h"
-#include "model/ScanFolderScan.h"
 #include "data/Diagnostics.h"
 #include "data/LExecutableList.h"
 #include "data/LOCTVolume.h"
 #include "data/WriteTarget.h"
+#include "model/CSortStringArray.h"
+#include "model/ScanFolderScan.h"
 #include "platform/Messages.h"
 #include "platform/Process.h"
 

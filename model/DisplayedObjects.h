@@ -2,13 +2,13 @@
 // The copies the panes show and edit: a loaded result moved to the depth of the displayed
 // (possibly flattened) volume and given the view's own header. The loaded objects are
 // never changed.
-#include "model/FlatteningShift.h"
 #include "data/LGridCenter.h"
 #include "data/LMarkers.h"
 #include "data/LMesh.h"
 #include "data/LRefSurface.h"
 #include "data/LSplineSet.h"
 #include "data/LSurfaces.h"
+#include "model/FlatteningShift.h"
 
 // The most markers and splines the panes handle.
 constexpr int kMaxDisplayedMarkers = 3000;

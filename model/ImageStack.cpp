@@ -1,8 +1,8 @@
 #include "model/ImageStack.h"
 
-#include "model/ScanFolderScan.h"
 #include "data/LImage2D.h"
 #include "data/LOCTVolume.h"
+#include "model/ScanFolderScan.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,8 +3,6 @@
 // file (100, created once and reused for every scan), how many were loaded and which one
 // is chosen, and the copies the panes show and edit. A loader fills a fresh set of slots
 // and the view takes it over whole once every file of the scan has been read and checked.
-#include "model/CSortStringArray.h"
-#include "model/ResultKind.h"
 #include "data/LGridCenter.h"
 #include "data/LImage2D.h"
 #include "data/LMarkers.h"
@@ -13,6 +11,8 @@
 #include "data/LRefSurface.h"
 #include "data/LSplineSet.h"
 #include "data/LSurfaces.h"
+#include "model/CSortStringArray.h"
+#include "model/ResultKind.h"
 
 #include <array>
 #include <memory>

@@ -1,9 +1,9 @@
 #include "model/LSettings.h"
 
-#include "model/ViewLayout.h"
-#include "data/NumberText.h"
 #include "data/ColorRef.h"
+#include "data/NumberText.h"
 #include "model/SettingsStore.h"
+#include "model/ViewLayout.h"
 
 #include <climits>
 #include <functional>

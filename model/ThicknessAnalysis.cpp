@@ -1,8 +1,5 @@
 #include "model/ThicknessAnalysis.h"
 
-#include "model/CSortStringArray.h"
-#include "model/LoadMessages.h"
-#include "model/ThicknessCsvRow.h"
 #include "data/AtomicFile.h"
 #include "data/WriteTarget.h"
 #include "data/LGrid.h"
@@ -10,6 +7,9 @@
 #include "data/LGridMap.h"
 #include "data/LSurfaces.h"
 #include "data/XmlReadResult.h"
+#include "model/CSortStringArray.h"
+#include "model/LoadMessages.h"
+#include "model/ThicknessCsvRow.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,9 +1,9 @@
 #pragma once
 // Composing the projection pane's bitmap: the R, G, B planes (or black), then by opacity
 // the undefined region, the optic-disc cup and rim, and the thickness map in its palette.
+#include "data/ColorRef.h"
 #include "panes/ThicknessMap.h"
 #include "panes/ThicknessPalette.h"
-#include "data/ColorRef.h"
 
 #include <QImage>
 #include <cstdint>

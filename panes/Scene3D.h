@@ -5,12 +5,12 @@
 // it; tests read it without a rendering context.
 //
 // Set... operations only store.
+#include "data/ColorRef.h"
 #include "data/Point3i.h"
 #include "panes/PaneConventions.h"
 #include "panes/PickNames3D.h"
 #include "panes/SliceMapping.h"
 #include "panes/Trackball.h"
-#include "data/ColorRef.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "app/LayoutProfile.h"
 #include "app/PaneLayout.h"
-#include "model/ViewLayout.h"
 #include "fixtures/TempDir.h"
+#include "model/ViewLayout.h"
 #include "platform/Profile.h"
 
 #include <gtest/gtest.h>

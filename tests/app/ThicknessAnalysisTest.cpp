@@ -1,5 +1,3 @@
-#include "model/ThicknessAnalysis.h"
-#include "model/ThicknessCsvRow.h"
 #include "data/LGrid.h"
 #include "data/LGridCenter.h"
 #include "data/LGridMap.h"
@@ -8,6 +6,8 @@
 #include "data/XmlReadResult.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
+#include "model/ThicknessAnalysis.h"
+#include "model/ThicknessCsvRow.h"
 #include "panes/ThicknessMap.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "dialogs/ExecutableRun.h"
 #include "data/LExecutableList.h"
 #include "data/LOCTVolume.h"
+#include "dialogs/ExecutableRun.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "platform/Messages.h"

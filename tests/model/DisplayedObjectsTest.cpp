@@ -1,5 +1,5 @@
-#include "model/DisplayedObjects.h"
 #include "fixtures/StdoutCapture.h"
+#include "model/DisplayedObjects.h"
 
 #include <gtest/gtest.h>
 
