@@ -1,153 +1,28 @@
 #include "data/LGrid.h"
 #include "data/LGridCenter.h"
-#include "data/LGridMap.h"
 #include "data/LSurfaces.h"
 #include "data/NumberText.h"
 #include "data/XmlReadResult.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
+#include "fixtures/ThicknessAnalysisFixture.h"
 #include "model/ThicknessAnalysis.h"
 #include "model/ThicknessCsvRow.h"
-#include "panes/ThicknessMap.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <random>
-#include <sstream>
-
 namespace {
 
-constexpr int kX = 24;
-constexpr int kZ = 16;
-const char* kGridFolder = STRATAVIEW_SOURCE_DIR "/res/Grid";
-const char* kEtdrs = "Grid_Circle_Macula_ETDRS.xml";
+using fixtures::Fields;
+using fixtures::kEtdrs;
+using fixtures::kGridFolder;
+using fixtures::kUnknownNames;
+using fixtures::kX;
+using fixtures::kZ;
+using fixtures::Lines;
+using fixtures::Scan;
+using fixtures::ThicknessAnalysisTest;
 
-std::vector<std::string> Fields(const std::string& line)
-{
-  std::vector<std::string> fields;
-  std::stringstream in(line);
-  for (std::string field; std::getline(in, field, ',');)
-    fields.push_back(field);
-  return fields;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-  std::vector<std::string> lines;
-  std::stringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
-}
-
-// Surface names a surfaces file may give instead of the table's: unknown to the table.
-const std::vector<std::string> kUnknownNames = {"Upper", "Middle", "Lower"};
-
-// A 24 x 16 scan of 0.25 x 0.0039 x 0.4 mm with the surfaces ILM, GCL-IPL and IPL-INL (or
-// three surfaces of the given names unknown to the table) at random depths, a few of them
-// -1, and a few A-scans undefined.
-LSurfaces Scan(unsigned seed, const std::vector<std::string>& unknownNames = {})
-{
-  LResultHeader h = UnknownResultHeader();
-  h.version = "4.0.0";
-  h.sizeX = kX;
-  h.sizeY = 200;
-  h.sizeZ = kZ;
-  h.voxelSizeX = 0.25f;
-  h.voxelSizeY = 0.0039f;
-  h.voxelSizeZ = 0.4f;
-  h.laterality = LateralityOS;
-  h.centerType = CenterMacula;
-  LSurfaces s;
-  if (unknownNames.empty())
-    s.Create(kX, kZ, 3, {5, 7, 8}, {5, 7, 8}, {}, h);
-  else
-    s.Create(kX, kZ, 3, {0, 0, 0}, {0, 0, 0}, {}, h, unknownNames);
-  std::mt19937 random(seed);
-  std::uniform_int_distribution<int> depth(20, 60), gap(5, 40), percent(0, 99);
-  for (int z = 0; z < kZ; ++z)
-    for (int x = 0; x < kX; ++x) {
-      const int y = depth(random);
-      s.Point(0, x, z).y = percent(random) < 4 ? -1 : y;
-      s.Point(1, x, z).y = percent(random) < 4 ? -1 : y + gap(random);
-      s.Point(2, x, z).y = y + 2 * gap(random);
-      s.undefinedMask[size_t(x + kX * z)] = percent(random) < 5 ? 1 : 0;
-    }
-  return s;
-}
-
-// A folder of surfaces files in a sub-folder and beside files the filter leaves out, with the
-// raw depths, masks and sector labels the oracle reads.
-class ThicknessAnalysisTest : public ::testing::Test {
-protected:
-  void SetUp() override
-  {
-    std::filesystem::create_directories(m_Folder.Path() / "sub");
-    AddScan("scan10", 2);
-    AddScan("scan2", 1);
-    AddScan("sub/scan3", 3);
-    ASSERT_TRUE(fixtures::WriteText(m_Folder.File("notes_Surfaces.txt"), "x"));
-    m_Request.folder = m_Folder.Path().string();
-    m_Request.gridFolder = kGridFolder;
-    m_Request.gridName = kNoGridName;
-    m_Request.surfacesFilter = "_Surfaces_Vamo.xml";
-    m_Request.gridCenterFilter = "_GridCenter_Vamo.xml";
-    m_Request.outputPath = m_Out.File("report.csv");
-  }
-
-  void AddScan(const std::string& stem, unsigned seed)
-  {
-    const LSurfaces s = Scan(seed, m_Names);
-    ASSERT_EQ(s.WriteXml(m_Folder.File(stem + "_Surfaces_Vamo.xml")), 0);
-    m_Scans[stem] = seed;
-  }
-
-  // Oracle arguments of a scan: depths, mask and labels (none without a grid), as the oracle
-  // expects them, written beside the output.
-  std::string OracleArgs(const std::string& stem, const LGrid* grid)
-  {
-    const LSurfaces s = Scan(m_Scans.at(stem), m_Names);
-    std::vector<int32_t> depths;
-    for (const Point3i& p : s.points)
-      depths.push_back(p.y);
-    const std::string base = m_Out.File(std::to_string(m_Scans.at(stem)));
-    EXPECT_TRUE(fixtures::WriteBytes(base + ".depth", depths.data(), depths.size() * 4));
-    EXPECT_TRUE(fixtures::WriteBytes(base + ".mask", s.undefinedMask.data(), s.undefinedMask.size()));
-    std::string labels = "-";
-    int regions = 1;
-    if (grid) {
-      LGridMap map;
-      LGrid copy;
-      EXPECT_EQ(copy.ReadXml(std::string(kGridFolder) + "/" + kEtdrs), kXmlOk);
-      map.SetSize(kX, kZ);
-      map.SetSpacing(0.25f, 0.0039f, 0.4f);
-      map.SetCenter(kX / 2, kZ / 2);
-      map.SetGridCircles(copy.circleCount, copy.circleLabels.data(), copy.radiusFrom.data(), copy.radiusTo.data(),
-                         copy.angleFrom.data(), copy.angleTo.data());
-      map.Compute();
-      labels = base + ".labels";
-      EXPECT_TRUE(fixtures::WriteBytes(labels, map.LabelImage(), size_t(kX * kZ) * 2));
-      regions = grid->GetRegionCount();
-    }
-    return " '" + base + ".depth' '" + base + ".mask' '" + labels + "' 3 " + std::to_string(regions) + " 0.0039";
-  }
-
-  int RunOracle(const std::vector<std::string>& stems, const LGrid* grid, std::string* output)
-  {
-    std::string command = "/usr/bin/python3 " STRATAVIEW_SOURCE_DIR "/tests/app/thickness_oracle.py '" +
-                          m_Request.outputPath + "'";
-    for (const std::string& stem : stems)
-      command += OracleArgs(stem, grid);
-    return fixtures::RunCommand(command + " 2>&1", output);
-  }
-
-  TempDir m_Folder;
-  TempDir m_Out;
-  std::map<std::string, unsigned> m_Scans;
-  std::vector<std::string> m_Names;  // surface names unknown to the table, or none
-  ThicknessAnalysisRequest m_Request;
-};
 
 TEST_F(ThicknessAnalysisTest, NoGridRowsInNaturalOrderMatchTheOracle)
 {
@@ -191,52 +66,6 @@ TEST_F(ThicknessAnalysisTest, UnknownSurfaceNamesAreMeasuredByPosition)
   EXPECT_NE(Fields(lines[1])[18], "0.00");
   std::string output;
   EXPECT_EQ(RunOracle({"scan2", "scan10", "sub/scan3"}, nullptr, &output), 0) << output;
-}
-
-// The grid figures of the file agree with the oracle and with the projection pane's sector
-// figures for the same layer, grid and centre.
-TEST_F(ThicknessAnalysisTest, GridRowsAgreeWithTheOracleAndThePane)
-{
-  m_Request.gridName = kEtdrs;
-  ASSERT_EQ(RunThicknessAnalysis(m_Request), "");
-  const std::vector<std::string> lines = Lines(fixtures::ReadAll(m_Request.outputPath));
-  ASSERT_EQ(lines.size(), 4u);
-  LGrid grid;
-  ASSERT_EQ(grid.ReadXml(std::string(kGridFolder) + "/" + kEtdrs), kXmlOk);
-  const std::vector<std::string> header = Fields(lines[0]);
-  EXPECT_EQ(header.size(), 18u + 4u * size_t(grid.GetRegionCount()));
-  EXPECT_EQ(header[18], "MeanThickness_10.ILM_To_30.GCL-IPL_Region" + grid.circleLabels[0] + "_um");
-  const std::vector<std::string> row = Fields(lines[1]);
-  EXPECT_EQ(row[13] + "," + row[14] + "," + row[15] + "," + row[16], std::string(kEtdrs) + ",Image_Center,12,8");
-  std::string output;
-  EXPECT_EQ(RunOracle({"scan2", "scan10", "sub/scan3"}, &grid, &output), 0) << output;
-
-  const LSurfaces s = Scan(1);
-  ThicknessMap pane;
-  pane.Allocate(size_t(kX * kZ));
-  pane.SetGridMode(GridModeQuantity);
-  pane.SetGridCircles(GridCircle, grid.circleCount, grid.circleLabels.data(), grid.radiusFrom.data(),
-                      grid.radiusTo.data(), grid.angleFrom.data(), grid.angleTo.data());
-  const int centre[2] = {kX / 2, kZ / 2};
-  ThicknessInput in;
-  in.points = &s.points[0].x;
-  in.surfaceCount = 3;
-  in.undefinedMask = s.undefinedMask.data();
-  in.sizeX = kX;
-  in.sizeZ = kZ;
-  in.spacingX = 0.25f;
-  in.spacingY = 0.0039f;
-  in.spacingZ = 0.4f;
-  in.gridCenter = centre;
-  pane.Compute(in, 1, 2);
-  const int regions = grid.GetRegionCount();
-  for (int r = 0; r < regions; ++r) {
-    SCOPED_TRACE(r);
-    const float mean = pane.SectorMean(r);
-    const float sd = pane.SectorSD(r);
-    EXPECT_EQ(row[size_t(18 + regions + r)], mean == kNoThickness ? "NA" : numtext::Format("%.2f", mean * 1000.0));
-    EXPECT_EQ(row[size_t(18 + 3 * regions + r)], sd == kNoThickness ? "NA" : numtext::Format("%.2f", sd * 1000.0));
-  }
 }
 
 TEST_F(ThicknessAnalysisTest, GridCentreFilesArePairedInOrder)
