@@ -16,5 +16,5 @@ set(STRATAVIEW_LAYER_USES_tools data)
 set(STRATAVIEW_LAYER_USES_decoder data)
 # The fuzzing harnesses feed files to the readers.
 set(STRATAVIEW_LAYER_USES_fuzz fuzz data)
-# main.cpp at the top of the tree starts the application.
-set(STRATAVIEW_MAIN_USES app)
+# main.cpp at the top of the tree starts the application; it stands above every layer.
+set(STRATAVIEW_MAIN_USES app ${STRATAVIEW_LAYER_USES_app})
