@@ -1,7 +1,8 @@
 #pragma once
 // What the open and save dialogs ask of the window that holds the open scan: open a scan, a
-// folder or one result file, show a kind's chosen file, save a kind, and read the settings
-// and how many surface files there are, and show the thickness map again. The dialogs know no more of the window than this.
+// folder or one result file, show a kind's chosen file, save a kind, read the settings and
+// how many surface files there are, and show the thickness map again. The dialogs know no
+// more of the window than this.
 #include "model/LSettings.h"
 #include "model/ResultKind.h"
 

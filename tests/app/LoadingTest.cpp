@@ -2,7 +2,7 @@
 #include "app/CDlgMenu.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
-#include "app/ThicknessAnalysis.h"
+#include "model/ThicknessAnalysis.h"
 #include "data/LGridCenter.h"
 #include "data/LMarkers.h"
 #include "data/LSplines.h"

@@ -4,7 +4,7 @@
 #include "app/CDlgMenu.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
-#include "app/SavePaths.h"
+#include "model/SavePaths.h"
 #include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/FaultyFolder.h"
