@@ -1,7 +1,8 @@
 // The whole program on a scan folder: the time from process start until every pane of the
 // opened folder is drawn, beside reading every file of the folder into fresh buffers; then
 // 2-D steps (the next B-scan from the scroll bar, a window drag step in the B-scan pane)
-// with the 3-D pane shown (drawn from its buffers and cell by cell) and hidden, each timed
+// with the 3-D pane shown (through its kept picture, drawn in full from its buffers, and cell
+// by cell) and hidden, each timed
 // until all their paints are done; and the peak memory (VmHWM) of the empty window and with
 // the folder open, beside the scan's voxel bytes. Needs a display (xvfb-run).
 //
@@ -179,16 +180,21 @@ int main(int argc, char** argv)
   const auto windowStep = [&](int i) {
     Mouse(bscan, QEvent::MouseMove, middle + QPoint(i % 2 ? 0 : 4, 0), Qt::NoButton, Qt::LeftButton);
   };
-  // The 3-D pane drawn from its buffers, drawn cell by cell, and hidden.
+  // The 3-D pane through its kept picture, drawn in full from its buffers, drawn cell by
+  // cell, and hidden.
   const struct {
     const char* what;
     bool shown;
     bool buffered;
-  } modes[] = {{"3-D pane shown", true, true}, {"3-D pane shown, drawn cell by cell", true, false},
-               {"3-D pane hidden", false, true}};
+    bool kept;
+  } modes[] = {{"3-D pane shown", true, true, true},
+               {"3-D pane shown, drawn in full from buffers", true, true, false},
+               {"3-D pane shown, drawn cell by cell", true, false, false},
+               {"3-D pane hidden", false, true, true}};
   for (const auto& mode : modes) {
     pane3D->setVisible(mode.shown);
     pane3D->SetBufferedDrawing(mode.buffered);
+    pane3D->SetLayerKeeping(mode.kept);
     Settle(app);
     const double slice = StepMs(app, steps, nextBScan);
     const double window = StepMs(app, steps, windowStep);

@@ -1,7 +1,8 @@
 // Repainting the 3-D pane of a 512 x 1024 x 128 16-bit scan with 11 surfaces, the three
 // planes and the guide lines shown, after a 2-D step (the next B-scan, a window step, a
-// surface row moved) and with nothing changed: drawn from the kept buffers and cell by cell,
-// beside a frame that only clears, all in the same run. Needs a display (xvfb-run).
+// surface row moved) and with nothing changed: through the kept picture of the unchanged
+// geometry, drawn in full from the kept buffers, and cell by cell, beside a frame that only
+// clears, all in the same run. Needs a display (xvfb-run).
 //
 // submit_ms: the render call until it returns (our work and the driver's vertex work on
 // this thread); total_ms: until the picture is finished. Run with GALLIUM_NOOP=1 (Mesa drops
@@ -68,6 +69,7 @@ Scene& TheScene()
 }
 
 enum Step { Nothing, NextBScan, WindowStep, SurfaceDrag, EmptyFrame };
+enum Mode { CellByCell, Buffered, KeptPicture };
 
 void ApplyStep(Scene& s, Step step, int i)
 {
@@ -86,7 +88,9 @@ void BM_Repaint(benchmark::State& state)
 {
   Scene& s = TheScene();
   const auto step = static_cast<Step>(state.range(0));
-  s.pane.SetBufferedDrawing(state.range(1) != 0);
+  const auto mode = static_cast<Mode>(state.range(1));
+  s.pane.SetBufferedDrawing(mode != CellByCell);
+  s.pane.SetLayerKeeping(mode == KeptPicture);
   s.pane.SetFlag(SceneFlag::All, step != EmptyFrame);
   s.pane.makeCurrent();
   s.pane.RenderScene();
@@ -109,13 +113,14 @@ void BM_Repaint(benchmark::State& state)
   state.counters["submit_ms"] = submitMs / static_cast<double>(state.iterations());
   state.counters["total_ms"] = totalMs / static_cast<double>(state.iterations());
   static const char* names[] = {"nothing changed", "next B-scan", "window step", "surface drag", "clear only"};
-  state.SetLabel(std::string(names[step]) + (state.range(1) ? ", buffered" : ", cell by cell"));
+  static const char* modes[] = {", cell by cell", ", buffered", ", kept picture"};
+  state.SetLabel(std::string(names[step]) + modes[mode]);
 }
 
 BENCHMARK(BM_Repaint)
-    ->ArgNames({"step", "buffered"})
-    ->Args({EmptyFrame, 1})
-    ->ArgsProduct({{Nothing, NextBScan, WindowStep, SurfaceDrag}, {1, 0}})
+    ->ArgNames({"step", "mode"})
+    ->Args({EmptyFrame, Buffered})
+    ->ArgsProduct({{Nothing, NextBScan, WindowStep, SurfaceDrag}, {KeptPicture, Buffered, CellByCell}})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0);
 

@@ -111,6 +111,7 @@ void L3D::ReleaseGl()
   makeCurrent();
   m_Glyphs.Release();
   m_Buffers.Release();
+  m_Layer.Release();
   doneCurrent();
 }
 
@@ -176,14 +177,26 @@ void L3D::RenderScene()
   glGetIntegerv(GL_RENDER_MODE, &mode);
   m_Selecting = mode == GL_SELECT;
   m_HasMaterial = false;
+  if (LayerApplies() && RenderFromLayer())
+    return;
+  BeginScene(true);
+  DrawGeometry(SceneBuffers3D::Cells::All);
+  DrawPlanes();
+  EndScene();
+}
 
+void L3D::BeginScene(bool clear)
+{
   glShadeModel(GL_SMOOTH);
   glEnable(GL_DEPTH_TEST);
-  const platform::COLORREF background = Color(SceneColor::Background);
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  glClearColor(platform::RedOf(background) / 255.0f, platform::GreenOf(background) / 255.0f,
-               platform::BlueOf(background) / 255.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  if (clear) {
+    const platform::COLORREF background = Color(SceneColor::Background);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(platform::RedOf(background) / 255.0f, platform::GreenOf(background) / 255.0f,
+                 platform::BlueOf(background) / 255.0f, 1.0f);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  }
   // The destination alpha stays 1, as in a window without alpha bits, so that surfaces
   // blended with GL_DST_ALPHA add their colour to what lies behind them.
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
@@ -199,20 +212,32 @@ void L3D::RenderScene()
 
   // A drag's moves are folded into the accumulated rotation as they come.
   glMultMatrixf(Rotation().accumulated.data());
+}
 
-  if (Flag(SceneFlag::All) && HasVolume()) {
-    DrawOrientationLetters();
-    DrawReferenceSurface();
-    DrawMarkers3D();
-    DrawSplines3D();
-    DrawSEADMesh();
-    DrawVesselMesh();
-    DrawSurfaces();
-    DrawPlaneXY();
-    DrawPlaneZY();
-    DrawPlaneXZ();
-  }
+void L3D::DrawGeometry(SceneBuffers3D::Cells cells)
+{
+  if (!Flag(SceneFlag::All) || !HasVolume())
+    return;
+  DrawOrientationLetters();
+  DrawReferenceSurface();
+  DrawMarkers3D();
+  DrawSplines3D();
+  DrawSEADMesh();
+  DrawVesselMesh();
+  DrawSurfaces(cells);
+}
 
+void L3D::DrawPlanes()
+{
+  if (!Flag(SceneFlag::All) || !HasVolume())
+    return;
+  DrawPlaneXY();
+  DrawPlaneZY();
+  DrawPlaneXZ();
+}
+
+void L3D::EndScene()
+{
   glFlush();
   glDisable(GL_LIGHTING);
   glDisable(GL_LIGHT0);

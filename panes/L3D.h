@@ -9,6 +9,7 @@
 // a valid OpenGL context (a platform without OpenGL) the pane only stores.
 #include "panes/GlyphLists.h"
 #include "panes/Scene3D.h"
+#include "panes/Scene3DLayerCache.h"
 #include "panes/SceneBuffers3D.h"
 #include "panes/ViewServices.h"
 
@@ -16,6 +17,7 @@
 #include <QPoint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class L3D : public QOpenGLWidget, public Scene3D {
   Q_OBJECT
@@ -72,6 +74,11 @@ public:
   // Whether ordinary renders draw the surfaces, meshes and planes from buffers kept between
   // paints (the default) or cell by cell, as selection renders and drags always do.
   void SetBufferedDrawing(bool on) { m_Buffered = on; }
+  // Whether those renders also keep the picture of the geometry that did not change
+  // (everything but the planes and the surfaces' guide-line cells) between paints (the
+  // default), or draw all of it every time. Blended surfaces and the reference surface are
+  // always drawn in full.
+  void SetLayerKeeping(bool on) { m_KeepLayer = on; }
 
   // The mouse, at window points. A left press picks by the mouse mode (and starts the
   // trackball from the point); a left drag rotates, a middle drag (or right drag with Shift)
@@ -126,6 +133,20 @@ private:
   void AfterPositionChange(bool invalidateProjection);
   void AfterDeletion();
 
+  // A render: the state every render starts from (clearing the buffers or not), everything
+  // but the planes, the planes, and the state every render leaves.
+  void BeginScene(bool clear);
+  void DrawGeometry(SceneBuffers3D::Cells cells);
+  void DrawPlanes();
+  void EndScene();
+  // Whether this render may go through the kept picture, and that render: false, with
+  // nothing drawn, when the context cannot keep one.
+  bool LayerApplies() const;
+  bool RenderFromLayer();
+  // What the kept picture shows depends on, beside the surfaces' buffers.
+  std::vector<uint8_t> LayerInputs() const;
+  void DrawSurfaceGuideLines();
+
   void DrawOrientationLetters();
   void DrawReferenceSurface();
   void DrawMarkers3D();
@@ -133,7 +154,7 @@ private:
   void DrawSEADMesh();
   void DrawVesselMesh();
   void DrawMesh(const float* vertices, size_t vertexCount, bool vessel);
-  void DrawSurfaces();
+  void DrawSurfaces(SceneBuffers3D::Cells cells);
   void DrawSurface(int surface);
   void DrawPlaneXY();
   void DrawPlaneZY();
@@ -157,4 +178,6 @@ private:
   GlyphLists m_Glyphs;
   bool m_Buffered = true;
   SceneBuffers3D m_Buffers;
+  bool m_KeepLayer = true;
+  Scene3DLayerCache m_Layer;
 };

@@ -203,7 +203,9 @@ void L3D::DrawMesh(const float* vertices, size_t vertexCount, bool vessel)
   }
 }
 
-void L3D::DrawSurfaces()
+// The kept picture's surfaces (all cells in their own colours) mark their pixels in the
+// stencil with 1 + their index, for the guide-line cells drawn over them later.
+void L3D::DrawSurfaces(SceneBuffers3D::Cells cells)
 {
   if (!Flag(SceneFlag::Surfaces))
     return;
@@ -216,15 +218,24 @@ void L3D::DrawSurfaces()
   const int count = SurfaceCount();
   const bool buffered = Buffered();
   if (buffered)
-    m_Buffers.TrackSharedInputs(*this);
+    m_Buffers.UpdateSurfaces(*this);
+  const bool marking = cells == SceneBuffers3D::Cells::Plain;
+  if (marking) {
+    glEnable(GL_STENCIL_TEST);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+  }
   for (int i = 0; i < count; ++i) {
     if (!SurfaceShown(i))
       continue;
+    if (marking)
+      glStencilFunc(GL_ALWAYS, i + 1, 0xFF);
     if (buffered)
-      m_Buffers.DrawSurface(*this, i);
+      m_Buffers.DrawSurface(*this, i, cells);
     else
       DrawSurface(i);
   }
+  if (marking)
+    glDisable(GL_STENCIL_TEST);
   m_HasMaterial = false;
   if (blending) {
     glDisable(GL_BLEND);

@@ -260,8 +260,9 @@ void SceneBuffers3D::BuildColours(const Scene3D& scene, int surface, SurfaceBuff
                GL_STATIC_DRAW);
 }
 
-void SceneBuffers3D::UpdateSurface(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
+bool SceneBuffers3D::UpdateSurface(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
 {
+  bool built = false;
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
   const size_t points = static_cast<size_t>(sx) * static_cast<size_t>(sz);
@@ -281,6 +282,7 @@ void SceneBuffers3D::UpdateSurface(const Scene3D& scene, int surface, SurfaceBuf
     buffer.mapping = mapping;
     buffer.maskGeneration = 0;
     buffer.colourGeneration = 0;
+    built = true;
   } else {
     // An edit moves a few rows: rebuild those and the row before, whose normals reach into them.
     const size_t rowBytes = static_cast<size_t>(sx) * sizeof(Point3i);
@@ -297,27 +299,48 @@ void SceneBuffers3D::UpdateSurface(const Scene3D& scene, int surface, SurfaceBuf
       std::copy(source + static_cast<size_t>(first) * sx, source + static_cast<size_t>(z) * sx,
                 buffer.points.begin() + static_cast<ptrdiff_t>(first) * sx);
       BuildVertexRows(scene, surface, buffer, std::max(0, first - 1), z - 1);
+      built = true;
     }
   }
-  if (buffer.maskGeneration != m_MaskGeneration || buffer.overUndefined != scene.ShowOverUndefined(surface))
+  if (buffer.maskGeneration != m_MaskGeneration || buffer.overUndefined != scene.ShowOverUndefined(surface)) {
     BuildIndices(scene, surface, buffer);
-  if (buffer.colourGeneration != m_ColourGeneration)
+    built = true;
+  }
+  if (buffer.colourGeneration != m_ColourGeneration) {
     BuildColours(scene, surface, buffer);
+    built = true;
+  }
+  return built;
+}
+
+bool SceneBuffers3D::UpdateSurfaces(const Scene3D& scene)
+{
+  const int sx = scene.Size()[0];
+  const int sz = scene.Size()[2];
+  if (sx < 2 || sz < 2)
+    return false;
+  TrackSharedInputs(scene);
+  bool built = false;
+  for (int i = 0; i < scene.SurfaceCount(); ++i)
+    if (scene.SurfaceShown(i))
+      built = UpdateSurface(scene, i, m_Surfaces[static_cast<size_t>(i)]) || built;
+  return built;
 }
 
 // The cells along the guide lines take their colours from the same buffers: cells within one
 // column of the position green, then cells within one row of it red.
-void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface)
+void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells)
 {
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
   if (sx < 2 || sz < 2 || surface < 0 || surface >= Scene3D::kMaxSurfaces)
     return;
-  SurfaceBuffer& buffer = m_Surfaces[static_cast<size_t>(surface)];
-  UpdateSurface(scene, surface, buffer);
+  const SurfaceBuffer& buffer = m_Surfaces[static_cast<size_t>(surface)];
+  if (!buffer.vertices)
+    return;
 
   const size_t columns = static_cast<size_t>(sx - 1);
-  const bool guides = scene.Flag(SceneFlag::GuideLines);
+  const bool guides = scene.Flag(SceneFlag::GuideLines) && cells != Cells::Plain;
   const std::array<int, 3> p = scene.Position();
   const int gx0 = guides ? std::max(0, p[0] - 1) : 1;
   const int gx1 = guides ? std::min(sx - 2, p[0] + 1) : 0;
@@ -343,11 +366,13 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface)
   glShadeModel(GL_FLAT);
   UsePositionsAndNormals(buffer.vertices);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.indices);
-  if (buffer.uniform) {
-    ApplyMaterial(buffer.material);
-    plain.Draw();
-  } else {
-    DrawColoured(buffer.colours, plain);
+  if (cells != Cells::GuideLines) {
+    if (buffer.uniform) {
+      ApplyMaterial(buffer.material);
+      plain.Draw();
+    } else {
+      DrawColoured(buffer.colours, plain);
+    }
   }
   Material3D m = buffer.material;
   scene.SetGuideLineMaterial(0, p[0], m);

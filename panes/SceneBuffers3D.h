@@ -22,10 +22,15 @@ public:
   SceneBuffers3D(const SceneBuffers3D&) = delete;
   SceneBuffers3D& operator=(const SceneBuffers3D&) = delete;
 
-  // Once per render before the surfaces: notes what changed in the inputs they share.
-  void TrackSharedInputs(const Scene3D& scene);
-  // Surface `surface` as the cell-by-cell render draws it, lit with the current light.
-  void DrawSurface(const Scene3D& scene, int surface);
+  // Once per render before the surfaces: brings the buffers of every shown surface up to
+  // date; true when any of them was built again.
+  bool UpdateSurfaces(const Scene3D& scene);
+  // Which cells of a surface a draw covers: all as the cell-by-cell render draws them, all in
+  // their own colours as if the guide lines were off, or only the guide-line cells.
+  enum class Cells { All, Plain, GuideLines };
+  // Surface `surface` from its buffers as they were last brought up to date, lit with the
+  // current light.
+  void DrawSurface(const Scene3D& scene, int surface, Cells cells);
   // A label mesh in its colour; nothing without vertices.
   void DrawMesh(const Scene3D& scene, bool vessel);
   // A volume plane, its cells' colours from a texture.
@@ -72,7 +77,9 @@ private:
   void BuildVertexRows(const Scene3D& scene, int surface, SurfaceBuffer& buffer, int firstRow, int lastRow);
   void BuildIndices(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
   void BuildColours(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
-  void UpdateSurface(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
+  // Notes what changed in the inputs every surface shares.
+  void TrackSharedInputs(const Scene3D& scene);
+  bool UpdateSurface(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
   void UpdatePlane(Scene3D& scene, int orientation, PlaneTexture& plane);
 
   std::array<SurfaceBuffer, Scene3D::kMaxSurfaces> m_Surfaces;

@@ -1,0 +1,140 @@
+// The 3-D pane's render through the kept picture of its unchanged geometry: a 2-D step
+// (another slice, another window, another position) redraws only the planes and the
+// surfaces' guide-line cells over it.
+#define GL_GLEXT_PROTOTYPES
+#include "panes/L3D.h"
+
+#include "data/LSplineSet.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <utility>
+
+namespace {
+
+template <typename T>
+void Append(std::vector<uint8_t>& out, const T& value)
+{
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&value);
+  out.insert(out.end(), bytes, bytes + sizeof value);
+}
+
+template <typename T>
+void AppendAll(std::vector<uint8_t>& out, const std::vector<T>& values)
+{
+  Append(out, values.size());
+  const auto* bytes = reinterpret_cast<const uint8_t*>(values.data());
+  out.insert(out.end(), bytes, bytes + values.size() * sizeof(T));
+}
+
+}  // namespace
+
+// Blended surfaces add up in drawing order and the reference surface colours its own
+// guide-line cells, so both are drawn in full every time.
+bool L3D::LayerApplies() const
+{
+  return m_KeepLayer && Buffered() && Flag(SceneFlag::All) && HasVolume() && !Flag(SceneFlag::Blending) &&
+         !(Flag(SceneFlag::RefSurface) && HasRefSurface());
+}
+
+bool L3D::RenderFromLayer()
+{
+  GLint target = 0;
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &target);
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  if (!m_Layer.Prepare(viewport[0] + viewport[2], viewport[1] + viewport[3]))
+    return false;
+  const bool rebuilt = Flag(SceneFlag::Surfaces) && m_Buffers.UpdateSurfaces(*this);
+  std::vector<uint8_t> inputs = LayerInputs();
+  if (rebuilt || !m_Layer.Holds(inputs)) {
+    m_Layer.BindLayer();
+    BeginScene(true);
+    DrawGeometry(SceneBuffers3D::Cells::Plain);
+    m_Layer.Kept(std::move(inputs));
+  }
+  m_Layer.BindFrameFromLayer();
+  BeginScene(false);
+  DrawSurfaceGuideLines();
+  DrawPlanes();
+  m_Layer.CopyFrameTo(static_cast<GLuint>(target));
+  EndScene();
+  return true;
+}
+
+// A guide-line cell shows where its surface's own triangle won the depth test: same depth,
+// and the stencil naming that surface.
+void L3D::DrawSurfaceGuideLines()
+{
+  if (!Flag(SceneFlag::Surfaces) || !Flag(SceneFlag::GuideLines))
+    return;
+  glPushAttrib(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ENABLE_BIT);
+  glDepthFunc(GL_EQUAL);
+  glDepthMask(GL_FALSE);
+  glEnable(GL_STENCIL_TEST);
+  glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+  const int count = SurfaceCount();
+  for (int i = 0; i < count; ++i) {
+    if (!SurfaceShown(i))
+      continue;
+    glStencilFunc(GL_EQUAL, i + 1, 0xFF);
+    m_Buffers.DrawSurface(*this, i, SceneBuffers3D::Cells::GuideLines);
+  }
+  glPopAttrib();
+  m_HasMaterial = false;
+}
+
+// Everything the letters, markers, splines, meshes and surfaces are drawn from that the
+// surfaces' buffers do not track themselves.
+std::vector<uint8_t> L3D::LayerInputs() const
+{
+  std::vector<uint8_t> in;
+  std::array<GLfloat, 16> projection{};
+  glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
+  Append(in, projection);
+  Append(in, Rotation().accumulated);
+  for (int f = 0; f < static_cast<int>(SceneFlag::Count); ++f) {
+    const auto flag = static_cast<SceneFlag>(f);
+    if (flag != SceneFlag::PlaneXY && flag != SceneFlag::PlaneZY && flag != SceneFlag::PlaneXZ &&
+        flag != SceneFlag::GuideLines)
+      in.push_back(Flag(flag));
+  }
+  for (int c = 0; c < static_cast<int>(SceneColor::Count); ++c)
+    Append(in, Color(static_cast<SceneColor>(c)));
+  Append(in, SurfaceCount());
+  for (int s = 0; s < kMaxSurfaces; ++s) {
+    Append(in, SurfaceColor(s));
+    in.push_back(SurfaceShown(s));
+    in.push_back(ShowOverUndefined(s));
+  }
+  Append(in, Map(0.0f, 0.0f, 0.0f));
+  Append(in, Map(1.0f, 1.0f, 1.0f));
+  Append(in, OpacityCup());
+  Append(in, OpacityRim());
+  Append(in, SplinesLineWidth());
+  Append(in, LetterFontHeight());
+  for (const Letter3D& letter : OrientationLetters()) {
+    in.insert(in.end(), letter.text.begin(), letter.text.end());
+    Append(in, std::array<double, 3>{letter.x, letter.y, letter.z});
+  }
+  Append(in, MeshGeneration());
+  Append(in, VesselVertices());
+  Append(in, VesselVertexCount());
+  Append(in, SEADVertices());
+  Append(in, SEADVertexCount());
+  Append(in, SphereRadius());
+  Append(in, MarkerCount());
+  for (int m = 0; m < MarkerCount(); ++m) {
+    Append(in, MarkerPosition(m));
+    Append(in, MarkerMaterial(m));
+  }
+  if (const LSplineSet* splines = Splines()) {
+    const int count = SplineCount();
+    Append(in, count);
+    for (int s = 0; s < count; ++s) {
+      AppendAll(in, splines->controlPoints[static_cast<size_t>(s)]);
+      AppendAll(in, splines->GetCurves()[static_cast<size_t>(s)]);
+    }
+  }
+  return in;
+}

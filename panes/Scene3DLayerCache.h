@@ -1,0 +1,54 @@
+#pragma once
+// The picture of the 3-D scene's unchanged geometry (letters, markers, splines, meshes and
+// surfaces), kept with its depth in an offscreen framebuffer between paints, so that a paint
+// that only moves a plane, the window or the guide lines copies it back instead of
+// rasterising every surface triangle again. The stencil of the kept picture holds, per pixel,
+// 1 + the surface drawn there (0 for anything else), so that the guide-line cells can be
+// laid over exactly the surface pixels they cover.
+//
+// A paint renders into a frame buffer of the same size, started from the kept picture, and
+// copies its colour to the target. Every call needs the pane's context current; Release
+// frees the GL objects.
+#include <GL/gl.h>
+#include <cstdint>
+#include <vector>
+
+class Scene3DLayerCache {
+public:
+  Scene3DLayerCache() = default;
+  Scene3DLayerCache(const Scene3DLayerCache&) = delete;
+  Scene3DLayerCache& operator=(const Scene3DLayerCache&) = delete;
+
+  // Both buffers at the given size; false when the context cannot make them (the caller
+  // then draws everything).
+  bool Prepare(int width, int height);
+  // Whether the kept picture was drawn from these inputs.
+  bool Holds(const std::vector<uint8_t>& inputs) const { return m_Valid && inputs == m_Inputs; }
+  // Binds the kept picture's buffer for drawing it again; Kept records what it was drawn from.
+  void BindLayer();
+  void Kept(std::vector<uint8_t> inputs);
+  // Binds the frame buffer started from the kept picture: colour, depth and stencil.
+  void BindFrameFromLayer();
+  // Copies the frame's colour into framebuffer `target` and binds that.
+  void CopyFrameTo(GLuint target);
+  void Invalidate() { m_Valid = false; }
+  void Release();
+
+private:
+  struct Target {
+    GLuint framebuffer = 0;
+    GLuint colour = 0;
+    GLuint depthStencil = 0;
+  };
+  bool Make(Target& t);
+  void Free(Target& t);
+  void Copy(const Target& from, GLuint to, GLbitfield what) const;
+
+  Target m_Layer;
+  Target m_Frame;
+  int m_Width = 0;
+  int m_Height = 0;
+  bool m_Usable = true;
+  bool m_Valid = false;
+  std::vector<uint8_t> m_Inputs;
+};
