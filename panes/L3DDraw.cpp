@@ -305,8 +305,7 @@ void L3D::DrawPlane(int orientation, SceneFlag flag)
   int rows = 0;
   if (!Flag(flag) || !PlaneSize(orientation, columns, rows) || columns < 2 || rows < 2)
     return;
-  if (Buffered()) {
-    m_Buffers.DrawPlane(*this, orientation);
+  if (Buffered() && m_Buffers.DrawPlane(*this, orientation)) {
     m_HasMaterial = false;
     return;
   }

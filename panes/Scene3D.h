@@ -10,6 +10,7 @@
 #include "panes/PaneConventions.h"
 #include "panes/PickNames3D.h"
 #include "panes/SliceMapping.h"
+#include "panes/SliceRender.h"
 #include "panes/Trackball.h"
 
 #include <array>
@@ -183,6 +184,12 @@ public:
   // the value range and writes it back.
   void ComputePlaneGrey(int orientation);
   const std::vector<uint8_t>& PlaneGrey(int orientation) const;
+  // The same window, kept within the value range and written back, as the grey uses it;
+  // (0, 0) without a volume.
+  std::array<float, 2> KeepWindowInRange();
+  // A plane's slab-averaged values before the window maps them to grey, row 0 first; false
+  // without a volume.
+  bool PlaneSlabMeans(int orientation, std::vector<unsigned short>& values) const;
   // Columns and rows of a plane; false for no orientation.
   bool PlaneSize(int orientation, int& columns, int& rows) const;
   ScenePoint PlaneCorner(int orientation, int column, int row) const;
@@ -264,6 +271,8 @@ public:
 private:
   void ComputeHalfExtents();
   int PlaneIndex(int orientation) const;
+  // What a plane's grey is rendered from; needs a volume.
+  SliceRenderInput PlaneInput(int orientation) const;
 
   // Volume, borrowed.
   const unsigned short* m_Voxels = nullptr;

@@ -28,13 +28,8 @@ bool Scene3D::PlaneSize(int orientation, int& columns, int& rows) const
   return SliceImageSize(orientation, m_Size, columns, rows);
 }
 
-void Scene3D::ComputePlaneGrey(int orientation)
+SliceRenderInput Scene3D::PlaneInput(int orientation) const
 {
-  int columns = 0;
-  int rows = 0;
-  if (!HasVolume() || !PlaneSize(orientation, columns, rows))
-    return;
-  ClampWindow(*m_WindowCentre, *m_WindowWidth, m_Maximum);
   SliceRenderInput in;
   in.voxels = m_Voxels;
   std::copy(m_Size, m_Size + 3, in.size);
@@ -43,6 +38,32 @@ void Scene3D::ComputePlaneGrey(int orientation)
   in.avgSliceNum = m_AvgSliceNum;
   in.windowCentre = *m_WindowCentre;
   in.windowWidth = *m_WindowWidth;
+  return in;
+}
+
+std::array<float, 2> Scene3D::KeepWindowInRange()
+{
+  if (!HasVolume())
+    return {0.0f, 0.0f};
+  ClampWindow(*m_WindowCentre, *m_WindowWidth, m_Maximum);
+  return Window();
+}
+
+bool Scene3D::PlaneSlabMeans(int orientation, std::vector<unsigned short>& values) const
+{
+  int columns = 0;
+  int rows = 0;
+  return HasVolume() && PlaneSize(orientation, columns, rows) && SliceSlabMeans(PlaneInput(orientation), values);
+}
+
+void Scene3D::ComputePlaneGrey(int orientation)
+{
+  int columns = 0;
+  int rows = 0;
+  if (!HasVolume() || !PlaneSize(orientation, columns, rows))
+    return;
+  KeepWindowInRange();
+  const SliceRenderInput in = PlaneInput(orientation);
   QImage slice(columns, rows, QImage::Format_RGB32);
   RenderSlice(in, slice);
   std::vector<uint8_t>& grey = m_Grey[static_cast<size_t>(PlaneIndex(orientation))];

@@ -3,6 +3,8 @@
 
 #include <GL/glext.h>
 #include <algorithm>
+#include <cmath>
+#include <utility>
 #include <cstring>
 
 namespace {
@@ -96,10 +98,12 @@ void AppendBytes(std::vector<uint8_t>& out, const T& value)
   out.insert(out.end(), bytes, bytes + sizeof value);
 }
 
-uint32_t Texel(const Material3D& m)
+void SetNearest()
 {
-  const auto channel = [](float v) { return static_cast<uint32_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
-  return 0xFF000000u | channel(m.diffuse[0]) << 16 | channel(m.diffuse[1]) << 8 | channel(m.diffuse[2]);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
 }  // namespace
@@ -125,6 +129,11 @@ void SceneBuffers3D::Release()
     glDeleteTextures(1, &p.texture);
     p = PlaneTexture();
   }
+  glDeleteTextures(1, &m_GreyTable);
+  m_GreyTable = 0;
+  glDeleteProgram(m_Program.program);
+  m_Program = PlaneProgram();
+  m_ProgramTried = false;
   m_Mask.clear();
   m_ColourInputs.clear();
 }
@@ -428,9 +437,8 @@ void SceneBuffers3D::DrawMesh(const Scene3D& scene, bool vessel)
   glPopClientAttrib();
 }
 
-// The texture holds each cell's colour at its lower corner; the grey is computed again only
-// when the slice, the slab or the window moved, the guide and frame cells when the guide
-// lines did.
+// The values change with the slice, the slab and the volume; the window only changes the
+// grey table.
 void SceneBuffers3D::UpdatePlane(Scene3D& scene, int orientation, PlaneTexture& plane)
 {
   int columns = 0;
@@ -438,86 +446,154 @@ void SceneBuffers3D::UpdatePlane(Scene3D& scene, int orientation, PlaneTexture& 
   SliceAxes axes;
   scene.PlaneSize(orientation, columns, rows);
   SliceAxesOf(orientation, axes);
-  const std::array<int, 3> p = scene.Position();
-  const auto greyKey = [&] {
-    const std::array<float, 2> window = scene.Window();
-    return std::array<double, 5>{static_cast<double>(p[static_cast<size_t>(axes.slice)]),
-                                 static_cast<double>(scene.AvgSliceNum()), window[0], window[1],
-                                 static_cast<double>(scene.VolumeGeneration())};
-  };
-  const bool guides = scene.Flag(SceneFlag::GuideLines);
-  const std::array<int, 3> guideKey = {guides, guides ? p[static_cast<size_t>(axes.column)] : 0,
-                                       guides ? p[static_cast<size_t>(axes.row)] : 0};
+  const std::array<uint64_t, 3> key = {static_cast<uint64_t>(scene.Position()[static_cast<size_t>(axes.slice)]),
+                                       static_cast<uint64_t>(scene.AvgSliceNum()), scene.VolumeGeneration()};
   const bool sized = plane.built && plane.columns == columns && plane.rows == rows;
-  if (sized && plane.greyKey == greyKey() && plane.guideKey == guideKey)
+  if (sized && plane.key == key)
     return;
-  if (!sized || plane.greyKey != greyKey())
-    scene.ComputePlaneGrey(orientation);
-  plane.greyKey = greyKey();
-  plane.guideKey = guideKey;
-
-  const std::vector<uint8_t>& grey = scene.PlaneGrey(orientation);
-  m_Texels.resize(grey.size());
-  std::transform(grey.begin(), grey.end(), m_Texels.begin(),
-                 [](uint8_t g) { return 0xFF000000u | uint32_t{g} << 16 | uint32_t{g} << 8 | g; });
-  if (guides) {
-    const auto set = [&](int c, int r) {
-      if (c >= 0 && c < columns && r >= 0 && r < rows)
-        m_Texels[static_cast<size_t>(r) * static_cast<size_t>(columns) + static_cast<size_t>(c)] =
-            Texel(scene.PlaneCellMaterial(orientation, c, r));
-    };
-    const int pc = p[static_cast<size_t>(axes.column)];
-    const int pr = p[static_cast<size_t>(axes.row)];
-    for (int r = 0; r < rows; ++r)
-      for (int c : {0, 1, columns - 3, columns - 2, columns - 1, pc - 1, pc, pc + 1})
-        set(c, r);
-    for (int c = 0; c < columns; ++c)
-      for (int r : {0, 1, rows - 3, rows - 2, rows - 1, pr - 1, pr, pr + 1})
-        set(c, r);
-  }
+  if (!scene.PlaneSlabMeans(orientation, m_Values))
+    return;
   if (!plane.texture)
     glGenTextures(1, &plane.texture);
   glBindTexture(GL_TEXTURE_2D, plane.texture);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
   if (sized) {
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, columns, rows, GL_BGRA, GL_UNSIGNED_BYTE, m_Texels.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, columns, rows, GL_RED_INTEGER, GL_UNSIGNED_SHORT, m_Values.data());
   } else {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, columns, rows, 0, GL_BGRA, GL_UNSIGNED_BYTE, m_Texels.data());
+    SetNearest();
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R16UI, columns, rows, 0, GL_RED_INTEGER, GL_UNSIGNED_SHORT, m_Values.data());
   }
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glBindTexture(GL_TEXTURE_2D, 0);
   plane.columns = columns;
   plane.rows = rows;
+  plane.key = key;
   plane.built = true;
 }
 
-// One quad, lit as the cells are: a cell's colour c shows as c times the light, which the
-// texture stage gets by lighting a quarter-grey quad and scaling its product by four.
-void SceneBuffers3D::DrawPlane(Scene3D& scene, int orientation)
+// The grey of every 16-bit value v at (v % 256, v / 256).
+void SceneBuffers3D::UpdateGreyTable(Scene3D& scene)
+{
+  const std::array<float, 2> window = scene.KeepWindowInRange();
+  if (m_GreyTable && window == m_TableWindow)
+    return;
+  const std::vector<uint8_t> table = SliceGreyTable(window[0], window[1]);
+  const bool made = m_GreyTable != 0;
+  if (!made)
+    glGenTextures(1, &m_GreyTable);
+  glBindTexture(GL_TEXTURE_2D, m_GreyTable);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  if (made) {
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 256, GL_RED, GL_UNSIGNED_BYTE, table.data());
+  } else {
+    SetNearest();
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, 256, 256, 0, GL_RED, GL_UNSIGNED_BYTE, table.data());
+  }
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  m_TableWindow = window;
+}
+
+// The fixed-function vertex stage lights the quad with a quarter-grey material; a cell's
+// colour c then shows as c times the light, four times the lit colour.
+bool SceneBuffers3D::PrepareProgram()
+{
+  if (m_ProgramTried)
+    return m_Program.program != 0;
+  m_ProgramTried = true;
+  static const char* const source = R"(#version 130
+uniform usampler2D values;
+uniform sampler2D greyTable;
+uniform ivec2 size;
+uniform bool guides;
+uniform ivec2 position;
+uniform vec3 columnColour;
+uniform vec3 rowColour;
+uniform vec3 frameColour;
+void main()
+{
+  ivec2 cell = clamp(ivec2(floor(gl_TexCoord[0].st * vec2(size))), ivec2(0), size - 1);
+  uint value = texelFetch(values, cell, 0).r;
+  vec3 colour = vec3(texelFetch(greyTable, ivec2(int(value & 255u), int(value >> 8u)), 0).r);
+  if (guides) {
+    if (abs(cell.x - position.x) <= 1)
+      colour = columnColour;
+    else if (abs(cell.y - position.y) <= 1)
+      colour = rowColour;
+    if (cell.x < 2 || cell.x >= size.x - 3 || cell.y < 2 || cell.y >= size.y - 3)
+      colour = frameColour;
+  }
+  gl_FragColor = vec4(clamp(colour * gl_Color.rgb * 4.0, 0.0, 1.0), gl_Color.a);
+}
+)";
+  const GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
+  glShaderSource(shader, 1, &source, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  const GLuint program = ok ? glCreateProgram() : 0;
+  if (program) {
+    glAttachShader(program, shader);
+    glLinkProgram(program);
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  }
+  glDeleteShader(shader);
+  if (!ok) {
+    glDeleteProgram(program);
+    return false;
+  }
+  m_Program.program = program;
+  for (auto [location, name] : {std::pair{&m_Program.size, "size"}, {&m_Program.guides, "guides"},
+                                {&m_Program.position, "position"}, {&m_Program.columnColour, "columnColour"},
+                                {&m_Program.rowColour, "rowColour"}, {&m_Program.frameColour, "frameColour"}})
+    *location = glGetUniformLocation(program, name);
+  glUseProgram(program);
+  glUniform1i(glGetUniformLocation(program, "values"), 0);
+  glUniform1i(glGetUniformLocation(program, "greyTable"), 1);
+  glUseProgram(0);
+  return true;
+}
+
+// One quad, its cells' colours from the slab means through the grey table, the guide lines
+// and the frame laid over them as the cells take them.
+bool SceneBuffers3D::DrawPlane(Scene3D& scene, int orientation)
 {
   int columns = 0;
   int rows = 0;
-  if (!scene.PlaneSize(orientation, columns, rows) || columns < 2 || rows < 2)
-    return;
+  SliceAxes axes;
+  if (!scene.PlaneSize(orientation, columns, rows) || !SliceAxesOf(orientation, axes) || columns < 2 || rows < 2)
+    return true;
+  if (!PrepareProgram())
+    return false;
   PlaneTexture& plane = m_Planes[static_cast<size_t>(orientation == OrientationZY ? 1 : orientation == OrientationXZ ? 2 : 0)];
   UpdatePlane(scene, orientation, plane);
+  UpdateGreyTable(scene);
+  if (!plane.built)
+    return true;
 
   Material3D quarter;
   quarter.ambient = {0.25f, 0.25f, 0.25f, 1.0f};
   quarter.diffuse = quarter.ambient;
   ApplyMaterial(quarter);
-  glPushAttrib(GL_TEXTURE_BIT | GL_ENABLE_BIT);
-  glEnable(GL_TEXTURE_2D);
+  glPushAttrib(GL_TEXTURE_BIT);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, m_GreyTable);
+  glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, plane.texture);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-  glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_MODULATE);
-  glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_RGB, GL_TEXTURE);
-  glTexEnvi(GL_TEXTURE_ENV, GL_SRC1_RGB, GL_PRIMARY_COLOR);
-  glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE, 4.0f);
-  glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
-  glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_ALPHA, GL_PRIMARY_COLOR);
+  glUseProgram(m_Program.program);
+  const std::array<int, 3> p = scene.Position();
+  glUniform2i(m_Program.size, columns, rows);
+  glUniform1i(m_Program.guides, scene.Flag(SceneFlag::GuideLines));
+  glUniform2i(m_Program.position, p[static_cast<size_t>(axes.column)], p[static_cast<size_t>(axes.row)]);
+  const auto colour = [](GLint location, platform::COLORREF c) {
+    // As an 8-bit texel would hold the colour.
+    const std::array<float, 4>& d = FlatMaterial(c).diffuse;
+    const auto channel = [](float v) { return std::round(std::clamp(v, 0.0f, 1.0f) * 255.0f) / 255.0f; };
+    glUniform3f(location, channel(d[0]), channel(d[1]), channel(d[2]));
+  };
+  colour(m_Program.columnColour, kAxisColors[axes.column]);
+  colour(m_Program.rowColour, kAxisColors[axes.row]);
+  colour(m_Program.frameColour, kAxisColors[axes.slice]);
 
   const float u = static_cast<float>(columns - 1) / static_cast<float>(columns);
   const float v = static_cast<float>(rows - 1) / static_cast<float>(rows);
@@ -541,6 +617,11 @@ void SceneBuffers3D::DrawPlane(Scene3D& scene, int orientation)
   vertex(d, u, v);
   vertex(b, u, 0.0f);
   glEnd();
+  glUseProgram(0);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, 0);
   glPopAttrib();
+  return true;
 }

@@ -5,7 +5,8 @@
 // only what changed is built again: the rows of a surface an edit moved, the colours when a
 // colour input changed, a plane's texture when its slice, the window or the guide lines
 // moved. The guide-line cells of the surfaces are drawn from the same buffers in their own
-// colour, so moving the position rebuilds nothing.
+// colour, so moving the position rebuilds nothing. The planes keep their slab-averaged values;
+// a fragment program maps them through the window and lays the guide lines over them.
 //
 // Ordinary renders only: a selection render and a drag's coarse render draw cell by cell.
 // Every call needs the pane's context current; Release frees the GL objects.
@@ -33,9 +34,10 @@ public:
   void DrawSurface(const Scene3D& scene, int surface, Cells cells);
   // A label mesh in its colour; nothing without vertices.
   void DrawMesh(const Scene3D& scene, bool vessel);
-  // A volume plane, its cells' colours from a texture.
-  // Computing a plane's grey keeps the shared window within the value range.
-  void DrawPlane(Scene3D& scene, int orientation);
+  // A volume plane: its slab means in a texture, the window applied by a grey table on the
+  // GPU, so that a window step uploads only the table. Keeps the shared window within the
+  // value range. False, with nothing drawn, when the context runs no fragment programs.
+  bool DrawPlane(Scene3D& scene, int orientation);
 
   void Release();
 
@@ -66,12 +68,20 @@ private:
     bool built = false;
   };
   struct PlaneTexture {
-    GLuint texture = 0;
+    GLuint texture = 0;  // 16-bit unsigned integers
     int columns = 0;
     int rows = 0;
-    std::array<double, 5> greyKey{};  // slice, slab, window centre and width, volume
-    std::array<int, 3> guideKey{};   // guide lines on, position along columns and rows
+    std::array<uint64_t, 3> key{};  // slice, slab, volume
     bool built = false;
+  };
+  struct PlaneProgram {
+    GLuint program = 0;
+    GLint size = -1;
+    GLint guides = -1;
+    GLint position = -1;
+    GLint columnColour = -1;
+    GLint rowColour = -1;
+    GLint frameColour = -1;
   };
 
   void BuildVertexRows(const Scene3D& scene, int surface, SurfaceBuffer& buffer, int firstRow, int lastRow);
@@ -81,6 +91,8 @@ private:
   void TrackSharedInputs(const Scene3D& scene);
   bool UpdateSurface(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
   void UpdatePlane(Scene3D& scene, int orientation, PlaneTexture& plane);
+  void UpdateGreyTable(Scene3D& scene);
+  bool PrepareProgram();
 
   std::array<SurfaceBuffer, Scene3D::kMaxSurfaces> m_Surfaces;
   std::array<MeshBuffer, 2> m_Meshes;  // vessel, SEAD
@@ -92,5 +104,9 @@ private:
   std::vector<uint8_t> m_ColourInputs;
   uint64_t m_ColourGeneration = 1;
   int m_TrackedSize[3] = {0, 0, 0};
-  std::vector<uint32_t> m_Texels;  // the plane being filled, BGRA
+  std::vector<unsigned short> m_Values;  // the plane being uploaded
+  GLuint m_GreyTable = 0;
+  std::array<float, 2> m_TableWindow{};
+  PlaneProgram m_Program;
+  bool m_ProgramTried = false;
 };

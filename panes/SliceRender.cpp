@@ -59,8 +59,9 @@ bool MakeGeometry(const SliceRenderInput& in, const SliceAxes& axes, SlabGeometr
   return true;
 }
 
-// Grey of every possible value: below the window 0, above it 255, else linear and rounded.
-std::vector<uint8_t> GreyTable(float centre, float width)
+}  // namespace
+
+std::vector<uint8_t> SliceGreyTable(float centre, float width)
 {
   const float lo = centre - width / 2.0f;
   const float hi = centre + width / 2.0f;
@@ -84,6 +85,8 @@ std::vector<uint8_t> GreyTable(float centre, float width)
   return table;
 }
 
+namespace {
+
 inline QRgb Grey(uint8_t g) { return 0xFF000000u | (0x010101u * g); }
 
 // The slab's mean, rounded: trunc(sum / count + 0.5) in single precision.
@@ -94,18 +97,17 @@ inline unsigned short Mean(Acc sum, float count)
 }
 
 // Columns along x (XY, XZ): each image row is the sum of whole voxel rows, one per slice.
-template <typename Acc>
-void RenderRowsAlongX(const SlabGeometry& g, const std::vector<uint8_t>& grey, QImage& bitmap)
+// take(row, values) takes each row's slab means.
+template <typename Acc, typename TakeRow>
+void SlabRowsAlongX(const SlabGeometry& g, TakeRow take)
 {
   std::vector<Acc> sums(static_cast<size_t>(g.columns));
   std::vector<unsigned short> values(static_cast<size_t>(g.columns));
   const float count = static_cast<float>(g.count);
   for (int r = 0; r < g.rows; ++r) {
     const unsigned short* slab = g.voxels + r * g.rowStride + g.first * g.sliceStride;
-    auto* out = reinterpret_cast<QRgb*>(bitmap.scanLine(r));
     if (g.count == 1) {
-      for (int c = 0; c < g.columns; ++c)
-        out[c] = Grey(grey[slab[c]]);
+      take(r, slab);
       continue;
     }
     std::fill(sums.begin(), sums.end(), Acc{0});
@@ -116,28 +118,46 @@ void RenderRowsAlongX(const SlabGeometry& g, const std::vector<uint8_t>& grey, Q
     }
     for (int c = 0; c < g.columns; ++c)
       values[static_cast<size_t>(c)] = Mean(sums[static_cast<size_t>(c)], count);
-    for (int c = 0; c < g.columns; ++c)
-      out[c] = Grey(grey[values[static_cast<size_t>(c)]]);
+    take(r, values.data());
   }
 }
 
 // The slab along x (ZY, the only orientation whose columns do not run along x): each pixel
 // sums a short run of one voxel row; the volume is walked plane by plane, row by row.
-template <typename Acc>
-void RenderSlabAlongX(const SlabGeometry& g, const std::vector<uint8_t>& grey, QImage& bitmap)
+// take(column, row, value) takes each pixel's slab mean.
+template <typename Acc, typename TakePixel>
+void SlabPixelsAlongX(const SlabGeometry& g, TakePixel take)
 {
   const float count = static_cast<float>(g.count);
-  uchar* bits = bitmap.bits();
-  const qsizetype stride = bitmap.bytesPerLine();
   for (int c = 0; c < g.columns; ++c)
     for (int r = 0; r < g.rows; ++r) {
       const unsigned short* in = g.voxels + c * g.columnStride + r * g.rowStride + g.first;
       Acc sum = 0;
       for (int s = 0; s < g.count; ++s)
         sum += in[s];
-      const unsigned short value = g.count == 1 ? in[0] : Mean(sum, count);
-      reinterpret_cast<QRgb*>(bits + r * stride)[c] = Grey(grey[value]);
+      take(c, r, g.count == 1 ? in[0] : Mean(sum, count));
     }
+}
+
+// Both walks in the voxels' memory order, whichever way the columns run.
+template <typename Acc, typename TakeRow, typename TakePixel>
+void SlabMeansSummedIn(const SlabGeometry& g, TakeRow takeRow, TakePixel takePixel)
+{
+  if (g.columnStride == 1)
+    SlabRowsAlongX<Acc>(g, takeRow);
+  else
+    SlabPixelsAlongX<Acc>(g, takePixel);
+}
+
+// 32-bit sums hold any slab of up to 65537 slices of 16-bit values.
+template <typename TakeRow, typename TakePixel>
+void SlabMeans(const SlabGeometry& g, TakeRow takeRow, TakePixel takePixel)
+{
+  constexpr int kMaxSlab32 = static_cast<int>(std::numeric_limits<uint32_t>::max() / 65535u);
+  if (g.count <= kMaxSlab32)
+    SlabMeansSummedIn<uint32_t>(g, takeRow, takePixel);
+  else
+    SlabMeansSummedIn<uint64_t>(g, takeRow, takePixel);
 }
 
 void BlendPixel(int ch[3], platform::COLORREF color, float a, float t)
@@ -205,14 +225,19 @@ bool HasTints(const SliceRenderInput& in)
   return in.undefinedRegion.mask || in.cup.mask || in.rim.mask || in.vessel.labels || in.sead.labels;
 }
 
-template <typename Acc>
 void RenderGrey(const SlabGeometry& g, const SliceRenderInput& in, QImage& bitmap)
 {
-  const std::vector<uint8_t> grey = GreyTable(in.windowCentre, in.windowWidth);
-  if (g.columnStride == 1)
-    RenderRowsAlongX<Acc>(g, grey, bitmap);
-  else
-    RenderSlabAlongX<Acc>(g, grey, bitmap);
+  const std::vector<uint8_t> grey = SliceGreyTable(in.windowCentre, in.windowWidth);
+  uchar* bits = bitmap.bits();
+  const qsizetype stride = bitmap.bytesPerLine();
+  SlabMeans(
+      g,
+      [&](int r, const unsigned short* values) {
+        auto* out = reinterpret_cast<QRgb*>(bits + r * stride);
+        for (int c = 0; c < g.columns; ++c)
+          out[c] = Grey(grey[values[c]]);
+      },
+      [&](int c, int r, unsigned short value) { reinterpret_cast<QRgb*>(bits + r * stride)[c] = Grey(grey[value]); });
 }
 
 }  // namespace
@@ -248,12 +273,22 @@ void RenderSlice(const SliceRenderInput& in, QImage& bitmap)
   SlabGeometry g;
   if (!MakeGeometry(in, axes, g) || bitmap.width() != g.columns || bitmap.height() != g.rows)
     return;
-  // 32-bit sums hold any slab of up to 65537 slices of 16-bit values.
-  constexpr int kMaxSlab32 = static_cast<int>(std::numeric_limits<uint32_t>::max() / 65535u);
-  if (g.count <= kMaxSlab32)
-    RenderGrey<uint32_t>(g, in, bitmap);
-  else
-    RenderGrey<uint64_t>(g, in, bitmap);
+  RenderGrey(g, in, bitmap);
   if (!in.greyOnly && HasTints(in))
     ApplyTints(in, axes, g, bitmap);
+}
+
+bool SliceSlabMeans(const SliceRenderInput& in, std::vector<unsigned short>& values)
+{
+  SliceAxes axes;
+  SlabGeometry g;
+  if (!in.voxels || !SliceAxesOf(in.orientation, axes) || !MakeGeometry(in, axes, g))
+    return false;
+  const size_t columns = static_cast<size_t>(g.columns);
+  values.resize(columns * static_cast<size_t>(g.rows));
+  unsigned short* out = values.data();
+  SlabMeans(
+      g, [&](int r, const unsigned short* row) { std::copy(row, row + columns, out + static_cast<size_t>(r) * columns); },
+      [&](int c, int r, unsigned short value) { out[static_cast<size_t>(r) * columns + static_cast<size_t>(c)] = value; });
+  return true;
 }

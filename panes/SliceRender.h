@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <vector>
 
 // A mask over the (x, z) cells (one byte per cell, at x + sizeX * z) tinted where it marks.
 struct MaskTint {
@@ -44,6 +45,14 @@ bool SliceImageSize(int orientation, const int size[3], int& columns, int& rows)
 // Keeps a window within the value range: a centre within 0 to maximum, a width within 1 to
 // maximum (NaN counts as below).
 void ClampWindow(float& centre, float& width, int maximum);
+
+// Grey of every 16-bit value through a window: below it 0, above it 255, else linear and
+// rounded.
+std::vector<uint8_t> SliceGreyTable(float centre, float width);
+
+// The slab means of a slice (grey-only input: the current slice alone), row 0 first, before
+// they go through the grey table; false without voxels or orientation.
+bool SliceSlabMeans(const SliceRenderInput& in, std::vector<unsigned short>& values);
 
 // Writes the slice into the bitmap (Format_RGB32, row 0 at the top). Nothing is drawn when
 // the input has no voxels or the bitmap is not the slice's size.
