@@ -229,6 +229,8 @@ TEST_F(BufferedScene, KeptPictureFollowsEveryStep)
     {"another column", [&] { position[0] = 4; }},
     {"another depth", [&] { position[1] = 25; }},
     {"a window step", [&] { centre = 110.0f; width = 90.0f; }},
+    {"a window beyond the values", [&] { centre = 70000.0f; width = 0.25f; }},
+    {"the window back", [&] { centre = 100.0f; width = 120.0f; }},
     {"a surface row edited", [&] { for (int x = 10; x < 20; ++x) points[static_cast<size_t>(kX * kZ + 6 * kX + x)].y -= 4; }},
     {"the XY plane hidden", [&] { pane.SetFlag(SceneFlag::PlaneXY, false); }},
     {"the ZY plane hidden", [&] { pane.SetFlag(SceneFlag::PlaneZY, false); }},
