@@ -8,6 +8,7 @@
 #include "platform/WaitCursor.h"
 
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -30,8 +31,14 @@ QPixmap Picture(QSize size, const char* caption)
   picture.fill(QColor(0, 90, 160));
   QPainter painter(&picture);
   painter.setPen(Qt::white);
+  // A quarter of the height, smaller where a word would not fit across: a word is never cut.
   QFont font = painter.font();
-  font.setPixelSize(size.height() / 4);
+  int pixels = size.height() / 4;
+  font.setPixelSize(pixels);
+  const int room = size.width() * 9 / 10;
+  for (const QString& word : QString::fromLatin1(caption).split(QLatin1Char(' ')))
+    while (pixels > 6 && QFontMetrics(font).horizontalAdvance(word) > room)
+      font.setPixelSize(--pixels);
   painter.setFont(font);
   painter.drawText(picture.rect(), Qt::AlignCenter | Qt::TextWordWrap, QString::fromLatin1(caption));
   return picture;
@@ -46,7 +53,7 @@ void Open(const QString& url, const QString& shown)
 
 }  // namespace
 
-CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent)
+CDlgAbout::CDlgAbout(QWidget* parent) : AnchoredDialog(parent, kMinimumWindow)
 {
   setObjectName(QStringLiteral("CDlgAbout"));
   setWindowTitle(QStringLiteral("About"));
@@ -112,36 +119,19 @@ QToolButton* CDlgAbout::AddPicture(int id, const char* name, const QRect& place,
 // it; left in place it would be covered by them, or cut off, when the box is made lower.
 void CDlgAbout::AnchorControls()
 {
-  m_Anchoring.Add(m_Credits, AnchorRules::kStretchAcross);
-  m_Anchoring.Add(m_Note, AnchorRules::kBottomAcross);
-  m_Anchoring.Add(m_SecondSite, AnchorRules::kBottomLeft);
-  m_Anchoring.Add(m_MakerSite, AnchorRules::kBottomRight);
-  m_Anchoring.Add(m_Close, AnchorRules::kBottomRight);
-  m_Anchoring.Add(m_Help, AnchorRules::kBottomLeft);
-  m_Anchoring.Record(size());
-  m_Anchoring.Apply(size());
-}
-
-QWidget* CDlgAbout::Control(int id) const
-{
-  for (QWidget* control : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-    if (control->property("controlId").toInt() == id)
-      return control;
-  return nullptr;
+  Anchoring().Add(m_Credits, AnchorRules::kStretchAcross);
+  Anchoring().Add(m_Note, AnchorRules::kBottomAcross);
+  Anchoring().Add(m_SecondSite, AnchorRules::kBottomLeft);
+  Anchoring().Add(m_MakerSite, AnchorRules::kBottomRight);
+  Anchoring().Add(m_Close, AnchorRules::kBottomRight);
+  Anchoring().Add(m_Help, AnchorRules::kBottomLeft);
+  RecordLayout();
 }
 
 void CDlgAbout::showEvent(QShowEvent* event)
 {
   m_Credits->setText(QString::fromStdString(creditsText));
-  SetMinimumWindowSize(*this, kMinimumWindow);
-  QDialog::showEvent(event);
-}
-
-void CDlgAbout::resizeEvent(QResizeEvent* event)
-{
-  QDialog::resizeEvent(event);
-  m_Anchoring.Apply(size());
-  update();
+  AnchoredDialog::showEvent(event);
 }
 
 void CDlgAbout::OnHelp()

@@ -2,9 +2,8 @@
 // The About box: the credits text the opener composes, a coloured note on the output
 // coordinate system, three pictures that open web pages, "Help" for the help document
 // beside the program, and "Close". It can be resized; its controls follow its edges.
-#include "dialogs/DialogAnchoring.h"
+#include "dialogs/AnchoredDialog.h"
 
-#include <QDialog>
 #include <string>
 
 class LStatic;
@@ -12,7 +11,7 @@ class QLabel;
 class QPushButton;
 class QToolButton;
 
-class CDlgAbout : public QDialog {
+class CDlgAbout : public AnchoredDialog {
   Q_OBJECT
 public:
   enum ControlId { kProgramPage = 970, kCredits = 1195, kNote = 1199, kSecondSite = 1137, kMakerSite = 1136,
@@ -25,8 +24,6 @@ public:
   // Shown at the top; the opener sets it before the dialog runs.
   std::string creditsText;
 
-  QWidget* Control(int id) const;
-
   // Opens the help document, or says that it is missing or cannot be opened.
   void OnHelp();
   void OnLinkProgramPage();
@@ -35,7 +32,6 @@ public:
 
 protected:
   void showEvent(QShowEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
 private:
   QToolButton* AddPicture(int id, const char* name, const QRect& place, QSize picture, const char* caption,
@@ -49,5 +45,4 @@ private:
   QToolButton* m_MakerSite = nullptr;
   QPushButton* m_Help = nullptr;
   QPushButton* m_Close = nullptr;
-  DialogAnchoring m_Anchoring;
 };

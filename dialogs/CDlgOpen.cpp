@@ -38,6 +38,7 @@ const char* const kImageFilter =
 const char* const kMetaImageFilter = "MetaImage Files (*.mhd)|*.mhd||";
 
 const char* const kTabNames[3] = {"Sample", "File", "Folder"};
+const QSize kMinimumWindow(682, 705);  // pixels, frame included
 
 // Extensions of the scan files that make a folder openable, lower case.
 const char* const kFolderScanEndings[] = {".img", ".raw", ".fds", ".vol", ".oct", ".dicom", ".scanparameters.dat",
@@ -55,15 +56,15 @@ struct RowSpec {
 
 const RowSpec kRows[CDlgOpen::kRowCount] = {
   {"OCT Path Name", 912, 1042, 947, "OCT", kScanFilter, ResultKind::OCT},
-  {"Ref. Surf. Path Name", 0, 1045, 949, "REFSURF", kXmlFilter, ResultKind::RefSurf},
-  {"Surfaces Path Name", 0, 1048, 951, "SURFACES", kXmlFilter, ResultKind::Surfaces},
-  {"Proj. Path Name", 0, 1051, 953, "PROJ", kImageFilter, ResultKind::Proj},
-  {"Disc Path Name", 0, 1053, 955, "DISC", kImageFilter, ResultKind::Disc},
-  {"Vessel Path Name", 0, 1056, 958, "VESSEL", kMetaImageFilter, ResultKind::Vessel},
-  {"SEAD Path Name", 0, 1058, 960, "SEAD", kMetaImageFilter, ResultKind::SEAD},
-  {"Grid Center Path Name", 0, 1061, 962, "GRIDCENTER", kXmlFilter, ResultKind::GridCenter},
-  {"Markers Path Name", 0, 1063, 964, "MARKERS", kXmlFilter, ResultKind::Markers},
-  {"Splines Path Name", 0, 1066, 966, "SPLINES", kXmlFilter, ResultKind::Splines},
+  {"Ref. Surf. Path Name", 914, 1045, 949, "REFSURF", kXmlFilter, ResultKind::RefSurf},
+  {"Surfaces Path Name", 915, 1048, 951, "SURFACES", kXmlFilter, ResultKind::Surfaces},
+  {"Proj. Path Name", 917, 1051, 953, "PROJ", kImageFilter, ResultKind::Proj},
+  {"Disc Path Name", 920, 1053, 955, "DISC", kImageFilter, ResultKind::Disc},
+  {"Vessel Path Name", 922, 1056, 958, "VESSEL", kMetaImageFilter, ResultKind::Vessel},
+  {"SEAD Path Name", 924, 1058, 960, "SEAD", kMetaImageFilter, ResultKind::SEAD},
+  {"Grid Center Path Name", 926, 1061, 962, "GRIDCENTER", kXmlFilter, ResultKind::GridCenter},
+  {"Markers Path Name", 928, 1063, 964, "MARKERS", kXmlFilter, ResultKind::Markers},
+  {"Splines Path Name", 930, 1066, 966, "SPLINES", kXmlFilter, ResultKind::Splines},
 };
 
 // "desc|pat;pat|...||" becomes "desc (pat pat);;...". Qt takes the patterns from the last
@@ -102,12 +103,38 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const char* name, 
 }  // namespace
 
 // A window of its own; as the view's child Qt deletes it with the view.
-CDlgOpen::CDlgOpen(QWidget& parent, ScanActions& owner) : QDialog(&parent), m_Owner(owner)
+CDlgOpen::CDlgOpen(QWidget& parent, ScanActions& owner)
+  : AnchoredDialog(&parent, kMinimumWindow), m_Owner(owner)
 {
   setObjectName(QStringLiteral("CDlgOpen"));
   setWindowTitle(QStringLiteral("Open"));
   setModal(false);
   CreateControls();
+  AnchorControls();
+}
+
+// The tab's area grows with the dialog, the path rows widen, and the buttons on the right
+// follow the right edge; "Close" keeps to the bottom-right corner. A control added to a tab
+// takes its rule here, before the layout is recorded.
+void CDlgOpen::AnchorControls()
+{
+  Anchoring().Add(m_Tabs, AnchorRules::kStretchAcross);
+  for (QWidget* area : {static_cast<QWidget*>(m_SampleTree), static_cast<QWidget*>(m_FileFrame),
+                        static_cast<QWidget*>(m_FolderTree)})
+    Anchoring().Add(area, AnchorRules::kStretchBoth);
+  // The download's status line stays under the growing sample tree.
+  Anchoring().Add(m_SampleStatus, AnchorRules::kBottomAcross);
+  for (int row = 0; row < kRowCount; ++row) {
+    Anchoring().Add(m_Groups[row], AnchorRules::kStretchAcross);
+    Anchoring().Add(m_Edits[row], AnchorRules::kStretchAcross);
+  }
+  for (QWidget* browse : m_Browse)
+    Anchoring().Add(browse, AnchorRules::kRight);
+  for (QWidget* button : {m_ImportButton, m_AutoHideButton, m_OpenButton, m_RefreshButton, m_ExecutablesButton,
+                          m_ThicknessButton})
+    Anchoring().Add(button, AnchorRules::kRight);
+  Anchoring().Add(m_CloseButton, AnchorRules::kBottomRight);
+  RecordLayout();
 }
 
 void CDlgOpen::CreateControls()
@@ -169,8 +196,7 @@ void CDlgOpen::CreatePathRow(Row row)
   const QString name = QString::fromLatin1(spec.name);
   m_Groups[row] = new QGroupBox(QString::fromLatin1(spec.caption), this);
   m_Groups[row]->setObjectName(QStringLiteral("IDC_STATIC_") + name);
-  if (spec.groupId != 0)
-    m_Groups[row]->setProperty("controlId", spec.groupId);
+  m_Groups[row]->setProperty("controlId", spec.groupId);
   m_Groups[row]->setGeometry(du.Rect(12, top, 426, 27));
   m_Edits[row] = new QLineEdit(this);
   m_Edits[row]->setObjectName(QStringLiteral("IDC_EDIT_") + name);
@@ -281,6 +307,10 @@ void CDlgOpen::OnBrowse(Row row)
   platform::DialogRequest request;
   request.kind = platform::DialogKind::OpenFile;
   request.filter = QtFilter(kRows[row].filter).toStdString();
+  // Beside the row's file; a result row without one starts beside the scan.
+  const std::string& near = m_Paths[row].empty() ? m_Paths[kOCT] : m_Paths[row];
+  if (!near.empty())
+    request.folder = std::filesystem::path(near).parent_path().string();
   const platform::DialogAnswer answer = platform::GetOpenFileName(nullptr, request);
   if (!answer.accepted)
     return;

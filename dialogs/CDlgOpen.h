@@ -4,7 +4,8 @@
 // file and single result files of each kind, the Folder tab a whole scan folder. Every open
 // goes through the owner's operations (the view's); the dialog never touches a volume or a pane
 // itself.
-#include <QDialog>
+#include "dialogs/AnchoredDialog.h"
+
 #include <array>
 #include <string>
 
@@ -20,7 +21,7 @@ class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class CDlgOpen : public QDialog {
+class CDlgOpen : public AnchoredDialog {
   Q_OBJECT
 public:
   enum Tab : int { kSampleTab = 0, kFileTab = 1, kFolderTab = 2 };
@@ -78,6 +79,7 @@ public:
 
 private:
   void CreateControls();
+  void AnchorControls();
   void CreatePathRow(Row row);
   void CreateSampleControls();
   void BuildSampleTree();

@@ -16,7 +16,8 @@ namespace {
 struct RowSpec {
   const char* caption;
   const char* filter;
-  int edit, browse, approval, save;
+  const char* suffix;  // given to a name typed without an extension, so that the folder scan finds it
+  int group, edit, browse, approval, save;
   ResultKind kind;
 };
 
@@ -24,13 +25,21 @@ const char* const kXmlFilter = "XML Files (*.xml)";
 const char* const kMetaImageFilter = "MetaImage Files (*.mhd)";
 
 const RowSpec kRows[CDlgSave::kRowCount] = {
-  {"Surfaces Path Name ('*_Surfaces_*.xml')", kXmlFilter, 1048, 951, 995, 1129, ResultKind::Surfaces},
-  {"Grid Center Path Name ('*_GridCenter_*.xml')", kXmlFilter, 1061, 962, 1026, 1130, ResultKind::GridCenter},
-  {"Vessel Path Name ('*_Vessel_*.mhd')", kMetaImageFilter, 1056, 958, 1028, 1133, ResultKind::Vessel},
-  {"SEAD Path Name ('*_SEAD_*.mhd')", kMetaImageFilter, 1058, 960, 1034, 1135, ResultKind::SEAD},
-  {"Markers Path Name ('*_Markers_*.xml')", kXmlFilter, 1063, 964, 1029, 1131, ResultKind::Markers},
-  {"Splines Path Name ('*_Splines_*.xml')", kXmlFilter, 1066, 966, 1032, 1132, ResultKind::Splines},
+  {"Surfaces Path Name ('*_Surfaces_*.xml')", kXmlFilter, "xml", 1012, 1048, 951, 995, 1129,
+   ResultKind::Surfaces},
+  {"Grid Center Path Name ('*_GridCenter_*.xml')", kXmlFilter, "xml", 1023, 1061, 962, 1026, 1130,
+   ResultKind::GridCenter},
+  {"Vessel Path Name ('*_Vessel_*.mhd')", kMetaImageFilter, "mhd", 1025, 1056, 958, 1028, 1133,
+   ResultKind::Vessel},
+  {"SEAD Path Name ('*_SEAD_*.mhd')", kMetaImageFilter, "mhd", 1031, 1058, 960, 1034, 1135,
+   ResultKind::SEAD},
+  {"Markers Path Name ('*_Markers_*.xml')", kXmlFilter, "xml", 1016, 1063, 964, 1029, 1131,
+   ResultKind::Markers},
+  {"Splines Path Name ('*_Splines_*.xml')", kXmlFilter, "xml", 1020, 1066, 966, 1032, 1132,
+   ResultKind::Splines},
 };
+
+const QSize kMinimumWindow(682, 478);  // pixels, frame included
 
 template <typename Widget>
 Widget* Placed(Widget* widget, int id, const QRect& rect)
@@ -42,7 +51,8 @@ Widget* Placed(Widget* widget, int id, const QRect& rect)
 
 }  // namespace
 
-CDlgSave::CDlgSave(QWidget* parent, ScanActions& owner) : QDialog(parent), m_Owner(owner)
+CDlgSave::CDlgSave(QWidget* parent, ScanActions& owner)
+  : AnchoredDialog(parent, kMinimumWindow), m_Owner(owner)
 {
   setObjectName(QStringLiteral("CDlgSave"));
   setWindowTitle(QStringLiteral("Save"));
@@ -52,8 +62,8 @@ CDlgSave::CDlgSave(QWidget* parent, ScanActions& owner) : QDialog(parent), m_Own
   for (int k = 0; k < kRowCount; ++k) {
     const RowSpec& row = kRows[k];
     const int y = 7 + 32 * k;
-    auto* group = new QGroupBox(QString::fromLatin1(row.caption), this);
-    group->setGeometry(du.Rect(7, y, 491, 27));
+    m_Groups[size_t(k)] = Placed(new QGroupBox(QString::fromLatin1(row.caption), this), row.group,
+                                 du.Rect(7, y, 491, 27));
     m_Edits[size_t(k)] = Placed(new QLineEdit(this), row.edit, du.Rect(13, y + 10, 375, 12));
     m_Edits[size_t(k)]->setReadOnly(true);
     m_Browse[size_t(k)] = Placed(new QPushButton(QStringLiteral("..."), this), row.browse, du.Rect(388, y + 10, 14, 12));
@@ -62,11 +72,30 @@ CDlgSave::CDlgSave(QWidget* parent, ScanActions& owner) : QDialog(parent), m_Own
     connect(m_Browse[size_t(k)], &QAbstractButton::clicked, this, [this, k] { OnBrowse(k); });
     connect(m_Save[size_t(k)], &QAbstractButton::clicked, this, [this, k] { OnSave(k); });
   }
-  auto* close = Placed(new QPushButton(QStringLiteral("Close"), this), 1, du.Rect(448, 199, 50, 14));
-  close->setObjectName(QStringLiteral("IDOK"));
-  close->setDefault(true);
-  connect(close, &QAbstractButton::clicked, this, &QDialog::accept);
+  m_Close = Placed(new QPushButton(QStringLiteral("Close"), this), 1, du.Rect(448, 199, 50, 14));
+  m_Close->setObjectName(QStringLiteral("IDOK"));
+  m_Close->setDefault(true);
+  connect(m_Close, &QAbstractButton::clicked, this, &QDialog::accept);
+  AnchorControls();
 }
+
+// The paths widen with the dialog and the buttons follow its right edge; only "Close" moves down.
+void CDlgSave::AnchorControls()
+{
+  for (QWidget* control : m_Groups)
+    Anchoring().Add(control, AnchorRules::kStretchAcross);
+  for (QWidget* control : m_Edits)
+    Anchoring().Add(control, AnchorRules::kStretchAcross);
+  for (const auto* column : {&m_Browse, &m_Save})
+    for (QWidget* control : *column)
+      Anchoring().Add(control, AnchorRules::kRight);
+  for (QWidget* control : m_Approvals)
+    Anchoring().Add(control, AnchorRules::kRight);
+  Anchoring().Add(m_Close, AnchorRules::kBottomRight);
+  RecordLayout();
+}
+
+
 
 QAbstractButton* CDlgSave::BrowseButton(int row) const
 {
@@ -115,6 +144,7 @@ void CDlgSave::OnBrowse(int row)
   request.kind = platform::DialogKind::SaveFile;
   request.fileName = savePaths[size_t(row)];
   request.filter = kRows[row].filter;
+  request.defaultSuffix = kRows[row].suffix;
   const platform::DialogAnswer answer = platform::GetSaveFileName(this, request);
   if (!answer.accepted)
     return;

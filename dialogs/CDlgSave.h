@@ -2,16 +2,18 @@
 // Writes the edited results back: one row per kind with its path, a "..." button to choose
 // another one, "Approval" and "Save". The owner (the view) does the writing; the dialog chooses
 // paths, carries the approval and shows which files are approved (read-only).
-#include <QDialog>
+#include "dialogs/AnchoredDialog.h"
+
 #include <array>
 #include <string>
 
 class ScanActions;
 class QAbstractButton;
 class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 
-class CDlgSave : public QDialog {
+class CDlgSave : public AnchoredDialog {
   Q_OBJECT
 public:
   // Rows: Surfaces, Grid Center, Vessel, SEAD, Markers, Splines.
@@ -35,12 +37,15 @@ public:
   void OnSave(int row);
 
 private:
+  void AnchorControls();
   void OnInitDialog();
   void ShowMembers();
 
   ScanActions& m_Owner;
-  std::array<QLineEdit*, kRowCount> m_Edits{};  // owned by Qt through the dialog
+  std::array<QGroupBox*, kRowCount> m_Groups{};  // owned by Qt through the dialog
+  std::array<QLineEdit*, kRowCount> m_Edits{};
   std::array<QAbstractButton*, kRowCount> m_Browse{};
   std::array<QCheckBox*, kRowCount> m_Approvals{};
   std::array<QAbstractButton*, kRowCount> m_Save{};
+  QAbstractButton* m_Close = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "dialogs/CDlgVoxelSize.h"
 
+#include "dialogs/DialogControls.h"
 #include "platform/Profile.h"
 #include "platform/WaitCursor.h"
 
@@ -43,16 +44,18 @@ CDlgVoxelSize::CDlgVoxelSize(QWidget* parent) : QDialog(parent)
 void CDlgVoxelSize::accept()
 {
   const platform::WaitCursor busy;
-  bool allNumbers = true;
+  // The numbers read so far are kept even when a later edit is refused.
   for (int axis = 0; axis < 3; ++axis) {
     bool number = false;
     const float value = m_Edits[axis]->text().trimmed().toFloat(&number);
     if (number)
       voxelSize[axis] = value;
-    allNumbers = allNumbers && number;
     platform::Profile::WriteProfileString(QString::fromLatin1(kKeys[axis]),
                                           QString::asprintf("%f", static_cast<double>(voxelSize[axis])));
   }
-  if (allNumbers)
-    QDialog::accept();
+  // The first edit that holds no number says so and takes the focus; the dialog stays open.
+  for (int axis = 0; axis < 3; ++axis)
+    if (!dialogcontrols::ReadFloatEdit(m_Edits[axis], voxelSize[axis]))
+      return;
+  QDialog::accept();
 }

@@ -2,6 +2,7 @@
 #include "panes/LOCTImage.h"
 
 #include "data/NumberText.h"
+#include "panes/TextPlacement.h"
 
 namespace {
 
@@ -65,10 +66,12 @@ void LOCTImage::DrawInfoText(PaneCanvas& canvas, const OverlayFrame& f) const
   const int w = f.window.width();
   const int h = f.window.height();
   canvas.SetFont(CanvasFont::Info);
-  DrawShadowed(canvas, Edges(5, 3, w - 155, 55), TextTopLeft, TopLeftText());
-  DrawShadowed(canvas, Edges(w - 154, 3, w - 4, 80), TextRight, TopRightText(f.position));
-  DrawShadowed(canvas, Edges(5, h - 53, 200, h - 4), TextBottom, BottomLeftText());
-  DrawShadowed(canvas, Edges(w - 154, h - 37, w - 4, h - 4), TextRight | TextBottom, BottomRightText());
+  // In a small pane the boxes meet; a block that would cover an earlier one is left out.
+  TextPlacement texts(canvas);
+  texts.DrawShadowed(Edges(5, 3, w - 155, 55), TextTopLeft, TopLeftText());
+  texts.DrawShadowed(Edges(w - 154, 3, w - 4, 80), TextRight, TopRightText(f.position));
+  texts.DrawShadowed(Edges(5, h - 53, 200, h - 4), TextBottom, BottomLeftText());
+  texts.DrawShadowed(Edges(w - 154, h - 37, w - 4, h - 4), TextRight | TextBottom, BottomRightText());
 }
 
 std::string LOCTImage::TopLeftText() const

@@ -13,6 +13,7 @@
 #include "panes/PaneConventions.h"
 #include "panes/PaneWidget.h"
 #include "panes/SliceMapping.h"
+#include "panes/TextPlacement.h"
 #include "panes/ThicknessMap.h"
 #include "panes/ThicknessPalette.h"
 #include "panes/ViewServices.h"
@@ -148,10 +149,11 @@ private:
   bool GridCenterToolActive() const;
 
   void PaintGuideLines(PaneCanvas& canvas, const SliceMapping& mapping, QSize window) const;
-  void PaintGridCenter(PaneCanvas& canvas, QSize window) const;
-  void PaintColorBar(PaneCanvas& canvas) const;
-  void PaintFigures(PaneCanvas& canvas, QSize window) const;
-  void PaintSectorFigures(PaneCanvas& canvas, QSize window) const;
+  // The texts go through one placement, so that none covers another.
+  void PaintGridCenter(PaneCanvas& canvas, TextPlacement& texts, QSize window) const;
+  void PaintColorBar(PaneCanvas& canvas, TextPlacement& texts) const;
+  void PaintFigures(TextPlacement& texts, QSize window) const;
+  void PaintSectorFigures(const PaneCanvas& canvas, TextPlacement& texts, QSize window) const;
 
   ViewServices& m_View;  // borrowed: the view outlives its panes
   QPointer<PaneWidget> m_Widget;

@@ -44,13 +44,14 @@ void LProjImage::PaintOverlays(PaneCanvas& canvas) const
     PaintGuideLines(canvas, *mapping, window);
   if (!m_ShowThickness)
     return;
-  PaintGridCenter(canvas, window);
+  TextPlacement texts(canvas);
+  PaintGridCenter(canvas, texts, window);
   if (m_ShowThicknessBar)
-    PaintColorBar(canvas);
+    PaintColorBar(canvas, texts);
   if (m_ShowOverlay)
-    PaintFigures(canvas, window);
+    PaintFigures(texts, window);
   if (m_Thickness.Mode() == GridModeQuantity)
-    PaintSectorFigures(canvas, window);
+    PaintSectorFigures(canvas, texts, window);
 }
 
 void LProjImage::PaintGuideLines(PaneCanvas& canvas, const SliceMapping& mapping, QSize window) const
@@ -74,7 +75,7 @@ QRect LProjImage::GridCenterMark() const
   return Edges(cx - 4, cy - 4, cx + 4, cy + 4);
 }
 
-void LProjImage::PaintGridCenter(PaneCanvas& canvas, QSize window) const
+void LProjImage::PaintGridCenter(PaneCanvas& canvas, TextPlacement& texts, QSize window) const
 {
   const QRect mark = GridCenterMark();
   if (mark.isEmpty())
@@ -83,11 +84,11 @@ void LProjImage::PaintGridCenter(PaneCanvas& canvas, QSize window) const
   canvas.FillRect(mark.adjusted(1, 1, -1, -1), kRed);
   if (m_ShowOverlay) {
     const int w = window.width();
-    DrawShadowed(canvas, Edges(w - 79, 3, w - 4, 30), TextRight, GridCenterText(m_GridCenter[0], m_GridCenter[1]));
+    texts.DrawShadowed(Edges(w - 79, 3, w - 4, 30), TextRight, GridCenterText(m_GridCenter[0], m_GridCenter[1]));
   }
 }
 
-void LProjImage::PaintColorBar(PaneCanvas& canvas) const
+void LProjImage::PaintColorBar(PaneCanvas& canvas, TextPlacement& texts) const
 {
   for (int line = 0; line < kBarLines; ++line) {
     const uint8_t index = static_cast<uint8_t>(255 - 2 * line);
@@ -99,16 +100,16 @@ void LProjImage::PaintColorBar(PaneCanvas& canvas) const
   canvas.FillRect(Edges(4, 138, 16, 139), kBlack);
   canvas.FillRect(Edges(4, 9, 5, 138), kBlack);
   canvas.FillRect(Edges(15, 9, 16, 138), kBlack);
-  DrawShadowed(canvas, Edges(18, 3, 100, 150), TextTopLeft, ColorBarLabels(m_Thickness));
+  texts.DrawShadowed(Edges(18, 3, 100, 150), TextTopLeft, ColorBarLabels(m_Thickness));
 }
 
-void LProjImage::PaintFigures(PaneCanvas& canvas, QSize window) const
+void LProjImage::PaintFigures(TextPlacement& texts, QSize window) const
 {
   const int h = window.height();
-  DrawShadowed(canvas, Edges(5, h - 50, 150, h - 4), TextBottom, ThicknessFigures(m_Thickness));
+  texts.DrawShadowed(Edges(5, h - 50, 150, h - 4), TextBottom, ThicknessFigures(m_Thickness));
 }
 
-void LProjImage::PaintSectorFigures(PaneCanvas& canvas, QSize window) const
+void LProjImage::PaintSectorFigures(const PaneCanvas& canvas, TextPlacement& texts, QSize window) const
 {
   const float w = static_cast<float>(window.width());
   const float h = static_cast<float>(window.height());
@@ -127,7 +128,8 @@ void LProjImage::PaintSectorFigures(PaneCanvas& canvas, QSize window) const
     const int right = edge(box.maxX + 20, w, m_Width);
     const int bottom = edge(box.maxZ + 20, h, m_Height);
     const int textTop = static_cast<int>(static_cast<float>(top + bottom - 2 * cy) * 0.5f + 0.5f);
-    DrawShadowed(canvas, Edges(left, textTop, right, bottom), TextCentredAcross,
-                 SectorFigures(m_Thickness.SectorMean(s), m_Thickness.SectorSD(s)));
+    // A sector too small for its figures at this size gives way to its neighbours'.
+    texts.DrawShadowed(Edges(left, textTop, right, bottom), TextCentredAcross,
+                       SectorFigures(m_Thickness.SectorMean(s), m_Thickness.SectorSD(s)));
   }
 }

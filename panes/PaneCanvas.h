@@ -38,6 +38,8 @@ public:
   virtual void Text(const QRect& rect, int format, const std::string& text, platform::COLORREF color) = 0;
   // The height of one text line in the current font.
   virtual int LineHeight() const = 0;
+  // The width of one line of text in the current font.
+  virtual int TextWidth(const std::string& line) const = 0;
 };
 
 // A rectangle given by its edges, right and bottom excluded.

@@ -84,3 +84,8 @@ int QPainterCanvas::LineHeight() const
 {
   return QFontMetrics(m_Painter.font()).height();
 }
+
+int QPainterCanvas::TextWidth(const std::string& line) const
+{
+  return QFontMetrics(m_Painter.font()).horizontalAdvance(QString::fromStdString(line));
+}

@@ -15,6 +15,7 @@ public:
   void SetFont(CanvasFont font) override;
   void Text(const QRect& rect, int format, const std::string& text, platform::COLORREF color) override;
   int LineHeight() const override;
+  int TextWidth(const std::string& line) const override;
 
 private:
   QPainter& m_Painter;  // borrowed for one paint

@@ -27,6 +27,16 @@ DialogAnswer AskHook(const DialogRequest& request, DialogKind kind)
   return Hook()(asked, nullptr);
 }
 
+// The default suffix after a dot when the file name (not its folder) has no dot.
+DialogAnswer WithDefaultSuffix(DialogAnswer answer, const std::string& suffix)
+{
+  const size_t nameStart = answer.path.find_last_of('/') + 1;
+  if (answer.accepted && !suffix.empty() && nameStart < answer.path.size() &&
+      answer.path.find('.', nameStart) == std::string::npos)
+    answer.path += "." + suffix;
+  return answer;
+}
+
 DialogAnswer FromPath(const QString& path)
 {
   DialogAnswer answer;
@@ -48,11 +58,16 @@ DialogAnswer GetOpenFileName(QWidget* parent, const DialogRequest& request)
 DialogAnswer GetSaveFileName(QWidget* parent, const DialogRequest& request)
 {
   if (Hook())
-    return AskHook(request, DialogKind::SaveFile);
+    return WithDefaultSuffix(AskHook(request, DialogKind::SaveFile), request.defaultSuffix);
   QString start = Q(request.folder);
   if (!request.fileName.empty())
     start = start.isEmpty() ? Q(request.fileName) : start + QLatin1Char('/') + Q(request.fileName);
-  return FromPath(QFileDialog::getSaveFileName(parent, Q(request.title), start, Q(request.filter)));
+  // The chooser adds the suffix itself, so that its overwrite question names the final file.
+  QFileDialog chooser(parent, Q(request.title), start, Q(request.filter));
+  chooser.setAcceptMode(QFileDialog::AcceptSave);
+  chooser.setDefaultSuffix(Q(request.defaultSuffix));
+  const bool chosen = chooser.exec() == QDialog::Accepted && !chooser.selectedFiles().isEmpty();
+  return WithDefaultSuffix(FromPath(chosen ? chooser.selectedFiles().first() : QString()), request.defaultSuffix);
 }
 
 DialogAnswer BrowseForFolder(QWidget* parent, const DialogRequest& request)

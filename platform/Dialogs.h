@@ -17,6 +17,7 @@ struct DialogRequest {
   std::string folder;      // the folder the chooser starts in
   std::string fileName;    // proposed name (SaveFile)
   std::string filter;      // Qt filter text, e.g. "Images (*.tif *.png)"
+  std::string defaultSuffix;  // SaveFile: added, after a dot, to a name typed without one ("xml")
 };
 
 struct DialogAnswer {
@@ -24,7 +25,8 @@ struct DialogAnswer {
   std::string path;        // the chosen file or folder
 };
 
-// Each returns the user's choice; an empty, unaccepted answer on Cancel.
+// Each returns the user's choice; an empty, unaccepted answer on Cancel. A saved file's name
+// without an extension gets the request's default suffix.
 DialogAnswer GetOpenFileName(QWidget* parent, const DialogRequest& request);
 DialogAnswer GetSaveFileName(QWidget* parent, const DialogRequest& request);
 DialogAnswer BrowseForFolder(QWidget* parent, const DialogRequest& request);

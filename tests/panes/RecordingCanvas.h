@@ -63,6 +63,8 @@ public:
 
   // A line of text is taken as 16 pixels high.
   int LineHeight() const override { return 16; }
+  // And every character 7 pixels wide.
+  int TextWidth(const std::string& line) const override { return 7 * static_cast<int>(line.size()); }
 
   std::vector<CanvasOp> ops;
 
@@ -83,7 +85,49 @@ public:
     return found;
   }
 
+  // Where the white info texts put ink, as the canvas measures it: per text the rectangle
+  // from its first to its last non-empty line, as wide as its widest, within its box.
+  std::vector<QRect> InkedTexts() const
+  {
+    std::vector<QRect> inked;
+    for (const CanvasOp& op : Of(CanvasOp::Text, 0xFFFFFF)) {
+      if (op.font != CanvasFont::Info)
+        continue;
+      std::vector<std::string> lines(1);
+      for (const char c : op.text)
+        c == '\n' ? lines.emplace_back() : lines.back().push_back(c);
+      const int height = LineHeight() * static_cast<int>(lines.size());
+      int top = op.rect.top();
+      if (op.format == TextBottom || op.format == (TextRight | TextBottom))
+        top = op.rect.bottom() + 1 - height;
+      QRect ink;
+      for (size_t i = 0; i < lines.size(); ++i) {
+        const int width = TextWidth(lines[i]);
+        if (width == 0)
+          continue;
+        int left = op.rect.left();
+        if (op.format & TextRight)
+          left = op.rect.right() + 1 - width;
+        else if (op.format & TextCentredAcross)
+          left = op.rect.center().x() - width / 2;
+        ink |= QRect(left, top + LineHeight() * static_cast<int>(i), width, LineHeight());
+      }
+      inked.push_back(ink & op.rect);
+    }
+    return inked;
+  }
+
 private:
   CanvasOp m_Pen;  // a line with the current pen
   CanvasFont m_Font = CanvasFont::Info;
 };
+
+// The first two rectangles that share a pixel, as text for a failure message; empty when none do.
+inline std::string OverlappingPair(const std::vector<QRect>& rects)
+{
+  for (size_t i = 0; i < rects.size(); ++i)
+    for (size_t j = i + 1; j < rects.size(); ++j)
+      if (rects[i].intersects(rects[j]))
+        return "texts " + std::to_string(i) + " and " + std::to_string(j) + " overlap";
+  return {};
+}

@@ -203,6 +203,28 @@ TEST_F(InfoTextTest, EachBlockIsAShadowThenWhiteInItsBox)
   EXPECT_EQ(narrow[0].substr(0, 11), "(5, 9, 3): ");
 }
 
+TEST_F(InfoTextTest, NarrowPanesLeaveOutBlocksRatherThanOverlapThem)
+{
+  const struct {
+    int width, height;
+    size_t drawn;  // blocks left readable
+  } kSizes[] = {
+      {400, 300, 4}, {300, 300, 3}, {230, 120, 3}, {170, 100, 2}, {120, 60, 1}, {60, 40, 1},
+  };
+  for (const auto& size : kSizes) {
+    SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
+    SetUpFor(OrientationXY, size.width, size.height);
+    SetUpFigures();
+    m_Pane.SetSurfacesFileName("layers.xml");
+    for (auto show : {&LOCTImage::ShowSurfaces, &LOCTImage::ShowDisc, &LOCTImage::ShowVessel, &LOCTImage::ShowSEAD,
+                      &LOCTImage::ShowMarkers, &LOCTImage::ShowSplines})
+      (m_Pane.*show)(true);
+    const RecordingCanvas canvas = Record();
+    EXPECT_EQ(OverlappingPair(canvas.InkedTexts()), "");
+    EXPECT_EQ(InfoTexts(canvas).size(), size.drawn);
+  }
+}
+
 TEST_F(OverlayTest, OrientationLettersByPaneAndEye)
 {
   // Letters at the left, right, top and bottom ("" none) of a 400 x 300 window.

@@ -221,6 +221,25 @@ TEST_F(ThicknessMapTest, SectorFiguresSitOverTheirSectors)
   EXPECT_EQ(shadows[5].text, "NA\n(NA)") << "the outer superior sector has no defined cell";
 }
 
+TEST_F(ThicknessMapTest, InSmallPanesNoTextCoversAnother)
+{
+  m_Pane.SetGridMode(GridModeQuantity);
+  m_Pane.ComputeThickness(0, 1);
+  m_Pane.ShowThickness(true);
+  m_Pane.ShowThicknessBar(true);
+  m_Pane.SetShowGuideLines(false);
+  for (const QSize size : {QSize(800, 600), QSize(400, 300), QSize(240, 180), QSize(160, 120), QSize(90, 70)}) {
+    SCOPED_TRACE(std::to_string(size.width()) + " x " + std::to_string(size.height()));
+    m_Pane.Resize(size.width(), size.height());
+    RecordingCanvas canvas;
+    m_Pane.PaintOverlays(canvas);
+    EXPECT_EQ(OverlappingPair(canvas.InkedTexts()), "");
+    // The colour-bar labels come first and always have their place.
+    ASSERT_FALSE(canvas.Of(CanvasOp::Text, 0xFFFFFF).empty());
+    EXPECT_EQ(canvas.Of(CanvasOp::Text, 0xFFFFFF)[0].text, ColorBarLabels(m_Pane.Thickness()));
+  }
+}
+
 TEST_F(ThicknessMapTest, RepeatedAndMovedComputations)
 {
   m_Pane.SetGridMode(GridModeQuantity);
