@@ -2,6 +2,7 @@
 
 #include "model/CSortStringArray.h"
 #include "model/ThicknessAnalysis.h"
+#include "dialogs/DialogControls.h"
 #include "platform/Dialogs.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
@@ -23,6 +24,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+
+using dialogcontrols::Named;
 
 namespace {
 
@@ -93,14 +96,13 @@ void CDlgThicknessAnalysis::BuildControls()
 {
   auto* layout = new QVBoxLayout(this);
   auto* gridBox = new QGroupBox(QStringLiteral("Grid"), this);
-  m_Grid = new QComboBox(gridBox);
-  m_Grid->setObjectName(QStringLiteral("IDC_COMBO_GRID"));
+  m_Grid = Named(new QComboBox(gridBox), "IDC_COMBO_GRID", 1105);
   (new QVBoxLayout(gridBox))->addWidget(m_Grid);
   layout->addWidget(gridBox);
 
   auto* centreBox = new QGroupBox(QStringLiteral("Grid Center"), this);
-  m_Xml = new QRadioButton(QStringLiteral("XML"), centreBox);
-  m_ImageCenter = new QRadioButton(QStringLiteral("Image Center"), centreBox);
+  m_Xml = Named(new QRadioButton(QStringLiteral("XML"), centreBox), "IDC_RADIO_XML", 1115);
+  m_ImageCenter = Named(new QRadioButton(QStringLiteral("Image Center"), centreBox), "IDC_RADIO_IMAGECENTER", 1116);
   auto* centreLayout = new QHBoxLayout(centreBox);
   centreLayout->addWidget(m_Xml);
   centreLayout->addWidget(m_ImageCenter);
@@ -108,8 +110,8 @@ void CDlgThicknessAnalysis::BuildControls()
 
   auto* filterBox = new QGroupBox(QStringLiteral("Filters"), this);
   auto* filters = new QGridLayout(filterBox);
-  m_SurfacesFilter = new QLineEdit(filterBox);
-  m_GridCenterFilter = new QLineEdit(filterBox);
+  m_SurfacesFilter = Named(new QLineEdit(filterBox), "IDC_EDIT_FILTER_SURFACES", 1137);
+  m_GridCenterFilter = Named(new QLineEdit(filterBox), "IDC_EDIT_FILTER_GRIDCENTER", 1140);
   filters->addWidget(new QLabel(QStringLiteral("Surfaces: "), filterBox), 0, 0);
   filters->addWidget(m_SurfacesFilter, 0, 1);
   filters->addWidget(new QLabel(QStringLiteral("Grid Center: "), filterBox), 1, 0);
@@ -117,10 +119,9 @@ void CDlgThicknessAnalysis::BuildControls()
   layout->addWidget(filterBox);
 
   auto* outputBox = new QGroupBox(QStringLiteral("Output Path Name (.csv)"), this);
-  m_Output = new QLineEdit(outputBox);
+  m_Output = Named(new QLineEdit(outputBox), "IDC_EDIT_OUTPUT", 1117);
   m_Output->setReadOnly(true);
-  auto* browse = new QPushButton(QStringLiteral("..."), outputBox);
-  browse->setObjectName(QStringLiteral("IDC_BUTTON_OUTPUT"));
+  auto* browse = Named(new QPushButton(QStringLiteral("..."), outputBox), "IDC_BUTTON_OUTPUT", 1118);
   auto* outputLayout = new QHBoxLayout(outputBox);
   outputLayout->addWidget(m_Output);
   outputLayout->addWidget(browse);

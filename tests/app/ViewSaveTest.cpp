@@ -247,4 +247,43 @@ TEST_F(ViewSaveTest, TheDialogProposesPathsAndSavesARow)
   EXPECT_TRUE(approval::IsApproved(m_Kinds.markers.pathList.GetAt(m_Kinds.markers.selected)));
 }
 
+TEST_F(ViewSaveTest, ANameTypedWithoutExtensionIsSavedWithItsKindsAndFoundAgain)
+{
+  // The user types bare names in the file-save chooser of the Grid Center and Vessel rows.
+  const std::string gridCenter = m_Out.File("e_GridCenter_Typed");
+  const std::string vessel = m_Out.File("e_Vessel_Typed");
+  std::vector<std::string> suffixes;
+  const platform::ScopedDialogHook hook([&](const platform::DialogRequest& request, QDialog* dialog) {
+    if (request.kind == platform::DialogKind::SaveFile) {
+      suffixes.push_back(request.defaultSuffix);
+      return platform::DialogAnswer{true, suffixes.size() == 1 ? gridCenter : vessel};
+    }
+    auto* save = dynamic_cast<CDlgSave*>(dialog);
+    if (!save)
+      return platform::DialogAnswer{};
+    for (const int row : {1, 2}) {
+      save->BrowseButton(row)->click();
+      save->SaveButton(row)->click();
+    }
+    EXPECT_EQ(save->PathEdit(1)->text().toStdString(), gridCenter + ".xml");
+    EXPECT_EQ(save->PathEdit(2)->text().toStdString(), vessel + ".mhd");
+    return platform::DialogAnswer{true, ""};
+  });
+  m_View.RunSaveDialog();
+  EXPECT_EQ(suffixes, (std::vector<std::string>{"xml", "mhd"}));
+  EXPECT_TRUE(m_Messages.empty());
+
+  // The folder scan finds both under their kinds.
+  CMainFrame frame;
+  CStrataviewView& other = *frame.View();
+  other.OnInitialUpdate();
+  for (const auto& entry : std::filesystem::directory_iterator(m_Scan.Path()))
+    if (entry.path().filename().string().find("_OCT") != std::string::npos)
+      std::filesystem::copy_file(entry.path(), m_Out.Path() / entry.path().filename());
+  ASSERT_TRUE(other.ScanFolder(m_Out.Path().string()));
+  EXPECT_EQ(other.Slots().gridCenter.pathList.GetAt(0), gridCenter + ".xml");
+  EXPECT_EQ(other.Slots().vessel.pathList.GetAt(0), vessel + ".mhd");
+  EXPECT_EQ(other.Slots().vessel.count, 1);
+}
+
 }  // namespace

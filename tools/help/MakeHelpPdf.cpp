@@ -1,0 +1,52 @@
+// Turns the user guide's HTML, with the pictures beside it, into the PDF that the About box's
+// Help opens. Run by the build: MakeHelpPdf <guide.html> <Help.pdf>.
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+int main(int argc, char** argv)
+{
+  QGuiApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s guide.html Help.pdf\n", argv[0]);
+    return 2;
+  }
+  QFile source(QString::fromLocal8Bit(argv[1]));
+  if (!source.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    std::fprintf(stderr, "Error: cannot read %s\n", argv[1]);
+    return 1;
+  }
+  QTextDocument guide;
+  // Pictures are named relative to the guide.
+  guide.setBaseUrl(QUrl::fromLocalFile(QFileInfo(source).absolutePath() + QLatin1Char('/')));
+  guide.setDefaultFont(QFont(QStringLiteral("Liberation Sans"), 10));
+  guide.setHtml(QString::fromUtf8(source.readAll()));
+
+  // Written under a temporary name and renamed, so that a failed run leaves no half document.
+  const QString target = QString::fromLocal8Bit(argv[2]);
+  const QString partial = target + QStringLiteral(".part");
+  {
+    QPdfWriter pdf(partial);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
+    pdf.setTitle(QStringLiteral("Strataview User Guide"));
+    pdf.setCreator(QStringLiteral("Strataview"));
+    guide.print(&pdf);
+  }
+  std::error_code error;
+  if (QFileInfo(partial).size() > 0)
+    std::filesystem::rename(partial.toStdString(), target.toStdString(), error);
+  if (QFileInfo(partial).size() > 0 || error || !QFileInfo(target).isFile()) {
+    std::fprintf(stderr, "Error: cannot write %s\n", argv[2]);
+    return 1;
+  }
+  return 0;
+}
