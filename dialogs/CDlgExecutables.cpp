@@ -44,7 +44,9 @@ void CDlgExecutables::BuildRows()
   auto* close = new QPushButton(QStringLiteral("Close"), this);
   close->setObjectName(QStringLiteral("IDCANCEL"));
   close->setProperty("controlId", 2);
-  grid->addWidget(close, kRows, 1);
+  // The rows keep to the top and "Close" to the bottom-right corner as the dialog grows.
+  grid->setRowStretch(kRows, 1);
+  grid->addWidget(close, kRows, 1, Qt::AlignBottom);
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -72,9 +72,10 @@ CDlgSave::CDlgSave(QWidget* parent, ScanActions& owner)
     connect(m_Browse[size_t(k)], &QAbstractButton::clicked, this, [this, k] { OnBrowse(k); });
     connect(m_Save[size_t(k)], &QAbstractButton::clicked, this, [this, k] { OnSave(k); });
   }
-  m_Close = Placed(new QPushButton(QStringLiteral("Close"), this), 1, du.Rect(448, 199, 50, 14));
-  m_Close->setObjectName(QStringLiteral("IDOK"));
-  m_Close->setDefault(true);
+  auto* close = Placed(new QPushButton(QStringLiteral("Close"), this), 1, du.Rect(448, 199, 50, 14));
+  close->setObjectName(QStringLiteral("IDOK"));
+  close->setDefault(true);
+  m_Close = close;
   connect(m_Close, &QAbstractButton::clicked, this, &QDialog::accept);
   AnchorControls();
 }

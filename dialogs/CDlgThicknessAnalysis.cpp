@@ -106,6 +106,7 @@ void CDlgThicknessAnalysis::BuildControls()
   auto* centreLayout = new QHBoxLayout(centreBox);
   centreLayout->addWidget(m_Xml);
   centreLayout->addWidget(m_ImageCenter);
+  centreLayout->addStretch();  // the choices keep their place as the dialog widens
   layout->addWidget(centreBox);
 
   auto* filterBox = new QGroupBox(QStringLiteral("Filters"), this);

@@ -60,7 +60,9 @@ CDlgThicknessOptions::CDlgThicknessOptions(QWidget* parent) : QDialog(parent)
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel(QStringLiteral("Grid:"), this), 0, 0);
   m_Grid = Named(new QComboBox(this), "IDC_COMBO_GRID", 1105);
-  grid->addWidget(m_Grid, 0, 1, 1, 3);
+  // Only the grid list widens with the dialog: the extra width goes to an empty last column.
+  grid->addWidget(m_Grid, 0, 1, 1, 4);
+  grid->setColumnStretch(4, 1);
   m_Unit = AddRadioRow(this, grid, 1, kUnitRadios);
   connect(m_Unit, &QButtonGroup::idClicked, this, [this] { ApplyEnablingRule(); });
   m_Min = AddRangeRow(this, grid, 2, "Min:", "IDC_EDIT_THICKNESS_MIN", 1098);
@@ -84,7 +86,7 @@ CDlgThicknessOptions::CDlgThicknessOptions(QWidget* parent) : QDialog(parent)
   buttons->addStretch();
   for (QPushButton* button : {ok, defaults, cancel})
     buttons->addWidget(button);
-  grid->addLayout(buttons, 8, 0, 1, 4);
+  grid->addLayout(buttons, 8, 0, 1, 5);
   connect(ok, &QPushButton::clicked, this, &CDlgThicknessOptions::accept);
   connect(defaults, &QPushButton::clicked, this, [this] { OnDefault(); });
   connect(cancel, &QPushButton::clicked, this, &CDlgThicknessOptions::reject);
