@@ -13,6 +13,7 @@
 #include "platform/Profile.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QDialogButtonBox>
 #include <gtest/gtest.h>
 
@@ -55,9 +56,13 @@ TEST_F(DialogResizeTest, OpenDialogRowsWidenAndItsButtonsFollowTheRightEdge)
   CDlgOpen& open = *m_View.OpenDialog();
   open.show();
   const QSize minimum(682, 705);
-  std::vector<Follow> follows = {StretchAcross(open.Control(902)), StretchBoth(open.Control(910)),
-                                 StretchBoth(open.Control(901)), BottomRight(open.Control(CDlgOpen::kClose))};
-  for (const int id : {CDlgOpen::kAutoHide, CDlgOpen::kOpen, CDlgOpen::kRefresh})
+  std::vector<Follow> follows = {StretchAcross(open.Control(902)), StretchBoth(open.Control(904)),
+                                 StretchBoth(open.Control(910)),   StretchBoth(open.Control(901)),
+                                 BottomRight(open.Control(CDlgOpen::kClose)),
+                                 // The download's status stays under the sample tree.
+                                 {open.SampleStatus(), 0, 1, 1, 0}};
+  for (const int id : {CDlgOpen::kImportSequence, CDlgOpen::kAutoHide, CDlgOpen::kOpen, CDlgOpen::kRefresh,
+                       CDlgOpen::kExecutables, CDlgOpen::kThicknessAnalysis})
     follows.push_back(Right(open.Control(id)));
   const int groups[] = {912, 914, 915, 917, 920, 922, 924, 926, 928, 930};
   for (int row = 0; row < CDlgOpen::kRowCount; ++row) {

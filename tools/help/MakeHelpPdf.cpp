@@ -5,12 +5,32 @@
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
 #include <QUrl>
 
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+
+namespace {
+
+// The first picture the guide names that is not beside it, or an empty text. A missing
+// picture is an error of the guide, said plainly rather than printed as a blank.
+QString MissingPicture(const QTextDocument& guide, const QString& folder)
+{
+  for (QTextBlock block = guide.begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat format = it.fragment().charFormat();
+      if (format.isImageFormat() && !QFileInfo(folder + format.toImageFormat().name()).isFile())
+        return format.toImageFormat().name();
+    }
+  return QString();
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -26,9 +46,15 @@ int main(int argc, char** argv)
   }
   QTextDocument guide;
   // Pictures are named relative to the guide.
-  guide.setBaseUrl(QUrl::fromLocalFile(QFileInfo(source).absolutePath() + QLatin1Char('/')));
+  const QString folder = QFileInfo(source).absolutePath() + QLatin1Char('/');
+  guide.setBaseUrl(QUrl::fromLocalFile(folder));
   guide.setDefaultFont(QFont(QStringLiteral("Liberation Sans"), 10));
   guide.setHtml(QString::fromUtf8(source.readAll()));
+  const QString missing = MissingPicture(guide, folder);
+  if (!missing.isEmpty()) {
+    std::fprintf(stderr, "Error: the picture %s is not beside the guide\n", missing.toLocal8Bit().constData());
+    return 1;
+  }
 
   // Written under a temporary name and renamed, so that a failed run leaves no half document.
   const QString target = QString::fromLocal8Bit(argv[2]);
