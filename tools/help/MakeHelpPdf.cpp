@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QTextBlock>
@@ -17,15 +18,21 @@
 
 namespace {
 
-// The first picture the guide names that is not beside it, or an empty text. A missing
-// picture is an error of the guide, said plainly rather than printed as a blank.
-QString MissingPicture(const QTextDocument& guide, const QString& folder)
+// Hands the guide every picture it names, read from the folder beside it; returns the first
+// that cannot be read, or an empty text. A missing picture is an error of the guide, said
+// plainly rather than left to the layout (which never settles on an image it cannot find).
+QString AddPictures(QTextDocument& guide, const QString& folder)
 {
   for (QTextBlock block = guide.begin(); block.isValid(); block = block.next())
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextCharFormat format = it.fragment().charFormat();
-      if (format.isImageFormat() && !QFileInfo(folder + format.toImageFormat().name()).isFile())
-        return format.toImageFormat().name();
+      if (!format.isImageFormat())
+        continue;
+      const QString name = format.toImageFormat().name();
+      const QImage picture(folder + name);
+      if (picture.isNull())
+        return name;
+      guide.addResource(QTextDocument::ImageResource, QUrl(name), picture);
     }
   return QString();
 }
@@ -47,10 +54,9 @@ int main(int argc, char** argv)
   QTextDocument guide;
   // Pictures are named relative to the guide.
   const QString folder = QFileInfo(source).absolutePath() + QLatin1Char('/');
-  guide.setBaseUrl(QUrl::fromLocalFile(folder));
   guide.setDefaultFont(QFont(QStringLiteral("Liberation Sans"), 10));
   guide.setHtml(QString::fromUtf8(source.readAll()));
-  const QString missing = MissingPicture(guide, folder);
+  const QString missing = AddPictures(guide, folder);
   if (!missing.isEmpty()) {
     std::fprintf(stderr, "Error: the picture %s is not beside the guide\n", missing.toLocal8Bit().constData());
     return 1;
@@ -61,6 +67,9 @@ int main(int argc, char** argv)
   const QString partial = target + QStringLiteral(".part");
   {
     QPdfWriter pdf(partial);
+    // About the pictures' own resolution at their printed width, so that they are embedded
+    // as they are rather than scaled up to the writer's default of 1200 dots per inch.
+    pdf.setResolution(150);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
     pdf.setTitle(QStringLiteral("Strataview User Guide"));
