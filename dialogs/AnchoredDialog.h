@@ -2,7 +2,7 @@
 // A dialog whose controls follow its edges as it is resized, and which cannot be made smaller
 // than its minimum window size (frame included). A derived dialog adds its controls to
 // Anchoring() with their rules once they stand at the size they were laid out for, then
-// calls RecordLayout().
+// calls RecordLayout(); one laid out by a Qt layout that already behaves so adds none.
 #include "dialogs/DialogAnchoring.h"
 
 #include <QDialog>

@@ -15,11 +15,11 @@ const int kNameIds[CDlgExecutables::kRows] = {963, 967, 982, 990, 996};
 const int kRunIds[CDlgExecutables::kRows] = {973, 978, 986, 993, 1000};
 }  // namespace
 
-CDlgExecutables::CDlgExecutables(QWidget* owner) : QDialog(owner), m_ProgramFolder(platform::ExecutableDir())
+CDlgExecutables::CDlgExecutables(QWidget* owner)
+  : AnchoredDialog(owner, QSize(341, 264)), m_ProgramFolder(platform::ExecutableDir())
 {
   setObjectName(QStringLiteral("CDlgExecutables"));
   setWindowTitle(QStringLiteral("Executables"));
-  setMinimumSize(341, 264);
   const platform::WaitCursor busy;
   BuildRows();
   ReadList();

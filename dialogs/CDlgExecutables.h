@@ -1,7 +1,7 @@
 #pragma once
 // The list of external analysis programs, one row per program with a "Run" button, run on
 // the open scan or on every scan below a folder.
-#include <QDialog>
+#include "dialogs/AnchoredDialog.h"
 
 #include <functional>
 #include <string>
@@ -12,7 +12,7 @@
 class QLineEdit;
 class QPushButton;
 
-class CDlgExecutables : public QDialog {
+class CDlgExecutables : public AnchoredDialog {
   Q_OBJECT
 public:
   static constexpr int kRows = 5;

@@ -76,11 +76,10 @@ std::string WithCsvExtension(const std::string& path)
 }  // namespace
 
 CDlgThicknessAnalysis::CDlgThicknessAnalysis(QWidget* parent)
-  : QDialog(parent), m_GridFolder((std::filesystem::path(platform::ExecutableDir()) / "Grid").string())
+  : AnchoredDialog(parent, QSize(341, 372)), m_GridFolder((std::filesystem::path(platform::ExecutableDir()) / "Grid").string())
 {
   setObjectName(QStringLiteral("CDlgThicknessAnalysis"));
   setWindowTitle(QStringLiteral("Thickness Analysis"));
-  setMinimumSize(341, 372);
   const platform::WaitCursor busy;
   BuildControls();
   const QSignalBlocker blockGrid(m_Grid);

@@ -2,7 +2,7 @@
 // Evaluates every surfaces file below a folder in one run and writes the layer thickness
 // figures of all of them into one CSV file, over all A-scans or per sector of a grid. The
 // choices (grid, grid centre, filters) are kept in the profile after a successful run.
-#include <QDialog>
+#include "dialogs/AnchoredDialog.h"
 
 #include <string>
 
@@ -10,7 +10,7 @@ class QComboBox;
 class QLineEdit;
 class QRadioButton;
 
-class CDlgThicknessAnalysis : public QDialog {
+class CDlgThicknessAnalysis : public AnchoredDialog {
   Q_OBJECT
 public:
   explicit CDlgThicknessAnalysis(QWidget* parent = nullptr);

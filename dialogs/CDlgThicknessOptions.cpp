@@ -52,11 +52,10 @@ QLineEdit* AddRangeRow(QWidget* owner, QGridLayout* grid, int row, const char* c
 }
 }  // namespace
 
-CDlgThicknessOptions::CDlgThicknessOptions(QWidget* parent) : QDialog(parent)
+CDlgThicknessOptions::CDlgThicknessOptions(QWidget* parent) : AnchoredDialog(parent, QSize(360, 320))
 {
   setObjectName(QStringLiteral("CDlgThicknessOptions"));
   setWindowTitle(QStringLiteral("Thickness Options"));
-  setMinimumSize(360, 320);
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel(QStringLiteral("Grid:"), this), 0, 0);
   m_Grid = Named(new QComboBox(this), "IDC_COMBO_GRID", 1105);

@@ -2,7 +2,7 @@
 // Edits the thickness-map options of the projection pane: the grid definition file from
 // the "Grid" folder beside the program, the colour range (automatic, or fixed between a
 // minimum and a maximum in micrometres), the palette, the colour bar and the opacity.
-#include <QDialog>
+#include "dialogs/AnchoredDialog.h"
 #include <QString>
 
 class QAbstractButton;
@@ -11,7 +11,7 @@ class QComboBox;
 class QLineEdit;
 class QSlider;
 
-class CDlgThicknessOptions : public QDialog {
+class CDlgThicknessOptions : public AnchoredDialog {
   Q_OBJECT
 public:
   explicit CDlgThicknessOptions(QWidget* parent = nullptr);

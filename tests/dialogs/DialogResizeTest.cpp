@@ -14,6 +14,8 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QDialogButtonBox>
 #include <gtest/gtest.h>
 

@@ -85,9 +85,9 @@ public:
     return found;
   }
 
-  // Where the white info texts put ink, as the canvas measures it: per text the rectangle
-  // from its first to its last non-empty line, as wide as its widest, within its box.
-  std::vector<QRect> InkedTexts() const
+  // Where the white info texts put ink, as the canvas measures it: one rectangle per
+  // non-empty line, as wide as the line, within its text's box.
+  std::vector<QRect> InkedLines() const
   {
     std::vector<QRect> inked;
     for (const CanvasOp& op : Of(CanvasOp::Text, 0xFFFFFF)) {
@@ -95,12 +95,14 @@ public:
         continue;
       std::vector<std::string> lines(1);
       for (const char c : op.text)
-        c == '\n' ? lines.emplace_back() : lines.back().push_back(c);
+        if (c == '\n')
+          lines.emplace_back();
+        else
+          lines.back().push_back(c);
       const int height = LineHeight() * static_cast<int>(lines.size());
       int top = op.rect.top();
       if (op.format == TextBottom || op.format == (TextRight | TextBottom))
         top = op.rect.bottom() + 1 - height;
-      QRect ink;
       for (size_t i = 0; i < lines.size(); ++i) {
         const int width = TextWidth(lines[i]);
         if (width == 0)
@@ -110,9 +112,10 @@ public:
           left = op.rect.right() + 1 - width;
         else if (op.format & TextCentredAcross)
           left = op.rect.center().x() - width / 2;
-        ink |= QRect(left, top + LineHeight() * static_cast<int>(i), width, LineHeight());
+        const QRect line = QRect(left, top + LineHeight() * static_cast<int>(i), width, LineHeight()) & op.rect;
+        if (!line.isEmpty())
+          inked.push_back(line);
       }
-      inked.push_back(ink & op.rect);
     }
     return inked;
   }
@@ -128,6 +131,6 @@ inline std::string OverlappingPair(const std::vector<QRect>& rects)
   for (size_t i = 0; i < rects.size(); ++i)
     for (size_t j = i + 1; j < rects.size(); ++j)
       if (rects[i].intersects(rects[j]))
-        return "texts " + std::to_string(i) + " and " + std::to_string(j) + " overlap";
+        return "lines " + std::to_string(i) + " and " + std::to_string(j) + " overlap";
   return {};
 }

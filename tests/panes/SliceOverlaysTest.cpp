@@ -209,7 +209,7 @@ TEST_F(InfoTextTest, NarrowPanesLeaveOutBlocksRatherThanOverlapThem)
     int width, height;
     size_t drawn;  // blocks left readable
   } kSizes[] = {
-      {400, 300, 4}, {300, 300, 3}, {230, 120, 3}, {170, 100, 2}, {120, 60, 1}, {60, 40, 1},
+      {400, 300, 4}, {230, 120, 4}, {200, 300, 3}, {170, 100, 3}, {120, 60, 1}, {60, 40, 1},
   };
   for (const auto& size : kSizes) {
     SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
@@ -220,7 +220,7 @@ TEST_F(InfoTextTest, NarrowPanesLeaveOutBlocksRatherThanOverlapThem)
                       &LOCTImage::ShowMarkers, &LOCTImage::ShowSplines})
       (m_Pane.*show)(true);
     const RecordingCanvas canvas = Record();
-    EXPECT_EQ(OverlappingPair(canvas.InkedTexts()), "");
+    EXPECT_EQ(OverlappingPair(canvas.InkedLines()), "");
     EXPECT_EQ(InfoTexts(canvas).size(), size.drawn);
   }
 }
