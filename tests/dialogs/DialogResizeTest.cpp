@@ -78,7 +78,7 @@ TEST_F(DialogResizeTest, OpenDialogRowsWidenAndItsButtonsFollowTheRightEdge)
 
 TEST_F(DialogResizeTest, SaveDialogWidensItsPathsAndOnlyCloseMovesDown)
 {
-  CDlgSave save(&m_View);
+  CDlgSave save(&m_View, m_View);
   save.show();
   // Opened as laid out: every row inside the dialog, "Close" below the last row.
   EXPECT_TRUE(save.rect().contains(save.Control(1)->geometry()));
