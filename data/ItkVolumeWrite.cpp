@@ -1,0 +1,118 @@
+// Writing a volume as MetaImage through the image toolkit. Kept apart from the reading so
+// that the decoder helper, which only reads, does not load every image-IO module the
+// writer's factories bring in. The toolkit's exceptions end here as result codes.
+#include "data/LOCTVolume.h"
+
+#include "data/Diagnostics.h"
+#include "data/ImageIOFactories.h"
+#include "data/MetaImageDataCheck.h"
+#include "data/StagedWrite.h"
+#include "data/ToolkitFailure.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <exception>
+#include <filesystem>
+
+#include <itkClampImageFilter.h>
+#include <itkImageFileWriter.h>
+#include <itkImageIOFactory.h>
+#include <itkMetaImageIO.h>
+
+namespace {
+
+// A header named ".mhd" in any letter case: the toolkit chooses its writer by the extension
+// in small letters only, and names the header it writes that way.
+bool IsMetaImageHeader(const std::filesystem::path& path)
+{
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".mhd";
+}
+
+// The toolkit's file format for a path: MetaImage for a ".mhd" header in any letter case,
+// otherwise the one its extension names.
+itk::ImageIOBase::Pointer ImageIOFor(const std::filesystem::path& path, itk::IOFileModeEnum mode)
+{
+  if (IsMetaImageHeader(path))
+    return itk::MetaImageIO::New().GetPointer();
+  return itk::ImageIOFactory::CreateImageIO(path.string().c_str(), mode);
+}
+
+template <typename Image>
+void WriteImage(const Image* image, const std::filesystem::path& path)
+{
+  auto writer = itk::ImageFileWriter<Image>::New();
+  const bool header = IsMetaImageHeader(path);
+  if (itk::ImageIOBase::Pointer io = ImageIOFor(path, itk::IOFileModeEnum::WriteMode))
+    writer->SetImageIO(io);
+  writer->SetFileName(path.string());
+  writer->SetInput(image);
+  writer->Update();
+  // The data file recorded inside the header keeps its name.
+  std::filesystem::path written = path;
+  written.replace_extension(".mhd");
+  if (header && written != path)
+    std::filesystem::rename(written, path);
+}
+
+// The toolkit's writers do not all notice a write that ran out of space: a full disk leaves
+// a short header or data file behind and no failure. What was written is therefore read
+// back, as far as its header and the amount of its data, before it may replace anything.
+bool WrittenWhole(const std::string& path, const itk::Size<3>& size)
+{
+  itk::ImageIOBase::Pointer io = ImageIOFor(path, itk::IOFileModeEnum::ReadMode);
+  if (!io)
+    return false;
+  io->SetFileName(path);
+  io->ReadImageInformation();
+  if (io->GetNumberOfDimensions() != 3)
+    return false;
+  for (unsigned axis = 0; axis < 3; ++axis)
+    if (io->GetDimensions(axis) != size[axis])
+      return false;
+  auto* meta = dynamic_cast<itk::MetaImageIO*>(io.GetPointer());
+  return !meta || MetaImageDataPresent(*meta, path);
+}
+
+}  // namespace
+
+// The toolkit writes the file (and the data file it names) into a private folder beside
+// the target; only a complete write replaces the old files.
+int LOCTVolume::WriteMetaImage(const std::string& path) const
+{
+  if (!image || (bytesPerVoxel != 1 && bytesPerVoxel != 2))
+    return -1;
+  RegisterImageIOFactories();
+  StagedWrite staged(path);
+  if (!staged.IsOpen()) {
+    diag::ReportOpenFailure(path, errno);
+    return -1;
+  }
+  try {
+    if (bytesPerVoxel == 1) {
+      // Values above 255 become 255: a plain cast would wrap them round to dark ones.
+      using ByteImage = itk::Image<unsigned char, 3>;
+      auto toBytes = itk::ClampImageFilter<ImageType, ByteImage>::New();
+      toBytes->SetInput(image);
+      toBytes->Update();
+      WriteImage<ByteImage>(toBytes->GetOutput(), staged.StagedPath());
+    } else {
+      WriteImage<ImageType>(image, staged.StagedPath());
+    }
+    if (!WrittenWhole(staged.StagedPath().string(), image->GetLargestPossibleRegion().GetSize())) {
+      diag::ReportFileFailure(path, "the file was not written whole (is the disk full?)");
+      return -1;
+    }
+  } catch (const std::exception& error) {
+    ReportToolkitFailure(path, error);
+    return -1;
+  }
+  if (!staged.Commit()) {
+    diag::ReportFileFailure(path, "the written files could not replace the old ones");
+    return -1;
+  }
+  return 0;
+}

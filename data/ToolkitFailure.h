@@ -1,0 +1,8 @@
+#pragma once
+// The toolkit's failures, reported as a file's failure.
+#include <exception>
+#include <string>
+
+// Prints the failure of reading or writing `path`: the toolkit's own description when the
+// toolkit threw, otherwise what the exception says.
+void ReportToolkitFailure(const std::string& path, const std::exception& error);
