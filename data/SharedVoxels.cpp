@@ -1,5 +1,6 @@
 #include "data/SharedVoxels.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -110,9 +111,14 @@ unsigned short* SharedVoxels::AllocateElements(ElementIdentifier size, bool useD
   // Pages mapped at once cost far less than pages faulted in one by one as the reader
   // fills them; beyond the size of real scans a buffer is left to fill in as it goes, so
   // that a header promising more than its file holds does not take the memory at once.
+  // The pages of such a buffer are taken in one call ahead of the mapping, which costs less
+  // than taking them one at a time as the mapping is populated.
+  const bool populate = bytes <= kPopulatedBytes;
+  const bool sized = populate ? ::fallocate(fd, 0, 0, static_cast<off_t>(bytes)) == 0
+                              : ::ftruncate(fd, static_cast<off_t>(bytes)) == 0;
   SharedMapping mapping;
-  if (::ftruncate(fd, static_cast<off_t>(bytes)) == 0)
-    mapping = SharedMapping::Map(fd, bytes, bytes <= kPopulatedBytes);
+  if (sized)
+    mapping = SharedMapping::Map(fd, bytes, populate);
   if (!mapping.Data())
     return Superclass::AllocateElements(size, useDefaultConstructor);
   m_Mapping = std::move(mapping);
