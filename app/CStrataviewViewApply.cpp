@@ -360,16 +360,18 @@ void CStrataviewView::ApplyLabels(LLabelSlot& slot, int selection, bool vessel)
   LOCTVolume& shown = *slot.displayedObject;
   LMesh& shownMesh = *slot.displayedMesh;
   MakeDisplayedLabels(source, mesh, m_Shift, shown, shownMesh);
+  LabelLayer& layer = *slot.displayedLayer;
+  layer.Show(&shown);
   const bool show = vessel ? m_Settings.ShowVessel : m_Settings.ShowSEAD;
   const size_t corners = shownMesh.GetTriangleVertexCount();
   const float* cornerList = shownMesh.GetTriangleVertices();
   ForEachSlicePane([&](LOCTImage& pane) {
     if (vessel) {
-      pane.SetVesselVolume(shown.Voxels(), shown.bytesPerVoxel);
+      pane.SetVesselVolume(&layer);
       pane.SetVesselMesh(corners, cornerList);
       pane.ShowVessel(show);
     } else {
-      pane.SetSEADVolume(shown.Voxels(), shown.bytesPerVoxel);
+      pane.SetSEADVolume(&layer);
       pane.SetSEADMesh(corners, cornerList);
       pane.ShowSEAD(show);
     }

@@ -208,9 +208,10 @@ void CStrataviewView::ClearNewSplineRequests()
   ForEachSlicePane([](LOCTImage& pane) { pane.ClearNewSplineRequest(); });
 }
 
-void CStrataviewView::LabelsPainted(int orientation, int labelMode)
+void CStrataviewView::LabelsPainted(int orientation, int /*labelMode*/)
 {
+  // The other panes' volume figures follow the shared layer; they only need drawing.
   for (int slice = 0; slice < kSlicePaneCount; ++slice)
     if (m_SlicePanes[slice] && kOrientationOfSlice[slice] != orientation)
-      m_SlicePanes[slice]->UpdateLabelVolume(labelMode);
+      m_SlicePanes[slice]->Invalidate();
 }

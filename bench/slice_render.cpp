@@ -31,16 +31,21 @@ const LOCTVolume& Scan()
 }
 
 // A label volume of the scan's size: a band of labelled voxels in every B-scan.
-std::vector<unsigned short>& Labels()
+LabelLayer* Labels()
 {
-  static std::vector<unsigned short> labels;
-  if (labels.empty()) {
+  static LOCTVolume labels;
+  static LabelLayer layer;
+  if (!labels.loaded) {
     const LOCTVolume& scan = Scan();
-    labels.assign(static_cast<size_t>(scan.VoxelCount()), 0);
-    for (uint64_t i = 0; i < labels.size(); ++i)
-      labels[i] = (i / static_cast<uint64_t>(scan.sizeX)) % 16 < 3 ? 255 : 0;
+    const int size[3] = {scan.sizeX, scan.sizeY, scan.sizeZ};
+    const float spacing[3] = {scan.spacingX, scan.spacingY, scan.spacingZ};
+    labels.CreateVolume(size, scan.format, spacing, 1, scan.laterality, scan.centerType);
+    unsigned short* voxels = labels.Voxels();
+    for (uint64_t i = 0; i < labels.VoxelCount(); ++i)
+      voxels[i] = (i / static_cast<uint64_t>(scan.sizeX)) % 16 < 3 ? 255 : 0;
+    layer.Show(&labels);
   }
-  return labels;
+  return &layer;
 }
 
 // Evicts the scan from the caches: the renders read it cold after a slice change, and so
@@ -148,8 +153,8 @@ void BM_Render(benchmark::State& state)
   pane.SetAvgSliceNum(avg);
   const bool tints = state.range(2) != 0;
   if (tints) {
-    pane.SetVesselVolume(Labels().data(), 1);
-    pane.SetSEADVolume(Labels().data(), 1);
+    pane.SetVesselVolume(Labels());
+    pane.SetSEADVolume(Labels());
     pane.ShowVessel(true);
     pane.ShowSEAD(true);
   }

@@ -81,6 +81,20 @@ void LOCTVolume::ShareVoxels(const LOCTVolume& source)
   image = source.image;
 }
 
+unsigned short* LOCTVolume::WritableVoxels()
+{
+  if (image && image->GetReferenceCount() > 1) {
+    const ImageType::Pointer shared = image;
+    ImageType::Pointer own = ImageType::New();
+    own->CopyInformation(shared);
+    own->SetRegions(shared->GetLargestPossibleRegion());
+    own->Allocate();
+    std::copy_n(shared->GetBufferPointer(), shared->GetPixelContainer()->Size(), own->GetBufferPointer());
+    image = own;
+  }
+  return Voxels();
+}
+
 void LOCTVolume::AllocateImage(const int size[3], const float spacing[3])
 {
   ImageType::RegionType region;

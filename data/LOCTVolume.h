@@ -48,9 +48,12 @@ public:
   // Stores every field and allocates the (uninitialised) voxels; the caller fills them.
   void CreateVolume(const int size[3], ScanFormat scanFormat, const float spacing[3],
                     int bytes, Laterality eye, CenterType center);
-  // Takes the source's fields and holds the same image: no copy of the voxels, for a volume
-  // that only reads them. A later CreateVolume or AllocateImage gives it an image of its own.
+  // Takes the source's fields and holds the same image: no copy of the voxels. A later
+  // CreateVolume or AllocateImage gives it an image of its own, and so does WritableVoxels.
   void ShareVoxels(const LOCTVolume& source);
+  // The voxels to write into. While another volume holds the same image, the image is first
+  // copied, so that the other keeps its voxels as they were.
+  unsigned short* WritableVoxels();
   // A new image of the given size and spacing replaces the held one; voxels uninitialised.
   void AllocateImage(const int size[3], const float spacing[3]);
   // Sets the voxel size of the fields and of the held image.

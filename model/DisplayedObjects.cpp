@@ -122,8 +122,13 @@ void MakeDisplayedLabels(const LOCTVolume& source, const LMesh& sourceMesh, cons
 {
   const int size[3] = {source.sizeX, source.sizeY, source.sizeZ};
   const float spacing[3] = {source.spacingX, source.spacingY, source.spacingZ};
-  displayed.CreateVolume(size, source.format, spacing, source.bytesPerVoxel, source.laterality, source.centerType);
-  shift.ShiftVolume(source, displayed);
+  // Unflattened, the displayed labels are the labels as read until the first brush stroke.
+  if (shift.IsFlattened()) {
+    displayed.CreateVolume(size, source.format, spacing, source.bytesPerVoxel, source.laterality, source.centerType);
+    shift.ShiftVolume(source, displayed);
+  } else {
+    displayed.ShareVoxels(source);
+  }
 
   std::vector<float> corners(sourceMesh.GetTriangleVertices(),
                              sourceMesh.GetTriangleVertices() + 3 * sourceMesh.GetTriangleVertexCount());

@@ -11,6 +11,7 @@
 #include "data/LRefSurface.h"
 #include "data/LSplineSet.h"
 #include "data/LSurfaces.h"
+#include "data/LabelLayer.h"
 #include "model/CSortStringArray.h"
 #include "model/ResultKind.h"
 
@@ -72,6 +73,8 @@ struct LLabelSlot : LDefaultSlot<LOCTVolume> {
   std::vector<LMesh> meshes = std::vector<LMesh>(kSlotCapacity);
   std::unique_ptr<LMesh> defaultMesh = std::make_unique<LMesh>();
   std::unique_ptr<LMesh> displayedMesh = std::make_unique<LMesh>();
+  // The displayed volume as every slice pane draws and edits it.
+  std::unique_ptr<LabelLayer> displayedLayer = std::make_unique<LabelLayer>();
 
   // A mesh borrows its label voxels: both move together, so the buffers stay where they are.
   void TakeLoaded(LLabelSlot& loaded)

@@ -8,6 +8,18 @@
 
 #include <algorithm>
 
+namespace {
+
+// The tint of a label layer as drawn: its colour and opacity, the layer's voxels and range.
+LabelTint ShownTint(LabelTint tint, const LabelLayer* labels)
+{
+  tint.labels = labels ? labels->Voxels() : nullptr;
+  tint.maximum = labels ? labels->Maximum() : 0;
+  return tint;
+}
+
+}  // namespace
+
 LOCTImage::~LOCTImage()
 {
   // The host owns the window as its Qt parent, but the window paints from this pane: a pane
@@ -78,20 +90,6 @@ void LOCTImage::SetDiscMask(const uint8_t* mask)
 {
   m_DiscMask = mask;
   m_LCDR = CupToDiscRatio(mask, size_t(std::max(0, m_Size[0])) * size_t(std::max(0, m_Size[2])));
-}
-
-void LOCTImage::SetVesselVolume(unsigned short* labels, int bytesPerVoxel)
-{
-  m_VesselLabels = labels;
-  m_Vessel.maximum = MaximumForBytes(bytesPerVoxel);
-  m_VesselVolume = LabelVolumeMm3(labels, m_Size, m_Spacing, m_Vessel.maximum);
-}
-
-void LOCTImage::SetSEADVolume(unsigned short* labels, int bytesPerVoxel)
-{
-  m_SEADLabels = labels;
-  m_SEAD.maximum = MaximumForBytes(bytesPerVoxel);
-  m_SEADVolume = LabelVolumeMm3(labels, m_Size, m_Spacing, m_SEAD.maximum);
 }
 
 void LOCTImage::SetSplines(LSplineSet* splines, SplineHitRects* hitRects)
@@ -241,10 +239,8 @@ void LOCTImage::Render()
   in.cup = m_Cup;
   in.rim = m_Rim;
   in.cup.mask = in.rim.mask = m_ShowDisc ? m_DiscMask : nullptr;
-  in.vessel = m_Vessel;
-  in.vessel.labels = m_ShowVessel ? m_VesselLabels : nullptr;
-  in.sead = m_SEAD;
-  in.sead.labels = m_ShowSEAD ? m_SEADLabels : nullptr;
+  in.vessel = ShownTint(m_Vessel, m_ShowVessel ? m_VesselLabels : nullptr);
+  in.sead = ShownTint(m_SEAD, m_ShowSEAD ? m_SEADLabels : nullptr);
   RenderSlice(in, m_Bitmap);
   Invalidate();
 }

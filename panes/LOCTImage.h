@@ -8,6 +8,7 @@
 #include "data/LMarkers.h"
 #include "data/LRefSurface.h"
 #include "data/LSplineSet.h"
+#include "data/LabelLayer.h"
 #include "panes/CChildWnd.h"
 #include "panes/PaneCanvas.h"
 #include "panes/Pane2D.h"
@@ -69,8 +70,9 @@ public:
   // The label setters and the disc mask compute the figures of the info text; they need
   // SetVolume first.
   void SetDiscMask(const uint8_t* mask);
-  void SetVesselVolume(unsigned short* labels, int bytesPerVoxel);
-  void SetSEADVolume(unsigned short* labels, int bytesPerVoxel);
+  // The label layers every slice pane shares (null: none).
+  void SetVesselVolume(LabelLayer* labels) { m_VesselLabels = labels; }
+  void SetSEADVolume(LabelLayer* labels) { m_SEADLabels = labels; }
   // Mesh vertices, three floats (x, y, z in voxels) each, three per triangle; borrowed.
   void SetVesselMesh(size_t vertexCount, const float* vertices) { m_VesselMesh = {vertexCount, vertices}; }
   void SetSEADMesh(size_t vertexCount, const float* vertices) { m_SEADMesh = {vertexCount, vertices}; }
@@ -134,9 +136,6 @@ public:
   void RequestNewSpline() { m_NewSplineRequest = true; }
   void ClearNewSplineRequest() { m_NewSplineRequest = false; }
   bool GetNewSplineRequest() const { return m_NewSplineRequest; }
-  // Computes the volume figure of the vessel (MouseVessel) or SEAD (MouseSEAD) labels again,
-  // after they were painted, and repaints.
-  void UpdateLabelVolume(int labelMode);
 
   // Show toggles of the line and text overlays: store, then invalidate.
   void ShowGuideLines(bool show);
@@ -335,8 +334,8 @@ private:
   bool m_SurfacesApproval = false;
   const LRefSurface* m_RefSurface = nullptr;
   const uint8_t* m_DiscMask = nullptr;
-  unsigned short* m_VesselLabels = nullptr;
-  unsigned short* m_SEADLabels = nullptr;
+  LabelLayer* m_VesselLabels = nullptr;
+  LabelLayer* m_SEADLabels = nullptr;
   MeshVertices m_VesselMesh;
   MeshVertices m_SEADMesh;
   LMarkers* m_Markers = nullptr;
@@ -350,8 +349,6 @@ private:
 
   // Figures of the info text.
   float m_LCDR = 0.0f;
-  float m_VesselVolume = 0.0f;  // mm^3
-  float m_SEADVolume = 0.0f;
 
   // Tool settings.
   float m_SurfacesMargin = 1.0f;

@@ -2,6 +2,7 @@
 #include "panes/LOCTImage.h"
 
 #include "data/NumberText.h"
+#include "panes/SliceFigures.h"
 #include "panes/TextPlacement.h"
 
 namespace {
@@ -99,8 +100,8 @@ std::string LOCTImage::BottomLeftText() const
 {
   // A figure that is off leaves its line empty, so that each keeps its place.
   std::string text = m_ShowDisc ? numtext::Format("LCDR: %.3f\n", double(m_LCDR)) : "\n";
-  text += m_ShowVessel ? numtext::Format("Vessel Vol: %.3f mm3\n", double(m_VesselVolume)) : "\n";
-  text += m_ShowSEAD ? numtext::Format("SEAD Vol: %.3f mm3", double(m_SEADVolume)) : "";
+  text += m_ShowVessel ? numtext::Format("Vessel Vol: %.3f mm3\n", double(LabelVolumeMm3(m_VesselLabels, m_Spacing))) : "\n";
+  text += m_ShowSEAD ? numtext::Format("SEAD Vol: %.3f mm3", double(LabelVolumeMm3(m_SEADLabels, m_Spacing))) : "";
   return text;
 }
 

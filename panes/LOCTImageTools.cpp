@@ -128,7 +128,7 @@ void LOCTImage::OnLButtonUp()
     if (!painted)
       return;
     painted = false;
-    UpdateLabelVolume(labelMode);
+    Invalidate();
     m_View.LabelsPainted(m_Orientation, labelMode);
   };
   finish(m_VesselStroke, MouseVessel);
@@ -181,15 +181,6 @@ void LOCTImage::SetShapeOfCursor(Qt::CursorShape shape)
   m_Cursor = shape;
   if (m_Widget)
     m_Widget->setCursor(shape);
-}
-
-void LOCTImage::UpdateLabelVolume(int labelMode)
-{
-  if (labelMode == MouseVessel)
-    m_VesselVolume = LabelVolumeMm3(m_VesselLabels, m_Size, m_Spacing, m_Vessel.maximum);
-  else if (labelMode == MouseSEAD)
-    m_SEADVolume = LabelVolumeMm3(m_SEADLabels, m_Size, m_Spacing, m_SEAD.maximum);
-  Invalidate();
 }
 
 // ---- Position and grid centre -----------------------------------------------------------
@@ -315,14 +306,14 @@ void LOCTImage::EraseSEAD(QPoint point)
 void LOCTImage::ApplyLabelBrush(QPoint point, int labelMode, bool paint)
 {
   const bool vessel = labelMode == MouseVessel;
-  unsigned short* labels = vessel ? m_VesselLabels : m_SEADLabels;
+  LabelLayer* labels = vessel ? m_VesselLabels : m_SEADLabels;
   const std::optional<Cell> cell = CellUnder(point);
   SliceAxes axes;
   if (!(vessel ? m_ShowVessel : m_ShowSEAD) || !labels || !cell || !SliceAxesOf(m_Orientation, axes))
     return;
   const float margin = vessel ? m_VesselMargin : m_SEADMargin;
   const bool threeD = (vessel ? m_VesselModification : m_SEADModification) == 1;
-  const unsigned short value = paint ? static_cast<unsigned short>(vessel ? m_Vessel.maximum : m_SEAD.maximum) : 0;
+  const unsigned short value = paint ? static_cast<unsigned short>(labels->Maximum()) : 0;
 
   int centre[3];
   centre[axes.column] = cell->column;
@@ -346,10 +337,10 @@ void LOCTImage::ApplyLabelBrush(QPoint point, int labelMode, bool paint)
       // The x term only adds: a row already outside stays outside.
       if (ty + tz > 1.0f)
         continue;
-      unsigned short* row = labels + sizeX * (size_t(y) + sizeY * size_t(z));
+      const size_t row = sizeX * (size_t(y) + sizeY * size_t(z));
       for (int x = first[AxisX]; x <= last[AxisX]; ++x)
         if (EllipseTerm(x - centre[AxisX], radius[AxisX]) + ty + tz <= 1.0f)
-          row[x] = value;
+          labels->Write(row + size_t(x), value);
     }
   }
   (vessel ? m_VesselStroke : m_SEADStroke) = true;

@@ -1,5 +1,6 @@
 #include "panes/SliceFigures.h"
 
+#include "data/LabelLayer.h"
 #include "panes/PaneConventions.h"
 
 #include <cmath>
@@ -19,14 +20,9 @@ float CupToDiscRatio(const uint8_t* mask, size_t cells)
   return std::sqrt(static_cast<float>(cup) / static_cast<float>(cup + rim));
 }
 
-float LabelVolumeMm3(const unsigned short* labels, const int size[3], const float spacing[3], int maximum)
+float LabelVolumeMm3(const LabelLayer* labels, const float spacing[3])
 {
-  if (!labels || size[0] <= 0 || size[1] <= 0 || size[2] <= 0)
+  if (!labels)
     return 0.0f;
-  const size_t voxels = size_t(size[0]) * size_t(size[1]) * size_t(size[2]);
-  const int threshold = maximum / 2;
-  size_t inside = 0;
-  for (size_t i = 0; i < voxels; ++i)
-    inside += labels[i] >= threshold;
-  return static_cast<float>(inside) * spacing[2] * spacing[1] * spacing[0];
+  return static_cast<float>(labels->LabelledCount()) * spacing[2] * spacing[1] * spacing[0];
 }

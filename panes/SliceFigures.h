@@ -6,6 +6,8 @@
 // sqrt(cup / (cup + rim)) over the cells of the optic-disc mask; 0 without cup and rim.
 float CupToDiscRatio(const uint8_t* mask, size_t cells);
 
-// The volume in mm^3 of the voxels whose label is at least half the maximum (integer half),
-// for a label volume of the given size and voxel spacing (x, y, z in mm).
-float LabelVolumeMm3(const unsigned short* labels, const int size[3], const float spacing[3], int maximum);
+class LabelLayer;
+
+// The volume in mm^3 of the layer's labelled voxels at the given voxel spacing (x, y, z in
+// mm); 0 without a layer.
+float LabelVolumeMm3(const LabelLayer* labels, const float spacing[3]);

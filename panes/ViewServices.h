@@ -33,6 +33,6 @@ public:
   // A spline was started: the new-spline request ends in every slice pane.
   virtual void ClearNewSplineRequests() {}
   // A brush stroke in the slice pane of an orientation changed the vessel or SEAD labels
-  // (labelMode MouseVessel or MouseSEAD): the other slice panes update their volume figure.
+  // (labelMode MouseVessel or MouseSEAD): the other slice panes draw their volume figure again.
   virtual void LabelsPainted(int /*orientation*/, int /*labelMode*/) {}
 };

@@ -3,18 +3,21 @@
 #include "app/LButton.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
+#include "data/LabelLayer.h"
 #include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
+#include "panes/PaneConventions.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
 
 #include <QComboBox>
 #include <algorithm>
+#include <optional>
 #include <vector>
 #include <gtest/gtest.h>
 
@@ -99,6 +102,50 @@ TEST_F(ViewApplyTest, EveryKindReachesThePanes)
   EXPECT_EQ(m_View.MenuPanel()->Combo(CDlgMenu::kThicknessTo)->count(), 11);
   EXPECT_EQ(m_View.DataPanel()->SurfaceBox(0)->text(), "1. ILM");
   EXPECT_FALSE(m_View.DataPanel()->SurfaceBox(11)->isEnabled());
+}
+
+TEST_F(ViewApplyTest, BrushStrokesWriteTheShownLabelsAloneAndKeepTheirFigureAndTheSavedFile)
+{
+  const LLabelSlot& vessel = m_View.Slots().vessel;
+  const LOCTVolume& read = vessel.objects[size_t(vessel.selected)];
+  const LOCTVolume& shown = *vessel.displayedObject;
+  // Unflattened, the labels as read are shown without a copy of their voxels.
+  ASSERT_EQ(shown.Voxels(), read.Voxels());
+  const std::vector<unsigned short> asRead(read.Voxels(), read.Voxels() + read.VoxelCount());
+  const auto recount = [&] { return CountLabelled(shown.Voxels(), shown.VoxelCount(), vessel.displayedLayer->Maximum()); };
+  EXPECT_EQ(vessel.displayedLayer->LabelledCount(), recount());
+
+  if (!m_View.Settings().ShowVessel)
+    m_View.ToggleShowVessel();
+  m_View.SetMouseMode(MouseVessel);
+  LOCTImage& bscan = *m_View.SlicePane(OrientationXY);
+  bscan.Resize(400, 300);  // the window's pixels, as its layout gives them
+  const std::optional<SliceMapping> mapping = bscan.Mapping();
+  ASSERT_TRUE(mapping);
+  const auto cell = [&](int column, int row) { return QPoint(mapping->CentreX(float(column)), mapping->CentreY(float(row))); };
+  // A painted stroke, then an erasing one across labels as read.
+  const int y = read.sizeY / 2;
+  const auto stroke = [&](Qt::MouseButton button, int from, int to) {
+    bscan.MousePress(cell(from, y), button, button);
+    for (int x = from + 1; x <= to; ++x)
+      bscan.MouseMove(cell(x, y), button);
+    bscan.MouseRelease(cell(to, y), button, Qt::NoButton);
+  };
+  stroke(Qt::LeftButton, 5, 20);
+  stroke(Qt::RightButton, 30, 50);
+
+  EXPECT_NE(shown.Voxels(), read.Voxels()) << "the first stroke copies the labels shown";
+  EXPECT_TRUE(std::equal(asRead.begin(), asRead.end(), read.Voxels())) << "a stroke wrote into the labels as read";
+  const std::vector<unsigned short> painted(shown.Voxels(), shown.Voxels() + shown.VoxelCount());
+  EXPECT_NE(painted, asRead);
+  EXPECT_EQ(vessel.displayedLayer->LabelledCount(), recount()) << "the figure drifted from a full count";
+
+  const std::string path = m_Scan.File("e_Vessel_Painted.mhd");
+  ASSERT_TRUE(m_View.SaveVessel(path, false));
+  LOCTVolume saved;
+  ASSERT_EQ(saved.ReadScanFile(path), kScanOk);
+  ASSERT_EQ(saved.VoxelCount(), painted.size());
+  EXPECT_TRUE(std::equal(painted.begin(), painted.end(), saved.Voxels()));
 }
 
 TEST_F(ViewApplyTest, FlatteningMovesTheScanAndEveryKindByTheSameSurface)

@@ -130,8 +130,8 @@ TEST_F(PaneTest, TintTogglesRenderAgainAndCreatePaneClearsThem)
 
     pane.SetSurfaces(0, nullptr, m_Data.undefinedMask.data());
     pane.SetDiscMask(m_Data.discMask.data());
-    pane.SetVesselVolume(m_Data.vessel.data(), 2);
-    pane.SetSEADVolume(m_Data.sead.data(), 1);
+    pane.SetVesselVolume(m_Data.vesselLabels.Layer());
+    pane.SetSEADVolume(m_Data.seadLabels.Layer());
     t.toggle(pane, true);
     EXPECT_FALSE(pane.Bitmap() == plain);
     t.toggle(pane, false);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,14 +81,16 @@ protected:
     m_Disc = {0, 99, 100, 150, 199, 200};
     m_Disc.resize(size_t(SliceTestData::kX) * SliceTestData::kZ, 0);
     // Three 16-bit labels of at least 32767, one just below.
-    m_Vessel = {32767, 32766, 65535, 32767};
-    m_Vessel.resize(m_Data.vessel.size(), 0);
+    std::vector<uint16_t> vessel = {32767, 32766, 65535, 32767};
+    vessel.resize(m_Data.vessel.size(), 0);
     // Five 8-bit labels of at least 127.
-    m_SEAD = {127, 126, 126, 255, 127, 127, 126, 127, 126, 126};
-    m_SEAD.resize(m_Data.sead.size(), 0);
+    std::vector<uint16_t> sead = {127, 126, 126, 255, 127, 127, 126, 127, 126, 126};
+    sead.resize(m_Data.sead.size(), 0);
+    m_Vessel = std::make_unique<TestLabels>(vessel, m_Data.size, 2);
+    m_SEAD = std::make_unique<TestLabels>(sead, m_Data.size, 1);
     m_Pane.SetDiscMask(m_Disc.data());
-    m_Pane.SetVesselVolume(m_Vessel.data(), 2);
-    m_Pane.SetSEADVolume(m_SEAD.data(), 1);
+    m_Pane.SetVesselVolume(m_Vessel->Layer());
+    m_Pane.SetSEADVolume(m_SEAD->Layer());
 
     m_Markers.Create(2, 10, {});
     m_Splines.Create(1, 10, {});
@@ -96,8 +99,8 @@ protected:
   }
 
   std::vector<uint8_t> m_Disc;
-  std::vector<uint16_t> m_Vessel;
-  std::vector<uint16_t> m_SEAD;
+  std::unique_ptr<TestLabels> m_Vessel;
+  std::unique_ptr<TestLabels> m_SEAD;
   LMarkers m_Markers;
   LSplineSet m_Splines;
   SplineHitRects m_HitRects;

@@ -3,6 +3,7 @@
 // length, with values that change along every axis, so that a mix-up of axes shows.
 #include "panes/LOCTImage.h"
 #include "panes/ViewServices.h"
+#include "TestLabels.h"
 
 #include <cstdint>
 #include <vector>
@@ -37,6 +38,9 @@ struct SliceTestData {
     const int values[3] = {0, 128, 255};
     return values[(x * y + z) % 3];
   });
+  // The two as the panes take them.
+  TestLabels vesselLabels{vessel, size, 2};
+  TestLabels seadLabels{sead, size, 1};
   // Only 1 marks a cell as undefined; 2 must not.
   std::vector<uint8_t> undefinedMask = Cells([](int x, int z) { return (x + z) % 3; });
   // Background below 100, rim 100 to 199, cup from 200.

@@ -103,8 +103,8 @@ void RenderCaseInPane(const RenderCase& c, SliceTestData& data, LOCTImage& pane)
   pane.SetAvgSliceNum(c.avgSliceNum);
   pane.SetSurfaces(0, nullptr, data.undefinedMask.data());
   pane.SetDiscMask(data.discMask.data());
-  pane.SetVesselVolume(data.vessel.data(), 2);
-  pane.SetSEADVolume(data.sead.data(), 1);
+  pane.SetVesselVolume(data.vesselLabels.Layer());
+  pane.SetSEADVolume(data.seadLabels.Layer());
   pane.SetColorUndefinedRegion(kUndefinedColor);
   pane.SetColorCup(kCupColor);
   pane.SetColorRim(kRimColor);
@@ -172,7 +172,7 @@ TEST(SliceRender, WorkedExamples)
   const int size[3] = {4, 1, 1};
   const float spacing[3] = {1, 1, 1};
   const std::vector<uint16_t> voxels = {75, 100, 125, 95};
-  std::vector<uint16_t> vessel = {0, 0, 0, 1};
+  TestLabels vessel({0, 0, 0, 1}, size, 2);
   int position[3] = {0, 0, 0};
   float centre = 100;
   float width = 50;
@@ -183,7 +183,7 @@ TEST(SliceRender, WorkedExamples)
   pane.SetOrientation(OrientationXY);
   pane.SetPosition(position);
   pane.SetWindowLevel(&centre, &width);
-  pane.SetVesselVolume(vessel.data(), 2);
+  pane.SetVesselVolume(vessel.Layer());
   pane.ShowVessel(true);
   const int expected[4] = {0, 128, 255, 71};  // 95 is grey 102, then 70 %
   for (int c = 0; c < 4; ++c) {

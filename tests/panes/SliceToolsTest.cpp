@@ -267,18 +267,19 @@ TEST_F(ToolTest, BrushesSetTheEllipseOfTheirMarginOnTheSliceOrAcrossSlices)
       {"undefined XZ 3-D", OrientationXZ, MouseUndefinedRegion, 0.06f, 1, 9, 2},
   };
   const auto expected = ExpectedBrushes(kCases, m_Data, m_Position);
-  std::vector<uint16_t> labels(m_Data.vessel.size());
+  const std::vector<uint16_t> zeros(m_Data.vessel.size(), 0);
   std::vector<uint8_t> mask(m_Data.undefinedMask.size());
   std::vector<int> surfaces(size_t(SliceTestData::kX) * SliceTestData::kZ * 3, 0);
   for (size_t i = 0; i < kCases.size(); ++i) {
     const BrushCase& c = kCases[i];
     SCOPED_TRACE(c.what);
-    std::fill(labels.begin(), labels.end(), 0);
+    TestLabels vessel(zeros, m_Data.size, 2);
+    TestLabels sead(zeros, m_Data.size, 1);
     std::fill(mask.begin(), mask.end(), 0);
     LOCTImage& pane = SetUpFor(c.orientation, c.mode);
     pane.SetSurfaces(1, surfaces.data(), mask.data());
-    pane.SetVesselVolume(labels.data(), 2);
-    pane.SetSEADVolume(labels.data(), 1);
+    pane.SetVesselVolume(vessel.Layer());
+    pane.SetSEADVolume(sead.Layer());
     pane.SetVesselMargin(c.margin);
     pane.SetSEADMargin(c.margin);
     pane.SetUndefinedRegionMargin(c.margin);
@@ -291,19 +292,23 @@ TEST_F(ToolTest, BrushesSetTheEllipseOfTheirMarginOnTheSliceOrAcrossSlices)
     Mouse{pane}.Click(CellCentre(pane, c.column, c.row));
     if (c.mode == MouseUndefinedRegion) {
       EXPECT_EQ(NonZero(mask), expected[i]);
-      EXPECT_EQ(NonZero(labels), std::set<size_t>{});
+      EXPECT_EQ(NonZero(vessel.Voxels()), std::set<size_t>{});
+      EXPECT_EQ(NonZero(sead.Voxels()), std::set<size_t>{});
     } else {
-      EXPECT_EQ(NonZero(labels), expected[i]);
+      const std::vector<uint16_t> painted = (c.mode == MouseVessel ? vessel : sead).Voxels();
+      const std::vector<uint16_t> other = (c.mode == MouseVessel ? sead : vessel).Voxels();
+      EXPECT_EQ(NonZero(painted), expected[i]);
+      EXPECT_EQ(NonZero(other), std::set<size_t>{});
       const int maximum = c.mode == MouseVessel ? 65535 : 255;
       for (size_t v : expected[i])
-        ASSERT_EQ(labels[v], maximum);
+        ASSERT_EQ(painted[v], maximum);
     }
   }
 }
 
 TEST_F(ToolTest, BrushesNeedTheirFlagAndTheUndefinedRegionNeedsSurfaces)
 {
-  std::vector<uint16_t> labels(m_Data.vessel.size(), 0);
+  TestLabels labels(std::vector<uint16_t>(m_Data.vessel.size(), 0), m_Data.size, 2);
   std::vector<uint8_t> mask(m_Data.undefinedMask.size(), 0);
   std::vector<int> surfaces(size_t(SliceTestData::kX) * SliceTestData::kZ * 3, 0);
   const struct {
@@ -321,15 +326,15 @@ TEST_F(ToolTest, BrushesNeedTheirFlagAndTheUndefinedRegionNeedsSurfaces)
     SCOPED_TRACE(c.what);
     LOCTImage& pane = SetUpFor(OrientationXY, c.mode);
     pane.SetSurfaces(1, surfaces.data(), mask.data());
-    pane.SetVesselVolume(labels.data(), 2);
-    pane.SetSEADVolume(labels.data(), 2);
+    pane.SetVesselVolume(labels.Layer());
+    pane.SetSEADVolume(labels.Layer());
     pane.ShowVessel(c.flag);
     pane.ShowSEAD(c.flag);
     pane.ShowUndefinedRegion(c.flag);
     m_View.files = c.files;
     m_View.calls.clear();
     Mouse{pane}.Drag(CellCentre(pane, 7, 11), CellCentre(pane, 8, 11));
-    EXPECT_EQ(NonZero(labels), std::set<size_t>{});
+    EXPECT_EQ(NonZero(labels.Voxels()), std::set<size_t>{});
     EXPECT_EQ(NonZero(mask), std::set<size_t>{});
     EXPECT_EQ(m_View.calls, Calls{});
   }
@@ -338,14 +343,15 @@ TEST_F(ToolTest, BrushesNeedTheirFlagAndTheUndefinedRegionNeedsSurfaces)
 TEST_F(ToolTest, RightButtonErasesAndAFinishedStrokeUpdatesEveryVolumeFigure)
 {
   // Voxels of 1 mm^3; every voxel of B-scan 3 set: 384 mm^3.
-  std::vector<uint16_t> labels(m_Data.vessel.size(), 0);
-  std::fill(labels.begin() + 3 * 16 * 24, labels.begin() + 4 * 16 * 24, 65535);
+  std::vector<uint16_t> read(m_Data.vessel.size(), 0);
+  std::fill(read.begin() + 3 * 16 * 24, read.begin() + 4 * 16 * 24, 65535);
+  TestLabels labels(read, m_Data.size, 2);
   const float spacing[3] = {1, 1, 1};
   LOCTImage& xy = SetUpFor(OrientationXY, MouseVessel);
   LOCTImage& zy = SetUpFor(OrientationZY, MouseVessel);
   for (LOCTImage* pane : {&xy, &zy}) {
     pane->SetVolume(m_Data.size, m_Data.volume16.data(), spacing, 2);
-    pane->SetVesselVolume(labels.data(), 2);
+    pane->SetVesselVolume(labels.Layer());
     pane->ShowVessel(true);
   }
   xy.SetVesselMargin(0.1f);  // the voxel under the cursor alone
@@ -366,7 +372,8 @@ TEST_F(ToolTest, RightButtonErasesAndAFinishedStrokeUpdatesEveryVolumeFigure)
   mouse.MoveHeld(CellCentre(xy, 3, 2), Qt::RightButton);
   mouse.Release(CellCentre(xy, 3, 2), Qt::RightButton);
   const size_t row = 16 * (2 + 24 * 3);
-  EXPECT_EQ(std::vector<uint16_t>(labels.begin() + row + 1, labels.begin() + row + 5),
+  const std::vector<uint16_t> after = labels.Voxels();
+  EXPECT_EQ(std::vector<uint16_t>(after.begin() + row + 1, after.begin() + row + 5),
             (std::vector<uint16_t>{65535, 0, 0, 65535}));
   EXPECT_EQ(volumeText(xy), "Vessel Vol: 382.000 mm3");
   EXPECT_EQ(volumeText(zy), "Vessel Vol: 382.000 mm3");
@@ -676,12 +683,12 @@ TEST_F(MarkerTest, TheWindowGivesADoubleClickAloneAndEndsAStrokeOnRelease)
   send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
   EXPECT_EQ(m_Markers.count, 0);
 
-  std::vector<uint16_t> labels(m_Data.vessel.size(), 0);
-  pane.SetVesselVolume(labels.data(), 2);
+  TestLabels labels(std::vector<uint16_t>(m_Data.vessel.size(), 0), m_Data.size, 2);
+  pane.SetVesselVolume(labels.Layer());
   pane.ShowVessel(true);
   pane.SetMouseMode(MouseVessel);
   send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
-  EXPECT_EQ(labels[2 + 16 * (2 + 24 * 3)], 65535);
+  EXPECT_EQ(labels.Voxels()[2 + 16 * (2 + 24 * 3)], 65535);
   EXPECT_FALSE(m_View.Saw("labels 7"));
   send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
   EXPECT_TRUE(m_View.Saw("labels 7"));

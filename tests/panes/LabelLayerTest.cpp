@@ -1,0 +1,88 @@
+#include "TestLabels.h"
+
+#include "data/LOCTVolume.h"
+#include "data/LabelLayer.h"
+
+#include <algorithm>
+#include <vector>
+#include <gtest/gtest.h>
+
+namespace {
+
+const int kSize[3] = {4, 3, 2};
+
+uint64_t Recount(const LabelLayer& layer)
+{
+  return CountLabelled(layer.Voxels(), size_t(kSize[0] * kSize[1] * kSize[2]), layer.Maximum());
+}
+
+TEST(LabelLayer, TheCountFollowsEveryWriteAcrossTheHalfOfTheMaximum)
+{
+  // 8-bit labels count from 127, 16-bit ones from 32767.
+  const struct {
+    const char* what;
+    int bytesPerVoxel;
+    unsigned short below, half;
+  } kRanges[] = {{"8-bit", 1, 126, 127}, {"16-bit", 2, 32766, 32767}};
+  for (const auto& r : kRanges) {
+    SCOPED_TRACE(r.what);
+    std::vector<uint16_t> voxels(24, 0);
+    voxels[0] = r.half;
+    voxels[1] = r.below;
+    TestLabels labels(voxels, kSize, r.bytesPerVoxel);
+    LabelLayer& layer = *labels.Layer();
+    EXPECT_EQ(layer.LabelledCount(), 1u);
+    const struct {
+      size_t index;
+      unsigned short value;
+    } kWrites[] = {
+        {1, r.half},                                   // unlabelled to labelled
+        {0, static_cast<unsigned short>(r.half + 1)},  // labelled stays labelled
+        {0, r.below},                                  // labelled to unlabelled
+        {5, r.below},                                  // unlabelled stays unlabelled
+        {7, static_cast<unsigned short>(layer.Maximum())},
+        {7, static_cast<unsigned short>(layer.Maximum())},  // the same value again
+        {23, r.half},
+    };
+    for (const auto& w : kWrites) {
+      layer.Write(w.index, w.value);
+      EXPECT_EQ(layer.Voxels()[w.index], w.value);
+      EXPECT_EQ(layer.LabelledCount(), Recount(layer)) << "after writing " << w.value << " at " << w.index;
+    }
+  }
+}
+
+TEST(LabelLayer, TheFirstWriteCopiesVoxelsSharedWithTheLabelsAsRead)
+{
+  const float spacing[3] = {1, 1, 1};
+  LOCTVolume read;
+  read.CreateVolume(kSize, FormatMetaImage, spacing, 1, LateralityNA, CenterNA);
+  std::fill_n(read.Voxels(), read.VoxelCount(), static_cast<unsigned short>(255));
+  LOCTVolume shown;
+  shown.ShareVoxels(read);
+  LabelLayer layer;
+  layer.Show(&shown);
+  EXPECT_EQ(layer.Voxels(), read.Voxels());
+  EXPECT_EQ(layer.LabelledCount(), 24u);
+
+  layer.Write(3, 0);
+  EXPECT_NE(layer.Voxels(), read.Voxels());
+  EXPECT_TRUE(std::all_of(read.Voxels(), read.Voxels() + read.VoxelCount(), [](unsigned short v) { return v == 255; }));
+  EXPECT_EQ(layer.Voxels()[3], 0);
+  EXPECT_EQ(layer.Voxels()[4], 255);
+  EXPECT_EQ(layer.LabelledCount(), 23u);
+  const unsigned short* own = layer.Voxels();
+  layer.Write(4, 0);
+  EXPECT_EQ(layer.Voxels(), own) << "voxels of its own are written in place";
+}
+
+TEST(LabelLayer, WithoutAVolumeNothingIsShownOrWritten)
+{
+  LabelLayer layer;
+  layer.Show(nullptr);
+  layer.Write(0, 255);
+  EXPECT_EQ(layer.Voxels(), nullptr);
+  EXPECT_EQ(layer.LabelledCount(), 0u);
+}
+
+}  // namespace
