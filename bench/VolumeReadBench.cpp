@@ -1,7 +1,8 @@
-// Reading a realistic MetaImage scan (512 x 1024 x 128, 16 bits) through ReadScanFile,
-// beside a bare fread of the same data file into a freshly allocated buffer: the first
-// touch of new memory is part of every load, so it belongs to the baseline. The read is
-// measured twice: in this process, and through the decoder helper as the program reads it.
+// Reading a realistic MetaImage scan (512 x 1024 x 128, 16 bits) and an 8-bit label volume
+// of its size through ReadScanFile, each beside a bare fread of the same data file into a
+// freshly allocated buffer: the first touch of new memory is part of every load, so it
+// belongs to the baseline. Each read is measured twice: in this process, and through the
+// decoder helper as the program reads it.
 // The helper's own processor time is counted apart ("helper_cpu"): on a busy machine the
 // wall time of a read through the helper also holds the wait for a processor to start it.
 #include "data/DecoderHelper.h"
@@ -21,10 +22,11 @@ namespace {
 
 constexpr int kSize[3] = {512, 1024, 128};
 
-// The scan, written once into a temporary folder that is removed at exit.
+// A volume of the given bytes per voxel, written once into a temporary folder that is
+// removed at exit.
 class ScanFile {
 public:
-  ScanFile()
+  explicit ScanFile(int bytesPerVoxel)
   {
     std::string pattern = (std::filesystem::temp_directory_path() / "strataview-bench-XXXXXX").string();
     std::vector<char> name(pattern.begin(), pattern.end());
@@ -34,10 +36,11 @@ public:
     m_Folder = name.data();
     LOCTVolume volume;
     const float spacing[3] = {0.0117f, 0.0039f, 0.047f};
-    volume.CreateVolume(kSize, FormatMetaImage, spacing, 2, LateralityOD, CenterMacula);
+    volume.CreateVolume(kSize, FormatMetaImage, spacing, bytesPerVoxel, LateralityOD, CenterMacula);
     unsigned short* voxel = volume.Voxels();
+    const unsigned shift = bytesPerVoxel == 1 ? 24 : 16;
     for (uint64_t i = 0; i < volume.VoxelCount(); ++i)
-      voxel[i] = static_cast<unsigned short>(i * 2654435761u >> 16);
+      voxel[i] = static_cast<unsigned short>(uint32_t(i * 2654435761u) >> shift);
     if (volume.WriteMetaImage(Header()) != 0)
       throw std::runtime_error("cannot write the scan");
   }
@@ -55,7 +58,7 @@ private:
 
 const ScanFile& Scan()
 {
-  static const ScanFile scan;
+  static const ScanFile scan(2);
   return scan;
 }
 
@@ -68,9 +71,15 @@ double HelperCpuSeconds()
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-void ReadScan(benchmark::State& state, const std::string& helper)
+const ScanFile& Labels()
 {
-  const std::string path = Scan().Header();
+  static const ScanFile labels(1);
+  return labels;
+}
+
+void ReadScan(benchmark::State& state, const ScanFile& file, const std::string& helper)
+{
+  const std::string path = file.Header();
   decoder::UseHelper(helper);
   const double helperCpuBefore = HelperCpuSeconds();
   for (auto _ : state) {
@@ -84,13 +93,15 @@ void ReadScan(benchmark::State& state, const std::string& helper)
       benchmark::Counter(HelperCpuSeconds() - helperCpuBefore, benchmark::Counter::kAvgIterations);
 }
 
-void ReadScanFileMetaImage(benchmark::State& state) { ReadScan(state, ""); }
-void ReadScanFileMetaImageThroughDecoderHelper(benchmark::State& state) { ReadScan(state, STRATAVIEW_DECODER); }
+void ReadScanFileMetaImage(benchmark::State& state) { ReadScan(state, Scan(), ""); }
+void ReadScanFileMetaImageThroughDecoderHelper(benchmark::State& state) { ReadScan(state, Scan(), STRATAVIEW_DECODER); }
+void ReadLabelsMetaImage8Bit(benchmark::State& state) { ReadScan(state, Labels(), ""); }
+void ReadLabelsMetaImage8BitThroughDecoderHelper(benchmark::State& state) { ReadScan(state, Labels(), STRATAVIEW_DECODER); }
 
-void FreadRawBaseline(benchmark::State& state)
+void Fread(benchmark::State& state, const ScanFile& source, int bytesPerVoxel)
 {
-  const std::string path = Scan().Data();
-  const size_t bytes = size_t(kSize[0]) * kSize[1] * kSize[2] * 2;
+  const std::string path = source.Data();
+  const size_t bytes = size_t(kSize[0]) * kSize[1] * kSize[2] * size_t(bytesPerVoxel);
   for (auto _ : state) {
     std::unique_ptr<void, decltype(&std::free)> buffer(std::malloc(bytes), &std::free);
     std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
@@ -100,9 +111,15 @@ void FreadRawBaseline(benchmark::State& state)
   }
 }
 
+void FreadRawBaseline(benchmark::State& state) { Fread(state, Scan(), 2); }
+void FreadRawBaseline8Bit(benchmark::State& state) { Fread(state, Labels(), 1); }
+
 }  // namespace
 
 BENCHMARK(FreadRawBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadScanFileMetaImage)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadScanFileMetaImageThroughDecoderHelper)->Unit(benchmark::kMillisecond);
+BENCHMARK(FreadRawBaseline8Bit)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadLabelsMetaImage8Bit)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadLabelsMetaImage8BitThroughDecoderHelper)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

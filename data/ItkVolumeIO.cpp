@@ -4,6 +4,7 @@
 #include "data/LOCTVolume.h"
 
 #include "data/BinaryReader.h"
+#include "data/ByteVoxelRead.h"
 #include "data/Diagnostics.h"
 #include "data/MetaImageDataCheck.h"
 #include "data/NiftiStoredType.h"
@@ -156,6 +157,8 @@ LOCTVolume::ImageType::Pointer ReadVoxels(itk::ImageIOBase* io, const std::strin
 {
   using Component = itk::IOComponentEnum;
   const Component component = io->GetComponentType();
+  if (HoldsPlainBytes(*io))
+    return ReadBytesWidened(io, path);
   if (component == Component::UCHAR || component == Component::USHORT)
     return ReadImage<LOCTVolume::ImageType>(io, path);
   const bool nifti = format == FormatNIfTI || format == FormatAnalyze;

@@ -472,6 +472,35 @@ void MakeVolume(LOCTVolume& v, int bytesPerVoxel)
                                                                   : x + 16 * y + 384 * z + 60000 * (z == 5));
 }
 
+TEST(ItkVolumeRead, ByteVolumesLargerThanASlabReadWhole)
+{
+  // 1024 x 1024 x 9 bytes: several slabs and a short last one, raw and compressed.
+  const TempDir dir;
+  RunPython(dir, R"(
+import numpy as np, zlib
+x, y, z = 1024, 1024, 9
+v = ((np.arange(x * y * z, dtype=np.uint64) * 2654435761) >> 13).astype(np.uint8)
+v.tofile('raw.raw')
+open('zipped.zraw', 'wb').write(zlib.compress(v.tobytes()))
+for name, extra in (('raw', ''), ('zipped', 'CompressedData = True\nCompressedDataSize = %d\n' % len(open('zipped.zraw', 'rb').read()))):
+    open(name + '.mhd', 'w').write('ObjectType = Image\nNDims = 3\nBinaryData = True\nBinaryDataByteOrderMSB = False\n'
+        + extra + 'ElementSpacing = 1 1 1\nDimSize = %d %d %d\nElementType = MET_UCHAR\nElementDataFile = %s\n'
+        % (x, y, z, name + ('.zraw' if extra else '.raw')))
+)");
+  const std::string raw = fixtures::ReadAll(dir.File("raw.raw"));
+  std::vector<unsigned short> widened(raw.size());
+  for (size_t i = 0; i < raw.size(); ++i)
+    widened[i] = static_cast<unsigned char>(raw[i]);
+  for (const char* name : {"raw.mhd", "zipped.mhd"}) {
+    SCOPED_TRACE(name);
+    LOCTVolume v;
+    ASSERT_EQ(v.ReadScanFile(dir.File(name)), kScanOk);
+    EXPECT_EQ(v.bytesPerVoxel, 1);
+    ASSERT_EQ(v.sizeZ, 9);
+    EXPECT_TRUE(VoxelsOf(v) == widened);
+  }
+}
+
 std::string HeaderValue(const std::string& header, const std::string& key)
 {
   std::istringstream lines(header);
