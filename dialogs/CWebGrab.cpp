@@ -79,8 +79,10 @@ public:
       m_Refusal = SystemErrorText(errno);
       return false;
     }
+    // The first piece is always shown, so that even a fast transfer says that the body came.
+    const bool firstPiece = m_Received == 0;
     m_Received += size;
-    if (DueForRefresh())
+    if (DueForRefresh() || firstPiece)
       m_Session.ShowStatus(ReadText(m_Received, m_Expected, WholeSecondsSinceStart()));
     return true;
   }
