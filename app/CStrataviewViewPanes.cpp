@@ -2,6 +2,7 @@
 // layout, handing them the settings, and what they ask of the view.
 #include "app/CDlgMenu.h"
 #include "app/CStrataviewView.h"
+#include "app/PaneStylesFromSettings.h"
 #include "panes/CChildWnd.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
@@ -59,96 +60,24 @@ void CStrataviewView::PushSettingsToPanes()
 {
   const LSettings& s = m_Settings;
   const bool loaded = m_DisplayedVolume.loaded;
-  ForEachSlicePane([&s, loaded](LOCTImage& pane) {
-    pane.SetAvgSliceNum(s.AvgSliceNum);
-    pane.SetColorUndefinedRegion(s.ColorUndefinedRegion);
-    pane.SetColorRefSurf(s.ColorRefSurf);
-    pane.SetColorSplinesLine(s.ColorSplinesLine);
-    pane.SetColorSplinesMarker(s.ColorSplinesMarker);
-    for (int i = 0; i < kSettingsSurfaceCount; ++i) {
-      pane.SetColorSurface(i, s.ColorSurface[i]);
-      pane.SetShowUndefinedSurface(i, s.ShowUndefinedSurface[i]);
-      pane.SetColorMarker(i, s.ColorMarker[i]);
-    }
-    pane.SetColorCup(s.ColorCup);
-    pane.SetColorRim(s.ColorRim);
-    pane.SetColorVessel(s.ColorVessel);
-    pane.SetColorSEAD(s.ColorSEAD);
-    pane.SetOpacityUndefinedRegion(s.OpacityUndefinedRegion);
-    pane.SetOpacityCup(s.OpacityCup);
-    pane.SetOpacityRim(s.OpacityRim);
-    pane.SetOpacityVessel(s.OpacityVessel);
-    pane.SetOpacitySEAD(s.OpacitySEAD);
-    pane.SetSurfacesLineWidth(s.SurfacesLineWidth);
-    pane.SetSurfacesModification(s.SurfacesModification);
-    pane.SetSurfacesMargin(s.SurfacesMargin);
-    pane.SetUndefinedRegionModification(s.UndefinedRegionModification);
-    pane.SetUndefinedRegionMargin(s.UndefinedRegionMargin);
-    pane.SetVesselModification(s.VesselModification);
-    pane.SetVesselMargin(s.VesselMargin);
-    pane.SetSEADModification(s.SEADModification);
-    pane.SetSEADMargin(s.SEADMargin);
-    pane.SetSplinesLineWidth(s.SplinesLineWidth);
-    pane.SetShowSplinesMarker(s.ShowSplinesMarker);
-    pane.SetMarkersLabel(s.MarkersLabel);
+  const SliceStyle sliceStyle = SliceStyleFromSettings(s);
+  ForEachSlicePane([&sliceStyle, &s, loaded](LOCTImage& pane) {
+    pane.SetStyle(sliceStyle);
     pane.SetMouseMode(s.Mouse);
-    pane.SetShowGuideLines(s.ShowGuideLines);
-    pane.SetShowOverlay(s.ShowOverlay);
     if (loaded)
       pane.Render();
   });
   if (m_ProjPane) {
-    LProjImage& p = *m_ProjPane;
-    p.SetColorCup(s.ColorCup);
-    p.SetColorRim(s.ColorRim);
-    p.SetColorUndefinedRegion(s.ColorUndefinedRegion);
-    p.SetColorSEAD(s.ColorSEAD);
-    p.SetOpacityUndefinedRegion(s.OpacityUndefinedRegion);
-    p.SetOpacityCup(s.OpacityCup);
-    p.SetOpacityRim(s.OpacityRim);
-    p.SetThicknessOpacity(s.ThicknessOpacity);
-    p.SetShowGuideLines(s.ShowGuideLines);
-    p.SetShowThicknessBar(s.ShowThicknessBar);
-    p.SetUndefinedRegionModification(s.UndefinedRegionModification);
-    p.SetUndefinedRegionMargin(s.UndefinedRegionMargin);
-    p.SetThicknessPalette(s.ThicknessPalette);
-    p.SetGridMode(s.GridMode);
-    p.SetThicknessUnit(s.ThicknessUnit, s.ThicknessUnitMin, s.ThicknessUnitMax);
-    p.SetMouseMode(s.Mouse);
+    m_ProjPane->SetStyle(ProjectionStyleFromSettings(s));
+    m_ProjPane->SetMouseMode(s.Mouse);
     if (loaded)
-      p.Compose();
+      m_ProjPane->Compose();
   }
   if (m_3DPane) {
-    L3D& d = *m_3DPane;
-    d.SetAvgSliceNum(s.AvgSliceNum);
-    d.SetColorRefSurf(s.ColorRefSurf);
-    d.SetColorCup(s.ColorCup);
-    d.SetColorRim(s.ColorRim);
-    d.SetColorVessel(s.ColorVessel);
-    d.SetColorSEAD(s.ColorSEAD);
-    d.SetColorSplinesLine(s.ColorSplinesLine);
-    d.SetColorSplinesMarker(s.ColorSplinesMarker);
-    d.SetColor3DBackground(s.Color3DBackground);
-    for (int i = 0; i < kSettingsSurfaceCount; ++i) {
-      d.SetColorSurface(i, s.ColorSurface[i]);
-      d.SetShowUndefinedSurface(i, s.ShowUndefinedSurface[i]);
-      d.SetColorMarker(i, s.ColorMarker[i]);
-    }
-    d.SetOpacityCup(s.OpacityCup);
-    d.SetOpacityRim(s.OpacityRim);
-    d.SetSplinesLineWidth(s.SplinesLineWidth);
-    d.SetShowSplinesMarker(s.ShowSplinesMarker);
-    d.SetShowGuideLines(s.ShowGuideLines);
-    d.SetShowOverlay(s.ShowOverlay);
-    d.SetShow3DAll(s.Show3DAll);
-    d.Set3DBlending(s.ThreeDBlending);
-    d.Set3DIsotropic(s.ThreeDIsotropic);
-    d.SetShow3DOCTXY(s.Show3DOCTXY);
-    d.SetShow3DOCTZY(s.Show3DOCTZY);
-    d.SetShow3DOCTXZ(s.Show3DOCTXZ);
-    d.SetMouseMode(s.Mouse);
+    m_3DPane->SetStyle(Scene3DStyleFromSettings(s));
+    m_3DPane->SetMouseMode(s.Mouse);
     if (loaded)
-      d.update();
+      m_3DPane->update();
   }
 }
 

@@ -1,6 +1,5 @@
 #include "panes/LOCTImage.h"
 
-#include "panes/PaneImageExport.h"
 #include "panes/PointAxes.h"
 #include "panes/QPainterCanvas.h"
 #include "panes/SliceFigures.h"
@@ -11,21 +10,12 @@
 namespace {
 
 // The tint of a label layer as drawn: its colour and opacity, the layer's voxels and range.
-LabelTint ShownTint(LabelTint tint, const LabelLayer* labels)
+LabelTint ShownTint(const TintStyle& style, const LabelLayer* labels)
 {
-  tint.labels = labels ? labels->Voxels() : nullptr;
-  tint.maximum = labels ? labels->Maximum() : 0;
-  return tint;
+  return {labels ? labels->Voxels() : nullptr, labels ? labels->Maximum() : 0, style.color, style.opacity};
 }
 
 }  // namespace
-
-LOCTImage::~LOCTImage()
-{
-  // The host owns the window as its Qt parent, but the window paints from this pane: a pane
-  // that goes first takes its window with it.
-  delete m_Widget.data();
-}
 
 void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host)
 {
@@ -33,7 +23,6 @@ void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host
   m_Bitmap = QImage(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
   m_Bitmap.fill(Qt::black);
 
-  m_Stretch = false;
   m_Caption.clear();
   m_SurfacesFileName.clear();
   m_SurfacesModifier = "NA";
@@ -46,23 +35,14 @@ void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host
   m_ShowDisc = m_ShowVessel = m_ShowSEAD = m_ShowSplines = m_ShowMarkers = false;
   m_ShowUndefinedRegion = m_ShowSurfaces = m_ShowRefSurface = m_ShowThickness = false;
   m_ShowSurface.fill(false);
-  m_ShowUndefinedSurface.fill(false);
+  m_Style.layers.showUndefinedSurface.fill(false);
   m_ThicknessFrom = m_ThicknessTo = 0;
   m_ProjectionFrom = m_ProjectionTo = 0;
   m_ShowCreateProj = false;
   m_Laterality = 0;
   m_SelectedSpline = m_SelectedControlPoint = -1;
   m_NewSplineRequest = false;
-
-  if (!m_Widget && host) {
-    m_Widget = new PaneWidget(*this, host);  // owned by the host, see the destructor
-    m_Widget->show();
-  }
-  if (m_Widget) {
-    m_Widget->setGeometry(0, 0, m_Bitmap.width(), m_Bitmap.height());
-    m_Widget->update();
-  }
-  m_Created = true;
+  PlaceWindow(host, m_Bitmap.size());
 }
 
 void LOCTImage::SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3],
@@ -113,35 +93,39 @@ void LOCTImage::SetSplines(LSplineSet* splines, SplineHitRects* hitRects)
   }
 }
 
+void LOCTImage::SetStyle(const SliceStyle& style)
+{
+  m_Style = style;
+}
+
 void LOCTImage::SetColorSurface(int index, platform::COLORREF c)
 {
   if (index >= 0 && index < kMaxSurfaces)
-    m_ColorSurface[static_cast<size_t>(index)] = c;
+    m_Style.layers.surfaceColors[static_cast<size_t>(index)] = c;
 }
 
 void LOCTImage::SetColorMarker(int index, platform::COLORREF c)
 {
   if (index >= 0 && index < kMaxSurfaces)
-    m_ColorMarker[static_cast<size_t>(index)] = c;
+    m_Style.layers.markerColors[static_cast<size_t>(index)] = c;
 }
 
 void LOCTImage::SetShowUndefinedSurface(int index, bool show)
 {
   if (index >= 0 && index < kMaxSurfaces)
-    m_ShowUndefinedSurface[static_cast<size_t>(index)] = show;
+    m_Style.layers.showUndefinedSurface[static_cast<size_t>(index)] = show;
 }
 
 void LOCTImage::ShowGuideLines(bool show)
 {
-  m_ShowGuideLines = show;
+  m_Style.layers.showGuideLines = show;
   // The frame appears or goes: the whole window.
-  if (m_Widget)
-    m_Widget->update();
+  UpdateWindow();
 }
 
 void LOCTImage::ShowOverlay(bool show)
 {
-  m_ShowOverlay = show;
+  m_Style.showOverlay = show;
   Invalidate();
 }
 
@@ -214,13 +198,13 @@ void LOCTImage::ShowUndefinedRegion(bool show)
 
 void LOCTImage::RenderIfCreated()
 {
-  if (m_Created)
+  if (IsCreated())
     Render();
 }
 
 void LOCTImage::Render()
 {
-  if (!m_Created || !m_Voxels || !m_Position || !m_WindowCentre || !m_WindowWidth)
+  if (!IsCreated() || !m_Voxels || !m_Position || !m_WindowCentre || !m_WindowWidth)
     return;
   ClampWindow(*m_WindowCentre, *m_WindowWidth, m_Maximum);
 
@@ -229,56 +213,34 @@ void LOCTImage::Render()
   std::copy(m_Size, m_Size + 3, in.size);
   in.orientation = m_Orientation;
   std::copy(m_Position, m_Position + 3, in.position);
-  in.avgSliceNum = m_AvgSliceNum;
+  in.avgSliceNum = m_Style.layers.avgSliceNum;
   in.greyOnly = m_ColorMode == DibColors256;
   in.windowCentre = *m_WindowCentre;
   in.windowWidth = *m_WindowWidth;
   // A tint is drawn while its flag is on and its data are there.
-  in.undefinedRegion = m_UndefinedRegion;
-  in.undefinedRegion.mask = m_ShowUndefinedRegion ? m_UndefinedMask : nullptr;
-  in.cup = m_Cup;
-  in.rim = m_Rim;
-  in.cup.mask = in.rim.mask = m_ShowDisc ? m_DiscMask : nullptr;
-  in.vessel = ShownTint(m_Vessel, m_ShowVessel ? m_VesselLabels : nullptr);
-  in.sead = ShownTint(m_SEAD, m_ShowSEAD ? m_SEADLabels : nullptr);
+  const SliceStyle& st = m_Style;
+  in.undefinedRegion = {m_ShowUndefinedRegion ? m_UndefinedMask : nullptr, st.undefinedRegion.color,
+                        st.undefinedRegion.opacity};
+  const uint8_t* disc = m_ShowDisc ? m_DiscMask : nullptr;
+  in.cup = {disc, st.cup.color, st.cup.opacity};
+  in.rim = {disc, st.rim.color, st.rim.opacity};
+  in.vessel = ShownTint(st.vessel, m_ShowVessel ? m_VesselLabels : nullptr);
+  in.sead = ShownTint(st.sead, m_ShowSEAD ? m_SEADLabels : nullptr);
   RenderSlice(in, m_Bitmap);
   Invalidate();
 }
 
-void LOCTImage::Resize(int width, int height)
-{
-  if (!m_Created)
-    return;
-  m_PaneWidth = std::max(0, width);
-  m_PaneHeight = std::max(0, height);
-  if (m_Widget) {
-    m_Widget->setGeometry(0, 0, m_PaneWidth, m_PaneHeight);
-    m_Widget->update();
-  }
-  m_Stretch = true;
-}
-
 void LOCTImage::Invalidate()
 {
-  if (!m_Widget)
-    return;
-  const int w = m_Widget->width();
-  const int h = m_Widget->height();
-  if (m_ShowGuideLines)
-    m_Widget->update(QRect(2, 2, w - 4, h - 4));
+  if (m_Style.layers.showGuideLines)
+    UpdateWindowInside(2);
   else
-    m_Widget->update();
-}
-
-QSize LOCTImage::WindowSize() const
-{
-  // Until it is sized, the window shows the bitmap 1:1 at the bitmap's size.
-  return m_Stretch ? QSize(m_PaneWidth, m_PaneHeight) : m_Bitmap.size();
+    UpdateWindow();
 }
 
 std::optional<SliceMapping> LOCTImage::Mapping() const
 {
-  if (!m_Created)
+  if (!IsCreated())
     return std::nullopt;
   const QSize window = WindowSize();
   return SliceMapping::Make(m_Bitmap.width(), m_Bitmap.height(), m_Zoom, m_PanX, m_PanY, window.width(),
@@ -294,27 +256,10 @@ void LOCTImage::Paint(QPainter& painter) const
   // Cells stay sharp when stretched.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter.setRenderHint(QPainter::Antialiasing, false);
-  if (m_Stretch)
+  if (Stretched())
     DrawVisiblePart(painter, m_Bitmap, *mapping, window);
   else
     painter.drawImage(0, 0, m_Bitmap);
   QPainterCanvas canvas(painter);
   PaintOverlays(canvas);
-}
-
-QImage LOCTImage::RenderToImage() const
-{
-  return Mapping() ? RenderPaneImage(*this, WindowSize()) : QImage();
-}
-
-void LOCTImage::CopyToClipboard() const
-{
-  const QImage image = RenderToImage();
-  if (!image.isNull())
-    CopyImageToClipboard(image);
-}
-
-int LOCTImage::SaveImage(const std::string& path) const
-{
-  return CopyAndSaveImage(RenderToImage(), path);
 }

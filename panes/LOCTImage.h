@@ -9,17 +9,15 @@
 #include "data/LRefSurface.h"
 #include "data/LSplineSet.h"
 #include "data/LabelLayer.h"
-#include "panes/CChildWnd.h"
 #include "panes/PaneCanvas.h"
-#include "panes/Pane2D.h"
 #include "panes/PaneConventions.h"
-#include "panes/PaneWidget.h"
+#include "panes/PaneStyles.h"
 #include "panes/SliceMapping.h"
 #include "panes/SliceRender.h"
 #include "panes/ViewServices.h"
+#include "panes/WindowedPane.h"
 
 #include <QImage>
-#include <QPointer>
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -27,7 +25,7 @@
 #include <string>
 #include <vector>
 
-class LOCTImage : public Pane2D {
+class LOCTImage : public WindowedPane {
 public:
   static constexpr int kMaxSurfaces = 20;
   static constexpr int kMaxMarkers = 3000;
@@ -37,9 +35,6 @@ public:
   static constexpr std::array<platform::COLORREF, kMaxSurfaces> kDefaultLayerColors = platform::kDefaultColorTable;
 
   explicit LOCTImage(ViewServices& view) : m_View(view) {}
-  ~LOCTImage() override;
-  LOCTImage(const LOCTImage&) = delete;
-  LOCTImage& operator=(const LOCTImage&) = delete;
 
   // (Re)builds a black bitmap of the slice's columns and rows, resets the view state and
   // places the pane's window at (0, 0) inside the host (created there the first time).
@@ -95,42 +90,45 @@ public:
   }
   void SetShowCreateProj(bool show) { m_ShowCreateProj = show; }
 
-  // Settings.
-  void SetAvgSliceNum(int n) { m_AvgSliceNum = n; }
-  void SetColorUndefinedRegion(platform::COLORREF c) { m_UndefinedRegion.color = c; }
-  void SetColorRefSurf(platform::COLORREF c) { m_ColorRefSurf = c; }
-  void SetColorSplinesLine(platform::COLORREF c) { m_ColorSplinesLine = c; }
-  void SetColorSplinesMarker(platform::COLORREF c) { m_ColorSplinesMarker = c; }
+  // Settings: the whole style at once, or one option of it. The show flags among them are
+  // stored only; the next Render or Invalidate draws with them.
+  void SetStyle(const SliceStyle& style);
+  const SliceStyle& Style() const { return m_Style; }
+  void SetAvgSliceNum(int n) { m_Style.layers.avgSliceNum = n; }
+  void SetColorUndefinedRegion(platform::COLORREF c) { m_Style.undefinedRegion.color = c; }
+  void SetColorRefSurf(platform::COLORREF c) { m_Style.layers.refSurfColor = c; }
+  void SetColorSplinesLine(platform::COLORREF c) { m_Style.layers.splinesLineColor = c; }
+  void SetColorSplinesMarker(platform::COLORREF c) { m_Style.layers.splinesMarkerColor = c; }
   // Index 0-19; others are ignored.
   void SetColorSurface(int index, platform::COLORREF c);
   void SetColorMarker(int index, platform::COLORREF c);
-  void SetColorCup(platform::COLORREF c) { m_Cup.color = c; }
-  void SetColorRim(platform::COLORREF c) { m_Rim.color = c; }
-  void SetColorVessel(platform::COLORREF c) { m_Vessel.color = c; }
-  void SetColorSEAD(platform::COLORREF c) { m_SEAD.color = c; }
-  void SetOpacityUndefinedRegion(int percent) { m_UndefinedRegion.opacity = percent; }
-  void SetOpacityCup(int percent) { m_Cup.opacity = percent; }
-  void SetOpacityRim(int percent) { m_Rim.opacity = percent; }
-  void SetOpacityVessel(int percent) { m_Vessel.opacity = percent; }
-  void SetOpacitySEAD(int percent) { m_SEAD.opacity = percent; }
-  void SetSurfacesLineWidth(int pixels) { m_SurfacesLineWidth = pixels; }
-  void SetSplinesLineWidth(int pixels) { m_SplinesLineWidth = pixels; }
-  void SetShowSplinesMarker(bool show) { m_ShowSplinesMarker = show; }
+  void SetColorCup(platform::COLORREF c) { m_Style.cup.color = c; }
+  void SetColorRim(platform::COLORREF c) { m_Style.rim.color = c; }
+  void SetColorVessel(platform::COLORREF c) { m_Style.vessel.color = c; }
+  void SetColorSEAD(platform::COLORREF c) { m_Style.sead.color = c; }
+  void SetOpacityUndefinedRegion(int percent) { m_Style.undefinedRegion.opacity = percent; }
+  void SetOpacityCup(int percent) { m_Style.cup.opacity = percent; }
+  void SetOpacityRim(int percent) { m_Style.rim.opacity = percent; }
+  void SetOpacityVessel(int percent) { m_Style.vessel.opacity = percent; }
+  void SetOpacitySEAD(int percent) { m_Style.sead.opacity = percent; }
+  void SetSurfacesLineWidth(int pixels) { m_Style.surfacesLineWidth = pixels; }
+  void SetSplinesLineWidth(int pixels) { m_Style.layers.splinesLineWidth = pixels; }
+  void SetShowSplinesMarker(bool show) { m_Style.layers.showSplinesMarker = show; }
   // The label new markers get.
-  void SetMarkersLabel(const std::string& label) { m_MarkersLabel = label; }
-  void SetShowGuideLines(bool show) { m_ShowGuideLines = show; }
-  void SetShowOverlay(bool show) { m_ShowOverlay = show; }
+  void SetMarkersLabel(const std::string& label) { m_Style.markersLabel = label; }
+  void SetShowGuideLines(bool show) { m_Style.layers.showGuideLines = show; }
+  void SetShowOverlay(bool show) { m_Style.showOverlay = show; }
   void SetShowUndefinedSurface(int index, bool show);
   // Tool settings: brush and edit radii in mm; modification 0 changes the current slice only,
   // 1 its neighbours too.
-  void SetSurfacesMargin(float millimetres) { m_SurfacesMargin = millimetres; }
-  void SetUndefinedRegionMargin(float millimetres) { m_UndefinedRegionMargin = millimetres; }
-  void SetVesselMargin(float millimetres) { m_VesselMargin = millimetres; }
-  void SetSEADMargin(float millimetres) { m_SEADMargin = millimetres; }
-  void SetSurfacesModification(int modification) { m_SurfacesModification = modification; }
-  void SetUndefinedRegionModification(int modification) { m_UndefinedRegionModification = modification; }
-  void SetVesselModification(int modification) { m_VesselModification = modification; }
-  void SetSEADModification(int modification) { m_SEADModification = modification; }
+  void SetSurfacesMargin(float millimetres) { m_Style.surfacesBrush.margin = millimetres; }
+  void SetUndefinedRegionMargin(float millimetres) { m_Style.undefinedRegionBrush.margin = millimetres; }
+  void SetVesselMargin(float millimetres) { m_Style.vesselBrush.margin = millimetres; }
+  void SetSEADMargin(float millimetres) { m_Style.seadBrush.margin = millimetres; }
+  void SetSurfacesModification(int modification) { m_Style.surfacesBrush.modification = modification; }
+  void SetUndefinedRegionModification(int modification) { m_Style.undefinedRegionBrush.modification = modification; }
+  void SetVesselModification(int modification) { m_Style.vesselBrush.modification = modification; }
+  void SetSEADModification(int modification) { m_Style.seadBrush.modification = modification; }
   // The view asks all three slice panes; the next spline click in any of them starts a new
   // spline, and the view then clears the request in all three.
   void RequestNewSpline() { m_NewSplineRequest = true; }
@@ -155,11 +153,8 @@ public:
 
   // Renders the slice of the pane's orientation at the current position, then invalidates.
   void Render();
-  // Sizes the window; from then on the zoomed part of the bitmap is stretched over it.
-  void Resize(int width, int height);
-  int GetWindowWidth() const { return m_PaneWidth; }
-  int GetWindowHeight() const { return m_PaneHeight; }
-  bool GetShowGuideLines() const { return m_ShowGuideLines; }
+  // Resize sizes the window; from then on the zoomed part of the bitmap is stretched over it.
+  bool GetShowGuideLines() const { return m_Style.layers.showGuideLines; }
   // Asks for a repaint. While the guide lines are on, the 2-pixel frame along the border is
   // left out of the update region.
   void Invalidate();
@@ -190,11 +185,6 @@ public:
   // The cursor the tools show over the window.
   Qt::CursorShape GetCursor() const { return m_Cursor; }
 
-  // The clipboard gets the pane's rendering; SaveImage places it there as well and writes it
-  // to the path in the format of its extension: 0, or -1 with any old file kept.
-  void CopyToClipboard() const;
-  [[nodiscard]] int SaveImage(const std::string& path) const;
-
   // The bitmap, then the overlays.
   void Paint(QPainter& painter) const override;
   // Everything drawn over the bitmap, in window pixels: surfaces, mesh vertices, splines,
@@ -204,12 +194,9 @@ public:
   // One window rectangle per marker below the count: where it was last drawn, or empty when
   // the last paint did not draw it.
   const std::vector<PixelRect>& MarkerHitRects() const { return m_MarkerHitRects; }
-  // What the window shows, at the window's size; null while there is nothing to show.
-  QImage RenderToImage() const;
   // The slice image (columns x rows, row 0 at the top) with its burnt-in tints.
   const QImage& Bitmap() const { return m_Bitmap; }
-  // The screen mapping of the window; none while the pane or its window has no pixels.
-  std::optional<SliceMapping> Mapping() const;
+  std::optional<SliceMapping> Mapping() const override;
 
 private:
   struct MeshVertices {
@@ -224,7 +211,6 @@ private:
     const int* position;
   };
 
-  QSize WindowSize() const;
   void RenderIfCreated();
 
   void DrawSurfaces(PaneCanvas& canvas, const OverlayFrame& f) const;
@@ -292,13 +278,6 @@ private:
   void SurfacesEdited();
 
   ViewServices& m_View;  // borrowed: the view outlives its panes
-  QPointer<PaneWidget> m_Widget;
-
-  // Window state.
-  bool m_Created = false;
-  bool m_Stretch = false;
-  int m_PaneWidth = 0;
-  int m_PaneHeight = 0;
 
   QImage m_Bitmap;
   int m_ColorMode = DibColors24Bit;
@@ -350,16 +329,6 @@ private:
   // Figures of the info text.
   float m_LCDR = 0.0f;
 
-  // Tool settings.
-  float m_SurfacesMargin = 1.0f;
-  float m_UndefinedRegionMargin = 1.0f;
-  float m_VesselMargin = 1.0f;
-  float m_SEADMargin = 1.0f;
-  int m_SurfacesModification = 1;
-  int m_UndefinedRegionModification = 1;
-  int m_VesselModification = 1;
-  int m_SEADModification = 1;
-
   // Tool state.
   QPoint m_LastPoint;  // the previous step of a window, zoom or pan drag
   int m_SelectedMarker = -1;
@@ -382,34 +351,16 @@ private:
   mutable std::vector<PixelRect> m_MarkerHitRects;
 
   // Show flags.
-  bool m_ShowGuideLines = true;
-  bool m_ShowOverlay = true;
   bool m_ShowMarkers = false;
   bool m_ShowRefSurface = false;
   bool m_ShowSplines = false;
   bool m_ShowSurfaces = false;
   bool m_ShowThickness = false;
   std::array<bool, kMaxSurfaces> m_ShowSurface{};
-  std::array<bool, kMaxSurfaces> m_ShowUndefinedSurface{};
   bool m_ShowDisc = false;
   bool m_ShowVessel = false;
   bool m_ShowSEAD = false;
   bool m_ShowUndefinedRegion = false;
-  bool m_ShowSplinesMarker = true;
 
-  // Display settings; the tints' data pointers are filled in at render time.
-  int m_AvgSliceNum = 1;
-  std::array<platform::COLORREF, kMaxSurfaces> m_ColorSurface = kDefaultLayerColors;
-  std::array<platform::COLORREF, kMaxSurfaces> m_ColorMarker = kDefaultLayerColors;
-  platform::COLORREF m_ColorRefSurf = 0xFF99FF;
-  platform::COLORREF m_ColorSplinesLine = 0x00FF00;
-  platform::COLORREF m_ColorSplinesMarker = 0x007F00;
-  int m_SurfacesLineWidth = 1;
-  int m_SplinesLineWidth = 2;
-  std::string m_MarkersLabel = "-1";
-  MaskTint m_UndefinedRegion{nullptr, 0x00FFFF, 30};
-  MaskTint m_Cup{nullptr, 0x0000FF, 30};
-  MaskTint m_Rim{nullptr, 0x00FF00, 30};
-  LabelTint m_Vessel{nullptr, 0, 0x7F7FFF, 30};
-  LabelTint m_SEAD{nullptr, 0, 0x7FFF7F, 30};
+  SliceStyle m_Style;
 };

@@ -37,17 +37,17 @@ void LOCTImage::PaintOverlays(PaneCanvas& canvas) const
   if (m_ShowSurfaces && m_SurfaceCount > 0 && m_SurfacePoints)
     DrawSurfaces(canvas, f);
   if (m_ShowVessel)
-    DrawMeshVertices(canvas, f, m_VesselMesh, m_Vessel.color);
+    DrawMeshVertices(canvas, f, m_VesselMesh, m_Style.vessel.color);
   if (m_ShowSEAD)
-    DrawMeshVertices(canvas, f, m_SEADMesh, m_SEAD.color);
+    DrawMeshVertices(canvas, f, m_SEADMesh, m_Style.sead.color);
   if (m_ShowSplines && m_Splines)
     DrawSplines(canvas, f);
   DrawMarkers(canvas, f);
   if (m_ShowRefSurface && m_RefSurface)
     DrawRefSurface(canvas, f);
-  if (m_ShowGuideLines)
+  if (m_Style.layers.showGuideLines)
     DrawGuideLines(canvas, f);
-  if (m_ShowOverlay) {
+  if (m_Style.showOverlay) {
     DrawOrientationLetters(canvas, f.window);
     DrawInfoText(canvas, f);
   }
@@ -70,8 +70,8 @@ void LOCTImage::DrawSurfaceLine(PaneCanvas& canvas, const OverlayFrame& f, int s
 {
   const size_t i = static_cast<size_t>(surface);
   const bool thicknessPair = m_ShowThickness && (surface == m_ThicknessFrom || surface == m_ThicknessTo);
-  canvas.SetPen(m_ColorSurface[i], m_SurfacesLineWidth + (thicknessPair ? 1 : 0), PenStyle::Solid);
-  const bool overUndefined = m_ShowUndefinedSurface[i] || !m_UndefinedMask;
+  canvas.SetPen(m_Style.layers.surfaceColors[i], m_Style.surfacesLineWidth + (thicknessPair ? 1 : 0), PenStyle::Solid);
+  const bool overUndefined = m_Style.layers.showUndefinedSurface[i] || !m_UndefinedMask;
   const int sizeX = m_Size[AxisX];
   const int sizeZ = m_Size[AxisZ];
   // The cell (x, z) of column c of the slice: XY runs along x at B-scan Z, ZY along z at A-scan X.
@@ -96,7 +96,7 @@ void LOCTImage::DrawSurfaceLine(PaneCanvas& canvas, const OverlayFrame& f, int s
 void LOCTImage::DrawSurfaceCells(PaneCanvas& canvas, const OverlayFrame& f, int surface) const
 {
   const size_t i = static_cast<size_t>(surface);
-  const bool overUndefined = m_ShowUndefinedSurface[i] || !m_UndefinedMask;
+  const bool overUndefined = m_Style.layers.showUndefinedSurface[i] || !m_UndefinedMask;
   const int sizeX = m_Size[AxisX];
   const int sizeZ = m_Size[AxisZ];
   const int* points = m_SurfacePoints + size_t(surface) * size_t(sizeZ) * size_t(sizeX) * 3;
@@ -105,7 +105,7 @@ void LOCTImage::DrawSurfaceCells(PaneCanvas& canvas, const OverlayFrame& f, int 
       const size_t cell = size_t(x) + size_t(sizeX) * size_t(z);
       if (points[cell * 3 + 1] != f.position[AxisY] || (!overUndefined && m_UndefinedMask[cell] != 0))
         continue;
-      canvas.FillRect(ToQRect(f.mapping.Cell(x, z)), m_ColorSurface[i]);
+      canvas.FillRect(ToQRect(f.mapping.Cell(x, z)), m_Style.layers.surfaceColors[i]);
     }
 }
 
@@ -142,7 +142,7 @@ void LOCTImage::DrawSplines(PaneCanvas& canvas, const OverlayFrame& f) const
   };
   auto hitRect = [&](const Point3i& p) { return f.mapping.HitRect(CoordOf(p, f.axes.column), CoordOf(p, f.axes.row)); };
 
-  canvas.SetPen(m_ColorSplinesLine, m_SplinesLineWidth, PenStyle::Solid);
+  canvas.SetPen(m_Style.layers.splinesLineColor, m_Style.layers.splinesLineWidth, PenStyle::Solid);
   for (size_t s = 0; s < count; ++s) {
     if (!onSlice(s) || set.controlPoints[s].size() < 2 || s >= curves.size())
       continue;
@@ -151,9 +151,9 @@ void LOCTImage::DrawSplines(PaneCanvas& canvas, const OverlayFrame& f) const
       canvas.Line(windowPoint(curve[k]), windowPoint(curve[k + 1]));
   }
 
-  if (!m_ShowSplinesMarker)
+  if (!m_Style.layers.showSplinesMarker)
     return;
-  canvas.SetPen(m_ColorSplinesMarker, m_SplinesLineWidth, PenStyle::Solid);
+  canvas.SetPen(m_Style.layers.splinesMarkerColor, m_Style.layers.splinesLineWidth, PenStyle::Solid);
   for (size_t s = 0; s < count; ++s) {
     if (!onSlice(s))
       continue;
@@ -184,7 +184,7 @@ void LOCTImage::DrawMarkers(PaneCanvas& canvas, const OverlayFrame& f) const
     const Point3i& p = m_Markers->points[m];
     if (CoordOf(p, f.axes.slice) != slice)
       continue;
-    canvas.SetPen(m_ColorMarker[MarkerColorIndex(m_Markers->labels[m], m_ColorMarker.size())], 2, PenStyle::Solid);
+    canvas.SetPen(m_Style.layers.markerColors[MarkerColorIndex(m_Markers->labels[m], m_Style.layers.markerColors.size())], 2, PenStyle::Solid);
     const PixelRect hit = f.mapping.HitRect(CoordOf(p, f.axes.column), CoordOf(p, f.axes.row));
     m_MarkerHitRects[m] = hit;
     canvas.Ellipse(ToQRect(hit));
@@ -202,7 +202,7 @@ void LOCTImage::DrawRefSurface(PaneCanvas& canvas, const OverlayFrame& f) const
     for (int z = 0; z < sizeZ; ++z)
       for (int x = 0; x < sizeX; ++x)
         if (ref.Point(x, z).y == f.position[AxisY])
-          canvas.FillRect(ToQRect(f.mapping.Cell(x, z)), m_ColorRefSurf);
+          canvas.FillRect(ToQRect(f.mapping.Cell(x, z)), m_Style.layers.refSurfColor);
     return;
   }
   const bool alongX = f.axes.column == AxisX;
@@ -210,7 +210,7 @@ void LOCTImage::DrawRefSurface(PaneCanvas& canvas, const OverlayFrame& f) const
   if (fixedCoord < 0 || fixedCoord >= (alongX ? sizeZ : sizeX))
     return;
   auto rowOf = [&](int c) { return alongX ? ref.Point(c, fixedCoord).y : ref.Point(fixedCoord, c).y; };
-  canvas.SetPen(m_ColorRefSurf, m_SurfacesLineWidth, PenStyle::Dotted);
+  canvas.SetPen(m_Style.layers.refSurfColor, m_Style.surfacesLineWidth, PenStyle::Dotted);
   const int columns = alongX ? sizeX : sizeZ;
   for (int c = 0; c + 1 < columns; ++c)
     canvas.Line(QPoint(f.mapping.CentreX(float(c)), f.mapping.CentreY(float(rowOf(c)))),

@@ -147,8 +147,8 @@ bool LOCTImage::FitSurfaceAround(int surface, int xc, int zc, int row)
 {
   const int sizeX = m_Size[AxisX];
   const int sizeZ = m_Size[AxisZ];
-  const int hx = BrushHalfExtent(BrushRadius(m_SurfacesMargin, m_Spacing[AxisX]), sizeX);
-  const int hz = BrushHalfExtent(BrushRadius(m_SurfacesMargin, m_Spacing[AxisZ]), sizeZ);
+  const int hx = BrushHalfExtent(BrushRadius(m_Style.surfacesBrush.margin, m_Spacing[AxisX]), sizeX);
+  const int hz = BrushHalfExtent(BrushRadius(m_Style.surfacesBrush.margin, m_Spacing[AxisZ]), sizeZ);
   const float mmX = FitSpacing(m_Spacing[AxisX]);
   const float mmZ = FitSpacing(m_Spacing[AxisZ]);
   // The dragged point takes the cursor's row; the others keep theirs. Nothing is written
@@ -161,7 +161,7 @@ bool LOCTImage::FitSurfaceAround(int surface, int xc, int zc, int row)
   const int steps[3] = {-1, 0, 1};
 
   FitPoints fit;
-  if (m_SurfacesModification == 1) {
+  if (m_Style.surfacesBrush.modification == 1) {
     for (int j : steps)
       for (int i : steps) {
         const int x = clampX(xc + i * hx);

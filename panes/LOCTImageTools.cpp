@@ -179,8 +179,7 @@ void LOCTImage::SetShapeOfCursor(Qt::CursorShape shape)
   if (m_Cursor == shape)
     return;
   m_Cursor = shape;
-  if (m_Widget)
-    m_Widget->setCursor(shape);
+  SetWindowCursor(shape);
 }
 
 // ---- Position and grid centre -----------------------------------------------------------
@@ -311,8 +310,8 @@ void LOCTImage::ApplyLabelBrush(QPoint point, int labelMode, bool paint)
   SliceAxes axes;
   if (!(vessel ? m_ShowVessel : m_ShowSEAD) || !labels || !cell || !SliceAxesOf(m_Orientation, axes))
     return;
-  const float margin = vessel ? m_VesselMargin : m_SEADMargin;
-  const bool threeD = (vessel ? m_VesselModification : m_SEADModification) == 1;
+  const float margin = vessel ? m_Style.vesselBrush.margin : m_Style.seadBrush.margin;
+  const bool threeD = (vessel ? m_Style.vesselBrush.modification : m_Style.seadBrush.modification) == 1;
   const unsigned short value = paint ? static_cast<unsigned short>(labels->Maximum()) : 0;
 
   int centre[3];
@@ -362,9 +361,9 @@ void LOCTImage::ApplyUndefinedBrush(QPoint point, uint8_t value)
   const std::optional<Cell> cell = CellUnder(point);
   if (!m_ShowUndefinedRegion || !m_UndefinedMask || m_View.SurfacesFileCount() < 1 || !cell)
     return;
-  const bool threeD = m_UndefinedRegionModification == 1;
-  const float rx = BrushRadius(m_UndefinedRegionMargin, m_Spacing[AxisX]);
-  const float rz = BrushRadius(m_UndefinedRegionMargin, m_Spacing[AxisZ]);
+  const bool threeD = m_Style.undefinedRegionBrush.modification == 1;
+  const float rx = BrushRadius(m_Style.undefinedRegionBrush.margin, m_Spacing[AxisX]);
+  const float rz = BrushRadius(m_Style.undefinedRegionBrush.margin, m_Spacing[AxisZ]);
   const int hx = BrushHalfExtent(rx, m_Size[AxisX]);
   const int hz = BrushHalfExtent(rz, m_Size[AxisZ]);
   // The mask has no depth: XY paints along x on its B-scan, ZY along z on its A-scan, XZ
@@ -444,7 +443,7 @@ void LOCTImage::AddMarker(QPoint point)
   if (m_Markers->labels.size() <= count)
     m_Markers->labels.resize(count + 1);
   m_Markers->points[count] = PointFromCell(*cell);
-  m_Markers->labels[count] = m_MarkersLabel;
+  m_Markers->labels[count] = m_Style.markersLabel;
   m_Markers->count = static_cast<int32_t>(count + 1);
   InvalidateSlicePanes();
   m_View.Invalidate3DPane();
@@ -537,7 +536,7 @@ void LOCTImage::AddSplinePoint(QPoint point)
   const int slice = m_Position[axes.slice];
   // Control points can be taken only where they are drawn.
   const size_t splines = SplineCount();
-  for (size_t s = 0; m_ShowSplinesMarker && s < splines; ++s) {
+  for (size_t s = 0; m_Style.layers.showSplinesMarker && s < splines; ++s) {
     if (set.planes[s] != m_Orientation)
       continue;
     const std::vector<Point3i>& points = set.controlPoints[s];

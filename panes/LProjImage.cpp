@@ -1,26 +1,18 @@
 #include "panes/LProjImage.h"
 
 #include "panes/EnFaceProjection.h"
-#include "panes/PaneImageExport.h"
 #include "panes/ProjectionLayers.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-LProjImage::~LProjImage()
-{
-  // The host owns the window as its Qt parent, but the window paints from this pane: a pane
-  // that goes first takes its window with it.
-  delete m_Widget.data();
-}
-
 bool LProjImage::CreatePane(int width, int height, int colorMode, CChildWnd* host)
 {
   const int w = std::max(0, width);
   const int h = std::max(0, height);
   const size_t cells = static_cast<size_t>(w) * static_cast<size_t>(h);
-  m_Created = false;
+  SetNotCreated();
   try {
     // Planes of the same size keep their memory, so that the 3-D pane's borrowed planes stay
     // valid across a new scan of the same size.
@@ -39,19 +31,9 @@ bool LProjImage::CreatePane(int width, int height, int colorMode, CChildWnd* hos
   m_Width = w;
   m_Height = h;
   m_ColorMode = colorMode;
+  PlaceWindow(host, QSize(w, h));
 
-  if (!m_Widget && host) {
-    m_Widget = new PaneWidget(*this, host);  // owned by the host, see the destructor
-    m_Widget->show();
-  }
-  if (m_Widget) {
-    m_Widget->setGeometry(0, 0, w, h);
-    m_Widget->update();
-  }
-
-  m_Created = true;
   m_ShowProjection = true;
-  m_Stretch = false;
   m_MouseMode = MousePosition;
   m_ShowDisc = m_ShowUndefinedRegion = m_ShowThickness = m_ShowThicknessBar = false;
   m_Thickness.Reset();
@@ -76,6 +58,36 @@ void LProjImage::SetSurfaces(int count, const int* points, uint8_t* undefinedMas
   m_ShowUndefinedRegion = true;
 }
 
+void LProjImage::SetStyle(const ProjectionStyle& style)
+{
+  m_Style = style;
+  m_ShowGuideLines = style.showGuideLines;
+  m_ShowThicknessBar = style.showThicknessBar;
+  m_Palette.Build(style.thicknessPalette);
+  m_Thickness.SetGridMode(style.gridMode);
+  m_Thickness.SetUnit(style.thicknessUnit, style.thicknessUnitMin, style.thicknessUnitMax);
+}
+
+void LProjImage::SetThicknessPalette(int type)
+{
+  m_Style.thicknessPalette = type;
+  m_Palette.Build(type);
+}
+
+void LProjImage::SetGridMode(int mode)
+{
+  m_Style.gridMode = mode;
+  m_Thickness.SetGridMode(mode);
+}
+
+void LProjImage::SetThicknessUnit(int unit, float minimum, float maximum)
+{
+  m_Style.thicknessUnit = unit;
+  m_Style.thicknessUnitMin = minimum;
+  m_Style.thicknessUnitMax = maximum;
+  m_Thickness.SetUnit(unit, minimum, maximum);
+}
+
 void LProjImage::SetProjectionImage(const uint8_t* red, const uint8_t* green, const uint8_t* blue)
 {
   if (!red || !green || !blue)
@@ -88,7 +100,7 @@ void LProjImage::SetProjectionImage(const uint8_t* red, const uint8_t* green, co
 bool LProjImage::HasVolumeOfPaneSize() const
 {
   // The masks and surfaces are the volume's; they fit the planes only when the sizes agree.
-  return m_Created && m_Size[0] == m_Width && m_Size[2] == m_Height && m_Width > 0 && m_Height > 0;
+  return IsCreated() && m_Size[0] == m_Width && m_Size[2] == m_Height && m_Width > 0 && m_Height > 0;
 }
 
 void LProjImage::ComputeProjection(int from, int to)
@@ -125,7 +137,7 @@ void LProjImage::ComputeThickness(int from, int to)
 
 void LProjImage::Compose()
 {
-  if (!m_Created)
+  if (!IsCreated())
     return;
   const bool masksFit = HasVolumeOfPaneSize();
   ProjectionLayers layers;
@@ -136,34 +148,21 @@ void LProjImage::Compose()
   layers.showProjection = m_ShowProjection;
   if (masksFit && m_ShowUndefinedRegion)
     layers.undefinedRegion = m_UndefinedMask;
-  layers.undefinedColor = m_UndefinedColor;
-  layers.undefinedOpacity = m_UndefinedOpacity;
+  layers.undefinedColor = m_Style.undefinedRegion.color;
+  layers.undefinedOpacity = m_Style.undefinedRegion.opacity;
   if (masksFit && m_ShowDisc)
     layers.disc = m_DiscMask;
-  layers.cupColor = m_CupColor;
-  layers.cupOpacity = m_CupOpacity;
-  layers.rimColor = m_RimColor;
-  layers.rimOpacity = m_RimOpacity;
+  layers.cupColor = m_Style.cup.color;
+  layers.cupOpacity = m_Style.cup.opacity;
+  layers.rimColor = m_Style.rim.color;
+  layers.rimOpacity = m_Style.rim.opacity;
   if (m_ShowThickness)
     layers.thickness = &m_Thickness;
   layers.undefinedMask = masksFit ? m_UndefinedMask : nullptr;
   layers.palette = &m_Palette;
-  layers.thicknessOpacity = m_ThicknessOpacity;
+  layers.thicknessOpacity = m_Style.thicknessOpacity;
   ComposeLayers(layers, m_Bitmap);
   Invalidate();
-}
-
-void LProjImage::Resize(int width, int height)
-{
-  if (!m_Created)
-    return;
-  m_PaneWidth = std::max(0, width);
-  m_PaneHeight = std::max(0, height);
-  if (m_Widget) {
-    m_Widget->setGeometry(0, 0, m_PaneWidth, m_PaneHeight);
-    m_Widget->update();
-  }
-  m_Stretch = true;
 }
 
 void LProjImage::SetGridCircles(int gridType, int count, const std::string* labels, float* radiusFrom,
@@ -239,38 +238,14 @@ void LProjImage::ShowThickness(bool show)
 
 void LProjImage::Invalidate() const
 {
-  if (m_Widget)
-    m_Widget->update();
-}
-
-QSize LProjImage::WindowSize() const
-{
-  // Until it is sized, the window shows the bitmap 1:1 at the bitmap's size.
-  return m_Stretch ? QSize(m_PaneWidth, m_PaneHeight) : m_Bitmap.size();
+  UpdateWindow();
 }
 
 std::optional<SliceMapping> LProjImage::Mapping() const
 {
-  if (!m_Created)
+  if (!IsCreated())
     return std::nullopt;
   // The whole image always fills the window: no zoom, no pan.
   const QSize window = WindowSize();
   return SliceMapping::Make(m_Width, m_Height, 1.0f, 0, 0, window.width(), window.height());
-}
-
-QImage LProjImage::RenderToImage() const
-{
-  return Mapping() ? RenderPaneImage(*this, WindowSize()) : QImage();
-}
-
-void LProjImage::CopyToClipboard() const
-{
-  const QImage image = RenderToImage();
-  if (!image.isNull())
-    CopyImageToClipboard(image);
-}
-
-int LProjImage::SaveImage(const std::string& path) const
-{
-  return CopyAndSaveImage(RenderToImage(), path);
 }

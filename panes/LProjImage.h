@@ -7,30 +7,25 @@
 // figures. A plain model: its PaneWidget only paints it and hands it the mouse input.
 //
 // Set... operations only store; Show... operations store and redraw.
-#include "panes/CChildWnd.h"
-#include "panes/Pane2D.h"
 #include "panes/PaneCanvas.h"
 #include "panes/PaneConventions.h"
-#include "panes/PaneWidget.h"
+#include "panes/PaneStyles.h"
 #include "panes/SliceMapping.h"
 #include "panes/TextPlacement.h"
 #include "panes/ThicknessMap.h"
 #include "panes/ThicknessPalette.h"
 #include "panes/ViewServices.h"
+#include "panes/WindowedPane.h"
 
 #include <QImage>
-#include <QPointer>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-class LProjImage : public Pane2D {
+class LProjImage : public WindowedPane {
 public:
   explicit LProjImage(ViewServices& view) : m_View(view) {}
-  ~LProjImage() override;
-  LProjImage(const LProjImage&) = delete;
-  LProjImage& operator=(const LProjImage&) = delete;
 
   // (Re)builds the black bitmap and planes of width x height cells (sizeX x sizeZ), resets
   // the view state and places the window at (0, 0) inside the host (created there the first
@@ -60,28 +55,30 @@ public:
   void ComputeThickness(int from, int to);
   // Rebuilds the bitmap from the planes and the layers, then invalidates.
   void Compose();
-  // Sizes the window; from then on the bitmap is stretched over it.
-  void Resize(int width, int height);
+  // Resize sizes the window; from then on the bitmap is stretched over it.
 
-  // Settings.
-  void SetColorCup(platform::COLORREF c) { m_CupColor = c; }
-  void SetColorRim(platform::COLORREF c) { m_RimColor = c; }
-  void SetColorUndefinedRegion(platform::COLORREF c) { m_UndefinedColor = c; }
-  // Kept with the other colours; this pane draws no SEAD labels.
-  void SetColorSEAD(platform::COLORREF c) { m_SEADColor = c; }
-  void SetOpacityUndefinedRegion(int percent) { m_UndefinedOpacity = percent; }
-  void SetOpacityCup(int percent) { m_CupOpacity = percent; }
-  void SetOpacityRim(int percent) { m_RimOpacity = percent; }
-  void SetThicknessOpacity(int percent) { m_ThicknessOpacity = percent; }
+  // Settings: the whole style at once, or one option of it; each is stored only. The guide
+  // lines and the thickness bar are show flags as well, which CreatePane and the Show...
+  // toggles change.
+  void SetStyle(const ProjectionStyle& style);
+  const ProjectionStyle& Style() const { return m_Style; }
+  void SetColorCup(platform::COLORREF c) { m_Style.cup.color = c; }
+  void SetColorRim(platform::COLORREF c) { m_Style.rim.color = c; }
+  void SetColorUndefinedRegion(platform::COLORREF c) { m_Style.undefinedRegion.color = c; }
+  void SetColorSEAD(platform::COLORREF c) { m_Style.seadColor = c; }
+  void SetOpacityUndefinedRegion(int percent) { m_Style.undefinedRegion.opacity = percent; }
+  void SetOpacityCup(int percent) { m_Style.cup.opacity = percent; }
+  void SetOpacityRim(int percent) { m_Style.rim.opacity = percent; }
+  void SetThicknessOpacity(int percent) { m_Style.thicknessOpacity = percent; }
   void SetShowGuideLines(bool show) { m_ShowGuideLines = show; }
   void SetShowThicknessBar(bool show) { m_ShowThicknessBar = show; }
-  void SetUndefinedRegionModification(int modification) { m_BrushModification = modification; }
-  void SetUndefinedRegionMargin(float millimetres) { m_BrushMargin = millimetres; }
-  void SetThicknessPalette(int type) { m_Palette.Build(type); }
+  void SetUndefinedRegionModification(int modification) { m_Style.undefinedRegionBrush.modification = modification; }
+  void SetUndefinedRegionMargin(float millimetres) { m_Style.undefinedRegionBrush.margin = millimetres; }
+  void SetThicknessPalette(int type);
 
   // Thickness-map settings, applied at the next computation.
-  void SetGridMode(int mode) { m_Thickness.SetGridMode(mode); }
-  void SetThicknessUnit(int unit, float minimum, float maximum) { m_Thickness.SetUnit(unit, minimum, maximum); }
+  void SetGridMode(int mode);
+  void SetThicknessUnit(int unit, float minimum, float maximum);
   void SetGridCircles(int gridType, int count, const std::string* labels, float* radiusFrom, float* radiusTo,
                       float* angleFrom, float* angleTo);
   void SetGridEllipses(int gridType, int count, const std::string* labels, float* horizontalFrom,
@@ -116,22 +113,14 @@ public:
   void MousePress(QPoint point, Qt::MouseButton button, Qt::MouseButtons held) override;
   void MouseMove(QPoint point, Qt::MouseButtons held) override;
 
-  // The clipboard gets the pane's rendering; SaveImage places it there as well and writes it
-  // to the path in the format of its extension: 0, or -1 with any old file kept.
-  void CopyToClipboard() const;
-  [[nodiscard]] int SaveImage(const std::string& path) const;
-
   void Paint(QPainter& painter) const override;
   // Everything drawn over the bitmap, in window pixels.
   void PaintOverlays(PaneCanvas& canvas) const;
-  // What the window shows, at the window's size; null while there is nothing to show.
-  QImage RenderToImage() const;
   // The composed cells (width x height, row z at the top-down row z).
   const QImage& Bitmap() const { return m_Bitmap; }
   const ThicknessMap& Thickness() const { return m_Thickness; }
   const ThicknessPalette& Palette() const { return m_Palette; }
-  // The screen mapping of the window; none while the pane or its window has no pixels.
-  std::optional<SliceMapping> Mapping() const;
+  std::optional<SliceMapping> Mapping() const override;
   // The window rectangle of the grid-centre mark (right and bottom excluded); empty while no
   // mark is drawn.
   QRect GridCenterMark() const;
@@ -142,7 +131,6 @@ public:
   int GetProjectionTo() const { return m_ProjectionTo; }
 
 private:
-  QSize WindowSize() const;
   bool HasVolumeOfPaneSize() const;
   void ComposeIfCreated();
   void ApplyBrush(QPoint point, uint8_t value);
@@ -156,13 +144,6 @@ private:
   void PaintSectorFigures(const PaneCanvas& canvas, TextPlacement& texts, QSize window) const;
 
   ViewServices& m_View;  // borrowed: the view outlives its panes
-  QPointer<PaneWidget> m_Widget;
-
-  // Window state.
-  bool m_Created = false;
-  bool m_Stretch = false;
-  int m_PaneWidth = 0;
-  int m_PaneHeight = 0;
 
   // The composed bitmap and the planes of width x height cells.
   int m_ColorMode = DibColors24Bit;
@@ -200,19 +181,7 @@ private:
   bool m_ShowThicknessBar = false;
   bool m_ShowOverlay = true;
 
-  // Colours and opacities.
-  platform::COLORREF m_CupColor = 0x0000FF;
-  platform::COLORREF m_RimColor = 0x00FF00;
-  platform::COLORREF m_SEADColor = 0x7FFF7F;
-  platform::COLORREF m_UndefinedColor = 0x00FFFF;
-  int m_UndefinedOpacity = 30;
-  int m_CupOpacity = 30;
-  int m_RimOpacity = 30;
-  int m_ThicknessOpacity = 80;
-
-  // The undefined-region brush: margin in mm; 0 paints one cell, 1 an ellipse of the margin.
-  float m_BrushMargin = 1.0f;
-  int m_BrushModification = 1;
+  ProjectionStyle m_Style;
 
   int m_ProjectionFrom = 0;
   int m_ProjectionTo = 0;

@@ -25,7 +25,7 @@ void LProjImage::Paint(QPainter& painter) const
   // Cells stay sharp when stretched.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter.setRenderHint(QPainter::Antialiasing, false);
-  if (m_Stretch)
+  if (Stretched())
     painter.drawImage(QRect(QPoint(0, 0), WindowSize()), m_Bitmap);
   else
     painter.drawImage(0, 0, m_Bitmap);

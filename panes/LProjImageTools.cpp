@@ -106,12 +106,12 @@ void LProjImage::ApplyBrush(QPoint point, uint8_t value)
   const auto set = [&](int cx, int cz) {
     m_UndefinedMask[static_cast<size_t>(cx) + static_cast<size_t>(m_Width) * static_cast<size_t>(cz)] = value;
   };
-  if (m_BrushModification == 0) {
+  if (m_Style.undefinedRegionBrush.modification == 0) {
     if (inside(x, z))
       set(x, z);
-  } else if (m_BrushModification == 1) {
-    const float rx = BrushRadius(m_BrushMargin, m_Spacing[0]);
-    const float rz = BrushRadius(m_BrushMargin, m_Spacing[2]);
+  } else if (m_Style.undefinedRegionBrush.modification == 1) {
+    const float rx = BrushRadius(m_Style.undefinedRegionBrush.margin, m_Spacing[0]);
+    const float rz = BrushRadius(m_Style.undefinedRegionBrush.margin, m_Spacing[2]);
     const int hx = BrushHalfWidth(rx, m_Width);
     const int hz = BrushHalfWidth(rz, m_Height);
     for (int j = -hz; j <= hz; ++j)

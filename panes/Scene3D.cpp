@@ -54,21 +54,39 @@ Material3D FlatMaterial(platform::COLORREF color)
 
 Scene3D::Scene3D()
 {
-  std::copy(std::begin(platform::kDefaultColorTable), std::end(platform::kDefaultColorTable),
-            m_SurfaceColors.begin());
-  std::copy(std::begin(platform::kDefaultColorTable), std::end(platform::kDefaultColorTable),
-            m_MarkerColors.begin());
-  SetColor(SceneColor::RefSurface, 0xFF99FF);
-  SetColor(SceneColor::Cup, 0x0000FF);
-  SetColor(SceneColor::Rim, 0x00FF00);
-  SetColor(SceneColor::Vessel, 0x7F7FFF);
-  SetColor(SceneColor::SEAD, 0x7FFF7F);
-  SetColor(SceneColor::SplineLine, 0x00FF00);
-  SetColor(SceneColor::SplineControlPoint, 0x007F00);
-  SetColor(SceneColor::Background, 0x000000);
-  SetFlag(SceneFlag::GuideLines, true);
-  SetFlag(SceneFlag::All, true);
-  SetFlag(SceneFlag::SplineControlPoints, true);
+  SetStyle(Scene3DStyle());
+}
+
+void Scene3D::SetStyle(const Scene3DStyle& style)
+{
+  const LayerStyle& layers = style.layers;
+  SetAvgSliceNum(layers.avgSliceNum);
+  for (int i = 0; i < kMaxSurfaces; ++i) {
+    SetColorSurface(i, layers.surfaceColors[static_cast<size_t>(i)]);
+    SetShowUndefinedSurface(i, layers.showUndefinedSurface[static_cast<size_t>(i)]);
+  }
+  for (int i = 0; i < kMarkerColors; ++i)
+    SetColorMarker(i, layers.markerColors[static_cast<size_t>(i)]);
+  SetColorRefSurf(layers.refSurfColor);
+  SetColorSplinesLine(layers.splinesLineColor);
+  SetColorSplinesMarker(layers.splinesMarkerColor);
+  SetSplinesLineWidth(layers.splinesLineWidth);
+  SetShowSplinesMarker(layers.showSplinesMarker);
+  SetShowGuideLines(layers.showGuideLines);
+  SetColorCup(style.cup.color);
+  SetColorRim(style.rim.color);
+  SetOpacityCup(style.cup.opacity);
+  SetOpacityRim(style.rim.opacity);
+  SetColorVessel(style.vesselColor);
+  SetColorSEAD(style.seadColor);
+  SetColor3DBackground(style.backgroundColor);
+  SetShowOverlay(style.showOverlay);
+  SetShow3DAll(style.show3DAll);
+  Set3DBlending(style.blending);
+  Set3DIsotropic(style.isotropic);
+  SetShow3DOCTXY(style.showPlaneXY);
+  SetShow3DOCTZY(style.showPlaneZY);
+  SetShow3DOCTXZ(style.showPlaneXZ);
 }
 
 void Scene3D::SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3],

@@ -8,6 +8,7 @@
 #include "data/ColorRef.h"
 #include "data/Point3i.h"
 #include "panes/PaneConventions.h"
+#include "panes/PaneStyles.h"
 #include "panes/PickNames3D.h"
 #include "panes/SliceMapping.h"
 #include "panes/SliceRender.h"
@@ -120,7 +121,8 @@ public:
   void SetMarkers(int* count, LMarkers* markers);
   void SetSplines(int* count, LSplineSet* splines, std::vector<std::vector<PixelRect>>* hitRects);
 
-  // Settings.
+  // Settings: the whole style at once, or one option of it.
+  void SetStyle(const Scene3DStyle& style);
   void SetAvgSliceNum(int n) { m_AvgSliceNum = n; }
   void SetColorRefSurf(platform::COLORREF c) { SetColor(SceneColor::RefSurface, c); }
   void SetColorCup(platform::COLORREF c) { SetColor(SceneColor::Cup, c); }
@@ -322,10 +324,11 @@ private:
   std::array<platform::COLORREF, static_cast<size_t>(SceneColor::Count)> m_Colors{};
   std::array<platform::COLORREF, kMaxSurfaces> m_SurfaceColors{};
   std::array<platform::COLORREF, kMarkerColors> m_MarkerColors{};
-  int m_AvgSliceNum = 1;
-  int m_OpacityCup = 30;
-  int m_OpacityRim = 30;
-  int m_SplinesLineWidth = 2;
+  // The constructor applies the default style to these and the colours and flags above.
+  int m_AvgSliceNum = 0;
+  int m_OpacityCup = 0;
+  int m_OpacityRim = 0;
+  int m_SplinesLineWidth = 0;
   int m_Laterality = 0;
   int m_MouseMode = MousePosition;
 

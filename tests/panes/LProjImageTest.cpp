@@ -97,6 +97,46 @@ TEST_F(ComposeTest, LayersBlendByOpacityAtEachCell)
   }
 }
 
+TEST_F(ComposeTest, AWholeStyleDrawsAsTheSameOptionsSetOneByOne)
+{
+  auto composeAll = [](LProjImage& pane) {
+    pane.ComputeThickness(0, 1);
+    pane.ShowDisc(true);
+    pane.ShowThickness(true);
+    return pane.Bitmap().copy();
+  };
+  const QImage asStarted = composeAll(m_Pane);
+
+  ProjectionStyle style;
+  style.undefinedRegion = {platform::MakeColorRef(10, 20, 30), 60};
+  style.cup = {platform::MakeColorRef(40, 50, 60), 70};
+  style.rim = {platform::MakeColorRef(70, 80, 90), 20};
+  style.thicknessOpacity = 50;
+  style.thicknessPalette = PaletteGrey;
+  style.thicknessUnit = ThicknessUnitFixed;
+  style.thicknessUnitMin = 0.0f;
+  style.thicknessUnitMax = 2.0f;
+  LProjImage styled(m_View);
+  m_Scene.Apply(styled);
+  const std::vector<uint8_t> r(12, 100), g(12, 150), b(12, 200);
+  styled.SetProjectionImage(r.data(), g.data(), b.data());
+  styled.SetStyle(style);
+
+  m_Pane.SetColorUndefinedRegion(style.undefinedRegion.color);
+  m_Pane.SetOpacityUndefinedRegion(style.undefinedRegion.opacity);
+  m_Pane.SetColorCup(style.cup.color);
+  m_Pane.SetOpacityCup(style.cup.opacity);
+  m_Pane.SetColorRim(style.rim.color);
+  m_Pane.SetOpacityRim(style.rim.opacity);
+  m_Pane.SetThicknessOpacity(style.thicknessOpacity);
+  m_Pane.SetThicknessPalette(style.thicknessPalette);
+  m_Pane.SetThicknessUnit(style.thicknessUnit, style.thicknessUnitMin, style.thicknessUnitMax);
+
+  const QImage oneByOne = composeAll(m_Pane);
+  EXPECT_NE(oneByOne, asStarted) << "the options change the picture";
+  EXPECT_EQ(composeAll(styled), oneByOne);
+}
+
 TEST_F(ComposeTest, LayersOffOrNotYetComputed)
 {
   // Thickness shown before any computation: nothing to paint.
