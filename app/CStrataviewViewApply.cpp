@@ -96,12 +96,7 @@ void CStrataviewView::ApplyOCT()
   const int size[3] = {read.sizeX, read.sizeY, read.sizeZ};
   const float spacing[3] = {read.spacingX, read.spacingY, read.spacingZ};
   // Nothing writes the displayed scan: unflattened it is the scan as read.
-  if (m_Shift.IsFlattened()) {
-    m_DisplayedVolume.CreateVolume(size, read.format, spacing, read.bytesPerVoxel, read.laterality, read.centerType);
-    m_Shift.ShiftVolume(read, m_DisplayedVolume);
-  } else {
-    m_DisplayedVolume.ShareVoxels(read);
-  }
+  MakeDisplayedVolume(read, m_Shift, m_DisplayedVolume);
   for (int axis = 0; axis < 3; ++axis)
     m_Position[axis] = size[axis] / 2;
   m_MaxIntensity = read.bytesPerVoxel == 1 ? 255 : 65535;

@@ -117,18 +117,25 @@ int MakeDisplayedSplines(const LSplines& source, const FlatteningShift& shift,
   return count;
 }
 
+void MakeDisplayedVolume(const LOCTVolume& source, const FlatteningShift& shift, LOCTVolume& displayed)
+{
+  if (!shift.IsFlattened()) {
+    displayed.ShareVoxels(source);
+    return;
+  }
+  const int size[3] = {source.sizeX, source.sizeY, source.sizeZ};
+  const float spacing[3] = {source.spacingX, source.spacingY, source.spacingZ};
+  displayed.CreateVolume(size, source.format, spacing, source.bytesPerVoxel, source.laterality, source.centerType);
+  shift.ShiftVolume(source, displayed);
+}
+
 void MakeDisplayedLabels(const LOCTVolume& source, const LMesh& sourceMesh, const FlatteningShift& shift,
                          LOCTVolume& displayed, LMesh& displayedMesh)
 {
   const int size[3] = {source.sizeX, source.sizeY, source.sizeZ};
   const float spacing[3] = {source.spacingX, source.spacingY, source.spacingZ};
   // Unflattened, the displayed labels are the labels as read until the first brush stroke.
-  if (shift.IsFlattened()) {
-    displayed.CreateVolume(size, source.format, spacing, source.bytesPerVoxel, source.laterality, source.centerType);
-    shift.ShiftVolume(source, displayed);
-  } else {
-    displayed.ShareVoxels(source);
-  }
+  MakeDisplayedVolume(source, shift, displayed);
 
   std::vector<float> corners(sourceMesh.GetTriangleVertices(),
                              sourceMesh.GetTriangleVertices() + 3 * sourceMesh.GetTriangleVertexCount());

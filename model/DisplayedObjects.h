@@ -29,6 +29,9 @@ int MakeDisplayedMarkers(const LMarkers& source, const FlatteningShift& shift,
                          const LResultHeader& header, LMarkers& displayed);
 int MakeDisplayedSplines(const LSplines& source, const FlatteningShift& shift,
                          const LResultHeader& header, LSplineSet& displayed);
+// A volume as shown: a shifted copy of the one read when the scan is flattened, otherwise
+// the voxels as read, shared until something must write its own.
+void MakeDisplayedVolume(const LOCTVolume& source, const FlatteningShift& shift, LOCTVolume& displayed);
 // The label volume moved like the scan, and its mesh with every corner and vertex moved by
 // the shift of its nearest A-scan.
 void MakeDisplayedLabels(const LOCTVolume& source, const LMesh& sourceMesh, const FlatteningShift& shift,
