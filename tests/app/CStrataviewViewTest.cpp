@@ -2,7 +2,7 @@
 #include "app/CDlgMenu.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
-#include "fixtures/TempDir.h"
+#include "fixtures/DemoView.h"
 #include "platform/Profile.h"
 
 #include <QAbstractButton>
@@ -15,16 +15,10 @@ namespace {
 
 class ViewTest : public ::testing::Test {
 protected:
-  void SetUp() override
-  {
-    platform::Profile::SetFolderForTests(QString::fromStdString(m_Dir.Path().string()));
-    m_Frame.resize(1280, 800);
-    m_Frame.View()->OnInitialUpdate();
-  }
   QWidget* Find(const char* name) const { return m_Frame.findChild<QWidget*>(QString::fromLatin1(name)); }
 
-  TempDir m_Dir;
-  CMainFrame m_Frame;
+  const fixtures::DemoView m_Demo{fixtures::DemoViewOptions().FrameSize(1280, 800).KeepMessageHook()};
+  CMainFrame& m_Frame = m_Demo.Frame();
 };
 
 TEST_F(ViewTest, FreshViewHasNoScanAndOnlyOpenOptionsAboutEnabled)

@@ -8,7 +8,7 @@
 #include "data/LSplines.h"
 #include "data/LSurfaces.h"
 #include "dialogs/CDlgVoxelSize.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/ResultXmlText.h"
 #include "fixtures/ScopedDecoder.h"
@@ -111,19 +111,13 @@ bool WriteSplines(const std::string& path)
   return s.WriteXml(path) == 0;
 }
 
+// A view that was never shown, on a profile of its own; a message outside Open and
+// OpenScanFile fails the test.
 class LoadingTest : public ::testing::Test {
 protected:
-  void SetUp() override
-  {
-    fs::create_directories(m_Profile.Path());
-    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    m_Frame.resize(1280, 800);
-    m_Frame.View()->OnInitialUpdate();
-  }
-
-  CStrataviewView& View() { return *m_Frame.View(); }
+  CStrataviewView& View() { return m_Demo.View(); }
   std::string File(const std::string& name) const { return m_Dir.File(name); }
-  QWidget* Find(const char* name) const { return m_Frame.findChild<QWidget*>(QString::fromLatin1(name)); }
+  QWidget* Find(const char* name) const { return m_Demo.Frame().findChild<QWidget*>(QString::fromLatin1(name)); }
   QComboBox* Combo(const char* name) const { return qobject_cast<QComboBox*>(Find(name)); }
   static QStringList Items(const QComboBox* combo)
   {
@@ -185,8 +179,7 @@ protected:
   }
 
   TempDir m_Dir;
-  TempDir m_Profile;
-  CMainFrame m_Frame;
+  const fixtures::DemoView m_Demo{fixtures::DemoViewOptions().FrameSize(1280, 800).KeepMessageHook()};
   std::vector<std::string> m_Messages;
 };
 
@@ -221,7 +214,7 @@ TEST_F(LoadingTest, SmallDemoFolderOpensWithTheSuitesFilesChosen)
                            "IDC_SCROLL_OCTXY", "IDC_BUTTON_3D_OCTXZ", "IDC_COMBO_LATERALITY"})
     EXPECT_TRUE(Find(name)->isEnabled()) << name;
   EXPECT_FALSE(Find("IDC_BUTTON_SURFACE1")->isEnabled());
-  EXPECT_EQ(m_Frame.windowTitle().toStdString(),
+  EXPECT_EQ(m_Demo.Frame().windowTitle().toStdString(),
             demo + "/Demo_OCT.mhd - Strataview (For investigational use only, not FDA approved)");
   EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(Find("IDC_EDIT_OCTINFO"))->toPlainText().startsWith(" - MetaImage\n - 64 x"));
 

@@ -1,14 +1,10 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "app/ExportNames.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
-#include "fixtures/TempDir.h"
 #include "panes/CChildWnd.h"
 #include "panes/LOCTImage.h"
-#include "platform/ExecutableDir.h"
-#include "platform/Messages.h"
-#include "platform/Profile.h"
 
 #include <QAbstractButton>
 #include <QScrollBar>
@@ -41,19 +37,9 @@ TEST(ExportNamesTest, StemsOfScanPaths)
 }
 
 // The small demo folder opened in a view that is never shown.
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public fixtures::DemoViewTest {
 protected:
-  void SetUp() override
-  {
-    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
-    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
-    m_Frame.resize(1200, 800);
-    m_View.resize(1200, 800);  // the panes get their size without showing the window
-    m_View.OnInitialUpdate();
-    ASSERT_TRUE(m_View.ScanFolder(m_Scan.Path().string()));
-    m_View.RefreshAll();
-  }
+  NavigationTest() : DemoViewTest(fixtures::DemoViewOptions().SizeView()) {}
   QScrollBar* Bar(const char* name) const { return m_View.findChild<QScrollBar*>(name); }
   QPoint Centre(const char* host) const { return m_View.findChild<CChildWnd*>(host)->geometry().center(); }
   int Count(int axis) const
@@ -62,16 +48,6 @@ protected:
     return axis == 0 ? v.sizeX : axis == 1 ? v.sizeY : v.sizeZ;
   }
   QImage Picture(int orientation) const { return m_View.SlicePane(orientation)->RenderToImage(); }
-
-  std::vector<std::string> m_Messages;
-  const platform::ScopedMessageHook m_Quiet{[this](const std::string& text, unsigned) {
-    m_Messages.push_back(text);
-    return platform::kIdOk;
-  }};
-  TempDir m_Profile;
-  TempDir m_Scan;
-  CMainFrame m_Frame;
-  CStrataviewView& m_View = *m_Frame.View();
 };
 
 TEST_F(NavigationTest, ScrollBarMovesThePositionAndTheRenderedSlice)

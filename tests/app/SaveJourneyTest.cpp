@@ -8,7 +8,7 @@
 #include "app/CStrataviewView.h"
 #include "data/FileApproval.h"
 #include "dialogs/CDlgSave.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
@@ -17,9 +17,6 @@
 #include "panes/LOCTImage.h"
 #include "panes/SliceToolsTestView.h"
 #include "platform/Dialogs.h"
-#include "platform/ExecutableDir.h"
-#include "platform/Messages.h"
-#include "platform/Profile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -91,25 +88,11 @@ std::string ReadWithPython(const TempDir& dir, const char* script, const std::st
   return output;
 }
 
-// A view in a frame that is never shown, over the folder.
-void OpenFolder(CMainFrame& frame, const std::string& folder)
-{
-  frame.resize(1200, 800);
-  frame.View()->resize(1200, 800);  // the panes get their size without showing the window
-  frame.View()->OnInitialUpdate();
-  ASSERT_TRUE(frame.View()->ScanFolder(folder));
-  frame.View()->RefreshAll();
-}
-
-class SaveJourney : public ::testing::Test {
+// The demo folder in a view whose frame is never shown; new views over the saved files start
+// the same way on the same profile.
+class SaveJourney : public fixtures::DemoViewTest {
 protected:
-  void SetUp() override
-  {
-    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
-    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
-    OpenFolder(m_Frame, m_Scan.Path().string());
-  }
+  SaveJourney() : DemoViewTest(fixtures::DemoViewOptions().SizeView()) {}
 
   // The mouse mode as the menu panel's combo box chooses it.
   void ChooseMouseMode(int mode)
@@ -157,16 +140,7 @@ protected:
   std::string SelectedFile(const LMarkersSlot& slot) const { return slot.pathList.GetAt(slot.selected); }
   std::string SelectedFile(const LSplinesSlot& slot) const { return slot.pathList.GetAt(slot.selected); }
 
-  std::vector<std::string> m_Messages;
-  const platform::ScopedMessageHook m_Answer{[this](const std::string& text, unsigned) {
-    m_Messages.push_back(text);
-    return platform::kIdOk;
-  }};
-  TempDir m_Profile;
-  TempDir m_Scan;
   TempDir m_Work;
-  CMainFrame m_Frame;
-  CStrataviewView& m_View = *m_Frame.View();
 };
 
 TEST_F(SaveJourney, MarkersAddedMovedAndDeletedInEveryPaneAreWhatTheFileAndANewViewHold)
@@ -195,9 +169,9 @@ TEST_F(SaveJourney, MarkersAddedMovedAndDeletedInEveryPaneAreWhatTheFileAndANewV
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
   EXPECT_EQ(ReadWithPython(m_Work, kReadMarkers, file), shown);
 
-  CMainFrame again;
-  OpenFolder(again, m_Scan.Path().string());
-  const LMarkersSlot& reopened = again.View()->Slots().markers;
+  const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
+  ASSERT_TRUE(again);
+  const LMarkersSlot& reopened = again->View()->Slots().markers;
   EXPECT_EQ(MarkersText(*reopened.displayedObject, reopened.DisplayedMarkerCount()), shown);
 }
 
@@ -256,9 +230,9 @@ TEST_F(SaveJourney, SplinesDrawnClosedMovedAndDeletedAreWhatTheFileAndANewViewHo
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
   EXPECT_EQ(ReadWithPython(m_Work, kReadSplines, file), shown);
 
-  CMainFrame again;
-  OpenFolder(again, m_Scan.Path().string());
-  const LSplinesSlot& reopened = again.View()->Slots().splines;
+  const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
+  ASSERT_TRUE(again);
+  const LSplinesSlot& reopened = again->View()->Slots().splines;
   EXPECT_EQ(SplinesText(*reopened.displayedObject, reopened.DisplayedSplineCount()), shown);
 }
 
@@ -279,9 +253,9 @@ TEST_F(SaveJourney, MoreMarkersThanShownAreNeverDroppedWithoutAWord)
   const std::string written = fixtures::ReadAll(file);
   const std::string name = std::filesystem::path(file).filename().string();
 
-  CMainFrame again;
-  OpenFolder(again, m_Scan.Path().string());
-  CStrataviewView& view = *again.View();
+  const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
+  ASSERT_TRUE(again);
+  CStrataviewView& view = *again->View();
   EXPECT_EQ(m_Messages, std::vector<std::string>{"'" + name +
                                                  "' holds 3001 'Markers'; only the first 3000 are shown. Save them "
                                                  "under another name: saving over this file would drop the others."});
@@ -345,9 +319,9 @@ TEST_F(SaveJourney, VesselLabelsPaintedAndErasedAreWhatTheFileAndANewViewHold)
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
   EXPECT_EQ(ReadWithPython(m_Work, kReadLabels, file), shown);
 
-  CMainFrame again;
-  OpenFolder(again, m_Scan.Path().string());
-  const LLabelSlot& reopened = again.View()->Slots().vessel;
+  const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
+  ASSERT_TRUE(again);
+  const LLabelSlot& reopened = again->View()->Slots().vessel;
   EXPECT_EQ(reopened.pathList.GetAt(reopened.selected), file);
   EXPECT_EQ(LabelSummary(*reopened.displayedObject), shown);
 }
@@ -361,9 +335,9 @@ TEST_F(SaveJourney, ALabelSaveOnAFullDiskKeepsTheOldFiles)
     GTEST_SKIP() << SmallDisk::SkipReason();
   for (const auto& entry : std::filesystem::directory_iterator(m_Scan.Path()))
     std::filesystem::copy_file(entry.path(), disk.Path() / entry.path().filename());
-  CMainFrame onDisk;
-  OpenFolder(onDisk, disk.Path().string());
-  CStrataviewView& view = *onDisk.View();
+  const std::unique_ptr<CMainFrame> onDisk = m_Demo.OpenAgain(disk.Path().string());
+  ASSERT_TRUE(onDisk);
+  CStrataviewView& view = *onDisk->View();
   const LLabelSlot& vessel = view.Slots().vessel;
   const std::string file = vessel.pathList.GetAt(vessel.selected);
   const std::string base = file.substr(0, file.size() - 4);
@@ -439,9 +413,9 @@ TEST_F(SaveJourney, SeveralKindsEditedOnAFlattenedScanAreSavedApprovedInOneRun)
                                   sead.substr(0, sead.size() - 4) + ".vtk", files[2]})
     EXPECT_TRUE(approval::IsApproved(file)) << file;
 
-  CMainFrame again;
-  OpenFolder(again, m_Scan.Path().string());
-  CStrataviewView& view = *again.View();
+  const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
+  ASSERT_TRUE(again);
+  CStrataviewView& view = *again->View();
   view.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
   view.SelectRefSurf();
   view.RefreshAll();
@@ -485,9 +459,9 @@ TEST_F(SaveJourney, SurfacesDraggedWithUndoAreWhatTheFileAndANewViewHold)
   SaveThroughDialog(kSurfacesRow);
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
 
-  CMainFrame again;
-  OpenFolder(again, m_Scan.Path().string());
-  const LSurfaces& reopened = *again.View()->Slots().surfaces.displayedObject;
+  const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
+  ASSERT_TRUE(again);
+  const LSurfaces& reopened = *again->View()->Slots().surfaces.displayedObject;
   EXPECT_TRUE(reopened.points == afterFirst) << "the new view shows other surfaces";
   EXPECT_EQ(reopened.undefinedMask, shown.undefinedMask);
 }
@@ -507,9 +481,9 @@ TEST_F(SaveJourney, AnUndefinedRegionPaintedAndErasedIsSavedWithTheSurfaces)
   SaveThroughDialog(kSurfacesRow);
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
 
-  CMainFrame again;
-  OpenFolder(again, m_Scan.Path().string());
-  EXPECT_EQ(again.View()->Slots().surfaces.displayedObject->undefinedMask, painted);
+  const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->View()->Slots().surfaces.displayedObject->undefinedMask, painted);
 }
 
 }  // namespace

@@ -4,16 +4,12 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "data/LabelLayer.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
-#include "fixtures/TempDir.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
 #include "panes/PaneConventions.h"
-#include "platform/ExecutableDir.h"
-#include "platform/Messages.h"
-#include "platform/Profile.h"
 
 #include <QComboBox>
 #include <algorithm>
@@ -24,47 +20,22 @@
 namespace {
 
 // The small demo folder opened in a view that is never shown.
-class ViewApplyTest : public ::testing::Test {
+class ViewApplyTest : public fixtures::DemoViewTest {
 protected:
-  void SetUp() override
-  {
-    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
-    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");  // its Grid folder
-    m_Frame.resize(1200, 800);
-    m_View.OnInitialUpdate();
-    ASSERT_TRUE(m_View.ScanFolder(m_Scan.Path().string()));
-    m_View.RefreshAll();
-  }
   const LOCTVolume& Read() const { return m_View.GetReadVolume(); }
   const LOCTVolume& Shown() const { return m_View.GetDisplayedVolume(); }
   static unsigned short At(const LOCTVolume& v, int x, int y, int z)
   {
     return v.Voxels()[size_t(x) + size_t(v.sizeX) * (size_t(y) + size_t(v.sizeY) * size_t(z))];
   }
-
-  std::vector<std::string> m_Messages;
-  const platform::ScopedMessageHook m_Quiet{[this](const std::string& text, unsigned) {
-    m_Messages.push_back(text);
-    return platform::kIdOk;
-  }};
-  TempDir m_Profile;
-  TempDir m_Scan;
-  CMainFrame m_Frame;
-  CStrataviewView& m_View = *m_Frame.View();
 };
 
 TEST(ViewApplyBeforeAScan, SelectingAFileBeforeTheScanIsShownDoesNothing)
 {
-  const TempDir profile;
-  const TempDir scan;
-  platform::Profile::SetFolderForTests(QString::fromStdString(profile.Path().string()));
-  platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
-  ASSERT_TRUE(fixtures::MakeSmallDemo(scan.Path().string()));
-  CMainFrame frame;
-  CStrataviewView& view = *frame.View();
-  view.OnInitialUpdate();
-  ASSERT_TRUE(view.ScanFolder(scan.Path().string()));
+  const fixtures::DemoView demo{fixtures::DemoViewOptions().KeepMessageHook()};
+  ASSERT_TRUE(demo.MakeDemo());
+  CStrataviewView& view = demo.View();
+  ASSERT_TRUE(view.ScanFolder(demo.Folder()));
   view.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
   view.SelectRefSurf();
   view.SelectSurfaces();

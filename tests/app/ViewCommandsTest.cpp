@@ -3,14 +3,11 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "app/LButton.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
-#include "fixtures/TempDir.h"
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
 #include "platform/ColorRefQt.h"
-#include "platform/ExecutableDir.h"
-#include "platform/Messages.h"
 #include "platform/Profile.h"
 
 #include <QAbstractButton>
@@ -23,18 +20,8 @@ using platform::Profile;
 
 // The small demo folder opened in a view that is never shown; the panels' controls are
 // driven as a user would.
-class ViewCommandsTest : public ::testing::Test {
+class ViewCommandsTest : public fixtures::DemoViewTest {
 protected:
-  void SetUp() override
-  {
-    Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
-    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
-    m_Frame.resize(1200, 800);
-    m_View.OnInitialUpdate();
-    ASSERT_TRUE(m_View.ScanFolder(m_Scan.Path().string()));
-    m_View.RefreshAll();
-  }
   CDlgMenu& Menu() const { return *m_View.MenuPanel(); }
   CDlgData& Data() const { return *m_View.DataPanel(); }
   const LSettings& Settings() const { return m_View.Settings(); }
@@ -52,12 +39,6 @@ protected:
       Menu().Button(CDlgMenu::kThickness)->click();
     ASSERT_TRUE(Settings().ShowThickness);
   }
-
-  const platform::ScopedMessageHook m_Quiet{[](const std::string&, unsigned) { return platform::kIdOk; }};
-  TempDir m_Profile;
-  TempDir m_Scan;
-  CMainFrame m_Frame;
-  CStrataviewView& m_View = *m_Frame.View();
 };
 
 TEST_F(ViewCommandsTest, EachToggleFlipsItsSettingCheckAndKey)

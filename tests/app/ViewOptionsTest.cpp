@@ -7,15 +7,12 @@
 #include "dialogs/CDlgOptions.h"
 #include "dialogs/CDlgThicknessOptions.h"
 #include "dialogs/ColorButton.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
-#include "fixtures/TempDir.h"
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
 #include "panes/ThicknessPalette.h"
 #include "platform/Dialogs.h"
-#include "platform/ExecutableDir.h"
-#include "platform/Messages.h"
 #include "platform/Profile.h"
 
 #include <QAbstractButton>
@@ -59,21 +56,10 @@ platform::DialogHandler Answer(std::function<void(Dialog&)> edit, bool ok)
   };
 }
 
+// A view that was never shown; any message it gives fails the test.
 class ViewOptionsTest : public ::testing::Test {
 protected:
-  void SetUp() override
-  {
-    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");  // its Grid folder
-    m_Frame.resize(1200, 800);
-    m_View.OnInitialUpdate();
-  }
-  void OpenDemo()
-  {
-    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
-    ASSERT_TRUE(m_View.ScanFolder(m_Scan.Path().string()));
-    m_View.RefreshAll();
-  }
+  void OpenDemo() { ASSERT_TRUE(m_Demo.OpenDemo()); }
   void RunOptions(std::function<void(CDlgOptions&)> edit, bool ok = true)
   {
     const platform::ScopedDialogHook hook(Answer<CDlgOptions>(std::move(edit), ok));
@@ -88,7 +74,7 @@ protected:
   std::string ProfileText() const
   {
     std::string all;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_Profile.Path()))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_Demo.Profile().Path()))
       if (entry.is_regular_file()) {
         std::ostringstream text;
         text << std::ifstream(entry.path()).rdbuf();
@@ -97,14 +83,8 @@ protected:
     return all;
   }
 
-  const platform::ScopedMessageHook m_Quiet{[](const std::string& text, unsigned) {
-    ADD_FAILURE() << text;
-    return platform::kIdOk;
-  }};
-  TempDir m_Profile;
-  TempDir m_Scan;
-  CMainFrame m_Frame;
-  CStrataviewView& m_View = *m_Frame.View();
+  const fixtures::DemoView m_Demo{fixtures::DemoViewOptions().KeepMessageHook()};
+  CStrataviewView& m_View = m_Demo.View();
 };
 
 TEST_F(ViewOptionsTest, AutoWindowBeforeAnyScanIsStoredAsZero)

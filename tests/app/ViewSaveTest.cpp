@@ -3,14 +3,11 @@
 #include "app/CStrataviewView.h"
 #include "data/FileApproval.h"
 #include "dialogs/CDlgSave.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "model/SavePaths.h"
 #include "platform/Dialogs.h"
-#include "platform/ExecutableDir.h"
-#include "platform/Messages.h"
-#include "platform/Profile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -53,17 +50,13 @@ TEST(SavePaths, ProposedNamesFollowTheScanName)
 
 // The small demo folder opened and flattened on its reference surface, in a view that is
 // never shown.
-class ViewSaveTest : public ::testing::Test {
+class ViewSaveTest : public fixtures::DemoViewTest {
 protected:
   void SetUp() override
   {
-    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    ASSERT_TRUE(fixtures::MakeSmallDemo(m_Scan.Path().string()));
-    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
-    m_Frame.resize(1200, 800);
-    m_View.OnInitialUpdate();
-    ASSERT_TRUE(m_View.ScanFolder(m_Scan.Path().string()));
-    m_View.RefreshAll();
+    DemoViewTest::SetUp();
+    if (HasFatalFailure())
+      return;
     m_View.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
     m_View.SelectRefSurf();
     m_View.RefreshAll();
@@ -71,16 +64,7 @@ protected:
   }
   QComboBox* Combo(int id) const { return m_View.DataPanel()->Combo(id); }
 
-  std::vector<std::string> m_Messages;
-  const platform::ScopedMessageHook m_Quiet{[this](const std::string& text, unsigned) {
-    m_Messages.push_back(text);
-    return platform::kIdOk;
-  }};
-  TempDir m_Profile;
-  TempDir m_Scan;
   TempDir m_Out;
-  CMainFrame m_Frame;
-  CStrataviewView& m_View = *m_Frame.View();
   const LResultSlots& m_Kinds = m_View.Slots();
 };
 

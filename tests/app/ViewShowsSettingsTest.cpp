@@ -5,16 +5,13 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "model/SavePaths.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/FaultyFolder.h"
 #include "fixtures/TempDir.h"
 #include "panes/CChildWnd.h"
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
-#include "platform/Dialogs.h"
-#include "platform/ExecutableDir.h"
-#include "platform/Messages.h"
 #include "platform/Profile.h"
 
 #include <QAbstractButton>
@@ -32,50 +29,28 @@ namespace {
 using platform::Profile;
 namespace fs = std::filesystem;
 
-// A profile written before the program starts, as a user's earlier session left it.
-using StoredSettings = std::map<QString, QString>;
+using fixtures::StoredSettings;
 
 // A view started on its own profile that opens a scan folder or file the way the open
 // dialog does. Messages are recorded; no dialog may open.
 class OpenedView {
 public:
   OpenedView(const StoredSettings& stored, const std::string& scan, bool folder = true)
+    : m_Demo(fixtures::DemoViewOptions().SizeView().CountDialogs().Stored(stored)),
+      m_Opened(folder ? m_Demo.OpenFolder(scan) : m_Demo.OpenFile(scan))
   {
-    Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    if (!stored.empty())
-      Profile::WriteProfileString("ExeVersion", "3.8.0");  // the stored settings are this version's
-    for (const auto& [key, value] : stored)
-      Profile::WriteProfileString(key, value);
-    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
-    m_Frame.resize(1200, 800);
-    View().resize(1200, 800);
-    View().OnInitialUpdate();
-    m_Opened = folder ? View().ScanFolder(scan) : View().OpenOCTFile(scan);
-    if (m_Opened)
-      View().RefreshAll();
   }
 
   bool Opened() const { return m_Opened; }
-  CStrataviewView& View() const { return *m_Frame.View(); }
+  CStrataviewView& View() const { return m_Demo.View(); }
   CDlgMenu& Menu() const { return *View().MenuPanel(); }
   QAbstractButton* Button(const char* name) const { return View().findChild<QAbstractButton*>(name); }
-  const std::vector<std::string>& Messages() const { return m_Messages; }
-  int DialogRequests() const { return m_DialogRequests; }
+  const std::vector<std::string>& Messages() const { return m_Demo.Messages(); }
+  int DialogRequests() const { return m_Demo.DialogRequests(); }
 
 private:
-  std::vector<std::string> m_Messages;
-  int m_DialogRequests = 0;
-  const platform::ScopedMessageHook m_MessageHook{[this](const std::string& text, unsigned) {
-    m_Messages.push_back(text);
-    return platform::kIdOk;
-  }};
-  const platform::ScopedDialogHook m_DialogHook{[this](const platform::DialogRequest&, QDialog*) {
-    ++m_DialogRequests;
-    return platform::DialogAnswer{};
-  }};
-  TempDir m_Profile;
-  CMainFrame m_Frame;
-  bool m_Opened = false;
+  const fixtures::DemoView m_Demo;
+  const bool m_Opened;
 };
 
 class ViewShowsSettingsTest : public ::testing::Test {

@@ -7,10 +7,7 @@
 #include "dialogs/CDlgSave.h"
 #include "dialogs/CDlgThicknessAnalysis.h"
 #include "dialogs/CDlgThicknessOptions.h"
-#include "fixtures/TempDir.h"
-#include "platform/ExecutableDir.h"
-#include "platform/Messages.h"
-#include "platform/Profile.h"
+#include "fixtures/DemoView.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -26,14 +23,6 @@ using namespace resizesweep;
 // A view without a scan, for the dialogs it owns; every message is swallowed.
 class DialogResizeTest : public ::testing::Test {
 protected:
-  void SetUp() override
-  {
-    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
-    m_Frame.resize(1200, 800);
-    m_View.OnInitialUpdate();
-  }
-
   // The dialog's own size first, then wider and higher, then back near the minimum.
   static std::vector<QSize> Sweep(const QWidget& dialog, QSize minimum)
   {
@@ -41,10 +30,8 @@ protected:
     return {start, start + QSize(100, 0), start + QSize(100, 60), start + QSize(350, 240), minimum};
   }
 
-  const platform::ScopedMessageHook m_Quiet{[](const std::string&, unsigned) { return platform::kIdOk; }};
-  TempDir m_Profile;
-  CMainFrame m_Frame;
-  CStrataviewView& m_View = *m_Frame.View();
+  const fixtures::DemoView m_Demo;
+  CStrataviewView& m_View = m_Demo.View();
 };
 
 QWidget* Button(QDialog& dialog, QDialogButtonBox::StandardButton which)

@@ -2,13 +2,12 @@
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "dialogs/CDlgExecutables.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 #include "platform/Dialogs.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
-#include "platform/Profile.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -78,21 +77,15 @@ TEST_F(ExecutablesDialog, RowsShowTheFirstFiveAndFailedListsEnableNothing)
 
 TEST_F(ExecutablesDialog, TheViewsButtonRunsOnTheOpenScanAndReloadsItsResultsFolder)
 {
-  TempDir profile, scans;
-  platform::Profile::SetFolderForTests(QString::fromStdString(profile.Path().string()));
-  ASSERT_TRUE(fixtures::MakeSmallDemo(scans.Path().string()));
+  const fixtures::DemoView demo{fixtures::DemoViewOptions().KeepMessageHook()};
+  ASSERT_TRUE(demo.MakeDemo());
   const std::string log = m_Programs.File("log");
   ASSERT_TRUE(fixtures::WriteText(m_Programs.File("record.sh"), "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" + log + "'\n"));
   fs::permissions(m_Programs.File("record.sh"), fs::perms::owner_all);
   WriteList(ListOf(1));
 
-  platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");  // its Grid folder
-  CMainFrame frame;
-  CStrataviewView& view = *frame.View();
-  frame.resize(1200, 800);
-  view.OnInitialUpdate();
-  ASSERT_TRUE(view.ScanFolder(scans.Path().string()));
-  view.RefreshAll();
+  ASSERT_TRUE(demo.OpenFolder(demo.Folder()));
+  CStrataviewView& view = demo.View();
   platform::SetExecutableDirForTests(m_Programs.Path().string());
 
   const platform::ScopedDialogHook runFirst([](const platform::DialogRequest& request, QDialog* dialog) {
@@ -101,7 +94,7 @@ TEST_F(ExecutablesDialog, TheViewsButtonRunsOnTheOpenScanAndReloadsItsResultsFol
     return platform::DialogAnswer{};
   });
   view.MenuPanel()->Button(CDlgMenu::kExecutables)->click();
-  const std::string results = (scans.Path() / "Demo_OCT").string();
+  const std::string results = (demo.Scan().Path() / "Demo_OCT").string();
   const std::string input = results + "/Demo_OCT_OCT_Vamo.mhd";
   EXPECT_EQ(fixtures::ReadAll(log), input + "\n");
   EXPECT_EQ(view.GetScanFolder(), results);

@@ -8,14 +8,12 @@
 #include "dialogs/CDlgOpen.h"
 #include "dialogs/CDlgThicknessAnalysis.h"
 #include "dialogs/CDlgVoxelSize.h"
-#include "fixtures/DemoFolder.h"
+#include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/OpenDialogSteps.h"
 #include "fixtures/TempDir.h"
 #include "platform/Dialogs.h"
-#include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
-#include "platform/Profile.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -40,14 +38,7 @@ const std::string kStackFixture = "/usr/bin/python3 " STRATAVIEW_SOURCE_DIR "/te
 // executables list and its program beside the viewer) and a folder for the test's files.
 class OpenDialogToolsTest : public ::testing::Test {
 protected:
-  void SetUp() override
-  {
-    platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
-    platform::SetExecutableDirForTests(STRATAVIEW_PROGRAM_DIR);
-    m_Frame.resize(1200, 800);
-    m_View.OnInitialUpdate();
-    ASSERT_NE(m_View.OpenDialog(), nullptr);
-  }
+  void SetUp() override { ASSERT_NE(m_View.OpenDialog(), nullptr); }
 
   CDlgOpen& Dialog() { return *m_View.OpenDialog(); }
   std::string MakeStack(const std::string& name, const std::string& kind)
@@ -82,17 +73,11 @@ protected:
     return fixtures::RunCommand(kStackFixture + " check '" + header + "' " + kind + " 2>&1", output);
   }
 
-  std::vector<std::string> m_Messages;
-  int m_Answer = platform::kIdOk;
-  const platform::ScopedMessageHook m_Quiet{[this](const std::string& text, unsigned) {
-    m_Messages.push_back(text);
-    return m_Answer;
-  }};
+  fixtures::DemoView m_Demo{fixtures::DemoViewOptions().ProgramFolder(STRATAVIEW_PROGRAM_DIR)};
+  CStrataviewView& m_View = m_Demo.View();
+  std::vector<std::string>& m_Messages = m_Demo.Messages();
   std::vector<platform::DialogRequest> m_Requests;
-  TempDir m_Profile;
   TempDir m_Dir;
-  CMainFrame m_Frame;
-  CStrataviewView& m_View = *m_Frame.View();
 };
 
 TEST_F(OpenDialogToolsTest, ImportedStackIsWrittenBesideTheFolderAndOpened)
@@ -167,14 +152,14 @@ TEST_F(OpenDialogToolsTest, CancelledVoxelSizeOrAnExistingOutputKeptWritesNothin
   EXPECT_TRUE(m_View.GetScanPath().empty());
 
   ASSERT_TRUE(fixtures::WriteText(SequenceFile("eye2"), "kept"));
-  m_Answer = platform::kIdNo;
+  m_Demo.AnswerMessages(platform::kIdNo);
   Import(folder);
   EXPECT_EQ(m_Messages, std::vector<std::string>{"'" + SequenceFile("eye2") + "' already exists.\nDo you want to replace it?"});
   EXPECT_EQ(fixtures::ReadAll(SequenceFile("eye2")), "kept");
   EXPECT_FALSE(fs::exists(m_Dir.File("eye2_Sequence.raw")));
 
   m_Messages.clear();
-  m_Answer = platform::kIdYes;
+  m_Demo.AnswerMessages(platform::kIdYes);
   Import(folder);
   std::string output;
   EXPECT_EQ(CheckWritten(SequenceFile("eye2"), "grey", &output), 0) << output;
