@@ -96,7 +96,7 @@ void CStrataviewView::OnInitialUpdate()
   if (m_Initialised)
     return;
   const platform::WaitCursor busy;
-  m_ExeFolder = platform::ExecutableDir();
+  m_Workspace.SetProgramFolder(platform::ExecutableDir());
   m_MenuPanel = new CDlgMenu(this);
   m_DataPanel = new CDlgData(this);
   m_MenuPanel->show();
@@ -106,7 +106,7 @@ void CStrataviewView::OnInitialUpdate()
   ConnectPanels();
   SetUpNavigation();
   ResetSettingsProfile();
-  ReadSettings(m_Settings);
+  ReadSettings(m_Workspace.Settings());
   PlacePanels();
   ApplyGrid();
   DisableScanControls();
@@ -215,28 +215,28 @@ void CStrataviewView::DisableScanControls()
 
 void CStrataviewView::PlacePanels()
 {
-  RunLayout(m_Settings.Layout);
+  RunLayout(m_Workspace.Settings().Layout);
 }
 
 void CStrataviewView::RunLayout(int layout)
 {
-  const PhysicalExtent stored{m_Settings.LayoutPhysicalSizeX, m_Settings.LayoutPhysicalSizeY,
-                              m_Settings.LayoutPhysicalSizeZ};
-  const int size[3] = {m_DisplayedVolume.sizeX, m_DisplayedVolume.sizeY, m_DisplayedVolume.sizeZ};
-  const float spacing[3] = {m_DisplayedVolume.spacingX, m_DisplayedVolume.spacingY,
-                            m_DisplayedVolume.spacingZ};
+  const PhysicalExtent stored{m_Workspace.Settings().LayoutPhysicalSizeX, m_Workspace.Settings().LayoutPhysicalSizeY,
+                              m_Workspace.Settings().LayoutPhysicalSizeZ};
+  const int size[3] = {m_Workspace.GetDisplayedVolume().sizeX, m_Workspace.GetDisplayedVolume().sizeY, m_Workspace.GetDisplayedVolume().sizeZ};
+  const float spacing[3] = {m_Workspace.GetDisplayedVolume().spacingX, m_Workspace.GetDisplayedVolume().spacingY,
+                            m_Workspace.GetDisplayedVolume().spacingZ};
   PaneLayoutInput input;
   input.clientWidth = width();
   input.clientHeight = height();
   input.menuPanelHeight = m_MenuPanel->PanelSize().height();
   input.dataPanelWidth = m_DataPanel->PanelSize().width();
-  input.dataPanelSide = m_Settings.DlgDataPos;
+  input.dataPanelSide = m_Workspace.Settings().DlgDataPos;
   input.layout = layout;
-  input.extent = ScanPhysicalExtent(m_DisplayedVolume.loaded, size, spacing, stored);
+  input.extent = ScanPhysicalExtent(m_Workspace.GetDisplayedVolume().loaded, size, spacing, stored);
   ApplyPlacement(ComputePaneLayout(input));
   if (!IsViewLayout(layout))
     return;
-  m_Settings.Layout = layout;
+  m_Workspace.Settings().Layout = layout;
   const QSignalBlocker block(m_MenuPanel->Combo(CDlgMenu::kLayout));
   m_MenuPanel->Combo(CDlgMenu::kLayout)->setCurrentIndex(layout - 1);
   WriteLayoutToProfile(layout, input.extent);

@@ -1,16 +1,14 @@
 #pragma once
-// The main view: owns the scan, every result kind, the panes with their hosts, scroll bars
-// and buttons, and both panels, for the life of the process. It paints only its grey
-// background; each pane paints itself.
+// The main view: a window over the open scan's workspace. It owns the workspace, the panes
+// with their hosts, scroll bars and buttons, and both panels, for the life of the process;
+// its operations hand what the workspace holds to the panes and controls. It paints only
+// its grey background; each pane paints itself.
 #include "app/PaneLayout.h"
 #include "app/SettingsProfile.h"
 #include "app/SliceMotion.h"
-#include "data/LGrid.h"
-#include "data/LOCTVolume.h"
+#include "app/ViewPrompts.h"
 #include "dialogs/ScanActions.h"
-#include "model/FlatteningShift.h"
-#include "model/LResultSlot.h"
-#include "model/ResultKind.h"
+#include "model/ScanWorkspace.h"
 #include "panes/SliceMapping.h"
 #include "panes/ViewServices.h"
 
@@ -118,7 +116,7 @@ public:
   void ToggleShowCreateProj();
   void ToggleShowSurface(int index);
   void SetShowSurface(int index, bool show);
-  void SetShowThickness(bool show) override { m_Settings.ShowThickness = show; }
+  void SetShowThickness(bool show) override { m_Workspace.Settings().ShowThickness = show; }
   // 0 None, 1 Quality, 2 Quantity.
   void SetGridMode(int mode);
   // The menu panel's combo boxes, each reading its selected item's text.
@@ -149,10 +147,10 @@ public:
 
   // What the panes ask of the view.
   int SurfacesFileCount() const override { return GetSurfacesCount(); }
-  bool ShowThickness() const override { return m_Settings.ShowThickness; }
-  int GridMode() const override { return m_Settings.GridMode; }
-  int ThicknessSurfaceFrom() const override { return m_Settings.ThicknessSurfaceFrom; }
-  int ThicknessSurfaceTo() const override { return m_Settings.ThicknessSurfaceTo; }
+  bool ShowThickness() const override { return Settings().ShowThickness; }
+  int GridMode() const override { return Settings().GridMode; }
+  int ThicknessSurfaceFrom() const override { return Settings().ThicknessSurfaceFrom; }
+  int ThicknessSurfaceTo() const override { return Settings().ThicknessSurfaceTo; }
   void ComputeProjectionThickness(int from, int to) override;
   void ComposeProjection() override;
   void InvalidateProjectionPane() override;
@@ -168,8 +166,8 @@ public:
   LOCTImage* SlicePane(int orientation) const;
   LProjImage* ProjPane() const { return m_ProjPane.get(); }
   L3D* Get3DPane() const { return m_3DPane; }
-  const int* Position() const { return m_Position; }
-  const FlatteningShift& Shift() const { return m_Shift; }
+  const int* Position() const { return m_Workspace.Position(); }
+  const FlatteningShift& Shift() const { return m_Workspace.Shift(); }
 
   // Reads the grid definition; a file that cannot be read falls back on the ETDRS grid
   // beside the program. False after a message when neither can be used.
@@ -178,32 +176,35 @@ public:
   void ApplyGrid();
 
   // Read-only accessors for panes and dialogs.
-  const LOCTVolume& GetDisplayedVolume() const { return m_DisplayedVolume; }
-  int GetFlatteningIndex() const { return m_Slots->refSurf.flatteningIndex; }
-  int GetRefSurfCurSel() const { return m_Slots->refSurf.selected; }
-  int GetSurfacesCurSel() const { return m_Slots->surfaces.selected; }
-  int GetProjCurSel() const { return m_Slots->proj.selected; }
-  int GetDiscCurSel() const { return m_Slots->disc.selected; }
-  int GetVesselCurSel() const { return m_Slots->vessel.selected; }
-  int GetSEADCurSel() const { return m_Slots->sead.selected; }
-  int GetGridCenterCurSel() const { return m_Slots->gridCenter.selected; }
-  int GetMarkersCurSel() const { return m_Slots->markers.selected; }
-  int GetSplinesCurSel() const { return m_Slots->splines.selected; }
-  int GetSurfacesCount() const override { return m_Slots->surfaces.count; }
-  int GetGridMode() const { return m_Settings.GridMode; }
-  bool GetShowThickness() const { return m_Settings.ShowThickness; }
-  int GetThicknessSurfaceFrom() const { return m_Settings.ThicknessSurfaceFrom; }
-  int GetThicknessSurfaceTo() const { return m_Settings.ThicknessSurfaceTo; }
+  const LOCTVolume& GetDisplayedVolume() const { return m_Workspace.GetDisplayedVolume(); }
+  int GetFlatteningIndex() const { return Slots().refSurf.flatteningIndex; }
+  int GetRefSurfCurSel() const { return Slots().refSurf.selected; }
+  int GetSurfacesCurSel() const { return Slots().surfaces.selected; }
+  int GetProjCurSel() const { return Slots().proj.selected; }
+  int GetDiscCurSel() const { return Slots().disc.selected; }
+  int GetVesselCurSel() const { return Slots().vessel.selected; }
+  int GetSEADCurSel() const { return Slots().sead.selected; }
+  int GetGridCenterCurSel() const { return Slots().gridCenter.selected; }
+  int GetMarkersCurSel() const { return Slots().markers.selected; }
+  int GetSplinesCurSel() const { return Slots().splines.selected; }
+  int GetSurfacesCount() const override { return Slots().surfaces.count; }
+  int GetGridMode() const { return Settings().GridMode; }
+  bool GetShowThickness() const { return Settings().ShowThickness; }
+  int GetThicknessSurfaceFrom() const { return Settings().ThicknessSurfaceFrom; }
+  int GetThicknessSurfaceTo() const { return Settings().ThicknessSurfaceTo; }
 
-  const LSettings& Settings() const override { return m_Settings; }
+  // The open scan the view shows.
+  ScanWorkspace& Workspace() { return m_Workspace; }
+  const ScanWorkspace& Workspace() const { return m_Workspace; }
+  const LSettings& Settings() const override { return m_Workspace.Settings(); }
   CDlgMenu* MenuPanel() const { return m_MenuPanel; }
   CDlgData* DataPanel() const { return m_DataPanel; }
-  const std::string& ExeFolder() const { return m_ExeFolder; }
-  const std::string& GetScanFolder() const { return m_ScanFolder; }
-  const std::string& GetScanPath() const { return m_ScanPath; }
-  const LOCTVolume& GetReadVolume() const { return *m_ReadVolume; }
-  const LResultSlots& Slots() const { return *m_Slots; }
-  const LGrid& GetGridDefinition() const { return *m_GridDefinition; }
+  const std::string& ExeFolder() const { return m_Workspace.ProgramFolder(); }
+  const std::string& GetScanFolder() const { return m_Workspace.GetScanFolder(); }
+  const std::string& GetScanPath() const { return m_Workspace.GetScanPath(); }
+  const LOCTVolume& GetReadVolume() const { return m_Workspace.GetReadVolume(); }
+  const LResultSlots& Slots() const { return m_Workspace.Slots(); }
+  const LGrid& GetGridDefinition() const { return m_Workspace.GetGridDefinition(); }
 
   // Saving results: the save dialog, and per kind the displayed data written back at the
   // scan's own depth to the path, the file approved (read-only) or not. True when every file
@@ -231,29 +232,8 @@ private:
   void ConnectAboutButton();
   void RunAboutDialog();
 
-  // A scan and its results as a load reads them, taken over only when all of it fits.
-  struct StagedScan {
-    std::string scanFolder;
-    std::string scanPath;
-    std::unique_ptr<LOCTVolume> volume = std::make_unique<LOCTVolume>();
-    std::unique_ptr<LResultSlots> results = std::make_unique<LResultSlots>();
-  };
-
-  bool RunLoaderChain(StagedScan& staged);
-  void TakeOverScan(StagedScan& staged);
-  bool LoadOCT(StagedScan& staged);
-  bool ConvertTiffScan(StagedScan& staged);
-  bool LoadRefSurf(LRefSurfSlot& slot, const LOCTVolume& scan);
-  bool LoadSurfaces(LShownSlot<LSurfaces>& slot, LOCTVolume& scan);
-  bool LoadProj(LResultSlot<LImage2D>& slot, const LOCTVolume& scan);
-  bool LoadDisc(LResultSlot<LImage2D>& slot, const LOCTVolume& scan);
-  bool LoadVessel(LLabelSlot& slot, const LOCTVolume& scan);
-  bool LoadSEAD(LLabelSlot& slot, const LOCTVolume& scan);
-  bool LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume& scan, int smoothing);
-  bool LoadGridCenter(LGridCenterSlot& slot, const LOCTVolume& scan);
-  bool LoadMarkers(LMarkersSlot& slot, const LOCTVolume& scan);
-  bool LoadSplines(LSplinesSlot& slot, const LOCTVolume& scan);
-  LResultHeader ViewHeader(const LOCTVolume& scan) const;
+  // After a scan was taken over: the controls that show it and every kind's.
+  void ShowLoadedScan();
   void ShowScanControls();
   void ShowSettingsInMenu();
   void ShowKindControls(ResultKind kind);
@@ -271,15 +251,17 @@ private:
   bool PanesCreated() const;
   void HandGridToProjPane();
   void ResizePanes(const PaneLayoutResult& placement);
-  void ApplyLabels(LLabelSlot& slot, int selection, bool vessel);
+  void ApplyLabels(ResultKind kind, int selection);
+  void HandLabelsToPanes(ResultKind kind);
+  void SelectFromCombo(ResultKind kind, int comboId);
   void ShowThicknessInPanes();
   void ShowSurfaceBoxes(const LSurfaces& surfaces);
   void ShowSurfaceChoices(int surfaceCount);
   void ForEachSlicePane(const std::function<void(LOCTImage&)>& handler);
   // Saving results.
   void ConnectSave();
-  bool SaveLabels(LLabelSlot& slot, ResultKind kind, const std::string& path, bool approved);
-  void ShowSavedFile(ResultKind kind, int index, bool added, const std::string& path);
+  void ShowSavedFile(ResultKind kind, const SavedFile& saved);
+  void ShowSavedSurfacesFile(const SavedFile& saved);
   // Running the external programs on the open scan, then reloading its results' folder.
   void ConnectExecutables();
   void RunExecutablesDialog();
@@ -304,27 +286,17 @@ private:
   void ReplacePanels();
   void RecolorSurfaceBoxes();
 
+  ViewPrompts m_Prompts;
+  ProfileSettingsStore m_Profile;
+  ScanWorkspace m_Workspace{m_Prompts, m_Profile};
   CDlgMenu* m_MenuPanel = nullptr;  // children of the view, owned by Qt
   CDlgData* m_DataPanel = nullptr;
-  std::string m_ScanFolder;
-  std::string m_ScanPath;
-  std::unique_ptr<LOCTVolume> m_ReadVolume = std::make_unique<LOCTVolume>();
-  LOCTVolume m_DisplayedVolume;
   std::array<CChildWnd*, kPaneCount> m_PaneHosts{};  // XY, ZY, XZ, projection, 3-D
   std::array<QScrollBar*, kSlicePaneCount> m_ScrollBars{};
   std::array<std::vector<QAbstractButton*>, kPaneCount> m_PaneButtons;  // in layout column order
-  std::unique_ptr<LResultSlots> m_Slots = std::make_unique<LResultSlots>();
   SplineHitRects m_SplineHitRects = SplineHitRects(kMaxSplines);  // the slice panes' spline hit rectangles
-  std::unique_ptr<LGrid> m_GridDefinition = std::make_unique<LGrid>();
-  int m_Position[3] = {0, 0, 0};
-  int m_MaxIntensity = 0;
-  LSettings m_Settings;
-  std::string m_ExeFolder;
   bool m_Initialised = false;
   int m_DisplayedLaterality = LateralityNA;
-  float m_FlatteningFraction = 0.5f;
-  bool m_HeaderApproval = false;
-  FlatteningShift m_Shift;  // the one shift of the displayed volume and every kind
   std::array<std::unique_ptr<LOCTImage>, kSlicePaneCount> m_SlicePanes;  // XY, ZY, XZ
   std::unique_ptr<LProjImage> m_ProjPane;
   L3D* m_3DPane = nullptr;  // a child of its host, owned by Qt

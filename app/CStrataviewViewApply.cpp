@@ -1,11 +1,11 @@
-// Building what the panes show from what was loaded: the displayed volume, flattened on a
+// Handing what the workspace shows to the panes: the displayed volume, flattened on a
 // reference surface or not, and each kind's displayed copy moved by the same shift.
 #include "app/CDlgData.h"
 #include "app/CDlgMenu.h"
 #include "app/CStrataviewView.h"
 #include "app/LButton.h"
 #include "data/SurfaceTable.h"
-#include "model/DisplayedObjects.h"
+#include "model/ScanFolderScan.h"
 #include "panes/CChildWnd.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
@@ -21,19 +21,6 @@
 namespace {
 
 constexpr int kOrientationOfSlice[kSlicePaneCount] = {OrientationXY, OrientationZY, OrientationXZ};
-
-// The file name after the folder ("/", or "\" in a path from another system).
-std::string FileNameOf(const std::string& path)
-{
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-template <typename Slot>
-bool HasFile(const Slot& slot, int selection)
-{
-  return slot.count > 0 && selection >= 0 && selection < std::min(slot.count, kSlotCapacity);
-}
 
 // The plane of a projection or disc image: 8-bit images give their plane, colour images
 // their red one (or all three), other depths give nothing.
@@ -65,59 +52,49 @@ bool CStrataviewView::PanesCreated() const
 
 void CStrataviewView::RefreshAll()
 {
-  if (!m_ReadVolume->loaded)
+  if (!m_Workspace.GetReadVolume().loaded)
     return;
   const platform::WaitCursor busy;
-  LRefSurfSlot& ref = m_Slots->refSurf;
-  ref.flatteningIndex = ref.selected;
-  const int file = ref.flatteningIndex - 1;
-  m_Shift = HasFile(ref, file) ? FlatteningShift(ref.objects[file], m_ReadVolume->sizeY, m_FlatteningFraction)
-                               : FlatteningShift();
+  m_Workspace.Flatten();
   ApplyOCT();
-  ApplyRefSurf(ref.selected);
-  ApplyGridCenter(m_Slots->gridCenter.selected);
-  ApplySurfaces(m_Slots->surfaces.selected);
-  ApplyProj(m_Slots->proj.selected);
-  ApplyDisc(m_Slots->disc.selected);
-  ApplyVessel(m_Slots->vessel.selected);
-  ApplySEAD(m_Slots->sead.selected);
-  ApplyMarkers(m_Slots->markers.selected);
-  ApplySplines(m_Slots->splines.selected);
+  ApplyRefSurf(m_Workspace.Slots().refSurf.selected);
+  ApplyGridCenter(m_Workspace.Slots().gridCenter.selected);
+  ApplySurfaces(m_Workspace.Slots().surfaces.selected);
+  ApplyProj(m_Workspace.Slots().proj.selected);
+  ApplyDisc(m_Workspace.Slots().disc.selected);
+  ApplyVessel(m_Workspace.Slots().vessel.selected);
+  ApplySEAD(m_Workspace.Slots().sead.selected);
+  ApplyMarkers(m_Workspace.Slots().markers.selected);
+  ApplySplines(m_Workspace.Slots().splines.selected);
   // The new panes start from their own defaults: hand them the stored mouse mode and display
   // toggles again, so that the controls show what the panes do from the first frame.
-  SelectMouseMode(m_Settings.Mouse);
+  SelectMouseMode(m_Workspace.Settings().Mouse);
   ReapplyDisplayToggles();
   StopSliceMotion();
 }
 
 void CStrataviewView::ApplyOCT()
 {
-  const LOCTVolume& read = *m_ReadVolume;
+  m_Workspace.ApplyOCT();
+  const LOCTVolume& read = m_Workspace.GetReadVolume();
+  const LOCTVolume& displayed = m_Workspace.GetDisplayedVolume();
   const int size[3] = {read.sizeX, read.sizeY, read.sizeZ};
   const float spacing[3] = {read.spacingX, read.spacingY, read.spacingZ};
-  // Nothing writes the displayed scan: unflattened it is the scan as read.
-  MakeDisplayedVolume(read, m_Shift, m_DisplayedVolume);
-  for (int axis = 0; axis < 3; ++axis)
-    m_Position[axis] = size[axis] / 2;
-  m_MaxIntensity = read.bytesPerVoxel == 1 ? 255 : 65535;
-  if (m_Settings.Window == 0) {
-    m_Settings.WindowWidth = static_cast<float>(m_MaxIntensity);
-    m_Settings.WindowCenter = static_cast<float>(m_MaxIntensity) * 0.5f;
-  }
-
+  int* position = m_Workspace.Position();
+  LSettings& settings = m_Workspace.Settings();
   CreatePanes();
   const int paneSize[kSlicePaneCount][2] = {{read.sizeX, read.sizeY}, {read.sizeZ, read.sizeY}, {read.sizeX, read.sizeZ}};
   const int range[kSlicePaneCount] = {read.sizeZ, read.sizeX, read.sizeY};
-  const int value[kSlicePaneCount] = {m_Position[2], m_Position[0], m_Position[1]};
-  const std::string caption = FileNameOf(m_ScanPath);
+  const int value[kSlicePaneCount] = {position[2], position[0], position[1]};
+  const std::string caption = scanfolder::FileName(m_Workspace.GetScanPath());
   for (int slice = 0; slice < kSlicePaneCount; ++slice) {
     LOCTImage& pane = *m_SlicePanes[slice];
     pane.CreatePane(paneSize[slice][0], paneSize[slice][1], DibColors24Bit, m_PaneHosts[slice]);
-    pane.SetVolume(size, m_DisplayedVolume.Voxels(), spacing, read.bytesPerVoxel);
+    pane.SetVolume(size, displayed.Voxels(), spacing, read.bytesPerVoxel);
     pane.SetOrientation(kOrientationOfSlice[slice]);
-    pane.SetPosition(m_Position);
-    pane.SetGridCenter(m_Slots->gridCenter.gridCenter);
-    pane.SetWindowLevel(&m_Settings.WindowCenter, &m_Settings.WindowWidth);
+    pane.SetPosition(position);
+    pane.SetGridCenter(m_Workspace.Slots().gridCenter.gridCenter);
+    pane.SetWindowLevel(&settings.WindowCenter, &settings.WindowWidth);
     pane.SetCaption(caption);
     pane.SetLaterality(read.laterality);
     QScrollBar* bar = m_ScrollBars[slice];
@@ -127,24 +104,24 @@ void CStrataviewView::ApplyOCT()
     bar->setEnabled(true);
   }
   m_ProjPane->CreatePane(read.sizeX, read.sizeZ, DibColors24Bit, m_PaneHosts[PaneProj]);
-  m_ProjPane->SetVolume(size, m_DisplayedVolume.Voxels(), spacing, read.bytesPerVoxel);
-  m_ProjPane->SetPosition(m_Position);
-  m_ProjPane->SetGridCenter(m_Slots->gridCenter.gridCenter);
+  m_ProjPane->SetVolume(size, displayed.Voxels(), spacing, read.bytesPerVoxel);
+  m_ProjPane->SetPosition(position);
+  m_ProjPane->SetGridCenter(m_Workspace.Slots().gridCenter.gridCenter);
   HandGridToProjPane();
   m_3DPane->CreatePane(m_PaneHosts[Pane3D]->width(), m_PaneHosts[Pane3D]->height(), m_PaneHosts[Pane3D]);
-  m_3DPane->SetVolume(size, m_DisplayedVolume.Voxels(), spacing, read.bytesPerVoxel);
-  m_3DPane->SetPosition(m_Position);
-  m_3DPane->SetGridCenter(m_Slots->gridCenter.gridCenter);
-  m_3DPane->SetWindowLevel(&m_Settings.WindowCenter, &m_Settings.WindowWidth);
+  m_3DPane->SetVolume(size, displayed.Voxels(), spacing, read.bytesPerVoxel);
+  m_3DPane->SetPosition(position);
+  m_3DPane->SetGridCenter(m_Workspace.Slots().gridCenter.gridCenter);
+  m_3DPane->SetWindowLevel(&settings.WindowCenter, &settings.WindowWidth);
   m_3DPane->SetLaterality(read.laterality);
 
   PushSettingsToPanes();
   ForEachSlicePane([](LOCTImage& pane) { pane.Render(); });
-  m_ProjPane->ShowGuideLines(m_Settings.ShowGuideLines);
-  m_ProjPane->ShowOverlay(m_Settings.ShowOverlay);
+  m_ProjPane->ShowGuideLines(settings.ShowGuideLines);
+  m_ProjPane->ShowOverlay(settings.ShowOverlay);
   m_ProjPane->Compose();
   m_3DPane->UpdateProjection();
-  RunLayout(m_Settings.Layout);
+  RunLayout(settings.Layout);
 
   m_DisplayedLaterality = read.laterality;
   const int lateralityItem = read.laterality == LateralityOD ? 0 : (read.laterality == LateralityOS ? 1 : 2);
@@ -157,17 +134,13 @@ void CStrataviewView::ApplyRefSurf(int selection)
 {
   if (!PanesCreated())
     return;
-  LRefSurfSlot& slot = m_Slots->refSurf;
-  const int file = selection - 1;
-  if (!HasFile(slot, file)) {
+  if (!m_Workspace.ApplyRefSurf(selection)) {
     ForEachSlicePane([](LOCTImage& pane) { pane.ShowRefSurface(false); });
-    if (m_3DPane)
-      m_3DPane->ShowRefSurface(false);
+    m_3DPane->ShowRefSurface(false);
     return;
   }
-  MakeDisplayedRefSurface(slot.objects[file], m_Shift, ViewHeader(m_DisplayedVolume), *slot.refSurfOriginal,
-                          *slot.displayedObject);
-  const bool show = m_Settings.ShowRefSurf;
+  LRefSurfSlot& slot = m_Workspace.Slots().refSurf;
+  const bool show = m_Workspace.Settings().ShowRefSurf;
   ForEachSlicePane([&](LOCTImage& pane) {
     pane.SetRefSurface(slot.displayedObject.get());
     pane.ShowRefSurface(show);
@@ -178,26 +151,21 @@ void CStrataviewView::ApplyRefSurf(int selection)
 
 void CStrataviewView::ApplyGridCenter(int selection)
 {
-  LGridCenterSlot& slot = m_Slots->gridCenter;
-  const LGridCenter& source = HasFile(slot, selection) ? slot.objects[selection] : *slot.defaultObject;
-  MakeDisplayedGridCenter(source, ViewHeader(m_DisplayedVolume), *slot.displayedObject);
-  slot.gridCenter[0] = slot.displayedObject->centerX;
-  slot.gridCenter[1] = slot.displayedObject->centerZ;
+  m_Workspace.ApplyGridCenter(selection);
 }
 
 void CStrataviewView::ApplySurfaces(int selection)
 {
   if (!PanesCreated())
     return;
-  auto& slot = m_Slots->surfaces;
-  if (!HasFile(slot, selection))
+  if (!m_Workspace.ApplySurfaces(selection))
     return;
+  auto& slot = m_Workspace.Slots().surfaces;
   LSurfaces& shown = *slot.displayedObject;
-  MakeDisplayedSurfaces(slot.objects[selection], m_Shift, ViewHeader(m_DisplayedVolume), shown);
   const int count = shown.surfaceCount;
   const int flags = std::min(count, kSettingsSurfaceCount);
-  const LSettings& s = m_Settings;
-  const std::string fileName = FileNameOf(slot.pathList.GetAt(selection));
+  const LSettings& s = m_Workspace.Settings();
+  const std::string fileName = scanfolder::FileName(slot.pathList.GetAt(selection));
   ForEachSlicePane([&](LOCTImage& pane) {
     pane.SetSurfaces(count, PointsOf(shown), shown.undefinedMask.data());
     pane.SetSurfacesFileName(fileName);
@@ -218,16 +186,6 @@ void CStrataviewView::ApplySurfaces(int selection)
     m_3DPane->ShowSurface(i, s.ShowSurface[i]);
     m_3DPane->ShowUndefinedSurface(i, s.ShowUndefinedSurface[i]);
   }
-
-  // A stored surface pair the new file does not have falls back to its first surface.
-  for (const auto& [field, key] : {std::pair<int LSettings::*, const char*>{&LSettings::ThicknessSurfaceFrom, "ThicknessSurfaceFrom"},
-                                   {&LSettings::ThicknessSurfaceTo, "ThicknessSurfaceTo"},
-                                   {&LSettings::CreateProjSurfaceFrom, "CreateProjSurfaceFrom"},
-                                   {&LSettings::CreateProjSurfaceTo, "CreateProjSurfaceTo"}})
-    if (m_Settings.*field >= count) {
-      m_Settings.*field = 0;
-      (void)WriteSetting(m_Settings, key);
-    }
   ShowThicknessInPanes();
   ShowSurfaceBoxes(shown);
   ShowSurfaceChoices(count);
@@ -245,7 +203,7 @@ void CStrataviewView::ShowSurfaceChoices(int surfaceCount)
     combo->addItems(items);
     combo->setCurrentIndex(selected);
   };
-  const LSettings& s = m_Settings;
+  const LSettings& s = m_Workspace.Settings();
   fill(m_MenuPanel->Combo(CDlgMenu::kGrid), {"None", "Quality", "Quantity"}, s.GridMode);
   fill(m_MenuPanel->Combo(CDlgMenu::kThicknessFrom), numbers, s.ThicknessSurfaceFrom);
   fill(m_MenuPanel->Combo(CDlgMenu::kThicknessTo), numbers, s.ThicknessSurfaceTo);
@@ -256,7 +214,7 @@ void CStrataviewView::ShowSurfaceChoices(int surfaceCount)
 // The thickness map and the projection between surfaces, as the settings ask for them.
 void CStrataviewView::ShowThicknessInPanes()
 {
-  const LSettings& s = m_Settings;
+  const LSettings& s = m_Workspace.Settings();
   ForEachSlicePane([&s](LOCTImage& pane) {
     pane.SetThicknessSurfaces(s.ThicknessSurfaceFrom, s.ThicknessSurfaceTo);
     pane.SetProjectionSurfaces(s.CreateProjSurfaceFrom, s.CreateProjSurfaceTo);
@@ -289,7 +247,7 @@ void CStrataviewView::ShowSurfaceBoxes(const LSurfaces& surfaces)
     if (open != std::string::npos && close != std::string::npos)
       name = name.substr(open + 1, close - open - 1);
     box->setText(QStringLiteral("%1. %2").arg(b + 1).arg(QString::fromStdString(name)));
-    box->SetColor(m_Settings.ShowSurface[b] ? m_Settings.ColorSurface[b] : platform::ToColorRef(buttonFace));
+    box->SetColor(m_Workspace.Settings().ShowSurface[b] ? m_Workspace.Settings().ColorSurface[b] : platform::ToColorRef(buttonFace));
     box->setEnabled(true);
   }
 }
@@ -298,41 +256,38 @@ void CStrataviewView::ApplyProj(int selection)
 {
   if (!PanesCreated())
     return;
-  auto& slot = m_Slots->proj;
-  if (!HasFile(slot, selection))
+  const LImage2D* image = m_Workspace.ChosenImage(ResultKind::Proj, selection);
+  if (!image)
     return;
-  if (m_Slots->surfaces.count == 0 && m_Settings.ShowCreateProj) {
-    m_Settings.ShowCreateProj = false;
+  if (m_Workspace.DropCreatedProjectionWithoutSurfaces())
     if (QAbstractButton* button = m_MenuPanel->Button(CDlgMenu::kCreateProj))
       button->setChecked(false);
-    (void)WriteSetting(m_Settings, "ShowCreateProj");
-  }
-  if (m_Settings.ShowCreateProj)
+  // A projection computed between surfaces stays.
+  if (m_Workspace.Settings().ShowCreateProj)
     return;
-  const LImage2D& image = slot.objects[selection];
-  if (IsGreyImage(image))
-    m_ProjPane->SetProjectionImage(image.GetPlane8(), image.GetPlane8(), image.GetPlane8());
-  else if (IsColourImage(image))
-    m_ProjPane->SetProjectionImage(image.GetRedPlane(), image.GetGreenPlane(), image.GetBluePlane());
+  if (IsGreyImage(*image))
+    m_ProjPane->SetProjectionImage(image->GetPlane8(), image->GetPlane8(), image->GetPlane8());
+  else if (IsColourImage(*image))
+    m_ProjPane->SetProjectionImage(image->GetRedPlane(), image->GetGreenPlane(), image->GetBluePlane());
   else
     return;
-  m_ProjPane->ShowProjection(m_Settings.ShowProj);
+  const bool show = m_Workspace.Settings().ShowProj;
+  m_ProjPane->ShowProjection(show);
   m_3DPane->SetProjectionImage(m_ProjPane->GetRedPlane(), m_ProjPane->GetGreenPlane(), m_ProjPane->GetBluePlane());
-  m_3DPane->ShowProjection(m_Settings.ShowProj);
+  m_3DPane->ShowProjection(show);
 }
 
 void CStrataviewView::ApplyDisc(int selection)
 {
   if (!PanesCreated())
     return;
-  auto& slot = m_Slots->disc;
-  if (!HasFile(slot, selection))
+  const LImage2D* image = m_Workspace.ChosenImage(ResultKind::Disc, selection);
+  if (!image)
     return;
-  const LImage2D& image = slot.objects[selection];
-  const uint8_t* mask = IsGreyImage(image) ? image.GetPlane8() : (IsColourImage(image) ? image.GetRedPlane() : nullptr);
+  const uint8_t* mask = IsGreyImage(*image) ? image->GetPlane8() : (IsColourImage(*image) ? image->GetRedPlane() : nullptr);
   if (!mask)
     return;
-  const bool show = m_Settings.ShowDisc;
+  const bool show = m_Workspace.Settings().ShowDisc;
   ForEachSlicePane([&](LOCTImage& pane) {
     pane.SetDiscMask(mask);
     pane.ShowDisc(show);
@@ -343,30 +298,27 @@ void CStrataviewView::ApplyDisc(int selection)
   m_3DPane->ShowDisc(show);
 }
 
-void CStrataviewView::ApplyLabels(LLabelSlot& slot, int selection, bool vessel)
+void CStrataviewView::ApplyLabels(ResultKind kind, int selection)
 {
-  if (!PanesCreated())
-    return;
-  const bool file = HasFile(slot, selection);
-  const LOCTVolume& source = file ? slot.objects[selection] : *slot.defaultObject;
-  const LMesh& mesh = file ? slot.meshes[selection] : *slot.defaultMesh;
-  if (!source.loaded || source.VoxelCount() != m_DisplayedVolume.VoxelCount())
-    return;
-  LOCTVolume& shown = *slot.displayedObject;
-  LMesh& shownMesh = *slot.displayedMesh;
-  MakeDisplayedLabels(source, mesh, m_Shift, shown, shownMesh);
-  LabelLayer& layer = *slot.displayedLayer;
-  layer.Show(&shown);
-  const bool show = vessel ? m_Settings.ShowVessel : m_Settings.ShowSEAD;
-  const size_t corners = shownMesh.GetTriangleVertexCount();
-  const float* cornerList = shownMesh.GetTriangleVertices();
+  if (PanesCreated() && m_Workspace.ApplyLabels(kind, selection))
+    HandLabelsToPanes(kind);
+}
+
+void CStrataviewView::HandLabelsToPanes(ResultKind kind)
+{
+  const bool vessel = kind == ResultKind::Vessel;
+  LLabelSlot& slot = vessel ? m_Workspace.Slots().vessel : m_Workspace.Slots().sead;
+  LabelLayer* layer = slot.displayedLayer.get();
+  const bool show = vessel ? m_Workspace.Settings().ShowVessel : m_Workspace.Settings().ShowSEAD;
+  const size_t corners = slot.displayedMesh->GetTriangleVertexCount();
+  const float* cornerList = slot.displayedMesh->GetTriangleVertices();
   ForEachSlicePane([&](LOCTImage& pane) {
     if (vessel) {
-      pane.SetVesselVolume(&layer);
+      pane.SetVesselVolume(layer);
       pane.SetVesselMesh(corners, cornerList);
       pane.ShowVessel(show);
     } else {
-      pane.SetSEADVolume(&layer);
+      pane.SetSEADVolume(layer);
       pane.SetSEADMesh(corners, cornerList);
       pane.ShowSEAD(show);
     }
@@ -382,23 +334,21 @@ void CStrataviewView::ApplyLabels(LLabelSlot& slot, int selection, bool vessel)
 
 void CStrataviewView::ApplyVessel(int selection)
 {
-  ApplyLabels(m_Slots->vessel, selection, true);
+  ApplyLabels(ResultKind::Vessel, selection);
 }
 
 void CStrataviewView::ApplySEAD(int selection)
 {
-  ApplyLabels(m_Slots->sead, selection, false);
+  ApplyLabels(ResultKind::SEAD, selection);
 }
 
 void CStrataviewView::ApplyMarkers(int selection)
 {
   if (!PanesCreated())
     return;
-  LMarkersSlot& slot = m_Slots->markers;
-  const LMarkers& source = HasFile(slot, selection) ? slot.objects[selection] : *slot.defaultObject;
-  LMarkers& shown = *slot.displayedObject;
-  MakeDisplayedMarkers(source, m_Shift, ViewHeader(m_DisplayedVolume), shown);
-  const bool show = m_Settings.ShowMarkers;
+  m_Workspace.ApplyMarkers(selection);
+  LMarkers& shown = *m_Workspace.Slots().markers.displayedObject;
+  const bool show = m_Workspace.Settings().ShowMarkers;
   ForEachSlicePane([&](LOCTImage& pane) {
     pane.SetMarkers(&shown);
     pane.ShowMarkers(show);
@@ -411,11 +361,9 @@ void CStrataviewView::ApplySplines(int selection)
 {
   if (!PanesCreated())
     return;
-  LSplinesSlot& slot = m_Slots->splines;
-  const LSplines& source = HasFile(slot, selection) ? slot.objects[selection] : *slot.defaultObject;
-  LSplineSet& shown = *slot.displayedObject;
-  MakeDisplayedSplines(source, m_Shift, ViewHeader(m_DisplayedVolume), shown);
-  const bool show = m_Settings.ShowSplines;
+  m_Workspace.ApplySplines(selection);
+  LSplineSet& shown = *m_Workspace.Slots().splines.displayedObject;
+  const bool show = m_Workspace.Settings().ShowSplines;
   ForEachSlicePane([&](LOCTImage& pane) {
     pane.SetSplines(&shown, &m_SplineHitRects);
     pane.ShowSplines(show);
@@ -424,78 +372,63 @@ void CStrataviewView::ApplySplines(int selection)
   m_3DPane->ShowSplines(show);
 }
 
-namespace {
-// The selection a file combo box stands for: its index (for the reference surface index 0
-// is "None").
-int ComboSelection(QComboBox* combo)
+// A file combo box's index is the kind's chosen file (for the reference surface index 0 is
+// "None"); the kind is shown with it.
+void CStrataviewView::SelectFromCombo(ResultKind kind, int comboId)
 {
-  return combo ? combo->currentIndex() : -1;
+  const platform::WaitCursor busy;
+  const QComboBox* combo = m_DataPanel->Combo(comboId);
+  m_Workspace.Select(kind, combo ? combo->currentIndex() : -1);
+  ApplyChosenFile(kind);
 }
-}  // namespace
 
 void CStrataviewView::SelectRefSurf()
 {
-  const platform::WaitCursor busy;
-  m_Slots->refSurf.selected = ComboSelection(m_DataPanel->Combo(CDlgData::kRefSurfCombo));
-  ApplyRefSurf(m_Slots->refSurf.selected);
+  SelectFromCombo(ResultKind::RefSurf, CDlgData::kRefSurfCombo);
 }
 
 void CStrataviewView::SelectSurfaces()
 {
-  const platform::WaitCursor busy;
-  m_Slots->surfaces.selected = ComboSelection(m_DataPanel->Combo(CDlgData::kSurfacesCombo));
-  ApplySurfaces(m_Slots->surfaces.selected);
+  SelectFromCombo(ResultKind::Surfaces, CDlgData::kSurfacesCombo);
 }
 
 void CStrataviewView::SelectGridCenter()
 {
-  const platform::WaitCursor busy;
-  m_Slots->gridCenter.selected = ComboSelection(m_DataPanel->Combo(CDlgData::kGridCenterCombo));
-  ApplyGridCenter(m_Slots->gridCenter.selected);
-  if (m_Slots->surfaces.count > 0 && m_Settings.ShowThickness && m_Settings.GridMode != 0) {
-    m_ProjPane->ComputeThickness(m_Settings.ThicknessSurfaceFrom, m_Settings.ThicknessSurfaceTo);
+  SelectFromCombo(ResultKind::GridCenter, CDlgData::kGridCenterCombo);
+  const LSettings& s = m_Workspace.Settings();
+  if (m_Workspace.Slots().surfaces.count > 0 && s.ShowThickness && s.GridMode != 0) {
+    const platform::WaitCursor busy;
+    m_ProjPane->ComputeThickness(s.ThicknessSurfaceFrom, s.ThicknessSurfaceTo);
     m_ProjPane->Compose();
   }
 }
 
 void CStrataviewView::SelectProj()
 {
-  const platform::WaitCursor busy;
-  m_Slots->proj.selected = ComboSelection(m_DataPanel->Combo(CDlgData::kProjCombo));
-  ApplyProj(m_Slots->proj.selected);
+  SelectFromCombo(ResultKind::Proj, CDlgData::kProjCombo);
 }
 
 void CStrataviewView::SelectDisc()
 {
-  const platform::WaitCursor busy;
-  m_Slots->disc.selected = ComboSelection(m_DataPanel->Combo(CDlgData::kDiscCombo));
-  ApplyDisc(m_Slots->disc.selected);
+  SelectFromCombo(ResultKind::Disc, CDlgData::kDiscCombo);
 }
 
 void CStrataviewView::SelectVessel()
 {
-  const platform::WaitCursor busy;
-  m_Slots->vessel.selected = ComboSelection(m_DataPanel->Combo(CDlgData::kVesselCombo));
-  ApplyVessel(m_Slots->vessel.selected);
+  SelectFromCombo(ResultKind::Vessel, CDlgData::kVesselCombo);
 }
 
 void CStrataviewView::SelectSEAD()
 {
-  const platform::WaitCursor busy;
-  m_Slots->sead.selected = ComboSelection(m_DataPanel->Combo(CDlgData::kSEADCombo));
-  ApplySEAD(m_Slots->sead.selected);
+  SelectFromCombo(ResultKind::SEAD, CDlgData::kSEADCombo);
 }
 
 void CStrataviewView::SelectMarkers()
 {
-  const platform::WaitCursor busy;
-  m_Slots->markers.selected = ComboSelection(m_DataPanel->Combo(CDlgData::kMarkersCombo));
-  ApplyMarkers(m_Slots->markers.selected);
+  SelectFromCombo(ResultKind::Markers, CDlgData::kMarkersCombo);
 }
 
 void CStrataviewView::SelectSplines()
 {
-  const platform::WaitCursor busy;
-  m_Slots->splines.selected = ComboSelection(m_DataPanel->Combo(CDlgData::kSplinesCombo));
-  ApplySplines(m_Slots->splines.selected);
+  SelectFromCombo(ResultKind::Splines, CDlgData::kSplinesCombo);
 }

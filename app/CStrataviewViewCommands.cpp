@@ -126,13 +126,13 @@ void CStrataviewView::SetMouseMode(int mode)
 {
   if (mode < 0 || mode >= kMouseModeCount)
     return;
-  m_Settings.Mouse = mode;
+  m_Workspace.Settings().Mouse = mode;
   ForEachSlicePane([mode](LOCTImage& pane) { pane.SetMouseMode(mode); });
   if (m_ProjPane)
     m_ProjPane->SetMouseMode(mode);
   if (m_3DPane)
     m_3DPane->SetMouseMode(mode);
-  (void)WriteSetting(m_Settings, "Mouse");
+  (void)WriteSetting(m_Workspace.Settings(), "Mouse");
 }
 
 void CStrataviewView::SelectMouseMode(int mode)
@@ -155,17 +155,17 @@ void CStrataviewView::ShowEditOptions(int mode)
 
 bool CStrataviewView::FlipShowSetting(bool LSettings::*flag, const char* key, QAbstractButton* check)
 {
-  const bool on = !(m_Settings.*flag);
-  m_Settings.*flag = on;
+  const bool on = !(m_Workspace.Settings().*flag);
+  m_Workspace.Settings().*flag = on;
   SetCheck(check, on);
-  (void)WriteSetting(m_Settings, key);
+  (void)WriteSetting(m_Workspace.Settings(), key);
   return on;
 }
 
 void CStrataviewView::ToggleShowRefSurf()
 {
   const bool on = FlipShowSetting(&LSettings::ShowRefSurf, "ShowRefSurf", m_DataPanel->Button(CDlgData::kShowRefSurf));
-  const int selected = m_Slots->refSurf.selected;
+  const int selected = m_Workspace.Slots().refSurf.selected;
   if (selected < 0)
     return;
   const bool show = selected > 0 && on;
@@ -187,7 +187,7 @@ void CStrataviewView::ToggleShowProj()
 {
   const bool on = FlipShowSetting(&LSettings::ShowProj, "ShowProj", m_DataPanel->Button(CDlgData::kShowProj));
   // Without a projection to show, the projection stays hidden whatever the check box says.
-  const bool show = on && (m_Settings.ShowCreateProj || m_Slots->proj.count > 0);
+  const bool show = on && (m_Workspace.Settings().ShowCreateProj || m_Workspace.Slots().proj.count > 0);
   if (m_ProjPane)
     m_ProjPane->ShowProjection(show);
   if (m_3DPane)
@@ -261,7 +261,7 @@ void CStrataviewView::ToggleShowUndefinedRegion()
 {
   const bool on = FlipShowSetting(&LSettings::ShowUndefinedRegion, "ShowUndefinedRegion",
                                   m_MenuPanel->Button(CDlgMenu::kUndefinedRegion));
-  if (m_Slots->surfaces.count <= 0)
+  if (m_Workspace.Slots().surfaces.count <= 0)
     return;
   ForEachSlicePane([on](LOCTImage& pane) { pane.ShowUndefinedRegion(on); });
   if (m_ProjPane)
@@ -277,7 +277,7 @@ void CStrataviewView::ReapplyDisplayToggles()
     {&LSettings::ShowOverlay, &CStrataviewView::ToggleShowOverlay},
     {&LSettings::ShowUndefinedRegion, &CStrataviewView::ToggleShowUndefinedRegion}};
   for (const auto& [flag, toggle] : menuToggles) {
-    m_Settings.*flag = !(m_Settings.*flag);
+    m_Workspace.Settings().*flag = !(m_Workspace.Settings().*flag);
     (this->*toggle)();
   }
   Reapply3DToggles();
@@ -287,7 +287,7 @@ void CStrataviewView::ToggleShowThickness()
 {
   const bool on = FlipShowSetting(&LSettings::ShowThickness, "ShowThickness", m_MenuPanel->Button(CDlgMenu::kThickness));
   if (on) {
-    SetGridMode(m_Settings.GridMode);
+    SetGridMode(m_Workspace.Settings().GridMode);
     return;
   }
   if (m_ProjPane) {
@@ -301,10 +301,10 @@ void CStrataviewView::SetGridMode(int mode)
 {
   if (mode < 0 || mode > 2)
     return;
-  m_Settings.GridMode = mode;
-  if (m_Settings.ShowThickness && m_ProjPane) {
+  m_Workspace.Settings().GridMode = mode;
+  if (m_Workspace.Settings().ShowThickness && m_ProjPane) {
     // A grid that could not be loaded has no sectors: the map is then drawn without one.
-    const bool grid = mode != 0 && m_GridDefinition->GetRegionCount() > 0;
+    const bool grid = mode != 0 && m_Workspace.GetGridDefinition().GetRegionCount() > 0;
     m_ProjPane->SetGridMode(grid ? mode : 0);
     if (grid)
       HandGridToProjPane();
@@ -313,17 +313,17 @@ void CStrataviewView::SetGridMode(int mode)
   QComboBox* combo = m_MenuPanel->Combo(CDlgMenu::kGrid);
   const QSignalBlocker block(combo);
   combo->setCurrentIndex(mode);
-  (void)WriteSetting(m_Settings, "GridMode");
+  (void)WriteSetting(m_Workspace.Settings(), "GridMode");
 }
 
 // The thickness map between the chosen surfaces, and its surfaces marked in the slices.
 void CStrataviewView::ShowThicknessMap()
 {
-  const int from = m_Settings.ThicknessSurfaceFrom;
-  const int to = m_Settings.ThicknessSurfaceTo;
+  const int from = m_Workspace.Settings().ThicknessSurfaceFrom;
+  const int to = m_Workspace.Settings().ThicknessSurfaceTo;
   m_ProjPane->ComputeThickness(from, to);
   m_ProjPane->ShowThickness(true);
-  m_ProjPane->ShowThicknessBar(m_Settings.ShowThicknessBar);
+  m_ProjPane->ShowThicknessBar(m_Workspace.Settings().ShowThicknessBar);
   ForEachSlicePane([from, to](LOCTImage& pane) {
     pane.SetThicknessSurfaces(from, to);
     pane.ShowThickness(true);
@@ -335,9 +335,9 @@ void CStrataviewView::ToggleShowCreateProj()
   const bool on = FlipShowSetting(&LSettings::ShowCreateProj, "ShowCreateProj", m_MenuPanel->Button(CDlgMenu::kCreateProj));
   if (!m_ProjPane)
     return;
-  const int from = m_Settings.CreateProjSurfaceFrom;
-  const int to = m_Settings.CreateProjSurfaceTo;
-  const bool files = m_Slots->proj.count > 0;
+  const int from = m_Workspace.Settings().CreateProjSurfaceFrom;
+  const int to = m_Workspace.Settings().CreateProjSurfaceTo;
+  const bool files = m_Workspace.Slots().proj.count > 0;
   ForEachSlicePane([on, files, from, to](LOCTImage& pane) {
     if (on || files)
       pane.SetProjectionSurfaces(from, to);
@@ -347,7 +347,7 @@ void CStrataviewView::ToggleShowCreateProj()
     m_ProjPane->ComputeProjection(from, to);
     ShowCreatedProjection();
   } else if (files) {
-    ApplyProj(m_Slots->proj.selected);  // the chosen file's image back in the pane
+    ApplyProj(m_Workspace.Slots().proj.selected);  // the chosen file's image back in the pane
   } else {
     m_ProjPane->ShowProjection(false);
     if (m_3DPane)
@@ -357,31 +357,31 @@ void CStrataviewView::ToggleShowCreateProj()
 
 void CStrataviewView::ShowCreatedProjection()
 {
-  m_ProjPane->ShowProjection(m_Settings.ShowProj);
+  m_ProjPane->ShowProjection(m_Workspace.Settings().ShowProj);
   if (!m_3DPane)
     return;
   m_3DPane->SetProjectionImage(m_ProjPane->GetRedPlane(), m_ProjPane->GetGreenPlane(), m_ProjPane->GetBluePlane());
-  m_3DPane->ShowProjection(m_Settings.ShowProj);
+  m_3DPane->ShowProjection(m_Workspace.Settings().ShowProj);
 }
 
 void CStrataviewView::ToggleShowSurface(int index)
 {
   if (index < 0 || index >= kSettingsSurfaceCount)
     return;
-  SetShowSurface(index, !m_Settings.ShowSurface[index]);
+  SetShowSurface(index, !m_Workspace.Settings().ShowSurface[index]);
 }
 
 void CStrataviewView::SetShowSurface(int index, bool show)
 {
   if (index < 0 || index >= kSettingsSurfaceCount)
     return;
-  m_Settings.ShowSurface[index] = show;
+  m_Workspace.Settings().ShowSurface[index] = show;
   ForEachSlicePane([index, show](LOCTImage& pane) { pane.ShowSurface(index, show); });
   if (m_3DPane)
     m_3DPane->ShowSurface(index, show);
   LButton* box = m_DataPanel->SurfaceBox(index);
-  box->SetColor(show ? m_Settings.ColorSurface[index] : platform::ToColorRef(m_DataPanel->palette().color(QPalette::Button)));
-  (void)WriteSetting(m_Settings, "ShowSurface" + std::to_string(index));
+  box->SetColor(show ? m_Workspace.Settings().ColorSurface[index] : platform::ToColorRef(m_DataPanel->palette().color(QPalette::Button)));
+  (void)WriteSetting(m_Workspace.Settings(), "ShowSurface" + std::to_string(index));
 }
 
 void CStrataviewView::SelectAvgSliceNum()
@@ -389,7 +389,7 @@ void CStrataviewView::SelectAvgSliceNum()
   const int number = ItemNumber(m_MenuPanel->Combo(CDlgMenu::kAvg));
   if (number < 1)
     return;
-  m_Settings.AvgSliceNum = number;
+  m_Workspace.Settings().AvgSliceNum = number;
   ForEachSlicePane([number](LOCTImage& pane) {
     pane.SetAvgSliceNum(number);
     pane.Render();
@@ -398,7 +398,7 @@ void CStrataviewView::SelectAvgSliceNum()
     m_3DPane->SetAvgSliceNum(number);
     m_3DPane->update();
   }
-  (void)WriteSetting(m_Settings, "AvgSliceNum");
+  (void)WriteSetting(m_Workspace.Settings(), "AvgSliceNum");
 }
 
 void CStrataviewView::StoreSurfacePair(int LSettings::*field, const char* key, int comboId)
@@ -406,21 +406,21 @@ void CStrataviewView::StoreSurfacePair(int LSettings::*field, const char* key, i
   const int number = ItemNumber(m_MenuPanel->Combo(comboId));
   if (number < 1)
     return;
-  m_Settings.*field = number - 1;
-  (void)WriteSetting(m_Settings, key);
+  m_Workspace.Settings().*field = number - 1;
+  (void)WriteSetting(m_Workspace.Settings(), key);
 }
 
 void CStrataviewView::SelectThicknessSurfaceFrom()
 {
   StoreSurfacePair(&LSettings::ThicknessSurfaceFrom, "ThicknessSurfaceFrom", CDlgMenu::kThicknessFrom);
-  if (m_Settings.ShowThickness && m_ProjPane)
+  if (m_Workspace.Settings().ShowThickness && m_ProjPane)
     ShowThicknessMap();
 }
 
 void CStrataviewView::SelectThicknessSurfaceTo()
 {
   StoreSurfacePair(&LSettings::ThicknessSurfaceTo, "ThicknessSurfaceTo", CDlgMenu::kThicknessTo);
-  if (m_Settings.ShowThickness && m_ProjPane)
+  if (m_Workspace.Settings().ShowThickness && m_ProjPane)
     ShowThicknessMap();
 }
 
@@ -440,10 +440,10 @@ void CStrataviewView::SelectCreateProjSurfaceTo()
 // between.
 void CStrataviewView::RecomputeCreatedProjection()
 {
-  if (!m_Settings.ShowCreateProj || !m_ProjPane)
+  if (!m_Workspace.Settings().ShowCreateProj || !m_ProjPane)
     return;
-  const int from = m_Settings.CreateProjSurfaceFrom;
-  const int to = m_Settings.CreateProjSurfaceTo;
+  const int from = m_Workspace.Settings().CreateProjSurfaceFrom;
+  const int to = m_Workspace.Settings().CreateProjSurfaceTo;
   ForEachSlicePane([from, to](LOCTImage& pane) { pane.SetProjectionSurfaces(from, to); });
   m_ProjPane->ComputeProjection(from, to);
   ShowCreatedProjection();
@@ -455,21 +455,21 @@ void CStrataviewView::StoreMargin(float LSettings::*field, const char* key, int 
   const float margin = m_MenuPanel->Combo(comboId)->currentText().toFloat(&ok);
   if (!ok)
     return;
-  m_Settings.*field = margin;
-  (void)WriteSetting(m_Settings, key);
+  m_Workspace.Settings().*field = margin;
+  (void)WriteSetting(m_Workspace.Settings(), key);
 }
 
 void CStrataviewView::SelectSurfacesMargin()
 {
   StoreMargin(&LSettings::SurfacesMargin, "SurfacesMargin", CDlgMenu::kSurfacesMargin);
-  const float margin = m_Settings.SurfacesMargin;
+  const float margin = m_Workspace.Settings().SurfacesMargin;
   ForEachSlicePane([margin](LOCTImage& pane) { pane.SetSurfacesMargin(margin); });
 }
 
 void CStrataviewView::SelectUndefinedRegionMargin()
 {
   StoreMargin(&LSettings::UndefinedRegionMargin, "UndefinedRegionMargin", CDlgMenu::kUndefinedRegionMargin);
-  const float margin = m_Settings.UndefinedRegionMargin;
+  const float margin = m_Workspace.Settings().UndefinedRegionMargin;
   ForEachSlicePane([margin](LOCTImage& pane) { pane.SetUndefinedRegionMargin(margin); });
   if (m_ProjPane)
     m_ProjPane->SetUndefinedRegionMargin(margin);
@@ -478,27 +478,27 @@ void CStrataviewView::SelectUndefinedRegionMargin()
 void CStrataviewView::SelectVesselMargin()
 {
   StoreMargin(&LSettings::VesselMargin, "VesselMargin", CDlgMenu::kVesselMargin);
-  const float margin = m_Settings.VesselMargin;
+  const float margin = m_Workspace.Settings().VesselMargin;
   ForEachSlicePane([margin](LOCTImage& pane) { pane.SetVesselMargin(margin); });
 }
 
 void CStrataviewView::SelectSEADMargin()
 {
   StoreMargin(&LSettings::SEADMargin, "SEADMargin", CDlgMenu::kSEADMargin);
-  const float margin = m_Settings.SEADMargin;
+  const float margin = m_Workspace.Settings().SEADMargin;
   ForEachSlicePane([margin](LOCTImage& pane) { pane.SetSEADMargin(margin); });
 }
 
 void CStrataviewView::StoreModification(int LSettings::*field, const char* key, int comboId)
 {
-  m_Settings.*field = m_MenuPanel->Combo(comboId)->currentText() == QLatin1String("3D") ? 1 : 0;
-  (void)WriteSetting(m_Settings, key);
+  m_Workspace.Settings().*field = m_MenuPanel->Combo(comboId)->currentText() == QLatin1String("3D") ? 1 : 0;
+  (void)WriteSetting(m_Workspace.Settings(), key);
 }
 
 void CStrataviewView::SelectSurfacesModification()
 {
   StoreModification(&LSettings::SurfacesModification, "SurfacesModification", CDlgMenu::kSurfacesModification);
-  const int modification = m_Settings.SurfacesModification;
+  const int modification = m_Workspace.Settings().SurfacesModification;
   ForEachSlicePane([modification](LOCTImage& pane) { pane.SetSurfacesModification(modification); });
 }
 
@@ -506,7 +506,7 @@ void CStrataviewView::SelectUndefinedRegionModification()
 {
   StoreModification(&LSettings::UndefinedRegionModification, "UndefinedRegionModification",
                      CDlgMenu::kUndefinedRegionModification);
-  const int modification = m_Settings.UndefinedRegionModification;
+  const int modification = m_Workspace.Settings().UndefinedRegionModification;
   ForEachSlicePane([modification](LOCTImage& pane) { pane.SetUndefinedRegionModification(modification); });
   if (m_ProjPane)
     m_ProjPane->SetUndefinedRegionModification(modification);
@@ -515,14 +515,14 @@ void CStrataviewView::SelectUndefinedRegionModification()
 void CStrataviewView::SelectVesselModification()
 {
   StoreModification(&LSettings::VesselModification, "VesselModification", CDlgMenu::kVesselModification);
-  const int modification = m_Settings.VesselModification;
+  const int modification = m_Workspace.Settings().VesselModification;
   ForEachSlicePane([modification](LOCTImage& pane) { pane.SetVesselModification(modification); });
 }
 
 void CStrataviewView::SelectSEADModification()
 {
   StoreModification(&LSettings::SEADModification, "SEADModification", CDlgMenu::kSEADModification);
-  const int modification = m_Settings.SEADModification;
+  const int modification = m_Workspace.Settings().SEADModification;
   ForEachSlicePane([modification](LOCTImage& pane) { pane.SetSEADModification(modification); });
 }
 
@@ -531,10 +531,10 @@ void CStrataviewView::SelectMarkersLabel()
   const int number = ItemNumber(m_MenuPanel->Combo(CDlgMenu::kMarkersCombo));
   if (number < 1 || number > kSettingsMarkerColorCount)
     return;
-  m_Settings.MarkersLabel = std::to_string(number - 1);
-  const std::string& label = m_Settings.MarkersLabel;
+  m_Workspace.Settings().MarkersLabel = std::to_string(number - 1);
+  const std::string& label = m_Workspace.Settings().MarkersLabel;
   ForEachSlicePane([&label](LOCTImage& pane) { pane.SetMarkersLabel(label); });
-  (void)WriteSetting(m_Settings, "MarkersLabel");
+  (void)WriteSetting(m_Workspace.Settings(), "MarkersLabel");
 }
 
 void CStrataviewView::SelectLaterality()
@@ -556,14 +556,14 @@ void CStrataviewView::SelectLaterality()
 
 void CStrataviewView::ResetDisplay()
 {
-  m_Settings.Show3DAll = true;
-  m_Settings.ThreeDBlending = false;
-  m_Settings.ThreeDIsotropic = false;
-  m_Settings.Show3DOCTXY = false;
-  m_Settings.Show3DOCTZY = false;
-  m_Settings.Show3DOCTXZ = false;
+  m_Workspace.Settings().Show3DAll = true;
+  m_Workspace.Settings().ThreeDBlending = false;
+  m_Workspace.Settings().ThreeDIsotropic = false;
+  m_Workspace.Settings().Show3DOCTXY = false;
+  m_Workspace.Settings().Show3DOCTZY = false;
+  m_Workspace.Settings().Show3DOCTXZ = false;
   for (const char* key : {"Show3DAll", "3DBlending", "3DIsotropic", "Show3DOCTXY", "Show3DOCTZY", "Show3DOCTXZ"})
-    (void)WriteSetting(m_Settings, key);
+    (void)WriteSetting(m_Workspace.Settings(), key);
   QComboBox* avg = m_MenuPanel->Combo(CDlgMenu::kAvg);
   {
     const QSignalBlocker block(avg);

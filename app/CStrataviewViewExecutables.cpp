@@ -16,7 +16,7 @@ void CStrataviewView::RunExecutablesDialog()
 {
   CDlgExecutables dialog(this);
   dialog.runMode = kRunOnOpenScan;
-  dialog.scanPath = m_ScanPath;
+  dialog.scanPath = m_Workspace.GetScanPath();
   dialog.volume = &GetReadVolume();
   dialog.onScanRun = [this](const std::string& resultFolder) {
     if (ScanFolder(resultFolder))

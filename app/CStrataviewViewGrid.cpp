@@ -2,60 +2,35 @@
 // program; independent of the scan.
 #include "app/CStrataviewView.h"
 
-#include "data/XmlReadResult.h"
-#include "model/LoadMessages.h"
 #include "panes/LProjImage.h"
-#include "platform/Messages.h"
-
-namespace {
-const char* const kFallbackGridFile = "Grid_Circle_Macula_ETDRS.xml";
-}
 
 bool CStrataviewView::LoadGrid(const std::string& path)
 {
-  // A grid that is read replaces the held one only when it is whole.
-  LGrid configured;
-  const int result = configured.ReadXml(path);
-  if (result == kXmlOk)
-    *m_GridDefinition = std::move(configured);
-  if (result != kXmlLoadFailed)
-    return true;
-
-  LGrid fallback;
-  const int fallbackResult = fallback.ReadXml(m_ExeFolder + "/Grid/" + kFallbackGridFile);
-  if (fallbackResult != kXmlOk) {
-    platform::ShowMessage(loadmessages::ForXmlResult(ResultKind::Grid, fallbackResult));
-    return false;
-  }
-  *m_GridDefinition = std::move(fallback);
-  // The setting names the grid now held, so it is changed only once that grid is read.
-  m_Settings.GridFileName = kFallbackGridFile;
-  (void)WriteSetting(m_Settings, "GridFileName");
-  return true;
+  return m_Workspace.LoadGrid(path);
 }
 
 void CStrataviewView::ApplyGrid()
 {
-  if (!LoadGrid(m_ExeFolder + "/Grid/" + m_Settings.GridFileName))
+  if (!LoadGrid(m_Workspace.ConfiguredGridPath()))
     return;
   if (!m_ProjPane)
     return;  // the panes take the grid with the first scan
   HandGridToProjPane();
-  const LSettings& s = m_Settings;
+  const LSettings& s = m_Workspace.Settings();
   m_ProjPane->SetThicknessUnit(s.ThicknessUnit, s.ThicknessUnitMin, s.ThicknessUnitMax);
   m_ProjPane->SetThicknessPalette(s.ThicknessPalette);
   m_ProjPane->SetShowThicknessBar(s.ShowThicknessBar);
   m_ProjPane->SetThicknessOpacity(s.ThicknessOpacity);
-  if (!m_DisplayedVolume.loaded)
+  if (!m_Workspace.GetDisplayedVolume().loaded)
     return;
-  if (m_Slots->surfaces.count > 0 && s.ShowThickness)
+  if (m_Workspace.Slots().surfaces.count > 0 && s.ShowThickness)
     m_ProjPane->ComputeThickness(s.ThicknessSurfaceFrom, s.ThicknessSurfaceTo);
   m_ProjPane->Compose();
 }
 
 void CStrataviewView::HandGridToProjPane()
 {
-  LGrid& g = *m_GridDefinition;
+  LGrid& g = m_Workspace.GetGridDefinition();
   switch (g.type) {
     case GridCircle:
       m_ProjPane->SetGridCircles(g.type, g.circleCount, g.circleLabels.data(), g.radiusFrom.data(),

@@ -60,7 +60,7 @@ void FillCombo(QComboBox* combo, ResultKind kind, const CSortStringArray& paths,
 void CStrataviewView::ShowScanControls()
 {
   if (QWidget* frame = window(); frame && frame != this)
-    frame->setWindowTitle(QString::fromStdString(m_ScanPath + " - " + kHeaderStrings[1] + " (" +
+    frame->setWindowTitle(QString::fromStdString(m_Workspace.GetScanPath() + " - " + kHeaderStrings[1] + " (" +
                                                  kHeaderStrings[7] + ")"));
   for (const int id : {CDlgMenu::kGrid, CDlgMenu::kThicknessFrom, CDlgMenu::kThicknessTo,
                        CDlgMenu::kCreateProjFrom, CDlgMenu::kCreateProjTo}) {
@@ -68,7 +68,7 @@ void CStrataviewView::ShowScanControls()
     m_MenuPanel->Combo(id)->clear();
   }
   ShowSettingsInMenu();
-  m_DataPanel->OCTInfo()->setPlainText(QString::fromStdString(OctInfoText(*m_ReadVolume)));
+  m_DataPanel->OCTInfo()->setPlainText(QString::fromStdString(OctInfoText(m_Workspace.GetReadVolume())));
   for (const int id : {CDlgMenu::kSave, CDlgMenu::kReset, CDlgMenu::kMouse, CDlgMenu::kLayout, CDlgMenu::kAvg,
                        CDlgMenu::kGuideLines, CDlgMenu::kOverlay, CDlgMenu::kExecutables})
     m_MenuPanel->Control(id)->setEnabled(true);
@@ -87,7 +87,7 @@ void CStrataviewView::ShowScanControls()
 
 void CStrataviewView::ShowSettingsInMenu()
 {
-  const LSettings& s = m_Settings;
+  const LSettings& s = m_Workspace.Settings();
   Select(m_MenuPanel->Combo(CDlgMenu::kAvg), (s.AvgSliceNum - 1) / 2);
   SelectMargin(m_MenuPanel->Combo(CDlgMenu::kSurfacesMargin), kSurfacesMargins, s.SurfacesMargin);
   SelectMargin(m_MenuPanel->Combo(CDlgMenu::kUndefinedRegionMargin), kSurfacesMargins, s.UndefinedRegionMargin);
@@ -118,20 +118,20 @@ void CStrataviewView::ShowKindControls(ResultKind kind)
 
 void CStrataviewView::ShowRefSurfControls()
 {
-  const LRefSurfSlot& slot = m_Slots->refSurf;
+  const LRefSurfSlot& slot = m_Workspace.Slots().refSurf;
   const bool any = slot.count > 0;
   FillCombo(m_DataPanel->Combo(CDlgData::kRefSurfCombo), ResultKind::RefSurf, slot.pathList, 0, true);
-  SetToggle(m_DataPanel->Button(CDlgData::kShowRefSurf), any, any && m_Settings.ShowRefSurf);
+  SetToggle(m_DataPanel->Button(CDlgData::kShowRefSurf), any, any && m_Workspace.Settings().ShowRefSurf);
   m_DataPanel->Control(CDlgData::kRefSurfCombo)->setEnabled(any);
   m_DataPanel->Control(CDlgData::kFlattening)->setEnabled(any);
 }
 
 void CStrataviewView::ShowSurfacesControls()
 {
-  const auto& slot = m_Slots->surfaces;
+  const auto& slot = m_Workspace.Slots().surfaces;
   const bool any = slot.count > 0;
   FillCombo(m_DataPanel->Combo(CDlgData::kSurfacesCombo), ResultKind::Surfaces, slot.pathList, slot.selected, false);
-  const LSettings& s = m_Settings;
+  const LSettings& s = m_Workspace.Settings();
   SetToggle(m_DataPanel->Button(CDlgData::kShowSurfaces), any, any && s.ShowSurfaces);
   SetToggle(m_MenuPanel->Button(CDlgMenu::kThickness), any, s.ShowThickness);
   SetToggle(m_MenuPanel->Button(CDlgMenu::kCreateProj), any, s.ShowCreateProj);
@@ -147,47 +147,47 @@ void CStrataviewView::ShowSurfacesControls()
 void CStrataviewView::ShowImageControls(ResultKind kind)
 {
   const bool proj = kind == ResultKind::Proj;
-  const LResultSlot<LImage2D>& slot = proj ? m_Slots->proj : m_Slots->disc;
+  const LResultSlot<LImage2D>& slot = proj ? m_Workspace.Slots().proj : m_Workspace.Slots().disc;
   const int checkId = proj ? CDlgData::kShowProj : CDlgData::kShowDisc;
   const int comboId = proj ? CDlgData::kProjCombo : CDlgData::kDiscCombo;
-  const bool shown = proj ? m_Settings.ShowProj : m_Settings.ShowDisc;
+  const bool shown = proj ? m_Workspace.Settings().ShowProj : m_Workspace.Settings().ShowDisc;
   const bool any = slot.count > 0;
   FillCombo(m_DataPanel->Combo(comboId), kind, slot.pathList, slot.selected, false);
   SetToggle(m_DataPanel->Button(checkId), any, any && shown);
   m_DataPanel->Control(comboId)->setEnabled(any);
-  if (proj && m_Slots->surfaces.count > 0)
+  if (proj && m_Workspace.Slots().surfaces.count > 0)
     SetToggle(m_DataPanel->Button(checkId), true, shown);
 }
 
 void CStrataviewView::ShowLabelControls(ResultKind kind)
 {
   const bool vessel = kind == ResultKind::Vessel;
-  const LLabelSlot& slot = vessel ? m_Slots->vessel : m_Slots->sead;
+  const LLabelSlot& slot = vessel ? m_Workspace.Slots().vessel : m_Workspace.Slots().sead;
   const int comboId = vessel ? CDlgData::kVesselCombo : CDlgData::kSEADCombo;
   FillCombo(m_DataPanel->Combo(comboId), kind, slot.pathList, slot.selected, false);
   SetToggle(m_DataPanel->Button(vessel ? CDlgData::kShowVessel : CDlgData::kShowSEAD), true,
-            vessel ? m_Settings.ShowVessel : m_Settings.ShowSEAD);
+            vessel ? m_Workspace.Settings().ShowVessel : m_Workspace.Settings().ShowSEAD);
   m_DataPanel->Control(comboId)->setEnabled(slot.count > 0);
 }
 
 void CStrataviewView::ShowPointControls(ResultKind kind)
 {
-  const LSettings& s = m_Settings;
+  const LSettings& s = m_Workspace.Settings();
   int comboId = CDlgData::kGridCenterCombo;
-  const CSortStringArray* paths = &m_Slots->gridCenter.pathList;
-  int count = m_Slots->gridCenter.count;
-  int selected = m_Slots->gridCenter.selected;
+  const CSortStringArray* paths = &m_Workspace.Slots().gridCenter.pathList;
+  int count = m_Workspace.Slots().gridCenter.count;
+  int selected = m_Workspace.Slots().gridCenter.selected;
   if (kind == ResultKind::Markers) {
     comboId = CDlgData::kMarkersCombo;
-    paths = &m_Slots->markers.pathList;
-    count = m_Slots->markers.count;
-    selected = m_Slots->markers.selected;
+    paths = &m_Workspace.Slots().markers.pathList;
+    count = m_Workspace.Slots().markers.count;
+    selected = m_Workspace.Slots().markers.selected;
     SetToggle(m_DataPanel->Button(CDlgData::kShowMarkers), true, s.ShowMarkers);
   } else if (kind == ResultKind::Splines) {
     comboId = CDlgData::kSplinesCombo;
-    paths = &m_Slots->splines.pathList;
-    count = m_Slots->splines.count;
-    selected = m_Slots->splines.selected;
+    paths = &m_Workspace.Slots().splines.pathList;
+    count = m_Workspace.Slots().splines.count;
+    selected = m_Workspace.Slots().splines.selected;
     SetToggle(m_DataPanel->Button(CDlgData::kShowSplines), true, s.ShowSplines);
     m_MenuPanel->Control(CDlgMenu::kAddSpline)->setEnabled(s.ShowSplines);
   }

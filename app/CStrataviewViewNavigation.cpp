@@ -118,13 +118,13 @@ void CStrataviewView::SetUpNavigation()
 
 int CStrataviewView::SliceCount(int slice) const
 {
-  const int size[3] = {m_DisplayedVolume.sizeX, m_DisplayedVolume.sizeY, m_DisplayedVolume.sizeZ};
+  const int size[3] = {m_Workspace.GetDisplayedVolume().sizeX, m_Workspace.GetDisplayedVolume().sizeY, m_Workspace.GetDisplayedVolume().sizeZ};
   return size[kAxisOfSlice[slice]];
 }
 
 int& CStrataviewView::SliceCoordinate(int slice)
 {
-  return m_Position[kAxisOfSlice[slice]];
+  return m_Workspace.Position()[kAxisOfSlice[slice]];
 }
 
 void CStrataviewView::UpdateSlice(int slice)
@@ -239,7 +239,7 @@ void CStrataviewView::OnButtonSave(int pane)
 {
   if (!PanesCreated())
     return;
-  const std::string stem = ExportStem(m_ScanPath);
+  const std::string stem = ExportStem(m_Workspace.GetScanPath());
   const std::string path = pane < kSlicePaneCount
                                ? PaneImageName(stem, kSliceTags[pane], SliceCoordinate(pane))
                                : PaneImageName(stem, pane == PaneProj ? "Proj" : "3D", -1);
@@ -266,14 +266,14 @@ void CStrataviewView::OnButtonSaveAll(int slice)
   motion.failed = false;
   motion.nextSlice = 0;
   motion.savedIndex = SliceCoordinate(slice);
-  motion.toMovie = m_Settings.SaveAll == 0;
+  motion.toMovie = m_Workspace.Settings().SaveAll == 0;
   const std::string name = std::string("_Image_") + kSliceTags[slice] + "_All";
   if (motion.toMovie) {
-    motion.target = ExportStem(m_ScanPath) + name + ".avi";
-    motion.failed = motion.writer.Open(m_Settings.FrameRate, motion.target) != 1;
+    motion.target = ExportStem(m_Workspace.GetScanPath()) + name + ".avi";
+    motion.failed = motion.writer.Open(m_Workspace.Settings().FrameRate, motion.target) != 1;
     motion.frame.Resize(pane->GetWindowWidth(), pane->GetWindowHeight(), 32);
   } else {
-    motion.target = ExportFolderStem(m_ScanPath) + name;
+    motion.target = ExportFolderStem(m_Workspace.GetScanPath()) + name;
     motion.failed = !QDir().mkpath(QString::fromStdString(motion.target));
   }
   motion.saveAllTimer->start();
@@ -344,7 +344,7 @@ void CStrataviewView::OnButton3DToggle(const std::string& key)
   for (const ThreeDFlag& flag : kThreeDFlags) {
     if (key != flag.key)
       continue;
-    bool& value = m_Settings.*flag.field;
+    bool& value = m_Workspace.Settings().*flag.field;
     value = !value;
     if (m_3DPane) {
       flag.apply(*m_3DPane, value);
@@ -352,14 +352,14 @@ void CStrataviewView::OnButton3DToggle(const std::string& key)
         Invalidate3DPane();
     }
     findChild<QAbstractButton*>(QString::fromLatin1(flag.button))->setChecked(value);
-    (void)WriteSetting(m_Settings, key);
+    (void)WriteSetting(m_Workspace.Settings(), key);
   }
 }
 
 void CStrataviewView::Reapply3DToggles()
 {
   for (const ThreeDFlag& flag : kThreeDFlags) {
-    m_Settings.*flag.field = !(m_Settings.*flag.field);
+    m_Workspace.Settings().*flag.field = !(m_Workspace.Settings().*flag.field);
     OnButton3DToggle(flag.key);
   }
 }

@@ -1,46 +1,10 @@
+// Opening a scan, a folder or one result file: the workspace reads and checks them (showing
+// its messages), then the view's controls show what it took over.
 #include "app/CDlgMenu.h"
 #include "app/CStrataviewView.h"
 #include "dialogs/CDlgOpen.h"
 
 #include <QAbstractButton>
-
-namespace {
-
-// What the open dialog asks of one result kind.
-struct KindOperations {
-  ResultKind kind;
-  bool (CStrataviewView::*open)(const std::string&);
-  void (CStrataviewView::*apply)(int);
-  int (CStrataviewView::*selection)() const;
-};
-
-const KindOperations kKindOperations[] = {
-  {ResultKind::RefSurf, &CStrataviewView::OpenRefSurfFile, &CStrataviewView::ApplyRefSurf,
-   &CStrataviewView::GetRefSurfCurSel},
-  {ResultKind::Surfaces, &CStrataviewView::OpenSurfacesFile, &CStrataviewView::ApplySurfaces,
-   &CStrataviewView::GetSurfacesCurSel},
-  {ResultKind::Proj, &CStrataviewView::OpenProjFile, &CStrataviewView::ApplyProj, &CStrataviewView::GetProjCurSel},
-  {ResultKind::Disc, &CStrataviewView::OpenDiscFile, &CStrataviewView::ApplyDisc, &CStrataviewView::GetDiscCurSel},
-  {ResultKind::Vessel, &CStrataviewView::OpenVesselFile, &CStrataviewView::ApplyVessel,
-   &CStrataviewView::GetVesselCurSel},
-  {ResultKind::SEAD, &CStrataviewView::OpenSEADFile, &CStrataviewView::ApplySEAD, &CStrataviewView::GetSEADCurSel},
-  {ResultKind::GridCenter, &CStrataviewView::OpenGridCenterFile, &CStrataviewView::ApplyGridCenter,
-   &CStrataviewView::GetGridCenterCurSel},
-  {ResultKind::Markers, &CStrataviewView::OpenMarkersFile, &CStrataviewView::ApplyMarkers,
-   &CStrataviewView::GetMarkersCurSel},
-  {ResultKind::Splines, &CStrataviewView::OpenSplinesFile, &CStrataviewView::ApplySplines,
-   &CStrataviewView::GetSplinesCurSel},
-};
-
-const KindOperations* OperationsOf(ResultKind kind)
-{
-  for (const KindOperations& operations : kKindOperations)
-    if (operations.kind == kind)
-      return &operations;
-  return nullptr;
-}
-
-}  // namespace
 
 void CStrataviewView::CreateOpenDialog()
 {
@@ -54,14 +18,97 @@ void CStrataviewView::CreateOpenDialog()
   });
 }
 
+bool CStrataviewView::ScanFolder(const std::string& folder)
+{
+  if (!m_Workspace.ScanFolder(folder))
+    return false;
+  ShowLoadedScan();
+  return true;
+}
+
+bool CStrataviewView::OpenOCTFile(const std::string& path)
+{
+  if (!m_Workspace.OpenOCTFile(path))
+    return false;
+  ShowLoadedScan();
+  return true;
+}
+
+void CStrataviewView::ShowLoadedScan()
+{
+  ShowScanControls();
+  for (const ResultKind kind : {ResultKind::RefSurf, ResultKind::Surfaces, ResultKind::Proj, ResultKind::Disc,
+                                ResultKind::Vessel, ResultKind::SEAD, ResultKind::GridCenter, ResultKind::Markers,
+                                ResultKind::Splines})
+    ShowKindControls(kind);
+}
+
 bool CStrataviewView::OpenResultFile(ResultKind kind, const std::string& path)
 {
-  const KindOperations* operations = OperationsOf(kind);
-  return operations && (this->*operations->open)(path);
+  if (!m_Workspace.OpenResultFile(kind, path))
+    return false;
+  ShowKindControls(kind);
+  return true;
+}
+
+bool CStrataviewView::OpenRefSurfFile(const std::string& path)
+{
+  return OpenResultFile(ResultKind::RefSurf, path);
+}
+
+bool CStrataviewView::OpenSurfacesFile(const std::string& path)
+{
+  return OpenResultFile(ResultKind::Surfaces, path);
+}
+
+bool CStrataviewView::OpenProjFile(const std::string& path)
+{
+  return OpenResultFile(ResultKind::Proj, path);
+}
+
+bool CStrataviewView::OpenDiscFile(const std::string& path)
+{
+  return OpenResultFile(ResultKind::Disc, path);
+}
+
+bool CStrataviewView::OpenVesselFile(const std::string& path)
+{
+  return OpenResultFile(ResultKind::Vessel, path);
+}
+
+bool CStrataviewView::OpenSEADFile(const std::string& path)
+{
+  return OpenResultFile(ResultKind::SEAD, path);
+}
+
+bool CStrataviewView::OpenGridCenterFile(const std::string& path)
+{
+  return OpenResultFile(ResultKind::GridCenter, path);
+}
+
+bool CStrataviewView::OpenMarkersFile(const std::string& path)
+{
+  return OpenResultFile(ResultKind::Markers, path);
+}
+
+bool CStrataviewView::OpenSplinesFile(const std::string& path)
+{
+  return OpenResultFile(ResultKind::Splines, path);
 }
 
 void CStrataviewView::ApplyChosenFile(ResultKind kind)
 {
-  if (const KindOperations* operations = OperationsOf(kind))
-    (this->*operations->apply)((this->*operations->selection)());
+  const int selection = m_Workspace.Selected(kind);
+  switch (kind) {
+  case ResultKind::RefSurf: ApplyRefSurf(selection); break;
+  case ResultKind::Surfaces: ApplySurfaces(selection); break;
+  case ResultKind::Proj: ApplyProj(selection); break;
+  case ResultKind::Disc: ApplyDisc(selection); break;
+  case ResultKind::Vessel: ApplyVessel(selection); break;
+  case ResultKind::SEAD: ApplySEAD(selection); break;
+  case ResultKind::GridCenter: ApplyGridCenter(selection); break;
+  case ResultKind::Markers: ApplyMarkers(selection); break;
+  case ResultKind::Splines: ApplySplines(selection); break;
+  default: break;
+  }
 }

@@ -62,7 +62,7 @@ void CStrataviewView::ConnectOptionsCommands()
 
 void CStrataviewView::CopySettingsToOptions(CDlgOptions& dialog) const
 {
-  const LSettings& s = m_Settings;
+  const LSettings& s = m_Workspace.Settings();
   dialog.surfaceColors[0] = s.ColorRefSurf;
   for (int i = 0; i < kSettingsSurfaceCount; ++i) {
     dialog.surfaceColors[i + 1] = s.ColorSurface[i];
@@ -85,7 +85,7 @@ void CStrataviewView::CopySettingsToOptions(CDlgOptions& dialog) const
     dialog.windowMode = s.Window;
   dialog.windowCenter = s.WindowCenter;
   dialog.windowWidth = s.WindowWidth;
-  dialog.maxIntensity = m_MaxIntensity;
+  dialog.maxIntensity = m_Workspace.MaxIntensity();
   if (IsZeroOrOne(s.SaveAll))
     dialog.saveAllMode = s.SaveAll;
   if (IsZeroOrOne(s.DlgDataPos))
@@ -98,7 +98,7 @@ void CStrataviewView::CopySettingsToOptions(CDlgOptions& dialog) const
 
 void CStrataviewView::TakeSettingsFromOptions(const CDlgOptions& dialog)
 {
-  LSettings& s = m_Settings;
+  LSettings& s = m_Workspace.Settings();
   s.ColorRefSurf = dialog.surfaceColors[0];
   for (int i = 0; i < kSettingsSurfaceCount; ++i) {
     s.ColorSurface[i] = dialog.surfaceColors[i + 1];
@@ -123,8 +123,8 @@ void CStrataviewView::TakeSettingsFromOptions(const CDlgOptions& dialog)
   if (IsZeroOrOne(dialog.windowMode))
     s.Window = dialog.windowMode;
   if (s.Window == 0) {
-    s.WindowWidth = static_cast<float>(m_MaxIntensity);
-    s.WindowCenter = static_cast<float>(m_MaxIntensity) * 0.5f;
+    s.WindowWidth = static_cast<float>(m_Workspace.MaxIntensity());
+    s.WindowCenter = static_cast<float>(m_Workspace.MaxIntensity()) * 0.5f;
   } else {
     s.WindowCenter = dialog.windowCenter;
     s.WindowWidth = dialog.windowWidth;
@@ -151,7 +151,7 @@ void CStrataviewView::RunOptionsDialog()
   ReplacePanels();
   PushSettingsToPanes();
   for (const std::string& key : OptionsKeys())
-    (void)WriteSetting(m_Settings, key);
+    (void)WriteSetting(m_Workspace.Settings(), key);
   RecolorSurfaceBoxes();
 }
 
@@ -173,18 +173,18 @@ void CStrataviewView::ReplacePanels()
 
 void CStrataviewView::RecolorSurfaceBoxes()
 {
-  if (m_Slots->surfaces.count <= 0 || !m_Slots->surfaces.displayedObject)
+  if (m_Workspace.Slots().surfaces.count <= 0 || !m_Workspace.Slots().surfaces.displayedObject)
     return;
-  const int shown = std::min(m_Slots->surfaces.displayedObject->surfaceCount, CDlgData::kSurfaceBoxCount);
+  const int shown = std::min(m_Workspace.Slots().surfaces.displayedObject->surfaceCount, CDlgData::kSurfaceBoxCount);
   for (int k = 0; k < shown; ++k)
-    if (m_Settings.ShowSurface[k])
-      m_DataPanel->SurfaceBox(k)->SetColor(m_Settings.ColorSurface[k]);
+    if (m_Workspace.Settings().ShowSurface[k])
+      m_DataPanel->SurfaceBox(k)->SetColor(m_Workspace.Settings().ColorSurface[k]);
 }
 
 void CStrataviewView::OnButtonProjThicknessOptions()
 {
   CDlgThicknessOptions dialog;
-  const LSettings& s = m_Settings;
+  const LSettings& s = m_Workspace.Settings();
   dialog.gridFileName = QString::fromStdString(s.GridFileName);
   if (IsZeroOrOne(s.ThicknessUnit))
     dialog.unitMode = s.ThicknessUnit;
@@ -200,17 +200,17 @@ void CStrataviewView::OnButtonProjThicknessOptions()
     return;
 
   const platform::WaitCursor busy;
-  m_Settings.GridFileName = dialog.gridFileName.toStdString();
+  m_Workspace.Settings().GridFileName = dialog.gridFileName.toStdString();
   if (IsZeroOrOne(dialog.unitMode))
-    m_Settings.ThicknessUnit = dialog.unitMode;
+    m_Workspace.Settings().ThicknessUnit = dialog.unitMode;
   if (IsZeroOrOne(dialog.palette))
-    m_Settings.ThicknessPalette = dialog.palette;
-  m_Settings.ThicknessUnitMin = dialog.minUm / 1000.0f;
-  m_Settings.ThicknessUnitMax = dialog.maxUm / 1000.0f;
-  m_Settings.ShowThicknessBar = dialog.showBar != 0;
-  m_Settings.ThicknessOpacity = dialog.opacity;
+    m_Workspace.Settings().ThicknessPalette = dialog.palette;
+  m_Workspace.Settings().ThicknessUnitMin = dialog.minUm / 1000.0f;
+  m_Workspace.Settings().ThicknessUnitMax = dialog.maxUm / 1000.0f;
+  m_Workspace.Settings().ShowThicknessBar = dialog.showBar != 0;
+  m_Workspace.Settings().ThicknessOpacity = dialog.opacity;
   ApplyGrid();
   for (const char* key : {"GridFileName", "ThicknessUnit", "ThicknessUnitMin", "ThicknessUnitMax", "ThicknessPalette",
                           "ShowThicknessBar", "ThicknessOpacity"})
-    (void)WriteSetting(m_Settings, key);
+    (void)WriteSetting(m_Workspace.Settings(), key);
 }

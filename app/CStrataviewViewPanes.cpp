@@ -58,8 +58,8 @@ void CStrataviewView::ResizePanes(const PaneLayoutResult& placement)
 
 void CStrataviewView::PushSettingsToPanes()
 {
-  const LSettings& s = m_Settings;
-  const bool loaded = m_DisplayedVolume.loaded;
+  const LSettings& s = m_Workspace.Settings();
+  const bool loaded = m_Workspace.GetDisplayedVolume().loaded;
   const SliceStyle sliceStyle = SliceStyleFromSettings(s);
   ForEachSlicePane([&sliceStyle, &s, loaded](LOCTImage& pane) {
     pane.SetStyle(sliceStyle);

@@ -31,7 +31,7 @@ void ShiftTriples(std::vector<float>& triples, const FlatteningShift& shift)
 
 }  // namespace
 
-LResultHeader CreatedRecordHeader(const LOCTVolume& displayed)
+LResultHeader CreatedRecordHeader(const LOCTVolume& displayed, bool approval)
 {
   const auto& s = kHeaderStrings;
   LResultHeader h;
@@ -46,7 +46,7 @@ LResultHeader CreatedRecordHeader(const LOCTVolume& displayed)
   h.modificationDate = s[8];
   h.modificationTime = s[9];
   h.modifier = s[10];
-  h.approval = false;
+  h.approval = approval;
   h.format = displayed.format;
   h.sizeX = displayed.sizeX;
   h.sizeY = displayed.sizeY;

@@ -13,9 +13,10 @@
 // The most markers and splines the panes handle.
 constexpr int kMaxDisplayedMarkers = 3000;
 
-// The header every record the view creates carries: the program's own strings, not
-// approved, and the displayed scan's format, sizes, voxel sizes, eye and centre.
-LResultHeader CreatedRecordHeader(const LOCTVolume& displayed);
+// The header every record the program creates carries: the program's own strings, the
+// approval given (none unless asked), and the displayed scan's format, sizes, voxel sizes,
+// eye and centre.
+LResultHeader CreatedRecordHeader(const LOCTVolume& displayed, bool approval = false);
 
 // original: the file's depths; displayed: where they lie over the displayed volume.
 void MakeDisplayedRefSurface(const LRefSurface& file, const FlatteningShift& shift,

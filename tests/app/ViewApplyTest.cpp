@@ -119,46 +119,4 @@ TEST_F(ViewApplyTest, BrushStrokesWriteTheShownLabelsAloneAndKeepTheirFigureAndT
   EXPECT_TRUE(std::equal(painted.begin(), painted.end(), saved.Voxels()));
 }
 
-TEST_F(ViewApplyTest, FlatteningMovesTheScanAndEveryKindByTheSameSurface)
-{
-  // Unflattened, the displayed scan is the scan as read, without a copy of its voxels.
-  EXPECT_EQ(Shown().Voxels(), Read().Voxels());
-  const std::vector<unsigned short> asRead(Read().Voxels(), Read().Voxels() + Read().VoxelCount());
-  QComboBox* combo = m_View.DataPanel()->Combo(CDlgData::kRefSurfCombo);
-  combo->setCurrentIndex(1);
-  m_View.SelectRefSurf();
-  EXPECT_FALSE(m_View.Shift().IsFlattened()) << "choosing a surface alone does not flatten";
-  m_View.RefreshAll();
-  ASSERT_TRUE(m_View.Shift().IsFlattened());
-  EXPECT_NE(Shown().Voxels(), Read().Voxels());
-  EXPECT_TRUE(std::equal(asRead.begin(), asRead.end(), Read().Voxels())) << "flattening wrote into the scan as read";
-
-  const LResultSlots& kinds = m_View.Slots();
-  const LRefSurface& reference = kinds.refSurf.objects[0];
-  const int row = Read().sizeY / 2;
-  for (const auto& [x, z] : {std::pair{10, 3}, std::pair{40, 12}}) {
-    const int depth = reference.Point(x, z).y;
-    ASSERT_GE(depth, 0);
-    EXPECT_EQ(At(Shown(), x, row, z), At(Read(), x, depth, z)) << x << "," << z;
-    EXPECT_EQ(kinds.refSurf.displayedObject->Point(x, z).y, row);
-    const int surfaceDepth = kinds.surfaces.objects[0].Point(3, x, z).y;
-    EXPECT_EQ(kinds.surfaces.displayedObject->Point(3, x, z).y, surfaceDepth + row - depth);
-    EXPECT_EQ(m_View.Shift().ToStored(x, kinds.surfaces.displayedObject->Point(3, x, z).y, z), surfaceDepth);
-  }
-  const Point3i marker = kinds.markers.objects[0].points[0];
-  EXPECT_EQ(kinds.markers.displayedObject->points[0].y, marker.y + row - reference.Point(marker.x, marker.z).y);
-
-  // Choosing "None" hides the reference surface; the scan and the shift stay until the
-  // next Flattening.
-  combo->setCurrentIndex(0);
-  m_View.SelectRefSurf();
-  EXPECT_TRUE(m_View.Shift().IsFlattened());
-  m_View.SelectMarkers();
-  EXPECT_EQ(kinds.markers.displayedObject->points[0].y, marker.y + row - reference.Point(marker.x, marker.z).y);
-  m_View.RefreshAll();
-  EXPECT_FALSE(m_View.Shift().IsFlattened());
-  EXPECT_EQ(Shown().Voxels(), Read().Voxels());
-  EXPECT_EQ(kinds.markers.displayedObject->points[0].y, marker.y);
-}
-
 }  // namespace

@@ -1,17 +1,14 @@
 // Opening a scan: the folder's files sorted by name, the scan and every result file read
-// into fresh slots and checked against the scan, and only then taken over by the view.
-#include "app/CStrataviewView.h"
-#include "model/DisplayedObjects.h"
+// into fresh slots and checked against the scan.
+#include "model/ScanLoader.h"
 
 #include "data/Diagnostics.h"
 #include "data/RenameNoReplace.h"
 #include "data/WriteTarget.h"
 #include "data/XmlReadResult.h"
-#include "dialogs/CDlgVoxelSize.h"
+#include "model/DisplayedObjects.h"
 #include "model/LoadMessages.h"
 #include "model/ScanFolderScan.h"
-#include "platform/Dialogs.h"
-#include "platform/Messages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,12 +22,6 @@ namespace {
 // Markers and splines a scan without such a file can take.
 constexpr int kDefaultPointCapacity = 3000;
 
-bool Fail(const std::string& message)
-{
-  platform::ShowMessage(message);
-  return false;
-}
-
 // Natural order, then at most a slot's worth of files; the rest are named in a warning.
 void SortPaths(CSortStringArray& paths, ResultKind kind)
 {
@@ -43,25 +34,6 @@ void SortPaths(CSortStringArray& paths, ResultKind kind)
   for (int i = 0; i < kSlotCapacity; ++i)
     first.Add(paths[i]);
   paths = std::move(first);
-}
-
-// The steps every kind shares: sort the files, read each into its object (readOne gives
-// the message of a file that cannot be used, "" otherwise), then preselect the suite's file.
-template <typename Record, typename ReadOne>
-bool ReadKindFiles(LResultSlot<Record>& slot, ResultKind kind, ReadOne readOne)
-{
-  SortPaths(slot.pathList, kind);
-  slot.count = slot.pathList.GetSize();
-  for (int i = 0; i < slot.count; ++i) {
-    const std::string message = readOne(slot.objects[size_t(i)], slot.pathList[i], i);
-    if (!message.empty())
-      return Fail(message);
-  }
-  std::vector<std::string> tags;
-  for (const std::string& path : slot.pathList)
-    tags.push_back(scanfolder::Tag(kind, path));
-  slot.selected = scanfolder::PreselectedIndex(tags);
-  return true;
 }
 
 // A result XML file: the reader's failure, or a surface grid that is not the scan's.
@@ -81,19 +53,6 @@ std::string ReadPointFile(Record& record, const std::string& path, ResultKind ki
 {
   const int result = record.ReadXml(path);
   return result == kXmlOk ? "" : loadmessages::ForXmlResult(kind, result);
-}
-
-// A file of more markers or splines than the panes show is read whole, shown in part, and
-// the user is told, so that nothing is dropped without a word.
-template <typename Record>
-std::string ReadAndTellWhenCut(Record& record, const std::string& path, ResultKind kind)
-{
-  std::string message = ReadPointFile(record, path, kind);
-  if (message.empty() && record.count > kMaxDisplayedMarkers)
-    (void)platform::ShowMessage(
-        loadmessages::OnlyFirstShown(kind, scanfolder::FileName(path), record.count, kMaxDisplayedMarkers),
-        platform::kMbOk);
-  return message;
 }
 
 bool HasSameSize(const LOCTVolume& a, const LOCTVolume& b)
@@ -131,22 +90,21 @@ bool Exists(const std::string& path)
   return fs::exists(fs::symlink_status(path, error));
 }
 
-// Opens one result file into a fresh slot; the view's slot takes it over only when it fits.
-template <typename Slot, typename Load, typename Show>
-bool OpenOneFile(Slot& live, const std::string& path, Load load, Show show)
-{
-  auto staged = std::make_unique<Slot>();
-  staged->pathList.Add(path);
-  if (!load(*staged))
-    return false;
-  live.TakeLoaded(*staged);
-  show();
-  return true;
-}
-
 }  // namespace
 
-bool CStrataviewView::ScanFolder(const std::string& folder)
+
+ScanLoader::ScanLoader(WorkspacePrompts& prompts, const LSettings& settings, bool headerApproval)
+    : m_Prompts(prompts), m_Settings(settings), m_HeaderApproval(headerApproval)
+{
+}
+
+bool ScanLoader::Fail(const std::string& message)
+{
+  m_Prompts.ShowMessage(message);
+  return false;
+}
+
+bool ScanLoader::StageFolder(const std::string& folder, StagedScan& staged)
 {
   std::vector<std::string> files;
   std::error_code error;
@@ -161,7 +119,6 @@ bool CStrataviewView::ScanFolder(const std::string& folder)
     if (const int renameError = RenameNoReplace(from, to))
       return Fail(std::strerror(renameError));
 
-  StagedScan staged;
   staged.scanFolder = folder;
   staged.scanPath = contents.scanPath;
   LResultSlots& results = *staged.results;
@@ -178,56 +135,27 @@ bool CStrataviewView::ScanFolder(const std::string& folder)
   fill(results.gridCenter.pathList, ResultKind::GridCenter);
   fill(results.markers.pathList, ResultKind::Markers);
   fill(results.splines.pathList, ResultKind::Splines);
-  return RunLoaderChain(staged);
-}
-
-bool CStrataviewView::OpenOCTFile(const std::string& path)
-{
-  StagedScan staged;
-  staged.scanPath = path;
-  const size_t slash = path.find_last_of('/');
-  staged.scanFolder = slash == std::string::npos ? std::string() : path.substr(0, slash);
-  return RunLoaderChain(staged);
-}
-
-bool CStrataviewView::RunLoaderChain(StagedScan& staged)
-{
-  LResultSlots& results = *staged.results;
-  LOCTVolume& scan = *staged.volume;
-  const bool loaded = LoadOCT(staged) && LoadRefSurf(results.refSurf, scan) && LoadSurfaces(results.surfaces, scan) &&
-                      LoadProj(results.proj, scan) && LoadDisc(results.disc, scan) && LoadVessel(results.vessel, scan) &&
-                      LoadSEAD(results.sead, scan) && LoadGridCenter(results.gridCenter, scan) &&
-                      LoadMarkers(results.markers, scan) && LoadSplines(results.splines, scan);
-  if (!loaded)
-    return false;
-  TakeOverScan(staged);
   return true;
 }
 
-void CStrataviewView::TakeOverScan(StagedScan& staged)
+void ScanLoader::StageScanFile(const std::string& path, StagedScan& staged)
 {
-  m_ScanFolder = staged.scanFolder;
-  m_ScanPath = staged.scanPath;
-  std::swap(m_ReadVolume, staged.volume);
-  LResultSlots& live = *m_Slots;
-  LResultSlots& loaded = *staged.results;
-  live.refSurf.TakeLoaded(loaded.refSurf);
-  live.surfaces.TakeLoaded(loaded.surfaces);
-  live.proj.TakeLoaded(loaded.proj);
-  live.disc.TakeLoaded(loaded.disc);
-  live.vessel.TakeLoaded(loaded.vessel);
-  live.sead.TakeLoaded(loaded.sead);
-  live.gridCenter.TakeLoaded(loaded.gridCenter);
-  live.markers.TakeLoaded(loaded.markers);
-  live.splines.TakeLoaded(loaded.splines);
-  ShowScanControls();
-  for (const ResultKind kind : {ResultKind::RefSurf, ResultKind::Surfaces, ResultKind::Proj, ResultKind::Disc,
-                                ResultKind::Vessel, ResultKind::SEAD, ResultKind::GridCenter, ResultKind::Markers,
-                                ResultKind::Splines})
-    ShowKindControls(kind);
+  staged.scanPath = path;
+  const size_t slash = path.find_last_of('/');
+  staged.scanFolder = slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-bool CStrataviewView::LoadOCT(StagedScan& staged)
+bool ScanLoader::RunLoaderChain(StagedScan& staged)
+{
+  LResultSlots& results = *staged.results;
+  LOCTVolume& scan = *staged.volume;
+  return LoadOCT(staged) && LoadRefSurf(results.refSurf, scan) && LoadSurfaces(results.surfaces, scan) &&
+         LoadProj(results.proj, scan) && LoadDisc(results.disc, scan) && LoadVessel(results.vessel, scan) &&
+         LoadSEAD(results.sead, scan) && LoadGridCenter(results.gridCenter, scan) &&
+         LoadMarkers(results.markers, scan) && LoadSplines(results.splines, scan);
+}
+
+bool ScanLoader::LoadOCT(StagedScan& staged)
 {
   if (IsTiffPath(staged.scanPath) && !ConvertTiffScan(staged))
     return false;
@@ -241,7 +169,7 @@ bool CStrataviewView::LoadOCT(StagedScan& staged)
 
 // A 3-D TIFF carries no voxel size: the user gives it, and the scan is kept as a MetaImage
 // file beside the TIFF, which is then read like any other scan.
-bool CStrataviewView::ConvertTiffScan(StagedScan& staged)
+bool ScanLoader::ConvertTiffScan(StagedScan& staged)
 {
   LOCTVolume tiff;
   const int result = tiff.ReadScanFile(staged.scanPath);
@@ -249,11 +177,10 @@ bool CStrataviewView::ConvertTiffScan(StagedScan& staged)
     return Fail(loadmessages::kNot3DTiff);
   if (result != kScanOk)
     return Fail(loadmessages::FileError(ResultKind::OCT));
-  CDlgVoxelSize dialog;
-  if (platform::RunModal(dialog) != platform::kIdOk)
+  float micrometres[3] = {};
+  if (!m_Prompts.AskVoxelSize(micrometres))
     return false;
-  const float spacing[3] = {dialog.voxelSize[0] / 1000.0f, dialog.voxelSize[1] / 1000.0f,
-                            dialog.voxelSize[2] / 1000.0f};
+  const float spacing[3] = {micrometres[0] / 1000.0f, micrometres[1] / 1000.0f, micrometres[2] / 1000.0f};
   tiff.SetVoxelSize(spacing);
   // The conversion never replaces a file that is already there (a device's own ".raw").
   const std::string base = WithoutExtension(staged.scanPath);
@@ -264,14 +191,38 @@ bool CStrataviewView::ConvertTiffScan(StagedScan& staged)
   return true;
 }
 
-LResultHeader CStrataviewView::ViewHeader(const LOCTVolume& scan) const
+// The steps every kind shares: sort the files, read each into its object (readOne gives
+// the message of a file that cannot be used, "" otherwise), then preselect the suite's file.
+template <typename Record, typename ReadOne>
+bool ScanLoader::ReadKindFiles(LResultSlot<Record>& slot, ResultKind kind, ReadOne readOne)
 {
-  LResultHeader header = CreatedRecordHeader(scan);
-  header.approval = m_HeaderApproval;
-  return header;
+  SortPaths(slot.pathList, kind);
+  slot.count = slot.pathList.GetSize();
+  for (int i = 0; i < slot.count; ++i) {
+    const std::string message = readOne(slot.objects[size_t(i)], slot.pathList[i], i);
+    if (!message.empty())
+      return Fail(message);
+  }
+  std::vector<std::string> tags;
+  for (const std::string& path : slot.pathList)
+    tags.push_back(scanfolder::Tag(kind, path));
+  slot.selected = scanfolder::PreselectedIndex(tags);
+  return true;
 }
 
-bool CStrataviewView::LoadRefSurf(LRefSurfSlot& slot, const LOCTVolume& scan)
+// A file of more markers or splines than the panes show is read whole, shown in part, and
+// the user is told, so that nothing is dropped without a word.
+template <typename Record>
+std::string ScanLoader::ReadAndTellWhenCut(Record& record, const std::string& path, ResultKind kind)
+{
+  std::string message = ReadPointFile(record, path, kind);
+  if (message.empty() && record.count > kMaxDisplayedMarkers)
+    m_Prompts.ShowMessage(
+        loadmessages::OnlyFirstShown(kind, scanfolder::FileName(path), record.count, kMaxDisplayedMarkers));
+  return message;
+}
+
+bool ScanLoader::LoadRefSurf(LRefSurfSlot& slot, const LOCTVolume& scan)
 {
   const bool read = ReadKindFiles(slot, ResultKind::RefSurf, [&](LRefSurface& surface, const std::string& path, int) {
     return ReadSurfaceFile(surface, path, ResultKind::RefSurf, scan);
@@ -284,7 +235,7 @@ bool CStrataviewView::LoadRefSurf(LRefSurfSlot& slot, const LOCTVolume& scan)
   return true;
 }
 
-bool CStrataviewView::LoadSurfaces(LShownSlot<LSurfaces>& slot, LOCTVolume& scan)
+bool ScanLoader::LoadSurfaces(LShownSlot<LSurfaces>& slot, LOCTVolume& scan)
 {
   const bool read = ReadKindFiles(slot, ResultKind::Surfaces, [&](LSurfaces& surfaces, const std::string& path, int) {
     return ReadSurfaceFile(surfaces, path, ResultKind::Surfaces, scan);
@@ -296,37 +247,36 @@ bool CStrataviewView::LoadSurfaces(LShownSlot<LSurfaces>& slot, LOCTVolume& scan
   return true;
 }
 
-bool CStrataviewView::LoadProj(LResultSlot<LImage2D>& slot, const LOCTVolume& scan)
+bool ScanLoader::LoadProj(LResultSlot<LImage2D>& slot, const LOCTVolume& scan)
 {
-  return ReadKindFiles(slot, ResultKind::Proj, [&](LImage2D& image, const std::string& path, int) -> std::string {
+  return LoadImages(slot, ResultKind::Proj, scan);
+}
+
+bool ScanLoader::LoadDisc(LResultSlot<LImage2D>& slot, const LOCTVolume& scan)
+{
+  return LoadImages(slot, ResultKind::Disc, scan);
+}
+
+bool ScanLoader::LoadImages(LResultSlot<LImage2D>& slot, ResultKind kind, const LOCTVolume& scan)
+{
+  return ReadKindFiles(slot, kind, [&](LImage2D& image, const std::string& path, int) -> std::string {
     if (image.Load(path) != 0)
-      return loadmessages::FileError(ResultKind::Proj);
-    return image.GetWidth() == scan.sizeX && image.GetHeight() == scan.sizeZ
-             ? "" : loadmessages::SizeMismatch(ResultKind::Proj);
+      return loadmessages::FileError(kind);
+    return image.GetWidth() == scan.sizeX && image.GetHeight() == scan.sizeZ ? "" : loadmessages::SizeMismatch(kind);
   });
 }
 
-bool CStrataviewView::LoadDisc(LResultSlot<LImage2D>& slot, const LOCTVolume& scan)
-{
-  return ReadKindFiles(slot, ResultKind::Disc, [&](LImage2D& image, const std::string& path, int) -> std::string {
-    if (image.Load(path) != 0)
-      return loadmessages::FileError(ResultKind::Disc);
-    return image.GetWidth() == scan.sizeX && image.GetHeight() == scan.sizeZ
-             ? "" : loadmessages::SizeMismatch(ResultKind::Disc);
-  });
-}
-
-bool CStrataviewView::LoadVessel(LLabelSlot& slot, const LOCTVolume& scan)
+bool ScanLoader::LoadVessel(LLabelSlot& slot, const LOCTVolume& scan)
 {
   return LoadLabels(slot, ResultKind::Vessel, scan, m_Settings.MeshSmoothingVessel);
 }
 
-bool CStrataviewView::LoadSEAD(LLabelSlot& slot, const LOCTVolume& scan)
+bool ScanLoader::LoadSEAD(LLabelSlot& slot, const LOCTVolume& scan)
 {
   return LoadLabels(slot, ResultKind::SEAD, scan, m_Settings.MeshSmoothingSEAD);
 }
 
-bool CStrataviewView::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume& scan, int smoothing)
+bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume& scan, int smoothing)
 {
   const int scanSize[3] = {scan.sizeX, scan.sizeY, scan.sizeZ};
   const float scanSpacing[3] = {scan.spacingX, scan.spacingY, scan.spacingZ};
@@ -360,85 +310,29 @@ bool CStrataviewView::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVo
   });
 }
 
-bool CStrataviewView::LoadGridCenter(LGridCenterSlot& slot, const LOCTVolume& scan)
+bool ScanLoader::LoadGridCenter(LGridCenterSlot& slot, const LOCTVolume& scan)
 {
   if (slot.pathList.IsEmpty())
-    slot.defaultObject->Create(scan.sizeX / 2, scan.sizeZ / 2, ViewHeader(scan));
+    slot.defaultObject->Create(scan.sizeX / 2, scan.sizeZ / 2, CreatedRecordHeader(scan, m_HeaderApproval));
   return ReadKindFiles(slot, ResultKind::GridCenter, [](LGridCenter& center, const std::string& path, int) {
     return ReadPointFile(center, path, ResultKind::GridCenter);
   });
 }
 
-bool CStrataviewView::LoadMarkers(LMarkersSlot& slot, const LOCTVolume& scan)
+bool ScanLoader::LoadMarkers(LMarkersSlot& slot, const LOCTVolume& scan)
 {
   if (slot.pathList.IsEmpty())
-    slot.defaultObject->Create(0, kDefaultPointCapacity, ViewHeader(scan));
-  return ReadKindFiles(slot, ResultKind::Markers, [](LMarkers& markers, const std::string& path, int) {
+    slot.defaultObject->Create(0, kDefaultPointCapacity, CreatedRecordHeader(scan, m_HeaderApproval));
+  return ReadKindFiles(slot, ResultKind::Markers, [this](LMarkers& markers, const std::string& path, int) {
     return ReadAndTellWhenCut(markers, path, ResultKind::Markers);
   });
 }
 
-bool CStrataviewView::LoadSplines(LSplinesSlot& slot, const LOCTVolume& scan)
+bool ScanLoader::LoadSplines(LSplinesSlot& slot, const LOCTVolume& scan)
 {
   if (slot.pathList.IsEmpty())
-    slot.defaultObject->Create(0, kDefaultPointCapacity, ViewHeader(scan));
-  return ReadKindFiles(slot, ResultKind::Splines, [](LSplineSet& splines, const std::string& path, int) {
+    slot.defaultObject->Create(0, kDefaultPointCapacity, CreatedRecordHeader(scan, m_HeaderApproval));
+  return ReadKindFiles(slot, ResultKind::Splines, [this](LSplineSet& splines, const std::string& path, int) {
     return ReadAndTellWhenCut(splines, path, ResultKind::Splines);
   });
-}
-
-bool CStrataviewView::OpenRefSurfFile(const std::string& path)
-{
-  return OpenOneFile(m_Slots->refSurf, path, [&](LRefSurfSlot& s) { return LoadRefSurf(s, *m_ReadVolume); },
-                     [&] { ShowKindControls(ResultKind::RefSurf); });
-}
-
-bool CStrataviewView::OpenSurfacesFile(const std::string& path)
-{
-  return OpenOneFile(m_Slots->surfaces, path,
-                     [&](LShownSlot<LSurfaces>& s) { return LoadSurfaces(s, *m_ReadVolume); },
-                     [&] { ShowKindControls(ResultKind::Surfaces); });
-}
-
-bool CStrataviewView::OpenProjFile(const std::string& path)
-{
-  return OpenOneFile(m_Slots->proj, path, [&](LResultSlot<LImage2D>& s) { return LoadProj(s, *m_ReadVolume); },
-                     [&] { ShowKindControls(ResultKind::Proj); });
-}
-
-bool CStrataviewView::OpenDiscFile(const std::string& path)
-{
-  return OpenOneFile(m_Slots->disc, path, [&](LResultSlot<LImage2D>& s) { return LoadDisc(s, *m_ReadVolume); },
-                     [&] { ShowKindControls(ResultKind::Disc); });
-}
-
-bool CStrataviewView::OpenVesselFile(const std::string& path)
-{
-  return OpenOneFile(m_Slots->vessel, path, [&](LLabelSlot& s) { return LoadVessel(s, *m_ReadVolume); },
-                     [&] { ShowKindControls(ResultKind::Vessel); });
-}
-
-bool CStrataviewView::OpenSEADFile(const std::string& path)
-{
-  return OpenOneFile(m_Slots->sead, path, [&](LLabelSlot& s) { return LoadSEAD(s, *m_ReadVolume); },
-                     [&] { ShowKindControls(ResultKind::SEAD); });
-}
-
-bool CStrataviewView::OpenGridCenterFile(const std::string& path)
-{
-  return OpenOneFile(m_Slots->gridCenter, path,
-                     [&](LGridCenterSlot& s) { return LoadGridCenter(s, *m_ReadVolume); },
-                     [&] { ShowKindControls(ResultKind::GridCenter); });
-}
-
-bool CStrataviewView::OpenMarkersFile(const std::string& path)
-{
-  return OpenOneFile(m_Slots->markers, path, [&](LMarkersSlot& s) { return LoadMarkers(s, *m_ReadVolume); },
-                     [&] { ShowKindControls(ResultKind::Markers); });
-}
-
-bool CStrataviewView::OpenSplinesFile(const std::string& path)
-{
-  return OpenOneFile(m_Slots->splines, path, [&](LSplinesSlot& s) { return LoadSplines(s, *m_ReadVolume); },
-                     [&] { ShowKindControls(ResultKind::Splines); });
 }

@@ -1,0 +1,21 @@
+#include "app/ViewPrompts.h"
+
+#include "dialogs/CDlgVoxelSize.h"
+#include "platform/Dialogs.h"
+#include "platform/Messages.h"
+
+#include <algorithm>
+
+void ViewPrompts::ShowMessage(const std::string& text)
+{
+  (void)platform::ShowMessage(text, platform::kMbOk);
+}
+
+bool ViewPrompts::AskVoxelSize(float micrometres[3])
+{
+  CDlgVoxelSize dialog;
+  if (platform::RunModal(dialog) != platform::kIdOk)
+    return false;
+  std::copy(dialog.voxelSize, dialog.voxelSize + 3, micrometres);
+  return true;
+}

@@ -1,0 +1,9 @@
+#pragma once
+// The open scan's questions answered by the program's message boxes and voxel-size dialog.
+#include "model/WorkspacePrompts.h"
+
+class ViewPrompts : public WorkspacePrompts {
+public:
+  void ShowMessage(const std::string& text) override;
+  bool AskVoxelSize(float micrometres[3]) override;
+};

@@ -1,0 +1,222 @@
+#include "model/ResultSaver.h"
+
+#include "data/FileApproval.h"
+#include "model/DisplayedObjects.h"
+#include "model/LoadMessages.h"
+#include "model/SavePaths.h"
+#include "model/ScanFolderScan.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace {
+
+// The list changes only once the file is written, so the list, the objects and the combo
+// box keep one index per file even after a failed write.
+template <typename Slot>
+void TakeTarget(Slot& slot, SavedFile& saved, const std::string& path)
+{
+  if (saved.added) {
+    slot.pathList.Add(path);
+    slot.count = slot.pathList.GetSize();
+  }
+  slot.selected = saved.index;
+  saved.written = true;
+  saved.path = path;
+}
+
+// Root may write any file, so an approved one is refused here and not only by its mode.
+bool MayWriteAll(std::initializer_list<std::string> files)
+{
+  return std::all_of(files.begin(), files.end(), [](const std::string& f) { return approval::MayOverwrite(f); });
+}
+
+// stored := displayed moved back to the scan's depth; rows that came from outside the scan
+// when it was shown become 0.
+void UnshiftVolume(const LOCTVolume& displayed, const FlatteningShift& shift, LOCTVolume& stored)
+{
+  const size_t sizeX = size_t(displayed.sizeX), sizeY = size_t(displayed.sizeY);
+  const unsigned short* from = displayed.Voxels();
+  unsigned short* to = stored.Voxels();
+  for (int z = 0; z < displayed.sizeZ; ++z)
+    for (int x = 0; x < displayed.sizeX; ++x) {
+      const int moved = shift.ToDisplayed(x, 0, z);  // where stored row 0 is shown
+      for (int y = 0; y < displayed.sizeY; ++y) {
+        const int v = y + moved;
+        const size_t slice = size_t(z) * sizeY;
+        to[size_t(x) + sizeX * (slice + size_t(y))] =
+            v >= 0 && v < displayed.sizeY ? from[size_t(x) + sizeX * (slice + size_t(v))] : 0;
+      }
+    }
+}
+
+Point3i Unshifted(const Point3i& p, const FlatteningShift& shift)
+{
+  return Point3i{p.x, shift.ToStored(p.x, p.y, p.z), p.z};
+}
+
+}  // namespace
+
+ResultSaver::ResultSaver(WorkspacePrompts& prompts, LResultSlots& slots, const FlatteningShift& shift,
+                         const LResultHeader& header, const LSettings& settings)
+    : m_Prompts(prompts), m_Slots(slots), m_Shift(shift), m_Header(header), m_Settings(settings)
+{
+}
+
+bool ResultSaver::FailSave(ResultKind kind)
+{
+  m_Prompts.ShowMessage(loadmessages::FileError(kind));
+  return false;
+}
+
+// Where the path stands in the kind's list: its index, or the next free one (none when the
+// kind is full).
+template <typename Slot>
+bool ResultSaver::FindTarget(const Slot& slot, ResultKind kind, const std::string& path, SavedFile& saved)
+{
+  const auto& paths = slot.pathList;
+  const auto found = std::find(paths.begin(), paths.end(), path);
+  saved.added = found == paths.end();
+  saved.index = !saved.added ? static_cast<int>(found - paths.begin()) : (slot.count < kSlotCapacity ? slot.count : -1);
+  return saved.index >= 0 || FailSave(kind);
+}
+
+// A file of more entries than the panes show was shown in part: writing the shown ones over
+// it would drop the others.
+template <typename Slot>
+bool ResultSaver::WouldDropEntries(const Slot& slot, const SavedFile& saved, ResultKind kind, const std::string& path)
+{
+  if (saved.added || slot.objects[size_t(saved.index)].count <= kMaxDisplayedMarkers)
+    return false;
+  m_Prompts.ShowMessage(loadmessages::WouldDropEntries(kind, scanfolder::FileName(path)));
+  return true;
+}
+
+// Every file takes the approval asked for; a file that keeps the other one is reported, as
+// the user would otherwise take a writable file for an approved one.
+bool ResultSaver::SetApproval(std::initializer_list<std::string> files, bool approved)
+{
+  bool allSet = true;
+  for (const std::string& file : files)
+    if (!approval::SetApproved(file, approved)) {
+      m_Prompts.ShowMessage(loadmessages::ApprovalNotSet(file));
+      allSet = false;
+    }
+  return allSet;
+}
+
+bool ResultSaver::SaveSurfaces(const std::string& path, bool approved, SavedFile& saved)
+{
+  auto& slot = m_Slots.surfaces;
+  if (!FindTarget(slot, ResultKind::Surfaces, path, saved))
+    return false;
+  if (!MayWriteAll({path}))
+    return FailSave(ResultKind::Surfaces);
+  const LSurfaces& shown = *slot.displayedObject;
+  LSurfaces& stored = slot.objects[size_t(saved.index)];
+  stored.Create(shown.surfaceSizeX, shown.surfaceSizeZ, shown.surfaceCount, shown.labelIndex, shown.nameIndex,
+                shown.instance, m_Header, shown.nameText);
+  stored.undefinedMask = shown.undefinedMask;
+  for (size_t i = 0; i < shown.points.size() && i < stored.points.size(); ++i)
+    stored.points[i] = Unshifted(shown.points[i], m_Shift);
+  if (stored.WriteXml(path) != 0)
+    return FailSave(ResultKind::Surfaces);
+  TakeTarget(slot, saved, path);
+  return SetApproval({path}, approved);
+}
+
+bool ResultSaver::SaveGridCenter(const std::string& path, bool approved, SavedFile& saved)
+{
+  auto& slot = m_Slots.gridCenter;
+  if (!FindTarget(slot, ResultKind::GridCenter, path, saved))
+    return false;
+  if (!MayWriteAll({path}))
+    return FailSave(ResultKind::GridCenter);
+  LGridCenter& stored = slot.objects[size_t(saved.index)];
+  stored.Create(slot.gridCenter[0], slot.gridCenter[1], m_Header);
+  if (stored.WriteXml(path) != 0)
+    return FailSave(ResultKind::GridCenter);
+  TakeTarget(slot, saved, path);
+  return SetApproval({path}, approved);
+}
+
+bool ResultSaver::SaveMarkers(const std::string& path, bool approved, SavedFile& saved)
+{
+  auto& slot = m_Slots.markers;
+  if (!FindTarget(slot, ResultKind::Markers, path, saved))
+    return false;
+  if (!MayWriteAll({path}))
+    return FailSave(ResultKind::Markers);
+  if (WouldDropEntries(slot, saved, ResultKind::Markers, path))
+    return false;
+  const LMarkers& shown = *slot.displayedObject;
+  LMarkers& stored = slot.objects[size_t(saved.index)];
+  const int count = std::clamp(slot.DisplayedMarkerCount(), 0,
+                               static_cast<int>(std::min(shown.points.size(), shown.labels.size())));
+  stored.Create(count, kMaxDisplayedMarkers, m_Header);
+  for (int j = 0; j < count; ++j) {
+    stored.points[size_t(j)] = Unshifted(shown.points[size_t(j)], m_Shift);
+    stored.labels[size_t(j)] = shown.labels[size_t(j)];
+  }
+  if (stored.WriteXml(path) != 0)
+    return FailSave(ResultKind::Markers);
+  TakeTarget(slot, saved, path);
+  return SetApproval({path}, approved);
+}
+
+bool ResultSaver::SaveSplines(const std::string& path, bool approved, SavedFile& saved)
+{
+  auto& slot = m_Slots.splines;
+  if (!FindTarget(slot, ResultKind::Splines, path, saved))
+    return false;
+  if (!MayWriteAll({path}))
+    return FailSave(ResultKind::Splines);
+  if (WouldDropEntries(slot, saved, ResultKind::Splines, path))
+    return false;
+  const LSplineSet& shown = *slot.displayedObject;
+  LSplineSet& stored = slot.objects[size_t(saved.index)];
+  const int count = std::clamp(slot.DisplayedSplineCount(), 0,
+                               static_cast<int>(std::min({shown.planes.size(), shown.closed.size(),
+                                                          shown.controlPoints.size()})));
+  stored.Create(count, kMaxSplines, m_Header);
+  for (size_t j = 0; j < size_t(count); ++j) {
+    stored.planes[j] = shown.planes[j];
+    stored.closed[j] = shown.closed[j];
+    for (const Point3i& p : shown.controlPoints[j])
+      stored.controlPoints[j].push_back(Unshifted(p, m_Shift));
+  }
+  if (stored.WriteXml(path) != 0)
+    return FailSave(ResultKind::Splines);
+  TakeTarget(slot, saved, path);
+  return SetApproval({path}, approved);
+}
+
+bool ResultSaver::SaveLabels(ResultKind kind, const std::string& requested, bool approved, SavedFile& saved)
+{
+  LLabelSlot& slot = kind == ResultKind::Vessel ? m_Slots.vessel : m_Slots.sead;
+  const std::string path = savepaths::LabelHeaderPath(requested);
+  const std::string data = savepaths::LabelDataPath(path);
+  const std::string mesh = scanfolder::MeshCachePath(path);
+  if (!FindTarget(slot, kind, path, saved))
+    return false;
+  const LOCTVolume& shown = *slot.displayedObject;
+  if (!shown.loaded || !MayWriteAll({path, data, mesh}))
+    return FailSave(kind);
+  LOCTVolume& stored = slot.objects[size_t(saved.index)];
+  const int size[3] = {shown.sizeX, shown.sizeY, shown.sizeZ};
+  const float spacing[3] = {shown.spacingX, shown.spacingY, shown.spacingZ};
+  stored.CreateVolume(size, shown.format, spacing, shown.bytesPerVoxel, shown.laterality, shown.centerType);
+  UnshiftVolume(shown, m_Shift, stored);
+  if (stored.WriteMetaImage(path) != 0)
+    return FailSave(kind);
+  // The volume is written and listed from now on, even when its mesh cache cannot be.
+  TakeTarget(slot, saved, path);
+  LMesh& storedMesh = slot.meshes[size_t(saved.index)];
+  storedMesh.SetLabelVolume(size, spacing, stored.Voxels(), stored.bytesPerVoxel);
+  storedMesh.Build(true, kind == ResultKind::Vessel ? m_Settings.MeshSmoothingVessel : m_Settings.MeshSmoothingSEAD);
+  if (storedMesh.WriteVtk(mesh) != 0) {
+    (void)SetApproval({path, data}, approved);
+    return FailSave(kind);
+  }
+  return SetApproval({path, data, mesh}, approved);
+}

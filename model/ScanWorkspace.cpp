@@ -1,0 +1,294 @@
+#include "model/ScanWorkspace.h"
+
+#include "data/XmlReadResult.h"
+#include "model/DisplayedObjects.h"
+#include "model/LoadMessages.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+const char* const kFallbackGridFile = "Grid_Circle_Macula_ETDRS.xml";
+
+template <typename Slot>
+bool HasFile(const Slot& slot, int selection)
+{
+  return slot.count > 0 && selection >= 0 && selection < std::min(slot.count, kSlotCapacity);
+}
+
+// Opens one result file into a fresh slot; the live slot takes it over only when it fits.
+template <typename Slot, typename Load>
+bool OpenOneFile(Slot& live, const std::string& path, Load load)
+{
+  auto staged = std::make_unique<Slot>();
+  staged->pathList.Add(path);
+  if (!load(*staged))
+    return false;
+  live.TakeLoaded(*staged);
+  return true;
+}
+
+}  // namespace
+
+ScanWorkspace::ScanWorkspace(WorkspacePrompts& prompts, SettingsStore& store) : m_Prompts(prompts), m_Store(store) {}
+
+ScanLoader ScanWorkspace::Loader()
+{
+  return ScanLoader(m_Prompts, m_Settings, m_HeaderApproval);
+}
+
+ResultSaver ScanWorkspace::Saver()
+{
+  return ResultSaver(m_Prompts, *m_Slots, m_Shift, CreatedHeader(), m_Settings);
+}
+
+LResultHeader ScanWorkspace::CreatedHeader() const
+{
+  return CreatedRecordHeader(m_DisplayedVolume, m_HeaderApproval);
+}
+
+void ScanWorkspace::WriteSetting(const char* key)
+{
+  (void)::WriteSetting(m_Settings, key, m_Store);
+}
+
+bool ScanWorkspace::ScanFolder(const std::string& folder)
+{
+  ScanLoader loader = Loader();
+  StagedScan staged;
+  return loader.StageFolder(folder, staged) && LoadStaged(staged);
+}
+
+bool ScanWorkspace::OpenOCTFile(const std::string& path)
+{
+  StagedScan staged;
+  ScanLoader::StageScanFile(path, staged);
+  return LoadStaged(staged);
+}
+
+bool ScanWorkspace::LoadStaged(StagedScan& staged)
+{
+  if (!Loader().RunLoaderChain(staged))
+    return false;
+  m_ScanFolder = staged.scanFolder;
+  m_ScanPath = staged.scanPath;
+  std::swap(m_ReadVolume, staged.volume);
+  LResultSlots& live = *m_Slots;
+  LResultSlots& loaded = *staged.results;
+  live.refSurf.TakeLoaded(loaded.refSurf);
+  live.surfaces.TakeLoaded(loaded.surfaces);
+  live.proj.TakeLoaded(loaded.proj);
+  live.disc.TakeLoaded(loaded.disc);
+  live.vessel.TakeLoaded(loaded.vessel);
+  live.sead.TakeLoaded(loaded.sead);
+  live.gridCenter.TakeLoaded(loaded.gridCenter);
+  live.markers.TakeLoaded(loaded.markers);
+  live.splines.TakeLoaded(loaded.splines);
+  return true;
+}
+
+bool ScanWorkspace::OpenResultFile(ResultKind kind, const std::string& path)
+{
+  ScanLoader loader = Loader();
+  LOCTVolume& scan = *m_ReadVolume;
+  LResultSlots& s = *m_Slots;
+  switch (kind) {
+  case ResultKind::RefSurf: return OpenOneFile(s.refSurf, path, [&](auto& slot) { return loader.LoadRefSurf(slot, scan); });
+  case ResultKind::Surfaces:
+    return OpenOneFile(s.surfaces, path, [&](auto& slot) { return loader.LoadSurfaces(slot, scan); });
+  case ResultKind::Proj: return OpenOneFile(s.proj, path, [&](auto& slot) { return loader.LoadProj(slot, scan); });
+  case ResultKind::Disc: return OpenOneFile(s.disc, path, [&](auto& slot) { return loader.LoadDisc(slot, scan); });
+  case ResultKind::Vessel: return OpenOneFile(s.vessel, path, [&](auto& slot) { return loader.LoadVessel(slot, scan); });
+  case ResultKind::SEAD: return OpenOneFile(s.sead, path, [&](auto& slot) { return loader.LoadSEAD(slot, scan); });
+  case ResultKind::GridCenter:
+    return OpenOneFile(s.gridCenter, path, [&](auto& slot) { return loader.LoadGridCenter(slot, scan); });
+  case ResultKind::Markers:
+    return OpenOneFile(s.markers, path, [&](auto& slot) { return loader.LoadMarkers(slot, scan); });
+  case ResultKind::Splines:
+    return OpenOneFile(s.splines, path, [&](auto& slot) { return loader.LoadSplines(slot, scan); });
+  default: return false;
+  }
+}
+
+std::string ScanWorkspace::ConfiguredGridPath() const
+{
+  return m_ProgramFolder + "/Grid/" + m_Settings.GridFileName;
+}
+
+bool ScanWorkspace::LoadGrid(const std::string& path)
+{
+  // A grid that is read replaces the held one only when it is whole.
+  LGrid configured;
+  const int result = configured.ReadXml(path);
+  if (result == kXmlOk)
+    *m_GridDefinition = std::move(configured);
+  if (result != kXmlLoadFailed)
+    return true;
+
+  LGrid fallback;
+  const int fallbackResult = fallback.ReadXml(m_ProgramFolder + "/Grid/" + kFallbackGridFile);
+  if (fallbackResult != kXmlOk) {
+    m_Prompts.ShowMessage(loadmessages::ForXmlResult(ResultKind::Grid, fallbackResult));
+    return false;
+  }
+  *m_GridDefinition = std::move(fallback);
+  // The setting names the grid now held, so it is changed only once that grid is read.
+  m_Settings.GridFileName = kFallbackGridFile;
+  WriteSetting("GridFileName");
+  return true;
+}
+
+void ScanWorkspace::Flatten()
+{
+  LRefSurfSlot& ref = m_Slots->refSurf;
+  ref.flatteningIndex = ref.selected;
+  const int file = ref.flatteningIndex - 1;
+  m_Shift = HasFile(ref, file) ? FlatteningShift(ref.objects[size_t(file)], m_ReadVolume->sizeY, m_FlatteningFraction)
+                               : FlatteningShift();
+}
+
+void ScanWorkspace::ApplyOCT()
+{
+  const LOCTVolume& read = *m_ReadVolume;
+  // Nothing writes the displayed scan: unflattened it is the scan as read.
+  MakeDisplayedVolume(read, m_Shift, m_DisplayedVolume);
+  const int size[3] = {read.sizeX, read.sizeY, read.sizeZ};
+  for (int axis = 0; axis < 3; ++axis)
+    m_Position[axis] = size[axis] / 2;
+  m_MaxIntensity = read.bytesPerVoxel == 1 ? 255 : 65535;
+  if (m_Settings.Window == 0) {
+    m_Settings.WindowWidth = static_cast<float>(m_MaxIntensity);
+    m_Settings.WindowCenter = static_cast<float>(m_MaxIntensity) * 0.5f;
+  }
+}
+
+bool ScanWorkspace::ApplyRefSurf(int selection)
+{
+  LRefSurfSlot& slot = m_Slots->refSurf;
+  const int file = selection - 1;
+  if (!HasFile(slot, file))
+    return false;
+  MakeDisplayedRefSurface(slot.objects[size_t(file)], m_Shift, CreatedHeader(), *slot.refSurfOriginal,
+                          *slot.displayedObject);
+  return true;
+}
+
+void ScanWorkspace::ApplyGridCenter(int selection)
+{
+  LGridCenterSlot& slot = m_Slots->gridCenter;
+  const LGridCenter& source = HasFile(slot, selection) ? slot.objects[size_t(selection)] : *slot.defaultObject;
+  MakeDisplayedGridCenter(source, CreatedHeader(), *slot.displayedObject);
+  slot.gridCenter[0] = slot.displayedObject->centerX;
+  slot.gridCenter[1] = slot.displayedObject->centerZ;
+}
+
+bool ScanWorkspace::ApplySurfaces(int selection)
+{
+  auto& slot = m_Slots->surfaces;
+  if (!HasFile(slot, selection))
+    return false;
+  LSurfaces& shown = *slot.displayedObject;
+  MakeDisplayedSurfaces(slot.objects[size_t(selection)], m_Shift, CreatedHeader(), shown);
+  for (const auto& [field, key] :
+       {std::pair<int LSettings::*, const char*>{&LSettings::ThicknessSurfaceFrom, "ThicknessSurfaceFrom"},
+        {&LSettings::ThicknessSurfaceTo, "ThicknessSurfaceTo"},
+        {&LSettings::CreateProjSurfaceFrom, "CreateProjSurfaceFrom"},
+        {&LSettings::CreateProjSurfaceTo, "CreateProjSurfaceTo"}})
+    if (m_Settings.*field >= shown.surfaceCount) {
+      m_Settings.*field = 0;
+      WriteSetting(key);
+    }
+  return true;
+}
+
+const LImage2D* ScanWorkspace::ChosenImage(ResultKind kind, int selection) const
+{
+  const LResultSlot<LImage2D>& slot = kind == ResultKind::Proj ? m_Slots->proj : m_Slots->disc;
+  return HasFile(slot, selection) ? &slot.objects[size_t(selection)] : nullptr;
+}
+
+bool ScanWorkspace::DropCreatedProjectionWithoutSurfaces()
+{
+  if (m_Slots->surfaces.count > 0 || !m_Settings.ShowCreateProj)
+    return false;
+  m_Settings.ShowCreateProj = false;
+  WriteSetting("ShowCreateProj");
+  return true;
+}
+
+bool ScanWorkspace::ApplyLabels(ResultKind kind, int selection)
+{
+  LLabelSlot& slot = kind == ResultKind::Vessel ? m_Slots->vessel : m_Slots->sead;
+  const bool file = HasFile(slot, selection);
+  const LOCTVolume& source = file ? slot.objects[size_t(selection)] : *slot.defaultObject;
+  const LMesh& mesh = file ? slot.meshes[size_t(selection)] : *slot.defaultMesh;
+  if (!source.loaded || source.VoxelCount() != m_DisplayedVolume.VoxelCount())
+    return false;
+  MakeDisplayedLabels(source, mesh, m_Shift, *slot.displayedObject, *slot.displayedMesh);
+  slot.displayedLayer->Show(slot.displayedObject.get());
+  return true;
+}
+
+void ScanWorkspace::ApplyMarkers(int selection)
+{
+  LMarkersSlot& slot = m_Slots->markers;
+  const LMarkers& source = HasFile(slot, selection) ? slot.objects[size_t(selection)] : *slot.defaultObject;
+  MakeDisplayedMarkers(source, m_Shift, CreatedHeader(), *slot.displayedObject);
+}
+
+void ScanWorkspace::ApplySplines(int selection)
+{
+  LSplinesSlot& slot = m_Slots->splines;
+  const LSplines& source = HasFile(slot, selection) ? slot.objects[size_t(selection)] : *slot.defaultObject;
+  MakeDisplayedSplines(source, m_Shift, CreatedHeader(), *slot.displayedObject);
+}
+
+namespace {
+// The kind's chosen-file field, handed to visit.
+template <typename Slots, typename Visit>
+auto WithSelected(Slots& s, ResultKind kind, Visit visit)
+{
+  switch (kind) {
+  case ResultKind::RefSurf: return visit(s.refSurf.selected);
+  case ResultKind::Surfaces: return visit(s.surfaces.selected);
+  case ResultKind::Proj: return visit(s.proj.selected);
+  case ResultKind::Disc: return visit(s.disc.selected);
+  case ResultKind::Vessel: return visit(s.vessel.selected);
+  case ResultKind::SEAD: return visit(s.sead.selected);
+  case ResultKind::GridCenter: return visit(s.gridCenter.selected);
+  case ResultKind::Markers: return visit(s.markers.selected);
+  default: return visit(s.splines.selected);
+  }
+}
+}  // namespace
+
+void ScanWorkspace::Select(ResultKind kind, int selection)
+{
+  WithSelected(*m_Slots, kind, [selection](int& selected) { selected = selection; });
+}
+
+int ScanWorkspace::Selected(ResultKind kind) const
+{
+  return WithSelected(*m_Slots, kind, [](const int& selected) { return selected; });
+}
+
+bool ScanWorkspace::SaveResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved)
+{
+  ResultSaver saver = Saver();
+  switch (kind) {
+  case ResultKind::Surfaces: return saver.SaveSurfaces(path, approved, saved);
+  case ResultKind::GridCenter: return saver.SaveGridCenter(path, approved, saved);
+  case ResultKind::Markers: return saver.SaveMarkers(path, approved, saved);
+  case ResultKind::Splines: return saver.SaveSplines(path, approved, saved);
+  case ResultKind::Vessel:
+  case ResultKind::SEAD: {
+    const bool allWritten = saver.SaveLabels(kind, path, approved, saved);
+    // What was written is shown from now on, its mesh cache written or not.
+    if (saved.written)
+      (void)ApplyLabels(kind, saved.index);
+    return allWritten;
+  }
+  default: return false;
+  }
+}

@@ -1,0 +1,117 @@
+#pragma once
+// The open scan and everything around it, free of any window: the scan as read and as
+// shown, the result slots of every kind, the grid definition, the shared position, grid
+// centre and window, the flattening shift, the scan's path and folder, and the settings.
+// It opens scans and result files, chooses and rebuilds what is shown, and writes each
+// edited kind back. It asks the user through its prompts and keeps settings through its
+// store; the window over it hands what it holds to the panes and controls.
+#include "data/LGrid.h"
+#include "data/LImage2D.h"
+#include "data/LOCTVolume.h"
+#include "model/FlatteningShift.h"
+#include "model/LResultSlot.h"
+#include "model/LSettings.h"
+#include "model/ResultKind.h"
+#include "model/ResultSaver.h"
+#include "model/ScanLoader.h"
+#include "model/SettingsStore.h"
+#include "model/WorkspacePrompts.h"
+
+#include <memory>
+#include <string>
+
+class ScanWorkspace {
+public:
+  ScanWorkspace(WorkspacePrompts& prompts, SettingsStore& store);
+  ScanWorkspace(const ScanWorkspace&) = delete;
+  ScanWorkspace& operator=(const ScanWorkspace&) = delete;
+
+  // The folder of the program; the grid definitions lie in its "Grid" folder.
+  void SetProgramFolder(const std::string& folder) { m_ProgramFolder = folder; }
+  const std::string& ProgramFolder() const { return m_ProgramFolder; }
+
+  // Opening. Each returns true once the scan (or the file) was read and checked and taken
+  // over; otherwise it has shown its message (none when the user cancelled) and what was
+  // open stays as it was.
+  bool ScanFolder(const std::string& folder);
+  bool OpenOCTFile(const std::string& path);
+  // One result file (RefSurf to Splines) for the open scan; the kind then holds only it.
+  bool OpenResultFile(ResultKind kind, const std::string& path);
+
+  // Reads the grid definition; a file that cannot be read falls back on the ETDRS grid of
+  // the program's "Grid" folder, which the settings then name. False after a message when
+  // neither can be used.
+  bool LoadGrid(const std::string& path);
+  // The grid file the settings name, in the program's "Grid" folder.
+  std::string ConfiguredGridPath() const;
+
+  // Showing. Flatten freezes the shift of the chosen reference surface ("None": no shift)
+  // for the scan and every kind until it runs again; ApplyOCT rebuilds the displayed scan,
+  // centres the position and, in Auto window mode, sets the window to the value range.
+  void Flatten();
+  void ApplyOCT();
+  // Each rebuilds the kind's displayed object from file `selection` (or the default object).
+  // Those that return false had nothing to show: no such file (RefSurf: "None").
+  bool ApplyRefSurf(int selection);
+  void ApplyGridCenter(int selection);
+  // A stored surface pair the file does not have falls back to its first surface (written).
+  bool ApplySurfaces(int selection);
+  bool ApplyLabels(ResultKind kind, int selection);  // Vessel or SEAD
+  void ApplyMarkers(int selection);
+  void ApplySplines(int selection);
+  // The projection or disc image of file `selection`; null when there is none.
+  const LImage2D* ChosenImage(ResultKind kind, int selection) const;
+  // A projection between surfaces needs surfaces: without a surfaces file the setting is
+  // switched off (and written). True when it was switched off now.
+  bool DropCreatedProjectionWithoutSurfaces();
+  // The chosen file of a kind (RefSurf: 0 "None", k file k - 1).
+  void Select(ResultKind kind, int selection);
+  int Selected(ResultKind kind) const;
+
+  // Writes the kind's displayed data (Surfaces, GridCenter, Vessel, SEAD, Markers, Splines)
+  // at the scan's own depth; see ResultSaver. Saved labels are shown again from the file.
+  bool SaveResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved);
+
+  // What it holds.
+  const std::string& GetScanFolder() const { return m_ScanFolder; }
+  const std::string& GetScanPath() const { return m_ScanPath; }
+  const LOCTVolume& GetReadVolume() const { return *m_ReadVolume; }
+  const LOCTVolume& GetDisplayedVolume() const { return m_DisplayedVolume; }
+  LResultSlots& Slots() { return *m_Slots; }
+  const LResultSlots& Slots() const { return *m_Slots; }
+  const LGrid& GetGridDefinition() const { return *m_GridDefinition; }
+  // The projection pane borrows the grid's arrays.
+  LGrid& GetGridDefinition() { return *m_GridDefinition; }
+  // x (A-scan), y (depth row), z (B-scan); the panes write it as the user moves.
+  int* Position() { return m_Position; }
+  const int* Position() const { return m_Position; }
+  int MaxIntensity() const { return m_MaxIntensity; }
+  const FlatteningShift& Shift() const { return m_Shift; }
+  LSettings& Settings() { return m_Settings; }
+  const LSettings& Settings() const { return m_Settings; }
+  // The header of a record created for the displayed scan.
+  LResultHeader CreatedHeader() const;
+
+private:
+  ScanLoader Loader();
+  ResultSaver Saver();
+  // Runs the chain on what was staged and, when all of it loaded, takes it over.
+  bool LoadStaged(StagedScan& staged);
+  void WriteSetting(const char* key);
+
+  WorkspacePrompts& m_Prompts;
+  SettingsStore& m_Store;
+  std::string m_ProgramFolder;
+  std::string m_ScanFolder;
+  std::string m_ScanPath;
+  std::unique_ptr<LOCTVolume> m_ReadVolume = std::make_unique<LOCTVolume>();
+  LOCTVolume m_DisplayedVolume;
+  std::unique_ptr<LResultSlots> m_Slots = std::make_unique<LResultSlots>();
+  std::unique_ptr<LGrid> m_GridDefinition = std::make_unique<LGrid>();
+  int m_Position[3] = {0, 0, 0};
+  int m_MaxIntensity = 0;
+  LSettings m_Settings;
+  float m_FlatteningFraction = 0.5f;
+  bool m_HeaderApproval = false;
+  FlatteningShift m_Shift;  // the one shift of the displayed volume and every kind
+};

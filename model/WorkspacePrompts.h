@@ -1,0 +1,16 @@
+#pragma once
+// What the open scan asks of the user while it loads and saves: a message with an OK button,
+// and the voxel size of a scan file that carries none. The window behind it answers with
+// its message boxes and dialog; tests answer without one.
+#include <string>
+
+class WorkspacePrompts {
+public:
+  virtual ~WorkspacePrompts() = default;
+
+  // Shows the text with an OK button; returns once the user has read it.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // Asks the voxel size in micrometres (x, y, z), proposing the one last entered, and fills
+  // it in; false when the user cancelled.
+  virtual bool AskVoxelSize(float micrometres[3]) = 0;
+};
