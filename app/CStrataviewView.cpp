@@ -220,23 +220,23 @@ void CStrataviewView::PlacePanels()
 
 void CStrataviewView::RunLayout(int layout)
 {
-  const PhysicalExtent stored{m_Workspace.Settings().LayoutPhysicalSizeX, m_Workspace.Settings().LayoutPhysicalSizeY,
-                              m_Workspace.Settings().LayoutPhysicalSizeZ};
-  const int size[3] = {m_Workspace.GetDisplayedVolume().sizeX, m_Workspace.GetDisplayedVolume().sizeY, m_Workspace.GetDisplayedVolume().sizeZ};
-  const float spacing[3] = {m_Workspace.GetDisplayedVolume().spacingX, m_Workspace.GetDisplayedVolume().spacingY,
-                            m_Workspace.GetDisplayedVolume().spacingZ};
+  LSettings& settings = m_Workspace.Settings();
+  const PhysicalExtent stored{settings.LayoutPhysicalSizeX, settings.LayoutPhysicalSizeY, settings.LayoutPhysicalSizeZ};
+  const LOCTVolume& shown = m_Workspace.GetDisplayedVolume();
+  const int size[3] = {shown.sizeX, shown.sizeY, shown.sizeZ};
+  const float spacing[3] = {shown.spacingX, shown.spacingY, shown.spacingZ};
   PaneLayoutInput input;
   input.clientWidth = width();
   input.clientHeight = height();
   input.menuPanelHeight = m_MenuPanel->PanelSize().height();
   input.dataPanelWidth = m_DataPanel->PanelSize().width();
-  input.dataPanelSide = m_Workspace.Settings().DlgDataPos;
+  input.dataPanelSide = settings.DlgDataPos;
   input.layout = layout;
-  input.extent = ScanPhysicalExtent(m_Workspace.GetDisplayedVolume().loaded, size, spacing, stored);
+  input.extent = ScanPhysicalExtent(shown.loaded, size, spacing, stored);
   ApplyPlacement(ComputePaneLayout(input));
   if (!IsViewLayout(layout))
     return;
-  m_Workspace.Settings().Layout = layout;
+  settings.Layout = layout;
   const QSignalBlocker block(m_MenuPanel->Combo(CDlgMenu::kLayout));
   m_MenuPanel->Combo(CDlgMenu::kLayout)->setCurrentIndex(layout - 1);
   WriteLayoutToProfile(layout, input.extent);

@@ -234,6 +234,7 @@ void CStrataviewView::ShowThicknessInPanes()
 void CStrataviewView::ShowSurfaceBoxes(const LSurfaces& surfaces)
 {
   const QColor buttonFace = m_DataPanel->palette().color(QPalette::Button);
+  const LSettings& settings = m_Workspace.Settings();
   for (int b = 0; b < CDlgData::kSurfaceBoxCount; ++b) {
     LButton* box = m_DataPanel->SurfaceBox(b);
     if (b >= surfaces.surfaceCount) {
@@ -247,7 +248,7 @@ void CStrataviewView::ShowSurfaceBoxes(const LSurfaces& surfaces)
     if (open != std::string::npos && close != std::string::npos)
       name = name.substr(open + 1, close - open - 1);
     box->setText(QStringLiteral("%1. %2").arg(b + 1).arg(QString::fromStdString(name)));
-    box->SetColor(m_Workspace.Settings().ShowSurface[b] ? m_Workspace.Settings().ColorSurface[b] : platform::ToColorRef(buttonFace));
+    box->SetColor(settings.ShowSurface[b] ? settings.ColorSurface[b] : platform::ToColorRef(buttonFace));
     box->setEnabled(true);
   }
 }

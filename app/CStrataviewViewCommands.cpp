@@ -375,13 +375,14 @@ void CStrataviewView::SetShowSurface(int index, bool show)
 {
   if (index < 0 || index >= kSettingsSurfaceCount)
     return;
-  m_Workspace.Settings().ShowSurface[index] = show;
+  LSettings& settings = m_Workspace.Settings();
+  settings.ShowSurface[index] = show;
   ForEachSlicePane([index, show](LOCTImage& pane) { pane.ShowSurface(index, show); });
   if (m_3DPane)
     m_3DPane->ShowSurface(index, show);
   LButton* box = m_DataPanel->SurfaceBox(index);
-  box->SetColor(show ? m_Workspace.Settings().ColorSurface[index] : platform::ToColorRef(m_DataPanel->palette().color(QPalette::Button)));
-  (void)WriteSetting(m_Workspace.Settings(), "ShowSurface" + std::to_string(index));
+  box->SetColor(show ? settings.ColorSurface[index] : platform::ToColorRef(m_DataPanel->palette().color(QPalette::Button)));
+  (void)WriteSetting(settings, "ShowSurface" + std::to_string(index));
 }
 
 void CStrataviewView::SelectAvgSliceNum()

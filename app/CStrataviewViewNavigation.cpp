@@ -118,7 +118,8 @@ void CStrataviewView::SetUpNavigation()
 
 int CStrataviewView::SliceCount(int slice) const
 {
-  const int size[3] = {m_Workspace.GetDisplayedVolume().sizeX, m_Workspace.GetDisplayedVolume().sizeY, m_Workspace.GetDisplayedVolume().sizeZ};
+  const LOCTVolume& shown = m_Workspace.GetDisplayedVolume();
+  const int size[3] = {shown.sizeX, shown.sizeY, shown.sizeZ};
   return size[kAxisOfSlice[slice]];
 }
 

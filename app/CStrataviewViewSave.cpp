@@ -36,9 +36,10 @@ void CStrataviewView::ConnectSave()
 void CStrataviewView::RunSaveDialog()
 {
   CDlgSave dialog(this, *this);
-  const auto selectedPath = [this](const auto& slot, ResultKind kind) {
+  const std::string& scanPath = m_Workspace.GetScanPath();
+  const auto selectedPath = [&scanPath](const auto& slot, ResultKind kind) {
     return slot.count > 0 && slot.selected >= 0 && slot.selected < slot.count ? slot.pathList.GetAt(slot.selected)
-                                                                             : savepaths::ProposedPath(kind, m_Workspace.GetScanPath());
+                                                                             : savepaths::ProposedPath(kind, scanPath);
   };
   const LResultSlots& s = m_Workspace.Slots();
   // Surfaces are only ever saved over a loaded file: without one the row stays empty.

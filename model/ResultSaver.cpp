@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <type_traits>
 
 namespace {
 
@@ -105,90 +106,75 @@ bool ResultSaver::SetApproval(std::initializer_list<std::string> files, bool app
   return allSet;
 }
 
-bool ResultSaver::SaveSurfaces(const std::string& path, bool approved, SavedFile& saved)
+// The steps every XML kind shares: find the path's entry, refuse what may not be written,
+// fill the entry's record from the displayed data, write it, list it and approve it.
+template <typename Slot, typename Fill>
+bool ResultSaver::SaveXml(Slot& slot, ResultKind kind, const std::string& path, bool approved, SavedFile& saved,
+                          Fill fill)
 {
-  auto& slot = m_Slots.surfaces;
-  if (!FindTarget(slot, ResultKind::Surfaces, path, saved))
+  if (!FindTarget(slot, kind, path, saved))
     return false;
   if (!MayWriteAll({path}))
-    return FailSave(ResultKind::Surfaces);
-  const LSurfaces& shown = *slot.displayedObject;
-  LSurfaces& stored = slot.objects[size_t(saved.index)];
-  stored.Create(shown.surfaceSizeX, shown.surfaceSizeZ, shown.surfaceCount, shown.labelIndex, shown.nameIndex,
-                shown.instance, m_Header, shown.nameText);
-  stored.undefinedMask = shown.undefinedMask;
-  for (size_t i = 0; i < shown.points.size() && i < stored.points.size(); ++i)
-    stored.points[i] = Unshifted(shown.points[i], m_Shift);
+    return FailSave(kind);
+  if constexpr (std::is_same_v<Slot, LMarkersSlot> || std::is_same_v<Slot, LSplinesSlot>)
+    if (WouldDropEntries(slot, saved, kind, path))
+      return false;
+  auto& stored = slot.objects[size_t(saved.index)];
+  fill(stored);
   if (stored.WriteXml(path) != 0)
-    return FailSave(ResultKind::Surfaces);
+    return FailSave(kind);
   TakeTarget(slot, saved, path);
   return SetApproval({path}, approved);
+}
+
+bool ResultSaver::SaveSurfaces(const std::string& path, bool approved, SavedFile& saved)
+{
+  const LSurfaces& shown = *m_Slots.surfaces.displayedObject;
+  return SaveXml(m_Slots.surfaces, ResultKind::Surfaces, path, approved, saved, [&](LSurfaces& stored) {
+    stored.Create(shown.surfaceSizeX, shown.surfaceSizeZ, shown.surfaceCount, shown.labelIndex, shown.nameIndex,
+                  shown.instance, m_Header, shown.nameText);
+    stored.undefinedMask = shown.undefinedMask;
+    for (size_t i = 0; i < shown.points.size() && i < stored.points.size(); ++i)
+      stored.points[i] = Unshifted(shown.points[i], m_Shift);
+  });
 }
 
 bool ResultSaver::SaveGridCenter(const std::string& path, bool approved, SavedFile& saved)
 {
-  auto& slot = m_Slots.gridCenter;
-  if (!FindTarget(slot, ResultKind::GridCenter, path, saved))
-    return false;
-  if (!MayWriteAll({path}))
-    return FailSave(ResultKind::GridCenter);
-  LGridCenter& stored = slot.objects[size_t(saved.index)];
-  stored.Create(slot.gridCenter[0], slot.gridCenter[1], m_Header);
-  if (stored.WriteXml(path) != 0)
-    return FailSave(ResultKind::GridCenter);
-  TakeTarget(slot, saved, path);
-  return SetApproval({path}, approved);
+  const int* centre = m_Slots.gridCenter.gridCenter;
+  return SaveXml(m_Slots.gridCenter, ResultKind::GridCenter, path, approved, saved,
+                 [&](LGridCenter& stored) { stored.Create(centre[0], centre[1], m_Header); });
 }
 
 bool ResultSaver::SaveMarkers(const std::string& path, bool approved, SavedFile& saved)
 {
-  auto& slot = m_Slots.markers;
-  if (!FindTarget(slot, ResultKind::Markers, path, saved))
-    return false;
-  if (!MayWriteAll({path}))
-    return FailSave(ResultKind::Markers);
-  if (WouldDropEntries(slot, saved, ResultKind::Markers, path))
-    return false;
-  const LMarkers& shown = *slot.displayedObject;
-  LMarkers& stored = slot.objects[size_t(saved.index)];
-  const int count = std::clamp(slot.DisplayedMarkerCount(), 0,
+  const LMarkers& shown = *m_Slots.markers.displayedObject;
+  const int count = std::clamp(m_Slots.markers.DisplayedMarkerCount(), 0,
                                static_cast<int>(std::min(shown.points.size(), shown.labels.size())));
-  stored.Create(count, kMaxDisplayedMarkers, m_Header);
-  for (int j = 0; j < count; ++j) {
-    stored.points[size_t(j)] = Unshifted(shown.points[size_t(j)], m_Shift);
-    stored.labels[size_t(j)] = shown.labels[size_t(j)];
-  }
-  if (stored.WriteXml(path) != 0)
-    return FailSave(ResultKind::Markers);
-  TakeTarget(slot, saved, path);
-  return SetApproval({path}, approved);
+  return SaveXml(m_Slots.markers, ResultKind::Markers, path, approved, saved, [&](LMarkers& stored) {
+    stored.Create(count, kMaxDisplayedMarkers, m_Header);
+    for (size_t j = 0; j < size_t(count); ++j) {
+      stored.points[j] = Unshifted(shown.points[j], m_Shift);
+      stored.labels[j] = shown.labels[j];
+    }
+  });
 }
 
 bool ResultSaver::SaveSplines(const std::string& path, bool approved, SavedFile& saved)
 {
-  auto& slot = m_Slots.splines;
-  if (!FindTarget(slot, ResultKind::Splines, path, saved))
-    return false;
-  if (!MayWriteAll({path}))
-    return FailSave(ResultKind::Splines);
-  if (WouldDropEntries(slot, saved, ResultKind::Splines, path))
-    return false;
-  const LSplineSet& shown = *slot.displayedObject;
-  LSplineSet& stored = slot.objects[size_t(saved.index)];
-  const int count = std::clamp(slot.DisplayedSplineCount(), 0,
+  const LSplineSet& shown = *m_Slots.splines.displayedObject;
+  const int count = std::clamp(m_Slots.splines.DisplayedSplineCount(), 0,
                                static_cast<int>(std::min({shown.planes.size(), shown.closed.size(),
                                                           shown.controlPoints.size()})));
-  stored.Create(count, kMaxSplines, m_Header);
-  for (size_t j = 0; j < size_t(count); ++j) {
-    stored.planes[j] = shown.planes[j];
-    stored.closed[j] = shown.closed[j];
-    for (const Point3i& p : shown.controlPoints[j])
-      stored.controlPoints[j].push_back(Unshifted(p, m_Shift));
-  }
-  if (stored.WriteXml(path) != 0)
-    return FailSave(ResultKind::Splines);
-  TakeTarget(slot, saved, path);
-  return SetApproval({path}, approved);
+  return SaveXml(m_Slots.splines, ResultKind::Splines, path, approved, saved, [&](LSplineSet& stored) {
+    stored.Create(count, kMaxSplines, m_Header);
+    for (size_t j = 0; j < size_t(count); ++j) {
+      stored.planes[j] = shown.planes[j];
+      stored.closed[j] = shown.closed[j];
+      for (const Point3i& p : shown.controlPoints[j])
+        stored.controlPoints[j].push_back(Unshifted(p, m_Shift));
+    }
+  });
 }
 
 bool ResultSaver::SaveLabels(ResultKind kind, const std::string& requested, bool approved, SavedFile& saved)

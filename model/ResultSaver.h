@@ -10,6 +10,7 @@
 #include "model/ResultKind.h"
 #include "model/WorkspacePrompts.h"
 
+#include <initializer_list>
 #include <string>
 
 // Where a save put its file in the kind's list.
@@ -40,6 +41,8 @@ private:
   bool FailSave(ResultKind kind);
   template <typename Slot>
   bool FindTarget(const Slot& slot, ResultKind kind, const std::string& path, SavedFile& saved);
+  template <typename Slot, typename Fill>
+  bool SaveXml(Slot& slot, ResultKind kind, const std::string& path, bool approved, SavedFile& saved, Fill fill);
   template <typename Slot>
   bool WouldDropEntries(const Slot& slot, const SavedFile& saved, ResultKind kind, const std::string& path);
   bool SetApproval(std::initializer_list<std::string> files, bool approved);

@@ -94,7 +94,8 @@ bool ScanWorkspace::OpenResultFile(ResultKind kind, const std::string& path)
   LOCTVolume& scan = *m_ReadVolume;
   LResultSlots& s = *m_Slots;
   switch (kind) {
-  case ResultKind::RefSurf: return OpenOneFile(s.refSurf, path, [&](auto& slot) { return loader.LoadRefSurf(slot, scan); });
+  case ResultKind::RefSurf:
+    return OpenOneFile(s.refSurf, path, [&](auto& slot) { return loader.LoadRefSurf(slot, scan); });
   case ResultKind::Surfaces:
     return OpenOneFile(s.surfaces, path, [&](auto& slot) { return loader.LoadSurfaces(slot, scan); });
   case ResultKind::Proj: return OpenOneFile(s.proj, path, [&](auto& slot) { return loader.LoadProj(slot, scan); });

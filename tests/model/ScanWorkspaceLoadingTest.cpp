@@ -22,11 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kX = fixtures::kScanX, kY = fixtures::kScanY, kZ = fixtures::kScanZ;
-using fixtures::WriteImage;
-using fixtures::WriteMarkers;
-using fixtures::WriteRefSurf;
-using fixtures::WriteSurfaces;
-using fixtures::WriteVolume;
+using namespace fixtures;
 
 class ScanWorkspaceLoading : public ::testing::Test {
 protected:
