@@ -396,8 +396,9 @@ void CStrataviewView::SelectSurfaces()
 void CStrataviewView::SelectGridCenter()
 {
   SelectFromCombo(ResultKind::GridCenter, CDlgData::kGridCenterCombo);
+  // Before the scan is shown there is no map to redraw: the refresh computes it.
   const LSettings& s = m_Workspace.Settings();
-  if (m_Workspace.Slots().surfaces.count > 0 && s.ShowThickness && s.GridMode != 0) {
+  if (PanesCreated() && m_Workspace.Slots().surfaces.count > 0 && s.ShowThickness && s.GridMode != 0) {
     const platform::WaitCursor busy;
     m_ProjPane->ComputeThickness(s.ThicknessSurfaceFrom, s.ThicknessSurfaceTo);
     m_ProjPane->Compose();

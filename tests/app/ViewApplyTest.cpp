@@ -36,9 +36,13 @@ TEST(ViewApplyBeforeAScan, SelectingAFileBeforeTheScanIsShownDoesNothing)
   ASSERT_TRUE(demo.MakeDemo());
   CStrataviewView& view = demo.View();
   ASSERT_TRUE(view.ScanFolder(demo.Folder()));
+  // A grid centre chosen while the thickness map would show sectors has no map to redraw yet.
+  view.Workspace().Settings().ShowThickness = true;
+  view.Workspace().Settings().GridMode = 2;
   view.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
   view.SelectRefSurf();
   view.SelectSurfaces();
+  view.SelectGridCenter();
   view.SelectMarkers();
   view.SelectVessel();
   EXPECT_EQ(view.ProjPane(), nullptr);
