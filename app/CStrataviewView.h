@@ -54,15 +54,15 @@ public:
   bool ScanFolder(const std::string& folder) override;
   bool OpenOCTFile(const std::string& path) override;
   // One result file for the open scan; on success the kind holds only that file.
-  bool OpenRefSurfFile(const std::string& path);
-  bool OpenSurfacesFile(const std::string& path);
-  bool OpenProjFile(const std::string& path);
-  bool OpenDiscFile(const std::string& path);
-  bool OpenVesselFile(const std::string& path);
-  bool OpenSEADFile(const std::string& path);
-  bool OpenGridCenterFile(const std::string& path);
-  bool OpenMarkersFile(const std::string& path);
-  bool OpenSplinesFile(const std::string& path);
+  bool OpenRefSurfFile(const std::string& path) { return OpenResultFile(ResultKind::RefSurf, path); }
+  bool OpenSurfacesFile(const std::string& path) { return OpenResultFile(ResultKind::Surfaces, path); }
+  bool OpenProjFile(const std::string& path) { return OpenResultFile(ResultKind::Proj, path); }
+  bool OpenDiscFile(const std::string& path) { return OpenResultFile(ResultKind::Disc, path); }
+  bool OpenVesselFile(const std::string& path) { return OpenResultFile(ResultKind::Vessel, path); }
+  bool OpenSEADFile(const std::string& path) { return OpenResultFile(ResultKind::SEAD, path); }
+  bool OpenGridCenterFile(const std::string& path) { return OpenResultFile(ResultKind::GridCenter, path); }
+  bool OpenMarkersFile(const std::string& path) { return OpenResultFile(ResultKind::Markers, path); }
+  bool OpenSplinesFile(const std::string& path) { return OpenResultFile(ResultKind::Splines, path); }
   // The one of these for the kind (RefSurf to Splines); false for any other kind.
   bool OpenResultFile(ResultKind kind, const std::string& path) override;
   // Builds the displayed objects from the loaded ones and hands them to the panes,
@@ -210,12 +210,15 @@ public:
   // scan's own depth to the path, the file approved (read-only) or not. True when every file
   // of the kind was written; otherwise the kind's message was shown.
   void RunSaveDialog();
-  bool SaveSurfaces(const std::string& path, bool approved);
-  bool SaveGridCenter(const std::string& path, bool approved);
-  bool SaveVessel(const std::string& path, bool approved);
-  bool SaveSEAD(const std::string& path, bool approved);
-  bool SaveMarkers(const std::string& path, bool approved);
-  bool SaveSplines(const std::string& path, bool approved);
+  bool SaveSurfaces(const std::string& path, bool approved) { return SaveResult(ResultKind::Surfaces, path, approved); }
+  bool SaveGridCenter(const std::string& path, bool approved)
+  {
+    return SaveResult(ResultKind::GridCenter, path, approved);
+  }
+  bool SaveVessel(const std::string& path, bool approved) { return SaveResult(ResultKind::Vessel, path, approved); }
+  bool SaveSEAD(const std::string& path, bool approved) { return SaveResult(ResultKind::SEAD, path, approved); }
+  bool SaveMarkers(const std::string& path, bool approved) { return SaveResult(ResultKind::Markers, path, approved); }
+  bool SaveSplines(const std::string& path, bool approved) { return SaveResult(ResultKind::Splines, path, approved); }
   // The one of these for the kind; false for a kind that is not saved.
   bool SaveResult(ResultKind kind, const std::string& path, bool approved) override;
 

@@ -51,51 +51,6 @@ bool CStrataviewView::OpenResultFile(ResultKind kind, const std::string& path)
   return true;
 }
 
-bool CStrataviewView::OpenRefSurfFile(const std::string& path)
-{
-  return OpenResultFile(ResultKind::RefSurf, path);
-}
-
-bool CStrataviewView::OpenSurfacesFile(const std::string& path)
-{
-  return OpenResultFile(ResultKind::Surfaces, path);
-}
-
-bool CStrataviewView::OpenProjFile(const std::string& path)
-{
-  return OpenResultFile(ResultKind::Proj, path);
-}
-
-bool CStrataviewView::OpenDiscFile(const std::string& path)
-{
-  return OpenResultFile(ResultKind::Disc, path);
-}
-
-bool CStrataviewView::OpenVesselFile(const std::string& path)
-{
-  return OpenResultFile(ResultKind::Vessel, path);
-}
-
-bool CStrataviewView::OpenSEADFile(const std::string& path)
-{
-  return OpenResultFile(ResultKind::SEAD, path);
-}
-
-bool CStrataviewView::OpenGridCenterFile(const std::string& path)
-{
-  return OpenResultFile(ResultKind::GridCenter, path);
-}
-
-bool CStrataviewView::OpenMarkersFile(const std::string& path)
-{
-  return OpenResultFile(ResultKind::Markers, path);
-}
-
-bool CStrataviewView::OpenSplinesFile(const std::string& path)
-{
-  return OpenResultFile(ResultKind::Splines, path);
-}
-
 void CStrataviewView::ApplyChosenFile(ResultKind kind)
 {
   const int selection = m_Workspace.Selected(kind);

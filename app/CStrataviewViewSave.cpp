@@ -89,33 +89,3 @@ bool CStrataviewView::SaveResult(ResultKind kind, const std::string& path, bool 
   ShowSavedFile(kind, saved);
   return allDone;
 }
-
-bool CStrataviewView::SaveSurfaces(const std::string& path, bool approved)
-{
-  return SaveResult(ResultKind::Surfaces, path, approved);
-}
-
-bool CStrataviewView::SaveGridCenter(const std::string& path, bool approved)
-{
-  return SaveResult(ResultKind::GridCenter, path, approved);
-}
-
-bool CStrataviewView::SaveVessel(const std::string& path, bool approved)
-{
-  return SaveResult(ResultKind::Vessel, path, approved);
-}
-
-bool CStrataviewView::SaveSEAD(const std::string& path, bool approved)
-{
-  return SaveResult(ResultKind::SEAD, path, approved);
-}
-
-bool CStrataviewView::SaveMarkers(const std::string& path, bool approved)
-{
-  return SaveResult(ResultKind::Markers, path, approved);
-}
-
-bool CStrataviewView::SaveSplines(const std::string& path, bool approved)
-{
-  return SaveResult(ResultKind::Splines, path, approved);
-}
