@@ -113,24 +113,24 @@ TEST_F(ScanWorkspaceShowing, FlattenedResultsAreSavedAtTheDepthsRead)
   EXPECT_EQ(savedSurfaces.undefinedMask, readSurfaces.undefinedMask);
   EXPECT_FALSE(savedSurfaces.header.approval);
 
+  // The entries a record holds: its lists are allocated for more.
+  const auto held = [](const auto& list, int count) { return std::vector(list.begin(), list.begin() + count); };
   LMarkers savedMarkers;
   ASSERT_EQ(savedMarkers.ReadXml(markers), 0);
   const LMarkers& readMarkers = Kinds().markers.objects[0];
-  ASSERT_EQ(savedMarkers.count, readMarkers.count);
-  for (int j = 0; j < readMarkers.count; ++j) {
-    EXPECT_EQ(savedMarkers.points[j], readMarkers.points[j]) << j;
-    EXPECT_EQ(savedMarkers.labels[j], readMarkers.labels[j]) << j;
-  }
+  const int markerCount = readMarkers.count;
+  ASSERT_EQ(savedMarkers.count, markerCount);
+  EXPECT_EQ(held(savedMarkers.points, markerCount), held(readMarkers.points, markerCount));
+  EXPECT_EQ(held(savedMarkers.labels, markerCount), held(readMarkers.labels, markerCount));
 
   LSplines savedSplines;
   ASSERT_EQ(savedSplines.ReadXml(splines), 0);
   const LSplines& readSplines = Kinds().splines.objects[0];
-  ASSERT_EQ(savedSplines.count, readSplines.count);
-  for (int j = 0; j < readSplines.count; ++j) {
-    EXPECT_EQ(savedSplines.controlPoints[j], readSplines.controlPoints[j]) << j;
-    EXPECT_EQ(savedSplines.planes[j], readSplines.planes[j]);
-    EXPECT_EQ(savedSplines.closed[j], readSplines.closed[j]);
-  }
+  const int splineCount = readSplines.count;
+  ASSERT_EQ(savedSplines.count, splineCount);
+  EXPECT_EQ(held(savedSplines.controlPoints, splineCount), held(readSplines.controlPoints, splineCount));
+  EXPECT_EQ(held(savedSplines.planes, splineCount), held(readSplines.planes, splineCount));
+  EXPECT_EQ(held(savedSplines.closed, splineCount), held(readSplines.closed, splineCount));
 
   // Label rows the flattening moved out of the volume come back as 0; every other voxel
   // is the voxel read.
