@@ -160,6 +160,7 @@ public:
   void RenderSlicePane(int orientation) override;
   void InvalidateSlicePane(int orientation) override;
   void Invalidate3DPane() override;
+  void SurfacePointsMoved(int surface, const GridRegion& region) override;
   void SetSliceScrollPos(int orientation, int position) override;
 
   // The panes, null until the first scan is shown. Orientation 1 XY, 2 ZY, 3 XZ.

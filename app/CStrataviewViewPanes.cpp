@@ -99,6 +99,12 @@ void CStrataviewView::Invalidate3DPane()
     m_3DPane->update();
 }
 
+void CStrataviewView::SurfacePointsMoved(int surface, const GridRegion& region)
+{
+  if (m_3DPane)
+    m_3DPane->ShowSurfacePointsChanged(surface, region);
+}
+
 void CStrataviewView::SetSliceScrollPos(int orientation, int position)
 {
   for (int slice = 0; slice < kSlicePaneCount; ++slice)

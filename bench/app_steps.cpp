@@ -1,14 +1,16 @@
 // The whole program on a scan folder: the time from process start until every pane of the
 // opened folder is drawn, beside reading every file of the folder into fresh buffers; then
-// 2-D steps (the next B-scan from the scroll bar, a window drag step in the B-scan pane)
-// with the 3-D pane shown (through its kept picture, drawn in full from its buffers, and cell
-// by cell) and hidden, each timed
-// until all their paints are done; and the peak memory (VmHWM) of the empty window and with
+// 2-D steps (the next B-scan from the scroll bar, a window drag step in the B-scan pane) and
+// a surface-drag step in the B-scan pane with the 3-D pane shown (through its kept picture,
+// drawn in full from its buffers, and cell by cell) and hidden, each timed until all their
+// paints are done; and the peak memory (VmHWM) of the empty window and with
 // the folder open, beside the scan's voxel bytes. Needs a display (xvfb-run).
 //
 //   bench_app_steps FOLDER [steps]
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
+#include "data/LSurfaces.h"
+#include "panes/LOCTImage.h"
 #include "panes/L3D.h"
 #include "panes/PaneWidget.h"
 #include "platform/ExecutableDir.h"
@@ -175,10 +177,25 @@ int main(int argc, char** argv)
   const auto nextBScan = [&](int) { bar->setValue(bar->value() < bar->maximum() ? bar->value() + 1 : bar->minimum()); };
   const QPoint middle(bscan->width() / 2, bscan->height() / 2);
   // One move of a left drag in the Window mouse mode; the press and release are not timed.
-  frame.View()->SetMouseMode(MouseWindow);
-  Mouse(bscan, QEvent::MouseButtonPress, middle, Qt::LeftButton, Qt::LeftButton);
   const auto windowStep = [&](int i) {
     Mouse(bscan, QEvent::MouseMove, middle + QPoint(i % 2 ? 0 : 4, 0), Qt::NoButton, Qt::LeftButton);
+  };
+  // One move of a left drag in the Surfaces mouse mode: the fourth surface at the middle
+  // A-scan of the shown B-scan, dragged two rows up and back in turn.
+  const LSurfaces& surfaces = *frame.View()->Slots().surfaces.displayedObject;
+  if (surfaces.surfaceCount < 4) {
+    std::fprintf(stderr, "no surfaces to drag\n");
+    return 1;
+  }
+  const int dragX = scan.sizeX / 2;
+  int dragRow = 0;
+  const auto surfacePoint = [&](int row) {
+    const std::optional<SliceMapping> mapping = frame.View()->SlicePane(OrientationXY)->Mapping();
+    return mapping ? QPoint(mapping->CentreX(static_cast<float>(dragX)), mapping->CentreY(static_cast<float>(row)))
+                   : QPoint();
+  };
+  const auto surfaceStep = [&](int i) {
+    Mouse(bscan, QEvent::MouseMove, surfacePoint(dragRow - (i % 2 ? 0 : 2)), Qt::NoButton, Qt::LeftButton);
   };
   // The 3-D pane through its kept picture, drawn in full from its buffers, drawn cell by
   // cell, and hidden.
@@ -196,11 +213,20 @@ int main(int argc, char** argv)
     pane3D->SetBufferedDrawing(mode.buffered);
     pane3D->SetLayerKeeping(mode.kept);
     Settle(app);
+    frame.View()->SetMouseMode(MouseWindow);
+    Mouse(bscan, QEvent::MouseButtonPress, middle, Qt::LeftButton, Qt::LeftButton);
     const double slice = StepMs(app, steps, nextBScan);
     const double window = StepMs(app, steps, windowStep);
-    std::printf("%s: next B-scan %.1f ms, window step %.1f ms\n", mode.what, slice, window);
+    Mouse(bscan, QEvent::MouseButtonRelease, middle, Qt::LeftButton, Qt::NoButton);
+    frame.View()->SetMouseMode(MouseSurfaces);
+    dragRow = surfaces.Point(3, dragX, frame.View()->Position()[2]).y;
+    Mouse(bscan, QEvent::MouseMove, surfacePoint(dragRow), Qt::NoButton, Qt::NoButton);
+    Mouse(bscan, QEvent::MouseButtonPress, surfacePoint(dragRow), Qt::LeftButton, Qt::LeftButton);
+    const double drag = StepMs(app, steps, surfaceStep);
+    Mouse(bscan, QEvent::MouseButtonRelease, surfacePoint(dragRow), Qt::LeftButton, Qt::NoButton);
+    std::printf("%s: next B-scan %.1f ms, window step %.1f ms, surface drag step %.1f ms\n", mode.what, slice,
+                window, drag);
   }
-  Mouse(bscan, QEvent::MouseButtonRelease, middle, Qt::LeftButton, Qt::NoButton);
   std::printf("peak memory at the end: %.0f MiB\n", VmHWMKiB() / 1024.0);
   return 0;
 }

@@ -68,6 +68,12 @@ void L3D::ShowSurface(int index, bool show)
   update();
 }
 
+void L3D::ShowSurfacePointsChanged(int surface, const GridRegion& region)
+{
+  SurfacePointsChanged(surface, region);
+  update();
+}
+
 void L3D::ShowUndefinedSurface(int index, bool show)
 {
   SetShowUndefinedSurface(index, show);
@@ -177,6 +183,8 @@ void L3D::RenderScene()
   glGetIntegerv(GL_RENDER_MODE, &mode);
   m_Selecting = mode == GL_SELECT;
   m_HasMaterial = false;
+  if (!m_Selecting)
+    m_LastKeptPicture = KeptPicture::NotKept;
   if (LayerApplies() && RenderFromLayer())
     return;
   BeginScene(true);
@@ -214,7 +222,7 @@ void L3D::BeginScene(bool clear)
   glMultMatrixf(Rotation().accumulated.data());
 }
 
-void L3D::DrawGeometry(SceneBuffers3D::Cells cells)
+void L3D::DrawGeometry(SceneBuffers3D::Cells cells, const Scene3DEditedRows::Rows& leftOut)
 {
   if (!Flag(SceneFlag::All) || !HasVolume())
     return;
@@ -224,7 +232,7 @@ void L3D::DrawGeometry(SceneBuffers3D::Cells cells)
   DrawSplines3D();
   DrawSEADMesh();
   DrawVesselMesh();
-  DrawSurfaces(cells);
+  DrawSurfaces(cells, leftOut);
 }
 
 void L3D::DrawPlanes()

@@ -9,6 +9,7 @@
 // a valid OpenGL context (a platform without OpenGL) the pane only stores.
 #include "panes/GlyphLists.h"
 #include "panes/Scene3D.h"
+#include "panes/Scene3DEditedRows.h"
 #include "panes/Scene3DLayerCache.h"
 #include "panes/SceneBuffers3D.h"
 #include "panes/ViewServices.h"
@@ -76,9 +77,17 @@ public:
   void SetBufferedDrawing(bool on) { m_Buffered = on; }
   // Whether those renders also keep the picture of the geometry that did not change
   // (everything but the planes and the surfaces' guide-line cells) between paints (the
-  // default), or draw all of it every time. Blended surfaces and the reference surface are
-  // always drawn in full.
+  // default), or draw all of it every time. A surface edit then draws only the cell rows it
+  // moved over a picture kept without them. Blended surfaces add up in drawing order, which
+  // a kept picture cannot reproduce: they, and the reference surface, are always drawn in
+  // full.
   void SetLayerKeeping(bool on) { m_KeepLayer = on; }
+  // How the last ordinary render came by the kept picture, for benchmarks and tests.
+  enum class KeptPicture { NotKept, Reused, OverLeftOutRows, FromScratch };
+  KeptPicture LastKeptPicture() const { return m_LastKeptPicture; }
+  // Points of a surface moved in place within a region of the (x, z) grid: an edit or an
+  // undo in a slice pane. Repaints.
+  void ShowSurfacePointsChanged(int surface, const GridRegion& region);
 
   // The mouse, at window points. A left press picks by the mouse mode (and starts the
   // trackball from the point); a left drag rotates, a middle drag (or right drag with Shift)
@@ -136,13 +145,22 @@ private:
   // A render: the state every render starts from (clearing the buffers or not), everything
   // but the planes, the planes, and the state every render leaves.
   void BeginScene(bool clear);
-  void DrawGeometry(SceneBuffers3D::Cells cells);
+  // Rows of `leftOut` are left out of the surfaces (none by default).
+  void DrawGeometry(SceneBuffers3D::Cells cells, const Scene3DEditedRows::Rows& leftOut = {});
   void DrawPlanes();
   void EndScene();
   // Whether this render may go through the kept picture, and that render: false, with
   // nothing drawn, when the context cannot keep one.
   bool LayerApplies() const;
   bool RenderFromLayer();
+  // The kept picture drawn again: over the picture without the rows an edit moved where
+  // that is worth it, otherwise from scratch.
+  void DrawKeptPicture(const std::vector<uint8_t>& inputs);
+  bool WorthLeavingOut(const Scene3DEditedRows::Rows& rows) const;
+  // The left-out rows drawn over the picture without them as they would have been drawn
+  // among the rest: each wins a tie of depths against what comes later in drawing order and
+  // loses it to what comes earlier, which the stencil tells.
+  void DrawLeftOutRows(const Scene3DEditedRows::Rows& rows);
   // What the kept picture shows depends on, beside the surfaces' buffers.
   std::vector<uint8_t> LayerInputs() const;
   void DrawSurfaceGuideLines();
@@ -154,7 +172,7 @@ private:
   void DrawSEADMesh();
   void DrawVesselMesh();
   void DrawMesh(const float* vertices, size_t vertexCount, bool vessel);
-  void DrawSurfaces(SceneBuffers3D::Cells cells);
+  void DrawSurfaces(SceneBuffers3D::Cells cells, const Scene3DEditedRows::Rows& leftOut);
   void DrawSurface(int surface);
   void DrawPlaneXY();
   void DrawPlaneZY();
@@ -180,4 +198,13 @@ private:
   SceneBuffers3D m_Buffers;
   bool m_KeepLayer = true;
   Scene3DLayerCache m_Layer;
+  Scene3DEditedRows m_EditedRows;
+  KeptPicture m_LastKeptPicture = KeptPicture::NotKept;
+
+  // The stencil value of surface cells in the kept pictures: 4 (surface + 1) + the part (0
+  // rows before the left-out ones, 1 the left-out rows or a whole surface, 2 rows after
+  // them), which orders the values as the cells are drawn; the guide lines read the surface
+  // alone.
+  static GLint SurfaceStencil(int surface, int part) { return 4 * (surface + 1) + part; }
+  static constexpr GLuint kSurfaceStencilMask = 0xFC;
 };

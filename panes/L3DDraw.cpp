@@ -204,8 +204,9 @@ void L3D::DrawMesh(const float* vertices, size_t vertexCount, bool vessel)
 }
 
 // The kept picture's surfaces (all cells in their own colours) mark their pixels in the
-// stencil with 1 + their index, for the guide-line cells drawn over them later.
-void L3D::DrawSurfaces(SceneBuffers3D::Cells cells)
+// stencil, for the guide-line cells drawn over them later and for rows left out of the
+// picture and drawn over it later.
+void L3D::DrawSurfaces(SceneBuffers3D::Cells cells, const Scene3DEditedRows::Rows& leftOut)
 {
   if (!Flag(SceneFlag::Surfaces))
     return;
@@ -227,12 +228,20 @@ void L3D::DrawSurfaces(SceneBuffers3D::Cells cells)
   for (int i = 0; i < count; ++i) {
     if (!SurfaceShown(i))
       continue;
-    if (marking)
-      glStencilFunc(GL_ALWAYS, i + 1, 0xFF);
-    if (buffered)
-      m_Buffers.DrawSurface(*this, i, cells);
-    else
+    if (!buffered) {
       DrawSurface(i);
+      continue;
+    }
+    const RowRange& out = leftOut[static_cast<size_t>(i)];
+    if (out.Empty()) {
+      glStencilFunc(GL_ALWAYS, SurfaceStencil(i, 1), 0xFF);
+      m_Buffers.DrawSurface(*this, i, cells);
+      continue;
+    }
+    glStencilFunc(GL_ALWAYS, SurfaceStencil(i, 0), 0xFF);
+    m_Buffers.DrawSurface(*this, i, cells, {0, out.first - 1});
+    glStencilFunc(GL_ALWAYS, SurfaceStencil(i, 2), 0xFF);
+    m_Buffers.DrawSurface(*this, i, cells, {out.last + 1, SceneBuffers3D::kAllRows});
   }
   if (marking)
     glDisable(GL_STENCIL_TEST);

@@ -1,6 +1,7 @@
 // The 3-D pane's render through the kept picture of its unchanged geometry: a 2-D step
 // (another slice, another window, another position) redraws only the planes and the
-// surfaces' guide-line cells over it.
+// surfaces' guide-line cells over it, and a step of a surface edit first draws the rows it
+// moved over a picture kept without them.
 #define GL_GLEXT_PROTOTYPES
 #include "panes/L3D.h"
 
@@ -45,14 +46,14 @@ bool L3D::RenderFromLayer()
   glGetIntegerv(GL_VIEWPORT, viewport);
   if (!m_Layer.Prepare(viewport[0] + viewport[2], viewport[1] + viewport[3]))
     return false;
-  const bool rebuilt = Flag(SceneFlag::Surfaces) && m_Buffers.UpdateSurfaces(*this);
-  std::vector<uint8_t> inputs = LayerInputs();
-  if (rebuilt || !m_Layer.Holds(inputs)) {
-    m_Layer.BindLayer();
-    BeginScene(true);
-    DrawGeometry(SceneBuffers3D::Cells::Plain);
-    m_Layer.Kept(std::move(inputs));
-  }
+  if (Flag(SceneFlag::Surfaces))
+    m_Buffers.UpdateSurfaces(*this);
+  for (int s = 0; s < kMaxSurfaces; ++s)
+    m_EditedRows.Changed(s, m_Buffers.TakeChangedRows(s));
+  const std::vector<uint8_t> inputs = LayerInputs();
+  m_LastKeptPicture = KeptPicture::Reused;
+  if (!m_Layer.Holds(inputs) || !m_EditedRows.PictureCurrent())
+    DrawKeptPicture(inputs);
   m_Layer.BindFrameFromLayer();
   BeginScene(false);
   DrawSurfaceGuideLines();
@@ -60,6 +61,80 @@ bool L3D::RenderFromLayer()
   m_Layer.CopyFrameTo(static_cast<GLuint>(target));
   EndScene();
   return true;
+}
+
+void L3D::DrawKeptPicture(const std::vector<uint8_t>& inputs)
+{
+  if (!m_Layer.HoldsBase(inputs) || !m_EditedRows.BaseCovers()) {
+    const Scene3DEditedRows::Rows leftOut = m_EditedRows.SincePicture();
+    if (!WorthLeavingOut(leftOut) || !m_Layer.PrepareBase()) {
+      m_Layer.BindLayer();
+      BeginScene(true);
+      DrawGeometry(SceneBuffers3D::Cells::Plain);
+      m_Layer.Kept(inputs);
+      m_EditedRows.PictureDrawn();
+      m_LastKeptPicture = KeptPicture::FromScratch;
+      return;
+    }
+    m_Layer.BindBase();
+    BeginScene(true);
+    DrawGeometry(SceneBuffers3D::Cells::Plain, leftOut);
+    m_Layer.KeptBase(inputs);
+    m_EditedRows.BaseDrawn(leftOut);
+  }
+  m_Layer.BindLayerFromBase();
+  BeginScene(false);
+  DrawLeftOutRows(m_EditedRows.LeftOut());
+  m_Layer.Kept(inputs);
+  m_EditedRows.PictureDrawn();
+  m_LastKeptPicture = KeptPicture::OverLeftOutRows;
+}
+
+// Only rows of some surfaces changed (an edit, the first surface's colours): then the
+// picture without them pays for itself from the next step on.
+bool L3D::WorthLeavingOut(const Scene3DEditedRows::Rows& rows) const
+{
+  if (!Flag(SceneFlag::Surfaces))
+    return false;
+  const int cellRows = Size()[2] - 1;
+  long shownRows = 0;
+  long changed = 0;
+  for (int s = 0; s < SurfaceCount(); ++s) {
+    if (!SurfaceShown(s))
+      continue;
+    shownRows += cellRows;
+    changed += rows[static_cast<size_t>(s)].Within(cellRows).Count();
+  }
+  return changed > 0 && 2 * changed <= shownRows;
+}
+
+// In the picture drawn in one go, a pixel keeps the first of the fragments nearest to the
+// eye. A left-out cell drawn later takes a pixel of equal depth only from what is drawn after
+// it there (a higher stencil value), and a pixel it took tells its own later fragments by its
+// value; so each row range is drawn twice: once with ties won over higher values, once with
+// ties lost to the rest.
+void L3D::DrawLeftOutRows(const Scene3DEditedRows::Rows& rows)
+{
+  if (!Flag(SceneFlag::Surfaces))
+    return;
+  glPushAttrib(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ENABLE_BIT);
+  glEnable(GL_STENCIL_TEST);
+  glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+  const int count = SurfaceCount();
+  for (int i = 0; i < count; ++i) {
+    const RowRange& out = rows[static_cast<size_t>(i)];
+    if (out.Empty() || !SurfaceShown(i))
+      continue;
+    const GLint value = SurfaceStencil(i, 1);
+    glStencilFunc(GL_LESS, value, 0xFF);
+    glDepthFunc(GL_LEQUAL);
+    m_Buffers.DrawSurface(*this, i, SceneBuffers3D::Cells::Plain, out);
+    glStencilFunc(GL_GEQUAL, value, 0xFF);
+    glDepthFunc(GL_LESS);
+    m_Buffers.DrawSurface(*this, i, SceneBuffers3D::Cells::Plain, out);
+  }
+  glPopAttrib();
+  m_HasMaterial = false;
 }
 
 // A guide-line cell shows where its surface's own triangle won the depth test: same depth,
@@ -77,7 +152,7 @@ void L3D::DrawSurfaceGuideLines()
   for (int i = 0; i < count; ++i) {
     if (!SurfaceShown(i))
       continue;
-    glStencilFunc(GL_EQUAL, i + 1, 0xFF);
+    glStencilFunc(GL_EQUAL, SurfaceStencil(i, 0), kSurfaceStencilMask);
     m_Buffers.DrawSurface(*this, i, SceneBuffers3D::Cells::GuideLines);
   }
   glPopAttrib();

@@ -273,9 +273,11 @@ private:
   void BeginSurfaceEdit(QPoint point);
   void DragSurface(QPoint point, bool leftHeld);
   void UndoSurfaceEdit();
-  // False, with nothing written, when the fit has no solution.
-  bool FitSurfaceAround(int surface, int xc, int zc, int row);
-  void SurfacesEdited();
+  // False, with nothing written, when the fit has no solution; otherwise `moved` holds the
+  // points it wrote.
+  bool FitSurfaceAround(int surface, int xc, int zc, int row, GridRegion& moved);
+  // Redraws what shows the surfaces after an edit moved the points of `moved` (per surface).
+  void SurfacesEdited(const std::vector<GridRegion>& moved);
 
   ViewServices& m_View;  // borrowed: the view outlives its panes
 

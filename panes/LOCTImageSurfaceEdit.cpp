@@ -77,8 +77,9 @@ void LOCTImage::DragSurface(QPoint point, bool leftHeld)
   const int xc = xy ? m_EditPoint[AxisX] : ClampTo(AxisX, m_Position[AxisX]);
   const int zc = xy ? ClampTo(AxisZ, m_Position[AxisZ]) : m_EditPoint[AxisZ];
   m_EditPoint[AxisY] = ClampTo(AxisY, cell->row);
-  if (FitSurfaceAround(m_SelectedSurface, xc, zc, m_EditPoint[AxisY]))
-    SurfacesEdited();
+  std::vector<GridRegion> moved(static_cast<size_t>(m_SelectedSurface) + 1);
+  if (FitSurfaceAround(m_SelectedSurface, xc, zc, m_EditPoint[AxisY], moved.back()))
+    SurfacesEdited(moved);
 }
 
 void LOCTImage::PickSurface(QPoint point)
@@ -138,12 +139,21 @@ void LOCTImage::UndoSurfaceEdit()
   const size_t points = size_t(std::max(0, m_SurfaceCount)) * size_t(m_Size[AxisZ]) * size_t(m_Size[AxisX]);
   if (rows.size() != points)
     return;
-  for (size_t i = 0; i < points; ++i)
-    m_SurfacePoints[i * 3 + 1] = rows[i];
-  SurfacesEdited();
+  const size_t sizeX = size_t(m_Size[AxisX]);
+  const size_t perSurface = sizeX * size_t(m_Size[AxisZ]);
+  std::vector<GridRegion> moved(size_t(std::max(0, m_SurfaceCount)));
+  for (size_t i = 0; i < points; ++i) {
+    int& y = m_SurfacePoints[i * 3 + 1];
+    if (y == rows[i])
+      continue;
+    y = rows[i];
+    const size_t inSurface = i % perSurface;
+    moved[i / perSurface].Add(int(inSurface % sizeX), int(inSurface / sizeX));
+  }
+  SurfacesEdited(moved);
 }
 
-bool LOCTImage::FitSurfaceAround(int surface, int xc, int zc, int row)
+bool LOCTImage::FitSurfaceAround(int surface, int xc, int zc, int row, GridRegion& moved)
 {
   const int sizeX = m_Size[AxisX];
   const int sizeZ = m_Size[AxisZ];
@@ -199,13 +209,17 @@ bool LOCTImage::FitSurfaceAround(int surface, int xc, int zc, int row)
     const auto [x, z] = fit.queryCells[q];
     // Clamped before the conversion, so that no value leaves the int range.
     SurfaceRow(surface, x, z) = static_cast<int>(std::clamp(fitted[q] + 0.5f, 0.0f, deepest));
+    moved.Add(x, z);
   }
   return true;
 }
 
-void LOCTImage::SurfacesEdited()
+void LOCTImage::SurfacesEdited(const std::vector<GridRegion>& moved)
 {
   InvalidateSlicePanes();
+  for (size_t surface = 0; surface < moved.size(); ++surface)
+    if (!moved[surface].Empty())
+      m_View.SurfacePointsMoved(int(surface), moved[surface]);
   m_View.Invalidate3DPane();
   if (m_ShowThickness)
     m_View.ComputeProjectionThickness(m_ThicknessFrom, m_ThicknessTo);

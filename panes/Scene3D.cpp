@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <iterator>
+#include <utility>
 
 ScenePoint TriangleNormal(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2)
 {
@@ -106,6 +107,7 @@ void Scene3D::SetVolume(const int size[3], const unsigned short* voxels, const f
     grey.assign(static_cast<size_t>(std::max(0, columns)) * static_cast<size_t>(std::max(0, rows)), 0);
   }
   m_Names.SetVolumeSize(m_Size);
+  AllSurfacePointsChanged();
   ComputeHalfExtents();
   const double s = m_DepthScale;
   const double extents[3] = {static_cast<double>(static_cast<float>(m_Size[0]) * m_Spacing[0]) * 0.5,
@@ -141,6 +143,27 @@ void Scene3D::SetSurfaces(int count, const Point3i* points, const uint8_t* undef
   m_SurfaceCount = count;
   m_SurfacePoints = points;
   m_UndefinedMask = undefinedMask;
+  AllSurfacePointsChanged();
+}
+
+void Scene3D::SurfacePointsChanged(int surface, const GridRegion& region)
+{
+  if (surface >= 0 && surface < kMaxSurfaces)
+    m_SurfaceChanges[static_cast<size_t>(surface)].Unite(region);
+}
+
+GridRegion Scene3D::TakeSurfaceChanges(int surface)
+{
+  if (surface < 0 || surface >= kMaxSurfaces)
+    return {};
+  return std::exchange(m_SurfaceChanges[static_cast<size_t>(surface)], GridRegion());
+}
+
+// Larger than any grid; whoever builds from it keeps it within the grid.
+void Scene3D::AllSurfacePointsChanged()
+{
+  constexpr int kEvery = std::numeric_limits<int>::max() / 2;
+  m_SurfaceChanges.fill(GridRegion{{0, kEvery}, {0, kEvery}});
 }
 
 void Scene3D::SetProjectionImage(const uint8_t* red, const uint8_t* green, const uint8_t* blue)

@@ -7,6 +7,7 @@
 // Set... operations only store.
 #include "data/ColorRef.h"
 #include "data/Point3i.h"
+#include "panes/GridRegion.h"
 #include "panes/PaneConventions.h"
 #include "panes/PaneStyles.h"
 #include "panes/PickNames3D.h"
@@ -104,6 +105,12 @@ public:
   // (surface * sizeZ + z) * sizeX + x, reference-surface points at z * sizeX + x; the masks
   // have one byte per (x, z) at x + sizeX * z.
   void SetSurfaces(int count, const Point3i* points, const uint8_t* undefinedMask);
+  // Points of surface `surface` that changed in place within `region` of the (x, z) grid (an
+  // edit, an undo): only what they touch is built again. Handing over surfaces or a volume
+  // counts as a change of every point; points changed without either are not seen.
+  void SurfacePointsChanged(int surface, const GridRegion& region);
+  // The points of a surface changed since the last call, which forgets them.
+  GridRegion TakeSurfaceChanges(int surface);
   void SetRefSurface(const Point3i* points) { m_RefSurfacePoints = points; }
   // The en-face projection's colour planes, read at each render.
   void SetProjectionImage(const uint8_t* red, const uint8_t* green, const uint8_t* blue);
@@ -272,6 +279,7 @@ public:
 
 private:
   void ComputeHalfExtents();
+  void AllSurfacePointsChanged();
   int PlaneIndex(int orientation) const;
   // What a plane's grey is rendered from; needs a volume.
   SliceRenderInput PlaneInput(int orientation) const;
@@ -316,6 +324,8 @@ private:
   int* m_EditableSplineCount = nullptr;
   LSplineSet* m_SplineRecord = nullptr;
   std::vector<std::vector<PixelRect>>* m_SplineHitRects = nullptr;
+  // Per surface, the points changed since the 3-D pane last built from them.
+  std::array<GridRegion, kMaxSurfaces> m_SurfaceChanges;
 
   // Flags and settings.
   std::array<bool, static_cast<size_t>(SceneFlag::Count)> m_Flags{};

@@ -12,7 +12,8 @@ bool Scene3DLayerCache::Prepare(int width, int height)
     return true;
   Free(m_Layer);
   Free(m_Frame);
-  m_Valid = false;
+  Free(m_Base);
+  Invalidate();
   m_Width = width;
   m_Height = height;
   // A context without complete offscreen buffers of this kind never gets them later.
@@ -64,6 +65,32 @@ void Scene3DLayerCache::Kept(std::vector<uint8_t> inputs)
   m_Valid = true;
 }
 
+bool Scene3DLayerCache::PrepareBase()
+{
+  if (!m_Layer.framebuffer)
+    return false;
+  if (!m_Base.framebuffer && !Make(m_Base))
+    Free(m_Base);
+  return m_Base.framebuffer != 0;
+}
+
+void Scene3DLayerCache::BindBase()
+{
+  glBindFramebuffer(GL_FRAMEBUFFER, m_Base.framebuffer);
+}
+
+void Scene3DLayerCache::KeptBase(std::vector<uint8_t> inputs)
+{
+  m_BaseInputs = std::move(inputs);
+  m_BaseValid = true;
+}
+
+void Scene3DLayerCache::BindLayerFromBase()
+{
+  Copy(m_Base, m_Layer.framebuffer, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  glBindFramebuffer(GL_FRAMEBUFFER, m_Layer.framebuffer);
+}
+
 void Scene3DLayerCache::BindFrameFromLayer()
 {
   Copy(m_Layer, m_Frame.framebuffer, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -94,9 +121,11 @@ void Scene3DLayerCache::Release()
 {
   Free(m_Layer);
   Free(m_Frame);
+  Free(m_Base);
   m_Width = 0;
   m_Height = 0;
   m_Usable = true;
-  m_Valid = false;
+  Invalidate();
   m_Inputs.clear();
+  m_BaseInputs.clear();
 }

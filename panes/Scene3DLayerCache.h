@@ -2,9 +2,13 @@
 // The picture of the 3-D scene's unchanged geometry (letters, markers, splines, meshes and
 // surfaces), kept with its depth in an offscreen framebuffer between paints, so that a paint
 // that only moves a plane, the window or the guide lines copies it back instead of
-// rasterising every surface triangle again. The stencil of the kept picture holds, per pixel,
-// 1 + the surface drawn there (0 for anything else), so that the guide-line cells can be
-// laid over exactly the surface pixels they cover.
+// rasterising every surface triangle again. The stencil of the kept picture tells, per
+// pixel, which surface was drawn there (0 for anything else), so that the guide-line cells
+// can be laid over exactly the surface pixels they cover.
+//
+// While a surface is edited, a second picture is kept the same way without the cell rows the
+// edit moves: each step of the edit starts the kept picture from it and draws only those
+// rows again.
 //
 // A paint renders into a frame buffer of the same size, started from the kept picture, and
 // copies its colour to the target. Every call needs the pane's context current; Release
@@ -27,11 +31,19 @@ public:
   // Binds the kept picture's buffer for drawing it again; Kept records what it was drawn from.
   void BindLayer();
   void Kept(std::vector<uint8_t> inputs);
+  // The same for the picture without the edited rows, made at the first use; PrepareBase is
+  // false when the context cannot make it.
+  bool PrepareBase();
+  bool HoldsBase(const std::vector<uint8_t>& inputs) const { return m_BaseValid && inputs == m_BaseInputs; }
+  void BindBase();
+  void KeptBase(std::vector<uint8_t> inputs);
+  // Binds the kept picture's buffer started from the picture without the edited rows.
+  void BindLayerFromBase();
   // Binds the frame buffer started from the kept picture: colour, depth and stencil.
   void BindFrameFromLayer();
   // Copies the frame's colour into framebuffer `target` and binds that.
   void CopyFrameTo(GLuint target);
-  void Invalidate() { m_Valid = false; }
+  void Invalidate() { m_Valid = m_BaseValid = false; }
   void Release();
 
 private:
@@ -46,9 +58,12 @@ private:
 
   Target m_Layer;
   Target m_Frame;
+  Target m_Base;
   int m_Width = 0;
   int m_Height = 0;
   bool m_Usable = true;
   bool m_Valid = false;
   std::vector<uint8_t> m_Inputs;
+  bool m_BaseValid = false;
+  std::vector<uint8_t> m_BaseInputs;
 };

@@ -136,10 +136,11 @@ void SceneBuffers3D::Release()
   m_ProgramTried = false;
   m_Mask.clear();
   m_ColourInputs.clear();
+  m_ProjectionInputs.clear();
 }
 
-// The undefined mask decides which triangles a cell has; the flags, colours, projection and
-// disc mask decide the cells' colours.
+// The undefined mask decides which triangles a cell has; the flags, colours and disc mask
+// decide the cells' colours, and the projection those of the first surface alone.
 void SceneBuffers3D::TrackSharedInputs(const Scene3D& scene)
 {
   const int* size = scene.Size();
@@ -164,32 +165,45 @@ void SceneBuffers3D::TrackSharedInputs(const Scene3D& scene)
   AppendBytes(inputs, scene.OpacityRim());
   for (int s = 0; s < Scene3D::kMaxSurfaces; ++s)
     AppendBytes(inputs, scene.SurfaceColor(s));
-  const uint8_t* planes[4] = {scene.ProjectionPlane(0), scene.ProjectionPlane(1), scene.ProjectionPlane(2),
-                              scene.DiscMask()};
-  for (const uint8_t* plane : planes) {
-    inputs.push_back(plane != nullptr);
+  const auto appendPlane = [cells](std::vector<uint8_t>& out, const uint8_t* plane) {
+    out.push_back(plane != nullptr);
     if (plane)
-      inputs.insert(inputs.end(), plane, plane + cells);
-  }
+      out.insert(out.end(), plane, plane + cells);
+  };
+  appendPlane(inputs, scene.DiscMask());
   if (resized || inputs != m_ColourInputs) {
     m_ColourInputs = std::move(inputs);
     ++m_ColourGeneration;
+  }
+  std::vector<uint8_t> projection;
+  if (scene.Flag(SceneFlag::Projection))
+    for (int channel = 0; channel < 3; ++channel)
+      appendPlane(projection, scene.ProjectionPlane(channel));
+  if (resized || projection != m_ProjectionInputs) {
+    m_ProjectionInputs = std::move(projection);
+    ++m_ProjectionGeneration;
   }
 }
 
 // Two vertices per grid point, at the same place: the first carries the normal of the first
 // triangle of the cell starting there, the second that of the second triangle of the cell
 // to its left. With flat shading each triangle ends on the vertex with its own normal.
-void SceneBuffers3D::BuildVertexRows(const Scene3D& scene, int surface, SurfaceBuffer& buffer, int firstRow,
-                                     int lastRow)
+// Written in place for the grid points of `points`: one upload for whole rows, one per row
+// for a part of each.
+void SceneBuffers3D::BuildVertices(const Scene3D& scene, int surface, SurfaceBuffer& buffer, const GridRegion& points)
 {
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
+  const RowRange columns = points.x.Within(sx);
+  const RowRange rows = points.z.Within(sz);
+  if (columns.Empty() || rows.Empty())
+    return;
   const auto at = [&](int x, int z) { return scene.MapPoint(scene.SurfacePoint(surface, x, z)); };
-  std::vector<float> data(static_cast<size_t>(lastRow - firstRow + 1) * static_cast<size_t>(sx) * 2 * kFloatsPerVertex);
+  const size_t rowFloats = static_cast<size_t>(columns.Count()) * 2 * kFloatsPerVertex;
+  std::vector<float> data(static_cast<size_t>(rows.Count()) * rowFloats);
   float* out = data.data();
-  for (int z = firstRow; z <= lastRow; ++z) {
-    for (int x = 0; x < sx; ++x, out += 2 * kFloatsPerVertex) {
+  for (int z = rows.first; z <= rows.last; ++z) {
+    for (int x = columns.first; x <= columns.last; ++x, out += 2 * kFloatsPerVertex) {
       const ScenePoint p = at(x, z);
       ScenePoint first{};
       ScenePoint second{};
@@ -202,8 +216,18 @@ void SceneBuffers3D::BuildVertexRows(const Scene3D& scene, int surface, SurfaceB
     }
   }
   glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
-  const GLintptr offset = static_cast<GLintptr>(firstRow) * sx * 2 * kVertexStride;
-  glBufferSubData(GL_ARRAY_BUFFER, offset, static_cast<GLsizeiptr>(data.size() * sizeof(float)), data.data());
+  const auto offset = [sx](int x, int z) {
+    return static_cast<GLintptr>((static_cast<size_t>(z) * static_cast<size_t>(sx) + static_cast<size_t>(x)) * 2 *
+                                 kVertexStride);
+  };
+  if (columns.Count() == sx) {
+    glBufferSubData(GL_ARRAY_BUFFER, offset(0, rows.first), static_cast<GLsizeiptr>(data.size() * sizeof(float)),
+                    data.data());
+    return;
+  }
+  for (int z = rows.first; z <= rows.last; ++z)
+    glBufferSubData(GL_ARRAY_BUFFER, offset(columns.first, z), static_cast<GLsizeiptr>(rowFloats * sizeof(float)),
+                    data.data() + static_cast<size_t>(z - rows.first) * rowFloats);
 }
 
 void SceneBuffers3D::BuildIndices(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
@@ -260,6 +284,7 @@ void SceneBuffers3D::BuildColours(const Scene3D& scene, int surface, SurfaceBuff
     }
   }
   buffer.colourGeneration = m_ColourGeneration;
+  buffer.projectionGeneration = m_ProjectionGeneration;
   if (buffer.uniform)
     return;
   if (!buffer.colours)
@@ -269,13 +294,14 @@ void SceneBuffers3D::BuildColours(const Scene3D& scene, int surface, SurfaceBuff
                GL_STATIC_DRAW);
 }
 
-bool SceneBuffers3D::UpdateSurface(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
+// A moved point changes its own vertices and the normals of the points left of it and in the
+// row before, and with them the cells of that row and its own.
+bool SceneBuffers3D::UpdateSurface(Scene3D& scene, int surface, SurfaceBuffer& buffer)
 {
-  bool built = false;
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
-  const size_t points = static_cast<size_t>(sx) * static_cast<size_t>(sz);
-  const Point3i* source = &scene.SurfacePoint(surface, 0, 0);
+  const RowRange allCells{0, sz - 2};
+  const GridRegion moved = scene.TakeSurfaceChanges(surface);
   const Mapping mapping{scene.Map(0.0f, 0.0f, 0.0f), scene.Map(1.0f, 1.0f, 1.0f)};
   if (!buffer.vertices) {
     GLuint names[2] = {0, 0};
@@ -283,46 +309,36 @@ bool SceneBuffers3D::UpdateSurface(const Scene3D& scene, int surface, SurfaceBuf
     buffer.vertices = names[0];
     buffer.indices = names[1];
   }
-  if (buffer.points.size() != points || !(buffer.mapping == mapping)) {
+  RowRange built;
+  if (buffer.sizeX != sx || buffer.sizeZ != sz || !(buffer.mapping == mapping)) {
+    const size_t points = static_cast<size_t>(sx) * static_cast<size_t>(sz);
     glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points * 2 * kVertexStride), nullptr, GL_STATIC_DRAW);
-    BuildVertexRows(scene, surface, buffer, 0, sz - 1);
-    buffer.points.assign(source, source + points);
+    BuildVertices(scene, surface, buffer, GridRegion::Whole(sx, sz));
+    buffer.sizeX = sx;
+    buffer.sizeZ = sz;
     buffer.mapping = mapping;
     buffer.maskGeneration = 0;
     buffer.colourGeneration = 0;
-    built = true;
-  } else {
-    // An edit moves a few rows: rebuild those and the row before, whose normals reach into them.
-    const size_t rowBytes = static_cast<size_t>(sx) * sizeof(Point3i);
-    int z = 0;
-    while (z < sz) {
-      if (std::memcmp(&buffer.points[static_cast<size_t>(z) * sx], source + static_cast<size_t>(z) * sx, rowBytes) == 0) {
-        ++z;
-        continue;
-      }
-      const int first = z;
-      while (z < sz &&
-             std::memcmp(&buffer.points[static_cast<size_t>(z) * sx], source + static_cast<size_t>(z) * sx, rowBytes) != 0)
-        ++z;
-      std::copy(source + static_cast<size_t>(first) * sx, source + static_cast<size_t>(z) * sx,
-                buffer.points.begin() + static_cast<ptrdiff_t>(first) * sx);
-      BuildVertexRows(scene, surface, buffer, std::max(0, first - 1), z - 1);
-      built = true;
-    }
+    built.Unite(allCells);
+  } else if (!moved.Empty()) {
+    BuildVertices(scene, surface, buffer, {{moved.x.first - 1, moved.x.last + 1}, {moved.z.first - 1, moved.z.last}});
+    built.Unite(RowRange{moved.z.first - 1, moved.z.last}.Within(sz - 1));
   }
   if (buffer.maskGeneration != m_MaskGeneration || buffer.overUndefined != scene.ShowOverUndefined(surface)) {
     BuildIndices(scene, surface, buffer);
-    built = true;
+    built.Unite(allCells);
   }
-  if (buffer.colourGeneration != m_ColourGeneration) {
+  if (buffer.colourGeneration != m_ColourGeneration ||
+      (surface == 0 && buffer.projectionGeneration != m_ProjectionGeneration)) {
     BuildColours(scene, surface, buffer);
-    built = true;
+    built.Unite(allCells);
   }
-  return built;
+  buffer.changedRows.Unite(built);
+  return !built.Empty();
 }
 
-bool SceneBuffers3D::UpdateSurfaces(const Scene3D& scene)
+bool SceneBuffers3D::UpdateSurfaces(Scene3D& scene)
 {
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
@@ -336,9 +352,16 @@ bool SceneBuffers3D::UpdateSurfaces(const Scene3D& scene)
   return built;
 }
 
+RowRange SceneBuffers3D::TakeChangedRows(int surface)
+{
+  if (surface < 0 || surface >= Scene3D::kMaxSurfaces)
+    return {};
+  return std::exchange(m_Surfaces[static_cast<size_t>(surface)].changedRows, RowRange());
+}
+
 // The cells along the guide lines take their colours from the same buffers: cells within one
 // column of the position green, then cells within one row of it red.
-void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells)
+void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells, RowRange rows)
 {
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
@@ -358,7 +381,8 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells)
   CellRuns plain;
   CellRuns green;
   CellRuns red;
-  for (int z = 0; z + 1 < sz; ++z) {
+  rows = rows.Within(sz - 1);
+  for (int z = rows.first; z <= rows.last; ++z) {
     const size_t row = static_cast<size_t>(z) * columns;
     CellRuns& sides = z >= gz0 && z <= gz1 ? red : plain;
     if (gx0 > gx1) {

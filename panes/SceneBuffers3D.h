@@ -1,10 +1,9 @@
 #pragma once
 // The 3-D pane's geometry kept on the GPU side between paints: every layer surface and both
 // label meshes in buffer objects, the three volume planes as textures. A paint draws from
-// them; what it reads from the scene is compared with what the buffers were built from, and
-// only what changed is built again: the rows of a surface an edit moved, the colours when a
-// colour input changed, a plane's texture when its slice, the window or the guide lines
-// moved. The guide-line cells of the surfaces are drawn from the same buffers in their own
+// them, and only what changed is built again: the vertices around the points the scene was
+// told an edit moved, the colours when a colour input changed, a plane's texture when its
+// slice, the window or the guide lines moved. The guide-line cells of the surfaces are drawn from the same buffers in their own
 // colour, so moving the position rebuilds nothing. The planes keep their slab-averaged values;
 // a fragment program maps them through the window and lays the guide lines over them.
 //
@@ -19,19 +18,24 @@
 
 class SceneBuffers3D {
 public:
+  static constexpr int kAllRows = 1 << 30;
+
   SceneBuffers3D() = default;
   SceneBuffers3D(const SceneBuffers3D&) = delete;
   SceneBuffers3D& operator=(const SceneBuffers3D&) = delete;
 
   // Once per render before the surfaces: brings the buffers of every shown surface up to
-  // date; true when any of them was built again.
-  bool UpdateSurfaces(const Scene3D& scene);
+  // date, taking the scene's note of moved points; true when any of them was built again.
+  bool UpdateSurfaces(Scene3D& scene);
+  // The cell rows of a surface whose triangles or colours were built again since the last
+  // call, which forgets them.
+  RowRange TakeChangedRows(int surface);
   // Which cells of a surface a draw covers: all as the cell-by-cell render draws them, all in
   // their own colours as if the guide lines were off, or only the guide-line cells.
   enum class Cells { All, Plain, GuideLines };
   // Surface `surface` from its buffers as they were last brought up to date, lit with the
-  // current light.
-  void DrawSurface(const Scene3D& scene, int surface, Cells cells);
+  // current light: all its cell rows, or those of `rows`.
+  void DrawSurface(const Scene3D& scene, int surface, Cells cells, RowRange rows = RowRange{0, kAllRows});
   // A label mesh in its colour; nothing without vertices.
   void DrawMesh(const Scene3D& scene, bool vessel);
   // A volume plane: its slab means in a texture, the window applied by a grey table on the
@@ -52,11 +56,14 @@ private:
     GLuint vertices = 0;  // two per grid point: position and normal
     GLuint colours = 0;   // a colour per vertex when the cells' colours differ
     GLuint indices = 0;   // six per cell, degenerate where a triangle is not drawn
-    std::vector<Point3i> points;  // what the vertices were built from
+    int sizeX = 0;  // the grid the vertices were built for
+    int sizeZ = 0;
     Mapping mapping;
+    RowRange changedRows;
     bool overUndefined = false;
     uint64_t maskGeneration = 0;
     uint64_t colourGeneration = 0;
+    uint64_t projectionGeneration = 0;
     bool uniform = true;
     Material3D material;
   };
@@ -84,12 +91,12 @@ private:
     GLint frameColour = -1;
   };
 
-  void BuildVertexRows(const Scene3D& scene, int surface, SurfaceBuffer& buffer, int firstRow, int lastRow);
+  void BuildVertices(const Scene3D& scene, int surface, SurfaceBuffer& buffer, const GridRegion& points);
   void BuildIndices(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
   void BuildColours(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
   // Notes what changed in the inputs every surface shares.
   void TrackSharedInputs(const Scene3D& scene);
-  bool UpdateSurface(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
+  bool UpdateSurface(Scene3D& scene, int surface, SurfaceBuffer& buffer);
   void UpdatePlane(Scene3D& scene, int orientation, PlaneTexture& plane);
   void UpdateGreyTable(Scene3D& scene);
   bool PrepareProgram();
@@ -103,6 +110,8 @@ private:
   uint64_t m_MaskGeneration = 1;
   std::vector<uint8_t> m_ColourInputs;
   uint64_t m_ColourGeneration = 1;
+  std::vector<uint8_t> m_ProjectionInputs;  // the first surface's colours alone
+  uint64_t m_ProjectionGeneration = 1;
   int m_TrackedSize[3] = {0, 0, 0};
   std::vector<unsigned short> m_Values;  // the plane being uploaded
   GLuint m_GreyTable = 0;

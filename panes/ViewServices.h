@@ -1,6 +1,8 @@
 #pragma once
 // What a pane asks of the main view, which owns the scan and every result. The view
 // implements it; tests use a fake. Panes never include the view itself.
+#include "panes/GridRegion.h"
+
 class ViewServices {
 public:
   virtual ~ViewServices() = default;
@@ -18,6 +20,10 @@ public:
   virtual void RenderSlicePane(int orientation) = 0;
   virtual void InvalidateSlicePane(int orientation) = 0;
   virtual void Invalidate3DPane() = 0;
+  // A surface edit (or its undo) in a slice pane moved points of `surface` within `region`
+  // of the (x, z) grid in place: the 3-D pane builds again only what they touch. A view
+  // without a 3-D pane may leave it doing nothing.
+  virtual void SurfacePointsMoved(int /*surface*/, const GridRegion& /*region*/) {}
   // Moves the scroll bar of a slice pane, whose value is that pane's slice index, and
   // redraws it; the view is not notified.
   virtual void SetSliceScrollPos(int orientation, int position) = 0;

@@ -99,22 +99,44 @@ protected:
     for (int x = 2; x + 4 < kX; x += 4)
       mesh.insert(mesh.end(), {float(x), 4, 2, float(x + 4), 4, 2, float(x + 2), 20, 9});
 
-    pane.CreatePane(400, 320, &host);
-    pane.SetVolume(size, voxels.data(), spacing, 1);
-    pane.SetPosition(position);
-    pane.SetGridCenter(gridCenter);
-    pane.SetWindowLevel(&centre, &width);
-    pane.SetSurfaces(kSurfaces, points.data(), mask.data());
-    pane.SetProjectionImage(red.data(), green.data(), blue.data());
-    pane.SetDiscMask(disc.data());
-    pane.SetVesselMesh(mesh.size() / 3, mesh.data());
-    pane.SetColorSurface(0, 0x2040C0);
-    pane.SetColorSurface(1, 0x20A020);
-    pane.SetColorSurface(2, 0xC02080);
+    Feed(pane);
+  }
+
+  void Feed(L3D& p)
+  {
+    p.CreatePane(400, 320, &host);
+    p.SetVolume(size, voxels.data(), spacing, 1);
+    p.SetPosition(position);
+    p.SetGridCenter(gridCenter);
+    p.SetWindowLevel(&centre, &width);
+    p.SetSurfaces(kSurfaces, points.data(), mask.data());
+    p.SetProjectionImage(red.data(), green.data(), blue.data());
+    p.SetDiscMask(disc.data());
+    p.SetVesselMesh(mesh.size() / 3, mesh.data());
+    p.SetColorSurface(0, 0x2040C0);
+    p.SetColorSurface(1, 0x20A020);
+    p.SetColorSurface(2, 0xC02080);
     for (int s = 0; s < kSurfaces; ++s)
-      pane.SetShowSurface(s, true);
-    pane.SetShowUndefinedSurface(2, true);
-    pane.Rotation().accumulated = Tilted(35.0f, 25.0f);
+      p.SetShowSurface(s, true);
+    p.SetShowUndefinedSurface(2, true);
+    p.Rotation().accumulated = Tilted(35.0f, 25.0f);
+  }
+
+  // Moves the points of a rectangle of a surface by dy, as an edit does, and says so.
+  void MoveRegion(int surface, int x0, int x1, int z0, int z1, int dy)
+  {
+    for (int z = z0; z <= z1; ++z)
+      for (int x = x0; x <= x1; ++x)
+        points[static_cast<size_t>((surface * kZ + z) * kX + x)].y += dy;
+    pane.SurfacePointsChanged(surface, {{x0, x1}, {z0, z1}});
+  }
+
+  // Moves points x0..x1 of row z of a surface by dy, as an edit does, and says so.
+  void MoveRow(int surface, int z, int x0, int x1, int dy)
+  {
+    for (int x = x0; x <= x1; ++x)
+      points[static_cast<size_t>((surface * kZ + z) * kX + x)].y += dy;
+    pane.SurfacePointsChanged(surface, {{x0, x1}, {z, z}});
   }
 
   void Show(std::initializer_list<SceneFlag> flags)
@@ -192,7 +214,7 @@ TEST_F(BufferedScene, FollowsDataChangedInPlaceBetweenPaints)
     const char* what;
     std::function<void()> change;
   } cases[] = {
-    {"a surface row moved", [&] { for (int x = 0; x < kX; ++x) points[static_cast<size_t>(kX * kZ + 7 * kX + x)].y += 5; }},
+    {"a surface row moved", [&] { MoveRow(1, 7, 0, kX - 1, 5); }},
     {"a cell became undefined", [&] { mask[30 + kX * 8] = 1; }},
     {"a projection colour", [&] { std::fill(red.begin(), red.begin() + kX * 4, uint8_t{250}); }},
     {"the position", [&] { position[0] = 33; position[2] = 9; position[1] = 20; }},
@@ -231,7 +253,7 @@ TEST_F(BufferedScene, KeptPictureFollowsEveryStep)
     {"a window step", [&] { centre = 110.0f; width = 90.0f; }},
     {"a window beyond the values", [&] { centre = 70000.0f; width = 0.25f; }},
     {"the window back", [&] { centre = 100.0f; width = 120.0f; }},
-    {"a surface row edited", [&] { for (int x = 10; x < 20; ++x) points[static_cast<size_t>(kX * kZ + 6 * kX + x)].y -= 4; }},
+    {"a surface row edited", [&] { MoveRow(1, 6, 10, 19, -4); }},
     {"the XY plane hidden", [&] { pane.SetFlag(SceneFlag::PlaneXY, false); }},
     {"the ZY plane hidden", [&] { pane.SetFlag(SceneFlag::PlaneZY, false); }},
     {"the XZ plane hidden", [&] { pane.SetFlag(SceneFlag::PlaneXZ, false); }},
@@ -263,6 +285,82 @@ TEST_F(BufferedScene, KeptPictureFollowsEveryStep)
     ASSERT_EQ(kept.size(), full.size());
     EXPECT_LE(DifferingPixels(full, kept), kept.width() * kept.height() / 20000);
     ExpectSamePicture();
+  }
+}
+
+// The steps of a surface drag draw only the cell rows they moved, over a picture kept without
+// them. Each picture must be the one drawn from scratch, also where two surfaces lie on one
+// another (the one drawn first keeps each pixel of equal depth, whichever is edited), after
+// an undo, after steps drawn in full while blending, and the picks must not change.
+TEST_F(BufferedScene, SurfaceDragStepsDrawOnlyTheRowsTheyMoved)
+{
+  // Surface 2 lies on surface 1 in the first B-scans.
+  for (int z = 0; z < 7; ++z)
+    for (int x = 0; x < kX; ++x)
+      points[static_cast<size_t>((2 * kZ + z) * kX + x)] = points[static_cast<size_t>((kZ + z) * kX + x)];
+  pane.SetSurfaces(kSurfaces, points.data(), mask.data());
+  Show({SceneFlag::Surfaces, SceneFlag::GuideLines, SceneFlag::Projection, SceneFlag::PlaneXY, SceneFlag::PlaneZY,
+        SceneFlag::Vessel});
+  // Drawn from scratch every time: it is handed the surfaces anew before each paint.
+  L3D fresh;
+  Feed(fresh);
+  for (SceneFlag f : {SceneFlag::Surfaces, SceneFlag::GuideLines, SceneFlag::Projection, SceneFlag::PlaneXY,
+                      SceneFlag::PlaneZY, SceneFlag::Vessel})
+    fresh.SetFlag(f, true);
+  const std::vector<Point3i> before = points;
+  const auto undo = [&](int surface, int x0, int x1, int z0, int z1) {
+    for (int z = z0; z <= z1; ++z)
+      for (int x = x0; x <= x1; ++x) {
+        const size_t i = static_cast<size_t>((surface * kZ + z) * kX + x);
+        points[i] = before[i];
+      }
+    pane.SurfacePointsChanged(surface, {{x0, x1}, {z0, z1}});
+  };
+  using Road = L3D::KeptPicture;
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    Road road;
+  } steps[] = {
+    {"nothing", [] {}, Road::Reused},
+    {"surface 1 dragged up", [&] { MoveRegion(1, 12, 18, 3, 4, -2); }, Road::OverLeftOutRows},
+    {"surface 1 dragged further", [&] { MoveRegion(1, 12, 18, 3, 4, -3); }, Road::OverLeftOutRows},
+    {"surface 1 dragged down", [&] { MoveRegion(1, 12, 18, 3, 4, 6); }, Road::OverLeftOutRows},
+    {"a 2-D step", [&] { ++position[2]; }, Road::Reused},
+    {"the drag undone", [&] { undo(1, 12, 18, 3, 4); }, Road::OverLeftOutRows},
+    {"surface 2 dragged where it lies on surface 1", [&] { MoveRegion(2, 0, 20, 1, 3, 2); }, Road::OverLeftOutRows},
+    {"surface 2 dragged back", [&] { MoveRegion(2, 0, 20, 1, 3, -2); }, Road::OverLeftOutRows},
+    {"the first surface recoloured by the projection", [&] { std::fill(red.begin(), red.end(), uint8_t{200}); },
+     Road::OverLeftOutRows},
+    {"blending on", [&] { pane.SetFlag(SceneFlag::Blending, true); fresh.SetFlag(SceneFlag::Blending, true); },
+     Road::NotKept},
+    {"a drag step while blending", [&] { MoveRegion(0, 2, 30, 8, 10, 3); }, Road::NotKept},
+    {"blending off", [&] { pane.SetFlag(SceneFlag::Blending, false); fresh.SetFlag(SceneFlag::Blending, false); },
+     Road::OverLeftOutRows},
+    {"another step", [&] { MoveRegion(0, 2, 30, 8, 10, -1); }, Road::OverLeftOutRows},
+    {"rotated", [&] { pane.Rotation().accumulated = fresh.Rotation().accumulated = Tilted(-20.0f, 60.0f); },
+     Road::FromScratch},
+  };
+  ASSERT_FALSE(pane.RenderToImage().isNull());
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    const QImage kept = pane.RenderToImage();
+    EXPECT_EQ(pane.LastKeptPicture(), step.road);
+    fresh.SetSurfaces(kSurfaces, points.data(), mask.data());
+    const QImage scratch = fresh.RenderToImage();
+    pane.SetLayerKeeping(false);
+    const QImage full = pane.RenderToImage();
+    pane.SetLayerKeeping(true);
+    ASSERT_FALSE(kept.isNull());
+    ASSERT_EQ(kept.size(), scratch.size());
+    EXPECT_EQ(DifferingPixels(scratch, kept), 0);
+    EXPECT_LE(DifferingPixels(full, kept), kept.width() * kept.height() / 20000);
+  }
+  const QPoint at[] = {{200, 160}, {120, 100}, {260, 220}, {90, 250}, {330, 80}, {180, 200}};
+  for (QPoint p : at) {
+    SCOPED_TRACE(p.x() * 1000 + p.y());
+    EXPECT_EQ(pane.SelectAt(p), fresh.SelectAt(p));
   }
 }
 
