@@ -207,4 +207,5 @@ private:
   // alone.
   static GLint SurfaceStencil(int surface, int part) { return 4 * (surface + 1) + part; }
   static constexpr GLuint kSurfaceStencilMask = 0xFC;
+  static_assert(Scene3DEditedRows::kSurfaces == kMaxSurfaces, "a row range per surface the scene shows");
 };

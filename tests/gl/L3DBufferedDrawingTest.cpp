@@ -2,6 +2,7 @@
 // shows, and pick what it picks: the same scene is read back both ways, also after the data
 // behind it changed in place between paints (an edited surface row, a new undefined cell,
 // another projection colour, a moved position or window).
+#include "PictureChecks.h"
 #include "panes/L3D.h"
 
 #include <QWidget>
@@ -14,55 +15,6 @@
 #include <vector>
 
 namespace {
-
-// A rotation of a degrees about x, then b degrees about y, in OpenGL column order.
-std::array<float, 16> Tilted(float a, float b)
-{
-  const float ca = std::cos(a * 0.0174533f), sa = std::sin(a * 0.0174533f);
-  const float cb = std::cos(b * 0.0174533f), sb = std::sin(b * 0.0174533f);
-  // Ry * Rx
-  return {cb, 0, -sb, 0, sb * sa, ca, cb * sa, 0, sb * ca, -sa, cb * ca, 0, 0, 0, 0, 1};
-}
-
-// Pixels of the buffered picture that no pixel of the cell-by-cell one within one pixel
-// matches to one step per channel; cells narrower than a pixel may fall to either side of
-// a boundary, which moves a colour by one pixel but never invents one. Where two shapes
-// cross (a plane through a surface), the pixels on the crossing line may go to either,
-// and blending adds up the rounding of each layer: a few of those stay unmatched.
-struct Difference {
-  int unmatched = 0;
-  int moved = 0;
-};
-
-Difference Compare(const QImage& cells, const QImage& buffered)
-{
-  Difference d;
-  const auto close = [](QRgb a, QRgb b) {
-    return std::abs(qRed(a) - qRed(b)) <= 1 && std::abs(qGreen(a) - qGreen(b)) <= 1 && std::abs(qBlue(a) - qBlue(b)) <= 1;
-  };
-  for (int y = 0; y < buffered.height(); ++y) {
-    for (int x = 0; x < buffered.width(); ++x) {
-      const QRgb b = buffered.pixel(x, y);
-      if (close(cells.pixel(x, y), b))
-        continue;
-      bool near = false;
-      for (int dy = -1; dy <= 1 && !near; ++dy)
-        for (int dx = -1; dx <= 1 && !near; ++dx)
-          near = cells.valid(x + dx, y + dy) && close(cells.pixel(x + dx, y + dy), b);
-      ++(near ? d.moved : d.unmatched);
-    }
-  }
-  return d;
-}
-
-int DifferingPixels(const QImage& a, const QImage& b)
-{
-  int n = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x)
-      n += a.pixel(x, y) != b.pixel(x, y);
-  return n;
-}
 
 class BufferedScene : public ::testing::Test {
 protected:
