@@ -1,9 +1,9 @@
 // Repainting the 3-D pane of a 512 x 1024 x 128 16-bit scan with 11 surfaces, the three
 // planes and the guide lines shown, after a 2-D step (the next B-scan, a window step), a
-// surface-drag step (a stretch of one surface row moved) and with nothing changed: through
-// the kept picture of the unchanged geometry (a drag step draws only the rows it moved over
-// a picture kept without them), drawn in full from the kept buffers, and cell by cell,
-// beside a frame that only clears, all in the same run. Needs a display (xvfb-run).
+// surface-drag step (a brush-sized patch of one surface moved) and with nothing changed:
+// through the kept picture of the unchanged geometry (a drag step draws only the rows it
+// moved over a picture kept without them), drawn in full from the kept buffers, and cell by
+// cell, beside a frame that only clears, all in the same run. Needs a display (xvfb-run).
 //
 // submit_ms: the render call until it returns (our work and the driver's vertex work on
 // this thread); total_ms: until the picture is finished. Run with GALLIUM_NOOP=1 (Mesa drops
@@ -77,13 +77,16 @@ void ApplyStep(Scene& s, Step step, int i)
   switch (step) {
   case NextBScan: s.position[2] = 32 + i % 64; break;
   case WindowStep: s.centre = 30000.0f + static_cast<float>(i % 100) * 10.0f; break;
-  case SurfaceDrag:
-    // One B-scan's stretch of the fourth surface moved, as a drag step in the B-scan pane
-    // moves it, and told to the pane.
-    for (int x = 200; x < 260; ++x)
-      s.points[static_cast<size_t>(3 * kZ * kX + s.position[2] * kX + x)].y += (i % 2) ? 1 : -1;
-    s.pane.SurfacePointsChanged(3, {{200, 259}, {s.position[2], s.position[2]}});
+  case SurfaceDrag: {
+    // The fourth surface moved around the position as a drag step in the B-scan pane moves
+    // it with the default brush (1 mm: 171 A-scans by 43 B-scans here), and told to the pane.
+    const GridRegion brush{{kX / 2 - 85, kX / 2 + 85}, {s.position[2] - 21, s.position[2] + 21}};
+    for (int z = brush.z.first; z <= brush.z.last; ++z)
+      for (int x = brush.x.first; x <= brush.x.last; ++x)
+        s.points[static_cast<size_t>((3 * kZ + z) * kX + x)].y += (i % 2) ? 1 : -1;
+    s.pane.SurfacePointsChanged(3, brush);
     break;
+  }
   default: break;
   }
 }
