@@ -244,8 +244,9 @@ TEST_F(ThicknessMapTest, InSmallPanesNoTextCoversAnother)
     const std::vector<CanvasOp> texts = canvas.Of(CanvasOp::Text, 0xFFFFFF);
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts[0].text, GridCenterText(20, 15));
-    if (size.width() >= 800)
+    if (size.width() >= 800) {
       EXPECT_EQ(texts.size(), 12u);
+    }
   }
 }
 
