@@ -60,4 +60,13 @@ bool SpanReader::ReadBytes(void* out, uint64_t bytes)
   return true;
 }
 
+bool ReadWholeFile(const std::string& path, std::string& text)
+{
+  FileReader file;
+  if (!file.Open(path) || file.Size() > text.max_size())
+    return false;
+  text.resize(static_cast<size_t>(file.Size()));
+  return file.ReadBytes(text.data(), file.Size());
+}
+
 }  // namespace binary

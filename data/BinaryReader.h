@@ -108,4 +108,8 @@ private:
   uint64_t m_Position = 0;
 };
 
+// The whole of a regular file, read into `text` at its own size (no growing copies); false
+// (errno set) when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& text);
+
 }  // namespace binary

@@ -3,13 +3,12 @@
 #include "data/LMesh.h"
 
 #include "data/AtomicFile.h"
+#include "data/BinaryReader.h"
 #include "data/NumberText.h"
 
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string_view>
 
 namespace {
@@ -110,15 +109,6 @@ bool ReadTriangles(VtkText& text, long long count, size_t vertexCount, std::vect
   return true;
 }
 
-bool ReadFile(const std::string& path, std::string& contents)
-{
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return false;
-  contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
 }  // namespace
 
 int LMesh::ReadVtk(const std::string& path, const int size[3], const float spacing[3])
@@ -128,7 +118,7 @@ int LMesh::ReadVtk(const std::string& path, const int size[3], const float spaci
       return -1;  // millimetres could not be turned back into voxels
   try {
     std::string contents;
-    if (!ReadFile(path, contents))
+    if (!binary::ReadWholeFile(path, contents))
       return -1;
     VtkText text(contents);
     std::vector<float> vertices;

@@ -1,5 +1,6 @@
 #include "data/LRefSurface.h"
 
+#include "data/BScanDepthRows.h"
 #include "data/SurfaceGridXml.h"
 #include "data/SurfaceTable.h"
 #include "data/XmlFile.h"
@@ -33,11 +34,12 @@ void LRefSurface::Free()
 
 int LRefSurface::ReadXml(const std::string& path)
 {
-  return ReadResultXml(path, kRoot, header,
-                       [this](const tinyxml2::XMLElement& root) { return ReadBody(root); });
+  BScanDepthRows rows;
+  return ReadResultXml(
+      path, kRoot, header, [this, &rows](const tinyxml2::XMLElement& root) { return ReadBody(root, rows); }, &rows);
 }
 
-int LRefSurface::ReadBody(const tinyxml2::XMLElement& root)
+int LRefSurface::ReadBody(const tinyxml2::XMLElement& root, const BScanDepthRows& rows)
 {
   const SurfaceGridSize size = ReadSurfaceGridSize(root);
   if (uint64_t(size.x) * uint64_t(size.z) > kMaxResultPoints)
@@ -53,7 +55,7 @@ int LRefSurface::ReadBody(const tinyxml2::XMLElement& root)
   read.labelIndex = row;
   read.nameIndex = row;
   read.instance = xmlfile::ChildString(surface, "instance");
-  ReadSurfaceDepths(surface, size, read.points.data());
+  ReadSurfaceDepths(surface, size, read.points.data(), &rows);
   read.loaded = true;
   *this = std::move(read);
   return kXmlOk;

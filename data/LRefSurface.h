@@ -10,6 +10,8 @@
 #include "data/LResultHeader.h"
 #include "data/Point3i.h"
 
+class BScanDepthRows;
+
 class LRefSurface {
 public:
   LRefSurface() = default;
@@ -41,5 +43,5 @@ public:
   LResultHeader header;
 
 private:
-  int ReadBody(const tinyxml2::XMLElement& root);
+  int ReadBody(const tinyxml2::XMLElement& root, const BScanDepthRows& rows);
 };

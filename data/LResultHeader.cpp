@@ -1,5 +1,6 @@
 #include "data/LResultHeader.h"
 
+#include "data/BScanDepthRows.h"
 #include "data/CodedWords.h"
 #include "data/NumberText.h"
 #include "data/ResultClock.h"
@@ -135,10 +136,10 @@ LResultHeader UnknownResultHeader()
 }
 
 int ReadResultXml(const std::string& path, const char* rootName, LResultHeader& header,
-                  const ResultBodyReader& readBody)
+                  const ResultBodyReader& readBody, BScanDepthRows* rows)
 {
   tinyxml2::XMLDocument document;
-  if (xmlfile::Load(document, path) != 0)
+  if ((rows ? LoadTakingDepthRows(document, path, *rows) : xmlfile::Load(document, path)) != 0)
     return kXmlLoadFailed;
   LResultHeader read = UnknownResultHeader();
   const XMLElement* root = xmlfile::FindRoot(document, rootName);

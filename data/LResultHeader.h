@@ -10,6 +10,8 @@
 
 #include "data/LOCTVolume.h"
 
+class BScanDepthRows;
+
 struct LResultHeader {
   std::string version;
   std::string executableName;
@@ -57,8 +59,10 @@ using ResultBodyWriter = std::function<void(tinyxml2::XMLElement& root)>;
 // kind (-2), check the version (-3), read the header block, then the body. After -2 and
 // -3 the header is reset ("NA" and 0; after -3 it keeps the file's version text); after
 // 0 it holds the file's header; after a body failure it is untouched.
+// With rows, the file's plain B-scans are read into them instead of into the tree.
 [[nodiscard]] int ReadResultXml(const std::string& path, const char* rootName,
-                                LResultHeader& header, const ResultBodyReader& readBody);
+                                LResultHeader& header, const ResultBodyReader& readBody,
+                                BScanDepthRows* rows = nullptr);
 
 // The shared writing steps: declaration, root, header block with the clock's date and time
 // in place of the stored ones, the body, then a safe save. 0, or -1 when the file cannot

@@ -23,11 +23,19 @@ bool AxesOf(int plane, PlaneAxes& axes)
 
 }  // namespace
 
+const std::vector<std::vector<Point3i>>& LSplineSet::NoCurves()
+{
+  static const std::vector<std::vector<Point3i>> none(kMaxSplines);
+  return none;
+}
+
 void LSplineSet::ComputeSplineCurve(int splineCount, int index)
 {
   count = splineCount;
   if (index < 0 || index >= kMaxSplines)
     return;
+  if (m_Curves.empty())
+    m_Curves.resize(kMaxSplines);
   std::vector<Point3i>& curve = m_Curves[index];
   curve.clear();
   PlaneAxes axes{};

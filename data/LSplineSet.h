@@ -9,9 +9,9 @@ constexpr int kMaxSplines = 3000;
 
 class LSplineSet : public LSplines {
 public:
-  LSplineSet() : m_Curves(kMaxSplines) {}
-
-  const std::vector<std::vector<Point3i>>& GetCurves() const { return m_Curves; }
+  // One curve per possible spline, all empty until the first is computed: a view keeps a
+  // hundred sets per scan that are never drawn, and only the one it shows computes curves.
+  const std::vector<std::vector<Point3i>>& GetCurves() const { return m_Curves.empty() ? NoCurves() : m_Curves; }
 
   // Stores the spline count, then recomputes the curve of the spline at index (an index
   // outside 0-2999, such as -1, only stores the count). A spline without a plane or points
@@ -19,5 +19,7 @@ public:
   void ComputeSplineCurve(int splineCount, int index);
 
 private:
-  std::vector<std::vector<Point3i>> m_Curves;
+  static const std::vector<std::vector<Point3i>>& NoCurves();
+
+  std::vector<std::vector<Point3i>> m_Curves;  // empty, or kMaxSplines curves
 };

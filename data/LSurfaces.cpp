@@ -1,5 +1,6 @@
 #include "data/LSurfaces.h"
 
+#include "data/BScanDepthRows.h"
 #include "data/Diagnostics.h"
 #include "data/SurfaceTable.h"
 #include "data/XmlFile.h"
@@ -53,11 +54,12 @@ void LSurfaces::Free()
 
 int LSurfaces::ReadXml(const std::string& path)
 {
-  return ReadResultXml(path, kRoot, header,
-                       [this](const tinyxml2::XMLElement& root) { return ReadBody(root); });
+  BScanDepthRows rows;
+  return ReadResultXml(
+      path, kRoot, header, [this, &rows](const tinyxml2::XMLElement& root) { return ReadBody(root, rows); }, &rows);
 }
 
-int LSurfaces::ReadBody(const tinyxml2::XMLElement& root)
+int LSurfaces::ReadBody(const tinyxml2::XMLElement& root, const BScanDepthRows& rows)
 {
   const SurfaceGridSize size = ReadSurfaceGridSize(root);
   const int count = xmlfile::ChildCount(&root, "surface_num");
@@ -84,7 +86,7 @@ int LSurfaces::ReadBody(const tinyxml2::XMLElement& root)
     read.nameIndex.push_back(row);
     read.nameText.push_back(name ? name : "");
     read.instance.push_back(xmlfile::ChildString(surface, "instance"));
-    ReadSurfaceDepths(surface, size, &read.points[size_t(s) * grid]);
+    ReadSurfaceDepths(surface, size, &read.points[size_t(s) * grid], &rows);
   }
   read.SortByLabel();
   read.ReadUndefinedRegion(root);

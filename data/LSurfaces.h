@@ -12,6 +12,8 @@
 #include "data/Point3i.h"
 #include "data/SurfaceGridXml.h"
 
+class BScanDepthRows;
+
 class LSurfaces {
 public:
   LSurfaces() = default;
@@ -54,7 +56,7 @@ private:
     return size_t(x) + (size_t(z) + size_t(s) * size_t(surfaceSizeZ)) * size_t(surfaceSizeX);
   }
   SurfaceGridSize GridSize() const { return {surfaceSizeX, surfaceSizeZ}; }
-  int ReadBody(const tinyxml2::XMLElement& root);
+  int ReadBody(const tinyxml2::XMLElement& root, const BScanDepthRows& rows);
   void ReadUndefinedRegion(const tinyxml2::XMLElement& root);
   void SortByLabel();
   bool IsConsistent() const;

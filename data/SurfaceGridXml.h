@@ -9,6 +9,8 @@
 
 #include "data/Point3i.h"
 
+class BScanDepthRows;
+
 struct SurfaceGridSize {
   int32_t x = 0;   // A-scans per B-scan
   int32_t z = 0;   // B-scans
@@ -22,8 +24,10 @@ std::vector<Point3i> UndefinedSurfacePoints(int count, SurfaceGridSize size);
 
 // Reads the depths below a surface element (null reads as no B-scans) into its z * x
 // points: a B-scan counts only when its first "y" has text; then each "y" with text, in
-// x order, sets that point's depth and a "y" without text leaves it -1.
-void ReadSurfaceDepths(const tinyxml2::XMLElement* surface, SurfaceGridSize size, Point3i* points);
+// x order, sets that point's depth and a "y" without text leaves it -1. A B-scan whose
+// depths were taken out of the text (rows, when given) reads them from there.
+void ReadSurfaceDepths(const tinyxml2::XMLElement* surface, SurfaceGridSize size, Point3i* points,
+                       const BScanDepthRows* rows = nullptr);
 
 // Adds one "bscan" per B-scan with one "y" per A-scan, -1 where undefined.
 void WriteSurfaceDepths(tinyxml2::XMLElement& surface, SurfaceGridSize size, const Point3i* points);

@@ -3,8 +3,12 @@
 #include "data/BinaryReader.h"
 
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <strings.h>
+#include <vector>
+
+#include <zlib.h>
 
 namespace {
 
@@ -14,7 +18,30 @@ constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint64_t kMaxTiffRatio = 4096;
 constexpr uint64_t kGzipSizeWraps = uint64_t(1) << 32;
 
-// A gzip file ends with the length of its content modulo 2^32.
+// Inflates the whole stream: true when it ends where its own end says it does (a cut file
+// ends early, which the toolkit's reader does not notice) after at least bytes of content.
+bool GzipStreamHolds(const std::string& path, uint64_t bytes)
+{
+  const std::unique_ptr<gzFile_s, int (*)(gzFile)> in(gzopen(path.c_str(), "rb"), gzclose);
+  if (!in)
+    return false;
+  std::vector<char> chunk(size_t(1) << 20);
+  uint64_t content = 0;
+  for (;;) {
+    const int read = gzread(in.get(), chunk.data(), static_cast<unsigned>(chunk.size()));
+    if (read < 0)
+      return false;
+    if (read == 0)
+      break;
+    content += static_cast<uint64_t>(read);
+  }
+  int status = Z_OK;
+  gzerror(in.get(), &status);
+  return status == Z_OK && content >= bytes;
+}
+
+// A gzip file ends with the length of its content modulo 2^32: a quick refusal before the
+// whole stream is inflated.
 bool GzipFits(const std::string& path, uint64_t bytes)
 {
   binary::FileReader in;
@@ -23,7 +50,7 @@ bool GzipFits(const std::string& path, uint64_t bytes)
     return false;
   if (bytes / kMaxDeflateRatio > in.Size())
     return false;
-  return bytes >= kGzipSizeWraps || bytes <= contentSize;
+  return (bytes >= kGzipSizeWraps || bytes <= contentSize) && GzipStreamHolds(path, bytes);
 }
 
 bool PlainOrGzipFits(const std::string& path, uint64_t bytes)

@@ -205,29 +205,33 @@ tifffile.imwrite('single.TIFF', pages[0].astype(np.uint8))
 TEST(ItkVolumeRead, BrokenFilesFailWithoutTouchingTheVolume)
 {
   const TempDir dir;
-  // Whole files and cut copies; "packed" is a MetaImage with compressed voxels after its
-  // header, "inline" one with plain voxels after it.
+  // Whole files and cut copies, of 16-bit voxels and (names with 8) of bytes, which take
+  // their own way into 16 bits; "packed" is a MetaImage with compressed voxels after its
+  // header, "inline" one with plain voxels after it. A compressed NIfTI cut after its header
+  // (cut8.nii.gz) keeps a header that promises more voxels than its stream holds.
   RunPython(dir, R"(
 import nibabel as nib, numpy as np, tifffile, zlib
-data = np.arange(6 * 4 * 3, dtype=np.uint16).reshape(6, 4, 3)
-nib.save(nib.Nifti1Image(data, np.eye(4)), 'whole.nii')
-nib.save(nib.Nifti1Image(data, np.eye(4)), 'whole.nii.gz')
-tifffile.imwrite('whole.tif', data.transpose(2, 1, 0), photometric='minisblack')
-head = b'ObjectType = Image\nNDims = 3\nDimSize = 6 4 3\nElementType = MET_USHORT\n'
-voxels = data.transpose(2, 1, 0).tobytes()
-open('whole.inline.mha', 'wb').write(head + b'ElementDataFile = LOCAL\n' + voxels)
-packed = zlib.compress(voxels)
-open('whole.packed.mha', 'wb').write(head + b'CompressedData = True\nCompressedDataSize = %d\n' % len(packed) +
-                                     b'ElementDataFile = LOCAL\n' + packed)
-for name, keep in (('nii', 0.5), ('nii.gz', 0.5), ('tif', 0.03), ('inline.mha', 0.95), ('packed.mha', 0.9)):
-    raw = open('whole.' + name, 'rb').read()
-    open('cut.' + name, 'wb').write(raw[:int(len(raw) * keep)])
+for bits, data in (('', np.arange(6 * 4 * 3, dtype=np.uint16).reshape(6, 4, 3)),
+                   ('8', (np.arange(6 * 4 * 3) * 37 % 251).astype(np.uint8).reshape(6, 4, 3))):
+    nib.save(nib.Nifti1Image(data, np.eye(4)), 'whole%s.nii' % bits)
+    nib.save(nib.Nifti1Image(data, np.eye(4)), 'whole%s.nii.gz' % bits)
+    tifffile.imwrite('whole%s.tif' % bits, data.transpose(2, 1, 0), photometric='minisblack')
+    head = b'ObjectType = Image\nNDims = 3\nDimSize = 6 4 3\nElementType = %s\n' % (b'MET_UCHAR' if bits else b'MET_USHORT')
+    voxels = data.transpose(2, 1, 0).tobytes()
+    open('whole%s.inline.mha' % bits, 'wb').write(head + b'ElementDataFile = LOCAL\n' + voxels)
+    packed = zlib.compress(voxels)
+    open('whole%s.packed.mha' % bits, 'wb').write(head + b'CompressedData = True\nCompressedDataSize = %d\n' % len(packed) +
+                                                  b'ElementDataFile = LOCAL\n' + packed)
+    for name, keep in (('nii', 0.5), ('nii.gz', 0.5), ('tif', 0.03), ('inline.mha', 0.95), ('packed.mha', 0.9)):
+        raw = open('whole%s.%s' % (bits, name), 'rb').read()
+        open('cut%s.%s' % (bits, name), 'wb').write(raw[:int(len(raw) * keep)])
 )");
-  for (const char* whole : {"whole.inline.mha", "whole.packed.mha"}) {
+  for (const char* whole : {"whole.inline.mha", "whole.packed.mha", "whole8.inline.mha", "whole8.packed.mha",
+                            "whole8.nii", "whole8.nii.gz"}) {
     SCOPED_TRACE(whole);
     LOCTVolume v;
     ASSERT_EQ(Read(v, dir.File(whole)).result, kScanOk);
-    EXPECT_EQ(v.Voxels()[71], 71);
+    EXPECT_EQ(v.Voxels()[71], whole[5] == '8' ? 71 * 37 % 251 : 71);
   }
   WriteMetaImagePair(dir, "good", "MET_USHORT", Bytes(PatternAs<uint16_t>(1)));
   std::vector<unsigned char> half = Bytes(PatternAs<uint16_t>(1));
@@ -260,6 +264,10 @@ for name, keep in (('nii', 0.5), ('nii.gz', 0.5), ('tif', 0.03), ('inline.mha', 
       {"cut.nii", kScanOpenFailed},
       {"cut.nii.gz", kScanOpenFailed},
       {"cut.tif", kScanOpenFailed},
+      {"cut8.inline.mha", kScanOpenFailed},
+      {"cut8.packed.mha", kScanOpenFailed},
+      {"cut8.nii", kScanOpenFailed},
+      {"cut8.nii.gz", kScanOpenFailed},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -68,7 +68,11 @@ TEST(LSplineSet, RepeatedPointsDoNotBreakTheCurve)
 TEST(LSplineSet, OldCurvesAreClearedAndBadIndicesIgnored)
 {
   LSplineSet set = OneSpline(1, {P(0, 0, 0), P(40, 0, 0)});
+  // Before any curve is computed, every spline a pane may ask for has an empty one.
+  ASSERT_EQ(set.GetCurves().size(), size_t(kMaxSplines));
+  EXPECT_TRUE(set.GetCurves()[0].empty());
   set.ComputeSplineCurve(1, 0);
+  ASSERT_EQ(set.GetCurves().size(), size_t(kMaxSplines));
   ASSERT_FALSE(set.GetCurves()[0].empty());
   set.controlPoints[0].resize(0);
   set.ComputeSplineCurve(1, 0);
