@@ -28,10 +28,11 @@ int LGridCenter::ReadXml(const std::string& path)
 
 int LGridCenter::WriteXml(const std::string& path) const
 {
-  return WriteResultXml(path, kRoot, header, [this](tinyxml2::XMLElement& root) {
-    xmlfile::AddText(root, "unit", "pixel");
-    tinyxml2::XMLElement* center = xmlfile::AddElement(root, "center");
-    xmlfile::AddInt(*center, "x", centerX);
-    xmlfile::AddInt(*center, "z", centerZ);
+  return WriteResultXml(path, kRoot, header, [this](XmlWriter& out) {
+    out.Text("unit", "pixel");
+    out.Open("center");
+    out.Int("x", centerX);
+    out.Int("z", centerZ);
+    out.Close();
   });
 }

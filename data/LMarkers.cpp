@@ -64,16 +64,17 @@ int LMarkers::WriteXml(const std::string& path) const
     return -1;
   }
   return WriteResultXml(path, kRoot, header,
-                        [this](tinyxml2::XMLElement& root) { WriteBody(root); });
+                        [this](XmlWriter& out) { WriteBody(out); });
 }
 
-void LMarkers::WriteBody(tinyxml2::XMLElement& root) const
+void LMarkers::WriteBody(XmlWriter& out) const
 {
-  xmlfile::AddText(root, "unit", "voxel");
-  xmlfile::AddInt(root, "marker_num", count);
+  out.Text("unit", "voxel");
+  out.Int("marker_num", count);
   for (int m = 0; m < count; ++m) {
-    tinyxml2::XMLElement* marker = xmlfile::AddElement(root, "marker");
-    xmlfile::AddText(*marker, "label", labels[size_t(m)]);
-    WritePoint(*marker, points[size_t(m)]);
+    out.Open("marker");
+    out.Text("label", labels[size_t(m)]);
+    WritePoint(out, points[size_t(m)]);
+    out.Close();
   }
 }

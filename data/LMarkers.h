@@ -32,5 +32,5 @@ public:
 
 private:
   int ReadBody(const tinyxml2::XMLElement& root);
-  void WriteBody(tinyxml2::XMLElement& root) const;
+  void WriteBody(XmlWriter& out) const;
 };

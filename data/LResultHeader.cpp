@@ -81,40 +81,44 @@ void ReadHeaderBlock(const XMLElement& root, LResultHeader& h)
   h.centerType = static_cast<CenterType>(CodeOfWord(kCenterTypes, ChildLowerCase(scan, "center_type")));
 }
 
-void WriteHeaderBlock(XMLElement& root, const LResultHeader& h, const ClockReading& now)
+void WriteHeaderBlock(XmlWriter& out, const LResultHeader& h, const ClockReading& now)
 {
-  using namespace xmlfile;
-  AddText(root, "version", h.version);
+  out.Text("version", h.version);
 
-  XMLElement* executable = AddElement(root, "executable");
-  AddText(*executable, "name", h.executableName);
-  AddText(*executable, "version", h.executableVersion);
-  AddText(*executable, "date", h.executableDate);
-  AddText(*executable, "configuration", h.configuration);
-  AddText(*executable, "authors", h.authors);
-  AddText(*executable, "institute", h.institute);
-  AddText(*executable, "comment", h.comment);
+  out.Open("executable");
+  out.Text("name", h.executableName);
+  out.Text("version", h.executableVersion);
+  out.Text("date", h.executableDate);
+  out.Text("configuration", h.configuration);
+  out.Text("authors", h.authors);
+  out.Text("institute", h.institute);
+  out.Text("comment", h.comment);
+  out.Close();
 
-  XMLElement* modification = AddElement(root, "modification");
-  AddText(*modification, "date", numtext::Format("%02d/%02d/%04d", now.month, now.day, now.year));
-  AddText(*modification, "time", numtext::Format("%02d:%02d:%02d", now.hour, now.minute, now.second));
-  AddText(*modification, "modifier", h.modifier);
-  AddText(*modification, "approval", h.approval ? "Y" : "N");
+  out.Open("modification");
+  out.Text("date", numtext::Format("%02d/%02d/%04d", now.month, now.day, now.year));
+  out.Text("time", numtext::Format("%02d:%02d:%02d", now.hour, now.minute, now.second));
+  out.Text("modifier", h.modifier);
+  out.Text("approval", h.approval ? "Y" : "N");
+  out.Close();
 
-  XMLElement* scan = AddElement(root, "scan_characteristics");
-  AddText(*scan, "manufacturer", WordOfCode(kFormats, h.format));
-  XMLElement* size = AddElement(*scan, "size");
-  AddText(*size, "unit", "voxel");
-  AddInt(*size, "x", h.sizeX);
-  AddInt(*size, "y", h.sizeY);
-  AddInt(*size, "z", h.sizeZ);
-  XMLElement* voxel = AddElement(*scan, "voxel_size");
-  AddText(*voxel, "unit", "mm");
-  AddFloat(*voxel, "x", h.voxelSizeX);
-  AddFloat(*voxel, "y", h.voxelSizeY);
-  AddFloat(*voxel, "z", h.voxelSizeZ);
-  AddText(*scan, "laterality", WordOfCode(kLateralities, h.laterality));
-  AddText(*scan, "center_type", WordOfCode(kCenterTypes, h.centerType));
+  out.Open("scan_characteristics");
+  out.Text("manufacturer", WordOfCode(kFormats, h.format));
+  out.Open("size");
+  out.Text("unit", "voxel");
+  out.Int("x", h.sizeX);
+  out.Int("y", h.sizeY);
+  out.Int("z", h.sizeZ);
+  out.Close();
+  out.Open("voxel_size");
+  out.Text("unit", "mm");
+  out.Float("x", h.voxelSizeX);
+  out.Float("y", h.voxelSizeY);
+  out.Float("z", h.voxelSizeZ);
+  out.Close();
+  out.Text("laterality", WordOfCode(kLateralities, h.laterality));
+  out.Text("center_type", WordOfCode(kCenterTypes, h.centerType));
+  out.Close();
 }
 
 }  // namespace
@@ -167,12 +171,14 @@ int WriteResultXml(const std::string& path, const char* rootName, const LResultH
                    const ResultBodyWriter& writeBody)
 {
   try {
-    tinyxml2::XMLDocument document;
-    xmlfile::Begin(document);
-    XMLElement* root = xmlfile::AddElement(document, rootName);
-    WriteHeaderBlock(*root, header, ReadResultClock());
-    writeBody(*root);
-    return xmlfile::Save(document, path);
+    const ClockReading now = ReadResultClock();
+    return WriteXmlFile(path, [&](XmlWriter& out) {
+      out.Declaration();
+      out.Open(rootName);
+      WriteHeaderBlock(out, header, now);
+      writeBody(out);
+      out.Close();
+    });
   } catch (const std::bad_alloc&) {
     diag::Error(std::string("Out of memory writing ") + path);
     return -1;

@@ -9,6 +9,7 @@
 #include <tinyxml2.h>
 
 #include "data/LOCTVolume.h"
+#include "data/XmlWriter.h"
 
 class BScanDepthRows;
 
@@ -52,8 +53,8 @@ LResultHeader UnknownResultHeader();
 // Reads the body below the root into the record. It returns kXmlOk, or kXmlLoadFailed
 // (after its own "Error: " line) while the record is still untouched.
 using ResultBodyReader = std::function<int(const tinyxml2::XMLElement& root)>;
-// Adds the body below the root.
-using ResultBodyWriter = std::function<void(tinyxml2::XMLElement& root)>;
+// Writes the body below the root (the root is open).
+using ResultBodyWriter = std::function<void(XmlWriter& out)>;
 
 // The shared reading steps: load the file (-1, header untouched), find the root of the
 // kind (-2), check the version (-3), read the header block, then the body. After -2 and
@@ -65,7 +66,7 @@ using ResultBodyWriter = std::function<void(tinyxml2::XMLElement& root)>;
                                 BScanDepthRows* rows = nullptr);
 
 // The shared writing steps: declaration, root, header block with the clock's date and time
-// in place of the stored ones, the body, then a safe save. 0, or -1 when the file cannot
+// in place of the stored ones, the body, streamed into a safe write. 0, or -1 when the file cannot
 // be written (the old file is kept).
 [[nodiscard]] int WriteResultXml(const std::string& path, const char* rootName,
                                  const LResultHeader& header, const ResultBodyWriter& writeBody);

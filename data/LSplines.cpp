@@ -101,20 +101,24 @@ int LSplines::WriteXml(const std::string& path) const
     return -1;
   }
   return WriteResultXml(path, kRoot, header,
-                        [this](tinyxml2::XMLElement& root) { WriteBody(root); });
+                        [this](XmlWriter& out) { WriteBody(out); });
 }
 
-void LSplines::WriteBody(tinyxml2::XMLElement& root) const
+void LSplines::WriteBody(XmlWriter& out) const
 {
-  xmlfile::AddText(root, "unit", "voxel");
-  xmlfile::AddInt(root, "spline_num", count);
+  out.Text("unit", "voxel");
+  out.Int("spline_num", count);
   for (int s = 0; s < count; ++s) {
-    tinyxml2::XMLElement* spline = xmlfile::AddElement(root, "spline");
+    out.Open("spline");
     const std::vector<Point3i>& list = controlPoints[size_t(s)];
-    xmlfile::AddText(*spline, "plane", WordOfCode(kPlanes, planes[size_t(s)]));
-    xmlfile::AddInt(*spline, "point_num", int(list.size()));
-    for (const Point3i& p : list)
-      WritePoint(*xmlfile::AddElement(*spline, "point"), p);
-    xmlfile::AddText(*spline, "closed", closed[size_t(s)] ? "Y" : "N");
+    out.Text("plane", WordOfCode(kPlanes, planes[size_t(s)]));
+    out.Int("point_num", int(list.size()));
+    for (const Point3i& p : list) {
+      out.Open("point");
+      WritePoint(out, p);
+      out.Close();
+    }
+    out.Text("closed", closed[size_t(s)] ? "Y" : "N");
+    out.Close();
   }
 }

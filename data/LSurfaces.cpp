@@ -151,35 +151,38 @@ int LSurfaces::WriteXml(const std::string& path) const
     return -1;
   }
   return WriteResultXml(path, kRoot, header,
-                        [this](tinyxml2::XMLElement& root) { WriteBody(root); });
+                        [this](XmlWriter& out) { WriteBody(out); });
 }
 
-void LSurfaces::WriteBody(tinyxml2::XMLElement& root) const
+void LSurfaces::WriteBody(XmlWriter& out) const
 {
-  using namespace xmlfile;
-  AddText(root, "unit", "voxel");
-  tinyxml2::XMLElement* size = AddElement(root, "surface_size");
-  AddInt(*size, "x", surfaceSizeX);
-  AddInt(*size, "z", surfaceSizeZ);
-  AddInt(root, "surface_num", surfaceCount);
+  out.Text("unit", "voxel");
+  out.Open("surface_size");
+  out.Int("x", surfaceSizeX);
+  out.Int("z", surfaceSizeZ);
+  out.Close();
+  out.Int("surface_num", surfaceCount);
   const size_t grid = size_t(surfaceSizeX) * size_t(surfaceSizeZ);
   for (int s = 0; s < surfaceCount; ++s) {
-    tinyxml2::XMLElement* surface = AddElement(root, "surface");
+    out.Open("surface");
     const std::string& kept = EntryOr(nameText, s, std::string());
     const int nameRow = nameIndex[size_t(s)];
-    AddText(*surface, "label", SurfaceTable::At(labelIndex[size_t(s)]).labelCode);
-    AddText(*surface, "name",
-            nameRow == SurfaceTable::kUnknownRow && !kept.empty() ? kept
-                                                                  : SurfaceTable::At(nameRow).name);
-    AddText(*surface, "instance", instance[size_t(s)]);
-    WriteSurfaceDepths(*surface, GridSize(), &points[size_t(s) * grid]);
+    out.Text("label", SurfaceTable::At(labelIndex[size_t(s)]).labelCode);
+    out.Text("name", nameRow == SurfaceTable::kUnknownRow && !kept.empty()
+                         ? kept
+                         : std::string(SurfaceTable::At(nameRow).name));
+    out.Text("instance", instance[size_t(s)]);
+    WriteSurfaceDepths(out, GridSize(), &points[size_t(s) * grid]);
+    out.Close();
   }
-  tinyxml2::XMLElement* region = AddElement(root, "undefined_region");
+  out.Open("undefined_region");
   for (int32_t z = 0; z < surfaceSizeZ; ++z)
     for (int32_t x = 0; x < surfaceSizeX; ++x)
       if (undefinedMask[size_t(x) + size_t(z) * size_t(surfaceSizeX)] == 1) {
-        tinyxml2::XMLElement* ascan = AddElement(*region, "ascan");
-        AddInt(*ascan, "x", x);
-        AddInt(*ascan, "z", z);
+        out.Open("ascan");
+        out.Int("x", x);
+        out.Int("z", z);
+        out.Close();
       }
+  out.Close();
 }

@@ -60,5 +60,5 @@ private:
   void ReadUndefinedRegion(const tinyxml2::XMLElement& root);
   void SortByLabel();
   bool IsConsistent() const;
-  void WriteBody(tinyxml2::XMLElement& root) const;
+  void WriteBody(XmlWriter& out) const;
 };

@@ -8,9 +8,9 @@ Point3i ReadPoint(const tinyxml2::XMLElement* element)
           xmlfile::ChildInt(element, "z", -1)};
 }
 
-void WritePoint(tinyxml2::XMLElement& element, const Point3i& point)
+void WritePoint(XmlWriter& out, const Point3i& point)
 {
-  xmlfile::AddInt(element, "x", point.x);
-  xmlfile::AddInt(element, "y", point.y);
-  xmlfile::AddInt(element, "z", point.z);
+  out.Int("x", point.x);
+  out.Int("y", point.y);
+  out.Int("z", point.z);
 }

@@ -44,12 +44,13 @@ void ReadSurfaceDepths(const tinyxml2::XMLElement* surface, SurfaceGridSize size
   }
 }
 
-void WriteSurfaceDepths(tinyxml2::XMLElement& surface, SurfaceGridSize size, const Point3i* points)
+void WriteSurfaceDepths(XmlWriter& out, SurfaceGridSize size, const Point3i* points)
 {
   for (int32_t z = 0; z < size.z; ++z) {
-    tinyxml2::XMLElement* bscan = xmlfile::AddElement(surface, "bscan");
+    out.Open("bscan");
     const Point3i* row = points + size_t(z) * size_t(size.x);
     for (int32_t x = 0; x < size.x; ++x)
-      xmlfile::AddInt(*bscan, "y", row[x].y);
+      out.Int("y", row[x].y);
+    out.Close();
   }
 }

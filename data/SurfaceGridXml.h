@@ -8,6 +8,7 @@
 #include <tinyxml2.h>
 
 #include "data/Point3i.h"
+#include "data/XmlWriter.h"
 
 class BScanDepthRows;
 
@@ -29,5 +30,5 @@ std::vector<Point3i> UndefinedSurfacePoints(int count, SurfaceGridSize size);
 void ReadSurfaceDepths(const tinyxml2::XMLElement* surface, SurfaceGridSize size, Point3i* points,
                        const BScanDepthRows* rows = nullptr);
 
-// Adds one "bscan" per B-scan with one "y" per A-scan, -1 where undefined.
-void WriteSurfaceDepths(tinyxml2::XMLElement& surface, SurfaceGridSize size, const Point3i* points);
+// Writes one "bscan" per B-scan with one "y" per A-scan, -1 where undefined.
+void WriteSurfaceDepths(XmlWriter& out, SurfaceGridSize size, const Point3i* points);

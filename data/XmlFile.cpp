@@ -1,8 +1,6 @@
 #include "data/XmlFile.h"
 
-#include "data/AtomicFile.h"
 #include "data/Diagnostics.h"
-#include "data/FileApproval.h"
 #include "data/NumberText.h"
 
 #include <cerrno>
@@ -140,55 +138,6 @@ int ChildCount(const XMLElement* parent, const char* name)
 {
   const int count = ChildInt(parent, name, 0);
   return count < 0 ? 0 : count;
-}
-
-void Begin(XMLDocument& document)
-{
-  document.Clear();
-  document.InsertEndChild(document.NewDeclaration());
-}
-
-XMLElement* AddElement(tinyxml2::XMLNode& parent, const char* name)
-{
-  XMLElement* element = parent.GetDocument()->NewElement(name);
-  parent.InsertEndChild(element);
-  return element;
-}
-
-XMLElement* AddText(tinyxml2::XMLNode& parent, const char* name, std::string_view text)
-{
-  XMLElement* element = AddElement(parent, name);
-  if (!text.empty())
-    element->SetText(std::string(text).c_str());
-  return element;
-}
-
-XMLElement* AddInt(tinyxml2::XMLNode& parent, const char* name, int value)
-{
-  return AddText(parent, name, numtext::Format("%d", value));
-}
-
-XMLElement* AddFloat(tinyxml2::XMLNode& parent, const char* name, float value)
-{
-  return AddText(parent, name, numtext::Format("%f", static_cast<double>(value)));
-}
-
-int Save(const XMLDocument& document, const std::string& path)
-{
-  // Root ignores the missing write bits, and a rename would replace a read-only file
-  // anyway: an approved file is refused here, as a write-protected file would be.
-  if (!approval::MayOverwrite(path)) {
-    diag::ReportOpenFailure(path, EACCES);
-    return -1;
-  }
-  tinyxml2::XMLPrinter printer;
-  document.Print(&printer);
-  const std::string_view text(printer.CStr(), static_cast<size_t>(printer.CStrSize() - 1));
-  if (WriteFileAtomically(path, text) != 0) {
-    diag::ReportOpenFailure(path, errno);
-    return -1;
-  }
-  return 0;
 }
 
 }  // namespace xmlfile

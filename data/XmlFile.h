@@ -1,7 +1,7 @@
 #pragma once
-// The conventions every XML file of the program shares: loading with the reason of a
-// failure reported, the root and version checks, element lookup with atoi/atof values,
-// building elements with locale-free numbers, and saving through a safe write.
+// The conventions every XML file of the program shares when it is read: loading with the
+// reason of a failure reported, the root and version checks, element lookup with atoi/atof
+// values. Files are written by XmlWriter.
 #include <string>
 #include <string_view>
 
@@ -61,18 +61,5 @@ public:
 private:
   const XMLElement* m_Next;
 };
-
-// Starts a new document with the declaration xml version="1.0" encoding="UTF-8".
-void Begin(XMLDocument& document);
-// A new child element; AddText leaves it without text when the text is empty.
-XMLElement* AddElement(tinyxml2::XMLNode& parent, const char* name);
-XMLElement* AddText(tinyxml2::XMLNode& parent, const char* name, std::string_view text);
-XMLElement* AddInt(tinyxml2::XMLNode& parent, const char* name, int value);        // "%d"
-XMLElement* AddFloat(tinyxml2::XMLNode& parent, const char* name, float value);    // "%f"
-
-// Prints the document as indented text and replaces the file with it safely. -1 (the old
-// file untouched, the reason on standard error) when the file is approved or cannot be
-// written; 0 otherwise.
-[[nodiscard]] int Save(const XMLDocument& document, const std::string& path);
 
 }  // namespace xmlfile

@@ -11,7 +11,7 @@
 #include "data/LSurfaces.h"
 #include "data/SurfaceGridXml.h"
 #include "data/SurfaceTable.h"
-#include "data/XmlFile.h"
+#include "data/XmlWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -126,15 +126,17 @@ LResultHeader Header(const Geometry& g)
 // surfaces layout under their own root.
 int WriteReferenceSurface(const std::string& path, const LSurfaces& one, const LResultHeader& header)
 {
-  return WriteResultXml(path, "reference_surface", header, [&](tinyxml2::XMLElement& root) {
-    tinyxml2::XMLElement* size = xmlfile::AddElement(root, "surface_size");
-    xmlfile::AddInt(*size, "x", one.surfaceSizeX);
-    xmlfile::AddInt(*size, "z", one.surfaceSizeZ);
-    tinyxml2::XMLElement* surface = xmlfile::AddElement(root, "surface");
-    xmlfile::AddText(*surface, "label", SurfaceTable::At(one.labelIndex[0]).labelCode);
-    xmlfile::AddText(*surface, "name", SurfaceTable::At(one.nameIndex[0]).name);
-    xmlfile::AddText(*surface, "instance", "NA");
-    WriteSurfaceDepths(*surface, {one.surfaceSizeX, one.surfaceSizeZ}, one.points.data());
+  return WriteResultXml(path, "reference_surface", header, [&](XmlWriter& out) {
+    out.Open("surface_size");
+    out.Int("x", one.surfaceSizeX);
+    out.Int("z", one.surfaceSizeZ);
+    out.Close();
+    out.Open("surface");
+    out.Text("label", SurfaceTable::At(one.labelIndex[0]).labelCode);
+    out.Text("name", SurfaceTable::At(one.nameIndex[0]).name);
+    out.Text("instance", "NA");
+    WriteSurfaceDepths(out, {one.surfaceSizeX, one.surfaceSizeZ}, one.points.data());
+    out.Close();
   });
 }
 
