@@ -5,9 +5,12 @@
 #include "data/ResultClock.h"
 #include "fixtures/CommaLocale.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/SmallDisk.h"
+#include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
 
 #include <climits>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
@@ -168,6 +171,28 @@ TEST(ResultFileBytes, EveryKindWritesTheExpectedBytes)
                             c.header.executableDate + "|" + c.header.configuration);
     }
   }
+}
+
+// The text goes to the disk while it is made: a disk that fills up half-way through a
+// large surfaces file fails the write, names the reason, and keeps the old file whole.
+TEST(ResultFileBytes, ADiskFullHalfWayKeepsTheOldFile)
+{
+  const SmallDisk disk;
+  if (!disk.Mounted())
+    GTEST_SKIP() << SmallDisk::SkipReason();
+  const std::string target = disk.File("e_Surfaces_Vamo.xml");
+  ASSERT_TRUE(fixtures::WriteText(target, "old surfaces"));
+  ASSERT_TRUE(disk.FillLeaving(400 * 1024));
+  LSurfaces s;
+  s.Create(64, 48, 11, {}, {}, {}, PlainHeader());   // about 0.8 MB of text
+  const StdoutCapture err(2);
+  EXPECT_EQ(s.WriteXml(target), -1);
+  EXPECT_NE(err.Text().find(target + ": No space left on device"), std::string::npos) << err.Text();
+  EXPECT_EQ(fixtures::ReadAll(target), "old surfaces");
+  size_t entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(disk.Path()))
+    entries += entry.path() != target;
+  EXPECT_EQ(entries, 1u) << "the filler alone beside the file: no temporary is left";
 }
 
 }  // namespace
