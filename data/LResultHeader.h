@@ -66,7 +66,7 @@ using ResultBodyWriter = std::function<void(XmlWriter& out)>;
                                 BScanDepthRows* rows = nullptr);
 
 // The shared writing steps: declaration, root, header block with the clock's date and time
-// in place of the stored ones, the body, streamed into a safe write. 0, or -1 when the file cannot
-// be written (the old file is kept).
+// in place of the stored ones, the body, streamed into a safe write. 0, or -1 when the
+// file cannot be written (the old file is kept).
 [[nodiscard]] int WriteResultXml(const std::string& path, const char* rootName,
                                  const LResultHeader& header, const ResultBodyWriter& writeBody);

@@ -52,13 +52,19 @@ double ParseDouble(std::string_view text)
 
 std::string Format(const char* format, ...)
 {
-  const ScopedCLocale inC;
   va_list args;
   va_start(args, format);
+  std::string out = FormatList(format, args);
+  va_end(args);
+  return out;
+}
+
+std::string FormatList(const char* format, va_list args)
+{
+  const ScopedCLocale inC;
   va_list again;
   va_copy(again, args);
   const int length = std::vsnprintf(nullptr, 0, format, args);
-  va_end(args);
   std::string out;
   if (length > 0) {
     std::vector<char> buffer(static_cast<size_t>(length) + 1);

@@ -2,6 +2,7 @@
 // Locale-free number text. The GUI sets the C library's locale from the environment,
 // which would turn "%f" into "0,5" and make atof stop at the ".": every number in a file
 // or on screen goes through these helpers, which always use the "C" conventions.
+#include <cstdarg>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,7 @@ double ParseDouble(std::string_view text);
 
 // printf formatting in the "C" locale, e.g. Format("%.3f", x) always writes a ".".
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatList(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
 
 // Appends the value as printf("%.*f", decimals, value) writes it in the "C" locale; meant
 // for bulk output, where Format would cost a locale switch per number.

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <tinyxml2.h>
 #include <vector>
@@ -59,16 +58,9 @@ protected:
   {
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(nullptr, 0, format, args);
+    const std::string text = numtext::FormatList(format, args);
     va_end(args);
-    if (length > 0) {
-      std::vector<char> text(size_t(length) + 1);
-      std::vsnprintf(text.data(), text.size(), format, again);
-      Write(text.data(), size_t(length));
-    }
-    va_end(again);
+    Write(text.data(), text.size());
   }
 
 private:
