@@ -14,6 +14,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
 
 // Every result kind is written byte for byte as the program has always written it: the
 // expected files hold the indentation, the empty elements, the escaped characters and the
@@ -120,6 +121,12 @@ LGridCenter GridCenter()
   return g;
 }
 
+template <typename Record>
+std::function<int(const std::string&)> WriterOf(const Record& record)
+{
+  return [&record](const std::string& path) { return record.WriteXml(path); };
+}
+
 TEST(ResultFileBytes, EveryKindWritesTheExpectedBytes)
 {
   const LSurfaces surfaces = Surfaces();
@@ -139,19 +146,19 @@ TEST(ResultFileBytes, EveryKindWritesTheExpectedBytes)
     const LResultHeader& header;
     std::function<int(const std::string&)> write;
   } cases[] = {
-    {"surfaces.xml", "surfaces", surfaces.header, [&](const std::string& p) { return surfaces.WriteXml(p); }},
-    {"surfaces_none.xml", "surfaces", noSurfaces.header, [&](const std::string& p) { return noSurfaces.WriteXml(p); }},
-    {"markers.xml", "markers", markers.header, [&](const std::string& p) { return markers.WriteXml(p); }},
-    {"markers_none.xml", "markers", noMarkers.header, [&](const std::string& p) { return noMarkers.WriteXml(p); }},
-    {"splines.xml", "splines", splines.header, [&](const std::string& p) { return splines.WriteXml(p); }},
-    {"grid_center.xml", "grid_center", gridCenter.header, [&](const std::string& p) { return gridCenter.WriteXml(p); }},
+    {"surfaces.xml", "surfaces", surfaces.header, WriterOf(surfaces)},
+    {"surfaces_none.xml", "surfaces", noSurfaces.header, WriterOf(noSurfaces)},
+    {"markers.xml", "markers", markers.header, WriterOf(markers)},
+    {"markers_none.xml", "markers", noMarkers.header, WriterOf(noMarkers)},
+    {"splines.xml", "splines", splines.header, WriterOf(splines)},
+    {"grid_center.xml", "grid_center", gridCenter.header, WriterOf(gridCenter)},
   };
   const std::string folder = std::string(STRATAVIEW_SOURCE_DIR) + "/tests/fixtures/result-xml/";
   const TempDir dir;
   // The GUI runs under the user's locale; a decimal comma must not reach the file.
   for (const bool comma : {false, true}) {
-    const CommaLocale locale;
-    if (comma && !locale.Active())
+    std::optional<CommaLocale> locale;
+    if (comma && !locale.emplace().Active())
       GTEST_SKIP() << "no locale with a decimal comma is installed";
     const ScopedFixedClock clock(kClock);
     for (const auto& c : cases) {
