@@ -19,11 +19,11 @@ class XmlWriter::Printer final : public tinyxml2::XMLPrinter {
 public:
   explicit Printer(AtomicFile& file) : m_File(file), m_Chunk(kChunkSize) {}
 
-  bool Flush()
+  // A failed write is remembered by the file and answered by its commit.
+  void Flush()
   {
-    const bool written = m_File.Write(m_Chunk.data(), m_Used);
+    (void)m_File.Write(m_Chunk.data(), m_Used);
     m_Used = 0;
-    return written;
   }
 
 protected:
@@ -32,7 +32,7 @@ protected:
     if (size > kChunkSize - m_Used) {
       Flush();
       if (size > kChunkSize) {
-        m_File.Write(data, size);
+        (void)m_File.Write(data, size);
         return;
       }
     }
@@ -75,9 +75,9 @@ XmlWriter::XmlWriter(AtomicFile& file) : m_Printer(std::make_unique<Printer>(fil
 
 XmlWriter::~XmlWriter() = default;
 
-bool XmlWriter::Flush()
+void XmlWriter::Flush()
 {
-  return m_Printer->Flush();
+  m_Printer->Flush();
 }
 
 void XmlWriter::Declaration()

@@ -35,8 +35,8 @@ private:
   class Printer;
   explicit XmlWriter(AtomicFile& file);
   ~XmlWriter();
-  // Hands the text still held back to the file; false when a write failed.
-  bool Flush();
+  // Hands the text still held back to the file.
+  void Flush();
 
   std::unique_ptr<Printer> m_Printer;
 };
