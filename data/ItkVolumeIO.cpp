@@ -106,6 +106,12 @@ uint64_t DataBytesOf(const itk::ImageIOBase& io, const itk::Size<3>& size, uint6
 // data files that hold every voxel. kScanOk or the code of the failure.
 int CheckHeader(itk::ImageIOBase& io, const std::string& path, ScanFormat format)
 {
+  // A header without axes describes no image. The toolkit would still read one voxel, on a
+  // path that takes region indices for axes the file does not have from unset memory.
+  if (io.GetNumberOfDimensions() == 0) {
+    diag::ReportFileFailure(path, "the header declares no image axes");
+    return kScanOpenFailed;
+  }
   const itk::Size<3> size = VolumeSizeOf(io);
   const uint64_t volumes = VolumeCountOf(io);
   if (!FitsVolumeLimits(size) || volumes == 0)

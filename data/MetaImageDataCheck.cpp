@@ -132,8 +132,10 @@ bool ListedFilesFit(const MetaImage& meta, const std::string& headerPath, uint64
   for (std::string name; found < spread.files && std::getline(names, name);) {
     while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back())))
       name.pop_back();
+    // The toolkit takes every line as a name: a blank one is a file it cannot open, after
+    // which it reads from a stream that is not there.
     if (name.empty())
-      continue;
+      return false;
     if (!DataFileFits(BesideHeader(headerPath, name), 0, spread.bytesPerFile, meta.CompressedData()))
       return false;
     ++found;
