@@ -221,38 +221,26 @@ TEST(DecoderHelper, MissingHelperIsAFileError)
 // costs the helper, which ends, and nothing else.
 TEST(DecoderHelper, FilesThatBreakTheToolkitsAreFileErrors)
 {
-  enum Outcome { Fails, FailsWhenWatched, Leaks };
-  const struct {
-    const char* kind;
-    const char* name;
-    Outcome outcome;
-  } cases[] = {
-      {"metaimage", "meta-read-timeout--timeout", Fails},
-      {"metaimage", "meta-fortify-abort--asan-abrt", Fails},
-      {"metaimage", "meta-bad-free--asan-attempting", FailsWhenWatched},
-      {"metaimage", "meta-uncompress-leak--leak", Leaks},
-      {"nifti", "vnl-nonfinite-abort--asan-abrt", Fails},
-      {"analyze", "vnl-nonfinite-abort--asan-abrt", Fails},
-      {"nifti", "vnl-svd-timeout--timeout", Fails},
-      {"nifti", "nifti-read-overflow--asan-heap-buffer-overflow", FailsWhenWatched},
-      {"nifti", "itk-png-abort--asan-abrt", Fails},
-      {"tiff", "tiff-tags-overflow--asan-heap-buffer-overflow", FailsWhenWatched},
-      {"tiff", "tiff-generic-overflow--asan-heap-buffer-overflow", FailsWhenWatched},
-      {"tiff", "tiff-leak--leak", Leaks},
-      {"tiff", "tiff-ifd-timeout--timeout", Fails},
-      {"tiff", "tiff-realloc-huge--asan-allocator", Fails},
-  };
   const TempDir dir;
   const fixtures::ScopedDecoder helper(std::chrono::seconds(5));
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.kind) + "/" + c.name);
-    const std::string path = fixtures::PlaceToolkitFault(dir.Path().string(), c.kind, c.name);
+  for (const fixtures::ToolkitFault& fault : fixtures::ToolkitFaultFiles()) {
+    SCOPED_TRACE(std::string(fault.kind) + "/" + fault.name);
+    const std::string path = fixtures::PlaceToolkitFault(dir.Path().string(), fault.kind, fault.name);
     ASSERT_FALSE(path.empty());
-    LOCTVolume volume;
-    const Read read = ReadScan(volume, path);
-    if (c.outcome == Fails || (c.outcome == FailsWhenWatched && kSanitized)) {
-      EXPECT_NE(read.result, kScanOk) << read.out;
-      EXPECT_FALSE(volume.loaded);
+    if (std::string(fault.kind) == "image2d") {
+      LImage2D picture;
+      const int result = picture.Load(path);
+      if (fixtures::FailsInThisBuild(fault)) {
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(picture.GetWidth(), -2);
+      }
+    } else {
+      LOCTVolume volume;
+      const Read read = ReadScan(volume, path);
+      if (fixtures::FailsInThisBuild(fault)) {
+        EXPECT_NE(read.result, kScanOk) << read.out;
+        EXPECT_FALSE(volume.loaded);
+      }
     }
     EXPECT_FALSE(AnyChildLeft());
   }
