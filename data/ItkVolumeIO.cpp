@@ -112,6 +112,12 @@ int CheckHeader(itk::ImageIOBase& io, const std::string& path, ScanFormat format
     diag::ReportFileFailure(path, "the header declares no image axes");
     return kScanOpenFailed;
   }
+  // Voxels written as text are read by the toolkit as a region of a volume when the file has
+  // fewer than three axes, and that read frees memory it never allocated.
+  if (io.GetFileType() == itk::IOFileEnum::ASCII && io.GetNumberOfDimensions() < 3) {
+    diag::ReportFileFailure(path, "voxels written as text are read only from files of three or more axes");
+    return kScanOpenFailed;
+  }
   const itk::Size<3> size = VolumeSizeOf(io);
   const uint64_t volumes = VolumeCountOf(io);
   if (!FitsVolumeLimits(size) || volumes == 0)

@@ -207,8 +207,9 @@ TEST(ItkVolumeRead, BrokenFilesFailWithoutTouchingTheVolume)
   const TempDir dir;
   // Whole files and cut copies, of 16-bit voxels and (names with 8) of bytes, which take
   // their own way into 16 bits; "packed" is a MetaImage with compressed voxels after its
-  // header, "inline" one with plain voxels after it. A compressed NIfTI cut after its header
-  // (cut8.nii.gz) keeps a header that promises more voxels than its stream holds.
+  // header, "inline" one with plain voxels after it, "text" one with voxels written as text.
+  // A compressed NIfTI cut after its header (cut8.nii.gz) keeps a header that promises more
+  // voxels than its stream holds.
   RunPython(dir, R"(
 import nibabel as nib, numpy as np, tifffile, zlib
 for bits, data in (('', np.arange(6 * 4 * 3, dtype=np.uint16).reshape(6, 4, 3)),
@@ -222,12 +223,15 @@ for bits, data in (('', np.arange(6 * 4 * 3, dtype=np.uint16).reshape(6, 4, 3)),
     packed = zlib.compress(voxels)
     open('whole%s.packed.mha' % bits, 'wb').write(head + b'CompressedData = True\nCompressedDataSize = %d\n' % len(packed) +
                                                   b'ElementDataFile = LOCAL\n' + packed)
+    if not bits:
+        text = ' '.join(str(v) for v in data.transpose(2, 1, 0).ravel()).encode()
+        open('whole.text.mha', 'wb').write(head + b'BinaryData = False\nElementDataFile = LOCAL\n' + text + b'\n')
     for name, keep in (('nii', 0.5), ('nii.gz', 0.5), ('tif', 0.03), ('inline.mha', 0.95), ('packed.mha', 0.9)):
         raw = open('whole%s.%s' % (bits, name), 'rb').read()
         open('cut%s.%s' % (bits, name), 'wb').write(raw[:int(len(raw) * keep)])
 )");
   for (const char* whole : {"whole.inline.mha", "whole.packed.mha", "whole8.inline.mha", "whole8.packed.mha",
-                            "whole8.nii", "whole8.nii.gz"}) {
+                            "whole8.nii", "whole8.nii.gz", "whole.text.mha"}) {
     SCOPED_TRACE(whole);
     LOCTVolume v;
     ASSERT_EQ(Read(v, dir.File(whole)).result, kScanOk);
@@ -255,6 +259,9 @@ for bits, data in (('', np.arange(6 * 4 * 3, dtype=np.uint16).reshape(6, 4, 3)),
       {header("nosize.mhd", kHead + "ElementDataFile = good.raw\n"), kScanOpenFailed},
       {header("noaxes.mhd", "ObjectType = Image\nNDims = 0\nDimSize = 6 4 3\nElementType = MET_USHORT\n"
                             "ElementDataFile = good.raw\n"),
+       kScanOpenFailed},
+      {header("text2d.mhd", "ObjectType = Image\nNDims = 2\nDimSize = 3 2\nBinaryData = False\n"
+                            "ElementType = MET_USHORT\nElementDataFile = LOCAL\n1 2 3 4 5 6\n"),
        kScanOpenFailed},
       {header("huge.mhd", kHead + "DimSize = 100000 100000 100000\nElementDataFile = good.raw\n"),
        kScanUnsupported},
