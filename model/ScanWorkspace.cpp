@@ -73,7 +73,10 @@ bool ScanWorkspace::LoadStaged(StagedScan& staged)
     return false;
   m_ScanFolder = staged.scanFolder;
   m_ScanPath = staged.scanPath;
-  std::swap(m_ReadVolume, staged.volume);
+  // The held volume takes the new scan over, voxels shared, instead of being replaced: whoever
+  // borrowed the open scan (the executables dialog, which stays open over the scan its run
+  // reloaded) reads the new one instead of a freed one.
+  m_ReadVolume->ShareVoxels(*staged.volume);
   LResultSlots& live = *m_Slots;
   LResultSlots& loaded = *staged.results;
   live.refSurf.TakeLoaded(loaded.refSurf);

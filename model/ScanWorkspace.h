@@ -75,6 +75,7 @@ public:
   // What it holds.
   const std::string& GetScanFolder() const { return m_ScanFolder; }
   const std::string& GetScanPath() const { return m_ScanPath; }
+  // The same object for the workspace's life: it holds whichever scan is open.
   const LOCTVolume& GetReadVolume() const { return *m_ReadVolume; }
   const LOCTVolume& GetDisplayedVolume() const { return m_DisplayedVolume; }
   LResultSlots& Slots() { return *m_Slots; }

@@ -75,12 +75,14 @@ TEST_F(ExecutablesDialog, RowsShowTheFirstFiveAndFailedListsEnableNothing)
   }
 }
 
-TEST_F(ExecutablesDialog, TheViewsButtonRunsOnTheOpenScanAndReloadsItsResultsFolder)
+// The dialog stays open over the reloaded view, so a second run reads the scan the view
+// holds now.
+TEST_F(ExecutablesDialog, TheViewsButtonRunsOnTheOpenScanAndReloadsItsResultsFolderAgainAndAgain)
 {
   const fixtures::DemoView demo{fixtures::DemoViewOptions().KeepMessageHook()};
   ASSERT_TRUE(demo.MakeDemo());
   const std::string log = m_Programs.File("log");
-  ASSERT_TRUE(fixtures::WriteText(m_Programs.File("record.sh"), "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" + log + "'\n"));
+  ASSERT_TRUE(fixtures::WriteText(m_Programs.File("record.sh"), "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + log + "'\n"));
   fs::permissions(m_Programs.File("record.sh"), fs::perms::owner_all);
   WriteList(ListOf(1));
 
@@ -88,15 +90,17 @@ TEST_F(ExecutablesDialog, TheViewsButtonRunsOnTheOpenScanAndReloadsItsResultsFol
   CStrataviewView& view = demo.View();
   platform::SetExecutableDirForTests(m_Programs.Path().string());
 
-  const platform::ScopedDialogHook runFirst([](const platform::DialogRequest& request, QDialog* dialog) {
+  const platform::ScopedDialogHook runTwice([](const platform::DialogRequest& request, QDialog* dialog) {
     EXPECT_EQ(request.title, "CDlgExecutables");
-    dialog->findChild<QPushButton*>("IDC_BUTTON_RUN1")->click();
+    QPushButton* run = dialog->findChild<QPushButton*>("IDC_BUTTON_RUN1");
+    run->click();
+    run->click();
     return platform::DialogAnswer{};
   });
   view.MenuPanel()->Button(CDlgMenu::kExecutables)->click();
   const std::string results = (demo.Scan().Path() / "Demo_OCT").string();
   const std::string input = results + "/Demo_OCT_OCT_Vamo.mhd";
-  EXPECT_EQ(fixtures::ReadAll(log), input + "\n");
+  EXPECT_EQ(fixtures::ReadAll(log), input + "\n" + input + "\n");
   EXPECT_EQ(view.GetScanFolder(), results);
   EXPECT_EQ(view.GetScanPath(), input);
   EXPECT_TRUE(view.GetDisplayedVolume().loaded);
