@@ -2,20 +2,29 @@
 // of its size through ReadScanFile, each beside a bare fread of the same data file into a
 // freshly allocated buffer: the first touch of new memory is part of every load, so it
 // belongs to the baseline. Each read is measured twice: in this process, and through the
-// decoder helper as the program reads it.
+// decoder helper as the program reads it. Through the helper, the program reads the voxels
+// of these files itself into memory advised for huge pages, once the helper has checked the
+// header; a second baseline reads the raw bytes into such memory. For the record, the same
+// voxels behind a header that leaves their place to the toolkit (their data at the end of
+// the file) come decoded by the helper through shared memory.
 // The helper's own processor time is counted apart ("helper_cpu"): on a busy machine the
 // wall time of a read through the helper also holds the wait for a processor to start it.
 #include "data/DecoderHelper.h"
 #include "data/LOCTVolume.h"
+#include "data/MappedVoxels.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -43,6 +52,13 @@ public:
       voxel[i] = static_cast<unsigned short>(uint32_t(i * 2654435761u) >> shift);
     if (volume.WriteMetaImage(Header()) != 0)
       throw std::runtime_error("cannot write the scan");
+    // The same data file, named by a header that places the voxels at the end of it.
+    std::ifstream in(Header());
+    std::ofstream out(AtEndHeader());
+    for (std::string line; std::getline(in, line);)
+      out << (line.rfind("ElementDataFile", 0) == 0 ? "HeaderSize = -1\n" : "") << line << "\n";
+    if (!out.flush())
+      throw std::runtime_error("cannot write the second header");
   }
   ~ScanFile()
   {
@@ -51,6 +67,7 @@ public:
   }
   std::string Header() const { return (m_Folder / "scan.mhd").string(); }
   std::string Data() const { return (m_Folder / "scan.raw").string(); }
+  std::string AtEndHeader() const { return (m_Folder / "at-end.mhd").string(); }
 
 private:
   std::filesystem::path m_Folder;
@@ -77,9 +94,8 @@ const ScanFile& Labels()
   return labels;
 }
 
-void ReadScan(benchmark::State& state, const ScanFile& file, const std::string& helper)
+void ReadScan(benchmark::State& state, const std::string& path, const std::string& helper)
 {
-  const std::string path = file.Header();
   decoder::UseHelper(helper);
   const double helperCpuBefore = HelperCpuSeconds();
   for (auto _ : state) {
@@ -93,10 +109,21 @@ void ReadScan(benchmark::State& state, const ScanFile& file, const std::string& 
       benchmark::Counter(HelperCpuSeconds() - helperCpuBefore, benchmark::Counter::kAvgIterations);
 }
 
-void ReadScanFileMetaImage(benchmark::State& state) { ReadScan(state, Scan(), ""); }
-void ReadScanFileMetaImageThroughDecoderHelper(benchmark::State& state) { ReadScan(state, Scan(), STRATAVIEW_DECODER); }
-void ReadLabelsMetaImage8Bit(benchmark::State& state) { ReadScan(state, Labels(), ""); }
-void ReadLabelsMetaImage8BitThroughDecoderHelper(benchmark::State& state) { ReadScan(state, Labels(), STRATAVIEW_DECODER); }
+void ReadScanFileMetaImage(benchmark::State& state) { ReadScan(state, Scan().Header(), ""); }
+void ReadScanFileMetaImageThroughDecoderHelper(benchmark::State& state)
+{
+  ReadScan(state, Scan().Header(), STRATAVIEW_DECODER);
+}
+void ReadScanFileDataAtEnd(benchmark::State& state) { ReadScan(state, Scan().AtEndHeader(), ""); }
+void ReadScanFileDataAtEndThroughDecoderHelperSharedMemory(benchmark::State& state)
+{
+  ReadScan(state, Scan().AtEndHeader(), STRATAVIEW_DECODER);
+}
+void ReadLabelsMetaImage8Bit(benchmark::State& state) { ReadScan(state, Labels().Header(), ""); }
+void ReadLabelsMetaImage8BitThroughDecoderHelper(benchmark::State& state)
+{
+  ReadScan(state, Labels().Header(), STRATAVIEW_DECODER);
+}
 
 void Fread(benchmark::State& state, const ScanFile& source, int bytesPerVoxel)
 {
@@ -111,14 +138,38 @@ void Fread(benchmark::State& state, const ScanFile& source, int bytesPerVoxel)
   }
 }
 
+// The raw bytes read into memory advised for huge pages, as the program reads the voxels
+// that the helper named.
+void PreadHugePages(benchmark::State& state, const ScanFile& source, int bytesPerVoxel)
+{
+  const std::string path = source.Data();
+  const size_t bytes = size_t(kSize[0]) * kSize[1] * kSize[2] * size_t(bytesPerVoxel);
+  for (auto _ : state) {
+    const decoder::MemoryMapping buffer = decoder::MemoryMapping::Private(bytes);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    size_t got = 0;
+    for (ssize_t n = 1; fd >= 0 && buffer.Data() && got < bytes && n > 0; got += size_t(std::max<ssize_t>(n, 0)))
+      n = ::pread(fd, static_cast<char*>(buffer.Data()) + got, bytes - got, off_t(got));
+    if (fd >= 0)
+      ::close(fd);
+    if (got != bytes)
+      state.SkipWithError("pread failed");
+    benchmark::DoNotOptimize(buffer.Data());
+  }
+}
+
 void FreadRawBaseline(benchmark::State& state) { Fread(state, Scan(), 2); }
+void PreadRawIntoHugePagesBaseline(benchmark::State& state) { PreadHugePages(state, Scan(), 2); }
 void FreadRawBaseline8Bit(benchmark::State& state) { Fread(state, Labels(), 1); }
 
 }  // namespace
 
 BENCHMARK(FreadRawBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(PreadRawIntoHugePagesBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadScanFileMetaImage)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadScanFileMetaImageThroughDecoderHelper)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadScanFileDataAtEnd)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadScanFileDataAtEndThroughDecoderHelperSharedMemory)->Unit(benchmark::kMillisecond);
 BENCHMARK(FreadRawBaseline8Bit)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadLabelsMetaImage8Bit)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadLabelsMetaImage8BitThroughDecoderHelper)->Unit(benchmark::kMillisecond);

@@ -24,7 +24,7 @@ void WidenBytes(const unsigned char* bytes, size_t count, unsigned short* voxels
     voxels[i] = bytes[i];
 }
 
-LOCTVolume::ImageType::Pointer ReadBytesWidened(itk::ImageIOBase* io, const std::string& path)
+LOCTVolume::ImageType::Pointer ImageWithoutVoxels(itk::ImageIOBase* io, const std::string& path)
 {
   using ImageType = LOCTVolume::ImageType;
   auto reader = itk::ImageFileReader<ImageType>::New();
@@ -34,8 +34,15 @@ LOCTVolume::ImageType::Pointer ReadBytesWidened(itk::ImageIOBase* io, const std:
   const ImageType& information = *reader->GetOutput();
   ImageType::Pointer image = ImageType::New();
   image->CopyInformation(&information);
-  const ImageType::RegionType whole = information.GetLargestPossibleRegion();
-  image->SetRegions(whole);
+  image->SetRegions(information.GetLargestPossibleRegion());
+  return image;
+}
+
+LOCTVolume::ImageType::Pointer ReadBytesWidened(itk::ImageIOBase* io, const std::string& path)
+{
+  using ImageType = LOCTVolume::ImageType;
+  ImageType::Pointer image = ImageWithoutVoxels(io, path);
+  const ImageType::RegionType whole = image->GetLargestPossibleRegion();
   image->Allocate();
 
   const size_t sliceVoxels = size_t(whole.GetSize(0)) * size_t(whole.GetSize(1));

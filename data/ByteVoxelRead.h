@@ -16,5 +16,9 @@ bool HoldsPlainBytes(const itk::ImageIOBase& io);
 // gives it. Throws the toolkit's exceptions or std::bad_alloc, as that reader does.
 LOCTVolume::ImageType::Pointer ReadBytesWidened(itk::ImageIOBase* io, const std::string& path);
 
+// The image the toolkit's reader makes of the file `io` reads, geometry and region, without
+// voxels. Throws the toolkit's exceptions, as that reader does.
+LOCTVolume::ImageType::Pointer ImageWithoutVoxels(itk::ImageIOBase* io, const std::string& path);
+
 // Widens `count` bytes to 16 bits.
 void WidenBytes(const unsigned char* bytes, size_t count, unsigned short* voxels);

@@ -2,18 +2,23 @@
 
 #include "data/DecodeWire.h"
 #include "data/Diagnostics.h"
+#include "data/ItkVolumeExtent.h"
 #include "data/LImage2D.h"
 #include "data/LOCTVolume.h"
-#include "data/SharedVoxels.h"
+#include "data/MappedVoxels.h"
+#include "data/ScanRoute.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <itkMultiThreaderBase.h>
 
 namespace decoder {
 
@@ -64,7 +69,7 @@ bool Share(const void* data, size_t bytes)
 {
   if (::ftruncate(kSharedFd, static_cast<off_t>(bytes)) != 0)
     return false;
-  const SharedMapping mapping = SharedMapping::Map(kSharedFd, bytes, false);
+  const MemoryMapping mapping = MemoryMapping::Map(kSharedFd, bytes, false);
   if (bytes > 0 && !mapping.Data())
     return false;
   if (bytes > 0)
@@ -72,7 +77,8 @@ bool Share(const void* data, size_t bytes)
   return true;
 }
 
-bool ShareVolume(const LOCTVolume& volume, DecodedRecord& record)
+// The volume's fields and its image's geometry.
+void RecordFields(const LOCTVolume& volume, DecodedRecord& record)
 {
   record.size[0] = volume.sizeX;
   record.size[1] = volume.sizeY;
@@ -91,9 +97,15 @@ bool ShareVolume(const LOCTVolume& volume, DecodedRecord& record)
     for (unsigned j = 0; j < 3; ++j)
       record.direction[3 * i + j] = image.GetDirection()(i, j);
   }
+}
+
+bool ShareVolume(const LOCTVolume& volume, DecodedRecord& record)
+{
+  RecordFields(volume, record);
+  const LOCTVolume::ImageType& image = *volume.image;
   record.sharedBytes = volume.VoxelCount() * sizeof(unsigned short);
-  const auto* voxels = dynamic_cast<const SharedVoxels*>(image.GetPixelContainer());
-  return (voxels && voxels->IsShared() && voxels->Size() == volume.VoxelCount()) ||
+  const auto* voxels = dynamic_cast<const MappedVoxels*>(image.GetPixelContainer());
+  return (voxels && voxels->IsMapped() && voxels->Size() == volume.VoxelCount()) ||
          Share(volume.Voxels(), record.sharedBytes);
 }
 
@@ -108,7 +120,7 @@ bool ShareImage(const LImage2D& image, DecodedRecord& record)
   record.sharedBytes = image.PlaneBytes();
   if (::ftruncate(kSharedFd, static_cast<off_t>(record.sharedBytes)) != 0)
     return false;
-  const SharedMapping mapping = SharedMapping::Map(kSharedFd, record.sharedBytes, false);
+  const MemoryMapping mapping = MemoryMapping::Map(kSharedFd, record.sharedBytes, false);
   if (record.sharedBytes > 0 && !mapping.Data())
     return false;
   if (record.sharedBytes > 0)
@@ -116,13 +128,32 @@ bool ShareImage(const LImage2D& image, DecodedRecord& record)
   return true;
 }
 
-// Reads the file into the record and the shared file; the reader's code, or -1 when the
-// result cannot be handed over.
-int Decode(const DecodeRequest& request, DecodedRecord& record)
+// A MetaImage whose voxels lie as one stretch of one data file: its header in the record and
+// the stretch for the program to read. kNoVoxelExtent for every other file.
+int DescribeStretch(const std::string& path, DecodedRecord& record, std::string& dataPath)
+{
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  if (ClassifyScanPath(path, error ? 0 : uint64_t(size)) != ScanRoute::MetaImage)
+    return kNoVoxelExtent;
+  LOCTVolume header;
+  const int described = DescribeVoxelExtent(path, header, record.extent, dataPath);
+  if (described == kScanOk) {
+    RecordFields(header, record);
+    record.dataPathBytes = static_cast<uint32_t>(dataPath.size());
+  }
+  return described;
+}
+
+// Reads the file into the record and the shared file, or describes where the program reads
+// its voxels itself; the reader's code, or -1 when the result cannot be handed over.
+int Decode(const DecodeRequest& request, DecodedRecord& record, std::string& dataPath)
 {
   if (request.kind == kScanRequest) {
-    SharedVoxels::ServeEveryImage();
-    SharedVoxels::PlaceNextBufferIn(kSharedFd);
+    if (const int described = DescribeStretch(request.path, record, dataPath); described != kNoVoxelExtent)
+      return described;
+    MappedVoxels::ServeEveryImage();
+    MappedVoxels::PlaceNextBufferIn(kSharedFd);
     LOCTVolume volume;
     const int result = volume.ReadScanFile(request.path);
     if (result != kScanOk)
@@ -169,12 +200,17 @@ bool EnterLimits(const DecodeRequest& request)
 
 int Serve(const DecodeRequest& request, const std::function<void()>& beforeRead)
 {
+  // One file is read on the helper's own thread: the toolkit's pool of workers, which its
+  // reader objects start by default, costs more to start than a read gains from it.
+  itk::MultiThreaderBase::SetGlobalDefaultThreader(itk::MultiThreaderBase::ThreaderEnum::Platform);
+  itk::MultiThreaderBase::SetGlobalDefaultNumberOfThreads(1);
   DecodedRecord record;
+  std::string dataPath;
   std::set_new_handler(NoteOutOfMemory);
   try {
     if (beforeRead)
       beforeRead();
-    record.result = Decode(request, record);
+    record.result = Decode(request, record, dataPath);
   } catch (const std::bad_alloc&) {
     g_OutOfMemory = true;
     record.result = -1;
@@ -184,10 +220,14 @@ int Serve(const DecodeRequest& request, const std::function<void()>& beforeRead)
                 std::to_string(request.memoryBytes >> 20) + " MiB)");
     record.result = -1;
   }
-  if (record.result != 0)
+  if (record.result != 0) {
     record.sharedBytes = 0;
+    record.extent = VoxelExtent();
+    record.dataPathBytes = 0;
+    dataPath.clear();
+  }
   std::fflush(nullptr);
-  return WriteAll(kResultFd, &record, sizeof record) ? 0 : 1;
+  return WriteAll(kResultFd, &record, sizeof record) && WriteAll(kResultFd, dataPath.data(), dataPath.size()) ? 0 : 1;
 }
 
 }  // namespace decoder

@@ -1,8 +1,12 @@
 #pragma once
 // What the decoder helper hands back to the program. The header fields and the result
 // code travel through a pipe as one record; the voxels (or the pixel planes of a 2-D image)
-// travel in a shared memory file the program created. Helper and program are built
-// together from the same sources, so the record is plain data in the machine's own layout.
+// travel in a shared memory file the program created, unless they lie as one stretch of
+// one data file, which the record then names for the program to read (its path follows the
+// record). Helper and program are built together from the same sources, so the record is
+// plain data in the machine's own layout.
+#include "data/VoxelExtent.h"
+
 #include <cstdint>
 
 namespace decoder {
@@ -15,7 +19,7 @@ constexpr int kSharedFd = 4;  // the shared memory file that receives the voxels
 constexpr const char* kScanRequest = "scan";
 constexpr const char* kImageRequest = "image";
 
-constexpr uint32_t kRecordMagic = 0x31445653;  // "SVD1"
+constexpr uint32_t kRecordMagic = 0x32445653;  // "SVD2"
 
 struct DecodedRecord {
   uint32_t magic = kRecordMagic;
@@ -39,6 +43,10 @@ struct DecodedRecord {
   uint32_t planes = 0;  // which pixel planes follow each other in the shared file
   // Bytes of the shared file that hold the voxels or planes.
   uint64_t sharedBytes = 0;
+  // The voxels' stretch of a data file, when they come that way (sharedBytes is then 0), and
+  // the bytes of the data file's path that follow the record.
+  VoxelExtent extent;
+  uint32_t dataPathBytes = 0;
 };
 
 }  // namespace decoder

@@ -7,11 +7,13 @@
 #include "data/HelperProcess.h"
 #include "data/LImage2D.h"
 #include "data/LOCTVolume.h"
-#include "data/SharedVoxels.h"
+#include "data/MappedVoxels.h"
+#include "data/VoxelExtent.h"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +24,7 @@ namespace {
 
 std::string g_Helper;
 Limits g_Limits;
+std::function<void(const std::string&)> g_BeforeVoxelRead;
 
 // Bytes a read may touch: the file and the data files that MetaImage and Analyze headers
 // name beside themselves.
@@ -71,9 +74,22 @@ void ReportEnd(const HelperEnd& end, const std::string& path, std::chrono::milli
   }
 }
 
-// The helper's result: true with the record and the shared file holding the voxels or
-// planes, or false after an "Error: " line.
-bool Decode(const char* kind, const std::string& path, DecodedRecord& record, FileDescriptor& shared)
+// The record and the data file's path that follows it, when the helper's result holds
+// exactly those.
+bool TakeResult(const std::string& result, DecodedRecord& record, std::string& dataPath)
+{
+  if (result.size() < sizeof record)
+    return false;
+  std::memcpy(&record, result.data(), sizeof record);
+  dataPath = result.substr(sizeof record);
+  return record.magic == kRecordMagic && dataPath.size() == record.dataPathBytes &&
+         dataPath.find('\0') == std::string::npos;
+}
+
+// The helper's result: true with the record, the shared file holding the voxels or planes
+// and the path of a data file to read them from, or false after an "Error: " line.
+bool Decode(const char* kind, const std::string& path, DecodedRecord& record, FileDescriptor& shared,
+            std::string& dataPath)
 {
   shared = FileDescriptor(::memfd_create("strataview-decoded", MFD_CLOEXEC));
   if (!shared.IsOpen()) {
@@ -85,22 +101,19 @@ bool Decode(const char* kind, const std::string& path, DecodedRecord& record, Fi
     argv.push_back(std::move(argument));
   const std::chrono::milliseconds limit = TimeLimit(path);
   const HelperEnd end = RunHelper(argv, kResultFd, kSharedFd, shared.Get(), limit, diag::PrintLine);
-  if (end.kind == HelperEnd::Kind::Exited && end.code == 0 && end.result.size() == sizeof record) {
-    std::memcpy(&record, end.result.data(), sizeof record);
-    if (record.magic == kRecordMagic)
-      return true;
-  }
+  if (end.kind == HelperEnd::Kind::Exited && end.code == 0 && TakeResult(end.result, record, dataPath))
+    return true;
   ReportEnd(end, path, limit);
   return false;
 }
 
 // The shared file, mapped, when it holds exactly `bytes` bytes.
-SharedMapping MapExactly(const FileDescriptor& shared, uint64_t bytes)
+MemoryMapping MapExactly(const FileDescriptor& shared, uint64_t bytes)
 {
   struct stat status{};
   if (bytes == 0 || ::fstat(shared.Get(), &status) != 0 || uint64_t(status.st_size) != bytes)
-    return SharedMapping();
-  return SharedMapping::Map(shared.Get(), bytes, true);
+    return MemoryMapping();
+  return MemoryMapping::Map(shared.Get(), bytes, true);
 }
 
 int HandOverFailed(const std::string& path)
@@ -109,18 +122,50 @@ int HandOverFailed(const std::string& path)
   return -1;
 }
 
-bool ValidVolume(const DecodedRecord& record)
+// The voxels the record's sizes announce, when they make a volume; 0 otherwise.
+uint64_t VoxelsAnnounced(const DecodedRecord& record)
 {
   uint64_t count = 1;
   for (const int32_t size : record.size) {
     if (size <= 0)
-      return false;
+      return 0;
     count *= uint64_t(size);
     if (count > kMaxScanVoxels)
-      return false;
+      return 0;
   }
-  return record.sharedBytes == count * sizeof(unsigned short) &&
-         (record.bytesPerVoxel == 1 || record.bytesPerVoxel == 2);
+  return record.bytesPerVoxel == 1 || record.bytesPerVoxel == 2 ? count : 0;
+}
+
+// Whether the voxels come, all of them, either in the shared file or as a stretch of a data
+// file that holds it.
+bool ValidHandOver(const DecodedRecord& record, uint64_t count)
+{
+  const VoxelExtent& extent = record.extent;
+  if (extent.type == StoredType::None)
+    return record.sharedBytes == count * sizeof(unsigned short);
+  const uint64_t bytes = count * StoredSize(extent.type);
+  return record.sharedBytes == 0 && extent.count == count && bytes > 0 && extent.offset <= extent.file.size &&
+         extent.file.size - extent.offset >= bytes;
+}
+
+// The voxels of the stretch, read by the program itself into memory of its own; empty
+// after an "Error: " line.
+MemoryMapping ReadStretch(const VoxelExtent& extent, const std::string& dataPath)
+{
+  MemoryMapping voxels = MemoryMapping::Private(size_t(extent.count) * sizeof(unsigned short));
+  if (!voxels.Data()) {
+    diag::Error("No memory for the voxels of " + dataPath + ": " + std::strerror(errno));
+    return MemoryMapping();
+  }
+  if (g_BeforeVoxelRead)
+    g_BeforeVoxelRead(dataPath);
+  try {
+    if (ReadVoxelExtent(dataPath, extent, static_cast<uint16_t*>(voxels.Data())))
+      return voxels;
+  } catch (const std::bad_alloc&) {  // the buffer of a type that is converted
+    diag::Error("No memory to convert the voxels of " + dataPath);
+  }
+  return MemoryMapping();
 }
 
 }  // namespace
@@ -142,6 +187,11 @@ const std::string& Helper()
   return g_Helper;
 }
 
+void SetBeforeVoxelRead(std::function<void(const std::string&)> hook)
+{
+  g_BeforeVoxelRead = std::move(hook);
+}
+
 void SetLimits(const Limits& limits)
 {
   g_Limits = limits;
@@ -156,15 +206,24 @@ int ReadScan(LOCTVolume& volume, const std::string& path)
 {
   DecodedRecord record;
   FileDescriptor shared;
-  if (!Decode(kScanRequest, path, record, shared))
+  std::string dataPath;
+  if (!Decode(kScanRequest, path, record, shared, dataPath))
     return kScanOpenFailed;
   if (record.result != kScanOk)
     return record.result;
-  if (!ValidVolume(record))
+  const uint64_t count = VoxelsAnnounced(record);
+  if (count == 0 || !ValidHandOver(record, count))
     return HandOverFailed(path);
-  SharedMapping mapping = MapExactly(shared, record.sharedBytes);
-  if (!mapping.Data())
-    return HandOverFailed(path);
+  MemoryMapping mapping;
+  if (record.extent.type == StoredType::None) {
+    mapping = MapExactly(shared, record.sharedBytes);
+    if (!mapping.Data())
+      return HandOverFailed(path);
+  } else {
+    mapping = ReadStretch(record.extent, dataPath);
+    if (!mapping.Data())
+      return kScanOpenFailed;
+  }
 
   LOCTVolume::ImageType::Pointer image = LOCTVolume::ImageType::New();
   LOCTVolume::ImageType::RegionType region;
@@ -182,8 +241,8 @@ int ReadScan(LOCTVolume& volume, const std::string& path)
   image->SetSpacing(spacing);
   image->SetOrigin(origin);
   image->SetDirection(direction);
-  SharedVoxels::Pointer voxels = SharedVoxels::New();
-  voxels->Adopt(std::move(mapping), size_t(record.sharedBytes / sizeof(unsigned short)));
+  MappedVoxels::Pointer voxels = MappedVoxels::New();
+  voxels->Adopt(std::move(mapping), size_t(count));
   image->SetPixelContainer(voxels);
 
   volume.sizeX = record.size[0];
@@ -206,15 +265,19 @@ int LoadImage(LImage2D& image, const std::string& path)
   const LImage2D::Description nothing;
   DecodedRecord record;
   FileDescriptor shared;
-  if (!Decode(kImageRequest, path, record, shared) || record.result != 0) {
+  std::string dataPath;
+  if (!Decode(kImageRequest, path, record, shared, dataPath) || record.result != 0) {
     (void)image.Adopt(nothing, nullptr, 0);  // a failed load holds no image
     return -1;
   }
-  const SharedMapping mapping = MapExactly(shared, record.sharedBytes);
+  const MemoryMapping mapping = MapExactly(shared, record.sharedBytes);
   const LImage2D::Description described{record.width, record.height, record.bitsPerPixel, record.fileType,
                                         record.planes};
-  if (!image.Adopt(described, static_cast<const uint8_t*>(mapping.Data()), mapping.Bytes()))
+  // Pictures always come in the shared file.
+  if (!dataPath.empty() || !image.Adopt(described, static_cast<const uint8_t*>(mapping.Data()), mapping.Bytes())) {
+    (void)image.Adopt(nothing, nullptr, 0);
     return HandOverFailed(path);
+  }
   return 0;
 }
 

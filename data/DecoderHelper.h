@@ -5,6 +5,7 @@
 // saying what happened. The helper runs the very readers the program would run itself.
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class LOCTVolume;
@@ -33,6 +34,10 @@ struct Limits {
 };
 void SetLimits(const Limits& limits);
 const Limits& CurrentLimits();
+
+// Tests only: `hook` runs with the path of a data file whose voxels the program reads itself,
+// after the helper has checked the file and before the program reads it; none by default.
+void SetBeforeVoxelRead(std::function<void(const std::string&)> hook);
 
 // The seams of LOCTVolume::ReadScanFile and LImage2D::Load: the same results and lines as
 // those readers, through the helper. A failed read leaves the volume as it was.

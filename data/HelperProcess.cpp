@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -74,10 +75,18 @@ private:
   posix_spawnattr_t m_Attributes{};
 };
 
+int MillisecondsLeft(Clock::time_point deadline)
+{
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+}
+
 // The running helper; killed (when still running) and reaped on every exit path.
 class Child {
 public:
-  explicit Child(pid_t pid) : m_Pid(pid) {}
+  // A descriptor for the process (Linux 5.3 on) wakes a wait at its end; without one the
+  // end is looked for every millisecond.
+  explicit Child(pid_t pid) : m_Pid(pid), m_PidFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
   ~Child()
   {
     if (!m_Reaped) {
@@ -88,12 +97,23 @@ public:
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  // Reaps the helper when it has ended; true then, with its status.
-  bool TryReap(int& status)
+  // Reaps the helper once it has ended, waiting for its end until the deadline; true then,
+  // with its status.
+  bool ReapBy(Clock::time_point deadline, int& status)
   {
-    const pid_t done = ::waitpid(m_Pid, &status, WNOHANG);
-    m_Reaped = done == m_Pid;
-    return m_Reaped;
+    while (!TryReap(status)) {
+      const int left = MillisecondsLeft(deadline);
+      if (left == 0)
+        return false;
+      if (m_PidFd.IsOpen()) {
+        pollfd end{m_PidFd.Get(), POLLIN, 0};
+        (void)::poll(&end, 1, left);
+      } else {
+        const timespec pause{0, 1000000};
+        ::nanosleep(&pause, nullptr);
+      }
+    }
+    return true;
   }
   int Kill()
   {
@@ -102,6 +122,12 @@ public:
   }
 
 private:
+  bool TryReap(int& status)
+  {
+    const pid_t done = ::waitpid(m_Pid, &status, WNOHANG);
+    m_Reaped = done == m_Pid;
+    return m_Reaped;
+  }
   int Wait()
   {
     int status = 0;
@@ -112,6 +138,7 @@ private:
   }
 
   pid_t m_Pid;
+  FileDescriptor m_PidFd;
   bool m_Reaped = false;
 };
 
@@ -147,12 +174,6 @@ template <typename Take> bool ReadSome(int fd, Take take)
   if (n > 0)
     take(buffer, size_t(n));
   return n > 0 || (n < 0 && errno == EINTR);
-}
-
-int MillisecondsLeft(Clock::time_point deadline)
-{
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
 }
 
 HelperEnd Ended(int status)
@@ -229,18 +250,11 @@ HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int shar
   lines.Finish();
   // The helper has closed both pipes and is ending; give it the rest of its time to do so.
   int status = 0;
-  for (bool reaped = false; !reaped;) {
-    reaped = child.TryReap(status);
-    if (!reaped && MillisecondsLeft(deadline) == 0) {
-      child.Kill();
-      HelperEnd timedOut;
-      timedOut.kind = HelperEnd::Kind::TimedOut;
-      return timedOut;
-    }
-    if (!reaped) {
-      const timespec pause{0, 1000000};
-      ::nanosleep(&pause, nullptr);
-    }
+  if (!child.ReapBy(deadline, status)) {
+    child.Kill();
+    HelperEnd timedOut;
+    timedOut.kind = HelperEnd::Kind::TimedOut;
+    return timedOut;
   }
   HelperEnd end = Ended(status);
   end.result = std::move(result);

@@ -6,6 +6,8 @@
 #include "data/BinaryReader.h"
 #include "data/ByteVoxelRead.h"
 #include "data/Diagnostics.h"
+#include "data/ItkVolumeExtent.h"
+#include "data/MetaImageExtent.h"
 #include "data/MetaImageDataCheck.h"
 #include "data/NiftiStoredType.h"
 #include "data/ToolkitFailure.h"
@@ -156,11 +158,8 @@ LOCTVolume::ImageType::Pointer ReadConverted(itk::ImageIOBase* io, const std::st
   converted->CopyInformation(read);
   converted->SetRegions(read->GetLargestPossibleRegion());
   converted->Allocate();
-  const VoxelMapping mapping =
-      ConvertToUnsigned16(read->GetBufferPointer(), read->GetPixelContainer()->Size(),
-                          storedAsFloat, converted->GetBufferPointer());
-  if (mapping == VoxelMapping::Stretched)
-    diag::Warning("The voxels are not whole numbers: their range is mapped onto 0-65535");
+  ConvertVoxelsToUnsigned16(read->GetBufferPointer(), read->GetPixelContainer()->Size(), storedAsFloat,
+                            converted->GetBufferPointer());
   return converted;
 }
 
@@ -179,6 +178,56 @@ LOCTVolume::ImageType::Pointer ReadVoxels(itk::ImageIOBase* io, const std::strin
   if (component == Component::CHAR || component == Component::SHORT || component == Component::FLOAT)
     return ReadConverted<float>(io, path, storedAsFloat);
   return ReadConverted<double>(io, path, storedAsFloat);
+}
+
+// Reads the header of `path` and checks its promises as the reader does before any voxel,
+// then hands the ready image-IO object to `take`, whose result it returns; the failure's
+// code after its lines otherwise. Nothing of the toolkit's exceptions leaves.
+template <typename Take>
+int WithCheckedHeader(const std::string& path, ScanFormat format, Take take)
+{
+  {
+    binary::FileReader probe;
+    if (!probe.Open(path)) {
+      diag::ReportOpenFailure(path, errno);
+      return kScanOpenFailed;
+    }
+  }
+  try {
+    itk::ImageIOBase::Pointer io = ImageIOOf(format);
+    if (!io || !io->CanReadFile(path.c_str())) {
+      diag::ReportFileFailure(path, "not an image file the toolkit can read");
+      return kScanOpenFailed;
+    }
+    // The header first: its sizes decide how much memory the voxels take.
+    io->SetFileName(path);
+    io->ReadImageInformation();
+    if (const int header = CheckHeader(*io, path, format); header != kScanOk)
+      return header;
+    return take(io);
+  } catch (const std::exception& error) {  // the toolkit's exceptions and std::bad_alloc
+    ReportToolkitFailure(path, error);
+    return kScanOpenFailed;
+  }
+}
+
+// Every field of the volume from the file's header and the image read (or described) from it.
+void TakeImage(LOCTVolume& volume, ScanFormat format, const itk::ImageIOBase& io, LOCTVolume::ImageType::Pointer image)
+{
+  const itk::Size<3> size = image->GetLargestPossibleRegion().GetSize();
+  const LOCTVolume::ImageType::SpacingType spacing = image->GetSpacing();
+  volume.format = format;
+  volume.laterality = LateralityNA;
+  volume.centerType = CenterNA;
+  volume.sizeX = static_cast<int32_t>(size[0]);
+  volume.sizeY = static_cast<int32_t>(size[1]);
+  volume.sizeZ = static_cast<int32_t>(size[2]);
+  volume.spacingX = static_cast<float>(spacing[0]);
+  volume.spacingY = static_cast<float>(spacing[1]);
+  volume.spacingZ = static_cast<float>(spacing[2]);
+  volume.bytesPerVoxel = BytesPerVoxelOf(io.GetComponentType());
+  volume.image = image;
+  volume.loaded = true;
 }
 
 }  // namespace
@@ -200,46 +249,23 @@ int LOCTVolume::ReadItkVolume(const std::string& path, ScanFormat scanFormat)
 // The volume changes only when the whole read succeeded.
 int LOCTVolume::ReadItkImage(const std::string& path, ScanFormat scanFormat)
 {
-  {
-    binary::FileReader probe;
-    if (!probe.Open(path)) {
-      diag::ReportOpenFailure(path, errno);
-      return kScanOpenFailed;
-    }
-  }
-  try {
-    itk::ImageIOBase::Pointer io = ImageIOOf(scanFormat);
-    if (!io || !io->CanReadFile(path.c_str())) {
-      diag::ReportFileFailure(path, "not an image file the toolkit can read");
-      return kScanOpenFailed;
-    }
-    // The header first: its sizes decide how much memory the voxels take.
-    io->SetFileName(path);
-    io->ReadImageInformation();
-    if (const int header = CheckHeader(*io, path, scanFormat); header != kScanOk)
-      return header;
-    ImageType::Pointer read = ReadVoxels(io, path, scanFormat);
+  return WithCheckedHeader(path, scanFormat, [&](itk::ImageIOBase* io) {
+    const ImageType::Pointer read = ReadVoxels(io, path, scanFormat);
     if (const uint64_t volumes = VolumeCountOf(*io); volumes > 1)
-      diag::Warning("The file holds " + std::to_string(volumes) +
-                    " volumes; only the first is read");
+      diag::Warning("The file holds " + std::to_string(volumes) + " volumes; only the first is read");
+    TakeImage(*this, scanFormat, *io, read);
+    return int(kScanOk);
+  });
+}
 
-    const itk::Size<3> size = read->GetLargestPossibleRegion().GetSize();
-    const ImageType::SpacingType spacing = read->GetSpacing();
-    format = scanFormat;
-    laterality = LateralityNA;
-    centerType = CenterNA;
-    sizeX = static_cast<int32_t>(size[0]);
-    sizeY = static_cast<int32_t>(size[1]);
-    sizeZ = static_cast<int32_t>(size[2]);
-    spacingX = static_cast<float>(spacing[0]);
-    spacingY = static_cast<float>(spacing[1]);
-    spacingZ = static_cast<float>(spacing[2]);
-    bytesPerVoxel = BytesPerVoxelOf(io->GetComponentType());
-    image = read;
-    loaded = true;
-    return kScanOk;
-  } catch (const std::exception& error) {  // the toolkit's exceptions and std::bad_alloc
-    ReportToolkitFailure(path, error);
-    return kScanOpenFailed;
-  }
+int DescribeVoxelExtent(const std::string& path, LOCTVolume& volume, decoder::VoxelExtent& extent,
+                        std::string& dataPath)
+{
+  return WithCheckedHeader(path, FormatMetaImage, [&](itk::ImageIOBase* io) {
+    auto* meta = dynamic_cast<itk::MetaImageIO*>(io);
+    if (!meta || !FindMetaImageExtent(*meta, path, extent, dataPath))
+      return kNoVoxelExtent;
+    TakeImage(volume, FormatMetaImage, *io, ImageWithoutVoxels(io, path));
+    return int(kScanOk);
+  });
 }

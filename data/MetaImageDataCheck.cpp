@@ -84,12 +84,6 @@ bool DataFileFits(const std::filesystem::path& file, uint64_t offset, uint64_t b
   return compressed ? CompressedBytesFit(file, offset, bytes) : StoredBytesFit(file, offset, bytes);
 }
 
-std::filesystem::path BesideHeader(const std::string& headerPath, const std::string& name)
-{
-  const std::filesystem::path path = name;
-  return path.is_relative() ? std::filesystem::path(headerPath).parent_path() / path : path;
-}
-
 // The voxels are spread over files, each holding one slab of the last axes' sizes, so many
 // files that the slabs make up the volume.
 struct FileSpread {
@@ -136,7 +130,7 @@ bool ListedFilesFit(const MetaImage& meta, const std::string& headerPath, uint64
     // which it reads from a stream that is not there.
     if (name.empty())
       return false;
-    if (!DataFileFits(BesideHeader(headerPath, name), 0, spread.bytesPerFile, meta.CompressedData()))
+    if (!DataFileFits(MetaImageDataFile(headerPath, name), 0, spread.bytesPerFile, meta.CompressedData()))
       return false;
     ++found;
   }
@@ -194,13 +188,19 @@ bool PatternFilesFit(const MetaImage& meta, const std::string& headerPath, uint6
       (last - first) / step + 1 != static_cast<long long>(spread.files))
     return false;
   for (long long number = first; number <= last; number += step)
-    if (!DataFileFits(BesideHeader(headerPath, pattern.Name(number)), 0, spread.bytesPerFile,
+    if (!DataFileFits(MetaImageDataFile(headerPath, pattern.Name(number)), 0, spread.bytesPerFile,
                       meta.CompressedData()))
       return false;
   return true;
 }
 
 }  // namespace
+
+std::filesystem::path MetaImageDataFile(const std::string& headerPath, const std::string& name)
+{
+  const std::filesystem::path path = name;
+  return path.is_relative() ? std::filesystem::path(headerPath).parent_path() / path : path;
+}
 
 bool MetaImageDataPresent(itk::MetaImageIO& io, const std::string& headerPath)
 {
@@ -222,7 +222,7 @@ bool MetaImageDataPresent(itk::MetaImageIO& io, const std::string& headerPath)
     offset += headerEnd;
     dataPath = headerPath;
   } else {
-    dataPath = BesideHeader(headerPath, dataName);
+    dataPath = MetaImageDataFile(headerPath, dataName);
   }
   return DataFileFits(dataPath, offset, voxelBytes, meta->CompressedData());
 }

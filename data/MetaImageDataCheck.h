@@ -3,6 +3,7 @@
 // header announces as read: it prints a note and leaves the missing voxels unwritten, and
 // for a missing data file it leaks its stream. A header is therefore checked against its
 // data before any voxel is read.
+#include <filesystem>
 #include <string>
 
 #include <itkMetaImageIO.h>
@@ -12,3 +13,6 @@
 // read. Data spread over a list of files or a numbered file-name pattern is checked file by
 // file: each must exist and hold its share, and there must be exactly one file per slab.
 bool MetaImageDataPresent(itk::MetaImageIO& io, const std::string& headerPath);
+
+// The data file a header names: a relative name lies beside the header.
+std::filesystem::path MetaImageDataFile(const std::string& headerPath, const std::string& name);

@@ -1,5 +1,7 @@
 #include "data/VoxelRange.h"
 
+#include "data/Diagnostics.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -54,5 +56,14 @@ VoxelMapping ConvertToUnsigned16(const T* values, size_t count, bool storedAsFlo
   return VoxelMapping::Saturated;
 }
 
+template <typename T>
+void ConvertVoxelsToUnsigned16(const T* values, size_t count, bool storedAsFloat, uint16_t* out)
+{
+  if (ConvertToUnsigned16(values, count, storedAsFloat, out) == VoxelMapping::Stretched)
+    diag::Warning("The voxels are not whole numbers: their range is mapped onto 0-65535");
+}
+
 template VoxelMapping ConvertToUnsigned16<float>(const float*, size_t, bool, uint16_t*);
 template VoxelMapping ConvertToUnsigned16<double>(const double*, size_t, bool, uint16_t*);
+template void ConvertVoxelsToUnsigned16<float>(const float*, size_t, bool, uint16_t*);
+template void ConvertVoxelsToUnsigned16<double>(const double*, size_t, bool, uint16_t*);

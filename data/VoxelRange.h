@@ -16,3 +16,8 @@ enum class VoxelMapping {
 // Not-a-number voxels become 0, infinities the ends of the range. Returns the mapping used.
 template <typename T>
 VoxelMapping ConvertToUnsigned16(const T* values, size_t count, bool storedAsFloat, uint16_t* out);
+
+// The same, with a "Warning: " line when the values had to be stretched: what a volume
+// reader tells its user.
+template <typename T>
+void ConvertVoxelsToUnsigned16(const T* values, size_t count, bool storedAsFloat, uint16_t* out);

@@ -1,4 +1,5 @@
 #include "data/DecoderHelper.h"
+#include "data/ItkVolumeExtent.h"
 #include "data/LImage2D.h"
 #include "data/LOCTVolume.h"
 #include "fixtures/DemoFolder.h"
@@ -10,6 +11,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <vector>
@@ -107,26 +109,121 @@ tifffile.imwrite('single.tif', p[:, :, 0].T.astype(np.uint8))
           fixtures::CopySample("topcon_minimized.fds", dir.Path().string())};
 }
 
+// Reads the file in this process and through the helper, expects the same result, lines,
+// fields and voxels, and returns the result.
+int ExpectSameThroughHelper(const std::string& path)
+{
+  LOCTVolume inProcess, throughHelper;
+  const Read expected = ReadScan(inProcess, path);
+  Read got;
+  {
+    const fixtures::ScopedDecoder helper;
+    got = ReadScan(throughHelper, path);
+  }
+  EXPECT_EQ(got.result, expected.result);
+  EXPECT_EQ(got.out, expected.out);
+  if (expected.result == kScanOk)
+    ExpectSameVolume(throughHelper, inProcess);
+  else
+    EXPECT_FALSE(throughHelper.loaded);
+  return expected.result;
+}
+
 TEST(DecoderHelper, EveryScanFormatArrivesAsTheProgramReadsIt)
 {
   const TempDir dir;
   for (const std::string& path : ScanFiles(dir)) {
     SCOPED_TRACE(path);
-    LOCTVolume inProcess, throughHelper;
-    const Read expected = ReadScan(inProcess, path);
-    Read got;
-    {
-      const fixtures::ScopedDecoder helper;
-      got = ReadScan(throughHelper, path);
-    }
-    EXPECT_EQ(got.result, expected.result);
-    EXPECT_EQ(got.out, expected.out);
-    if (expected.result == kScanOk)
-      ExpectSameVolume(throughHelper, inProcess);
-    else
-      EXPECT_FALSE(throughHelper.loaded);
+    ExpectSameThroughHelper(path);
   }
   EXPECT_FALSE(AnyChildLeft());
+}
+
+// A MetaImage whose voxels lie as one stretch of one data file comes as that stretch, which
+// the program reads itself; every other layout comes decoded. Either way the volume is the
+// one the program reads in its own process: every element type in both byte orders, the
+// data in the header file, after skipped bytes, in a longer file, in another folder.
+TEST(DecoderHelper, MetaImageLayoutsArriveAsTheProgramReadsThem)
+{
+  const TempDir dir;
+  ASSERT_EQ(fixtures::RunCommand("/usr/bin/python3 " STRATAVIEW_SOURCE_DIR "/tests/data/metaimage_layouts.py " +
+                                 dir.Path().string()), 0);
+  enum Road { Stretch, Decoded, Refused };
+  std::vector<std::pair<std::string, Road>> cases = {
+      {"local.mha", Stretch},          {"local-msb.mha", Stretch},     {"skip.mhd", Stretch},
+      {"longer.mhd", Stretch},         {"sub.mhd", Stretch},           {"absolute.mhd", Stretch},
+      {"compressed.mhd", Decoded},     {"at-end.mhd", Decoded},        {"local-trailing.mha", Decoded},
+      {"two-channels.mhd", Decoded},   {"four-d.mhd", Decoded},        {"short.mhd", Refused},
+      {"short-local.mha", Refused},    {"skip-past.mhd", Refused},
+  };
+  for (const char* type : {"MET_UCHAR", "MET_CHAR", "MET_USHORT", "MET_SHORT", "MET_UINT", "MET_INT",
+                           "MET_ULONG_LONG", "MET_LONG_LONG", "MET_FLOAT", "MET_DOUBLE"})
+    for (const char* order : {"_LSB.mhd", "_MSB.mhd"})
+      cases.emplace_back(std::string(type) + order, Stretch);
+  for (const auto& [name, road] : cases) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.File(name);
+    LOCTVolume described;
+    decoder::VoxelExtent extent;
+    std::string dataPath;
+    int description = 0;
+    {
+      const StdoutCapture quiet;
+      description = DescribeVoxelExtent(path, described, extent, dataPath);
+    }
+    EXPECT_EQ(description, road == Stretch ? kScanOk : road == Decoded ? kNoVoxelExtent : kScanOpenFailed);
+    EXPECT_EQ(ExpectSameThroughHelper(path), road == Refused ? kScanOpenFailed : kScanOk);
+  }
+}
+
+// A data file that changes after the helper checked it is refused, never read as voxels the
+// header did not describe: the scan's file error with an "Error: " line, and the volume open
+// before stays as it was.
+TEST(DecoderHelper, DataFileChangedAfterTheCheckIsRefused)
+{
+  const auto truncateToHalf = [](const std::string& data) { fs::resize_file(data, fs::file_size(data) / 2); };
+  const auto replace = [](const std::string& data) {
+    ASSERT_TRUE(fixtures::WriteText(data + ".new", fixtures::ReadAll(data)));
+    fs::rename(data + ".new", data);
+  };
+  const auto rewrite = [](const std::string& data) {
+    std::string bytes = fixtures::ReadAll(data);
+    bytes[0] = char(bytes[0] + 1);
+    ASSERT_TRUE(fixtures::WriteText(data, bytes));
+  };
+  const auto remove = [](const std::string& data) { fs::remove(data); };
+  const struct {
+    const char* what;
+    std::function<void(const std::string&)> change;
+    const char* says;
+  } cases[] = {
+      {"truncated", truncateToHalf, "is not the file whose header was checked"},
+      {"replaced by another file", replace, "is not the file whose header was checked"},
+      {"rewritten in place", rewrite, "is not the file whose header was checked"},
+      {"removed", remove, "cannot be opened: No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TempDir dir;
+    ASSERT_TRUE(fixtures::MakeSmallDemo(dir.File("Demo")));
+    const std::string scan = dir.File("Demo/Demo_OCT.mhd");
+    const fixtures::ScopedDecoder helper;
+    LOCTVolume volume;
+    ASSERT_EQ(volume.ReadScanFile(scan), kScanOk);
+    const std::vector<unsigned short> before = VoxelsOf(volume);
+
+    std::string changed;
+    decoder::SetBeforeVoxelRead([&](const std::string& data) {
+      changed = data;
+      c.change(data);
+    });
+    const Read read = ReadScan(volume, scan);
+    decoder::SetBeforeVoxelRead(nullptr);
+    EXPECT_EQ(changed, dir.File("Demo/Demo_OCT.raw"));
+    EXPECT_EQ(read.result, kScanOpenFailed);
+    EXPECT_EQ(read.out, "Error: The data file " + changed + " " + c.says + "\n");
+    EXPECT_TRUE(VoxelsOf(volume) == before);
+  }
 }
 
 TEST(DecoderHelper, EveryImageKindArrivesAsTheProgramLoadsIt)

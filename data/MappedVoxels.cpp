@@ -1,5 +1,6 @@
-#include "data/SharedVoxels.h"
+#include "data/MappedVoxels.h"
 
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -17,33 +18,33 @@ constexpr size_t kPopulatedBytes = size_t(1) << 30;
 // The shared file the next voxel buffer goes into; -1 when none is waiting.
 int g_PlacementFd = -1;
 
-// Creates SharedVoxels wherever the toolkit asks for a voxel container.
-class SharedVoxelsFactory : public itk::ObjectFactoryBase {
+// Creates MappedVoxels wherever the toolkit asks for a voxel container.
+class MappedVoxelsFactory : public itk::ObjectFactoryBase {
 public:
-  ITK_DISALLOW_COPY_AND_MOVE(SharedVoxelsFactory);
-  using Self = SharedVoxelsFactory;
+  ITK_DISALLOW_COPY_AND_MOVE(MappedVoxelsFactory);
+  using Self = MappedVoxelsFactory;
   using Pointer = itk::SmartPointer<Self>;
   itkFactorylessNewMacro(Self);
-  itkTypeMacro(SharedVoxelsFactory, ObjectFactoryBase);
+  itkTypeMacro(MappedVoxelsFactory, ObjectFactoryBase);
 
   const char* GetITKSourceVersion() const override { return ITK_SOURCE_VERSION; }
   const char* GetDescription() const override { return "voxel buffers in a shared memory file"; }
 
 protected:
-  SharedVoxelsFactory()
+  MappedVoxelsFactory()
   {
-    RegisterOverride(typeid(SharedVoxels::Superclass).name(), typeid(SharedVoxels).name(),
+    RegisterOverride(typeid(MappedVoxels::Superclass).name(), typeid(MappedVoxels).name(),
                      "voxel buffers in a shared memory file", true,
-                     itk::CreateObjectFunction<SharedVoxels>::New());
+                     itk::CreateObjectFunction<MappedVoxels>::New());
   }
-  ~SharedVoxelsFactory() override = default;
+  ~MappedVoxelsFactory() override = default;
 };
 
 }  // namespace
 
-SharedMapping SharedMapping::Map(int fd, size_t bytes, bool populate)
+MemoryMapping MemoryMapping::Map(int fd, size_t bytes, bool populate)
 {
-  SharedMapping mapping;
+  MemoryMapping mapping;
   if (bytes == 0)
     return mapping;
   void* data = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | (populate ? MAP_POPULATE : 0), fd, 0);
@@ -54,13 +55,38 @@ SharedMapping SharedMapping::Map(int fd, size_t bytes, bool populate)
   return mapping;
 }
 
-SharedMapping::~SharedMapping()
+MemoryMapping MemoryMapping::Private(size_t bytes)
+{
+  constexpr size_t kHugePage = size_t(2) << 20;
+  MemoryMapping mapping;
+  if (bytes == 0 || bytes > SIZE_MAX - 2 * kHugePage)
+    return mapping;
+  // Reserved with room to spare, then cut to a huge-page boundary at both ends: the kernel
+  // backs only aligned 2 MiB stretches with huge pages.
+  const size_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* reserved = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (reserved == MAP_FAILED)
+    return mapping;
+  const uintptr_t begin = reinterpret_cast<uintptr_t>(reserved);
+  const uintptr_t aligned = (begin + kHugePage - 1) / kHugePage * kHugePage;
+  if (aligned > begin)
+    ::munmap(reserved, aligned - begin);
+  if (const size_t tail = begin + length + kHugePage - (aligned + length); tail > 0)
+    ::munmap(reinterpret_cast<void*>(aligned + length), tail);
+  mapping.m_Data = reinterpret_cast<void*>(aligned);
+  mapping.m_Bytes = length;
+  // Only advice: without huge pages the buffer works the same, in small pages.
+  (void)::madvise(mapping.m_Data, length, MADV_HUGEPAGE);
+  return mapping;
+}
+
+MemoryMapping::~MemoryMapping()
 {
   if (m_Data)
     ::munmap(m_Data, m_Bytes);
 }
 
-SharedMapping& SharedMapping::operator=(SharedMapping&& other) noexcept
+MemoryMapping& MemoryMapping::operator=(MemoryMapping&& other) noexcept
 {
   if (this != &other) {
     if (m_Data)
@@ -71,35 +97,35 @@ SharedMapping& SharedMapping::operator=(SharedMapping&& other) noexcept
   return *this;
 }
 
-SharedVoxels::~SharedVoxels()
+MappedVoxels::~MappedVoxels()
 {
   // The base class's destructor would free the buffer with delete[].
   DeallocateManagedMemory();
 }
 
-void SharedVoxels::Adopt(SharedMapping mapping, size_t count)
+void MappedVoxels::Adopt(MemoryMapping mapping, size_t count)
 {
   SetImportPointer(static_cast<unsigned short*>(mapping.Data()), count, false);
   m_Mapping = std::move(mapping);
 }
 
-bool SharedVoxels::IsShared() const
+bool MappedVoxels::IsMapped() const
 {
   // The toolkit offers the buffer pointer through a non-const getter only.
-  return m_Mapping.Data() && const_cast<SharedVoxels*>(this)->GetImportPointer() == m_Mapping.Data();
+  return m_Mapping.Data() && const_cast<MappedVoxels*>(this)->GetImportPointer() == m_Mapping.Data();
 }
 
-void SharedVoxels::PlaceNextBufferIn(int fd)
+void MappedVoxels::PlaceNextBufferIn(int fd)
 {
   g_PlacementFd = fd;
 }
 
-void SharedVoxels::ServeEveryImage()
+void MappedVoxels::ServeEveryImage()
 {
-  itk::ObjectFactoryBase::RegisterFactory(SharedVoxelsFactory::New());
+  itk::ObjectFactoryBase::RegisterFactory(MappedVoxelsFactory::New());
 }
 
-unsigned short* SharedVoxels::AllocateElements(ElementIdentifier size, bool useDefaultConstructor) const
+unsigned short* MappedVoxels::AllocateElements(ElementIdentifier size, bool useDefaultConstructor) const
 {
   if (g_PlacementFd < 0)
     return Superclass::AllocateElements(size, useDefaultConstructor);
@@ -116,21 +142,21 @@ unsigned short* SharedVoxels::AllocateElements(ElementIdentifier size, bool useD
   const bool populate = bytes <= kPopulatedBytes;
   const bool sized = populate ? ::fallocate(fd, 0, 0, static_cast<off_t>(bytes)) == 0
                               : ::ftruncate(fd, static_cast<off_t>(bytes)) == 0;
-  SharedMapping mapping;
+  MemoryMapping mapping;
   if (sized)
-    mapping = SharedMapping::Map(fd, bytes, populate);
+    mapping = MemoryMapping::Map(fd, bytes, populate);
   if (!mapping.Data())
     return Superclass::AllocateElements(size, useDefaultConstructor);
   m_Mapping = std::move(mapping);
   return static_cast<unsigned short*>(m_Mapping.Data());
 }
 
-void SharedVoxels::DeallocateManagedMemory()
+void MappedVoxels::DeallocateManagedMemory()
 {
-  if (IsShared())
+  if (IsMapped())
     SetContainerManageMemory(false);
   Superclass::DeallocateManagedMemory();
-  m_Mapping = SharedMapping();
+  m_Mapping = MemoryMapping();
 }
 
 }  // namespace decoder
