@@ -169,6 +169,12 @@ int Decode(const DecodeRequest& request, DecodedRecord& record, std::string& dat
 
 }  // namespace
 
+void ReportOutOfMemory(const std::string& path, uint64_t memoryBytes)
+{
+  diag::Error("Reading " + path + " needs more memory than the decoder may use (" + std::to_string(memoryBytes >> 20) +
+              " MiB)");
+}
+
 std::vector<std::string> RequestArguments(const DecodeRequest& request)
 {
   return {request.kind, request.path, std::to_string(request.memoryBytes), std::to_string(request.parent)};
@@ -216,8 +222,7 @@ int Serve(const DecodeRequest& request, const std::function<void()>& beforeRead)
     record.result = -1;
   }
   if (g_OutOfMemory) {
-    diag::Error("Reading " + request.path + " needs more memory than the decoder may use (" +
-                std::to_string(request.memoryBytes >> 20) + " MiB)");
+    ReportOutOfMemory(request.path, request.memoryBytes);
     record.result = -1;
   }
   if (record.result != 0) {

@@ -24,6 +24,9 @@ bool ParseRequest(int argc, char** argv, DecodeRequest& request);
 // bounds its memory; false when the program is already gone or a limit cannot be set.
 bool EnterLimits(const DecodeRequest& request);
 
+// The "Error: " line of a read that needs more memory than a decode may take.
+void ReportOutOfMemory(const std::string& path, uint64_t memoryBytes);
+
 // Reads the file, writes the result record and the voxels or planes, and returns the exit
 // status. `beforeRead` (tests only) runs first, inside the same guard as the read.
 int Serve(const DecodeRequest& request, const std::function<void()>& beforeRead);

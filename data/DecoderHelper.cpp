@@ -150,8 +150,14 @@ bool ValidHandOver(const DecodedRecord& record, uint64_t count)
 
 // The voxels of the stretch, read by the program itself into memory of its own; empty
 // after an "Error: " line.
-MemoryMapping ReadStretch(const VoxelExtent& extent, const std::string& dataPath)
+MemoryMapping ReadStretch(const VoxelExtent& extent, const std::string& path, const std::string& dataPath)
 {
+  // The program takes no more memory for a read than the helper may: a file that needs
+  // more fails as it would in the helper.
+  if (extent.count * sizeof(unsigned short) + ConversionBytes(extent) > g_Limits.memoryBytes) {
+    ReportOutOfMemory(path, g_Limits.memoryBytes);
+    return MemoryMapping();
+  }
   MemoryMapping voxels = MemoryMapping::Private(size_t(extent.count) * sizeof(unsigned short));
   if (!voxels.Data()) {
     diag::Error("No memory for the voxels of " + dataPath + ": " + std::strerror(errno));
@@ -220,7 +226,7 @@ int ReadScan(LOCTVolume& volume, const std::string& path)
     if (!mapping.Data())
       return HandOverFailed(path);
   } else {
-    mapping = ReadStretch(record.extent, dataPath);
+    mapping = ReadStretch(record.extent, path, dataPath);
     if (!mapping.Data())
       return kScanOpenFailed;
   }

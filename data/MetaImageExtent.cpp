@@ -85,7 +85,8 @@ bool FindMetaImageExtent(itk::MetaImageIO& io, const std::string& headerPath, de
   decoder::VoxelExtent found;
   found.type = type;
   found.count = io.GetImageSizeInPixels();
-  found.bigEndian = io.GetByteOrder() == itk::IOByteOrderEnum::BigEndian;
+  // The toolkit's own byte order field stays unset for MetaImage: MetaIO swaps by its own.
+  found.bigEndian = meta.BinaryDataByteOrderMSB();
   const uint64_t bytes = found.count * decoder::StoredSize(type);
   const std::string name = meta.ElementDataFileName();
   std::string path;

@@ -192,6 +192,19 @@ size_t StoredSize(StoredType type)
   return 0;
 }
 
+uint64_t ConversionBytes(const VoxelExtent& extent)
+{
+  switch (extent.type) {
+  case StoredType::UInt8: return std::min<uint64_t>(kSlabBytes, extent.count);
+  case StoredType::UInt16:
+  case StoredType::None: return 0;
+  case StoredType::Int8:
+  case StoredType::Int16:
+  case StoredType::Float32: return extent.count * sizeof(float);
+  default: return extent.count * sizeof(double);
+  }
+}
+
 bool IdentifyFile(const std::string& path, FileIdentity& identity)
 {
   struct stat status{};

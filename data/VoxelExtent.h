@@ -52,6 +52,10 @@ struct VoxelExtent {
 // regular file that can be examined.
 bool IdentifyFile(const std::string& path, FileIdentity& identity);
 
+// The memory ReadVoxelExtent takes for the stretch on top of the voxels it fills: none for
+// stored types that go straight into the voxels, a buffer of wider values for the others.
+uint64_t ConversionBytes(const VoxelExtent& extent);
+
 // Reads the stretch from the data file at `path` into `voxels` (room for extent.count
 // voxels), converted to unsigned 16 bits exactly as the toolkit-format reader converts the
 // same values. True on success; false after an "Error: " line when the file cannot be

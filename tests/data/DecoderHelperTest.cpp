@@ -299,6 +299,28 @@ TEST(DecoderHelper, CrashHangAndMemoryBecomeFileErrors)
   }
 }
 
+// Voxels the program reads itself take no more memory than the helper may: a real file too
+// large for the limit fails as it would in the helper.
+TEST(DecoderHelper, StretchBeyondTheMemoryLimitIsAFileError)
+{
+  const TempDir dir;
+  ASSERT_TRUE(fixtures::WriteText(dir.File("big.mhd"), "ObjectType = Image\nNDims = 3\nBinaryData = True\n"
+                                                         "BinaryDataByteOrderMSB = False\nCompressedData = False\n"
+                                                         "DimSize = 4096 4096 8\nElementType = MET_USHORT\n"
+                                                         "ElementDataFile = big.raw\n"));
+  ASSERT_TRUE(fixtures::WriteText(dir.File("big.raw"), ""));
+  fs::resize_file(dir.File("big.raw"), uint64_t(4096) * 4096 * 8 * 2);  // sparse: takes no disk
+  const fixtures::ScopedDecoder helper;
+  decoder::Limits limits = decoder::CurrentLimits();
+  limits.memoryBytes = uint64_t(64) << 20;
+  decoder::SetLimits(limits);
+  LOCTVolume volume;
+  const Read read = ReadScan(volume, dir.File("big.mhd"));
+  EXPECT_EQ(read.result, kScanOpenFailed);
+  EXPECT_EQ(read.out, "Error: Reading " + dir.File("big.mhd") + " needs more memory than the decoder may use (64 MiB)\n");
+  EXPECT_FALSE(volume.loaded);
+}
+
 TEST(DecoderHelper, MissingHelperIsAFileError)
 {
   const TempDir dir;

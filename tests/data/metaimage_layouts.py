@@ -64,8 +64,8 @@ for element_type in TYPES:
 
 voxels = encoded('MET_USHORT', False)
 # The data in the header file itself.
-write('local.mha', header('MET_USHORT', False, 'LOCAL') + voxels)
-write('local-msb.mha', header('MET_SHORT', True, 'LOCAL') + encoded('MET_SHORT', True))
+write('local.mha', header('MET_USHORT', False, 'LOCAL').encode() + voxels)
+write('local-msb.mha', header('MET_SHORT', True, 'LOCAL').encode() + encoded('MET_SHORT', True))
 # The data after bytes the header says to skip; in a longer file; in a folder; by full path.
 write('skip.mhd', header('MET_USHORT', False, 'skip.raw', 'HeaderSize = 16\n'))
 write('skip.raw', b'\xa5' * 16 + voxels)
@@ -81,7 +81,7 @@ write('compressed.mhd', header('MET_USHORT', False, 'compressed.zraw').replace(
 write('compressed.zraw', zlib.compress(voxels))
 write('at-end.mhd', header('MET_USHORT', False, 'at-end.raw', 'HeaderSize = -1\n'))
 write('at-end.raw', b'\x00' * 10 + voxels)
-write('local-trailing.mha', header('MET_USHORT', False, 'LOCAL') + voxels + b'\x00\x00')
+write('local-trailing.mha', header('MET_USHORT', False, 'LOCAL').encode() + voxels + b'\x00\x00')
 write('two-channels.mhd', header('MET_UCHAR', False, 'two-channels.raw', 'ElementNumberOfChannels = 2\n'))
 write('two-channels.raw', encoded('MET_USHORT', False))
 write('four-d.mhd', header('MET_USHORT', False, 'four-d.raw').replace('NDims = 3', 'NDims = 4').replace(
@@ -93,5 +93,5 @@ write('four-d.raw', voxels + voxels)
 # Headers whose data end before their voxels do.
 write('short.mhd', header('MET_USHORT', False, 'short.raw'))
 write('short.raw', voxels[:-1])
-write('short-local.mha', header('MET_USHORT', False, 'LOCAL') + voxels[:-1])
+write('short-local.mha', header('MET_USHORT', False, 'LOCAL').encode() + voxels[:-1])
 write('skip-past.mhd', header('MET_USHORT', False, 'skip.raw', 'HeaderSize = 17\n'))
