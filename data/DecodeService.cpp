@@ -2,21 +2,17 @@
 
 #include "data/DecodeWire.h"
 #include "data/Diagnostics.h"
-#include "data/ItkVolumeExtent.h"
-#include "data/LImage2D.h"
-#include "data/LOCTVolume.h"
-#include "data/MappedVoxels.h"
-#include "data/ScanRoute.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 #include <itkMultiThreaderBase.h>
 
@@ -25,6 +21,24 @@ namespace decoder {
 namespace {
 
 bool g_OutOfMemory = false;
+
+// Tests make the helper fail as a broken decoder would, through this variable.
+constexpr const char* kFaultVariable = "STRATAVIEW_DECODER_FAULT";
+
+void InjectFault(const char* fault, uint64_t memoryBytes)
+{
+  if (std::strcmp(fault, "abort") == 0)
+    std::abort();
+  if (std::strcmp(fault, "crash") == 0)
+    std::raise(SIGSEGV);
+  if (std::strcmp(fault, "hang") == 0)
+    for (;;)
+      ::pause();
+  if (std::strcmp(fault, "allocate") == 0) {
+    std::vector<char> everything(memoryBytes + (uint64_t(1) << 30));
+    std::printf("%c", everything[everything.size() / 2]);
+  }
+}
 
 // Failed allocations end in std::bad_alloc as before; the helper only notes that memory
 // ran out, to say so.
@@ -64,109 +78,6 @@ bool WriteAll(int fd, const void* data, size_t size)
   return true;
 }
 
-// Puts `bytes` bytes into the shared file, unless the reader decoded into it already.
-bool Share(const void* data, size_t bytes)
-{
-  if (::ftruncate(kSharedFd, static_cast<off_t>(bytes)) != 0)
-    return false;
-  const MemoryMapping mapping = MemoryMapping::Map(kSharedFd, bytes, false);
-  if (bytes > 0 && !mapping.Data())
-    return false;
-  if (bytes > 0)
-    std::memcpy(mapping.Data(), data, bytes);
-  return true;
-}
-
-// The volume's fields and its image's geometry.
-void RecordFields(const LOCTVolume& volume, DecodedRecord& record)
-{
-  record.size[0] = volume.sizeX;
-  record.size[1] = volume.sizeY;
-  record.size[2] = volume.sizeZ;
-  record.format = volume.format;
-  record.spacing[0] = volume.spacingX;
-  record.spacing[1] = volume.spacingY;
-  record.spacing[2] = volume.spacingZ;
-  record.bytesPerVoxel = volume.bytesPerVoxel;
-  record.laterality = volume.laterality;
-  record.centerType = volume.centerType;
-  const LOCTVolume::ImageType& image = *volume.image;
-  for (unsigned i = 0; i < 3; ++i) {
-    record.imageSpacing[i] = image.GetSpacing()[i];
-    record.origin[i] = image.GetOrigin()[i];
-    for (unsigned j = 0; j < 3; ++j)
-      record.direction[3 * i + j] = image.GetDirection()(i, j);
-  }
-}
-
-bool ShareVolume(const LOCTVolume& volume, DecodedRecord& record)
-{
-  RecordFields(volume, record);
-  const LOCTVolume::ImageType& image = *volume.image;
-  record.sharedBytes = volume.VoxelCount() * sizeof(unsigned short);
-  const auto* voxels = dynamic_cast<const MappedVoxels*>(image.GetPixelContainer());
-  return (voxels && voxels->IsMapped() && voxels->Size() == volume.VoxelCount()) ||
-         Share(volume.Voxels(), record.sharedBytes);
-}
-
-bool ShareImage(const LImage2D& image, DecodedRecord& record)
-{
-  const LImage2D::Description description = image.Describe();
-  record.width = description.width;
-  record.height = description.height;
-  record.bitsPerPixel = description.bitsPerPixel;
-  record.fileType = description.fileType;
-  record.planes = description.planes;
-  record.sharedBytes = image.PlaneBytes();
-  if (::ftruncate(kSharedFd, static_cast<off_t>(record.sharedBytes)) != 0)
-    return false;
-  const MemoryMapping mapping = MemoryMapping::Map(kSharedFd, record.sharedBytes, false);
-  if (record.sharedBytes > 0 && !mapping.Data())
-    return false;
-  if (record.sharedBytes > 0)
-    image.CopyPlanes(static_cast<uint8_t*>(mapping.Data()));
-  return true;
-}
-
-// A MetaImage whose voxels lie as one stretch of one data file: its header in the record and
-// the stretch for the program to read. kNoVoxelExtent for every other file.
-int DescribeStretch(const std::string& path, DecodedRecord& record, std::string& dataPath)
-{
-  std::error_code error;
-  const uintmax_t size = std::filesystem::file_size(path, error);
-  if (ClassifyScanPath(path, error ? 0 : uint64_t(size)) != ScanRoute::MetaImage)
-    return kNoVoxelExtent;
-  LOCTVolume header;
-  const int described = DescribeVoxelExtent(path, header, record.extent, dataPath);
-  if (described == kScanOk) {
-    RecordFields(header, record);
-    record.dataPathBytes = static_cast<uint32_t>(dataPath.size());
-  }
-  return described;
-}
-
-// Reads the file into the record and the shared file, or describes where the program reads
-// its voxels itself; the reader's code, or -1 when the result cannot be handed over.
-int Decode(const DecodeRequest& request, DecodedRecord& record, std::string& dataPath)
-{
-  if (request.kind == kScanRequest) {
-    if (const int described = DescribeStretch(request.path, record, dataPath); described != kNoVoxelExtent)
-      return described;
-    MappedVoxels::ServeEveryImage();
-    MappedVoxels::PlaceNextBufferIn(kSharedFd);
-    LOCTVolume volume;
-    const int result = volume.ReadScanFile(request.path);
-    if (result != kScanOk)
-      return result;
-    return ShareVolume(volume, record) ? kScanOk : kScanOpenFailed;
-  }
-  LImage2D image;
-  const int result = image.Load(request.path);
-  if (result != 0)
-    return result;
-  return ShareImage(image, record) ? 0 : -1;
-}
-
 }  // namespace
 
 void ReportOutOfMemory(const std::string& path, uint64_t memoryBytes)
@@ -204,7 +115,7 @@ bool EnterLimits(const DecodeRequest& request)
   return ::setrlimit(RLIMIT_CORE, &noCore) == 0 && ::setrlimit(RLIMIT_AS, &memory) == 0;
 }
 
-int Serve(const DecodeRequest& request, const std::function<void()>& beforeRead)
+int Serve(const DecodeRequest& request, const Decoders& decoders, const std::function<void()>& beforeRead)
 {
   // One file is read on the helper's own thread: the toolkit's pool of workers, which its
   // reader objects start by default, costs more to start than a read gains from it.
@@ -216,7 +127,8 @@ int Serve(const DecodeRequest& request, const std::function<void()>& beforeRead)
   try {
     if (beforeRead)
       beforeRead();
-    record.result = Decode(request, record, dataPath);
+    record.result = request.kind == kScanRequest ? decoders.scan(request.path, record, dataPath)
+                                                 : decoders.image(request.path, record);
   } catch (const std::bad_alloc&) {
     g_OutOfMemory = true;
     record.result = -1;
@@ -233,6 +145,27 @@ int Serve(const DecodeRequest& request, const std::function<void()>& beforeRead)
   }
   std::fflush(nullptr);
   return WriteAll(kResultFd, &record, sizeof record) && WriteAll(kResultFd, dataPath.data(), dataPath.size()) ? 0 : 1;
+}
+
+}  // namespace decoder
+
+namespace decoder {
+
+void ServeAndExit(int argc, char** argv, const Decoders& decoders)
+{
+  DecodeRequest request;
+  if (!ParseRequest(argc, argv, request) || !EnterLimits(request) ||
+      !(request.kind == kScanRequest ? bool(decoders.scan) : bool(decoders.image)))
+    ::_exit(2);
+  const char* fault = std::getenv(kFaultVariable);
+  const int status = Serve(request, decoders, [&] {
+    if (fault)
+      InjectFault(fault, request.memoryBytes);
+  });
+  // Straight out: the toolkits' static destructors have nothing to give back, and a
+  // decoder that damaged its heap could crash in them.
+  std::fflush(nullptr);
+  ::_exit(status);
 }
 
 }  // namespace decoder

@@ -55,11 +55,12 @@ std::string SignalName(int signal)
 }
 
 // The "Error: " line for a helper that gave no result.
-void ReportEnd(const HelperEnd& end, const std::string& path, std::chrono::milliseconds limit)
+void ReportEnd(const HelperEnd& end, const std::string& helper, const std::string& path,
+               std::chrono::milliseconds limit)
 {
   switch (end.kind) {
   case HelperEnd::Kind::NotStarted:
-    diag::Error("The decoder " + g_Helper + " cannot be started: " + std::strerror(end.code));
+    diag::Error("The decoder " + helper + " cannot be started: " + std::strerror(end.code));
     return;
   case HelperEnd::Kind::TimedOut:
     diag::Error("Reading " + path + " took longer than " + std::to_string(limit.count() / 1000) +
@@ -88,22 +89,22 @@ bool TakeResult(const std::string& result, DecodedRecord& record, std::string& d
 
 // The helper's result: true with the record, the shared file holding the voxels or planes
 // and the path of a data file to read them from, or false after an "Error: " line.
-bool Decode(const char* kind, const std::string& path, DecodedRecord& record, FileDescriptor& shared,
-            std::string& dataPath)
+bool Decode(const std::string& helper, const char* kind, const std::string& path, DecodedRecord& record,
+            FileDescriptor& shared, std::string& dataPath)
 {
   shared = FileDescriptor(::memfd_create("strataview-decoded", MFD_CLOEXEC));
   if (!shared.IsOpen()) {
     diag::Error(std::string("No shared memory for the decoder: ") + std::strerror(errno));
     return false;
   }
-  std::vector<std::string> argv = {g_Helper};
+  std::vector<std::string> argv = {helper};
   for (std::string& argument : RequestArguments({kind, path, g_Limits.memoryBytes, ::getpid()}))
     argv.push_back(std::move(argument));
   const std::chrono::milliseconds limit = TimeLimit(path);
   const HelperEnd end = RunHelper(argv, kResultFd, kSharedFd, shared.Get(), limit, diag::PrintLine);
   if (end.kind == HelperEnd::Kind::Exited && end.code == 0 && TakeResult(end.result, record, dataPath))
     return true;
-  ReportEnd(end, path, limit);
+  ReportEnd(end, helper, path, limit);
   return false;
 }
 
@@ -193,6 +194,11 @@ const std::string& Helper()
   return g_Helper;
 }
 
+std::string VolumeHelper()
+{
+  return g_Helper.empty() ? g_Helper : (std::filesystem::path(g_Helper).parent_path() / kVolumeHelperName).string();
+}
+
 void SetBeforeVoxelRead(std::function<void(const std::string&)> hook)
 {
   g_BeforeVoxelRead = std::move(hook);
@@ -208,12 +214,13 @@ const Limits& CurrentLimits()
   return g_Limits;
 }
 
-int ReadScan(LOCTVolume& volume, const std::string& path)
+int ReadScan(LOCTVolume& volume, const std::string& path, ScanRoute route)
 {
   DecodedRecord record;
   FileDescriptor shared;
   std::string dataPath;
-  if (!Decode(kScanRequest, path, record, shared, dataPath))
+  const std::string helper = ToolkitVolumeFormat(route) != FormatNA ? VolumeHelper() : g_Helper;
+  if (!Decode(helper, kScanRequest, path, record, shared, dataPath))
     return kScanOpenFailed;
   if (record.result != kScanOk)
     return record.result;
@@ -272,7 +279,7 @@ int LoadImage(LImage2D& image, const std::string& path)
   DecodedRecord record;
   FileDescriptor shared;
   std::string dataPath;
-  if (!Decode(kImageRequest, path, record, shared, dataPath) || record.result != 0) {
+  if (!Decode(g_Helper, kImageRequest, path, record, shared, dataPath) || record.result != 0) {
     (void)image.Adopt(nothing, nullptr, 0);  // a failed load holds no image
     return -1;
   }

@@ -3,6 +3,8 @@
 // so that a decoder that crashes, hangs or claims all memory on a crafted file costs that
 // read, not the program: the read then fails as the file's error, with an "Error: " line
 // saying what happened. The helper runs the very readers the program would run itself.
+#include "data/ScanRoute.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -13,16 +15,21 @@ class LImage2D;
 
 namespace decoder {
 
-// The helper's file name; it lies beside the program.
+// The helpers' file names; they lie beside the program. The volume helper reads the image
+// toolkit's volume formats and loads no other toolkit, so that it starts in a fraction of
+// the time; the other reads the rest (DICOM, 2-D pictures).
 constexpr const char* kHelperName = "strataview-decoder";
+constexpr const char* kVolumeHelperName = "strataview-volume-decoder";
 
 // The helper beside the running program.
 std::string HelperBesideProgram();
 
-// Toolkit decoders run in `helper` from now on; an empty path runs them in this process
-// (the helper itself does, and so do tests of the readers' insides).
+// Toolkit decoders run in `helper` from now on, and the toolkit's volume formats in the
+// volume helper beside it; an empty path runs them in this process (the helpers themselves
+// do, and so do tests of the readers' insides).
 void UseHelper(const std::string& helper);
 const std::string& Helper();
+std::string VolumeHelper();
 inline bool Isolated() { return !Helper().empty(); }
 
 // What one read may take: memory on top of what the helper uses at start, and time, which
@@ -41,7 +48,7 @@ void SetBeforeVoxelRead(std::function<void(const std::string&)> hook);
 
 // The seams of LOCTVolume::ReadScanFile and LImage2D::Load: the same results and lines as
 // those readers, through the helper. A failed read leaves the volume as it was.
-[[nodiscard]] int ReadScan(LOCTVolume& volume, const std::string& path);
+[[nodiscard]] int ReadScan(LOCTVolume& volume, const std::string& path, ScanRoute route);
 [[nodiscard]] int LoadImage(LImage2D& image, const std::string& path);
 
 }  // namespace decoder

@@ -79,3 +79,14 @@ bool DecodedByToolkit(ScanRoute route)
     return false;
   }
 }
+
+ScanFormat ToolkitVolumeFormat(ScanRoute route)
+{
+  switch (route) {
+  case ScanRoute::MetaImage: return FormatMetaImage;
+  case ScanRoute::Analyze: return FormatAnalyze;
+  case ScanRoute::NIfTI: return FormatNIfTI;
+  case ScanRoute::TIFF: return FormatTIFF;
+  default: return FormatNA;
+  }
+}

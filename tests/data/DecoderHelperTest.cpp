@@ -329,8 +329,14 @@ TEST(DecoderHelper, MissingHelperIsAFileError)
   LOCTVolume volume;
   const Read read = ReadScan(volume, dir.File("Demo/Demo_OCT.mhd"));
   EXPECT_EQ(read.result, kScanOpenFailed);
-  EXPECT_EQ(read.out, "Error: The decoder " + dir.File("no-such-helper") +
+  // A scan in a toolkit's volume format goes to the volume helper beside the helper.
+  EXPECT_EQ(read.out, "Error: The decoder " + dir.File(decoder::kVolumeHelperName) +
                           " cannot be started: No such file or directory\n");
+  LImage2D picture;
+  const StdoutCapture capture;
+  EXPECT_EQ(picture.Load(dir.File("Demo/Demo_Proj_Vamo.png")), -1);
+  EXPECT_EQ(capture.Text(), "Error: The decoder " + dir.File("no-such-helper") +
+                                " cannot be started: No such file or directory\n");
   // The readers of this program's own formats need no helper.
   EXPECT_EQ(volume.ReadScanFile(fixtures::CopySample("topcon_minimized.fds", dir.Path().string())), kScanOk);
 }
@@ -365,12 +371,25 @@ TEST(DecoderHelper, FilesThatBreakTheToolkitsAreFileErrors)
   }
 }
 
-TEST(DecoderHelper, HelperLiesBesideTheProgram)
+TEST(DecoderHelper, HelpersLieBesideTheProgram)
 {
   const fs::path program(STRATAVIEW_PROGRAM);
   EXPECT_EQ(program.parent_path() / decoder::kHelperName, fs::path(STRATAVIEW_DECODER));
   EXPECT_TRUE(fs::exists(STRATAVIEW_DECODER));
+  EXPECT_TRUE(fs::exists(program.parent_path() / decoder::kVolumeHelperName));
   EXPECT_EQ(fs::path(decoder::HelperBesideProgram()).parent_path(), fs::read_symlink("/proc/self/exe").parent_path());
+}
+
+// The volume helper is started for every scan in a toolkit format; loading the DICOM and
+// picture libraries, with everything beneath them, would more than double its start.
+TEST(DecoderHelper, VolumeHelperLoadsNoOtherToolkit)
+{
+  const std::string helper = (fs::path(STRATAVIEW_DECODER).parent_path() / decoder::kVolumeHelperName).string();
+  std::string libraries;
+  ASSERT_EQ(fixtures::RunCommand("ldd '" + helper + "'", &libraries), 0);
+  EXPECT_NE(libraries.find("libITKIOMeta"), std::string::npos) << libraries;
+  for (const char* other : {"libdcm", "libofstd", "libfreeimage", "libtinyxml2"})
+    EXPECT_EQ(libraries.find(other), std::string::npos) << other;
 }
 
 }  // namespace
