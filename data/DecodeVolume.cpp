@@ -13,6 +13,7 @@ namespace decoder {
 
 namespace {
 
+// The route LOCTVolume::ReadScanFile takes for the file.
 ScanRoute RouteOf(const std::string& path)
 {
   std::error_code error;
