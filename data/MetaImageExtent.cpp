@@ -80,7 +80,7 @@ bool FindMetaImageExtent(itk::MetaImageIO& io, const std::string& headerPath, de
   const MetaImage& meta = *io.GetMetaImagePointer();
   const StoredType type = StoredTypeOf(io.GetComponentType(), io.GetComponentSize());
   if (io.GetNumberOfDimensions() != 3 || io.GetNumberOfComponents() != 1 || meta.CompressedData() ||
-      type == StoredType::None)
+      io.GetFileType() != itk::IOFileEnum::Binary || type == StoredType::None)
     return false;
   decoder::VoxelExtent found;
   found.type = type;

@@ -89,6 +89,10 @@ write('four-d.mhd', header('MET_USHORT', False, 'four-d.raw').replace('NDims = 3
     '1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1').replace('Offset = 1.5 -2 3', 'Offset = 1.5 -2 3 0').replace(
     'ElementSpacing = 0.0117 0.0039 0.047', 'ElementSpacing = 0.0117 0.0039 0.047 1'))
 write('four-d.raw', voxels + voxels)
+# Voxels written as text, in a file long enough to hold them as binary values.
+text = ' '.join(str(v) for v in np.frombuffer(voxels, '<u2')) + '\n'
+write('text.mhd', header('MET_USHORT', False, 'text.raw').replace('BinaryData = True', 'BinaryData = False'))
+write('text.raw', text)
 
 # Headers whose data end before their voxels do.
 write('short.mhd', header('MET_USHORT', False, 'short.raw'))
