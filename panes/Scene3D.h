@@ -219,6 +219,8 @@ public:
   // A, B and C lie outside the undefined region, (C, D, B) only when B, C and D do, unless
   // the surface is shown over the undefined region.
   void CellTriangles(int surface, int x, int z, int x1, int z1, bool& first, bool& second) const;
+  // The same for any surface with the given show-over-undefined flag.
+  void CellTriangles(bool overUndefined, int x, int z, int x1, int z1, bool& first, bool& second) const;
   // Each leaves the material as it is where its rule does not apply.
   void SetSurfaceMaterial(int surface, int z, int x, Material3D& m) const;
   void SetDiscMaterial(int surface, int z, int x, Material3D& m) const;

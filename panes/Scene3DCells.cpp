@@ -170,7 +170,12 @@ bool Scene3D::ShowOverUndefined(int surface) const
 
 void Scene3D::CellTriangles(int surface, int x, int z, int x1, int z1, bool& first, bool& second) const
 {
-  if (ShowOverUndefined(surface)) {
+  CellTriangles(ShowOverUndefined(surface), x, z, x1, z1, first, second);
+}
+
+void Scene3D::CellTriangles(bool overUndefined, int x, int z, int x1, int z1, bool& first, bool& second) const
+{
+  if (overUndefined) {
     first = second = true;
     return;
   }

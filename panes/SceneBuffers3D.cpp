@@ -12,6 +12,8 @@ namespace {
 constexpr int kFloatsPerVertex = 6;  // position, normal
 constexpr GLsizei kVertexStride = kFloatsPerVertex * sizeof(float);
 constexpr size_t kIndicesPerCell = 6;
+// More materials than this in one surface's cells come from the projection's colours.
+constexpr size_t kMaxCellMaterials = 8;
 
 // Runs of cells drawn by one multi-draw, merged where they touch.
 class CellRuns {
@@ -117,9 +119,13 @@ bool SceneBuffers3D::Mapping::operator==(const Mapping& o) const
 void SceneBuffers3D::Release()
 {
   for (SurfaceBuffer& s : m_Surfaces) {
-    const GLuint names[3] = {s.vertices, s.colours, s.indices};
-    glDeleteBuffers(3, names);
+    const GLuint names[2] = {s.vertices, s.colours};
+    glDeleteBuffers(2, names);
     s = SurfaceBuffer();
+  }
+  for (IndexBuffer& i : m_Indices) {
+    glDeleteBuffers(1, &i.indices);
+    i = IndexBuffer();
   }
   for (MeshBuffer& m : m_Meshes) {
     glDeleteBuffers(1, &m.vertices);
@@ -230,8 +236,12 @@ void SceneBuffers3D::BuildVertices(const Scene3D& scene, int surface, SurfaceBuf
                     data.data() + static_cast<size_t>(z - rows.first) * rowFloats);
 }
 
-void SceneBuffers3D::BuildIndices(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
+GLuint SceneBuffers3D::Indices(const Scene3D& scene, bool overUndefined)
 {
+  // Without a mask both flags draw every triangle.
+  IndexBuffer& buffer = m_Indices[overUndefined || m_Mask.empty() ? 0 : 1];
+  if (buffer.indices && buffer.maskGeneration == m_MaskGeneration)
+    return buffer.indices;
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
   const auto vertex = [sx](int x, int z, int copy) {
@@ -244,7 +254,7 @@ void SceneBuffers3D::BuildIndices(const Scene3D& scene, int surface, SurfaceBuff
     for (int x = 0; x + 1 < sx; ++x) {
       bool first = false;
       bool second = false;
-      scene.CellTriangles(surface, x, z, x + 1, z + 1, first, second);
+      scene.CellTriangles(overUndefined, x, z, x + 1, z + 1, first, second);
       const GLuint none = vertex(x, z, 0);
       if (first)
         indices.insert(indices.end(), {vertex(x, z + 1, 0), vertex(x + 1, z, 0), vertex(x, z, 0)});
@@ -256,37 +266,68 @@ void SceneBuffers3D::BuildIndices(const Scene3D& scene, int surface, SurfaceBuff
         indices.insert(indices.end(), {none, none, none});
     }
   }
+  if (!buffer.indices)
+    glGenBuffers(1, &buffer.indices);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.indices);
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)), indices.data(),
                GL_STATIC_DRAW);
-  buffer.overUndefined = scene.ShowOverUndefined(surface);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   buffer.maskGeneration = m_MaskGeneration;
+  return buffer.indices;
 }
 
-// A colour per vertex only when the cells differ; the colour is the cell's diffuse colour
-// and lands on both vertices its triangles end on.
+// The cells of a surface take few materials (its own colour, the disc's cup and rim) unless
+// the projection paints them: then each cell's diffuse colour lands on both vertices its
+// triangles end on. Drawing few materials from runs of cells keeps the lighting exactly that
+// of the cell-by-cell render and needs no colour buffer.
 void SceneBuffers3D::BuildColours(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
 {
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
   buffer.material = ColorMaterial(scene.SurfaceColor(surface), 0.1f);
-  buffer.uniform = true;
+  buffer.colourGeneration = m_ColourGeneration;
+  buffer.projectionGeneration = m_ProjectionGeneration;
+  const auto materialAt = [&](int x, int z) {
+    Material3D m = buffer.material;
+    scene.SetSurfaceMaterial(surface, z, x, m);
+    scene.SetDiscMaterial(surface, z, x, m);
+    return m;
+  };
+  const size_t columns = static_cast<size_t>(sx - 1);
+  std::vector<Material3D> materials{buffer.material};
+  std::vector<uint8_t> cellMaterials(columns * static_cast<size_t>(sz - 1), 0);
+  bool few = true;
+  for (int z = 0; few && z + 1 < sz; ++z) {
+    for (int x = 0; few && x + 1 < sx; ++x) {
+      const Material3D m = materialAt(x, z);
+      const size_t k = static_cast<size_t>(std::find(materials.begin(), materials.end(), m) - materials.begin());
+      if (k == materials.size()) {
+        few = k < kMaxCellMaterials;
+        materials.push_back(m);
+      }
+      cellMaterials[static_cast<size_t>(z) * columns + static_cast<size_t>(x)] = static_cast<uint8_t>(k);
+    }
+  }
+  if (few) {
+    buffer.materials = std::move(materials);
+    buffer.cellMaterials.clear();
+    if (buffer.materials.size() > 1)
+      buffer.cellMaterials = std::move(cellMaterials);
+    glDeleteBuffers(1, &buffer.colours);
+    buffer.colours = 0;
+    return;
+  }
+  buffer.materials.clear();
+  buffer.cellMaterials.clear();
   std::vector<float> colours(static_cast<size_t>(sx) * static_cast<size_t>(sz) * 2 * 4, 0.0f);
   for (int z = 0; z + 1 < sz; ++z) {
     for (int x = 0; x + 1 < sx; ++x) {
-      Material3D m = buffer.material;
-      scene.SetSurfaceMaterial(surface, z, x, m);
-      scene.SetDiscMaterial(surface, z, x, m);
-      buffer.uniform = buffer.uniform && m == buffer.material;
+      const Material3D m = materialAt(x, z);
       const size_t point = static_cast<size_t>(z) * static_cast<size_t>(sx) + static_cast<size_t>(x);
       std::copy(m.diffuse.begin(), m.diffuse.end(), colours.begin() + static_cast<ptrdiff_t>(point * 2 * 4));
       std::copy(m.diffuse.begin(), m.diffuse.end(), colours.begin() + static_cast<ptrdiff_t>((point + 1) * 2 * 4 + 4));
     }
   }
-  buffer.colourGeneration = m_ColourGeneration;
-  buffer.projectionGeneration = m_ProjectionGeneration;
-  if (buffer.uniform)
-    return;
   if (!buffer.colours)
     glGenBuffers(1, &buffer.colours);
   glBindBuffer(GL_ARRAY_BUFFER, buffer.colours);
@@ -303,12 +344,8 @@ bool SceneBuffers3D::UpdateSurface(Scene3D& scene, int surface, SurfaceBuffer& b
   const RowRange allCells{0, sz - 2};
   const GridRegion moved = scene.TakeSurfaceChanges(surface);
   const Mapping mapping{scene.Map(0.0f, 0.0f, 0.0f), scene.Map(1.0f, 1.0f, 1.0f)};
-  if (!buffer.vertices) {
-    GLuint names[2] = {0, 0};
-    glGenBuffers(2, names);
-    buffer.vertices = names[0];
-    buffer.indices = names[1];
-  }
+  if (!buffer.vertices)
+    glGenBuffers(1, &buffer.vertices);
   RowRange built;
   if (buffer.sizeX != sx || buffer.sizeZ != sz || !(buffer.mapping == mapping)) {
     const size_t points = static_cast<size_t>(sx) * static_cast<size_t>(sz);
@@ -326,7 +363,9 @@ bool SceneBuffers3D::UpdateSurface(Scene3D& scene, int surface, SurfaceBuffer& b
     built.Unite(RowRange{moved.z.first - 1, moved.z.last}.Within(sz - 1));
   }
   if (buffer.maskGeneration != m_MaskGeneration || buffer.overUndefined != scene.ShowOverUndefined(surface)) {
-    BuildIndices(scene, surface, buffer);
+    buffer.overUndefined = scene.ShowOverUndefined(surface);
+    buffer.maskGeneration = m_MaskGeneration;
+    Indices(scene, buffer.overUndefined);
     built.Unite(allCells);
   }
   if (buffer.colourGeneration != m_ColourGeneration ||
@@ -378,33 +417,56 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells,
   const int gx1 = guides ? std::min(sx - 2, p[0] + 1) : 0;
   const int gz0 = guides ? std::max(0, p[2] - 1) : 1;
   const int gz1 = guides ? std::min(sz - 2, p[2] + 1) : 0;
-  CellRuns plain;
+  // The plain cells by material, in runs of cells that share it.
+  std::vector<CellRuns> plain(std::max<size_t>(1, buffer.materials.size()));
+  const auto addPlain = [&](size_t first, size_t count) {
+    if (cells == Cells::GuideLines)
+      return;
+    const std::vector<uint8_t>& of = buffer.cellMaterials;
+    if (of.empty()) {
+      plain[0].Add(first, count);
+      return;
+    }
+    size_t start = first;
+    for (size_t c = first + 1; c <= first + count; ++c) {
+      if (c < first + count && of[c] == of[start])
+        continue;
+      plain[of[start]].Add(start, c - start);
+      start = c;
+    }
+  };
   CellRuns green;
   CellRuns red;
   rows = rows.Within(sz - 1);
   for (int z = rows.first; z <= rows.last; ++z) {
     const size_t row = static_cast<size_t>(z) * columns;
-    CellRuns& sides = z >= gz0 && z <= gz1 ? red : plain;
+    const bool redRow = z >= gz0 && z <= gz1;
+    const auto side = [&](size_t first, size_t count) {
+      if (redRow)
+        red.Add(first, count);
+      else
+        addPlain(first, count);
+    };
     if (gx0 > gx1) {
-      sides.Add(row, columns);
+      side(row, columns);
       continue;
     }
-    sides.Add(row, static_cast<size_t>(gx0));
+    side(row, static_cast<size_t>(gx0));
     green.Add(row + static_cast<size_t>(gx0), static_cast<size_t>(gx1 - gx0 + 1));
-    sides.Add(row + static_cast<size_t>(gx1) + 1, columns - static_cast<size_t>(gx1) - 1);
+    side(row + static_cast<size_t>(gx1) + 1, columns - static_cast<size_t>(gx1) - 1);
   }
 
   glPushAttrib(GL_LIGHTING_BIT);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glShadeModel(GL_FLAT);
   UsePositionsAndNormals(buffer.vertices);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.indices);
-  if (cells != Cells::GuideLines) {
-    if (buffer.uniform) {
-      ApplyMaterial(buffer.material);
-      plain.Draw();
-    } else {
-      DrawColoured(buffer.colours, plain);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, Indices(scene, buffer.overUndefined));
+  if (cells != Cells::GuideLines && buffer.colours) {
+    DrawColoured(buffer.colours, plain[0]);
+  } else if (cells != Cells::GuideLines) {
+    for (size_t k = 0; k < buffer.materials.size(); ++k) {
+      ApplyMaterial(buffer.materials[k]);
+      plain[k].Draw();
     }
   }
   Material3D m = buffer.material;

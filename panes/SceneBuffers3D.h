@@ -54,18 +54,27 @@ private:
   };
   struct SurfaceBuffer {
     GLuint vertices = 0;  // two per grid point: position and normal
-    GLuint colours = 0;   // a colour per vertex when the cells' colours differ
-    GLuint indices = 0;   // six per cell, degenerate where a triangle is not drawn
+    GLuint colours = 0;   // a colour per vertex when the cells take too many materials
     int sizeX = 0;  // the grid the vertices were built for
     int sizeZ = 0;
     Mapping mapping;
     RowRange changedRows;
-    bool overUndefined = false;
+    bool overUndefined = false;  // which of the shared index buffers it is drawn with
     uint64_t maskGeneration = 0;
     uint64_t colourGeneration = 0;
     uint64_t projectionGeneration = 0;
-    bool uniform = true;
-    Material3D material;
+    Material3D material;  // the surface's own
+    // The materials its cells take, the surface's own first, and for each cell the index of
+    // its material when there is more than one; empty when the colour buffer holds them.
+    std::vector<Material3D> materials;
+    std::vector<uint8_t> cellMaterials;
+  };
+  // Every surface has the same grid, so the triangles a cell draws depend only on the
+  // undefined mask and the surface's show-over-undefined flag: one index buffer per flag
+  // serves them all.
+  struct IndexBuffer {
+    GLuint indices = 0;  // six per cell, degenerate where a triangle is not drawn
+    uint64_t maskGeneration = 0;
   };
   struct MeshBuffer {
     GLuint vertices = 0;
@@ -92,7 +101,8 @@ private:
   };
 
   void BuildVertices(const Scene3D& scene, int surface, SurfaceBuffer& buffer, const GridRegion& points);
-  void BuildIndices(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
+  // The index buffer for surfaces with the given flag, built again when the mask changed.
+  GLuint Indices(const Scene3D& scene, bool overUndefined);
   void BuildColours(const Scene3D& scene, int surface, SurfaceBuffer& buffer);
   // Notes what changed in the inputs every surface shares.
   void TrackSharedInputs(const Scene3D& scene);
@@ -102,6 +112,7 @@ private:
   bool PrepareProgram();
 
   std::array<SurfaceBuffer, Scene3D::kMaxSurfaces> m_Surfaces;
+  std::array<IndexBuffer, 2> m_Indices;  // over the undefined region, and leaving it out
   std::array<MeshBuffer, 2> m_Meshes;  // vessel, SEAD
   std::array<PlaneTexture, 3> m_Planes;
 
