@@ -194,8 +194,8 @@ void SceneBuffers3D::TrackSharedInputs(const Scene3D& scene)
 // Two vertices per grid point, at the same place: the first carries the normal of the first
 // triangle of the cell starting there, the second that of the second triangle of the cell
 // to its left. With flat shading each triangle ends on the vertex with its own normal.
-// Written in place for the grid points of `points`: one upload for whole rows, one per row
-// for a part of each.
+// Written in place for the grid points of `points`, a row at a time: each grid point is
+// mapped once into the scene, and no staging copy of the whole surface is made.
 void SceneBuffers3D::BuildVertices(const Scene3D& scene, int surface, SurfaceBuffer& buffer, const GridRegion& points)
 {
   const int sx = scene.Size()[0];
@@ -204,36 +204,39 @@ void SceneBuffers3D::BuildVertices(const Scene3D& scene, int surface, SurfaceBuf
   const RowRange rows = points.z.Within(sz);
   if (columns.Empty() || rows.Empty())
     return;
-  const auto at = [&](int x, int z) { return scene.MapPoint(scene.SurfacePoint(surface, x, z)); };
-  const size_t rowFloats = static_cast<size_t>(columns.Count()) * 2 * kFloatsPerVertex;
-  std::vector<float> data(static_cast<size_t>(rows.Count()) * rowFloats);
-  float* out = data.data();
+  // The row of points and the next one, from one column left of the region to one right.
+  const RowRange mapped = RowRange{columns.first - 1, columns.last + 1}.Within(sx);
+  std::vector<ScenePoint> here(static_cast<size_t>(mapped.Count()));
+  std::vector<ScenePoint> next(here.size());
+  const auto mapRow = [&](int z, std::vector<ScenePoint>& out) {
+    for (int x = mapped.first; x <= mapped.last; ++x)
+      out[static_cast<size_t>(x - mapped.first)] = scene.MapPoint(scene.SurfacePoint(surface, x, z));
+  };
+  std::vector<float> row(static_cast<size_t>(columns.Count()) * 2 * kFloatsPerVertex);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
+  mapRow(rows.first, next);
   for (int z = rows.first; z <= rows.last; ++z) {
+    std::swap(here, next);
+    const bool below = z + 1 < sz;
+    if (below)
+      mapRow(z + 1, next);
+    float* out = row.data();
     for (int x = columns.first; x <= columns.last; ++x, out += 2 * kFloatsPerVertex) {
-      const ScenePoint p = at(x, z);
+      const size_t i = static_cast<size_t>(x - mapped.first);
+      const ScenePoint& p = here[i];
       ScenePoint first{};
       ScenePoint second{};
-      if (z + 1 < sz && x + 1 < sx)
-        first = TriangleNormal(at(x, z + 1), at(x + 1, z), p);
-      if (z + 1 < sz && x >= 1)
-        second = TriangleNormal(at(x - 1, z + 1), at(x, z + 1), p);
+      if (below && x + 1 < sx)
+        first = TriangleNormal(next[i], here[i + 1], p);
+      if (below && x >= 1)
+        second = TriangleNormal(next[i - 1], next[i], p);
       PutVertex(out, p, first);
       PutVertex(out + kFloatsPerVertex, p, second);
     }
+    const size_t offset = (static_cast<size_t>(z) * static_cast<size_t>(sx) + static_cast<size_t>(columns.first)) * 2;
+    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset * kVertexStride),
+                    static_cast<GLsizeiptr>(row.size() * sizeof(float)), row.data());
   }
-  glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
-  const auto offset = [sx](int x, int z) {
-    return static_cast<GLintptr>((static_cast<size_t>(z) * static_cast<size_t>(sx) + static_cast<size_t>(x)) * 2 *
-                                 kVertexStride);
-  };
-  if (columns.Count() == sx) {
-    glBufferSubData(GL_ARRAY_BUFFER, offset(0, rows.first), static_cast<GLsizeiptr>(data.size() * sizeof(float)),
-                    data.data());
-    return;
-  }
-  for (int z = rows.first; z <= rows.last; ++z)
-    glBufferSubData(GL_ARRAY_BUFFER, offset(columns.first, z), static_cast<GLsizeiptr>(rowFloats * sizeof(float)),
-                    data.data() + static_cast<size_t>(z - rows.first) * rowFloats);
 }
 
 GLuint SceneBuffers3D::Indices(const Scene3D& scene, bool overUndefined)
