@@ -16,6 +16,7 @@ constexpr size_t kIndicesPerCell = 6;
 constexpr size_t kMaxCellMaterials = 8;
 // A surface draw this large goes to the rasteriser at once.
 constexpr size_t kCellsWorthAFlush = 1 << 15;
+constexpr size_t kMeshBlock = 4096;  // triangles built and uploaded at a time
 
 // Runs of cells drawn by one multi-draw, merged where they touch.
 class CellRuns {
@@ -514,23 +515,29 @@ void SceneBuffers3D::DrawMesh(const Scene3D& scene, bool vessel)
   const Mapping mapping{scene.Map(0.0f, 0.0f, 0.0f), scene.Map(1.0f, 1.0f, 1.0f)};
   if (!mesh.built || mesh.generation != scene.MeshGeneration() || !(mesh.mapping == mapping)) {
     const size_t triangles = vertexCount / 3;
-    std::vector<float> data(triangles * 3 * kFloatsPerVertex);
-    for (size_t t = 0; t < triangles; ++t) {
-      const float* v = source + 9 * t;
-      // Drawn from the third vertex back to the first.
-      const ScenePoint p0 = scene.Map(v[6], v[7], v[8]);
-      const ScenePoint p1 = scene.Map(v[3], v[4], v[5]);
-      const ScenePoint p2 = scene.Map(v[0], v[1], v[2]);
-      const ScenePoint n = TriangleNormal(p0, p1, p2);
-      float* out = data.data() + t * 3 * kFloatsPerVertex;
-      PutVertex(out, p0, n);
-      PutVertex(out + kFloatsPerVertex, p1, n);
-      PutVertex(out + 2 * kFloatsPerVertex, p2, n);
-    }
     if (!mesh.vertices)
       glGenBuffers(1, &mesh.vertices);
     glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.size() * sizeof(float)), data.data(), GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(triangles * 3 * kVertexStride), nullptr, GL_STATIC_DRAW);
+    // Uploaded a block at a time, so that no second copy of a large mesh is ever held.
+    std::vector<float> block(std::min(triangles, kMeshBlock) * 3 * kFloatsPerVertex);
+    for (size_t first = 0; first < triangles; first += kMeshBlock) {
+      const size_t count = std::min(kMeshBlock, triangles - first);
+      for (size_t t = 0; t < count; ++t) {
+        const float* v = source + 9 * (first + t);
+        // Drawn from the third vertex back to the first.
+        const ScenePoint p0 = scene.Map(v[6], v[7], v[8]);
+        const ScenePoint p1 = scene.Map(v[3], v[4], v[5]);
+        const ScenePoint p2 = scene.Map(v[0], v[1], v[2]);
+        const ScenePoint n = TriangleNormal(p0, p1, p2);
+        float* out = block.data() + t * 3 * kFloatsPerVertex;
+        PutVertex(out, p0, n);
+        PutVertex(out + kFloatsPerVertex, p1, n);
+        PutVertex(out + 2 * kFloatsPerVertex, p2, n);
+      }
+      glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first * 3 * kVertexStride),
+                      static_cast<GLsizeiptr>(count * 3 * kVertexStride), block.data());
+    }
     mesh.count = static_cast<GLsizei>(triangles * 3);
     mesh.generation = scene.MeshGeneration();
     mesh.mapping = mapping;
