@@ -56,20 +56,26 @@ void CStrataviewView::RefreshAll()
     return;
   const platform::WaitCursor busy;
   m_Workspace.Flatten();
-  ApplyOCT();
-  ApplyRefSurf(m_Workspace.Slots().refSurf.selected);
-  ApplyGridCenter(m_Workspace.Slots().gridCenter.selected);
-  ApplySurfaces(m_Workspace.Slots().surfaces.selected);
-  ApplyProj(m_Workspace.Slots().proj.selected);
-  ApplyDisc(m_Workspace.Slots().disc.selected);
-  ApplyVessel(m_Workspace.Slots().vessel.selected);
-  ApplySEAD(m_Workspace.Slots().sead.selected);
-  ApplyMarkers(m_Workspace.Slots().markers.selected);
-  ApplySplines(m_Workspace.Slots().splines.selected);
-  // The new panes start from their own defaults: hand them the stored mouse mode and display
-  // toggles again, so that the controls show what the panes do from the first frame.
-  SelectMouseMode(m_Workspace.Settings().Mouse);
-  ReapplyDisplayToggles();
+  CreatePanes();
+  {
+    // Nearly every step below asks for the 2-D pictures again; they are drawn once, at the end.
+    const RedrawHold drawOnce{m_SlicePanes[0].get(), m_SlicePanes[1].get(), m_SlicePanes[2].get(),
+                              m_ProjPane.get()};
+    ApplyOCT();
+    ApplyRefSurf(m_Workspace.Slots().refSurf.selected);
+    ApplyGridCenter(m_Workspace.Slots().gridCenter.selected);
+    ApplySurfaces(m_Workspace.Slots().surfaces.selected);
+    ApplyProj(m_Workspace.Slots().proj.selected);
+    ApplyDisc(m_Workspace.Slots().disc.selected);
+    ApplyVessel(m_Workspace.Slots().vessel.selected);
+    ApplySEAD(m_Workspace.Slots().sead.selected);
+    ApplyMarkers(m_Workspace.Slots().markers.selected);
+    ApplySplines(m_Workspace.Slots().splines.selected);
+    // The new panes start from their own defaults: hand them the stored mouse mode and display
+    // toggles again, so that the controls show what the panes do from the first frame.
+    SelectMouseMode(m_Workspace.Settings().Mouse);
+    ReapplyDisplayToggles();
+  }
   StopSliceMotion();
 }
 
@@ -82,7 +88,6 @@ void CStrataviewView::ApplyOCT()
   const float spacing[3] = {read.spacingX, read.spacingY, read.spacingZ};
   int* position = m_Workspace.Position();
   LSettings& settings = m_Workspace.Settings();
-  CreatePanes();
   const int paneSize[kSlicePaneCount][2] = {{read.sizeX, read.sizeY}, {read.sizeZ, read.sizeY}, {read.sizeX, read.sizeZ}};
   const int range[kSlicePaneCount] = {read.sizeZ, read.sizeX, read.sizeY};
   const int value[kSlicePaneCount] = {position[2], position[0], position[1]};

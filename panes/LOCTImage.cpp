@@ -206,7 +206,11 @@ void LOCTImage::Render()
 {
   if (!IsCreated() || !m_Voxels || !m_Position || !m_WindowCentre || !m_WindowWidth)
     return;
+  // The window is clamped at once even while the picture waits: others may read the settings
+  // it writes back before the held picture is drawn.
   ClampWindow(*m_WindowCentre, *m_WindowWidth, m_Maximum);
+  if (!BeginRedraw())
+    return;
 
   SliceRenderInput in;
   in.voxels = m_Voxels;

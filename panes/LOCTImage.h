@@ -151,7 +151,8 @@ public:
   void ShowSEAD(bool show);
   void ShowUndefinedRegion(bool show);
 
-  // Renders the slice of the pane's orientation at the current position, then invalidates.
+  // Renders the slice of the pane's orientation at the current position, then invalidates
+  // (once the redraws are released, while they are held).
   void Render();
   // Resize sizes the window; from then on the zoomed part of the bitmap is stretched over it.
   bool GetShowGuideLines() const { return m_Style.layers.showGuideLines; }
@@ -199,6 +200,7 @@ public:
   std::optional<SliceMapping> Mapping() const override;
 
 private:
+  void Redraw() override { Render(); }
   struct MeshVertices {
     size_t count = 0;
     const float* vertices = nullptr;

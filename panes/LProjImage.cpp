@@ -137,7 +137,7 @@ void LProjImage::ComputeThickness(int from, int to)
 
 void LProjImage::Compose()
 {
-  if (!IsCreated())
+  if (!IsCreated() || !BeginRedraw())
     return;
   const bool masksFit = HasVolumeOfPaneSize();
   ProjectionLayers layers;

@@ -53,7 +53,8 @@ public:
   void ComputeProjection(int from, int to);
   // The thickness map between two surfaces and its figures; the caller composes.
   void ComputeThickness(int from, int to);
-  // Rebuilds the bitmap from the planes and the layers, then invalidates.
+  // Rebuilds the bitmap from the planes and the layers, then invalidates (once the redraws
+  // are released, while they are held).
   void Compose();
   // Resize sizes the window; from then on the bitmap is stretched over it.
 
@@ -131,6 +132,7 @@ public:
   int GetProjectionTo() const { return m_ProjectionTo; }
 
 private:
+  void Redraw() override { Compose(); }
   bool HasVolumeOfPaneSize() const;
   void ComposeIfCreated();
   void ApplyBrush(QPoint point, uint8_t value);

@@ -9,6 +9,36 @@ WindowedPane::~WindowedPane()
   delete m_Widget.data();
 }
 
+void WindowedPane::ReleaseRedraws()
+{
+  if (m_RedrawHolds == 0 || --m_RedrawHolds > 0 || !m_RedrawPending)
+    return;
+  m_RedrawPending = false;
+  Redraw();
+}
+
+bool WindowedPane::BeginRedraw()
+{
+  if (m_RedrawHolds > 0) {
+    m_RedrawPending = true;
+    return false;
+  }
+  ++m_RedrawCount;
+  return true;
+}
+
+RedrawHold::RedrawHold(std::initializer_list<WindowedPane*> panes) : m_Panes(panes)
+{
+  for (WindowedPane* pane : m_Panes)
+    pane->HoldRedraws();
+}
+
+RedrawHold::~RedrawHold()
+{
+  for (WindowedPane* pane : m_Panes)
+    pane->ReleaseRedraws();
+}
+
 void WindowedPane::PlaceWindow(CChildWnd* host, QSize picture)
 {
   m_Picture = picture;

@@ -11,8 +11,10 @@
 #include <QPointer>
 #include <QRect>
 #include <QSize>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 class WindowedPane : public Pane2D {
 public:
@@ -37,7 +39,20 @@ public:
   void CopyToClipboard() const;
   [[nodiscard]] int SaveImage(const std::string& path) const;
 
+  // While held, a request to draw the pane's picture afresh is only noted; when the last hold
+  // is released the picture is drawn once, from the pane's state at that moment. A caller
+  // that hands a pane many settings in a row pays for one picture instead of one per setting.
+  void HoldRedraws() { ++m_RedrawHolds; }
+  void ReleaseRedraws();
+  // How often the picture has been drawn afresh, to check that a burst of changes draws once.
+  long RedrawCount() const { return m_RedrawCount; }
+
 protected:
+  // Whether a redraw asked for now goes ahead (and is counted); while held it is only noted.
+  bool BeginRedraw();
+  // Draws the pane's picture afresh: what the release of the last hold performs.
+  virtual void Redraw() = 0;
+
   bool IsCreated() const { return m_Created; }
   void SetNotCreated() { m_Created = false; }
   // Places the window at (0, 0) inside the host, creating it there the first time, at the
@@ -59,4 +74,19 @@ private:
   QSize m_Picture;
   int m_PaneWidth = 0;
   int m_PaneHeight = 0;
+  int m_RedrawHolds = 0;
+  bool m_RedrawPending = false;
+  long m_RedrawCount = 0;
+};
+
+// Holds the redraws of a few panes for its lifetime; its end draws each pane that asked.
+class RedrawHold {
+public:
+  explicit RedrawHold(std::initializer_list<WindowedPane*> panes);
+  ~RedrawHold();
+  RedrawHold(const RedrawHold&) = delete;
+  RedrawHold& operator=(const RedrawHold&) = delete;
+
+private:
+  std::vector<WindowedPane*> m_Panes;
 };

@@ -11,6 +11,7 @@
 #include "panes/LProjImage.h"
 #include "panes/PaneConventions.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <algorithm>
 #include <optional>
@@ -124,3 +125,49 @@ TEST_F(ViewApplyTest, BrushStrokesWriteTheShownLabelsAloneAndKeepTheirFigureAndT
 }
 
 }  // namespace
+
+// Showing a scan hands the panes their data and settings in many steps, most of which ask for
+// the 2-D pictures again; each slice picture and the projection are drawn once, at the end,
+// and what they show is what a fresh draw of the finished panes shows.
+TEST(ViewApplyDrawing, ShowingAScanDrawsEach2DPaneOnceAndShowsItsFinishedState)
+{
+  const fixtures::StoredSettings everyTintOn = {
+    {"ShowGuideLines", "1"}, {"ShowOverlay", "1"}, {"ShowUndefinedRegion", "1"}, {"ShowDisc", "1"},
+    {"ShowVessel", "1"},     {"ShowSEAD", "1"},    {"ShowThickness", "1"},       {"GridMode", "2"},
+    {"Mouse", "Surfaces"}};
+  for (const fixtures::StoredSettings& stored : {fixtures::StoredSettings{}, everyTintOn}) {
+    SCOPED_TRACE(stored.size());
+    const fixtures::DemoView demo{fixtures::DemoViewOptions().SizeView().Stored(stored)};
+    ASSERT_TRUE(demo.OpenDemo());
+    CStrataviewView& view = demo.View();
+    std::vector<WindowedPane*> panes = {view.ProjPane()};
+    for (int orientation : {OrientationXY, OrientationZY, OrientationXZ})
+      panes.push_back(view.SlicePane(orientation));
+    const auto expectDrawnOnceSince = [&](const std::vector<long>& before) {
+      for (size_t i = 0; i < panes.size(); ++i)
+        EXPECT_EQ(panes[i]->RedrawCount(), before[i] + 1) << "pane " << i;
+      // Drawn afresh from the panes' finished state, the pictures stay as they were.
+      const QImage projection = view.ProjPane()->Bitmap().copy();
+      view.ProjPane()->Compose();
+      EXPECT_EQ(view.ProjPane()->Bitmap(), projection);
+      for (int orientation : {OrientationXY, OrientationZY, OrientationXZ}) {
+        LOCTImage& slice = *view.SlicePane(orientation);
+        const QImage picture = slice.Bitmap().copy();
+        slice.Render();
+        EXPECT_EQ(slice.Bitmap(), picture) << "orientation " << orientation;
+      }
+    };
+    expectDrawnOnceSince(std::vector<long>(panes.size(), 0));
+
+    // Flattening on the first reference surface shows the scan again the same way.
+    view.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
+    view.SelectRefSurf();
+    std::vector<long> before;
+    for (const WindowedPane* pane : panes)
+      before.push_back(pane->RedrawCount());
+    view.DataPanel()->Button(CDlgData::kFlattening)->click();
+    ASSERT_EQ(view.GetFlatteningIndex(), 1);
+    expectDrawnOnceSince(before);
+    EXPECT_TRUE(demo.Messages().empty());
+  }
+}
