@@ -151,8 +151,8 @@ public:
   void ShowSEAD(bool show);
   void ShowUndefinedRegion(bool show);
 
-  // Renders the slice of the pane's orientation at the current position, then invalidates
-  // (once the redraws are released, while they are held).
+  // Renders the slice of the pane's orientation at the current position, then invalidates;
+  // while the pane's redraws are held, when they are released.
   void Render();
   // Resize sizes the window; from then on the zoomed part of the bitmap is stretched over it.
   bool GetShowGuideLines() const { return m_Style.layers.showGuideLines; }

@@ -53,8 +53,8 @@ public:
   void ComputeProjection(int from, int to);
   // The thickness map between two surfaces and its figures; the caller composes.
   void ComputeThickness(int from, int to);
-  // Rebuilds the bitmap from the planes and the layers, then invalidates (once the redraws
-  // are released, while they are held).
+  // Rebuilds the bitmap from the planes and the layers, then invalidates; while the pane's
+  // redraws are held, when they are released.
   void Compose();
   // Resize sizes the window; from then on the bitmap is stretched over it.
 
