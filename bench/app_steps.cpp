@@ -9,6 +9,7 @@
 //   bench_app_steps FOLDER [steps]
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
+#include "data/DecoderHelper.h"
 #include "data/LSurfaces.h"
 #include "panes/LOCTImage.h"
 #include "panes/L3D.h"
@@ -131,8 +132,11 @@ int main(int argc, char** argv)
   // 0 steps: only the open figures.
   const int steps = argc > 2 ? std::max(0, std::atoi(argv[2])) : 20;
   PaintTimer app(argc, argv);
-  // The grid definitions lie beside the program, one folder up from the benchmarks.
-  platform::SetExecutableDirForTests(std::filesystem::canonical("/proc/self/exe").parent_path().parent_path().string());
+  // The grid definitions and the decoder helpers lie beside the program, one folder up from
+  // the benchmarks; files are decoded in the helpers, as the program does.
+  const std::filesystem::path programFolder = std::filesystem::canonical("/proc/self/exe").parent_path().parent_path();
+  platform::SetExecutableDirForTests(programFolder.string());
+  decoder::UseHelper((programFolder / decoder::kHelperName).string());
   const std::filesystem::path profile = std::filesystem::temp_directory_path() / "strataview-app-steps-profile";
   std::filesystem::create_directories(profile);
   platform::Profile::SetFolderForTests(QString::fromStdString(profile.string()));
@@ -141,10 +145,11 @@ int main(int argc, char** argv)
     return static_cast<int>(platform::kIdOk);
   });
 
+  // Set up and shown in the order the program does.
   CMainFrame frame;
   frame.resize(1600, 1000);
-  frame.show();
   frame.View()->OnInitialUpdate();
+  frame.show();
   Settle(app);
   const long emptyKiB = VmHWMKiB();
 

@@ -194,9 +194,24 @@ const std::string& Helper()
   return g_Helper;
 }
 
+namespace {
+
+// The helper of that name beside the configured one; none when reads run in this process.
+std::string HelperBeside(const char* name)
+{
+  return g_Helper.empty() ? g_Helper : (std::filesystem::path(g_Helper).parent_path() / name).string();
+}
+
+}  // namespace
+
 std::string VolumeHelper()
 {
-  return g_Helper.empty() ? g_Helper : (std::filesystem::path(g_Helper).parent_path() / kVolumeHelperName).string();
+  return HelperBeside(kVolumeHelperName);
+}
+
+std::string ImageHelper()
+{
+  return HelperBeside(kImageHelperName);
 }
 
 void SetBeforeVoxelRead(std::function<void(const std::string&)> hook)
@@ -279,7 +294,7 @@ int LoadImage(LImage2D& image, const std::string& path)
   DecodedRecord record;
   FileDescriptor shared;
   std::string dataPath;
-  if (!Decode(g_Helper, kImageRequest, path, record, shared, dataPath) || record.result != 0) {
+  if (!Decode(ImageHelper(), kImageRequest, path, record, shared, dataPath) || record.result != 0) {
     (void)image.Adopt(nothing, nullptr, 0);  // a failed load holds no image
     return -1;
   }

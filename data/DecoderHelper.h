@@ -16,10 +16,11 @@ class LImage2D;
 namespace decoder {
 
 // The helpers' file names; they lie beside the program. The volume helper reads the image
-// toolkit's volume formats and loads no other toolkit, so that it starts in a fraction of
-// the time; the other reads the rest (DICOM, 2-D pictures).
+// toolkit's volume formats and the picture helper 2-D pictures, each loading no other
+// toolkit, so that they start in a fraction of the time; the first reads the rest (DICOM).
 constexpr const char* kHelperName = "strataview-decoder";
 constexpr const char* kVolumeHelperName = "strataview-volume-decoder";
+constexpr const char* kImageHelperName = "strataview-image-decoder";
 
 // The helper beside the running program.
 std::string HelperBesideProgram();
@@ -30,6 +31,7 @@ std::string HelperBesideProgram();
 void UseHelper(const std::string& helper);
 const std::string& Helper();
 std::string VolumeHelper();
+std::string ImageHelper();
 inline bool Isolated() { return !Helper().empty(); }
 
 // What one read may take: memory on top of what the helper uses at start, and time, which

@@ -1,7 +1,6 @@
-// strataview-decoder: reads one file that a toolkit decodes (DICOM, 2-D pictures and every
-// other scan format), on behalf of the program, which started it (see
+// strataview-decoder: reads one scan file that a toolkit decodes and the leaner helpers do
+// not (DICOM and every other scan format), on behalf of the program, which started it (see
 // data/DecoderHelper.h). Never started by hand.
-#include "data/DecodeImage.h"
 #include "data/DecodeService.h"
 #include "data/DecodeVolume.h"
 
@@ -12,6 +11,5 @@ int main(int argc, char** argv)
     return decoder::DecodeVolume(path, record, dataPath,
                                  [](LOCTVolume& volume, const std::string& file) { return volume.ReadScanFile(file); });
   };
-  decoders.image = decoder::DecodeImage;
   decoder::ServeAndExit(argc, argv, decoders);
 }

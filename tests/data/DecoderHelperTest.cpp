@@ -332,10 +332,11 @@ TEST(DecoderHelper, MissingHelperIsAFileError)
   // A scan in a toolkit's volume format goes to the volume helper beside the helper.
   EXPECT_EQ(read.out, "Error: The decoder " + dir.File(decoder::kVolumeHelperName) +
                           " cannot be started: No such file or directory\n");
+  // A picture goes to the picture helper beside it.
   LImage2D picture;
   const StdoutCapture capture;
   EXPECT_EQ(picture.Load(dir.File("Demo/Demo_Proj_Vamo.png")), -1);
-  EXPECT_EQ(capture.Text(), "Error: The decoder " + dir.File("no-such-helper") +
+  EXPECT_EQ(capture.Text(), "Error: The decoder " + dir.File(decoder::kImageHelperName) +
                                 " cannot be started: No such file or directory\n");
   // The readers of this program's own formats need no helper.
   EXPECT_EQ(volume.ReadScanFile(fixtures::CopySample("topcon_minimized.fds", dir.Path().string())), kScanOk);
@@ -377,19 +378,32 @@ TEST(DecoderHelper, HelpersLieBesideTheProgram)
   EXPECT_EQ(program.parent_path() / decoder::kHelperName, fs::path(STRATAVIEW_DECODER));
   EXPECT_TRUE(fs::exists(STRATAVIEW_DECODER));
   EXPECT_TRUE(fs::exists(program.parent_path() / decoder::kVolumeHelperName));
+  EXPECT_TRUE(fs::exists(program.parent_path() / decoder::kImageHelperName));
   EXPECT_EQ(fs::path(decoder::HelperBesideProgram()).parent_path(), fs::read_symlink("/proc/self/exe").parent_path());
 }
 
-// The volume helper is started for every scan in a toolkit format; loading the DICOM and
-// picture libraries, with everything beneath them, would more than double its start.
-TEST(DecoderHelper, VolumeHelperLoadsNoOtherToolkit)
+// The volume helper is started for every scan in a toolkit format and the picture helper
+// for every projection and disc image; loading the other toolkits' file formats, with
+// everything beneath them, would more than double their start.
+TEST(DecoderHelper, LeanHelpersLoadNoOtherToolkit)
 {
-  const std::string helper = (fs::path(STRATAVIEW_DECODER).parent_path() / decoder::kVolumeHelperName).string();
-  std::string libraries;
-  ASSERT_EQ(fixtures::RunCommand("ldd '" + helper + "'", &libraries), 0);
-  EXPECT_NE(libraries.find("libITKIOMeta"), std::string::npos) << libraries;
-  for (const char* other : {"libdcm", "libofstd", "libfreeimage", "libtinyxml2"})
-    EXPECT_EQ(libraries.find(other), std::string::npos) << other;
+  const struct {
+    const char* helper;
+    const char* own;
+    std::vector<const char*> others;
+  } helpers[] = {
+    {decoder::kVolumeHelperName, "libITKIOMeta", {"libdcm", "libofstd", "libfreeimage", "libtinyxml2"}},
+    {decoder::kImageHelperName, "libfreeimage", {"libITKIOMeta", "libITKIONIFTI", "libITKIOTIFF", "libdcm", "libofstd", "libtinyxml2"}},
+  };
+  for (const auto& h : helpers) {
+    SCOPED_TRACE(h.helper);
+    const std::string helper = (fs::path(STRATAVIEW_DECODER).parent_path() / h.helper).string();
+    std::string libraries;
+    ASSERT_EQ(fixtures::RunCommand("ldd '" + helper + "'", &libraries), 0);
+    EXPECT_NE(libraries.find(h.own), std::string::npos) << libraries;
+    for (const char* other : h.others)
+      EXPECT_EQ(libraries.find(other), std::string::npos) << other;
+  }
 }
 
 }  // namespace
