@@ -136,6 +136,13 @@ void MakeDisplayedLabels(const LOCTVolume& source, const LMesh& sourceMesh, cons
   const float spacing[3] = {source.spacingX, source.spacingY, source.spacingZ};
   // Unflattened, the displayed labels are the labels as read until the first brush stroke.
   MakeDisplayedVolume(source, shift, displayed);
+  if (!shift.IsFlattened()) {
+    // The mesh as read, taken over without a shifted working copy.
+    displayedMesh.SetArrays(size, spacing, sourceMesh.GetTriangleVertexCount(), sourceMesh.GetTriangleVertices(),
+                            sourceMesh.GetVertexCount(), sourceMesh.GetVertices(), sourceMesh.GetIndexCount(),
+                            sourceMesh.GetIndices());
+    return;
+  }
 
   std::vector<float> corners(sourceMesh.GetTriangleVertices(),
                              sourceMesh.GetTriangleVertices() + 3 * sourceMesh.GetTriangleVertexCount());

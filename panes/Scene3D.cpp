@@ -10,19 +10,6 @@
 #include <iterator>
 #include <utility>
 
-ScenePoint TriangleNormal(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2)
-{
-  const float ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
-  const float bx = p2.x - p0.x, by = p2.y - p0.y, bz = p2.z - p0.z;
-  const float nx = ay * bz - az * by;
-  const float ny = az * bx - ax * bz;
-  const float nz = ax * by - ay * bx;
-  float length = std::sqrt(nx * nx + ny * ny + nz * nz);
-  if (length == 0.0f)
-    length = std::numeric_limits<float>::min();
-  return {nx / length, ny / length, nz / length};
-}
-
 Material3D ColorMaterial(platform::COLORREF color, float alpha)
 {
   const float r = static_cast<float>(platform::RedOf(color));
@@ -276,11 +263,6 @@ bool Scene3D::HasVolume() const
 {
   return m_Voxels && m_Position && m_WindowCentre && m_WindowWidth && m_Size[0] > 0 && m_Size[1] > 0 &&
          m_Size[2] > 0;
-}
-
-ScenePoint Scene3D::Map(float x, float y, float z) const
-{
-  return {x * m_Spacing[0] - m_Half.x, m_Half.y - y * m_Spacing[1] * m_DepthScale, z * m_Spacing[2] - m_Half.z};
 }
 
 std::array<float, 2> Scene3D::Window() const

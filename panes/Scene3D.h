@@ -16,8 +16,10 @@
 #include "panes/Trackball.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -33,8 +35,20 @@ struct ScenePoint {
 };
 
 // The unit normal of the triangle p0, p1, p2 (counter-clockwise front), as the lighting reads
-// it; a degenerate triangle divides by the smallest float instead of zero.
-ScenePoint TriangleNormal(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2);
+// it; a degenerate triangle divides by the smallest float instead of zero. Inline: the 3-D
+// pane's buffers take two per grid point of every surface.
+inline ScenePoint TriangleNormal(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2)
+{
+  const float ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
+  const float bx = p2.x - p0.x, by = p2.y - p0.y, bz = p2.z - p0.z;
+  const float nx = ay * bz - az * by;
+  const float ny = az * bx - ax * bz;
+  const float nz = ax * by - ay * bx;
+  float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+  if (length == 0.0f)
+    length = std::numeric_limits<float>::min();
+  return {nx / length, ny / length, nz / length};
+}
 
 // The ambient and the diffuse colour of both faces.
 struct Material3D {
@@ -184,7 +198,10 @@ public:
   const PickNames3D& Names() const { return m_Names; }
   int LateralityCode() const { return m_Laterality; }
   int MouseModeCode() const { return m_MouseMode; }
-  ScenePoint Map(float x, float y, float z) const;
+  ScenePoint Map(float x, float y, float z) const
+  {
+    return {x * m_Spacing[0] - m_Half.x, m_Half.y - y * m_Spacing[1] * m_DepthScale, z * m_Spacing[2] - m_Half.z};
+  }
   ScenePoint MapPoint(const Point3i& p) const { return Map(float(p.x), float(p.y), float(p.z)); }
   // The current position, (0, 0, 0) while none is set.
   std::array<int, 3> Position() const;
@@ -210,7 +227,12 @@ public:
   int SurfaceCount() const;  // the shown range: at most kMaxSurfaces
   // Cell steps along x and z: about 30 cells per axis during a drag, else 1.
   void SurfaceSteps(int& stepX, int& stepZ) const;
-  const Point3i& SurfacePoint(int surface, int x, int z) const;
+  const Point3i& SurfacePoint(int surface, int x, int z) const
+  {
+    return m_SurfacePoints[(static_cast<size_t>(surface) * static_cast<size_t>(m_Size[2]) + static_cast<size_t>(z)) *
+                               static_cast<size_t>(m_Size[0]) +
+                           static_cast<size_t>(x)];
+  }
   const Point3i& RefSurfacePoint(int x, int z) const;
   bool HasRefSurface() const { return m_RefSurfacePoints != nullptr; }
   bool Undefined(int x, int z) const;
@@ -224,6 +246,9 @@ public:
   // Each leaves the material as it is where its rule does not apply.
   void SetSurfaceMaterial(int surface, int z, int x, Material3D& m) const;
   void SetDiscMaterial(int surface, int z, int x, Material3D& m) const;
+  // The colours of the cells x = 0 .. count - 1 in row z of a shown surface, whose materials
+  // both rules above give them: ColorMaterial(colour, 0.1).
+  void SurfaceRowColors(int surface, int z, int count, platform::COLORREF* colors) const;
   void SetGuideLineMaterial(int z, int x, Material3D& m) const;
   void SetRefSurfaceMaterial(Material3D& m) const;
 
@@ -285,6 +310,13 @@ private:
   int PlaneIndex(int orientation) const;
   // What a plane's grey is rendered from; needs a volume.
   SliceRenderInput PlaneInput(int orientation) const;
+  // Whether the first surface is coloured by the projection.
+  bool ProjectionColours(int surface) const;
+  // A surface cell's colour before the disc: the projection's or the surface's own.
+  platform::COLORREF OwnCellColor(int surface, size_t cell) const;
+  // The cup's or the rim's colour (blended into the projection's) where the disc lies; false
+  // elsewhere, leaving `color` as it is.
+  bool DiscCellColor(int surface, size_t cell, platform::COLORREF& color) const;
 
   // Volume, borrowed.
   const unsigned short* m_Voxels = nullptr;

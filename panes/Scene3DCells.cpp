@@ -144,14 +144,6 @@ void Scene3D::SurfaceSteps(int& stepX, int& stepZ) const
   stepZ = m_Interacting ? std::max(1, m_Size[2] / 30) : 1;
 }
 
-const Point3i& Scene3D::SurfacePoint(int surface, int x, int z) const
-{
-  const size_t index = (static_cast<size_t>(surface) * static_cast<size_t>(m_Size[2]) + static_cast<size_t>(z)) *
-                           static_cast<size_t>(m_Size[0]) +
-                       static_cast<size_t>(x);
-  return m_SurfacePoints[index];
-}
-
 const Point3i& Scene3D::RefSurfacePoint(int x, int z) const
 {
   const size_t index = static_cast<size_t>(z) * static_cast<size_t>(m_Size[0]) + static_cast<size_t>(x);
@@ -185,34 +177,56 @@ void Scene3D::CellTriangles(bool overUndefined, int x, int z, int x1, int z1, bo
   second = b && c && !Undefined(x1, z1);
 }
 
-void Scene3D::SetSurfaceMaterial(int surface, int z, int x, Material3D& m) const
+bool Scene3D::ProjectionColours(int surface) const
 {
-  if (!SurfaceShown(surface))
-    return;
-  platform::COLORREF color = m_SurfaceColors[static_cast<size_t>(surface)];
-  if (surface == 0 && Flag(SceneFlag::Projection) && m_Projection[0] && m_Projection[1] && m_Projection[2]) {
-    const size_t cell = static_cast<size_t>(x) + static_cast<size_t>(m_Size[0]) * z;
-    color = platform::MakeColorRef(m_Projection[0][cell], m_Projection[1][cell], m_Projection[2][cell]);
-  }
-  m = ColorMaterial(color, 0.1f);
+  return surface == 0 && Flag(SceneFlag::Projection) && m_Projection[0] && m_Projection[1] && m_Projection[2];
 }
 
-void Scene3D::SetDiscMaterial(int surface, int z, int x, Material3D& m) const
+platform::COLORREF Scene3D::OwnCellColor(int surface, size_t cell) const
+{
+  return ProjectionColours(surface)
+             ? platform::MakeColorRef(m_Projection[0][cell], m_Projection[1][cell], m_Projection[2][cell])
+             : m_SurfaceColors[static_cast<size_t>(surface)];
+}
+
+bool Scene3D::DiscCellColor(int surface, size_t cell, platform::COLORREF& color) const
 {
   if (!Flag(SceneFlag::Disc) || !m_DiscMask)
-    return;
-  const size_t cell = static_cast<size_t>(x) + static_cast<size_t>(m_Size[0]) * z;
+    return false;
   const uint8_t value = m_DiscMask[cell];
   if (!IsDiscCup(value) && !IsDiscRim(value))
-    return;
-  platform::COLORREF color = Color(IsDiscCup(value) ? SceneColor::Cup : SceneColor::Rim);
-  if (surface == 0 && Flag(SceneFlag::Projection) && m_Projection[0] && m_Projection[1] && m_Projection[2]) {
+    return false;
+  color = Color(IsDiscCup(value) ? SceneColor::Cup : SceneColor::Rim);
+  if (ProjectionColours(surface)) {
     const float a = OpacityFraction(IsDiscCup(value) ? m_OpacityCup : m_OpacityRim);
     color = platform::MakeColorRef(BlendChannel(m_Projection[0][cell], platform::RedOf(color), a, a),
                                    BlendChannel(m_Projection[1][cell], platform::GreenOf(color), a, a),
                                    BlendChannel(m_Projection[2][cell], platform::BlueOf(color), a, a));
   }
-  m = ColorMaterial(color, 0.1f);
+  return true;
+}
+
+void Scene3D::SurfaceRowColors(int surface, int z, int count, platform::COLORREF* colors) const
+{
+  const size_t first = static_cast<size_t>(m_Size[0]) * static_cast<size_t>(z);
+  for (int x = 0; x < count; ++x) {
+    colors[x] = OwnCellColor(surface, first + static_cast<size_t>(x));
+    DiscCellColor(surface, first + static_cast<size_t>(x), colors[x]);
+  }
+}
+
+void Scene3D::SetSurfaceMaterial(int surface, int z, int x, Material3D& m) const
+{
+  if (!SurfaceShown(surface))
+    return;
+  m = ColorMaterial(OwnCellColor(surface, static_cast<size_t>(x) + static_cast<size_t>(m_Size[0]) * z), 0.1f);
+}
+
+void Scene3D::SetDiscMaterial(int surface, int z, int x, Material3D& m) const
+{
+  platform::COLORREF color = 0;
+  if (DiscCellColor(surface, static_cast<size_t>(x) + static_cast<size_t>(m_Size[0]) * z, color))
+    m = ColorMaterial(color, 0.1f);
 }
 
 void Scene3D::SetGuideLineMaterial(int z, int x, Material3D& m) const

@@ -1,5 +1,6 @@
 #define GL_GLEXT_PROTOTYPES
 #include "panes/SceneBuffers3D.h"
+#include "/tmp/trace.h"
 
 #include <GL/glext.h>
 #include <algorithm>
@@ -289,62 +290,107 @@ GLuint SceneBuffers3D::Indices(const Scene3D& scene, bool overUndefined)
   return buffer.indices;
 }
 
+namespace {
+
+// The colours of a surface's cells, a row at a time. A material is its colour's red, green
+// and blue, so cells are told apart by those alone.
+class CellColourRows {
+public:
+  CellColourRows(const Scene3D& scene, int surface)
+      : m_Scene(scene), m_Surface(surface), m_Row(static_cast<size_t>(scene.Size()[0] - 1))
+  {
+  }
+  const std::vector<platform::COLORREF>& Row(int z)
+  {
+    m_Scene.SurfaceRowColors(m_Surface, z, static_cast<int>(m_Row.size()), m_Row.data());
+    for (platform::COLORREF& c : m_Row)
+      c &= 0xFFFFFFu;
+    return m_Row;
+  }
+
+private:
+  const Scene3D& m_Scene;
+  int m_Surface;
+  std::vector<platform::COLORREF> m_Row;
+};
+
+// The distinct colours of the cells, the surface's own first, and each cell's index among
+// them; false as soon as there are more than kMaxCellMaterials.
+bool FewCellColours(const Scene3D& scene, int surface, std::vector<platform::COLORREF>& colours,
+                    std::vector<uint8_t>& cellColours)
+{
+  const size_t columns = static_cast<size_t>(scene.Size()[0] - 1);
+  const int rows = scene.Size()[2] - 1;
+  CellColourRows cells(scene, surface);
+  colours.assign(1, scene.SurfaceColor(surface) & 0xFFFFFFu);
+  cellColours.assign(columns * static_cast<size_t>(rows), 0);
+  for (int z = 0; z < rows; ++z) {
+    const std::vector<platform::COLORREF>& row = cells.Row(z);
+    uint8_t* out = cellColours.data() + static_cast<size_t>(z) * columns;
+    for (size_t x = 0; x < columns; ++x) {
+      if (x > 0 && row[x] == row[x - 1]) {  // neighbours mostly share their colour
+        out[x] = out[x - 1];
+        continue;
+      }
+      const size_t k = static_cast<size_t>(std::find(colours.begin(), colours.end(), row[x]) - colours.begin());
+      if (k == kMaxCellMaterials)
+        return false;
+      if (k == colours.size())
+        colours.push_back(row[x]);
+      out[x] = static_cast<uint8_t>(k);
+    }
+  }
+  return true;
+}
+
+// Each cell's diffuse colour on both vertices its triangles end on.
+std::vector<float> VertexColours(const Scene3D& scene, int surface)
+{
+  const size_t sx = static_cast<size_t>(scene.Size()[0]);
+  const int rows = scene.Size()[2] - 1;
+  CellColourRows cells(scene, surface);
+  std::vector<float> colours(sx * static_cast<size_t>(scene.Size()[2]) * 2 * 4, 0.0f);
+  for (int z = 0; z < rows; ++z) {
+    const std::vector<platform::COLORREF>& row = cells.Row(z);
+    for (size_t x = 0; x < row.size(); ++x) {
+      const std::array<float, 4> diffuse = ColorMaterial(row[x], 0.1f).diffuse;
+      const size_t point = static_cast<size_t>(z) * sx + x;
+      std::copy(diffuse.begin(), diffuse.end(), colours.begin() + static_cast<ptrdiff_t>(point * 2 * 4));
+      std::copy(diffuse.begin(), diffuse.end(), colours.begin() + static_cast<ptrdiff_t>((point + 1) * 2 * 4 + 4));
+    }
+  }
+  return colours;
+}
+
+}  // namespace
+
 // The cells of a surface take few materials (its own colour, the disc's cup and rim) unless
 // the projection paints them: then each cell's diffuse colour lands on both vertices its
 // triangles end on. Drawing few materials from runs of cells keeps the lighting exactly that
 // of the cell-by-cell render and needs no colour buffer.
 void SceneBuffers3D::BuildColours(const Scene3D& scene, int surface, SurfaceBuffer& buffer)
 {
-  const int sx = scene.Size()[0];
-  const int sz = scene.Size()[2];
   buffer.material = ColorMaterial(scene.SurfaceColor(surface), 0.1f);
   buffer.colourGeneration = m_ColourGeneration;
   buffer.projectionGeneration = m_ProjectionGeneration;
-  const auto materialAt = [&](int x, int z) {
-    Material3D m = buffer.material;
-    scene.SetSurfaceMaterial(surface, z, x, m);
-    scene.SetDiscMaterial(surface, z, x, m);
-    return m;
-  };
-  const size_t columns = static_cast<size_t>(sx - 1);
-  std::vector<Material3D> materials{buffer.material};
-  std::vector<uint8_t> cellMaterials(columns * static_cast<size_t>(sz - 1), 0);
-  bool few = true;
-  for (int z = 0; few && z + 1 < sz; ++z) {
-    for (int x = 0; few && x + 1 < sx; ++x) {
-      const Material3D m = materialAt(x, z);
-      const size_t k = static_cast<size_t>(std::find(materials.begin(), materials.end(), m) - materials.begin());
-      if (k == materials.size()) {
-        few = k < kMaxCellMaterials;
-        materials.push_back(m);
-      }
-      cellMaterials[static_cast<size_t>(z) * columns + static_cast<size_t>(x)] = static_cast<uint8_t>(k);
-    }
-  }
-  if (few) {
-    buffer.materials = std::move(materials);
-    buffer.cellMaterials.clear();
+  buffer.materials.clear();
+  buffer.cellMaterials.clear();
+  std::vector<platform::COLORREF> colours;
+  std::vector<uint8_t> cellColours;
+  if (FewCellColours(scene, surface, colours, cellColours)) {
+    for (const platform::COLORREF c : colours)
+      buffer.materials.push_back(ColorMaterial(c, 0.1f));
     if (buffer.materials.size() > 1)
-      buffer.cellMaterials = std::move(cellMaterials);
+      buffer.cellMaterials = std::move(cellColours);
     glDeleteBuffers(1, &buffer.colours);
     buffer.colours = 0;
     return;
   }
-  buffer.materials.clear();
-  buffer.cellMaterials.clear();
-  std::vector<float> colours(static_cast<size_t>(sx) * static_cast<size_t>(sz) * 2 * 4, 0.0f);
-  for (int z = 0; z + 1 < sz; ++z) {
-    for (int x = 0; x + 1 < sx; ++x) {
-      const Material3D m = materialAt(x, z);
-      const size_t point = static_cast<size_t>(z) * static_cast<size_t>(sx) + static_cast<size_t>(x);
-      std::copy(m.diffuse.begin(), m.diffuse.end(), colours.begin() + static_cast<ptrdiff_t>(point * 2 * 4));
-      std::copy(m.diffuse.begin(), m.diffuse.end(), colours.begin() + static_cast<ptrdiff_t>((point + 1) * 2 * 4 + 4));
-    }
-  }
+  const std::vector<float> vertexColours = VertexColours(scene, surface);
   if (!buffer.colours)
     glGenBuffers(1, &buffer.colours);
   glBindBuffer(GL_ARRAY_BUFFER, buffer.colours);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(colours.size() * sizeof(float)), colours.data(),
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexColours.size() * sizeof(float)), vertexColours.data(),
                GL_STATIC_DRAW);
 }
 
@@ -363,8 +409,11 @@ bool SceneBuffers3D::UpdateSurface(Scene3D& scene, int surface, SurfaceBuffer& b
   if (buffer.sizeX != sx || buffer.sizeZ != sz || !(buffer.mapping == mapping)) {
     const size_t points = static_cast<size_t>(sx) * static_cast<size_t>(sz);
     glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
+    TraceStep("us: before alloc");
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points * 2 * kVertexStride), nullptr, GL_STATIC_DRAW);
+    TraceStep("us: alloc");
     BuildVertices(scene, surface, buffer, GridRegion::Whole(sx, sz));
+    TraceStep("us: vertices");
     buffer.sizeX = sx;
     buffer.sizeZ = sz;
     buffer.mapping = mapping;
@@ -379,11 +428,13 @@ bool SceneBuffers3D::UpdateSurface(Scene3D& scene, int surface, SurfaceBuffer& b
     buffer.overUndefined = scene.ShowOverUndefined(surface);
     buffer.maskGeneration = m_MaskGeneration;
     Indices(scene, buffer.overUndefined);
+    TraceStep("us: indices");
     built.Unite(allCells);
   }
   if (buffer.colourGeneration != m_ColourGeneration ||
       (surface == 0 && buffer.projectionGeneration != m_ProjectionGeneration)) {
     BuildColours(scene, surface, buffer);
+    TraceStep("us: colours");
     built.Unite(allCells);
   }
   buffer.changedRows.Unite(built);

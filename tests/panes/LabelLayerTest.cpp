@@ -52,6 +52,25 @@ TEST(LabelLayer, TheCountFollowsEveryWriteAcrossTheHalfOfTheMaximum)
   }
 }
 
+TEST(LabelLayer, TheCountOfALargeVolumeMissesNoVoxelAtAnyOffset)
+{
+  // Labelled voxels at and around every 2^16 boundary and at both ends; lengths that end on,
+  // just before and just after a boundary. Checked against a plain count.
+  for (const int maximum : {255, 65535}) {
+    const auto half = static_cast<unsigned short>(maximum / 2);
+    for (const size_t length : {size_t(0), size_t(1), size_t(65535), size_t(65536), size_t(65537), size_t(200003)}) {
+      SCOPED_TRACE(testing::Message() << "maximum " << maximum << ", " << length << " voxels");
+      std::vector<unsigned short> labels(length, static_cast<unsigned short>(half - 1));
+      for (size_t i = 0; i < length; ++i)
+        if (i % 65536 == 0 || i % 65536 == 65535 || i + 1 == length || i % 7 == 3)
+          labels[i] = i % 2 ? half : static_cast<unsigned short>(maximum);
+      const auto expected = static_cast<uint64_t>(
+          std::count_if(labels.begin(), labels.end(), [half](unsigned short v) { return v >= half; }));
+      EXPECT_EQ(CountLabelled(labels.data(), length, maximum), expected);
+    }
+  }
+}
+
 TEST(LabelLayer, TheFirstWriteCopiesVoxelsSharedWithTheLabelsAsRead)
 {
   const float spacing[3] = {1, 1, 1};
