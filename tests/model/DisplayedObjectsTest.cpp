@@ -1,6 +1,7 @@
 #include "fixtures/StdoutCapture.h"
 #include "model/DisplayedObjects.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,6 +122,32 @@ TEST(DisplayedObjects, LabelVolumeAndMeshMoveTogether)
   EXPECT_EQ(shownMesh.GetTriangleVertices()[4], 11.0f);
   EXPECT_EQ(shownMesh.GetTriangleVertices()[7], 14.0f) << "a corner outside the scan stays";
   EXPECT_EQ(shownMesh.GetVertices()[1], 10.0f);
+}
+
+TEST(DisplayedObjects, UnflattenedLabelsShowTheMeshAsRead)
+{
+  LOCTVolume labels;
+  MakeVolume(labels, 1);
+  const int size[3] = {kX, kY, kZ};
+  const float spacing[3] = {0.01f, 0.002f, 0.05f};
+  LMesh mesh;
+  const float corners[] = {3.0f, 14.0f, 2.0f, 3.2f, -0.0f, 2.4f, 50.0f, 14.5f, 2.0f};
+  const float vertices[] = {3.0f, 14.0f, 2.0f, 50.0f, 14.5f, 2.0f};
+  const int32_t indices[] = {0, 1, 1};
+  mesh.SetArrays(size, spacing, 3, corners, 2, vertices, 3, indices);
+  LOCTVolume shown;
+  LMesh shownMesh;
+  MakeDisplayedLabels(labels, mesh, FlatteningShift(), shown, shownMesh);
+  EXPECT_EQ(shown.Voxels(), labels.Voxels()) << "the voxels as read, until the first stroke";
+  ASSERT_EQ(shownMesh.GetTriangleVertexCount(), 3u);
+  ASSERT_EQ(shownMesh.GetVertexCount(), 2u);
+  ASSERT_EQ(shownMesh.GetIndexCount(), 3u);
+  EXPECT_TRUE(std::equal(corners, corners + 9, shownMesh.GetTriangleVertices()));
+  EXPECT_TRUE(std::equal(vertices, vertices + 6, shownMesh.GetVertices()));
+  EXPECT_TRUE(std::equal(indices, indices + 3, shownMesh.GetIndices()));
+  EXPECT_NE(shownMesh.GetTriangleVertices(), mesh.GetTriangleVertices()) << "a mesh of its own";
+  EXPECT_TRUE(std::equal(size, size + 3, shownMesh.GetSize()));
+  EXPECT_TRUE(std::equal(spacing, spacing + 3, shownMesh.GetSpacing()));
 }
 
 }  // namespace
