@@ -1,6 +1,5 @@
 #define GL_GLEXT_PROTOTYPES
 #include "panes/SceneBuffers3D.h"
-#include "/tmp/trace.h"
 
 #include <GL/glext.h>
 #include <algorithm>
@@ -409,11 +408,8 @@ bool SceneBuffers3D::UpdateSurface(Scene3D& scene, int surface, SurfaceBuffer& b
   if (buffer.sizeX != sx || buffer.sizeZ != sz || !(buffer.mapping == mapping)) {
     const size_t points = static_cast<size_t>(sx) * static_cast<size_t>(sz);
     glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
-    TraceStep("us: before alloc");
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points * 2 * kVertexStride), nullptr, GL_STATIC_DRAW);
-    TraceStep("us: alloc");
     BuildVertices(scene, surface, buffer, GridRegion::Whole(sx, sz));
-    TraceStep("us: vertices");
     buffer.sizeX = sx;
     buffer.sizeZ = sz;
     buffer.mapping = mapping;
@@ -428,13 +424,11 @@ bool SceneBuffers3D::UpdateSurface(Scene3D& scene, int surface, SurfaceBuffer& b
     buffer.overUndefined = scene.ShowOverUndefined(surface);
     buffer.maskGeneration = m_MaskGeneration;
     Indices(scene, buffer.overUndefined);
-    TraceStep("us: indices");
     built.Unite(allCells);
   }
   if (buffer.colourGeneration != m_ColourGeneration ||
       (surface == 0 && buffer.projectionGeneration != m_ProjectionGeneration)) {
     BuildColours(scene, surface, buffer);
-    TraceStep("us: colours");
     built.Unite(allCells);
   }
   buffer.changedRows.Unite(built);
