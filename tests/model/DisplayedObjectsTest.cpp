@@ -7,6 +7,8 @@
 namespace {
 
 constexpr int kX = 16, kY = 24, kZ = 6;
+const int kSize[3] = {kX, kY, kZ};
+const float kSpacing[3] = {0.01f, 0.002f, 0.05f};
 
 LRefSurface FlatAt(int depth)
 {
@@ -17,11 +19,17 @@ LRefSurface FlatAt(int depth)
   return r;
 }
 
+// Makes `mesh` a label mesh over the test volume: three floats per corner and per vertex.
+template <size_t Corners, size_t Vertices, size_t Indices>
+void SetMesh(LMesh& mesh, const float (&corners)[Corners], const float (&vertices)[Vertices],
+             const int32_t (&indices)[Indices])
+{
+  mesh.SetArrays(kSize, kSpacing, Corners / 3, corners, Vertices / 3, vertices, Indices, indices);
+}
+
 void MakeVolume(LOCTVolume& v, int bytes)
 {
-  const int size[3] = {kX, kY, kZ};
-  const float spacing[3] = {0.01f, 0.002f, 0.05f};
-  v.CreateVolume(size, FormatMetaImage, spacing, bytes, LateralityOS, CenterMacula);
+  v.CreateVolume(kSize, FormatMetaImage, kSpacing, bytes, LateralityOS, CenterMacula);
   for (uint64_t i = 0; i < v.VoxelCount(); ++i)
     v.Voxels()[i] = static_cast<unsigned short>(i % 251);
 }
@@ -105,13 +113,11 @@ TEST(DisplayedObjects, LabelVolumeAndMeshMoveTogether)
 {
   LOCTVolume labels;
   MakeVolume(labels, 1);
-  const int size[3] = {kX, kY, kZ};
-  const float spacing[3] = {0.01f, 0.002f, 0.05f};
-  LMesh mesh;
   const float corners[] = {3.0f, 14.0f, 2.0f, 3.2f, 15.0f, 2.4f, 50.0f, 14.0f, 2.0f};
   const float vertices[] = {3.0f, 14.0f, 2.0f};
   const int32_t indices[] = {0, 0, 0};
-  mesh.SetArrays(size, spacing, 3, corners, 1, vertices, 3, indices);
+  LMesh mesh;
+  SetMesh(mesh, corners, vertices, indices);
   const FlatteningShift shift(FlatAt(16), kY, 0.5f);
   LOCTVolume shown;
   LMesh shownMesh;
@@ -128,13 +134,11 @@ TEST(DisplayedObjects, UnflattenedLabelsShowTheMeshAsRead)
 {
   LOCTVolume labels;
   MakeVolume(labels, 1);
-  const int size[3] = {kX, kY, kZ};
-  const float spacing[3] = {0.01f, 0.002f, 0.05f};
-  LMesh mesh;
   const float corners[] = {3.0f, 14.0f, 2.0f, 3.2f, -0.0f, 2.4f, 50.0f, 14.5f, 2.0f};
   const float vertices[] = {3.0f, 14.0f, 2.0f, 50.0f, 14.5f, 2.0f};
   const int32_t indices[] = {0, 1, 1};
-  mesh.SetArrays(size, spacing, 3, corners, 2, vertices, 3, indices);
+  LMesh mesh;
+  SetMesh(mesh, corners, vertices, indices);
   LOCTVolume shown;
   LMesh shownMesh;
   MakeDisplayedLabels(labels, mesh, FlatteningShift(), shown, shownMesh);
@@ -146,8 +150,8 @@ TEST(DisplayedObjects, UnflattenedLabelsShowTheMeshAsRead)
   EXPECT_TRUE(std::equal(vertices, vertices + 6, shownMesh.GetVertices()));
   EXPECT_TRUE(std::equal(indices, indices + 3, shownMesh.GetIndices()));
   EXPECT_NE(shownMesh.GetTriangleVertices(), mesh.GetTriangleVertices()) << "a mesh of its own";
-  EXPECT_TRUE(std::equal(size, size + 3, shownMesh.GetSize()));
-  EXPECT_TRUE(std::equal(spacing, spacing + 3, shownMesh.GetSpacing()));
+  EXPECT_TRUE(std::equal(kSize, kSize + 3, shownMesh.GetSize()));
+  EXPECT_TRUE(std::equal(kSpacing, kSpacing + 3, shownMesh.GetSpacing()));
 }
 
 }  // namespace
