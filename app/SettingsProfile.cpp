@@ -26,6 +26,7 @@ void ProfileSettingsStore::WriteString(const std::string& key, const std::string
 
 void ResetSettingsProfile()
 {
+  const Profile::WriteBatch together;
   ProfileSettingsStore store;
   ResetSettingsProfile(store);
 }

@@ -3,6 +3,7 @@
 #include "data/DecodeWire.h"
 #include "data/Diagnostics.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -105,14 +106,26 @@ bool ParseRequest(int argc, char** argv, DecodeRequest& request)
   return *end == '\0' && (request.kind == kScanRequest || request.kind == kImageRequest);
 }
 
-bool EnterLimits(const DecodeRequest& request)
+bool EnterLimits(DecodeRequest& request)
 {
   if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != request.parent)
     return false;
   const rlimit noCore{0, 0};
-  const uint64_t limit = AddressSpaceInUse() + request.memoryBytes;
+  (void)::setrlimit(RLIMIT_CORE, &noCore);  // lowering never fails; a core dump only costs disk
+  // The address space may grow by the budget, but never past the limit the helper inherited
+  // (a shell's ulimit, a batch scheduler's or a container's cap): raising it would need a
+  // privilege, and escaping it would take memory the user did not grant. Where the limit
+  // cannot be set the inherited one still holds, and the decode goes on within it.
+  const uint64_t inUse = AddressSpaceInUse();
+  rlimit inherited{RLIM_INFINITY, RLIM_INFINITY};
+  (void)::getrlimit(RLIMIT_AS, &inherited);
+  uint64_t limit = inUse + request.memoryBytes;
+  if (inherited.rlim_cur != RLIM_INFINITY)
+    limit = std::min<uint64_t>(limit, inherited.rlim_cur);
   const rlimit memory{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
-  return ::setrlimit(RLIMIT_CORE, &noCore) == 0 && ::setrlimit(RLIMIT_AS, &memory) == 0;
+  (void)::setrlimit(RLIMIT_AS, &memory);
+  request.memoryBytes = limit > inUse ? limit - inUse : 0;
+  return true;
 }
 
 int Serve(const DecodeRequest& request, const Decoders& decoders, const std::function<void()>& beforeRead)

@@ -23,8 +23,9 @@ std::vector<std::string> RequestArguments(const DecodeRequest& request);
 bool ParseRequest(int argc, char** argv, DecodeRequest& request);
 
 // Ties the helper to the program (killed when the program ends), leaves no core dump and
-// bounds its memory; false when the program is already gone or a limit cannot be set.
-bool EnterLimits(const DecodeRequest& request);
+// bounds its memory, within the limit it inherited; the request's memory then says what the
+// helper may take. False when the program is already gone.
+bool EnterLimits(DecodeRequest& request);
 
 // The "Error: " line of a read that needs more memory than a decode may take.
 void ReportOutOfMemory(const std::string& path, uint64_t memoryBytes);

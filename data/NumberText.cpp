@@ -50,6 +50,22 @@ double ParseDouble(std::string_view text)
   return strtod_l(copy.c_str(), nullptr, CLocale());
 }
 
+bool ParseLeadingInt(std::string_view text, long long& value)
+{
+  const std::string copy(text);
+  char* end = nullptr;
+  value = strtoll_l(copy.c_str(), &end, 10, CLocale());
+  return end != copy.c_str();
+}
+
+bool ParseLeadingDouble(std::string_view text, double& value)
+{
+  const std::string copy(text);
+  char* end = nullptr;
+  value = strtod_l(copy.c_str(), &end, CLocale());
+  return end != copy.c_str();
+}
+
 std::string Format(const char* format, ...)
 {
   va_list args;

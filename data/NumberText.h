@@ -16,6 +16,11 @@ int ParseInt(std::string_view text);
 // hexadecimal mantissa with exponent, "inf" and "nan"; 0 when nothing parses.
 double ParseDouble(std::string_view text);
 
+// As ParseInt (beyond long long: clamped) and ParseDouble, telling whether any number was
+// there: false when nothing parses.
+bool ParseLeadingInt(std::string_view text, long long& value);
+bool ParseLeadingDouble(std::string_view text, double& value);
+
 // printf formatting in the "C" locale, e.g. Format("%.3f", x) always writes a ".".
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string FormatList(const char* format, va_list args) __attribute__((format(printf, 1, 0)));

@@ -124,6 +124,7 @@ void CDlgOpen::AnchorControls()
     Anchoring().Add(area, AnchorRules::kStretchBoth);
   // The download's status line stays under the growing sample tree.
   Anchoring().Add(m_SampleStatus, AnchorRules::kBottomAcross);
+  Anchoring().Add(m_CancelDownload, AnchorRules::kBottomRight);
   for (int row = 0; row < kRowCount; ++row) {
     Anchoring().Add(m_Groups[row], AnchorRules::kStretchAcross);
     Anchoring().Add(m_Edits[row], AnchorRules::kStretchAcross);

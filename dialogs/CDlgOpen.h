@@ -5,6 +5,7 @@
 // goes through the owner's operations (the view's); the dialog never touches a volume or a pane
 // itself.
 #include "dialogs/AnchoredDialog.h"
+#include "dialogs/CWebGrab.h"
 
 #include <array>
 #include <string>
@@ -53,6 +54,10 @@ public:
   QTreeView* FolderTree() const { return m_FolderTree; }
   QTreeWidget* SampleTree() const { return m_SampleTree; }
   QLabel* SampleStatus() const { return m_SampleStatus; }
+  // Shown in the status line while a sample downloads.
+  QAbstractButton* CancelDownloadButton() const { return m_CancelDownload; }
+  // Tests only: how slow a sample download may be before it is given up.
+  void SetDownloadPace(const DownloadPace& pace) { m_DownloadPace = pace; }
   int SampleDepth() const { return m_SampleDepth; }
   QFileSystemModel* FolderModel() const { return m_FolderModel; }
   QAbstractButton* Button(int id) const;
@@ -85,7 +90,8 @@ private:
   void BuildSampleTree();
   void OnSelChangedSampleTree(QTreeWidgetItem* current);
   bool OpenSample();
-  bool FetchSample(const std::string& folder, const std::string& name, const std::string& dataName);
+  enum class Fetch { kDone, kFailed, kCancelled };
+  Fetch FetchSample(const std::string& folder, const std::string& name, const std::string& dataName);
   void CreateFolderToolButtons();
   void OnSelChangeTab(int tab);
   void OnSelChangedFolderTree(const QModelIndex& current);
@@ -114,6 +120,8 @@ private:
   QTreeView* m_FolderTree = nullptr;
   QTreeWidget* m_SampleTree = nullptr;
   QLabel* m_SampleStatus = nullptr;  // how a download goes
+  QAbstractButton* m_CancelDownload = nullptr;
+  DownloadPace m_DownloadPace;
   QFileSystemModel* m_FolderModel = nullptr;
   QAbstractButton* m_OpenButton = nullptr;
   QAbstractButton* m_RefreshButton = nullptr;

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTreeWidget>
@@ -46,8 +47,12 @@ const SampleItem kSampleItems[] = {
 const char* const kDownloadFailed =
   "Download unsuccessful! Please check your internet connection or 'Sample URL' in 'Options' dialog box.";
 
-// A stalled server is given up after this long without data.
+// A stalled server is given up after this long without data, and a slow one when it sends
+// less than the minimum rate for as long; whatever the server does, a sample's download ends
+// within the time its size takes at that rate, after a minute for the connection.
 constexpr uint32_t kReceiveTimeoutMs = 60000;
+constexpr DownloadPace kSamplePace{32 * 1024, std::chrono::milliseconds(kReceiveTimeoutMs),
+                                   std::chrono::milliseconds(60000)};
 
 // The file name for the item text under the maker, "" when no sample matches.
 std::string SampleFileFor(const std::string& vendor, const std::string& itemText)
@@ -101,7 +106,12 @@ void CDlgOpen::CreateSampleControls()
   m_SampleStatus = new QLabel(this);
   m_SampleStatus->setObjectName(QStringLiteral("IDC_STATIC_STATUS"));
   m_SampleStatus->setTextFormat(Qt::PlainText);
-  m_SampleStatus->setGeometry(du.Rect(7, 327, 436, 11));
+  m_SampleStatus->setGeometry(du.Rect(7, 327, 384, 11));
+  m_CancelDownload = new QPushButton(QStringLiteral("Cancel"), this);
+  m_CancelDownload->setObjectName(QStringLiteral("IDC_BUTTON_CANCEL_DOWNLOAD"));
+  m_CancelDownload->setGeometry(du.Rect(393, 325, 50, 14));
+  m_CancelDownload->hide();
+  m_DownloadPace = kSamplePace;
 }
 
 void CDlgOpen::BuildSampleTree()
@@ -161,15 +171,16 @@ bool CDlgOpen::DownloadSample(const std::string& fileName)
     Remove(local);
     if (!dataName.empty())
       Remove(data);
-    if (!FetchSample(folder.string(), fileName, dataName)) {
+    const Fetch fetched = FetchSample(folder.string(), fileName, dataName);
+    if (fetched == Fetch::kFailed)
       platform::ShowMessage(kDownloadFailed);
-      return false;
-    }
+    if (fetched != Fetch::kDone)
+      return false;  // a cancelled download says so in the status line
   }
   return OpenScan(local.string());
 }
 
-bool CDlgOpen::FetchSample(const std::string& folder, const std::string& name, const std::string& dataName)
+CDlgOpen::Fetch CDlgOpen::FetchSample(const std::string& folder, const std::string& name, const std::string& dataName)
 {
   std::error_code error;
   fs::create_directories(folder, error);  // an existing folder is fine; a failure shows at the first write
@@ -177,13 +188,16 @@ bool CDlgOpen::FetchSample(const std::string& folder, const std::string& name, c
   const std::string local = (fs::path(folder) / name).string();
   CWebGrab grab;
   grab.SetReceiveTimeout(kReceiveTimeoutMs);
+  grab.SetPace(m_DownloadPace);
+  grab.SetCancelButton(m_CancelDownload);
+  const auto failed = [&grab] { return grab.Cancelled() ? Fetch::kCancelled : Fetch::kFailed; };
   if (grab.DownloadToFile(url + name, nullptr, m_SampleStatus, local, SampleFileSize(name)) != 1)
-    return false;
+    return failed();
   if (dataName.empty())
-    return true;
+    return Fetch::kDone;
   const std::string data = (fs::path(folder) / dataName).string();
   if (grab.DownloadToFile(url + dataName, nullptr, m_SampleStatus, data, SampleFileSize(dataName)) == 1)
-    return true;
+    return Fetch::kDone;
   Remove(local);  // a header without its data file is no sample
-  return false;
+  return failed();
 }

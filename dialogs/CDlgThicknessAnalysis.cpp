@@ -182,11 +182,13 @@ void CDlgThicknessAnalysis::accept()
   request.surfacesFilter = Text(m_SurfacesFilter);
   request.gridCenterFilter = Text(m_GridCenterFilter);
   request.outputPath = Text(m_Output);
-  const std::string message = RunThicknessAnalysis(request);
-  if (!message.empty()) {
-    platform::ShowMessage(message);
+  const ThicknessAnalysisResult result = RunThicknessAnalysis(request);
+  if (!result.message.empty()) {
+    platform::ShowMessage(result.message);
     return;
   }
+  if (!result.skipped.empty())
+    platform::ShowMessage(SkippedFilesMessage(result.skipped));
   Store(kKeyGrid, request.gridName);
   Store(kKeyGridCenter, m_Xml->isChecked() ? kXmlText : kImageCenterText);
   Store(kKeySurfacesFilter, request.surfacesFilter);

@@ -1,7 +1,9 @@
 #include "dialogs/CWebGrab.h"
 
 #include "data/AtomicFile.h"
+#include "platform/InputOnlyTo.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QLabel>
 
@@ -10,11 +12,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr const char* kCancelledText = "The download was cancelled.";
 constexpr size_t kMaxStatusLength = 511;
 constexpr size_t kMaxErrorLength = 255;
 // Progress is shown and the windows repainted at most this often, so that redrawing does not
@@ -64,13 +69,15 @@ std::string SizeFailureText(uint64_t received, uint64_t expected)
 // the session.
 class FileReceiver : public platform::HttpReceiver {
 public:
-  FileReceiver(CWebGrabSession& session, AtomicFile& file, uint64_t expected)
-    : m_Session(session), m_File(file), m_Expected(expected) {}
+  FileReceiver(CWebGrabSession& session, AtomicFile& file, uint64_t expected, const bool& cancelled)
+    : m_Session(session), m_File(file), m_Expected(expected), m_Cancelled(cancelled) {}
 
   void OnStage(platform::HttpStage stage, const std::string& info) override { m_Session.OnStatusCallback(stage, info); }
 
   bool OnBody(const char* data, size_t size) override
   {
+    if (m_Cancelled)
+      return false;
     if (m_Expected != 0 && m_Received + size > m_Expected) {
       m_Refusal = SizeFailureText(m_Received + size, m_Expected);
       return false;
@@ -87,10 +94,11 @@ public:
     return true;
   }
 
-  void OnProgress() override
+  bool OnProgress() override
   {
     if (DueForRefresh())
       m_Session.KeepPainted();
+    return !m_Cancelled;
   }
 
   // Why a piece of the body was refused ("" when none was).
@@ -120,11 +128,45 @@ private:
   CWebGrabSession& m_Session;
   AtomicFile& m_File;
   const uint64_t m_Expected;
+  const bool& m_Cancelled;  // set by the cancel button while the transfer runs
   uint64_t m_Received = 0;
   std::string m_Refusal;
   const Clock::time_point m_Start = Clock::now();
   Clock::time_point m_LastRefresh;
   bool m_Refreshed = false;
+};
+
+// While it lives, the cancel button (when there is one) is shown and is the one control that
+// takes input.
+class CancelOffer {
+public:
+  CancelOffer(QAbstractButton* button, CWebGrabSession& session, const std::function<void()>& cancel)
+    : m_Button(button), m_Session(session)
+  {
+    if (m_Button == nullptr)
+      return;
+    m_Clicked = QObject::connect(m_Button, &QAbstractButton::clicked, cancel);
+    m_Button->show();
+    m_OnlyCancel.emplace(m_Button);
+    m_Session.SetCancelButton(m_Button);
+  }
+  ~CancelOffer()
+  {
+    if (m_Button == nullptr)
+      return;
+    m_Session.SetCancelButton(nullptr);
+    m_OnlyCancel.reset();
+    m_Button->hide();
+    QObject::disconnect(m_Clicked);
+  }
+  CancelOffer(const CancelOffer&) = delete;
+  CancelOffer& operator=(const CancelOffer&) = delete;
+
+private:
+  QAbstractButton* m_Button;
+  CWebGrabSession& m_Session;
+  QMetaObject::Connection m_Clicked;
+  std::optional<platform::InputOnlyTo> m_OnlyCancel;
 };
 
 }  // namespace
@@ -156,7 +198,10 @@ void CWebGrabSession::ShowStatus(const std::string& text)
 
 void CWebGrabSession::KeepPainted() const
 {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // With a cancel button, input is let through; it reaches that button alone (see
+  // DownloadToFile), so nothing else can start while the transfer holds the thread.
+  QCoreApplication::processEvents(m_CancelButton != nullptr ? QEventLoop::AllEvents
+                                                            : QEventLoop::ExcludeUserInputEvents);
 }
 
 bool CWebGrab::OpenSession(const char* agent, QLabel* window)
@@ -172,6 +217,19 @@ bool CWebGrab::OpenSession(const char* agent, QLabel* window)
   return true;
 }
 
+void CWebGrab::KeepPace(uint64_t expectedSize)
+{
+  platform::HttpSession& http = m_Session->Http();
+  if (expectedSize == 0 || m_Pace.minimumRate == 0) {
+    http.SetReceiveTimeout(m_ReceiveTimeout);
+    http.SetDeadline(std::chrono::milliseconds(0));
+    return;
+  }
+  http.SetMinimumRate(m_Pace.minimumRate, static_cast<uint32_t>(m_Pace.over.count()));
+  const auto atMinimumRate = std::chrono::milliseconds(expectedSize * 1000 / m_Pace.minimumRate);
+  http.SetDeadline(m_Pace.allowance + atMinimumRate);
+}
+
 int CWebGrab::DownloadToFile(const std::string& url, const char* agent, QLabel* window, const std::string& path,
                              uint64_t expectedSize)
 {
@@ -179,13 +237,26 @@ int CWebGrab::DownloadToFile(const std::string& url, const char* agent, QLabel* 
     return 0;
   if (window != nullptr)
     m_Session->SetStatusWindow(window);
+  if (m_Cancelled) {
+    m_Session->ShowStatus(kCancelledText);
+    return 0;
+  }
   AtomicFile file(path);
   if (!file.IsOpen()) {
     m_Session->ShowStatus(SystemErrorText(errno));
     return 0;
   }
-  FileReceiver receiver(*m_Session, file, expectedSize);
-  const platform::HttpResult result = m_Session->Http().Get(url, receiver);
+  KeepPace(expectedSize);
+  FileReceiver receiver(*m_Session, file, expectedSize, m_Cancelled);
+  platform::HttpResult result;
+  {
+    const CancelOffer offer(m_CancelButton, *m_Session, [this] { m_Cancelled = true; });
+    result = m_Session->Http().Get(url, receiver);
+  }
+  if (m_Cancelled) {
+    m_Session->ShowStatus(kCancelledText);
+    return 0;
+  }
   std::string failure = receiver.Refusal();
   if (failure.empty() && !result.complete)
     failure = Cut(result.errorText, kMaxErrorLength);

@@ -122,6 +122,13 @@ bool PrepareCommand(const LExecutableList& list, int k, const std::string& progr
 
 }  // namespace
 
+std::string ProgramFailureMessage(const platform::ProgramEnd& end)
+{
+  return end.kind == platform::ProgramEnd::Kind::Signalled
+           ? "The executable ended with signal " + std::to_string(end.code) + "."
+           : "The executable ended with exit status " + std::to_string(end.code) + ".";
+}
+
 ScanInput DeriveScanInput(const std::string& scanPath)
 {
   ScanInput input;
@@ -241,8 +248,13 @@ bool RunOnScan(const LExecutableList& list, int k, const std::string& programFol
   ExecutableCommand command;
   if (!PrepareCommand(list, k, programFolder, scanPath, &volume, input, command))
     return false;
-  if (!platform::RunProgram(command.program, command.arguments)) {
+  const platform::ProgramEnd end = platform::RunProgram(command.program, command.arguments);
+  if (!end.Started()) {
     platform::ShowMessage("CreateProcess failed: '" + command.text + "'");
+    return false;
+  }
+  if (!end.Succeeded()) {
+    platform::ShowMessage(ProgramFailureMessage(end));
     return false;
   }
   resultFolder = input.folder;
@@ -255,11 +267,16 @@ void RunOnFolder(const LExecutableList& list, int k, const std::string& programF
   for (std::string& path : FindScanFiles(folder, ""))
     found.Add(std::move(path));
   found.SortNatural();
+  std::string failures;  // one line per scan on which the program failed
   for (const std::string& scanPath : BatchScans({found.begin(), found.end()})) {
     ScanInput input;
     ExecutableCommand command;
     if (!PrepareCommand(list, k, programFolder, scanPath, nullptr, input, command))
-      return;
-    platform::RunProgram(command.program, command.arguments);
+      break;
+    const platform::ProgramEnd end = platform::RunProgram(command.program, command.arguments);
+    if (end.Started() && !end.Succeeded())
+      failures += "'" + scanPath + "': " + ProgramFailureMessage(end) + "\n";
   }
+  if (!failures.empty())
+    platform::ShowMessage(failures.substr(0, failures.size() - 1));
 }

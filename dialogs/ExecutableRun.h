@@ -8,6 +8,9 @@
 
 class LExecutableList;
 class LOCTVolume;
+namespace platform {
+struct ProgramEnd;
+}
 
 enum ExecutableRunMode : int { kRunOnOpenScan = 0, kRunOnFolder = 3 };
 
@@ -41,6 +44,9 @@ struct ExecutableCommand {
 ExecutableCommand BuildExecutableCommand(const LExecutableList& list, int k, const std::string& programFolder,
                                          const ScanInput& input);
 
+// "The executable ended with exit status N." or "... with signal N."
+std::string ProgramFailureMessage(const platform::ProgramEnd& end);
+
 // The message for an "input" argument that names nothing.
 std::string MissingInputMessage(const LExecutableList& list, int k, const std::string& missing);
 
@@ -51,12 +57,14 @@ std::vector<std::string> FindScanFiles(const std::string& folder, const std::str
 // listed itself, and without the data file of a header that is listed.
 std::vector<std::string> BatchScans(const std::vector<std::string>& scans);
 
-// Runs executable k on the open scan. True once the program has ended, with the folder of
-// its results; false after a message when it could not be run.
+// Runs executable k on the open scan. True once the program has ended with exit status 0,
+// with the folder of its results; false after a message when it could not be run, crashed
+// or ended with another status (its results are then not to be loaded).
 bool RunOnScan(const LExecutableList& list, int k, const std::string& programFolder, const std::string& scanPath,
                const LOCTVolume& volume, std::string& resultFolder);
 
 // Runs executable k on every scan below the folder, in natural order. An "input" argument
 // that names nothing ends the batch after its message; a program that cannot be started is
-// skipped.
+// skipped; the scans on which it crashed or ended with a status other than 0 are named in
+// one message after the batch.
 void RunOnFolder(const LExecutableList& list, int k, const std::string& programFolder, const std::string& folder);

@@ -5,7 +5,11 @@
 #include "model/SettingsStore.h"
 #include "model/ViewLayout.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <variant>
 #include <vector>
@@ -27,8 +31,11 @@ struct SettingDescriptor {
   std::string defaultText;  // Text, Enum and Real keys: the text the reset writes
   int defaultInt = 0;       // Bool and Int keys
   COLORREF defaultColour = 0;
-  int minimum = INT_MIN;    // Int keys: values outside read as the default
+  int minimum = INT_MIN;    // Int keys: values outside read as the nearest bound
   int maximum = INT_MAX;
+  std::vector<int> choices;  // Int keys offered as a list: a value reads as the nearest one
+  double realMinimum = -FLT_MAX;  // Real keys: values outside read as the nearest bound
+  double realMaximum = FLT_MAX;
   const char* realFormat = "%f";
   Names names;              // Enum keys
   std::function<FieldRef(LSettings&)> field;  // empty for keys that only the dialogs read
@@ -39,6 +46,11 @@ constexpr COLORREF Rgb(int r, int g, int b)
 {
   return static_cast<COLORREF>(r | (g << 8) | (b << 16));
 }
+
+// Bounds of values that have no control of their own.
+constexpr double kMinimumExtentMm = 0.001;
+constexpr double kMaximumExtentMm = 1000.0;
+constexpr double kMaximumVoxelValue = 65535.0;
 
 const char* const kMouseModeNames[] = {"Position", "Window",  "Zoom",    "Pan",
                                        "Surfaces", "UndefinedRegion", "GridCenter", "Vessel",
@@ -101,11 +113,14 @@ SettingDescriptor Enum(std::string key, Names names, std::string def, std::funct
 }
 
 SettingDescriptor Real(std::string key, std::string def, const char* format,
-                       std::function<FieldRef(LSettings&)> field = {})
+                       std::function<FieldRef(LSettings&)> field = {}, double minimum = -FLT_MAX,
+                       double maximum = FLT_MAX)
 {
   SettingDescriptor d = Make(std::move(key), Storage::Real, std::move(def));
   d.realFormat = format;
   d.field = std::move(field);
+  d.realMinimum = minimum;
+  d.realMaximum = maximum;
   return d;
 }
 
@@ -118,6 +133,22 @@ SettingDescriptor Int(std::string key, int def, std::function<FieldRef(LSettings
   d.maximum = maximum;
   d.field = std::move(field);
   return d;
+}
+
+// An integer offered as a list of values (a combo box).
+SettingDescriptor Choice(std::string key, int def, std::function<FieldRef(LSettings&)> field, std::vector<int> choices)
+{
+  SettingDescriptor d = Int(std::move(key), def, std::move(field), choices.front(), choices.back());
+  d.choices = std::move(choices);
+  return d;
+}
+
+std::vector<int> Steps(int first, int last, int step)
+{
+  std::vector<int> values;
+  for (int value = first; value <= last; value += step)
+    values.push_back(value);
+  return values;
 }
 
 SettingDescriptor Bool(std::string key, bool def, std::function<FieldRef(LSettings&)> field = {})
@@ -170,13 +201,17 @@ std::vector<SettingDescriptor> BuildTable()
   t.push_back(Enum("GridMode", NamesFrom({"None", "Quality", "Quantity"}), "None", Field(&LSettings::GridMode)));
   t.push_back(Enum("Mouse", MouseNames(), "Position", Field(&LSettings::Mouse)));
   t.push_back(Enum("Layout", LayoutNames(), "Horizontal", Field(&LSettings::Layout)));
-  t.push_back(Real("LayoutPhysicalSizeX", "1.0", "%f", Field(&LSettings::LayoutPhysicalSizeX)));
-  t.push_back(Real("LayoutPhysicalSizeY", "1.0", "%f", Field(&LSettings::LayoutPhysicalSizeY)));
-  t.push_back(Real("LayoutPhysicalSizeZ", "1.0", "%f", Field(&LSettings::LayoutPhysicalSizeZ)));
-  t.push_back(Real("SurfacesMargin", "1.00", "%.2f", Field(&LSettings::SurfacesMargin)));
-  t.push_back(Real("UndefinedRegionMargin", "1.00", "%.2f", Field(&LSettings::UndefinedRegionMargin)));
-  t.push_back(Real("VesselMargin", "0.10", "%.2f", Field(&LSettings::VesselMargin)));
-  t.push_back(Real("SEADMargin", "0.10", "%.2f", Field(&LSettings::SEADMargin)));
+  // A scan's extent in millimetres; the layouts divide by it.
+  for (const auto& [key, member] : std::initializer_list<std::pair<const char*, float LSettings::*>>{
+         {"LayoutPhysicalSizeX", &LSettings::LayoutPhysicalSizeX},
+         {"LayoutPhysicalSizeY", &LSettings::LayoutPhysicalSizeY},
+         {"LayoutPhysicalSizeZ", &LSettings::LayoutPhysicalSizeZ}})
+    t.push_back(Real(key, "1.0", "%f", Field(member), kMinimumExtentMm, kMaximumExtentMm));
+  // The brush radii within the menu panel's margin lists.
+  t.push_back(Real("SurfacesMargin", "1.00", "%.2f", Field(&LSettings::SurfacesMargin), 0.05, 1.50));
+  t.push_back(Real("UndefinedRegionMargin", "1.00", "%.2f", Field(&LSettings::UndefinedRegionMargin), 0.05, 1.50));
+  t.push_back(Real("VesselMargin", "0.10", "%.2f", Field(&LSettings::VesselMargin), 0.01, 1.50));
+  t.push_back(Real("SEADMargin", "0.10", "%.2f", Field(&LSettings::SEADMargin), 0.01, 1.50));
   SettingDescriptor label = Text("MarkersLabel", "0", Field(&LSettings::MarkersLabel));
   label.acceptText = IsMarkerColourIndex;
   t.push_back(label);
@@ -186,8 +221,8 @@ std::vector<SettingDescriptor> BuildTable()
   t.push_back(Enum("VesselModification", modification, "3D", Field(&LSettings::VesselModification)));
   t.push_back(Enum("SEADModification", modification, "3D", Field(&LSettings::SEADModification)));
   t.push_back(Enum("Window", autoFixed, "Auto", Field(&LSettings::Window)));
-  t.push_back(Real("WindowCenter", "0.0", "%.1f", Field(&LSettings::WindowCenter)));
-  t.push_back(Real("WindowWidth", "0.0", "%.1f", Field(&LSettings::WindowWidth)));
+  t.push_back(Real("WindowCenter", "0.0", "%.1f", Field(&LSettings::WindowCenter), 0.0, kMaximumVoxelValue));
+  t.push_back(Real("WindowWidth", "0.0", "%.1f", Field(&LSettings::WindowWidth), 0.0, kMaximumVoxelValue));
   t.push_back(Enum("SaveAll", NamesFrom({"AVI", "TIFFs"}), "AVI", Field(&LSettings::SaveAll)));
   t.push_back(Enum("DlgDataPos", NamesFrom({"Left", "Right"}), "Left", Field(&LSettings::DlgDataPos)));
   // No public server carries the samples; the folder name is what the downloader expects.
@@ -195,8 +230,8 @@ std::vector<SettingDescriptor> BuildTable()
     Text("SampleURL", "http://localhost/sites/default/files/Strataview_Sample/", Field(&LSettings::SampleURL)));
   t.push_back(Text("GridFileName", "Grid_Circle_Macula_ETDRS.xml", Field(&LSettings::GridFileName)));
   t.push_back(Enum("ThicknessUnit", autoFixed, "Auto", Field(&LSettings::ThicknessUnit)));
-  t.push_back(Real("ThicknessUnitMin", "0.0", "%f", Field(&LSettings::ThicknessUnitMin)));
-  t.push_back(Real("ThicknessUnitMax", "0.0", "%f", Field(&LSettings::ThicknessUnitMax)));
+  t.push_back(Real("ThicknessUnitMin", "0.0", "%f", Field(&LSettings::ThicknessUnitMin), 0.0, kMaximumExtentMm));
+  t.push_back(Real("ThicknessUnitMax", "0.0", "%f", Field(&LSettings::ThicknessUnitMax), 0.0, kMaximumExtentMm));
   t.push_back(Enum("ThicknessPalette", NamesFrom({"Color", "Grayscale"}), "Color", Field(&LSettings::ThicknessPalette)));
 
   t.push_back(Bool("DlgOpenAutoHide", true));
@@ -206,7 +241,7 @@ std::vector<SettingDescriptor> BuildTable()
   t.push_back(Bool("ShowCreateProj", false, Field(&LSettings::ShowCreateProj)));
   t.push_back(Int("CreateProjSurfaceFrom", 0, Field(&LSettings::CreateProjSurfaceFrom), 0, lastSurface));
   t.push_back(Int("CreateProjSurfaceTo", 0, Field(&LSettings::CreateProjSurfaceTo), 0, lastSurface));
-  t.push_back(Int("AvgSliceNum", 1, Field(&LSettings::AvgSliceNum), 1));
+  t.push_back(Choice("AvgSliceNum", 1, Field(&LSettings::AvgSliceNum), Steps(1, 11, 2)));
   for (const auto& [key, member] : std::initializer_list<std::pair<const char*, bool LSettings::*>>{
          {"ShowGuideLines", &LSettings::ShowGuideLines}, {"ShowOverlay", &LSettings::ShowOverlay},
          {"ShowUndefinedRegion", &LSettings::ShowUndefinedRegion}, {"ShowRefSurf", &LSettings::ShowRefSurf},
@@ -224,7 +259,7 @@ std::vector<SettingDescriptor> BuildTable()
   for (int i = 0; i < kSettingsSurfaceCount; ++i)
     t.push_back(Colour(Indexed("ColorSurface", i), platform::kDefaultColorTable[i],
                        [i](LSettings& s) { return FieldRef(&s.ColorSurface[i]); }));
-  t.push_back(Int("SurfacesLineWidth", 1, Field(&LSettings::SurfacesLineWidth), 1));
+  t.push_back(Choice("SurfacesLineWidth", 1, Field(&LSettings::SurfacesLineWidth), Steps(1, 5, 1)));
   t.push_back(Colour("ColorCup", Rgb(255, 0, 0), Field(&LSettings::ColorCup)));
   t.push_back(Colour("ColorRim", Rgb(0, 255, 0), Field(&LSettings::ColorRim)));
   t.push_back(Colour("ColorVessel", Rgb(255, 127, 127), Field(&LSettings::ColorVessel)));
@@ -238,14 +273,14 @@ std::vector<SettingDescriptor> BuildTable()
     t.push_back(Int(key, 30, Field(member), 0, 100));
   t.push_back(Colour("ColorSplinesLine", Rgb(0, 255, 0), Field(&LSettings::ColorSplinesLine)));
   t.push_back(Colour("ColorSplinesMarker", Rgb(0, 127, 0), Field(&LSettings::ColorSplinesMarker)));
-  t.push_back(Int("SplinesLineWidth", 2, Field(&LSettings::SplinesLineWidth), 1));
+  t.push_back(Choice("SplinesLineWidth", 2, Field(&LSettings::SplinesLineWidth), Steps(1, 5, 1)));
   t.push_back(Bool("ShowSplinesMarker", true, Field(&LSettings::ShowSplinesMarker)));
   for (int i = 0; i < kSettingsMarkerColorCount; ++i)
     t.push_back(Colour(Indexed("ColorMarker", i), platform::kDefaultColorTable[i],
                        [i](LSettings& s) { return FieldRef(&s.ColorMarker[i]); }));
-  t.push_back(Int("FrameRate", 15, Field(&LSettings::FrameRate), 1));
-  t.push_back(Int("MeshSmoothingVessel", 3, Field(&LSettings::MeshSmoothingVessel), 0));
-  t.push_back(Int("MeshSmoothingSEAD", 3, Field(&LSettings::MeshSmoothingSEAD), 0));
+  t.push_back(Choice("FrameRate", 15, Field(&LSettings::FrameRate), Steps(5, 30, 5)));
+  t.push_back(Choice("MeshSmoothingVessel", 3, Field(&LSettings::MeshSmoothingVessel), Steps(0, 5, 1)));
+  t.push_back(Choice("MeshSmoothingSEAD", 3, Field(&LSettings::MeshSmoothingSEAD), Steps(0, 5, 1)));
   t.push_back(Bool("ShowThicknessBar", true, Field(&LSettings::ShowThicknessBar)));
   t.push_back(Int("ThicknessOpacity", 80, Field(&LSettings::ThicknessOpacity), 0, 100));
   for (int i = 0; i < kSettingsSurfaceCount; ++i) {
@@ -315,35 +350,65 @@ void WriteDefault(const SettingDescriptor& d, SettingsStore& store)
   }
 }
 
+// The number an integer key holds; the fallback for a missing key and for text that holds
+// no number. Digits followed by other text count, as in the profile functions.
+long long StoredNumber(const SettingsStore& store, const std::string& key, int fallback)
+{
+  long long value = 0;
+  return numtext::ParseLeadingInt(store.GetString(key, std::to_string(fallback)), value) ? value : fallback;
+}
+
+// An integer key within its range (the nearest bound, or the nearest of its choices); the
+// default for text that holds no number.
+int StoredInt(const SettingDescriptor& d, const SettingsStore& store)
+{
+  const long long value = StoredNumber(store, d.key, d.defaultInt);
+  const int clamped = static_cast<int>(std::clamp<long long>(value, d.minimum, d.maximum));
+  if (d.choices.empty())
+    return clamped;
+  int nearest = d.choices.front();  // of two as near, the lower
+  for (const int choice : d.choices)
+    if (std::abs(choice - clamped) < std::abs(nearest - clamped))
+      nearest = choice;
+  return nearest;
+}
+
+// A real key within its range; the default for text that holds no number or not a finite
+// one. A number followed by other text counts, as atof reads it.
+float StoredReal(const SettingDescriptor& d, const SettingsStore& store)
+{
+  double value = 0.0;
+  if (!numtext::ParseLeadingDouble(store.GetString(d.key, d.defaultText), value) || !std::isfinite(value))
+    return static_cast<float>(numtext::ParseDouble(d.defaultText));
+  return static_cast<float>(std::clamp(value, d.realMinimum, d.realMaximum));
+}
+
 void ReadOne(const SettingDescriptor& d, LSettings& s, const SettingsStore& store)
 {
   const std::string& key = d.key;
   const FieldRef ref = d.field(s);
   switch (d.storage) {
     case Storage::Bool: {
-      const int value = store.GetInt(key, d.defaultInt);
+      const long long value = StoredNumber(store, key, d.defaultInt);
       if (value == 0 || value == 1)
         *std::get<bool*>(ref) = value == 1;
       break;
     }
-    case Storage::Int: {
-      const int value = store.GetInt(key, d.defaultInt);
-      *std::get<int*>(ref) = (value >= d.minimum && value <= d.maximum) ? value : d.defaultInt;
+    case Storage::Int:
+      *std::get<int*>(ref) = StoredInt(d, store);
       break;
-    }
     case Storage::Enum: {
       int* field = std::get<int*>(ref);
       *field = EnumValue(d, store.GetString(key, d.defaultText), *field);
       break;
     }
     case Storage::Real:
-      *std::get<float*>(ref) = static_cast<float>(
-        numtext::ParseDouble(store.GetString(key, d.defaultText)));
+      *std::get<float*>(ref) = StoredReal(d, store);
       break;
     case Storage::Colour: {
       const auto channel = [&](const char* suffix, int shift) {
         const int fallback = static_cast<int>((d.defaultColour >> shift) & 0xFF);
-        return static_cast<COLORREF>(store.GetInt(key + suffix, fallback) & 0xFF) << shift;
+        return static_cast<COLORREF>(StoredNumber(store, key + suffix, fallback) & 0xFF) << shift;
       };
       *std::get<COLORREF*>(ref) = channel("R", 0) | channel("G", 8) | channel("B", 16);
       break;

@@ -102,9 +102,10 @@ struct LSettings {
 // the store with its default (foreign keys stay).
 void ResetSettingsProfile(SettingsStore& store);
 
-// Fills the settings from the store. A missing key, and a value the program cannot use
-// (a bool other than 0/1, an unknown enumeration name, an integer out of its range), leave
-// the field at its default.
+// Fills the settings from the store, each within what its control offers: a number beyond
+// its range reads as the nearest bound (a number offered as a list, as the nearest value of
+// the list), and a missing key or a value the program cannot use (a bool other than 0/1, an
+// unknown enumeration name, text that is no number) leaves the field at its default.
 void ReadSettings(LSettings& settings, const SettingsStore& store);
 
 // Writes the key's field in its storage form (integer, name, "%f"-style text, three colour

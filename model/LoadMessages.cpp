@@ -57,4 +57,16 @@ std::string ForXmlResult(ResultKind kind, int result)
   }
 }
 
+std::string NotAllLoaded(ResultKind kind, int count, int loaded, const std::vector<std::string>& leftOut)
+{
+  constexpr size_t kNamed = 10;
+  std::string names;
+  for (size_t i = 0; i < leftOut.size() && i < kNamed; ++i)
+    names += (i == 0 ? "'" : ", '") + leftOut[i] + "'";
+  if (leftOut.size() > kNamed)
+    names += " and " + std::to_string(leftOut.size() - kNamed) + " more";
+  return "The folder holds " + std::to_string(count) + " " + Quoted(kind) + " files; only " + std::to_string(loaded) +
+         " are loaded. Not loaded: " + names + ".";
+}
+
 }  // namespace loadmessages

@@ -3,6 +3,7 @@
 #include "model/ResultKind.h"
 
 #include <string>
+#include <vector>
 
 namespace loadmessages {
 
@@ -25,6 +26,10 @@ std::string OnlyFirstShown(ResultKind kind, const std::string& fileName, int cou
 // Saving over such a file: "'name' holds more 'Markers' than are shown; saving over it
 // would drop the others. Please save under another name."
 std::string WouldDropEntries(ResultKind kind, const std::string& fileName);
+
+// A folder holding more files of a kind than are loaded: how many, and the file names of
+// those left out (the first ten, then how many more).
+std::string NotAllLoaded(ResultKind kind, int count, int loaded, const std::vector<std::string>& leftOut);
 // A file written but left writable although approval was asked for (or the reverse):
 // "The approval of 'name' could not be set."
 std::string ApprovalNotSet(const std::string& fileName);

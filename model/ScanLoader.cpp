@@ -22,18 +22,31 @@ namespace {
 // Markers and splines a scan without such a file can take.
 constexpr int kDefaultPointCapacity = 3000;
 
-// Natural order, then at most a slot's worth of files; the rest are named in a warning.
-void SortPaths(CSortStringArray& paths, ResultKind kind)
+// Natural order, then at most a slot's worth of files. The suite's own file (the one that is
+// preselected) is kept in place of the last one when it would fall beyond. Returns the
+// message naming the files left out, "" when all fit.
+std::string KeepSlotsWorth(CSortStringArray& paths, ResultKind kind)
 {
   paths.SortNatural();
-  if (paths.GetSize() <= kSlotCapacity)
-    return;
-  diag::Warning(std::string("'") + ResultKindName(kind) + "' has " + std::to_string(paths.GetSize()) +
-                " files; only the first " + std::to_string(kSlotCapacity) + " are loaded");
-  CSortStringArray first;
-  for (int i = 0; i < kSlotCapacity; ++i)
-    first.Add(paths[i]);
-  paths = std::move(first);
+  const int count = paths.GetSize();
+  if (count <= kSlotCapacity)
+    return "";
+  std::vector<std::string> tags;
+  for (const std::string& path : paths)
+    tags.push_back(scanfolder::Tag(kind, path));
+  const int suites = scanfolder::PreselectedIndex(tags);
+  const bool keepSuites = tags[size_t(suites)] == "Vamo" && suites >= kSlotCapacity;
+  CSortStringArray kept;
+  std::vector<std::string> leftOut;
+  for (int i = 0; i < count; ++i) {
+    const bool keep = keepSuites ? (i < kSlotCapacity - 1 || i == suites) : i < kSlotCapacity;
+    if (keep)
+      kept.Add(paths[i]);
+    else
+      leftOut.push_back(scanfolder::FileName(paths[i]));
+  }
+  paths = std::move(kept);
+  return loadmessages::NotAllLoaded(kind, count, kSlotCapacity, leftOut);
 }
 
 // A result XML file: the reader's failure, or a surface grid that is not the scan's.
@@ -191,12 +204,15 @@ bool ScanLoader::ConvertTiffScan(StagedScan& staged)
   return true;
 }
 
-// The steps every kind shares: sort the files, read each into its object (readOne gives
-// the message of a file that cannot be used, "" otherwise), then preselect the suite's file.
+// The steps every kind shares: sort the files (at most a slot's worth, the user told of any
+// left out), read each into its object (readOne gives the message of a file that cannot be
+// used, "" otherwise), then preselect the suite's file.
 template <typename Record, typename ReadOne>
 bool ScanLoader::ReadKindFiles(LResultSlot<Record>& slot, ResultKind kind, ReadOne readOne)
 {
-  SortPaths(slot.pathList, kind);
+  const std::string notAllLoaded = KeepSlotsWorth(slot.pathList, kind);
+  if (!notAllLoaded.empty())
+    m_Prompts.ShowMessage(notAllLoaded);
   slot.count = slot.pathList.GetSize();
   for (int i = 0; i < slot.count; ++i) {
     const std::string message = readOne(slot.objects[size_t(i)], slot.pathList[i], i);

@@ -1,6 +1,6 @@
 #pragma once
-// Where the settings are kept between runs: keys of one group, each an integer or a text.
-// Reading a missing key gives the fallback.
+// Where the settings are kept between runs: keys of one group, each an integer or a text
+// (an integer key reads as its text too). Reading a missing key gives the fallback.
 #include <string>
 
 class SettingsStore {

@@ -76,7 +76,18 @@ public:
   {
   }
 
-  std::string Run()
+  ThicknessAnalysisResult Run()
+  {
+    ThicknessAnalysisResult result;
+    result.message = Write(result.skipped);
+    if (!result.message.empty())
+      result.skipped.clear();
+    return result;
+  }
+
+private:
+  // The message that ends the run, or "" once the file is written.
+  std::string Write(std::vector<std::string>& skipped)
   {
     const CSortStringArray surfaces = SortedFiles(m_Request.folder, m_Request.surfacesFilter);
     CSortStringArray centres;
@@ -96,21 +107,29 @@ public:
     AtomicFile out(m_Request.outputPath);
     if (!out.IsOpen())
       return kOutputFileError;
+    bool headerWritten = false;
     for (int i = 0; i < surfaces.GetSize(); ++i) {
       std::string line;
-      const std::string message = Row(i, surfaces[i], m_FromXml ? centres[i] : std::string(), line);
-      if (!message.empty())
-        return message;
+      const std::string centre = m_FromXml ? centres[i] : std::string();
+      std::string unreadable;
+      const std::string why = Row(!headerWritten, surfaces[i], centre, line, unreadable);
+      if (!why.empty()) {
+        skipped.push_back("'" + unreadable + "': " + why);
+        continue;
+      }
+      headerWritten = true;
       out.Write(line);
     }
     return out.Commit() ? std::string() : kOutputFileError;
   }
 
-private:
-  // The line of file i (the header line before row 0), or the message that ends the run.
-  std::string Row(int i, const std::string& surfacesPath, const std::string& centrePath, std::string& line)
+  // The line of one file (after the header line when `withHeader`), or why it has none, with
+  // the file that could not be read.
+  std::string Row(bool withHeader, const std::string& surfacesPath, const std::string& centrePath, std::string& line,
+                  std::string& unreadable)
   {
     LSurfaces surfaces;
+    unreadable = surfacesPath;
     int result = surfaces.ReadXml(surfacesPath);
     if (result != kXmlOk)
       return loadmessages::ForXmlResult(ResultKind::Surfaces, result);
@@ -120,6 +139,7 @@ private:
     names.grid = m_HasGrid ? m_Request.gridName : kNoGridName;
     if (m_FromXml) {
       LGridCenter centre;
+      unreadable = centrePath;
       result = centre.ReadXml(centrePath);
       if (result != kXmlOk)
         return loadmessages::ForXmlResult(ResultKind::GridCenter, result);
@@ -133,7 +153,7 @@ private:
     }
     if (m_HasGrid)
       SetupGridMap(m_Map, m_Grid, surfaces, names.centerX, names.centerZ);
-    if (i == 0) {
+    if (withHeader) {
       m_Columns = ColumnsOf(surfaces, m_HasGrid ? &m_Grid : nullptr);
       line = ThicknessCsvHeader(m_Columns);
     }
@@ -169,7 +189,15 @@ void ListFilesRecursive(const std::string& folder, const std::string& filter, CS
   }
 }
 
-std::string RunThicknessAnalysis(const ThicknessAnalysisRequest& request)
+ThicknessAnalysisResult RunThicknessAnalysis(const ThicknessAnalysisRequest& request)
 {
   return AnalysisRun(request).Run();
+}
+
+std::string SkippedFilesMessage(const std::vector<std::string>& skipped)
+{
+  std::string message = "These files could not be read; the CSV file has no row for them:";
+  for (const std::string& line : skipped)
+    message += "\n" + line;
+  return message;
 }

@@ -3,6 +3,7 @@
 // one row of a CSV file (see ThicknessCsvRow.h), over all A-scans or per sector of a grid
 // definition centred at each scan's grid centre or at its image centre.
 #include <string>
+#include <vector>
 
 class CSortStringArray;
 
@@ -24,7 +25,15 @@ inline const char* kNoGridName = "None";
 // Folder links are not followed and unreadable folders are skipped.
 void ListFilesRecursive(const std::string& folder, const std::string& filter, CSortStringArray& list);
 
-// Runs the analysis and writes the CSV file: "" on success, otherwise the message that ended
-// the run. The CSV file is replaced only by a run that reached its end; a failed run keeps
-// the file that was there.
-std::string RunThicknessAnalysis(const ThicknessAnalysisRequest& request);
+struct ThicknessAnalysisResult {
+  std::string message;               // what ended the run; "" when it reached its end
+  std::vector<std::string> skipped;  // "'path': why", for each file that could not be read
+};
+
+// Runs the analysis and writes the CSV file. A surfaces or grid-centre file that cannot be
+// read gets no row and is listed as skipped; the run goes on with the others. The CSV file
+// is replaced only by a run that reached its end; a failed run keeps the file that was there.
+ThicknessAnalysisResult RunThicknessAnalysis(const ThicknessAnalysisRequest& request);
+
+// The message that names the skipped files of a run.
+std::string SkippedFilesMessage(const std::vector<std::string>& skipped);

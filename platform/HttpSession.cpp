@@ -1,5 +1,6 @@
 #include "platform/HttpSession.h"
 
+#include <algorithm>
 #include <curl/curl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -107,9 +108,7 @@ struct HttpSession::Callbacks {
   static int Progress(void* session, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
   {
     HttpSession& s = Of(session);
-    if (s.m_Receiver != nullptr)
-      s.m_Receiver->OnProgress();
-    return 0;
+    return s.m_Receiver == nullptr || s.m_Receiver->OnProgress() ? 0 : 1;
   }
 };
 
@@ -165,13 +164,25 @@ HttpSession::~HttpSession()
 
 void HttpSession::SetReceiveTimeout(uint32_t milliseconds)
 {
+  SetMinimumRate(1, milliseconds);
+}
+
+void HttpSession::SetMinimumRate(uint32_t bytesPerSecond, uint32_t milliseconds)
+{
   CURL* curl = static_cast<CURL*>(m_Handle.get());
   if (curl == nullptr)
     return;
-  // libcurl measures a stall in whole seconds of less than one byte per second.
+  // libcurl measures a stall in whole seconds.
   const long seconds = milliseconds == 0 ? 0L : static_cast<long>((milliseconds + 999) / 1000);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, seconds == 0 ? 0L : 1L);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, seconds == 0 ? 0L : static_cast<long>(bytesPerSecond));
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, seconds);
+}
+
+void HttpSession::SetDeadline(std::chrono::milliseconds deadline)
+{
+  CURL* curl = static_cast<CURL*>(m_Handle.get());
+  if (curl != nullptr)
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<int64_t>(deadline.count(), 0)));
 }
 
 HttpResult HttpSession::Get(const std::string& url, HttpReceiver& receiver)

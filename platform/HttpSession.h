@@ -4,6 +4,7 @@
 // Only http and https are spoken, on the first request and on every redirect; proxies come
 // from the usual environment variables (http_proxy, https_proxy, no_proxy), as libcurl reads
 // them.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -32,8 +33,8 @@ public:
   // A piece of the body of the final (2xx) response; false stops the transfer.
   virtual bool OnBody(const char* data, size_t size) = 0;
   // Called often while the request runs, also while nothing arrives: the place to keep the
-  // interface painted.
-  virtual void OnProgress() = 0;
+  // interface painted. False stops the transfer.
+  virtual bool OnProgress() = 0;
 };
 
 struct HttpResult {
@@ -52,6 +53,11 @@ public:
   bool IsOpen() const { return m_Handle != nullptr; }
   // A transfer that receives nothing for this long fails; 0 waits for ever.
   void SetReceiveTimeout(uint32_t milliseconds);
+  // A transfer that receives less than `bytesPerSecond` on average over `milliseconds`
+  // fails; 0 milliseconds sets no such limit.
+  void SetMinimumRate(uint32_t bytesPerSecond, uint32_t milliseconds);
+  // A request that has not ended this long after it began fails; 0 sets no deadline.
+  void SetDeadline(std::chrono::milliseconds deadline);
 
   HttpResult Get(const std::string& url, HttpReceiver& receiver);
 

@@ -34,23 +34,32 @@ private:
   bool m_Ready = false;
 };
 
-void WaitForEnd(pid_t child)
+ProgramEnd WaitForEnd(pid_t child)
 {
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
+  ProgramEnd end;
+  if (WIFSIGNALED(status)) {
+    end.kind = ProgramEnd::Kind::Signalled;
+    end.code = WTERMSIG(status);
+  } else {
+    end.kind = ProgramEnd::Kind::Exited;
+    end.code = WEXITSTATUS(status);
+  }
+  return end;
 }
 
 }  // namespace
 
-bool RunProgram(const std::string& program, const std::vector<std::string>& arguments)
+ProgramEnd RunProgram(const std::string& program, const std::vector<std::string>& arguments)
 {
   // A relative name would be looked up in the working folder; only absolute paths run.
   if (program.empty() || program.front() != '/')
-    return false;
+    return ProgramEnd();
   SpawnActions actions;
   if (!actions.StdinFromNull())
-    return false;
+    return ProgramEnd();
   std::vector<std::string> texts;
   texts.reserve(arguments.size() + 1);
   texts.push_back(program);
@@ -62,9 +71,8 @@ bool RunProgram(const std::string& program, const std::vector<std::string>& argu
   argv.push_back(nullptr);
   pid_t child = 0;
   if (posix_spawn(&child, program.c_str(), actions.Get(), nullptr, argv.data(), environ) != 0)
-    return false;
-  WaitForEnd(child);
-  return true;
+    return ProgramEnd();
+  return WaitForEnd(child);
 }
 
 }  // namespace platform

@@ -7,11 +7,24 @@
 
 namespace platform {
 
+// How a program run ended.
+struct ProgramEnd {
+  enum class Kind {
+    NotStarted,
+    Exited,     // code: the exit status
+    Signalled,  // code: the signal that ended it
+  };
+  Kind kind = Kind::NotStarted;
+  int code = 0;
+
+  bool Started() const { return kind != Kind::NotStarted; }
+  bool Succeeded() const { return kind == Kind::Exited && code == 0; }
+};
+
 // Runs the program (an absolute path) with the arguments that follow argument 0 (argument
 // 0 is the program path itself). Standard input reads from /dev/null, so a program that
 // reads it cannot wait for ever; standard output and error, the environment and the
-// working folder are this program's. Blocks until the program has ended; its exit status
-// is not examined. False when the program could not be started.
-bool RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+// working folder are this program's. Blocks until the program has ended.
+ProgramEnd RunProgram(const std::string& program, const std::vector<std::string>& arguments);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <algorithm>
 #include <climits>
+#include <memory>
 
 namespace platform {
 namespace {
@@ -16,17 +17,35 @@ QString KeyPath(const QString& key)
   return kGroup + QLatin1Char('/') + key;
 }
 
-QSettings OpenSettings()
+// The profile is parsed once, at its first use, and kept: a large profile would otherwise be
+// parsed again for every key read. Writes go to the file at once.
+std::unique_ptr<QSettings>& Opened()
 {
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, kOrganisation, kApplication);
+  static std::unique_ptr<QSettings> settings;
+  return settings;
+}
+
+QSettings& OpenSettings()
+{
+  std::unique_ptr<QSettings>& settings = Opened();
+  if (!settings)
+    settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, kOrganisation, kApplication);
+  return *settings;
+}
+
+int g_WriteBatches = 0;
+
+void Written(QSettings& settings)
+{
+  if (g_WriteBatches == 0)
+    settings.sync();
 }
 
 }  // namespace
 
 int Profile::GetProfileInt(const QString& key, int defaultValue)
 {
-  const QSettings settings = OpenSettings();
-  const QVariant value = settings.value(KeyPath(key));
+  const QVariant value = OpenSettings().value(KeyPath(key));
   if (!value.isValid())
     return defaultValue;
   // Like the profile functions: leading digits count, anything else after them is ignored.
@@ -45,27 +64,38 @@ int Profile::GetProfileInt(const QString& key, int defaultValue)
 
 QString Profile::GetProfileString(const QString& key, const QString& defaultValue)
 {
-  const QSettings settings = OpenSettings();
-  const QVariant value = settings.value(KeyPath(key));
+  const QVariant value = OpenSettings().value(KeyPath(key));
   return value.isValid() ? value.toString() : defaultValue;
 }
 
 void Profile::WriteProfileInt(const QString& key, int value)
 {
-  QSettings settings = OpenSettings();
+  QSettings& settings = OpenSettings();
   settings.setValue(KeyPath(key), value);
-  settings.sync();
+  Written(settings);
 }
 
 void Profile::WriteProfileString(const QString& key, const QString& value)
 {
-  QSettings settings = OpenSettings();
+  QSettings& settings = OpenSettings();
   settings.setValue(KeyPath(key), value);
-  settings.sync();
+  Written(settings);
+}
+
+Profile::WriteBatch::WriteBatch()
+{
+  ++g_WriteBatches;
+}
+
+Profile::WriteBatch::~WriteBatch()
+{
+  if (--g_WriteBatches == 0)
+    OpenSettings().sync();
 }
 
 void Profile::SetFolderForTests(const QString& folder)
 {
+  Opened().reset();
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
 }
 

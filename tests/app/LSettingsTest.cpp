@@ -1,8 +1,18 @@
+#include "app/CMainFrame.h"
+#include "app/CStrataviewView.h"
 #include "app/SettingsProfile.h"
+#include "data/LMesh.h"
+#include "fixtures/DemoFolder.h"
+#include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
+#include "platform/ExecutableDir.h"
 #include "platform/Profile.h"
 
 #include <QSettings>
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
@@ -158,36 +168,108 @@ TEST_F(SettingsTest, StoredValuesAreReadByTheirStorageRules)
   EXPECT_EQ(s.UserName, "R. Researcher");
 }
 
-// Values a pane or writer could not use read as the default, so a hand-edited profile
-// cannot make a pane index past a table or divide by zero.
-TEST_F(SettingsTest, UnusableValuesReadAsDefaults)
+// Every value is read within what its control offers, so that a hand-edited or damaged
+// profile cannot make a pane index past a table, divide by zero or run without end: a number
+// beyond its range reads as the nearest bound (of a list, the nearest entry), text that holds
+// no number as the default.
+TEST_F(SettingsTest, ValuesReadWithinTheirControlsRange)
 {
-  const struct { const char* key; int stored; } ints[] = {
-    {"AvgSliceNum", 0}, {"FrameRate", 0}, {"OpacityCup", 101}, {"OpacitySEAD", -1},
-    {"ThicknessOpacity", 200}, {"SurfacesLineWidth", 0}, {"SplinesLineWidth", -3},
-    {"ThicknessSurfaceFrom", 20}, {"CreateProjSurfaceTo", -1}, {"MeshSmoothingSEAD", -2}};
-  for (const auto& c : ints)
-    Profile::WriteProfileInt(c.key, c.stored);
+  const LSettings d;
+  const struct {
+    const char* key;
+    const char* stored;
+    std::function<float(const LSettings&)> field;
+    float expected;
+  } cases[] = {
+    {"MeshSmoothingVessel", "2147483647", [](const LSettings& s) { return float(s.MeshSmoothingVessel); }, 5},
+    {"MeshSmoothingSEAD", "-2", [](const LSettings& s) { return float(s.MeshSmoothingSEAD); }, 0},
+    {"AvgSliceNum", "0", [](const LSettings& s) { return float(s.AvgSliceNum); }, 1},
+    {"AvgSliceNum", "4", [](const LSettings& s) { return float(s.AvgSliceNum); }, 3},
+    {"AvgSliceNum", "99999999999999999999999", [](const LSettings& s) { return float(s.AvgSliceNum); }, 11},
+    {"FrameRate", "0", [](const LSettings& s) { return float(s.FrameRate); }, 5},
+    {"FrameRate", "17", [](const LSettings& s) { return float(s.FrameRate); }, 15},
+    {"FrameRate", "fast", [](const LSettings& s) { return float(s.FrameRate); }, 15},
+    {"OpacityCup", "101", [](const LSettings& s) { return float(s.OpacityCup); }, 100},
+    {"OpacitySEAD", "-1", [](const LSettings& s) { return float(s.OpacitySEAD); }, 0},
+    {"ThicknessOpacity", "200", [](const LSettings& s) { return float(s.ThicknessOpacity); }, 100},
+    {"SurfacesLineWidth", "0", [](const LSettings& s) { return float(s.SurfacesLineWidth); }, 1},
+    {"SplinesLineWidth", "1000000", [](const LSettings& s) { return float(s.SplinesLineWidth); }, 5},
+    {"ThicknessSurfaceFrom", "20", [](const LSettings& s) { return float(s.ThicknessSurfaceFrom); }, 19},
+    {"CreateProjSurfaceTo", "-1", [](const LSettings& s) { return float(s.CreateProjSurfaceTo); }, 0},
+    {"ShowProj", "yes", [](const LSettings& s) { return float(s.ShowProj); }, 1},
+    {"ColorCupR", "red", [](const LSettings& s) { return float(s.ColorCup & 0xFF); }, 255},
+    {"VesselMargin", "1e30", [](const LSettings& s) { return s.VesselMargin; }, 1.5f},
+    {"SEADMargin", "-3", [](const LSettings& s) { return s.SEADMargin; }, 0.01f},
+    {"SurfacesMargin", "wide", [](const LSettings& s) { return s.SurfacesMargin; }, 1.0f},
+    {"UndefinedRegionMargin", "0", [](const LSettings& s) { return s.UndefinedRegionMargin; }, 0.05f},
+    {"LayoutPhysicalSizeX", "0", [](const LSettings& s) { return s.LayoutPhysicalSizeX; }, 0.001f},
+    {"LayoutPhysicalSizeY", "nan", [](const LSettings& s) { return s.LayoutPhysicalSizeY; }, 1.0f},
+    {"LayoutPhysicalSizeZ", "1e300", [](const LSettings& s) { return s.LayoutPhysicalSizeZ; }, 1000.0f},
+    {"WindowWidth", "-inf", [](const LSettings& s) { return s.WindowWidth; }, 0.0f},
+    {"WindowCenter", "1e9", [](const LSettings& s) { return s.WindowCenter; }, 65535.0f},
+    {"ThicknessUnitMax", "-0.5", [](const LSettings& s) { return s.ThicknessUnitMax; }, 0.0f},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + " = " + c.stored);
+    Profile::WriteProfileString(c.key, c.stored);
+    LSettings s;
+    ReadSettings(s);
+    EXPECT_EQ(c.field(s), c.expected);
+    Profile::WriteProfileString(c.key, "");
+  }
   Profile::WriteProfileString("MarkersLabel", "25");
   Profile::WriteProfileString("Mouse", "Lasso");
   Profile::WriteProfileString("Layout", "4");
-
   LSettings s;
   ReadSettings(s);
-  const LSettings defaults;
-  EXPECT_EQ(s.AvgSliceNum, 1);
-  EXPECT_EQ(s.FrameRate, 15);
-  EXPECT_EQ(s.OpacityCup, 30);
-  EXPECT_EQ(s.OpacitySEAD, 30);
-  EXPECT_EQ(s.ThicknessOpacity, 80);
-  EXPECT_EQ(s.SurfacesLineWidth, 1);
-  EXPECT_EQ(s.SplinesLineWidth, 2);
-  EXPECT_EQ(s.ThicknessSurfaceFrom, 0);
-  EXPECT_EQ(s.CreateProjSurfaceTo, 0);
-  EXPECT_EQ(s.MeshSmoothingSEAD, 3);
   EXPECT_EQ(s.MarkersLabel, "0");
-  EXPECT_EQ(s.Mouse, defaults.Mouse);
+  EXPECT_EQ(s.Mouse, d.Mouse);
   EXPECT_EQ(s.Layout, 1);
+}
+
+// A damaged profile, with huge, out-of-range and garbage values among fifty thousand
+// foreign keys, is read once at start (read again per key, it took minutes) and used within
+// range: opening a scan whose labels have no mesh cache builds each mesh with five smoothing
+// passes, not two thousand million.
+TEST_F(SettingsTest, ADamagedProfileIsReadOnceAndUsedWithinRange)
+{
+  std::string ini = "[Setting]\nExeVersion=3.8.0\nMeshSmoothingVessel=2147483647\n"
+                    "MeshSmoothingSEAD=99999999999999999999999\nAvgSliceNum=many\nFrameRate=1000000000000\n"
+                    "VesselMargin=1e38\nLayoutPhysicalSizeX=-1\nOpacityVessel=-2147483648\n";
+  for (int i = 0; i < 50000; ++i)
+    ini += "Foreign" + std::to_string(i) + "=" + std::string(20, 'x') + "\n";
+  std::filesystem::create_directories(m_Dir.File("Local AppWizard-Generated Applications"));
+  ASSERT_TRUE(fixtures::WriteText(m_Dir.File("Local AppWizard-Generated Applications/Strataview.ini"), ini));
+  const TempDir scan;
+  ASSERT_TRUE(fixtures::MakeSmallDemo(scan.Path().string()));
+  platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
+  const auto frame = std::make_unique<CMainFrame>();
+  CStrataviewView& view = *frame->View();
+  view.OnInitialUpdate();
+  const LSettings& s = view.Settings();
+  EXPECT_EQ(s.MeshSmoothingVessel, 5);
+  EXPECT_EQ(s.MeshSmoothingSEAD, 5);
+  EXPECT_EQ(s.AvgSliceNum, 1);
+  EXPECT_EQ(s.FrameRate, 30);
+  EXPECT_EQ(s.VesselMargin, 1.5f);
+  EXPECT_EQ(s.LayoutPhysicalSizeX, 0.001f);
+  EXPECT_EQ(s.OpacityVessel, 0);
+
+  ASSERT_TRUE(view.ScanFolder(scan.Path().string()));
+  view.RefreshAll();
+  const auto& vessel = view.Slots().vessel;
+  ASSERT_EQ(vessel.count, 1);
+  const LOCTVolume& labels = vessel.objects[0];
+  const int size[3] = {labels.sizeX, labels.sizeY, labels.sizeZ};
+  const float spacing[3] = {labels.spacingX, labels.spacingY, labels.spacingZ};
+  LMesh fivePasses;
+  fivePasses.SetLabelVolume(size, spacing, labels.Voxels(), labels.bytesPerVoxel);
+  fivePasses.Build(true, 5);
+  const LMesh& built = vessel.meshes[0];
+  ASSERT_EQ(built.GetVertexCount(), fivePasses.GetVertexCount());
+  ASSERT_GT(built.GetVertexCount(), 0u);
+  EXPECT_TRUE(std::equal(built.GetVertices(), built.GetVertices() + 3 * built.GetVertexCount(),
+                         fivePasses.GetVertices()));
 }
 
 TEST_F(SettingsTest, WritersStoreEachKindAndReadBack)

@@ -231,17 +231,31 @@ TEST_F(LoadingTest, OlderGridCentreNameIsRenamedButNeverOverAnotherFile)
   EXPECT_EQ(View().GetScanPath(), scan);
 }
 
-TEST_F(LoadingTest, AKindTakesAtMostAHundredFiles)
+// The suite's own file is kept even where it sorts beyond the hundredth, and the user is
+// told which files were left out.
+TEST_F(LoadingTest, AKindTakesAtMostAHundredFilesAndKeepsTheSuitesOwn)
 {
   const std::string folder = WriteFullFolder("many");
   for (int i = 1; i <= 100; ++i)
     ASSERT_TRUE(WriteMarkers(folder + "/s_Markers_" + std::to_string(i) + ".xml"));
-  const StdoutCapture out;
   ASSERT_TRUE(Open(folder));
   EXPECT_EQ(View().Slots().markers.count, 100);
-  EXPECT_EQ(Combo("IDC_COMBO_MARKERS")->itemText(99), "100");
-  EXPECT_EQ(View().GetMarkersCurSel(), 0);  // "Vamo" sorts after 100 and is left out
-  EXPECT_EQ(out.Text(), "Warning: 'Markers' has 101 files; only the first 100 are loaded\n");
+  EXPECT_EQ(Combo("IDC_COMBO_MARKERS")->itemText(98), "99");
+  EXPECT_EQ(Combo("IDC_COMBO_MARKERS")->itemText(99), "Vamo");
+  EXPECT_EQ(View().GetMarkersCurSel(), 99);
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"The folder holds 101 'Markers' files; only 100 are loaded. "
+                                                 "Not loaded: 's_Markers_100.xml'."});
+
+  for (int i = 101; i <= 111; ++i)
+    ASSERT_TRUE(WriteMarkers(folder + "/s_Markers_" + std::to_string(i) + ".xml"));
+  m_Messages.clear();
+  ASSERT_TRUE(Open(folder));
+  EXPECT_EQ(View().GetMarkersCurSel(), 99);
+  EXPECT_EQ(m_Messages, std::vector<std::string>{
+                          "The folder holds 112 'Markers' files; only 100 are loaded. Not loaded: 's_Markers_100.xml', "
+                          "'s_Markers_101.xml', 's_Markers_102.xml', 's_Markers_103.xml', 's_Markers_104.xml', "
+                          "'s_Markers_105.xml', 's_Markers_106.xml', 's_Markers_107.xml', 's_Markers_108.xml', "
+                          "'s_Markers_109.xml' and 2 more."});
 }
 
 TEST_F(LoadingTest, ThreeDimensionalTiffBecomesAMetaImageScan)

@@ -27,7 +27,7 @@ using fixtures::ThicknessAnalysisTest;
 TEST_F(ThicknessAnalysisTest, GridRowsAgreeWithTheOracleAndThePane)
 {
   m_Request.gridName = kEtdrs;
-  ASSERT_EQ(RunThicknessAnalysis(m_Request), "");
+  ASSERT_EQ(RunThicknessAnalysis(m_Request).message, "");
   const std::vector<std::string> lines = Lines(fixtures::ReadAll(m_Request.outputPath));
   ASSERT_EQ(lines.size(), 4u);
   LGrid grid;

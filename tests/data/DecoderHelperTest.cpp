@@ -10,6 +10,7 @@
 #include "fixtures/ToolkitFaults.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -111,13 +112,13 @@ tifffile.imwrite('single.tif', p[:, :, 0].T.astype(np.uint8))
 
 // Reads the file in this process and through the helper, expects the same result, lines,
 // fields and voxels, and returns the result.
-int ExpectSameThroughHelper(const std::string& path)
+int ExpectSameThroughHelper(const std::string& path, const std::string& helperPath = STRATAVIEW_DECODER)
 {
   LOCTVolume inProcess, throughHelper;
   const Read expected = ReadScan(inProcess, path);
   Read got;
   {
-    const fixtures::ScopedDecoder helper;
+    const fixtures::ScopedDecoder helper(decoder::Limits().baseTime, helperPath);
     got = ReadScan(throughHelper, path);
   }
   EXPECT_EQ(got.result, expected.result);
@@ -226,33 +227,92 @@ TEST(DecoderHelper, DataFileChangedAfterTheCheckIsRefused)
   }
 }
 
+// The pictures of every kind the picture library reads, and one it cannot.
+std::vector<std::string> ImageFiles(const TempDir& dir)
+{
+  EXPECT_EQ(fixtures::RunCommand("/usr/bin/python3 " STRATAVIEW_SOURCE_DIR "/tests/data/image_fixtures.py " +
+                                 dir.Path().string()), 0);
+  EXPECT_TRUE(fixtures::WriteText(dir.File("garbage.png"), "not an image"));
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(dir.Path()))
+    files.push_back(entry.path().string());
+  EXPECT_GT(files.size(), 3u);
+  return files;
+}
+
+void ExpectSameImageThroughHelper(const std::string& file, const std::string& helperPath = STRATAVIEW_DECODER)
+{
+  LImage2D inProcess, throughHelper;
+  const int expected = inProcess.Load(file);
+  const fixtures::ScopedDecoder helper(decoder::Limits().baseTime, helperPath);
+  EXPECT_EQ(throughHelper.Load(file), expected);
+  const LImage2D::Description a = inProcess.Describe(), b = throughHelper.Describe();
+  EXPECT_EQ(b.width, a.width);
+  EXPECT_EQ(b.height, a.height);
+  EXPECT_EQ(b.bitsPerPixel, a.bitsPerPixel);
+  EXPECT_EQ(b.fileType, a.fileType);
+  EXPECT_EQ(b.planes, a.planes);
+  std::vector<uint8_t> planesA(inProcess.PlaneBytes()), planesB(throughHelper.PlaneBytes());
+  inProcess.CopyPlanes(planesA.data());
+  throughHelper.CopyPlanes(planesB.data());
+  EXPECT_TRUE(planesA == planesB);
+}
+
 TEST(DecoderHelper, EveryImageKindArrivesAsTheProgramLoadsIt)
 {
   const TempDir dir;
-  ASSERT_EQ(fixtures::RunCommand("/usr/bin/python3 " STRATAVIEW_SOURCE_DIR "/tests/data/image_fixtures.py " +
-                                 dir.Path().string()), 0);
-  ASSERT_TRUE(fixtures::WriteText(dir.File("garbage.png"), "not an image"));
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(dir.Path()))
-    files.push_back(entry.path());
-  ASSERT_GT(files.size(), 3u);
-  for (const fs::path& file : files) {
-    SCOPED_TRACE(file.string());
-    LImage2D inProcess, throughHelper;
-    const int expected = inProcess.Load(file.string());
-    const fixtures::ScopedDecoder helper;
-    EXPECT_EQ(throughHelper.Load(file.string()), expected);
-    const LImage2D::Description a = inProcess.Describe(), b = throughHelper.Describe();
-    EXPECT_EQ(b.width, a.width);
-    EXPECT_EQ(b.height, a.height);
-    EXPECT_EQ(b.bitsPerPixel, a.bitsPerPixel);
-    EXPECT_EQ(b.fileType, a.fileType);
-    EXPECT_EQ(b.planes, a.planes);
-    std::vector<uint8_t> planesA(inProcess.PlaneBytes()), planesB(throughHelper.PlaneBytes());
-    inProcess.CopyPlanes(planesA.data());
-    throughHelper.CopyPlanes(planesB.data());
-    EXPECT_TRUE(planesA == planesB);
+  for (const std::string& file : ImageFiles(dir)) {
+    SCOPED_TRACE(file);
+    ExpectSameImageThroughHelper(file);
   }
+}
+
+// Helpers that start under an address-space limit of `kibibytes` which they cannot raise, as
+// under a shell's ulimit -v for any user but root (the capability to raise it is dropped),
+// in `folder` under the helpers' names. They run the helpers built without the sanitizers,
+// which can run under such a limit.
+std::string LimitedHelpers(const std::string& folder, uint64_t kibibytes)
+{
+  fs::create_directories(folder);
+  const fs::path helpers = fs::path(STRATAVIEW_UNSANITIZED_DECODER).parent_path();
+  for (const char* name : {decoder::kHelperName, decoder::kVolumeHelperName, decoder::kImageHelperName}) {
+    const std::string script = (fs::path(folder) / name).string();
+    EXPECT_TRUE(fixtures::WriteText(script, "#!/bin/sh\nulimit -v " + std::to_string(kibibytes) +
+                                                " || exit 99\nexec setpriv --bounding-set=-sys_resource '" +
+                                                (helpers / name).string() + "' \"$@\"\n"));
+    fs::permissions(script, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  }
+  return (fs::path(folder) / decoder::kHelperName).string();
+}
+
+// Under an inherited limit below what the helper would set itself (its own use plus the
+// memory a read may take), every format still opens as in the program's own process, and
+// a read that needs more than the limit leaves is told as such, with what the helper had.
+TEST(DecoderHelper, EveryFormatOpensUnderAnInheritedAddressSpaceLimit)
+{
+  const TempDir dir, images;
+  const std::string limited = LimitedHelpers(dir.File("limited"), uint64_t(3) << 20);
+  for (const std::string& path : ScanFiles(dir)) {
+    SCOPED_TRACE(path);
+    ExpectSameThroughHelper(path, limited);
+  }
+  for (const std::string& file : ImageFiles(images)) {
+    SCOPED_TRACE(file);
+    ExpectSameImageThroughHelper(file, limited);
+  }
+
+  const fixtures::ScopedDecoder helper(decoder::Limits().baseTime, limited);
+  const fixtures::ScopedDecoderFault fault("allocate");
+  LOCTVolume volume;
+  const Read read = ReadScan(volume, dir.File("Demo/Demo_OCT.mhd"));
+  EXPECT_EQ(read.result, kScanOpenFailed);
+  const std::string says = "needs more memory than the decoder may use (";
+  const size_t at = read.out.find(says);
+  ASSERT_NE(at, std::string::npos) << read.out;
+  const int mebibytes = std::atoi(read.out.c_str() + at + says.size());
+  EXPECT_GT(mebibytes, 0);
+  EXPECT_LT(mebibytes, 3 << 10) << "the helper's own use is not the reads'";
+  EXPECT_FALSE(AnyChildLeft());
 }
 
 // What a read through a failing helper gives: the kind's file error, an "Error: " line
@@ -264,15 +324,18 @@ TEST(DecoderHelper, CrashHangAndMemoryBecomeFileErrors)
   const std::string scan = dir.File("Demo/Demo_OCT.mhd");
   const std::string image = dir.File("Demo/Demo_Proj_Vamo.png");
   // A sanitizer build's handlers end the helper themselves on a crash or when memory
-  // runs out.
+  // runs out. Only the hang is given a short time: the others must not reach their time
+  // limit on a loaded machine before what they test.
+  const std::chrono::milliseconds ample = decoder::Limits().baseTime;
   const struct {
     const char* fault;
     const char* says;
+    std::chrono::milliseconds time;
   } cases[] = {
-      {"abort", "crashed on signal 6"},
-      {"crash", kSanitized ? "ended with status 1" : "crashed on signal 11"},
-      {"hang", "took longer than 2 s"},
-      {"allocate", kSanitized ? "ended with status 1" : "needs more memory than the decoder may use"},
+      {"abort", "crashed on signal 6", ample},
+      {"crash", kSanitized ? "ended with status 1" : "crashed on signal 11", ample},
+      {"hang", "took longer than 2 s", std::chrono::seconds(2)},
+      {"allocate", kSanitized ? "ended with status 1" : "needs more memory than the decoder may use", ample},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
@@ -282,7 +345,7 @@ TEST(DecoderHelper, CrashHangAndMemoryBecomeFileErrors)
     LImage2D picture;
     ASSERT_EQ(picture.Load(image), 0);
 
-    const fixtures::ScopedDecoder helper(std::chrono::seconds(2));
+    const fixtures::ScopedDecoder helper(c.time);
     const fixtures::ScopedDecoderFault fault(c.fault);
     const Read read = ReadScan(volume, scan);
     EXPECT_EQ(read.result, kScanOpenFailed);

@@ -64,7 +64,7 @@ protected:
     m_Scans = m_Dir.File("scans; it's");
     fs::create_directories(m_Programs + "/bin");
     fs::create_directories(m_Scans);
-    WriteProgram("record.sh", "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" >> '" + Log() + "'\nexit 3\n", fs::perms::owner_all);
+    WriteProgram("record.sh", "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" >> '" + Log() + "'\n", fs::perms::owner_all);
     WriteProgram("plain.sh", "#!/bin/sh\nexit 0\n", fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_TRUE(fixtures::WriteText(Scan(), "scan bytes"));
   }
@@ -154,6 +154,44 @@ TEST_F(ExecutableRun, ProgramsThatCannotStartAreReportedOnTheOpenScan)
     EXPECT_EQ(m_Messages, std::vector<std::string>{"CreateProcess failed: '\"" + m_Programs + "/" + c.message})
         << c.what;
   }
+}
+
+// A program that crashes or ends with a status other than 0 has not made its results: the
+// run says how it ended and gives no folder to load; a batch names each scan it failed on
+// and goes on with the others.
+TEST_F(ExecutableRun, AProgramThatFailsIsReportedAndItsResultsAreNotTaken)
+{
+  WriteProgram("status.sh", "#!/bin/sh\nexit 7\n", fs::perms::owner_all);
+  WriteProgram("crash.sh", "#!/bin/sh\nkill -SEGV $$\n", fs::perms::owner_all);
+  WriteProgram("picky.sh", "#!/bin/sh\ncase \"$1\" in *scan2*) exit 2;; esac\n", fs::perms::owner_all);
+  const struct {
+    const char* program;
+    const char* message;
+  } cases[] = {
+    {"bin/status.sh", "The executable ended with exit status 7."},
+    {"bin/crash.sh", "The executable ended with signal 11."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    ReadList({{c.program, "<[OCT]"}});
+    m_Messages.clear();
+    std::string folder = "unchanged";
+    EXPECT_FALSE(RunOnScan(m_List, 0, m_Programs, Scan(), m_Volume, folder));
+    EXPECT_EQ(folder, "unchanged");
+    EXPECT_EQ(m_Messages, std::vector<std::string>{c.message});
+  }
+
+  ASSERT_TRUE(fixtures::WriteText(m_Scans + "/scan2.vol", "x"));
+  ASSERT_TRUE(fixtures::WriteText(m_Scans + "/scan3.vol", "x"));
+  ReadList({{"bin/picky.sh", "<[OCT]"}, {"bin/status.sh", "[OCT]"}});
+  m_Messages.clear();
+  RunOnFolder(m_List, 0, m_Programs, m_Scans);
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"'" + m_Scans + "/scan2.vol': The executable ended with exit status 2."});
+  m_Messages.clear();
+  RunOnFolder(m_List, 1, m_Programs, m_Scans);
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"'" + Scan() + "': The executable ended with exit status 7.\n'" +
+                                                 m_Scans + "/scan2.vol': The executable ended with exit status 7.\n'" +
+                                                 m_Scans + "/scan3.vol': The executable ended with exit status 7."});
 }
 
 TEST_F(ExecutableRun, AMissingInputStopsTheRunWithItsMessage)

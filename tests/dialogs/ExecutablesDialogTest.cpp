@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -105,6 +106,30 @@ TEST_F(ExecutablesDialog, TheViewsButtonRunsOnTheOpenScanAndReloadsItsResultsFol
   EXPECT_EQ(view.GetScanPath(), input);
   EXPECT_TRUE(view.GetDisplayedVolume().loaded);
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+}
+
+// A program that crashes leaves the view on the scan it showed: its results folder is not
+// opened as if it had made them.
+TEST_F(ExecutablesDialog, AProgramThatCrashesIsReportedAndNothingIsReloaded)
+{
+  const fixtures::DemoView demo{fixtures::DemoViewOptions().KeepMessageHook()};
+  ASSERT_TRUE(demo.MakeDemo());
+  ASSERT_TRUE(fixtures::WriteText(m_Programs.File("record.sh"), "#!/bin/sh\nkill -ABRT $$\n"));
+  fs::permissions(m_Programs.File("record.sh"), fs::perms::owner_all);
+  WriteList(ListOf(1));
+  ASSERT_TRUE(demo.OpenFolder(demo.Folder()));
+  CStrataviewView& view = demo.View();
+  const std::string scan = view.GetScanPath();
+  platform::SetExecutableDirForTests(m_Programs.Path().string());
+
+  const platform::ScopedDialogHook run([](const platform::DialogRequest&, QDialog* dialog) {
+    QTest::mouseClick(dialog->findChild<QPushButton*>("IDC_BUTTON_RUN1"), Qt::LeftButton);
+    return platform::DialogAnswer{};
+  });
+  view.MenuPanel()->Button(CDlgMenu::kExecutables)->click();
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"The executable ended with signal 6."});
+  EXPECT_EQ(view.GetScanPath(), scan);
+  EXPECT_EQ(view.GetScanFolder(), demo.Folder());
 }
 
 }  // namespace

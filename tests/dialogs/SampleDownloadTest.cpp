@@ -17,11 +17,15 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QLabel>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
@@ -83,6 +87,30 @@ protected:
 private:
   QLabel* m_Label;
   std::vector<std::string> m_Texts;
+};
+
+// Runs the action once, the first time the label is painted with a text that starts so.
+class WhenShown : public QObject {
+public:
+  WhenShown(QLabel* label, std::string start, std::function<void()> action)
+    : m_Label(label), m_Start(std::move(start)), m_Action(std::move(action))
+  {
+    label->installEventFilter(this);
+  }
+  ~WhenShown() override { m_Label->removeEventFilter(this); }
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override
+  {
+    if (event->type() == QEvent::Paint && m_Action && m_Label->text().toStdString().rfind(m_Start, 0) == 0)
+      std::exchange(m_Action, nullptr)();
+    return false;
+  }
+
+private:
+  QLabel* m_Label;
+  std::string m_Start;
+  std::function<void()> m_Action;
 };
 
 class SampleDownloadTest : public ::testing::Test {
@@ -335,6 +363,81 @@ TEST_F(SampleDownloadTest, AServerThatStopsAnsweringIsGivenUp)
   EXPECT_NE(grab.StatusText().find("too slow"), std::string::npos) << grab.StatusText();
   EXPECT_TRUE(fs::is_empty(m_Program.Path()));
   ::close(listener);
+}
+
+// A server that sends too slowly is given up: once it averages less than the minimum rate
+// over a stretch, and in any case at the deadline that the expected size and the minimum rate
+// give. Nothing of the file stays.
+TEST_F(SampleDownloadTest, ASlowServerIsGivenUpAtItsPaceOrAtTheDeadline)
+{
+  using std::chrono::milliseconds;
+  const struct {
+    const char* what;
+    uint64_t size;
+    DownloadPace pace;
+    const char* says;
+  } cases[] = {
+    {"below the minimum rate", 1000, DownloadPace{1000, milliseconds(1000), milliseconds(60000)}, "too slow"},
+    {"past the deadline", 100, DownloadPace{50, milliseconds(60000), milliseconds(1000)}, "timed out"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const LoopbackHttpServer server(c.size, 20);  // 20 bytes a second
+    ASSERT_TRUE(server.IsRunning());
+    const std::string target = m_Program.File("Zeiss_ONH.img");
+    CWebGrab grab;
+    grab.SetPace(c.pace);
+    EXPECT_EQ(grab.DownloadToFile(server.Url() + "Zeiss_ONH.img", nullptr, nullptr, target, c.size), 0);
+    EXPECT_NE(grab.StatusText().find(c.says), std::string::npos) << grab.StatusText();
+    EXPECT_TRUE(fs::is_empty(m_Program.Path()));
+  }
+}
+
+TEST_F(SampleDownloadTest, ASlowSampleServerEndsInTheMessage)
+{
+  const LoopbackHttpServer server(kZeissSize, 20);
+  ASSERT_TRUE(server.IsRunning());
+  const auto frame = Window(server.Url());
+  CStrataviewView& view = *frame->View();
+  view.OpenDialog()->SetDownloadPace(
+    DownloadPace{1000, std::chrono::milliseconds(1000), std::chrono::milliseconds(60000)});
+  OpenSample(view, "Zeiss_Macula.img (39.0 MB)");
+  EXPECT_EQ(m_Messages, std::vector<std::string>{kDownloadFailed});
+  EXPECT_NE(view.OpenDialog()->SampleStatus()->text().toStdString().find("too slow"), std::string::npos);
+  EXPECT_TRUE(SampleFiles().empty());
+  EXPECT_TRUE(view.GetScanPath().empty());
+}
+
+// While a sample downloads, the Cancel button in the status line is the one control that
+// takes input: pressing it stops the transfer and removes what arrived; the other controls
+// (Open again, Escape, closing) do nothing meanwhile.
+TEST_F(SampleDownloadTest, CancelStopsTheDownloadAndNothingElseStartsMeanwhile)
+{
+  const LoopbackHttpServer server(kZeissSize, 1000);
+  ASSERT_TRUE(server.IsRunning());
+  const auto frame = Window(server.Url());
+  CStrataviewView& view = *frame->View();
+  CDlgOpen& dialog = *view.OpenDialog();
+  EXPECT_TRUE(dialog.CancelDownloadButton()->isHidden());
+  bool pressed = false;
+  // Acts once the status line shows the first bytes of the file arriving.
+  const WhenShown firstBytes(dialog.SampleStatus(), "Read ", [&] {
+    EXPECT_TRUE(dialog.CancelDownloadButton()->isVisible());
+    QTest::mouseClick(dialog.Button(CDlgOpen::kOpen), Qt::LeftButton);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.close());
+    QTest::mouseClick(dialog.CancelDownloadButton(), Qt::LeftButton);
+    pressed = true;
+  });
+  OpenSample(view, "Zeiss_Macula.img (39.0 MB)");
+  EXPECT_TRUE(pressed);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  EXPECT_EQ(dialog.SampleStatus()->text().toStdString(), "The download was cancelled.");
+  EXPECT_TRUE(SampleFiles().empty()) << "nothing of the transfer is left";
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_TRUE(dialog.CancelDownloadButton()->isHidden());
+  EXPECT_TRUE(view.GetScanPath().empty());
+  EXPECT_EQ(server.Requests(), std::vector<std::string>{"/Zeiss_Macula.img"}) << "no second download started";
 }
 
 }  // namespace

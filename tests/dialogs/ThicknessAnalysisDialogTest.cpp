@@ -96,6 +96,19 @@ TEST_F(ThicknessAnalysisDialogTest, RunStoresChoicesOnlyAfterSuccess)
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(StoredGrid(), "None");
   EXPECT_EQ(fixtures::ReadAll(folder.File("out.csv")).substr(0, 4), "OCT,");
+
+  // A file that cannot be read is named, and the run goes on to its end without it.
+  m_Messages.clear();
+  ASSERT_TRUE(fixtures::WriteText(folder.File("b_Surfaces_Vamo.xml"), "<surfaces>"));
+  CDlgThicknessAnalysis again;
+  again.SetFolder(folder.Path().string());
+  again.GridCombo()->setCurrentText(QStringLiteral("None"));
+  again.OutputEdit()->setText(QString::fromStdString(folder.File("again.csv")));
+  again.accept();
+  EXPECT_EQ(m_Messages, std::vector<std::string>{"These files could not be read; the CSV file has no row for them:\n'" +
+                                                 folder.File("b_Surfaces_Vamo.xml") + "': File error: 'Surfaces'"});
+  EXPECT_EQ(again.result(), QDialog::Accepted);
+  EXPECT_EQ(fixtures::ReadAll(folder.File("again.csv")), fixtures::ReadAll(folder.File("out.csv")));
 }
 
 }  // namespace

@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
 namespace {
 
 using fixtures::Fields;
@@ -26,7 +30,7 @@ using fixtures::ThicknessAnalysisTest;
 
 TEST_F(ThicknessAnalysisTest, NoGridRowsInNaturalOrderMatchTheOracle)
 {
-  ASSERT_EQ(RunThicknessAnalysis(m_Request), "");
+  ASSERT_EQ(RunThicknessAnalysis(m_Request).message, "");
   const std::vector<std::string> lines = Lines(fixtures::ReadAll(m_Request.outputPath));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0],
@@ -57,7 +61,7 @@ TEST_F(ThicknessAnalysisTest, UnknownSurfaceNamesAreMeasuredByPosition)
   AddScan("scan2", 1);
   AddScan("scan10", 2);
   AddScan("sub/scan3", 3);
-  ASSERT_EQ(RunThicknessAnalysis(m_Request), "");
+  ASSERT_EQ(RunThicknessAnalysis(m_Request).message, "");
   const std::vector<std::string> lines = Lines(fixtures::ReadAll(m_Request.outputPath));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_NE(lines[0].find(",MeanThickness_NA.Upper_To_NA.Middle_um,MeanThickness_NA.Middle_To_NA.Lower_um,"),
@@ -79,7 +83,7 @@ TEST_F(ThicknessAnalysisTest, GridCentreFilesArePairedInOrder)
     centre.Create(c.x, c.z, Scan(1).header);
     ASSERT_EQ(centre.WriteXml(m_Folder.File(c.name)), 0);
   }
-  ASSERT_EQ(RunThicknessAnalysis(m_Request), "");
+  ASSERT_EQ(RunThicknessAnalysis(m_Request).message, "");
   const std::vector<std::string> lines = Lines(fixtures::ReadAll(m_Request.outputPath));
   ASSERT_EQ(lines.size(), 4u);
   const char* expected[] = {"scan2_GridCenter_Vamo.xml,7,3", "scan10_GridCenter_Vamo.xml,5,6",
@@ -111,8 +115,6 @@ TEST_F(ThicknessAnalysisTest, FailuresKeepTheOldFile)
     {"no output", kNoGridName, GridCenterSource::Xml, "", "", "", "Please input an Output Path Name."},
     {"missing grid", "Grid_Missing.xml", GridCenterSource::ImageCenter, "", m_Request.outputPath, "",
      "File error: 'Grid'"},
-    {"not surfaces", kNoGridName, GridCenterSource::ImageCenter, "", m_Request.outputPath, "<grid/>",
-     "This is not a 'Surfaces' xml file."},
     {"output folder missing", kNoGridName, GridCenterSource::ImageCenter, "", m_Out.File("no/report.csv"), "",
      "File error: 'Thickness Analysis'"},
   };
@@ -125,9 +127,55 @@ TEST_F(ThicknessAnalysisTest, FailuresKeepTheOldFile)
     m_Request.gridCenterSource = c.source;
     m_Request.gridCenterFilter = c.gridCenterFilter;
     m_Request.outputPath = c.output;
-    EXPECT_EQ(RunThicknessAnalysis(m_Request), c.message);
+    EXPECT_EQ(RunThicknessAnalysis(m_Request).message, c.message);
     EXPECT_EQ(fixtures::ReadAll(m_Out.File("report.csv")), "old");
   }
+}
+
+// A file that cannot be read gets no row and is named with why; the others are measured as
+// without it, the header line coming from the first file that was read.
+TEST_F(ThicknessAnalysisTest, UnreadableFilesAreSkippedAndNamed)
+{
+  const std::string garbage = m_Folder.File("scan1_Surfaces_Vamo.xml");
+  const std::string grid = m_Folder.File("scan4_Surfaces_Vamo.xml");
+  const std::string old = m_Folder.File("sub/scan5_Surfaces_Vamo.xml");
+  ASSERT_TRUE(fixtures::WriteText(garbage, "<surfaces><version>4.0.0"));
+  ASSERT_TRUE(fixtures::WriteText(grid, "<grid><version>4.0.0</version></grid>"));
+  ASSERT_TRUE(fixtures::WriteText(old, "<surfaces><version>3.9.0</version></surfaces>"));
+  const ThicknessAnalysisResult result = RunThicknessAnalysis(m_Request);
+  EXPECT_EQ(result.message, "");
+  EXPECT_EQ(result.skipped, (std::vector<std::string>{"'" + garbage + "': File error: 'Surfaces'",
+                                                      "'" + grid + "': This is not a 'Surfaces' xml file.",
+                                                      "'" + old + "': The XML version is lower than 4.0.0."}));
+  const std::vector<std::string> lines = Lines(fixtures::ReadAll(m_Request.outputPath));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].rfind("OCT,Laterality,", 0), 0u);
+  EXPECT_EQ(Fields(lines[1])[0], "scan2");
+  EXPECT_EQ(Fields(lines[3])[0], "scan3");
+  std::string output;
+  EXPECT_EQ(RunOracle({"scan2", "scan10", "sub/scan3"}, nullptr, &output), 0) << output;
+
+  // With the centres from grid-centre files, an unreadable one leaves out its pair's row.
+  for (const std::string& path : {garbage, grid, old})
+    fs::remove(path);
+  m_Request.gridName = kEtdrs;
+  m_Request.gridCenterSource = GridCenterSource::Xml;
+  for (const char* name : {"scan10_GridCenter_Vamo.xml", "sub/scan3_GridCenter_Vamo.xml"}) {
+    LGridCenter centre;
+    centre.Create(4, 4, Scan(1).header);
+    ASSERT_EQ(centre.WriteXml(m_Folder.File(name)), 0);
+  }
+  const std::string broken = m_Folder.File("scan2_GridCenter_Vamo.xml");
+  ASSERT_TRUE(fixtures::WriteText(broken, "not xml"));
+  const ThicknessAnalysisResult paired = RunThicknessAnalysis(m_Request);
+  EXPECT_EQ(paired.message, "");
+  EXPECT_EQ(paired.skipped, std::vector<std::string>{"'" + broken + "': File error: 'Grid Center'"});
+  const std::vector<std::string> rows = Lines(fixtures::ReadAll(m_Request.outputPath));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(Fields(rows[1])[0], "scan10");
+  EXPECT_EQ(SkippedFilesMessage(paired.skipped),
+            "These files could not be read; the CSV file has no row for them:\n'" + broken +
+              "': File error: 'Grid Center'");
 }
 
 TEST(ThicknessAnalysis, EmptyFolderGivesAnEmptyFile)
@@ -139,7 +187,7 @@ TEST(ThicknessAnalysis, EmptyFolderGivesAnEmptyFile)
   request.surfacesFilter = "_Surfaces_Vamo.xml";
   request.outputPath = folder.File("out.csv");
   ASSERT_TRUE(fixtures::WriteText(request.outputPath, "old"));
-  EXPECT_EQ(RunThicknessAnalysis(request), "");
+  EXPECT_EQ(RunThicknessAnalysis(request).message, "");
   EXPECT_EQ(fixtures::ReadAll(request.outputPath), "");
 }
 
