@@ -65,6 +65,24 @@ std::string SizeFailureText(uint64_t received, uint64_t expected)
   return text;
 }
 
+// True at most once per refresh interval.
+class Throttle {
+public:
+  bool Due()
+  {
+    const Clock::time_point now = Clock::now();
+    if (m_Started && now - m_Last < kRefreshInterval)
+      return false;
+    m_Started = true;
+    m_Last = now;
+    return true;
+  }
+
+private:
+  Clock::time_point m_Last;
+  bool m_Started = false;
+};
+
 // Writes the body into the temporary file and reports the request's stages and progress to
 // the session.
 class FileReceiver : public platform::HttpReceiver {
@@ -89,14 +107,14 @@ public:
     // The first piece is always shown, so that even a fast transfer says that the body came.
     const bool firstPiece = m_Received == 0;
     m_Received += size;
-    if (DueForRefresh() || firstPiece)
+    if (m_StatusRefresh.Due() || firstPiece)
       m_Session.ShowStatus(ReadText(m_Received, m_Expected, WholeSecondsSinceStart()));
     return true;
   }
 
   bool OnProgress() override
   {
-    if (DueForRefresh())
+    if (m_WindowRefresh.Due())
       m_Session.KeepPainted();
     return !m_Cancelled;
   }
@@ -110,16 +128,6 @@ public:
   }
 
 private:
-  bool DueForRefresh()
-  {
-    const Clock::time_point now = Clock::now();
-    if (m_Refreshed && now - m_LastRefresh < kRefreshInterval)
-      return false;
-    m_Refreshed = true;
-    m_LastRefresh = now;
-    return true;
-  }
-
   long long WholeSecondsSinceStart() const
   {
     return std::llround(std::chrono::duration<double>(Clock::now() - m_Start).count());
@@ -132,8 +140,10 @@ private:
   uint64_t m_Received = 0;
   std::string m_Refusal;
   const Clock::time_point m_Start = Clock::now();
-  Clock::time_point m_LastRefresh;
-  bool m_Refreshed = false;
+  // The status text and the windows each refresh on their own: a steady flow of data must
+  // not take every turn from the windows (and from the cancel button).
+  Throttle m_StatusRefresh;
+  Throttle m_WindowRefresh;
 };
 
 // While it lives, the cancel button (when there is one) is shown and is the one control that

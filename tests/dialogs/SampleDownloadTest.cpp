@@ -17,7 +17,9 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QLabel>
-#include <QTest>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -112,6 +114,16 @@ private:
   std::string m_Start;
   std::function<void()> m_Action;
 };
+
+// A click of the left button on the widget's centre, queued for the event loop.
+void PostClick(QWidget* widget)
+{
+  const QPointF centre = QRectF(widget->rect()).center();
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+    QCoreApplication::postEvent(widget, new QMouseEvent(type, centre, widget->mapToGlobal(centre), Qt::LeftButton,
+                                                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                        Qt::NoModifier));
+}
 
 class SampleDownloadTest : public ::testing::Test {
 protected:
@@ -413,24 +425,27 @@ TEST_F(SampleDownloadTest, ASlowSampleServerEndsInTheMessage)
 // (Open again, Escape, closing) do nothing meanwhile.
 TEST_F(SampleDownloadTest, CancelStopsTheDownloadAndNothingElseStartsMeanwhile)
 {
-  const LoopbackHttpServer server(kZeissSize, 1000);
+  // A few seconds of data: a download that let no input through would end with them.
+  const LoopbackHttpServer server(4000, 1000);
   ASSERT_TRUE(server.IsRunning());
   const auto frame = Window(server.Url());
   CStrataviewView& view = *frame->View();
   CDlgOpen& dialog = *view.OpenDialog();
   EXPECT_TRUE(dialog.CancelDownloadButton()->isHidden());
-  bool pressed = false;
-  // Acts once the status line shows the first bytes of the file arriving.
+  bool offered = false;
+  // Once the status line shows the first bytes arriving, the user clicks Open again, presses
+  // Escape and then Cancel: input queued as the window system queues it, handled when the
+  // transfer lets events through.
   const WhenShown firstBytes(dialog.SampleStatus(), "Read ", [&] {
-    EXPECT_TRUE(dialog.CancelDownloadButton()->isVisible());
-    QTest::mouseClick(dialog.Button(CDlgOpen::kOpen), Qt::LeftButton);
-    QTest::keyClick(&dialog, Qt::Key_Escape);
+    offered = dialog.CancelDownloadButton()->isVisible();
+    PostClick(dialog.Button(CDlgOpen::kOpen));
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+      QCoreApplication::postEvent(&dialog, new QKeyEvent(type, Qt::Key_Escape, Qt::NoModifier));
+    PostClick(dialog.CancelDownloadButton());
     EXPECT_FALSE(dialog.close());
-    QTest::mouseClick(dialog.CancelDownloadButton(), Qt::LeftButton);
-    pressed = true;
   });
   OpenSample(view, "Zeiss_Macula.img (39.0 MB)");
-  EXPECT_TRUE(pressed);
+  EXPECT_TRUE(offered);
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
   EXPECT_EQ(dialog.SampleStatus()->text().toStdString(), "The download was cancelled.");
   EXPECT_TRUE(SampleFiles().empty()) << "nothing of the transfer is left";
