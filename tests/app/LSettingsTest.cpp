@@ -227,7 +227,7 @@ TEST_F(SettingsTest, ValuesReadWithinTheirControlsRange)
   EXPECT_EQ(s.Layout, 1);
 }
 
-// A damaged profile, with huge, out-of-range and garbage values among fifty thousand
+// A damaged profile, with huge, out-of-range and garbage values among ten thousand
 // foreign keys, is read once at start (read again per key, it took minutes) and used within
 // range: opening a scan whose labels have no mesh cache builds each mesh with five smoothing
 // passes, not two thousand million.
@@ -236,7 +236,7 @@ TEST_F(SettingsTest, ADamagedProfileIsReadOnceAndUsedWithinRange)
   std::string ini = "[Setting]\nExeVersion=3.8.0\nMeshSmoothingVessel=2147483647\n"
                     "MeshSmoothingSEAD=99999999999999999999999\nAvgSliceNum=many\nFrameRate=1000000000000\n"
                     "VesselMargin=1e38\nLayoutPhysicalSizeX=-1\nOpacityVessel=-2147483648\n";
-  for (int i = 0; i < 50000; ++i)
+  for (int i = 0; i < 10000; ++i)
     ini += "Foreign" + std::to_string(i) + "=" + std::string(20, 'x') + "\n";
   std::filesystem::create_directories(m_Dir.File("Local AppWizard-Generated Applications"));
   ASSERT_TRUE(fixtures::WriteText(m_Dir.File("Local AppWizard-Generated Applications/Strataview.ini"), ini));
