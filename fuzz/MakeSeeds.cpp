@@ -18,6 +18,7 @@
 #include <itkImageFileWriter.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -116,7 +117,8 @@ void CanonSeed()
   WriteSeed("scan_canon", "horizontal", parameters + "\n--TOMOGRAMS--\n" + tomograms);
 }
 
-void DicomSeed()
+// One DICOM file per flavour (the first byte picks it), 8-bit and 16-bit pixels.
+void DicomSeed(char flavour, Uint16 bits, const char* name)
 {
   DcmFileFormat file;
   DcmDataset* data = file.getDataset();
@@ -126,21 +128,133 @@ void DicomSeed()
   data->putAndInsertString(DCM_NumberOfFrames, "2");
   data->putAndInsertString(DCM_PixelSpacing, "0.01\\0.02");
   data->putAndInsertString(DCM_SliceThickness, "0.1");
-  data->putAndInsertUint16(DCM_BitsAllocated, 8);
+  data->putAndInsertUint16(DCM_BitsAllocated, bits);
   data->putAndInsertString(DCM_Laterality, "R");
-  std::vector<Uint8> pixels(24);
-  std::iota(pixels.begin(), pixels.end(), Uint8(1));
-  data->putAndInsertUint8Array(DCM_PixelData, pixels.data(), pixels.size());
+  if (bits == 16) {
+    std::vector<Uint16> pixels(24);
+    std::iota(pixels.begin(), pixels.end(), Uint16(1000));
+    data->putAndInsertUint16Array(DCM_PixelData, pixels.data(), pixels.size());
+  } else {
+    std::vector<Uint8> pixels(24);
+    std::iota(pixels.begin(), pixels.end(), Uint8(1));
+    data->putAndInsertUint8Array(DCM_PixelData, pixels.data(), pixels.size());
+  }
   file.saveFile(Scratch("a.dcm").c_str(), EXS_LittleEndianExplicit);
-  WriteSeed("scan_dicom", "dcm", "\x02" + ReadAll(Scratch("a.dcm")));
+  WriteSeed("scan_dicom", name, std::string(1, flavour) + ReadAll(Scratch("a.dcm")));
 }
 
-// The device formats' own magic texts, as starting points.
+void DicomSeeds()
+{
+  DicomSeed('\x02', 8, "dcm");
+  DicomSeed('\x00', 16, "dicom-16");
+  DicomSeed('\x01', 16, "DICOM-16");
+}
+
+// Little-endian (or big-endian) numbers appended to a byte string, for the device layouts.
+class Bytes {
+public:
+  explicit Bytes(bool bigEndian = false) : m_BigEndian(bigEndian) {}
+  template <typename T> Bytes& Put(T value)
+  {
+    char raw[sizeof(T)];
+    std::memcpy(raw, &value, sizeof(T));
+    for (size_t i = 0; i < sizeof(T); ++i)
+      m_Text += m_BigEndian ? raw[sizeof(T) - 1 - i] : raw[i];
+    return *this;
+  }
+  Bytes& Text(const std::string& text, size_t width = 0)
+  {
+    m_Text += text;
+    if (width > text.size())
+      m_Text.append(width - text.size(), '\0');
+    return *this;
+  }
+  Bytes& Zeros(size_t count) { m_Text.append(count, '\0'); return *this; }
+  const std::string& Str() const { return m_Text; }
+
+private:
+  bool m_BigEndian;
+  std::string m_Text;
+};
+
+// A whole .vol of two B-scans, so that mutations reach the B-scan and fundus paths.
+std::string HeidelbergVol(int32_t sizeX, int32_t sizeY, int32_t sizeZ, const std::string& eye)
+{
+  const int32_t fundusW = 5, fundusH = 2, bscanHeader = 7;
+  Bytes w;
+  w.Text("HSF-OCT-103", 12).Put(sizeX).Put(sizeZ).Put(sizeY);
+  w.Put(0.011).Put(0.125).Put(0.0039);
+  w.Put(fundusW).Put(fundusH).Zeros(28).Text(eye, 4).Zeros(12).Put(bscanHeader);
+  w.Zeros(2048 - 104 + size_t(fundusW * fundusH));
+  for (int z = 0; z < sizeZ; ++z) {
+    w.Zeros(bscanHeader);
+    for (int i = 0; i < sizeX * sizeY; ++i)
+      w.Put(float(1 + i + 12 * z) / 64.0f);
+  }
+  return w.Str();
+}
+
+// The scan block of an .fds behind a near-miss marker, with big-endian voxels.
+std::string TopconFds(int32_t sizeX, int32_t sizeY, int32_t bits, int32_t sizeZ)
+{
+  Bytes w;
+  w.Text(std::string("\x04\0\0\0FOCTFDS", 11)).Text("@IMG_SCA_", 20);
+  w.Text("@IMG_SCAN_03", 17).Put(sizeX).Put(sizeY).Put(bits).Put(sizeZ).Zeros(4);
+  Bytes voxels(true);
+  for (int i = 0; i < sizeX * sizeY * sizeZ; ++i)
+    voxels.Put(uint16_t(i * 257 + 1));
+  return w.Str() + voxels.Str();
+}
+
+// A Bioptigen file: named entries of integers and ranges, then frames with their headers.
+std::string BioptigenOct(int32_t frames, int32_t aScans, int32_t samples, int32_t doppler)
+{
+  const std::string name = "seed scan";
+  Bytes w;
+  w.Text("BIOPTI").Put(int32_t(name.size())).Text(name);
+  const size_t offsetAt = w.Str().size();
+  w.Put(int32_t(0));
+  for (int entry = 0; entry < 22; ++entry) {
+    const std::string key = "KEY_" + std::to_string(entry * entry);
+    w.Put(int32_t(key.size())).Text(key);
+    const int32_t integers[] = {frames, aScans, samples, 2};
+    if (entry <= 3 || entry == 20)
+      w.Put(int32_t(4)).Put(entry <= 3 ? integers[entry] : doppler);
+    else if (entry == 12 || entry == 14 || entry == 15)
+      w.Put(int32_t(8)).Put(entry == 12 ? 1.0 : 6.0);
+    else
+      w.Put(int32_t(2)).Text("ab");
+  }
+  w.Zeros(11);
+  std::string bytes = w.Str();
+  const int32_t offset = int32_t(bytes.size()) - 25;
+  std::memcpy(&bytes[offsetAt], &offset, sizeof offset);
+  Bytes data;
+  for (int z = 0; z < frames; ++z) {
+    data.Zeros(130);
+    for (int i = 0; i < aScans * samples; ++i)
+      data.Put(uint16_t(1 + i + 100 * z));
+    if (doppler == 1) {
+      data.Zeros(22);
+      for (int i = 0; i < aScans * samples; ++i)
+        data.Put(uint16_t(60000 + i));
+    }
+  }
+  return bytes + data.Str();
+}
+
+// The device formats: whole small files of each layout, and their magic texts alone.
 void DeviceSeeds()
 {
   WriteSeed("scan_heidelberg", "magic", "HSF-OCT-103" + std::string(2037, '\0'));
+  WriteSeed("scan_heidelberg", "two-bscans", HeidelbergVol(3, 4, 2, "OS"));
+  WriteSeed("scan_heidelberg", "one-bscan", HeidelbergVol(6, 5, 1, "OD"));
   WriteSeed("scan_topcon", "magic", std::string("\x04\0\0\0FOCT", 8) + std::string(200, '\0'));
+  WriteSeed("scan_topcon", "16-bit", TopconFds(3, 8, 16, 2));
+  WriteSeed("scan_topcon", "8-bit", TopconFds(4, 6, 8, 3));
   WriteSeed("scan_bioptigen", "magic", std::string(64, '\0'));
+  WriteSeed("scan_bioptigen", "frames", BioptigenOct(3, 4, 5, 0));
+  WriteSeed("scan_bioptigen", "doppler", BioptigenOct(2, 3, 4, 1));
   WriteSeed("scan_zeiss", "bytes", std::string(64, '\0'));
 }
 
@@ -258,7 +372,7 @@ int main(int argc, char** argv)
   RegisterImageIOFactories();
   ToolkitSeeds();
   CanonSeed();
-  DicomSeed();
+  DicomSeeds();
   DeviceSeeds();
   ResultSeeds();
   GridSeeds(argv[2]);
