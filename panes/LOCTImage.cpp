@@ -24,10 +24,7 @@ void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host
   m_Bitmap.fill(Qt::black);
 
   m_Caption.clear();
-  m_SurfacesFileName.clear();
-  m_SurfacesModifier = "NA";
-  m_SurfacesApproval = false;
-  m_SurfaceCount = 0;
+  ForgetResults();
   m_Zoom = 1.0f;
   m_PanX = 0;
   m_PanY = 0;
@@ -40,9 +37,35 @@ void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host
   m_ProjectionFrom = m_ProjectionTo = 0;
   m_ShowCreateProj = false;
   m_Laterality = 0;
-  m_SelectedSpline = m_SelectedControlPoint = -1;
+  m_SelectedMarker = m_SelectedSpline = m_SelectedControlPoint = -1;
   m_NewSplineRequest = false;
+  m_VesselStroke = m_SEADStroke = false;
   PlaceWindow(host, m_Bitmap.size());
+}
+
+// The results of the previous scan may be gone, or sized for another grid: nothing of them
+// is drawn, edited or undone until the view hands over the new scan's.
+void LOCTImage::ForgetResults()
+{
+  m_SurfaceCount = 0;
+  m_SurfacePoints = nullptr;
+  m_UndefinedMask = nullptr;
+  m_SurfacesFileName.clear();
+  m_SurfacesModifier = "NA";
+  m_SurfacesApproval = false;
+  m_SurfaceUndo.clear();
+  m_SelectedSurface = -1;
+  m_SurfaceEditActive = false;
+  m_RefSurface = nullptr;
+  m_DiscMask = nullptr;
+  m_LCDR = 0.0f;
+  m_VesselLabels = m_SEADLabels = nullptr;
+  m_VesselMesh = {};
+  m_SEADMesh = {};
+  m_Markers = nullptr;
+  m_MarkerHitRects.clear();
+  m_Splines = nullptr;
+  m_SplineHitRects = nullptr;
 }
 
 void LOCTImage::SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3],

@@ -36,8 +36,9 @@ public:
 
   explicit LOCTImage(ViewServices& view) : m_View(view) {}
 
-  // (Re)builds a black bitmap of the slice's columns and rows, resets the view state and
-  // places the pane's window at (0, 0) inside the host (created there the first time).
+  // (Re)builds a black bitmap of the slice's columns and rows, resets the view state, lets
+  // go of every result of the previous scan and places the pane's window at (0, 0) inside
+  // the host (created there the first time).
   void CreatePane(int width, int height, int colorMode, CChildWnd* host);
 
   void SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3], int bytesPerVoxel);
@@ -214,6 +215,7 @@ private:
   };
 
   void RenderIfCreated();
+  void ForgetResults();
 
   void DrawSurfaces(PaneCanvas& canvas, const OverlayFrame& f) const;
   void DrawSurfaceLine(PaneCanvas& canvas, const OverlayFrame& f, int surface) const;

@@ -13,6 +13,10 @@ bool LProjImage::CreatePane(int width, int height, int colorMode, CChildWnd* hos
   const int h = std::max(0, height);
   const size_t cells = static_cast<size_t>(w) * static_cast<size_t>(h);
   SetNotCreated();
+  // The previous scan's results may be gone, or sized for another grid: none of them is
+  // composed, measured or painted on until the view hands over the new scan's.
+  SetSurfaces(0, nullptr, nullptr);
+  m_DiscMask = nullptr;
   try {
     // Planes of the same size keep their memory, so that the 3-D pane's borrowed planes stay
     // valid across a new scan of the same size.

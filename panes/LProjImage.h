@@ -28,8 +28,9 @@ public:
   explicit LProjImage(ViewServices& view) : m_View(view) {}
 
   // (Re)builds the black bitmap and planes of width x height cells (sizeX x sizeZ), resets
-  // the view state and places the window at (0, 0) inside the host (created there the first
-  // time). False, with the pane not created, when the memory cannot be had.
+  // the view state, lets go of the previous scan's surfaces, mask and disc and places the
+  // window at (0, 0) inside the host (created there the first time). False, with the pane
+  // not created, when the memory cannot be had.
   bool CreatePane(int width, int height, int colorMode, CChildWnd* host);
 
   void SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3], int bytesPerVoxel);

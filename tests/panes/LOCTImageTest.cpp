@@ -106,7 +106,7 @@ TEST_F(PaneTest, FrameTakesTheSliceAxisColourWhileGuideLinesShow)
   }
 }
 
-TEST_F(PaneTest, TintTogglesRenderAgainAndCreatePaneClearsThem)
+TEST_F(PaneTest, TintTogglesRenderAgainAndCreatePaneClearsThemAndTheirData)
 {
   using Toggle = std::function<void(LOCTImage&, bool)>;
   const struct {
@@ -141,6 +141,8 @@ TEST_F(PaneTest, TintTogglesRenderAgainAndCreatePaneClearsThem)
     SetUpPane(pane, m_Data, OrientationXZ, m_Position, &m_Centre, &m_Width);
     pane.Render();
     EXPECT_TRUE(pane.Bitmap() == plain) << "a new CreatePane turns the tints off";
+    t.toggle(pane, true);
+    EXPECT_TRUE(pane.Bitmap() == plain) << "and lets go of the data they were drawn from";
   }
 }
 

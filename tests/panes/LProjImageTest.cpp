@@ -1,4 +1,5 @@
 #include "ProjPaneTestData.h"
+#include "RecordingCanvas.h"
 
 #include "panes/ThicknessTexts.h"
 
@@ -151,6 +152,31 @@ TEST_F(ComposeTest, LayersOffOrNotYetComputed)
   m_Pane.SetProjectionImage(r.data(), g.data(), b.data());
   m_Pane.ShowUndefinedRegion(true);
   EXPECT_EQ(PixelOf(m_Pane.Bitmap(), 1, 0), (Rgb{1, 2, 3}));
+}
+
+// A scan of another size without surfaces or disc: the pane composes, measures and paints
+// nothing of the previous scan's, whose masks are sized for the old grid.
+TEST_F(ComposeTest, ANewScanOfAnotherSizeLetsGoOfThePreviousResults)
+{
+  m_Pane.ComputeThickness(0, 1);
+  m_Pane.ShowDisc(true);
+  m_Pane.ShowThickness(true);
+  EnFaceScene next(9, 10, 7, 0);
+  const int size[3] = {next.sizeX, next.sizeY, next.sizeZ};
+  m_Pane.CreatePane(next.sizeX, next.sizeZ, DibColors24Bit, nullptr);
+  m_Pane.SetVolume(size, next.voxels.data(), next.spacing, 1);
+  m_Pane.SetPosition(next.position);
+  m_Pane.SetGridCenter(next.gridCenter);
+  m_Pane.ShowUndefinedRegion(true);
+  m_Pane.ShowDisc(true);
+  m_Pane.ComputeThickness(0, 1);
+  m_Pane.ComputeProjection(0, 1);
+  m_Pane.ShowThickness(true);
+  RecordingCanvas overlays;
+  m_Pane.PaintOverlays(overlays);
+  for (int z = 0; z < next.sizeZ; ++z)
+    for (int x = 0; x < next.sizeX; ++x)
+      ASSERT_EQ(PixelOf(m_Pane.Bitmap(), x, z), (Rgb{0, 0, 0})) << x << ", " << z;
 }
 
 TEST_F(ComposeTest, PaintsGuideLinesMarkAndColourBar)
