@@ -4,8 +4,10 @@
 #include "data/LSplineSet.h"
 
 #include <GL/gl.h>
+#include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -15,8 +17,34 @@ void Normal(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2)
   glNormal3f(n.x, n.y, n.z);
 }
 
+// Points drawn from client-side arrays (positions, and normals when given). Selection
+// renders draw only this way: Mesa keeps every vertex sent between glBegin and glEnd in
+// selection mode for good, megabytes a pick.
+void DrawArrays(GLenum mode, const float* positions, const float* normals, size_t points)
+{
+  if (points == 0)
+    return;
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, positions);
+  if (normals) {
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, 0, normals);
+  }
+  glDrawArrays(mode, 0, static_cast<GLsizei>(points));
+  glPopClientAttrib();
+}
+
+void PutPoint(float* out, const ScenePoint& p)
+{
+  out[0] = p.x;
+  out[1] = p.y;
+  out[2] = p.z;
+}
+
 // Triangles with their normals. An ordinary render draws all of a routine's triangles in one
-// glBegin; a selection render needs one per name, since names change only outside.
+// glBegin, materials changing between them; a selection render draws each name's triangles
+// (a cell's two at most) from arrays of their own, since names change only between draws.
 class Triangles {
 public:
   explicit Triangles(bool selecting) : m_Selecting(selecting) {}
@@ -24,7 +52,7 @@ public:
   Triangles(const Triangles&) = delete;
   Triangles& operator=(const Triangles&) = delete;
 
-  // Ends the batch so that a name can be loaded, in a selection render.
+  // Draws what came before, so that a name can be loaded, in a selection render.
   void BeforeName()
   {
     if (m_Selecting)
@@ -32,6 +60,17 @@ public:
   }
   void Add(const ScenePoint& p0, const ScenePoint& p1, const ScenePoint& p2)
   {
+    if (m_Selecting) {
+      if (m_Points == kHeld)
+        End();
+      const ScenePoint n = TriangleNormal(p0, p1, p2);
+      for (const ScenePoint* p : {&p0, &p1, &p2}) {
+        PutPoint(m_Positions.data() + 3 * m_Points, *p);
+        PutPoint(m_Normals.data() + 3 * m_Points, n);
+        ++m_Points;
+      }
+      return;
+    }
     if (!m_Open) {
       glBegin(GL_TRIANGLES);
       m_Open = true;
@@ -49,14 +88,20 @@ public:
   }
   void End()
   {
+    DrawArrays(GL_TRIANGLES, m_Positions.data(), m_Normals.data(), m_Points);
+    m_Points = 0;
     if (m_Open)
       glEnd();
     m_Open = false;
   }
 
 private:
+  static constexpr size_t kHeld = 6;  // the points of a cell
   bool m_Selecting;
   bool m_Open = false;
+  std::array<float, 3 * kHeld> m_Positions{};
+  std::array<float, 3 * kHeld> m_Normals{};
+  size_t m_Points = 0;
 };
 
 }  // namespace
@@ -143,19 +188,15 @@ void L3D::DrawSplines3D()
   if (SplinesLineWidth() > 0)
     glLineWidth(static_cast<GLfloat>(SplinesLineWidth()));
   LoadName(Names().Ignored());
-  glBegin(GL_LINES);
   for (int s = 0; s < count; ++s) {
     if (splines->controlPoints[static_cast<size_t>(s)].size() <= 1)
       continue;
     const std::vector<Point3i>& curve = splines->GetCurves()[static_cast<size_t>(s)];
-    for (size_t k = 1; k < curve.size(); ++k) {
-      const ScenePoint a = MapPoint(curve[k - 1]);
-      const ScenePoint b = MapPoint(curve[k]);
-      glVertex3f(a.x, a.y, a.z);
-      glVertex3f(b.x, b.y, b.z);
-    }
+    std::vector<float> strip(3 * curve.size());
+    for (size_t k = 0; k < curve.size(); ++k)
+      PutPoint(strip.data() + 3 * k, MapPoint(curve[k]));
+    DrawArrays(GL_LINE_STRIP, strip.data(), nullptr, curve.size());
   }
-  glEnd();
   glEnable(GL_LIGHTING);
   if (!Flag(SceneFlag::SplineControlPoints))
     return;

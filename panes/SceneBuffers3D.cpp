@@ -18,6 +18,17 @@ constexpr size_t kMaxCellMaterials = 8;
 constexpr size_t kCellsWorthAFlush = 1 << 15;
 constexpr size_t kMeshBlock = 4096;  // triangles built and uploaded at a time
 
+// A buffer bound for an upload, and no buffer bound after it: client-side arrays drawn
+// later (the GLUT spheres of markers and control points) would otherwise be read as offsets
+// into it, and land nowhere.
+class ArrayBufferUpload {
+public:
+  explicit ArrayBufferUpload(GLuint buffer) { glBindBuffer(GL_ARRAY_BUFFER, buffer); }
+  ~ArrayBufferUpload() { glBindBuffer(GL_ARRAY_BUFFER, 0); }
+  ArrayBufferUpload(const ArrayBufferUpload&) = delete;
+  ArrayBufferUpload& operator=(const ArrayBufferUpload&) = delete;
+};
+
 // Runs of cells drawn by one multi-draw, merged where they touch.
 class CellRuns {
 public:
@@ -223,7 +234,7 @@ void SceneBuffers3D::BuildVertices(const Scene3D& scene, int surface, SurfaceBuf
       out[static_cast<size_t>(x - mapped.first)] = scene.MapPoint(scene.SurfacePoint(surface, x, z));
   };
   std::vector<float> row(static_cast<size_t>(columns.Count()) * 2 * kFloatsPerVertex);
-  glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
+  const ArrayBufferUpload upload(buffer.vertices);
   mapRow(rows.first, next);
   for (int z = rows.first; z <= rows.last; ++z) {
     std::swap(here, next);
@@ -388,7 +399,7 @@ void SceneBuffers3D::BuildColours(const Scene3D& scene, int surface, SurfaceBuff
   const std::vector<float> vertexColours = VertexColours(scene, surface);
   if (!buffer.colours)
     glGenBuffers(1, &buffer.colours);
-  glBindBuffer(GL_ARRAY_BUFFER, buffer.colours);
+  const ArrayBufferUpload upload(buffer.colours);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexColours.size() * sizeof(float)), vertexColours.data(),
                GL_STATIC_DRAW);
 }
@@ -407,8 +418,10 @@ bool SceneBuffers3D::UpdateSurface(Scene3D& scene, int surface, SurfaceBuffer& b
   RowRange built;
   if (buffer.sizeX != sx || buffer.sizeZ != sz || !(buffer.mapping == mapping)) {
     const size_t points = static_cast<size_t>(sx) * static_cast<size_t>(sz);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer.vertices);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points * 2 * kVertexStride), nullptr, GL_STATIC_DRAW);
+    {
+      const ArrayBufferUpload upload(buffer.vertices);
+      glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points * 2 * kVertexStride), nullptr, GL_STATIC_DRAW);
+    }
     BuildVertices(scene, surface, buffer, GridRegion::Whole(sx, sz));
     buffer.sizeX = sx;
     buffer.sizeZ = sz;
@@ -562,7 +575,7 @@ void SceneBuffers3D::DrawMesh(const Scene3D& scene, bool vessel)
     const size_t triangles = vertexCount / 3;
     if (!mesh.vertices)
       glGenBuffers(1, &mesh.vertices);
-    glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
+    const ArrayBufferUpload upload(mesh.vertices);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(triangles * 3 * kVertexStride), nullptr, GL_STATIC_DRAW);
     // Uploaded a block at a time, so that no second copy of a large mesh is ever held.
     std::vector<float> block(std::min(triangles, kMeshBlock) * 3 * kFloatsPerVertex);

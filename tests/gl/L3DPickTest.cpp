@@ -1,9 +1,9 @@
 // Picks of the 3-D pane by selection render, at window points worked out from the camera
 // (45 degrees, the eye at 2.5 R on the axis), and the trackball under OpenGL.
-#include "panes/L3D.h"
-
+#include "WindowPoint3D.h"
 #include "data/LMarkers.h"
 #include "data/LSplineSet.h"
+#include "panes/L3D.h"
 
 #include <GL/gl.h>
 #include <QWidget>
@@ -90,19 +90,7 @@ protected:
     ASSERT_TRUE(pane.isValid());
   }
 
-  // The window point of a voxel position seen through the accumulated rotation.
-  QPoint WindowPoint(float x, float y, float z) const
-  {
-    const ScenePoint p = pane.Map(x, y, z);
-    const std::array<float, 16>& m = pane.Rotation().accumulated;
-    const double ex = m[0] * p.x + m[4] * p.y + m[8] * p.z;
-    const double ey = m[1] * p.x + m[5] * p.y + m[9] * p.z;
-    const double ez = m[2] * p.x + m[6] * p.y + m[10] * p.z;
-    const double f = 1.0 / std::tan(22.5 * M_PI / 180.0);
-    const double depth = pane.Camera().distance - ez;
-    return {static_cast<int>(std::lround(kSide / 2.0 + ex / depth * f * kSide / 2.0)),
-            static_cast<int>(std::lround(kSide / 2.0 - ey / depth * f * kSide / 2.0))};
-  }
+  QPoint WindowPoint(float x, float y, float z) const { return ::WindowPoint(pane, x, y, z); }
   std::array<int, 3> Position() const { return {position[0], position[1], position[2]}; }
 
   const int size[3] = {kX, kY, kZ};
