@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr int kFirstChar = 32;
-constexpr int kCharCount = 96;
-
 // Windows sizes a font by its cell height, Qt by its em: the pixel size that gives the cell.
 QFont FontOfCellHeight(int cellHeight)
 {
@@ -58,12 +55,18 @@ void CompileGlyph(const QFont& font, const QFontMetrics& metrics, QChar ch)
 
 }  // namespace
 
-GLuint GlyphLists::ListsFor(int cellHeight)
+GLuint GlyphLists::ListsFor(int cellHeight, std::string_view text)
 {
   if (cellHeight <= 0)
     return 0;
-  if (m_First == 0 || m_Height != cellHeight)
-    Build(cellHeight);
+  if (m_First == 0 || m_Height != cellHeight) {
+    Release();
+    m_First = glGenLists(kCharCount);
+    if (m_First == 0)
+      return 0;
+    m_Height = cellHeight;
+  }
+  Build(text);
   return m_First;
 }
 
@@ -73,16 +76,24 @@ void GlyphLists::Release()
     glDeleteLists(m_First, kCharCount);
   m_First = 0;
   m_Height = 0;
+  m_Built.fill(false);
 }
 
-void GlyphLists::Build(int cellHeight)
+int GlyphLists::IndexOf(char c)
 {
-  Release();
-  m_First = glGenLists(kCharCount);
-  if (m_First == 0)
+  const int i = static_cast<unsigned char>(c) - kFirstChar;
+  return i >= 0 && i < kCharCount ? i : -1;
+}
+
+void GlyphLists::Build(std::string_view text)
+{
+  const auto missing = [this](char c) {
+    const int i = IndexOf(c);
+    return i >= 0 && !m_Built[static_cast<size_t>(i)];
+  };
+  if (std::none_of(text.begin(), text.end(), missing))
     return;
-  m_Height = cellHeight;
-  const QFont font = FontOfCellHeight(cellHeight);
+  const QFont font = FontOfCellHeight(m_Height);
   const QFontMetrics metrics(font);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -90,10 +101,14 @@ void GlyphLists::Build(int cellHeight)
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
   glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-  for (int i = 0; i < kCharCount; ++i) {
+  for (const char c : text) {
+    if (!missing(c))
+      continue;
+    const int i = IndexOf(c);
     glNewList(m_First + static_cast<GLuint>(i), GL_COMPILE);
     CompileGlyph(font, metrics, QChar(kFirstChar + i));
     glEndList();
+    m_Built[static_cast<size_t>(i)] = true;
   }
   glPopClientAttrib();
 }

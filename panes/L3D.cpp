@@ -30,6 +30,8 @@ void L3D::CreatePane(int width, int height, QWidget* host)
 {
   m_Width = std::max(0, width);
   m_Height = std::max(0, height);
+  // Nothing of the previous scan is drawn again, and its buffers do not outlive it.
+  ReleaseGl();
   ResetSceneState();
   if (host && parentWidget() != host)
     setParent(host);
@@ -112,6 +114,7 @@ void L3D::initializeGL()
 
 void L3D::ReleaseGl()
 {
+  m_EditedRows = Scene3DEditedRows();
   if (!isValid())
     return;
   makeCurrent();
@@ -119,6 +122,11 @@ void L3D::ReleaseGl()
   m_Buffers.Release();
   m_Layer.Release();
   doneCurrent();
+}
+
+bool L3D::HoldsGlResources() const
+{
+  return m_Glyphs.Held() || m_Buffers.Held() || m_Layer.Held();
 }
 
 void L3D::paintGL()

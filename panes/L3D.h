@@ -85,6 +85,9 @@ public:
   // How the last ordinary render came by the kept picture, for benchmarks and tests.
   enum class KeptPicture { NotKept, Reused, OverLeftOutRows, FromScratch };
   KeptPicture LastKeptPicture() const { return m_LastKeptPicture; }
+  // Whether the pane holds OpenGL objects of its own (buffers, textures, kept pictures,
+  // letters): from its first paint of a scan until the next scan is applied, for tests.
+  bool HoldsGlResources() const;
   // Points of a surface moved in place within a region of the (x, z) grid: an edit or an
   // undo in a slice pane. Repaints.
   void ShowSurfacePointsChanged(int surface, const GridRegion& region);

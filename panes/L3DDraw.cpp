@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -120,9 +121,6 @@ void L3D::DrawText3D(double x, double y, double z, const char* format, ...)
 {
   ApplyMaterial(FlatMaterial(0xFFFFFF));
   glRasterPos3f(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
-  const GLuint lists = m_Glyphs.ListsFor(LetterFontHeight());
-  if (lists == 0)
-    return;
   char text[256];
   va_list args;
   va_start(args, format);
@@ -131,6 +129,9 @@ void L3D::DrawText3D(double x, double y, double z, const char* format, ...)
   if (written <= 0)
     return;
   const GLsizei length = static_cast<GLsizei>(std::min<size_t>(static_cast<size_t>(written), sizeof text - 1));
+  const GLuint lists = m_Glyphs.ListsFor(LetterFontHeight(m_Height), {text, static_cast<size_t>(length)});
+  if (lists == 0)
+    return;
   glPushAttrib(GL_LIST_BIT);
   glListBase(lists - 32);
   glCallLists(length, GL_UNSIGNED_BYTE, text);

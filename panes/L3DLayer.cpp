@@ -187,7 +187,7 @@ std::vector<uint8_t> L3D::LayerInputs() const
   Append(in, OpacityCup());
   Append(in, OpacityRim());
   Append(in, SplinesLineWidth());
-  Append(in, LetterFontHeight());
+  Append(in, LetterFontHeight(m_Height));
   for (const Letter3D& letter : OrientationLetters()) {
     in.insert(in.end(), letter.text.begin(), letter.text.end());
     Append(in, std::array<double, 3>{letter.x, letter.y, letter.z});

@@ -323,9 +323,10 @@ std::array<Letter3D, 4> Scene3D::OrientationLetters() const
            {plusZ, midX, y, (sz * 0.1 + sz) * m_Spacing[2] - m_Half.z}}};
 }
 
-int Scene3D::LetterFontHeight() const
+int Scene3D::LetterFontHeight(int windowHeight) const
 {
-  if (!(m_Camera.distance > 0.0))
+  if (!(m_Camera.distance > 0.0) || windowHeight <= 0)
     return 0;
-  return static_cast<int>(600.0 / m_Camera.distance + 0.5);
+  const double height = 600.0 / m_Camera.distance + 0.5;
+  return height < windowHeight ? static_cast<int>(height) : windowHeight;
 }

@@ -300,9 +300,10 @@ public:
   bool DeleteSpline(int j);
 
   // The letters T, N, S and I around the volume, by laterality, and their font height in
-  // pixels, which shrinks as the camera moves away.
+  // pixels, which shrinks as the camera moves away; never taller than the window that shows
+  // them, since a scan a fraction of a millimetre wide brings the camera that close.
   std::array<Letter3D, 4> OrientationLetters() const;
-  int LetterFontHeight() const;
+  int LetterFontHeight(int windowHeight) const;
 
 private:
   void ComputeHalfExtents();

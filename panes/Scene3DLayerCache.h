@@ -45,6 +45,7 @@ public:
   void CopyFrameTo(GLuint target);
   void Invalidate() { m_Valid = m_BaseValid = false; }
   void Release();
+  bool Held() const { return m_Layer.framebuffer || m_Frame.framebuffer || m_Base.framebuffer; }
 
 private:
   struct Target {

@@ -166,6 +166,16 @@ void SceneBuffers3D::Release()
   m_ProjectionInputs.clear();
 }
 
+bool SceneBuffers3D::Held() const
+{
+  const auto any = [](const auto& list, auto held) { return std::any_of(list.begin(), list.end(), held); };
+  return m_GreyTable || m_Program.program ||
+         any(m_Surfaces, [](const SurfaceBuffer& s) { return s.vertices || s.colours; }) ||
+         any(m_Indices, [](const IndexBuffer& i) { return i.indices != 0; }) ||
+         any(m_Meshes, [](const MeshBuffer& m) { return m.vertices != 0; }) ||
+         any(m_Planes, [](const PlaneTexture& p) { return p.texture != 0; });
+}
+
 // The undefined mask decides which triangles a cell has; the flags, colours and disc mask
 // decide the cells' colours, and the projection those of the first surface alone.
 void SceneBuffers3D::TrackSharedInputs(const Scene3D& scene)

@@ -44,6 +44,8 @@ public:
   bool DrawPlane(Scene3D& scene, int orientation);
 
   void Release();
+  // Whether any GL object is held.
+  bool Held() const;
 
 private:
   // The scene mapping the vertices were placed with.

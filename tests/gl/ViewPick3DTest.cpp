@@ -5,21 +5,15 @@
 #include "data/LMarkers.h"
 #include "data/LSplines.h"
 #include "fixtures/DemoView.h"
+#include "fixtures/HeapInUse.h"
 #include "fixtures/ScanFolderFiles.h"
 #include "model/ViewLayout.h"
 #include "panes/L3D.h"
 
 #include <QtTest/QTest>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
-
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitizer's count of live heap bytes (GCC ships no header for it).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#else
-#include <malloc.h>
-#endif
+#include <vector>
 
 namespace {
 
@@ -97,17 +91,6 @@ TEST_F(ViewPick3D, ADoubleClickDeletesTheMarkerOrTheSplineUnderIt)
   EXPECT_TRUE(demo.Messages().empty()) << demo.Messages().front();
 }
 
-// Heap in use, without what a sanitizer holds back from reuse.
-size_t HeapInUse()
-{
-#if defined(__SANITIZE_ADDRESS__)
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  const struct mallinfo2 heap = mallinfo2();
-  return heap.uordblks + heap.hblkhd;
-#endif
-}
-
 // Between the 200th and the 1000th pick the heap may move by allocator noise only; a
 // selection render that kept a few kilobytes would add megabytes.
 TEST_F(ViewPick3D, SelectionRendersKeepNoMemory)
@@ -122,10 +105,10 @@ TEST_F(ViewPick3D, SelectionRendersKeepNoMemory)
   size_t after200 = 0;
   for (int pick = 1; pick < 1000; ++pick) {
     if (pick == 200)
-      after200 = HeapInUse();
+      after200 = fixtures::HeapInUse();
     ASSERT_EQ(pane->SelectAt(marker), first);
   }
-  const long grown = static_cast<long>(HeapInUse()) - static_cast<long>(after200);
+  const long grown = static_cast<long>(fixtures::HeapInUse()) - static_cast<long>(after200);
   EXPECT_LT(grown, 1L << 20) << grown << " bytes more after 800 picks";
 }
 

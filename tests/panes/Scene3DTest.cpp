@@ -430,9 +430,33 @@ TEST(Scene3D, OrientationLettersStandAroundTheVolumeByLaterality)
       EXPECT_NEAR(letters[i].z, at[i][2], 1e-6);
     }
   }
+}
+
+// 600 pixels over the camera distance in millimetres, never taller than the window: a scan
+// of a few micrometres brings the camera within a tenth of a millimetre.
+TEST(Scene3D, LettersShrinkWithTheCameraDistanceWithinTheWindow)
+{
+  const struct {
+    double distance;
+    int windowHeight;
+    int expected;
+  } cases[] = {
+    {1.0, 800, 600},      // the camera at 2.5 * 0.4 mm
+    {12.8, 800, 47},      // a full-size scan's
+    {1.0, 400, 400},
+    {0.09375, 800, 800},  // 10 x 15 x 2 voxels of 1 um
+    {1e-300, 800, 800},
+    {0.0, 800, 0},        // a scan without voxel sizes
+    {1.0, 0, 0},          // a pane a layout hides
+  };
+  SceneData d;
   Scene3D scene;
   d.Attach(scene);
-  EXPECT_EQ(scene.LetterFontHeight(), 600);  // the camera at 2.5 * 0.4 mm
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.distance);
+    scene.Camera().distance = c.distance;
+    EXPECT_EQ(scene.LetterFontHeight(c.windowHeight), c.expected);
+  }
 }
 
 TEST(Scene3D, ANewScanResetsTheSceneButKeepsCameraAndSettings)
