@@ -16,7 +16,6 @@
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
 #include "panes/PaneWidget.h"
-#include "panes/Scene3D.h"
 #include "panes/RecordingCanvas.h"
 
 #include <QAbstractButton>
@@ -514,25 +513,10 @@ TEST_P(ScanAfterScan, EachScanIsShownWhole)
 
 INSTANTIATE_TEST_SUITE_P(DisplayStates, ScanAfterScan, ::testing::ValuesIn(Cases(kPairs)), CaseName);
 
-// The 3-D pane letters its volume 600 / camera distance pixels high. For 1 um voxels the
-// camera stands so close that the letters come out thousands of pixels high, and building
-// their glyphs takes minutes and gigabytes; until the pane bounds them to what it can show,
-// a sitting with such a scan cannot finish.
-bool LettersFitThePane(const ScanSpec& spec)
-{
-  Scene3D scene;
-  const float spacing[3] = {spec.spacing, spec.spacing, spec.spacing};
-  const std::vector<unsigned short> voxels(size_t(spec.size[0]) * spec.size[1] * spec.size[2]);
-  scene.SetVolume(spec.size.data(), voxels.data(), spacing, 2);
-  return scene.LetterFontHeight() <= 1000;
-}
-
 class ScanAfterTinyScan : public ::testing::TestWithParam<SittingCase> {};
 
 TEST_P(ScanAfterTinyScan, EachScanIsShownWhole)
 {
-  if (!LettersFitThePane(kTiny))
-    GTEST_SKIP() << "the 3-D pane's letters for " << kTiny.name << " are unbounded (a fault of the 3-D pane)";
   RunSitting(States()[GetParam().state], GetParam().pair);
 }
 
