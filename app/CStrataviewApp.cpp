@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
+#include "app/StartupReport.h"
 #include "platform/Startup.h"
 #include "platform/WaitCursor.h"
 
@@ -17,6 +18,8 @@ CStrataviewApp::CStrataviewApp(int& argc, char** argv) : QApplication(argc, argv
 {
   setApplicationName(QStringLiteral("Strataview"));
   setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+  // Ties the windows to the installed desktop entry (its name, icon and file types).
+  setDesktopFileName(QStringLiteral("org.strataview.Strataview"));
   platform::UseCNumericLocale();
   platform::EnsureGlutInitialized();
 }
@@ -29,6 +32,7 @@ bool CStrataviewApp::InitInstance()
   // Fill the screen even where no window manager honours the maximised state.
   m_Frame->setGeometry(primaryScreen()->availableGeometry());
   m_Frame->View()->OnInitialUpdate();
+  ReportProgramFiles(*m_Frame->View());
   m_Frame->showMaximized();
   const QStringList args = arguments();
   if (args.size() > 1)
@@ -44,4 +48,5 @@ void CStrataviewApp::OpenDocument(const std::string& path)
   const bool opened = std::filesystem::is_directory(path, error) ? view.ScanFolder(path) : view.OpenOCTFile(path);
   if (opened)
     view.RefreshAll();
+  ReportOpened(view, path, opened);
 }

@@ -134,10 +134,15 @@ void CDlgAbout::showEvent(QShowEvent* event)
   AnchoredDialog::showEvent(event);
 }
 
+std::string CDlgAbout::HelpDocumentPath(const std::string& folder)
+{
+  return folder + "/Help.pdf";
+}
+
 void CDlgAbout::OnHelp()
 {
   const platform::WaitCursor busy;
-  const QString path = QString::fromStdString(exeFolder) + QStringLiteral("/Help.pdf");
+  const QString path = QString::fromStdString(HelpDocumentPath(exeFolder));
   if (!QFileInfo(path).isFile()) {
     platform::ShowMessage("The help document " + path.toStdString() + " is missing.");
     return;

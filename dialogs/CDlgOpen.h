@@ -39,7 +39,7 @@ public:
   bool OpenFolder(const std::string& path);
   bool OpenResultFile(Row kind, const std::string& path);
   // Opens the sample file, fetched from the "Sample URL" first unless a copy of the right
-  // size is in the "Sample" folder beside the program; false after a message.
+  // size is in the "Sample" folder of the user's data folder; false after a message.
   bool DownloadSample(const std::string& fileName);
 
   // The current tab's Open; hides the dialog on success when "Auto Hide" is checked.

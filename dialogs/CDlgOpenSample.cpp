@@ -1,12 +1,12 @@
 // The open dialog's Sample tab: the tree of sample scans, and opening one, downloaded first
-// when the "Sample" folder beside the program holds no good copy.
+// when the "Sample" folder in the user's data folder holds no good copy.
 #include "dialogs/CDlgOpen.h"
 #include "dialogs/CWebGrab.h"
 #include "dialogs/SampleFileTable.h"
 #include "dialogs/ScanActions.h"
 #include "platform/DialogUnits.h"
-#include "platform/ExecutableDir.h"
 #include "platform/Messages.h"
+#include "platform/UserDataFolder.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -158,7 +158,7 @@ bool CDlgOpen::DownloadSample(const std::string& fileName)
     platform::ShowMessage(kDownloadFailed);
     return false;
   }
-  const fs::path folder = fs::path(platform::ExecutableDir()) / "Sample";
+  const fs::path folder = fs::path(platform::UserDataFolder()) / "Sample";
   const fs::path local = folder / fileName;
   // A MetaImage header comes with its data file; the two count only together.
   const std::string dataName = EndsWith(fileName, ".mhd") ? fileName.substr(0, fileName.size() - 4) + ".raw" : "";

@@ -1,6 +1,6 @@
 // Sample scans fetched from a web folder served on 127.0.0.1 by a separate process, stored in
-// the "Sample" folder beside the program and opened in the view. No test reaches any other
-// address.
+// the "Sample" folder of the user's data folder and opened in the view. No test reaches any
+// other address.
 #include "app/CDlgMenu.h"
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
@@ -134,11 +134,16 @@ protected:
       ::unsetenv(name);
     ::setenv("no_proxy", "*", 1);
     platform::Profile::SetFolderForTests(QString::fromStdString(m_Profile.Path().string()));
+    ::setenv("XDG_DATA_HOME", m_Data.Path().c_str(), 1);
   }
-  void TearDown() override { platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res"); }
+  void TearDown() override
+  {
+    ::unsetenv("XDG_DATA_HOME");
+    platform::SetExecutableDirForTests(STRATAVIEW_SOURCE_DIR "/res");
+  }
 
   // A main window whose settings name `url` as the web folder of the samples, with the
-  // program's folder (where "Sample" goes) a fresh one.
+  // program's folder a fresh one, which nothing may write into.
   std::unique_ptr<CMainFrame> Window(const std::string& url)
   {
     platform::Profile::WriteProfileString("ExeVersion", "3.8.0");  // keeps the stored settings
@@ -163,7 +168,7 @@ protected:
     dialog.Button(CDlgOpen::kOpen)->click();
   }
 
-  fs::path SampleFolder() const { return m_Program.Path() / "Sample"; }
+  fs::path SampleFolder() const { return m_Data.Path() / "strataview" / "Sample"; }
   // The names in the sample folder, temporary files included.
   std::vector<std::string> SampleFiles() const
   {
@@ -182,6 +187,7 @@ protected:
   }};
   TempDir m_Profile;
   TempDir m_Program;
+  TempDir m_Data;  // the user's data folder
   TempDir m_Served;
 };
 
@@ -203,6 +209,7 @@ TEST_F(SampleDownloadTest, ASampleIsDownloadedOpenedAndThenReusedUntilItsSizeIsW
   EXPECT_EQ(view.GetDisplayedVolume().sizeZ, 200);
   EXPECT_EQ(fs::file_size(local), kZeissSize);
   EXPECT_EQ(SampleFiles(), std::vector<std::string>{"Zeiss_Macula.img"}) << "no temporary file is left";
+  EXPECT_TRUE(fs::is_empty(m_Program.Path())) << "nothing is written beside the program";
   EXPECT_TRUE(view.OpenDialog()->isHidden()) << "Auto Hide";
   EXPECT_EQ(server.Requests(), std::vector<std::string>{"/Zeiss_Macula.img"});
   // The stages of the request and the bytes as they arrive were on screen, in this order.
@@ -352,6 +359,22 @@ TEST_F(SampleDownloadTest, ADiskThatFillsUpKeepsNoPartOfTheSample)
   EXPECT_EQ(frame->View()->OpenDialog()->SampleStatus()->text().toStdString(), std::strerror(ENOSPC));
   EXPECT_TRUE(SampleFiles().empty()) << "the partly written file is gone";
   EXPECT_TRUE(frame->View()->GetScanPath().empty());
+}
+
+TEST_F(SampleDownloadTest, ADataFolderThatCannotHoldTheSamplesFailsTheDownloadAndWritesNothingElsewhere)
+{
+  MakeFile(m_Served.Path() / "Zeiss_ONH.img", kZeissSize);
+  const LoopbackHttpServer server(m_Served.Path().string());
+  ASSERT_TRUE(server.IsRunning());
+  const auto frame = Window(server.Url());
+  const fs::path blocker = m_Data.Path() / "strataview";  // a file where the folder would go
+  ASSERT_TRUE(fixtures::WriteText(blocker.string(), "not a folder"));
+
+  OpenSample(*frame->View(), "Zeiss_ONH.img (39.0 MB)");
+  EXPECT_EQ(m_Messages, std::vector<std::string>{kDownloadFailed});
+  EXPECT_TRUE(frame->View()->GetScanPath().empty());
+  EXPECT_EQ(fixtures::ReadAll(blocker.string()), "not a folder");
+  EXPECT_TRUE(fs::is_empty(m_Program.Path())) << "the program's folder is no fallback";
 }
 
 // A server that takes the connection and the request but never answers.

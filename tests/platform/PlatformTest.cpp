@@ -4,11 +4,13 @@
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
+#include "platform/UserDataFolder.h"
 #include "platform/WaitCursor.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -108,6 +110,32 @@ TEST(Seams, WaitCursorEndsWithItsScope)
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
   }
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The files the program writes go to the XDG data folder; an unset or relative
+// $XDG_DATA_HOME (which the XDG rules say to ignore) means ~/.local/share.
+TEST(UserDataFolder, FollowsTheXdgDataHome)
+{
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  const struct {
+    const char* dataHome;  // nullptr: unset
+    std::string expected;
+  } cases[] = {
+    {"/data/home", "/data/home/strataview"},
+    {"/data/home/", "/data/home/strataview"},
+    {nullptr, home + "/.local/share/strataview"},
+    {"", home + "/.local/share/strataview"},
+    {"relative/share", home + "/.local/share/strataview"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dataHome ? c.dataHome : "(unset)");
+    if (c.dataHome)
+      ::setenv("XDG_DATA_HOME", c.dataHome, 1);
+    else
+      ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(platform::UserDataFolder(), c.expected);
+  }
+  ::unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace
