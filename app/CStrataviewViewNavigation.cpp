@@ -3,6 +3,8 @@
 #include "app/CStrataviewView.h"
 #include "app/ExportNames.h"
 #include "app/FrameBufferImage.h"
+#include "data/WriteTarget.h"
+#include "model/LoadMessages.h"
 #include "panes/CChildWnd.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
@@ -12,7 +14,6 @@
 
 #include <QAbstractButton>
 #include <QCursor>
-#include <QDir>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -58,7 +59,11 @@ std::string FrameFileName(const std::string& folder, int index)
 
 void ReportFailedSave(const std::string& path)
 {
-  platform::ShowMessage("The image could not be saved as " + path + ".");
+  // An export never writes through a link: in a shared folder anyone may have put it there.
+  if (writetarget::ResolveTarget(path, writetarget::WriteOrigin::kProgram).empty())
+    platform::ShowMessage(loadmessages::NameRefused(path));
+  else
+    platform::ShowMessage("The image could not be saved as " + path + ".");
 }
 
 }  // namespace
@@ -275,7 +280,7 @@ void CStrataviewView::OnButtonSaveAll(int slice)
     motion.frame.Resize(pane->GetWindowWidth(), pane->GetWindowHeight(), 32);
   } else {
     motion.target = ExportFolderStem(m_Workspace.GetScanPath()) + name;
-    motion.failed = !QDir().mkpath(QString::fromStdString(motion.target));
+    motion.failed = !writetarget::MakeRealFolder(motion.target);
   }
   motion.saveAllTimer->start();
 }

@@ -69,7 +69,7 @@ int LAviWriter::Open(int frameRate, const std::string& fileName)
   m_LastError = avierr::kSuccess;
   m_FrameRate = frameRate < 1 ? kFallbackFrameRate : std::min(frameRate, kMaxFrameRate);
   m_FileName = fileName;
-  auto file = std::make_unique<AtomicFile>(fileName);
+  auto file = std::make_unique<AtomicFile>(fileName, writetarget::WriteOrigin::kProgram);
   if (!file->IsOpen())
     return Fail(avierr::kFileOpen);
   m_File = std::move(file);

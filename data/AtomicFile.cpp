@@ -1,6 +1,6 @@
 #include "data/AtomicFile.h"
 
-#include "data/WriteTarget.h"
+#include "data/FileDescriptor.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -25,9 +25,14 @@ mode_t ModeFor(const std::filesystem::path& target)
 
 }  // namespace
 
-// A link stays a link: the file it names is the one replaced.
-AtomicFile::AtomicFile(const std::filesystem::path& target) : m_Target(writetarget::FollowLinks(target))
+// A link that may be followed stays a link: the file it names is the one replaced.
+AtomicFile::AtomicFile(const std::filesystem::path& target, writetarget::WriteOrigin origin)
+    : m_Target(writetarget::ResolveTarget(target, origin))
 {
+  if (m_Target.empty()) {
+    m_Failed = true;
+    return;
+  }
   const std::string pattern = writetarget::TemporaryPattern(writetarget::FolderOf(m_Target));
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
@@ -116,9 +121,30 @@ void AtomicFile::Discard()
   }
 }
 
-int WriteFileAtomically(const std::filesystem::path& target, std::string_view text)
+int WriteFileAtomically(const std::filesystem::path& target, std::string_view text,
+                        writetarget::WriteOrigin origin)
 {
-  AtomicFile file(target);
+  AtomicFile file(target, origin);
   file.Write(text);
+  return file.Commit() ? 0 : -1;
+}
+
+int CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& target,
+                       writetarget::WriteOrigin origin)
+{
+  const FileDescriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.IsOpen())
+    return -1;
+  AtomicFile file(target, origin);
+  std::vector<char> chunk(1 << 20);
+  for (;;) {
+    const ssize_t got = ::read(in.Get(), chunk.data(), chunk.size());
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got < 0)
+      return -1;  // the temporary goes with the file
+    if (got == 0 || !file.Write(chunk.data(), static_cast<size_t>(got)))
+      break;
+  }
   return file.Commit() ? 0 : -1;
 }

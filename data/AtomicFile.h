@@ -2,8 +2,11 @@
 // Writes a file so that it is either wholly replaced or left as it was: the bytes go to a
 // temporary file in the target's folder, every write and the close are checked, and only
 // then is the temporary renamed over the target and the folder flushed. A target that is a
-// symbolic link keeps being one: the file it names is replaced. Without Commit() the
-// temporary is removed.
+// symbolic link the origin may follow keeps being one: the file it names is replaced; any
+// other link, or a name that is not a regular file, is refused (see WriteTarget.h). Without
+// Commit() the temporary is removed.
+#include "data/WriteTarget.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -11,13 +14,13 @@
 
 class AtomicFile {
 public:
-  explicit AtomicFile(const std::filesystem::path& target);
+  AtomicFile(const std::filesystem::path& target, writetarget::WriteOrigin origin);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
-  // False once anything failed (the temporary could not be created, or a write failed);
-  // later writes are ignored.
+  // False once anything failed (the target was refused, the temporary could not be created,
+  // or a write failed); later writes are ignored.
   bool IsOpen() const { return m_Fd >= 0 && !m_Failed; }
   bool Write(const void* data, size_t size);
   bool Write(std::string_view text) { return Write(text.data(), text.size()); }
@@ -38,4 +41,8 @@ private:
 };
 
 // Writes the whole text to the target safely: 0 on success, -1 with the old file kept.
-[[nodiscard]] int WriteFileAtomically(const std::filesystem::path& target, std::string_view text);
+[[nodiscard]] int WriteFileAtomically(const std::filesystem::path& target, std::string_view text,
+                                      writetarget::WriteOrigin origin);
+// Copies a file to the target the same way: 0, or -1 with the old target kept.
+[[nodiscard]] int CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& target,
+                                     writetarget::WriteOrigin origin);

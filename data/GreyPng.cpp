@@ -33,7 +33,7 @@ int WriteGreyPng(const std::string& path, const std::vector<uint8_t>& grey, int 
   if (!memory || !FreeImage_SaveToMemory(FIF_PNG, bitmap.get(), memory.get(), 0) ||
       !FreeImage_AcquireMemory(memory.get(), &data, &size))
     return -1;
-  AtomicFile file(path);
+  AtomicFile file(path, writetarget::WriteOrigin::kUser);
   if (!file.Write(data, size))
     return -1;
   return file.Commit() ? 0 : -1;

@@ -81,12 +81,12 @@ bool WrittenWhole(const std::string& path, const itk::Size<3>& size)
 
 // The toolkit writes the file (and the data file it names) into a private folder beside
 // the target; only a complete write replaces the old files.
-int LOCTVolume::WriteMetaImage(const std::string& path) const
+int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin origin) const
 {
   if (!image || (bytesPerVoxel != 1 && bytesPerVoxel != 2))
     return -1;
   RegisterImageIOFactories();
-  StagedWrite staged(path);
+  StagedWrite staged(path, origin);
   if (!staged.IsOpen()) {
     diag::ReportOpenFailure(path, errno);
     return -1;

@@ -3,6 +3,8 @@
 // equal corner positions welded into shared vertices, neighbour-averaging smoothing, and
 // its cache file in the ASCII VTK polydata format. Positions are in voxel units; the cache
 // file holds millimetres.
+#include "data/WriteTarget.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,8 +31,11 @@ public:
   // 0, or -1 when the file cannot be read or does not hold a valid triangle mesh; the
   // mesh is left as it was on failure.
   [[nodiscard]] int ReadVtk(const std::string& path, const int size[3], const float spacing[3]);
-  // 0, or -1 when the file cannot be written (an existing file is then left as it was).
-  [[nodiscard]] int WriteVtk(const std::string& path) const;
+  // 0, or -1 when the file cannot be written or its name is refused (an existing file is
+  // then left as it was). A cache written while loading is the program's own file; one
+  // written by a save the user asked for follows the user's own links.
+  [[nodiscard]] int WriteVtk(const std::string& path,
+                             writetarget::WriteOrigin origin = writetarget::WriteOrigin::kProgram) const;
 
   bool IsAllocated() const { return m_Allocated; }
   const float* GetTriangleVertices() const { return m_Corners.data(); }

@@ -151,7 +151,7 @@ int LMesh::ReadVtk(const std::string& path, const int size[3], const float spaci
   }
 }
 
-int LMesh::WriteVtk(const std::string& path) const
+int LMesh::WriteVtk(const std::string& path, writetarget::WriteOrigin origin) const
 {
   try {
     const size_t vertices = GetVertexCount();
@@ -173,7 +173,7 @@ int LMesh::WriteVtk(const std::string& path) const
       }
       text += '\n';
     }
-    return WriteFileAtomically(path, text);
+    return WriteFileAtomically(path, text, origin);
   } catch (const std::bad_alloc&) {
     return -1;
   }

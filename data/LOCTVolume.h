@@ -1,6 +1,8 @@
 #pragma once
 // The one container of voxel data: a scan as read from a file, the displayed (possibly
 // flattened) copy of it, and every vessel and SEAD label volume.
+#include "data/WriteTarget.h"
+
 #include <cstdint>
 #include <string>
 
@@ -63,8 +65,10 @@ public:
   [[nodiscard]] int ReadScanFile(const std::string& path);
   [[nodiscard]] int ReadItkVolume(const std::string& path, ScanFormat scanFormat);
   [[nodiscard]] int ReadItkImage(const std::string& path, ScanFormat scanFormat);
-  // 0, or -1 when the toolkit cannot write the file.
-  [[nodiscard]] int WriteMetaImage(const std::string& path) const;
+  // 0, or -1 when the toolkit cannot write the file or a name it writes is refused. The
+  // origin says whose links the header's and the data file's names may follow.
+  [[nodiscard]] int WriteMetaImage(const std::string& path,
+                                   writetarget::WriteOrigin origin = writetarget::WriteOrigin::kProgram) const;
 
   // Device makers' formats.
   [[nodiscard]] int ReadZeissRaw(const std::string& path, uint32_t fileSize);

@@ -13,15 +13,11 @@
 
 namespace {
 
-// A staged file may replace what lies at the destination only when that is a file (or
-// nothing): renaming over a folder fails, and it must fail before anything has moved.
-bool MayReplace(const std::filesystem::path& destination, bool& exists)
+// What lies at a destination that the origin's rule allows: a file, or nothing yet.
+bool Exists(const std::filesystem::path& destination)
 {
   struct stat st {};
-  exists = ::lstat(destination.c_str(), &st) == 0;
-  if (!exists)
-    return errno == ENOENT;
-  return !S_ISDIR(st.st_mode);
+  return ::lstat(destination.c_str(), &st) == 0;
 }
 
 }  // namespace
@@ -35,10 +31,16 @@ struct StagedWrite::Move {
   bool existed = false;
 };
 
-StagedWrite::StagedWrite(const std::filesystem::path& target) : m_Target(target)
+StagedWrite::StagedWrite(const std::filesystem::path& target, writetarget::WriteOrigin origin)
+    : m_Target(target), m_Origin(origin)
 {
+  const std::filesystem::path replaced = writetarget::ResolveTarget(m_Target, m_Origin);
+  if (replaced.empty()) {
+    errno = EEXIST;
+    return;
+  }
   // Beside the file the target names, so that every move is a rename on one file system.
-  std::string pattern = writetarget::TemporaryPattern(writetarget::FolderOf(writetarget::FollowLinks(m_Target)));
+  std::string pattern = writetarget::TemporaryPattern(writetarget::FolderOf(replaced));
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   if (::mkdtemp(name.data()))
@@ -57,7 +59,7 @@ bool StagedWrite::Prepare(std::vector<Move>& moves) const
   const std::filesystem::path folder = writetarget::FolderOf(m_Target);
   std::error_code error;
   for (std::filesystem::directory_iterator it(m_Folder, error), end; !error && it != end; it.increment(error))
-    moves.push_back({it->path(), writetarget::FollowLinks(folder / it->path().filename()), {}, false});
+    moves.push_back({it->path(), writetarget::ResolveTarget(folder / it->path().filename(), m_Origin), {}, false});
   if (error)
     return false;
   // The target goes last: a reader looks for the data files through it.
@@ -67,9 +69,11 @@ bool StagedWrite::Prepare(std::vector<Move>& moves) const
   std::iter_swap(target, moves.end() - 1);
   for (size_t i = 0; i < moves.size(); ++i) {
     Move& move = moves[i];
-    if (!std::filesystem::is_regular_file(move.staged) || !writetarget::SyncToDisk(move.staged) ||
-        !MayReplace(move.destination, move.existed))
+    // A refused name is known before anything has moved.
+    if (move.destination.empty() || !std::filesystem::is_regular_file(move.staged) ||
+        !writetarget::SyncToDisk(move.staged))
       return false;
+    move.existed = Exists(move.destination);
     // Only a file that is replaced before the target can need putting back.
     const std::filesystem::path kept = m_Folder / (".old" + std::to_string(i));
     if (move.existed && i + 1 < moves.size() && ::link(move.destination.c_str(), kept.c_str()) == 0)

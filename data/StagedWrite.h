@@ -5,26 +5,31 @@
 // derives or records is the final one. Commit() then moves each file written there into
 // the target's folder, the target itself last; until then the old files stay untouched,
 // and without a commit the private folder is removed with everything in it. The private
-// folder has a short hidden name that no folder scan takes for a result.
+// folder has a short hidden name that no folder scan takes for a result. Every name written
+// beside the target (the target's and its data file's) follows the origin's rule for links
+// (see WriteTarget.h).
+#include "data/WriteTarget.h"
+
 #include <filesystem>
 #include <vector>
 
 class StagedWrite {
 public:
-  explicit StagedWrite(const std::filesystem::path& target);
+  StagedWrite(const std::filesystem::path& target, writetarget::WriteOrigin origin);
   ~StagedWrite();
   StagedWrite(const StagedWrite&) = delete;
   StagedWrite& operator=(const StagedWrite&) = delete;
 
-  // False (errno set) when the private folder could not be created.
+  // False (errno set) when the target is refused or the private folder could not be created.
   bool IsOpen() const { return !m_Folder.empty(); }
   // The path the library is to write.
   std::filesystem::path StagedPath() const { return m_Folder / m_Target.filename(); }
 
   // Flushes every staged file to disk and moves it over its namesake beside the target (a
-  // symbolic link there keeps being one: the file it names is replaced), then flushes the
-  // folder. False when the target was not written, or when a file beside the target could
-  // not be replaced (a folder of that name, say); every old file is then as it was.
+  // symbolic link there that the origin follows keeps being one: the file it names is
+  // replaced), then flushes the folder. False when the target was not written, or when a
+  // name beside the target is refused (a folder of that name, another user's link); every
+  // old file is then as it was.
   [[nodiscard]] bool Commit();
 
 private:
@@ -33,5 +38,6 @@ private:
   bool MoveAll(std::vector<Move>& moves) const;
 
   std::filesystem::path m_Target;
+  writetarget::WriteOrigin m_Origin;
   std::filesystem::path m_Folder;
 };

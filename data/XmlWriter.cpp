@@ -133,7 +133,7 @@ int WriteXmlFile(const std::string& path, const std::function<void(XmlWriter&)>&
     diag::ReportOpenFailure(path, EACCES);
     return -1;
   }
-  AtomicFile file(path);
+  AtomicFile file(path, writetarget::WriteOrigin::kUser);
   if (file.IsOpen()) {
     XmlWriter out(file);
     write(out);

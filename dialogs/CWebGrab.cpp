@@ -251,7 +251,7 @@ int CWebGrab::DownloadToFile(const std::string& url, const char* agent, QLabel* 
     m_Session->ShowStatus(kCancelledText);
     return 0;
   }
-  AtomicFile file(path);
+  AtomicFile file(path, writetarget::WriteOrigin::kProgram);
   if (!file.IsOpen()) {
     m_Session->ShowStatus(SystemErrorText(errno));
     return 0;

@@ -2,15 +2,20 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
 #include <system_error>
 
+#include "data/AtomicFile.h"
 #include "data/Diagnostics.h"
 #include "data/LExecutableList.h"
 #include "data/LOCTVolume.h"
 #include "data/WriteTarget.h"
 #include "model/CSortStringArray.h"
+#include "model/LoadMessages.h"
 #include "model/ScanFolderScan.h"
 #include "platform/Messages.h"
 #include "platform/Process.h"
@@ -51,18 +56,32 @@ std::string ExtensionOf(const std::string& path)
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+// A header with a separate data file: the volume is written anew instead of copied.
+bool IsHeaderFormat(const ScanInput& input)
+{
+  const std::string extension = Lower(input.extension);
+  return extension == ".mhd" || extension == ".hdr";
+}
+
+// A Canon scan's images are in the file beside its parameters, found by the same stem.
+std::string CanonImages(const std::string& parameters)
+{
+  return parameters.substr(0, parameters.size() - kCanonParameters.size()) + kCanonTomograms;
+}
+
 bool IsPreparedCopy(const std::string& path)
 {
   return scanfolder::FileName(path).find(kPreparedMarker) != std::string::npos;
 }
 
+// The copy replaces an older one by a rename, never by writing through whatever lies under
+// its name: in a shared folder that may be a link to someone else's file.
 bool CopyReplacing(const std::string& from, const std::string& to)
 {
-  std::error_code error;
-  fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
-  if (error)
-    diag::Error("Cannot copy " + from + " to " + to + ": " + error.message());
-  return !error;
+  if (CopyFileAtomically(from, to, writetarget::WriteOrigin::kProgram) == 0)
+    return true;
+  diag::Error("Cannot copy " + from + " to " + to);
+  return false;
 }
 
 bool WriteVolume(const std::string& scanPath, const std::string& to, const LOCTVolume* volume)
@@ -111,8 +130,14 @@ bool PrepareCommand(const LExecutableList& list, int k, const std::string& progr
                     ExecutableCommand& command)
 {
   input = DeriveScanInput(scanPath);
-  if (!input.preparedCopy)
+  if (!input.preparedCopy) {
+    const std::string refused = RefusedPreparedName(input);
+    if (!refused.empty()) {
+      platform::ShowMessage(loadmessages::NameRefused(refused));
+      return false;
+    }
     PrepareScanInput(scanPath, input, volume);
+  }
   command = BuildExecutableCommand(list, k, programFolder, input);
   if (command.missingInput.empty())
     return true;
@@ -150,22 +175,33 @@ ScanInput DeriveScanInput(const std::string& scanPath)
 
 bool PrepareScanInput(const std::string& scanPath, const ScanInput& input, const LOCTVolume* volume)
 {
-  std::error_code error;
-  fs::create_directory(input.folder, error);
-  if (error) {
-    diag::Error("Cannot create the folder " + input.folder + ": " + error.message());
+  // A link in the folder's place would send the program's results elsewhere.
+  if (!writetarget::MakeRealFolder(input.folder)) {
+    diag::Error("Cannot create the folder " + input.folder + ": " + std::strerror(errno));
     return false;
   }
-  const std::string extension = Lower(input.extension);
-  if (extension == ".mhd" || extension == ".hdr")
+  if (IsHeaderFormat(input))
     return WriteVolume(scanPath, input.input, volume);
   if (!CopyReplacing(scanPath, input.input))
     return false;
-  if (input.extension != kCanonParameters)
-    return true;
-  // A Canon scan's images are in the file beside its parameters, found by the same stem.
-  const auto stem = [](const std::string& path) { return path.substr(0, path.size() - kCanonParameters.size()); };
-  return CopyReplacing(stem(scanPath) + kCanonTomograms, stem(input.input) + kCanonTomograms);
+  return input.extension != kCanonParameters || CopyReplacing(CanonImages(scanPath), CanonImages(input.input));
+}
+
+std::string RefusedPreparedName(const ScanInput& input)
+{
+  struct stat st {};
+  if (::lstat(input.folder.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+    return input.folder;
+  std::vector<std::string> names = {input.input};
+  if (IsHeaderFormat(input))  // and its data file
+    names.push_back(input.input.substr(0, input.input.size() - input.extension.size()) +
+                    (Lower(input.extension) == ".mhd" ? ".raw" : ".img"));
+  if (input.extension == kCanonParameters)
+    names.push_back(CanonImages(input.input));
+  for (const std::string& name : names)
+    if (writetarget::ResolveTarget(name, writetarget::WriteOrigin::kProgram).empty())
+      return name;
+  return "";
 }
 
 ExecutableCommand BuildExecutableCommand(const LExecutableList& list, int k, const std::string& programFolder,

@@ -32,6 +32,11 @@ ScanInput DeriveScanInput(const std::string& scanPath);
 // for a header format, writes the volume there (read from the scan when volume is null).
 // False after an "Error: " line when any step failed.
 bool PrepareScanInput(const std::string& scanPath, const ScanInput& input, const LOCTVolume* volume);
+// The first name the preparation may not write, or "": a folder's name taken by a link or
+// a file, or an input's name taken by a link or by something other than a file. In a
+// shared folder anyone may have put them there, and the program's input or results would
+// then go elsewhere.
+std::string RefusedPreparedName(const ScanInput& input);
 
 // The program and arguments of executable k for one scan.
 struct ExecutableCommand {

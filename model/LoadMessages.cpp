@@ -43,6 +43,11 @@ std::string ApprovalNotSet(const std::string& fileName)
   return "The approval of '" + fileName + "' could not be set.";
 }
 
+std::string NameRefused(const std::string& path)
+{
+  return "'" + path + "' was not written: the name is taken by a link or by something other than a file.";
+}
+
 std::string SizeMismatch(ResultKind kind)
 {
   return "The size of " + Quoted(kind) + " is not equal to that of 'OCT'.";

@@ -33,6 +33,9 @@ std::string NotAllLoaded(ResultKind kind, int count, int loaded, const std::vect
 // A file written but left writable although approval was asked for (or the reverse):
 // "The approval of 'name' could not be set."
 std::string ApprovalNotSet(const std::string& fileName);
+// A name that a write refused, in a folder others can write: "'path' was not written: the
+// name is taken by a link or by something other than a file."
+std::string NameRefused(const std::string& path);
 
 inline const char* kNot3DTiff = "This is not a 3D TIFF file.";
 inline const char* kUnsupportedScan = "Unsupporting OCT file!";

@@ -1,6 +1,7 @@
 #include "model/ResultSaver.h"
 
 #include "data/FileApproval.h"
+#include "data/WriteTarget.h"
 #include "model/DisplayedObjects.h"
 #include "model/LoadMessages.h"
 #include "model/SavePaths.h"
@@ -30,6 +31,16 @@ void TakeTarget(Slot& slot, SavedFile& saved, const std::string& path)
 bool MayWriteAll(std::initializer_list<std::string> files)
 {
   return std::all_of(files.begin(), files.end(), [](const std::string& f) { return approval::MayOverwrite(f); });
+}
+
+// The first of the files whose name a save may not write through (another user's link in a
+// shared folder, a folder or a pipe), or "".
+std::string FirstRefusedName(std::initializer_list<std::string> files)
+{
+  for (const std::string& file : files)
+    if (writetarget::ResolveTarget(file, writetarget::WriteOrigin::kUser).empty())
+      return file;
+  return "";
 }
 
 // stored := displayed moved back to the scan's depth; rows that came from outside the scan
@@ -68,6 +79,16 @@ bool ResultSaver::FailSave(ResultKind kind)
 {
   m_Prompts.ShowMessage(loadmessages::FileError(kind));
   return false;
+}
+
+// Nothing is written when any name of the kind's files is refused; the message names it.
+bool ResultSaver::NamesRefused(std::initializer_list<std::string> files)
+{
+  const std::string refused = FirstRefusedName(files);
+  if (refused.empty())
+    return false;
+  m_Prompts.ShowMessage(loadmessages::NameRefused(refused));
+  return true;
 }
 
 // Where the path stands in the kind's list: its index, or the next free one (none when the
@@ -112,7 +133,7 @@ template <typename Slot, typename Fill>
 bool ResultSaver::SaveXml(Slot& slot, ResultKind kind, const std::string& path, bool approved, SavedFile& saved,
                           Fill fill)
 {
-  if (!FindTarget(slot, kind, path, saved))
+  if (!FindTarget(slot, kind, path, saved) || NamesRefused({path}))
     return false;
   if (!MayWriteAll({path}))
     return FailSave(kind);
@@ -183,7 +204,7 @@ bool ResultSaver::SaveLabels(ResultKind kind, const std::string& requested, bool
   const std::string path = savepaths::LabelHeaderPath(requested);
   const std::string data = savepaths::LabelDataPath(path);
   const std::string mesh = scanfolder::MeshCachePath(path);
-  if (!FindTarget(slot, kind, path, saved))
+  if (!FindTarget(slot, kind, path, saved) || NamesRefused({path, data, mesh}))
     return false;
   const LOCTVolume& shown = *slot.displayedObject;
   if (!shown.loaded || !MayWriteAll({path, data, mesh}))
@@ -193,14 +214,14 @@ bool ResultSaver::SaveLabels(ResultKind kind, const std::string& requested, bool
   const float spacing[3] = {shown.spacingX, shown.spacingY, shown.spacingZ};
   stored.CreateVolume(size, shown.format, spacing, shown.bytesPerVoxel, shown.laterality, shown.centerType);
   UnshiftVolume(shown, m_Shift, stored);
-  if (stored.WriteMetaImage(path) != 0)
+  if (stored.WriteMetaImage(path, writetarget::WriteOrigin::kUser) != 0)
     return FailSave(kind);
   // The volume is written and listed from now on, even when its mesh cache cannot be.
   TakeTarget(slot, saved, path);
   LMesh& storedMesh = slot.meshes[size_t(saved.index)];
   storedMesh.SetLabelVolume(size, spacing, stored.Voxels(), stored.bytesPerVoxel);
   storedMesh.Build(true, kind == ResultKind::Vessel ? m_Settings.MeshSmoothingVessel : m_Settings.MeshSmoothingSEAD);
-  if (storedMesh.WriteVtk(mesh) != 0) {
+  if (storedMesh.WriteVtk(mesh, writetarget::WriteOrigin::kUser) != 0) {
     (void)SetApproval({path, data}, approved);
     return FailSave(kind);
   }

@@ -39,6 +39,7 @@ public:
 
 private:
   bool FailSave(ResultKind kind);
+  bool NamesRefused(std::initializer_list<std::string> files);
   template <typename Slot>
   bool FindTarget(const Slot& slot, ResultKind kind, const std::string& path, SavedFile& saved);
   template <typename Slot, typename Fill>

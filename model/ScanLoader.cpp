@@ -319,8 +319,11 @@ bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume&
     mesh.SetLabelVolume(size, spacing, labels.Voxels(), labels.bytesPerVoxel);
     mesh.Build(true, smoothing);
     // Data on a read-only disk opens all the same: the mesh is kept in memory and built
-    // again at the next opening.
-    if (mesh.WriteVtk(cache) != 0)
+    // again at the next opening. A link under the cache's name is never written through:
+    // in a shared folder anyone may have put it there.
+    if (writetarget::ResolveTarget(cache, writetarget::WriteOrigin::kProgram).empty())
+      m_Prompts.ShowMessage(loadmessages::NameRefused(cache));
+    else if (mesh.WriteVtk(cache) != 0)
       diag::Warning("The mesh cache " + cache + " cannot be written");
     return "";
   });

@@ -104,7 +104,7 @@ private:
       if (result != kXmlOk)
         return loadmessages::ForXmlResult(ResultKind::Grid, result);
     }
-    AtomicFile out(m_Request.outputPath);
+    AtomicFile out(m_Request.outputPath, writetarget::WriteOrigin::kUser);
     if (!out.IsOpen())
       return kOutputFileError;
     bool headerWritten = false;

@@ -73,7 +73,7 @@ int SaveImageFile(const QImage& image, const std::string& path)
   DWORD size = 0;
   if (!FreeImage_AcquireMemory(memory.get(), &data, &size))
     return -1;
-  AtomicFile file(path);
+  AtomicFile file(path, writetarget::WriteOrigin::kProgram);
   if (!file.Write(data, size))
     return -1;
   return file.Commit() ? 0 : -1;

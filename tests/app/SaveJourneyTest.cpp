@@ -8,23 +8,28 @@
 #include "app/CStrataviewView.h"
 #include "data/FileApproval.h"
 #include "dialogs/CDlgSave.h"
+#include "fixtures/DemoFolder.h"
 #include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/SharedFolder.h"
 #include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
+#include "model/LoadMessages.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
 #include "panes/SliceToolsTestView.h"
 #include "platform/Dialogs.h"
 
 #include <QCheckBox>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -88,6 +93,25 @@ std::string ReadWithPython(const TempDir& dir, const char* script, const std::st
   return output;
 }
 
+// Runs the save dialog as the user does: the row's path as proposed, or chosen with its
+// "..." button; the approval box; the row's Save button. The messages shown are kept.
+void SaveWithDialog(CStrataviewView& view, int row, const std::string& chosen = "", bool approved = false)
+{
+  const platform::ScopedDialogHook hook([&](const platform::DialogRequest& request, QDialog* dialog) {
+    if (request.kind == platform::DialogKind::SaveFile)
+      return platform::DialogAnswer{true, chosen};
+    auto* save = dynamic_cast<CDlgSave*>(dialog);
+    if (!save)
+      return platform::DialogAnswer{};
+    if (!chosen.empty())
+      save->BrowseButton(row)->click();
+    save->ApprovalBox(row)->setChecked(approved);
+    save->SaveButton(row)->click();
+    return platform::DialogAnswer{true, ""};
+  });
+  view.RunSaveDialog();
+}
+
 // The demo folder in a view whose frame is never shown; new views over the saved files start
 // the same way on the same profile.
 class SaveJourney : public fixtures::DemoViewTest {
@@ -104,27 +128,13 @@ protected:
   Mouse MouseOn(int orientation) { return Mouse{*m_View.SlicePane(orientation)}; }
   QPoint At(int orientation, int column, int row) { return CellCentre(*m_View.SlicePane(orientation), column, row); }
 
-  // Runs the save dialog as the user does: the row's path as proposed, or chosen with its
-  // "..." button; the approval box; the row's Save button. The messages shown are kept.
   void SaveThroughDialog(int row, const std::string& chosen = "", bool approved = false)
   {
-    SaveThroughDialog(m_View, row, chosen, approved);
+    SaveWithDialog(m_View, row, chosen, approved);
   }
   void SaveThroughDialog(CStrataviewView& view, int row, const std::string& chosen, bool approved)
   {
-    const platform::ScopedDialogHook hook([&](const platform::DialogRequest& request, QDialog* dialog) {
-      if (request.kind == platform::DialogKind::SaveFile)
-        return platform::DialogAnswer{true, chosen};
-      auto* save = dynamic_cast<CDlgSave*>(dialog);
-      if (!save)
-        return platform::DialogAnswer{};
-      if (!chosen.empty())
-        save->BrowseButton(row)->click();
-      save->ApprovalBox(row)->setChecked(approved);
-      save->SaveButton(row)->click();
-      return platform::DialogAnswer{true, ""};
-    });
-    view.RunSaveDialog();
+    SaveWithDialog(view, row, chosen, approved);
   }
 
   std::string ShownMarkers() const
@@ -484,6 +494,117 @@ TEST_F(SaveJourney, AnUndefinedRegionPaintedAndErasedIsSavedWithTheSurfaces)
   const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
   ASSERT_TRUE(again);
   EXPECT_EQ(again->View()->Slots().surfaces.displayedObject->undefinedMask, painted);
+}
+
+// A scan folder on a lab share: the demo in a sticky folder that a colleague's group may
+// write, opened in a view. What the colleague plants there points at files elsewhere that
+// must come through every step unchanged.
+class SharedFolderJourney : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    if (!m_Shared.Ready())
+      GTEST_SKIP() << SharedFolder::SkipReason();
+    ASSERT_TRUE(fixtures::MakeSmallDemo(Folder()));
+  }
+  std::string Folder() const { return m_Shared.Path().string(); }
+  // Someone's file elsewhere, holding "precious".
+  std::string Precious(const std::string& name) const
+  {
+    const std::string path = m_Elsewhere.File(name);
+    EXPECT_TRUE(fixtures::WriteText(path, "precious"));
+    return path;
+  }
+  bool Open() { return m_Demo.OpenFolder(Folder()); }
+  CStrataviewView& View() { return m_Demo.View(); }
+
+  const SharedFolder m_Shared;
+  const TempDir m_Elsewhere;
+  const TempDir m_Work;
+  fixtures::DemoView m_Demo{fixtures::DemoViewOptions().SizeView()};
+  std::vector<std::string>& m_Messages = m_Demo.Messages();
+};
+
+// Opening builds the missing mesh cache of a label file, but not through a link that a
+// colleague put under the cache's name: the user is told, the labels and their mesh are
+// shown all the same, and the other kind's cache is written as usual.
+TEST_F(SharedFolderJourney, OpeningNeverWritesAMeshCacheThroughAColleaguesLink)
+{
+  const std::string cache = m_Shared.File("Demo_Vessel_Vamo.vtk");
+  std::filesystem::remove(cache);
+  std::filesystem::remove(m_Shared.File("Demo_SEAD_Vamo.vtk"));
+  const std::string victim = Precious("notes.txt");
+  ASSERT_TRUE(m_Shared.PlantLink("Demo_Vessel_Vamo.vtk", victim));
+
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(m_Messages, std::vector<std::string>{loadmessages::NameRefused(cache)});
+  EXPECT_EQ(fixtures::ReadAll(victim), "precious");
+  EXPECT_TRUE(std::filesystem::is_symlink(cache));
+  EXPECT_GT(View().Slots().vessel.displayedMesh->GetIndexCount(), 0u);
+  EXPECT_TRUE(std::filesystem::is_regular_file(m_Shared.File("Demo_SEAD_Vamo.vtk")));
+}
+
+// A save goes through a link under the chosen name only when the link is the user's own:
+// a colleague's link under the markers file's name, or under a label volume's data file's,
+// refuses the save with a message naming it, writes nothing and lists nothing. The user's
+// own link takes the markers into the file it names, and a new view finds them there.
+TEST_F(SharedFolderJourney, SavesFollowTheUsersOwnLinksOnly)
+{
+  ASSERT_TRUE(Open());
+  CStrataviewView& view = View();
+  const int markersListed = view.Slots().markers.count;
+  const int vesselListed = view.Slots().vessel.count;
+  const std::string plantedMarkers = m_Shared.File("Demo_Markers_Planted.xml");
+  const std::string plantedData = m_Shared.File("Demo_Vessel_Planted.raw");
+  ASSERT_TRUE(m_Shared.PlantLink("Demo_Markers_Planted.xml", Precious("markers.xml")));
+  ASSERT_TRUE(m_Shared.PlantLink("Demo_Vessel_Planted.raw", Precious("labels.raw")));
+
+  SaveWithDialog(view, kMarkersRow, plantedMarkers);
+  SaveWithDialog(view, kVesselRow, m_Shared.File("Demo_Vessel_Planted.mhd"));
+  EXPECT_EQ(m_Messages, (std::vector<std::string>{loadmessages::NameRefused(plantedMarkers),
+                                                  loadmessages::NameRefused(plantedData)}));
+  for (const char* name : {"markers.xml", "labels.raw"})
+    EXPECT_EQ(fixtures::ReadAll(m_Elsewhere.File(name)), "precious") << name;
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(m_Shared.File("Demo_Vessel_Planted.mhd"))));
+  EXPECT_EQ(view.Slots().markers.count, markersListed);
+  EXPECT_EQ(view.Slots().vessel.count, vesselListed);
+  EXPECT_EQ(view.DataPanel()->Combo(CDlgData::kMarkersCombo)->count(), markersListed);
+
+  const std::string own = m_Shared.File("Demo_Markers_Own.xml");
+  const std::string mine = m_Elsewhere.File("mine.xml");
+  std::filesystem::create_symlink(mine, own);
+  m_Messages.clear();
+  SaveWithDialog(view, kMarkersRow, own);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  EXPECT_TRUE(std::filesystem::is_symlink(own));
+  const LMarkersSlot& markers = view.Slots().markers;
+  const std::string shown = MarkersText(*markers.displayedObject, markers.DisplayedMarkerCount());
+  EXPECT_EQ(ReadWithPython(m_Work, kReadMarkers, mine), shown);
+
+  // The colleague's links hold no result files, so they go before the folder opens again.
+  std::filesystem::remove(plantedMarkers);
+  std::filesystem::remove(plantedData);
+  const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(Folder());
+  ASSERT_TRUE(again);
+  const QComboBox* combo = again->View()->DataPanel()->Combo(CDlgData::kMarkersCombo);
+  const int entry = combo->findText("Own");
+  ASSERT_GE(entry, 0);
+  const LMarkers& read = again->View()->Slots().markers.objects[size_t(entry)];
+  EXPECT_EQ(MarkersText(read, read.count), shown);
+}
+
+// A pane's picture is exported beside the scan under a name the program makes: a link
+// there is never written through, and the user is told which name was refused.
+TEST_F(SharedFolderJourney, AnExportedPictureNeverGoesThroughALink)
+{
+  ASSERT_TRUE(Open());
+  const std::string picture = m_Shared.File("Demo_Image_OCTXY_0008.tif");
+  const std::string victim = Precious("figure.tif");
+  ASSERT_TRUE(m_Shared.PlantLink("Demo_Image_OCTXY_0008.tif", victim));
+  m_Demo.Frame().findChild<QAbstractButton*>("IDC_BUTTON_OCTXY_SAVE")->click();
+  EXPECT_EQ(m_Messages, std::vector<std::string>{loadmessages::NameRefused(picture)});
+  EXPECT_EQ(fixtures::ReadAll(victim), "precious");
+  EXPECT_TRUE(std::filesystem::is_symlink(picture));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "data/LOCTVolume.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/SharedFolder.h"
 #include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
@@ -682,8 +683,31 @@ TEST(MetaImageWrite, AFullDiskFailsAndKeepsTheOldFiles)
   }
 }
 
-// A header and data file that are links stay links; the files they name are replaced, and
-// names up to the longest a name can be are written.
+// A save into a shared folder where a colleague planted a link under the data file's name
+// (or the header's) writes nothing: neither the file the link names nor a header that would
+// send a reader to it. The program's own volumes (a prepared input) go through no link.
+TEST(MetaImageWrite, AColleaguesLinkUnderEitherNameIsRefused)
+{
+  for (const char* planted : {"v_Vessel_Vamo.raw", "v_Vessel_Vamo.mhd"}) {
+    SCOPED_TRACE(planted);
+    const SharedFolder shared;
+    if (!shared.Ready())
+      GTEST_SKIP() << SharedFolder::SkipReason();
+    const TempDir elsewhere;
+    ASSERT_TRUE(fixtures::WriteText(elsewhere.File("precious"), "precious"));
+    ASSERT_TRUE(shared.PlantLink(planted, elsewhere.File("precious")));
+    LOCTVolume v;
+    MakeVolume(v, 1);
+    const StdoutCapture quiet;
+    EXPECT_EQ(v.WriteMetaImage(shared.File("v_Vessel_Vamo.mhd"), writetarget::WriteOrigin::kUser), -1);
+    EXPECT_EQ(v.WriteMetaImage(shared.File("v_Vessel_Vamo.mhd"), writetarget::WriteOrigin::kProgram), -1);
+    EXPECT_EQ(fixtures::ReadAll(elsewhere.File("precious")), "precious");
+    EXPECT_EQ(EntriesIn(shared.Path()), (std::set<std::string>{planted})) << "nothing else was written";
+  }
+}
+
+// A header and data file that are the user's own links stay links; the files they name are
+// replaced, and names up to the longest a name can be are written.
 TEST(MetaImageWrite, LinksAndLongNames)
 {
   const TempDir dir;
@@ -694,7 +718,7 @@ TEST(MetaImageWrite, LinksAndLongNames)
   ASSERT_TRUE(fixtures::WriteText(dir.File("real/v.raw"), "old data"));
   std::filesystem::create_symlink("real/v.mhd", dir.Path() / "v.mhd");
   std::filesystem::create_symlink("real/v.raw", dir.Path() / "v.raw");
-  ASSERT_EQ(v.WriteMetaImage(dir.File("v.mhd")), 0);
+  ASSERT_EQ(v.WriteMetaImage(dir.File("v.mhd"), writetarget::WriteOrigin::kUser), 0);
   EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "v.mhd"));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "v.raw"));
   EXPECT_EQ(EntriesIn(dir.Path() / "real"), (std::set<std::string>{"v.mhd", "v.raw"}));

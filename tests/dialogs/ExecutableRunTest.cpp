@@ -1,7 +1,9 @@
 #include "data/LExecutableList.h"
 #include "data/LOCTVolume.h"
 #include "dialogs/ExecutableRun.h"
+#include "model/LoadMessages.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/SharedFolder.h"
 #include "fixtures/TempDir.h"
 #include "platform/Messages.h"
 
@@ -213,6 +215,34 @@ TEST_F(ExecutableRun, AMissingInputStopsTheRunWithItsMessage)
   RunOnFolder(m_List, 1, m_Programs, m_Dir.Path().string());
   EXPECT_EQ(m_Messages.size(), 1u) << "the batch ends at the first scan";
   EXPECT_FALSE(fs::exists(Log())) << "nothing was started";
+}
+
+// In a shared folder a colleague may have put a link where a scan's results folder or its
+// prepared copy goes, to have the program's input or results land elsewhere: the run stops
+// with a message naming it, nothing is written through the link and nothing is started.
+TEST_F(ExecutableRun, ALinkWhereThePreparedInputGoesStopsTheRun)
+{
+  ReadList({{"bin/record.sh", "<[OCT]"}});
+  for (const std::string planted : {"eye", "eye/eye_OCT_Vamo.vol"}) {
+    SCOPED_TRACE(planted);
+    const SharedFolder shared;
+    if (!shared.Ready())
+      GTEST_SKIP() << SharedFolder::SkipReason();
+    const TempDir elsewhere;
+    ASSERT_TRUE(fixtures::WriteText(shared.File("eye.vol"), "scan bytes"));
+    if (planted != "eye") {
+      fs::create_directory(shared.Path() / "eye");
+      fs::permissions(shared.Path() / "eye", fs::perms::all);
+    }
+    ASSERT_TRUE(shared.PlantLink(planted, planted == "eye" ? elsewhere.Path() : elsewhere.Path() / "copy.vol"));
+    m_Messages.clear();
+    std::string folder = "unchanged";
+    EXPECT_FALSE(RunOnScan(m_List, 0, m_Programs, shared.File("eye.vol"), m_Volume, folder));
+    EXPECT_EQ(folder, "unchanged");
+    EXPECT_EQ(m_Messages, std::vector<std::string>{loadmessages::NameRefused(shared.File(planted))});
+    EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
+    EXPECT_FALSE(fs::exists(Log())) << "nothing was started";
+  }
 }
 
 TEST_F(ExecutableRun, AFolderRunVisitsEveryScanOnceInNaturalOrder)
