@@ -55,7 +55,8 @@ void CStrataviewView::RefreshAll()
   if (!m_Workspace.GetReadVolume().loaded)
     return;
   const platform::WaitCursor busy;
-  m_Workspace.Flatten();
+  if (!m_Workspace.Flatten())
+    return;  // it said so; the panes keep showing what they showed
   CreatePanes();
   {
     // Nearly every step below asks for the 2-D pictures again; they are drawn once, at the end.
@@ -67,8 +68,10 @@ void CStrataviewView::RefreshAll()
     ApplySurfaces(m_Workspace.Slots().surfaces.selected);
     ApplyProj(m_Workspace.Slots().proj.selected);
     ApplyDisc(m_Workspace.Slots().disc.selected);
-    ApplyVessel(m_Workspace.Slots().vessel.selected);
-    ApplySEAD(m_Workspace.Slots().sead.selected);
+    // The labels were shifted with the scan.
+    for (const ResultKind kind : {ResultKind::Vessel, ResultKind::SEAD})
+      if (m_Workspace.ShowsLabels(kind))
+        HandLabelsToPanes(kind);
     ApplyMarkers(m_Workspace.Slots().markers.selected);
     ApplySplines(m_Workspace.Slots().splines.selected);
     // The new panes start from their own defaults: hand them the stored mouse mode and display

@@ -45,7 +45,7 @@ public:
     m_Folder = name.data();
     LOCTVolume volume;
     const float spacing[3] = {0.0117f, 0.0039f, 0.047f};
-    volume.CreateVolume(kSize, FormatMetaImage, spacing, bytesPerVoxel, LateralityOD, CenterMacula);
+    (void)volume.CreateVolume(kSize, FormatMetaImage, spacing, bytesPerVoxel, LateralityOD, CenterMacula);
     unsigned short* voxel = volume.Voxels();
     const unsigned shift = bytesPerVoxel == 1 ? 24 : 16;
     for (uint64_t i = 0; i < volume.VoxelCount(); ++i)

@@ -88,7 +88,7 @@ void Build(benchmark::State& state)
   LMesh mesh;
   Prepare(mesh);
   for (auto _ : state) {
-    mesh.Build(true, static_cast<int>(state.range(0)));
+    (void)mesh.Build(true, static_cast<int>(state.range(0)));
     benchmark::DoNotOptimize(mesh.GetVertices());
   }
   state.counters["triangles"] = static_cast<double>(mesh.GetIndexCount() / 3);
@@ -103,7 +103,7 @@ void Smooth(benchmark::State& state)
 {
   LMesh mesh;
   Prepare(mesh);
-  mesh.Build(true, 0);
+  (void)mesh.Build(true, 0);
   const std::vector<int32_t> indices(mesh.GetIndices(), mesh.GetIndices() + mesh.GetIndexCount());
   const std::vector<float> raw(mesh.GetVertices(), mesh.GetVertices() + 3 * mesh.GetVertexCount());
   for (auto _ : state) {

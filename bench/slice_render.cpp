@@ -21,7 +21,7 @@ const LOCTVolume& Scan()
   if (!volume.loaded) {
     const int size[3] = {512, 1024, 128};
     const float spacing[3] = {0.0117f, 0.002f, 0.047f};
-    volume.CreateVolume(size, FormatNA, spacing, 2, LateralityNA, CenterNA);
+    (void)volume.CreateVolume(size, FormatNA, spacing, 2, LateralityNA, CenterNA);
     unsigned short* v = volume.Voxels();
     for (uint64_t i = 0; i < volume.VoxelCount(); ++i)
       v[i] = static_cast<unsigned short>((i * 2654435761u) >> 16);
@@ -39,7 +39,7 @@ LabelLayer* Labels()
     const LOCTVolume& scan = Scan();
     const int size[3] = {scan.sizeX, scan.sizeY, scan.sizeZ};
     const float spacing[3] = {scan.spacingX, scan.spacingY, scan.spacingZ};
-    labels.CreateVolume(size, scan.format, spacing, 1, scan.laterality, scan.centerType);
+    (void)labels.CreateVolume(size, scan.format, spacing, 1, scan.laterality, scan.centerType);
     unsigned short* voxels = labels.Voxels();
     for (uint64_t i = 0; i < labels.VoxelCount(); ++i)
       voxels[i] = (i / static_cast<uint64_t>(scan.sizeX)) % 16 < 3 ? 255 : 0;

@@ -149,10 +149,8 @@ int LOCTVolume::ReadBioptigenOct(const std::string& path)
   const float spacing[3] = {static_cast<float>(header.lateralRange) / float(header.sizeX),
                             static_cast<float>(header.depthRange) / float(header.sizeY),
                             static_cast<float>(header.frameRange) / float(header.sizeZ)};
-  try {
-    CreateVolume(size, FormatBioptigen, spacing, header.bytesPerVoxel, LateralityNA, CenterNA);
-  } catch (const std::exception&) {  // out of memory, in ITK or the standard library
-    loaded = false;
+  if (CreateVolume(size, FormatBioptigen, spacing, header.bytesPerVoxel, LateralityNA, CenterNA) != 0) {
+    loaded = false;  // out of memory
     return kScanOpenFailed;
   }
   errno = 0;

@@ -238,10 +238,8 @@ int LOCTVolume::ReadCanonTomograms(const std::string& path)
                        file.vertical ? file.sizeX : file.sizeZ};
   const float spacing[3] = {file.vertical ? file.spacingZ : file.spacingX, file.spacingY,
                             file.vertical ? file.spacingX : file.spacingZ};
-  try {
-    CreateVolume(size, FormatCanon, spacing, 1, file.laterality, file.centerType);
-  } catch (const std::exception&) {  // out of memory, in ITK or the standard library
-    loaded = false;
+  if (CreateVolume(size, FormatCanon, spacing, 1, file.laterality, file.centerType) != 0) {
+    loaded = false;  // out of memory
     return kScanOpenFailed;
   }
   // B-scans the file does not hold, and the missing end of a short last one, stay zero.

@@ -258,13 +258,10 @@ bool AllocateFromFields(LOCTVolume& volume)
 {
   const int size[3] = {volume.sizeX, volume.sizeY, volume.sizeZ};
   const float spacing[3] = {volume.spacingX, volume.spacingY, volume.spacingZ};
-  try {
-    volume.AllocateImage(size, spacing);
-  } catch (const std::exception&) {  // std::bad_alloc or the toolkit's allocation error
-    volume.image = nullptr;
-    return false;
-  }
-  return true;
+  if (volume.AllocateImage(size, spacing))
+    return true;
+  volume.image = nullptr;  // out of memory
+  return false;
 }
 
 }  // namespace devicescan

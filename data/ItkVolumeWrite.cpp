@@ -3,6 +3,7 @@
 // writer's factories bring in. The toolkit's exceptions end here as result codes.
 #include "data/LOCTVolume.h"
 
+#include "data/AtomicFile.h"
 #include "data/Diagnostics.h"
 #include "data/ImageIOFactories.h"
 #include "data/MetaImageDataCheck.h"
@@ -83,6 +84,12 @@ bool WrittenWhole(const std::string& path, const itk::Size<3>& size)
 // the target; only a complete write replaces the old files.
 int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin origin) const
 {
+  return WriteMetaImage(path, origin, {});
+}
+
+int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin origin,
+                               const std::vector<CompanionFile>& companions) const
+{
   if (!image || (bytesPerVoxel != 1 && bytesPerVoxel != 2))
     return -1;
   RegisterImageIOFactories();
@@ -106,6 +113,13 @@ int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin
       diag::ReportFileFailure(path, "the file was not written whole (is the disk full?)");
       return -1;
     }
+    // The private folder is the program's own: nothing there is anyone else's link.
+    for (const CompanionFile& companion : companions)
+      if (WriteFileAtomically(staged.StagedPath().parent_path() / companion.name, companion.text,
+                              writetarget::WriteOrigin::kProgram) != 0) {
+        diag::ReportFileFailure(path, "a file beside it could not be written (is the disk full?)");
+        return -1;
+      }
   } catch (const std::exception& error) {
     ReportToolkitFailure(path, error);
     return -1;

@@ -65,7 +65,7 @@ void LMesh::SetLabelVolume(const int size[3], const float spacing[3],
   m_IsoValue = static_cast<float>(m_Maximum) * 0.5f;
 }
 
-void LMesh::Build(bool enable, int smoothingIterations)
+bool LMesh::Build(bool enable, int smoothingIterations)
 {
   std::vector<float>().swap(m_Corners);
   std::vector<float>().swap(m_Vertices);
@@ -73,7 +73,7 @@ void LMesh::Build(bool enable, int smoothingIterations)
   m_Allocated = true;
   const int nx = m_Size[0], ny = m_Size[1], nz = m_Size[2];
   if (!enable || !m_Labels || nx < 2 || ny < 2 || nz < 2)
-    return;
+    return true;
 
   try {
     const size_t planeSize = static_cast<size_t>(nx) * static_cast<size_t>(ny);
@@ -96,12 +96,14 @@ void LMesh::Build(bool enable, int smoothingIterations)
     const MeshAdjacency adjacency(m_Indices, GetVertexCount());
     SmoothVertices(adjacency, m_Vertices, smoothingIterations);
     RefreshCorners();
+    return true;
   } catch (const std::bad_alloc&) {
-    // A surface too large for memory: leave an empty mesh rather than end the program.
+    // A surface too large for memory: an empty mesh rather than the end of the program.
     std::vector<float>().swap(m_SlabCorners);
     std::vector<float>().swap(m_Corners);
     std::vector<float>().swap(m_Vertices);
     std::vector<int32_t>().swap(m_Indices);
+    return false;
   }
 }
 

@@ -15,13 +15,16 @@ public:
   LMesh() = default;
   LMesh(const LMesh&) = delete;
   LMesh& operator=(const LMesh&) = delete;
+  LMesh(LMesh&&) = default;
+  LMesh& operator=(LMesh&&) = default;
 
   // Borrows the label voxels (x fastest, then y, then z) until the next call.
   void SetLabelVolume(const int size[3], const float spacing[3], const unsigned short* labels,
                       int bytesPerVoxel);
 
-  // Rebuilds the lists from the label voxels, or empties them when enable is false.
-  void Build(bool enable, int smoothingIterations);
+  // Rebuilds the lists from the label voxels, or empties them when enable is false. False
+  // when memory for the surface ran short: the mesh is then empty.
+  [[nodiscard]] bool Build(bool enable, int smoothingIterations);
 
   // Replaces the lists by copies of the given arrays (three floats per corner and vertex).
   void SetArrays(const int size[3], const float spacing[3], size_t cornerCount,
@@ -36,6 +39,8 @@ public:
   // written by a save the user asked for follows the user's own links.
   [[nodiscard]] int WriteVtk(const std::string& path,
                              writetarget::WriteOrigin origin = writetarget::WriteOrigin::kProgram) const;
+  // The cache file's text: 0, or -1 when there is no memory for it.
+  [[nodiscard]] int CacheText(std::string& text) const;
 
   bool IsAllocated() const { return m_Allocated; }
   const float* GetTriangleVertices() const { return m_Corners.data(); }

@@ -153,10 +153,16 @@ int LMesh::ReadVtk(const std::string& path, const int size[3], const float spaci
 
 int LMesh::WriteVtk(const std::string& path, writetarget::WriteOrigin origin) const
 {
+  std::string text;
+  return CacheText(text) == 0 ? WriteFileAtomically(path, text, origin) : -1;
+}
+
+int LMesh::CacheText(std::string& text) const
+{
   try {
     const size_t vertices = GetVertexCount();
     const size_t triangles = GetIndexCount() / 3;
-    std::string text = "# vtk DataFile Version 3.0\nComment:\nASCII\nDATASET POLYDATA\n";
+    text = "# vtk DataFile Version 3.0\nComment:\nASCII\nDATASET POLYDATA\n";
     text.reserve(text.size() + 40 * vertices + 24 * triangles + 64);
     text += numtext::Format("POINTS %zu float\n", vertices);
     for (size_t v = 0; v < vertices; ++v)
@@ -173,7 +179,7 @@ int LMesh::WriteVtk(const std::string& path, writetarget::WriteOrigin origin) co
       }
       text += '\n';
     }
-    return WriteFileAtomically(path, text, origin);
+    return 0;
   } catch (const std::bad_alloc&) {
     return -1;
   }

@@ -1,9 +1,11 @@
 #include "data/LOCTVolume.h"
 
 #include "data/Diagnostics.h"
+#include "data/VolumeMemoryLimit.h"
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace {
 
@@ -21,7 +23,39 @@ LOCTVolume::ImageType::SpacingType ImageSpacing(const float spacing[3])
   return itkSpacing;
 }
 
+uint64_t g_VolumeByteLimit = UINT64_MAX;
+
+// The toolkit reports memory that cannot be had by throwing (its allocation error, or the
+// standard library's): a full volume that does not fit is a failure the caller reports.
+bool AllocateBuffer(LOCTVolume::ImageType& image)
+{
+  const uint64_t bytes = uint64_t(image.GetLargestPossibleRegion().GetNumberOfPixels()) * sizeof(unsigned short);
+  if (bytes > g_VolumeByteLimit)
+    return false;
+  try {
+    image.Allocate();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 }  // namespace
+
+ScopedVolumeMemoryLimit::ScopedVolumeMemoryLimit(uint64_t bytes) : m_Previous(g_VolumeByteLimit)
+{
+  g_VolumeByteLimit = bytes;
+}
+
+ScopedVolumeMemoryLimit::~ScopedVolumeMemoryLimit()
+{
+  g_VolumeByteLimit = m_Previous;
+}
+
+uint64_t ScopedVolumeMemoryLimit::Current()
+{
+  return g_VolumeByteLimit;
+}
 
 int UnsupportedScan()
 {
@@ -29,9 +63,11 @@ int UnsupportedScan()
   return kScanUnsupported;
 }
 
-void LOCTVolume::CreateVolume(const int size[3], ScanFormat scanFormat, const float spacing[3],
-                              int bytes, Laterality eye, CenterType center)
+int LOCTVolume::CreateVolume(const int size[3], ScanFormat scanFormat, const float spacing[3],
+                             int bytes, Laterality eye, CenterType center)
 {
+  if (!AllocateImage(size, spacing))
+    return -1;
   sizeX = size[0];
   sizeY = size[1];
   sizeZ = size[2];
@@ -42,8 +78,8 @@ void LOCTVolume::CreateVolume(const int size[3], ScanFormat scanFormat, const fl
   bytesPerVoxel = bytes;
   laterality = eye;
   centerType = center;
-  AllocateImage(size, spacing);
   loaded = true;
+  return 0;
 }
 
 void LOCTVolume::ShareVoxels(const LOCTVolume& source)
@@ -69,14 +105,15 @@ unsigned short* LOCTVolume::WritableVoxels()
     ImageType::Pointer own = ImageType::New();
     own->CopyInformation(shared);
     own->SetRegions(shared->GetLargestPossibleRegion());
-    own->Allocate();
+    if (!AllocateBuffer(*own))
+      return nullptr;
     std::copy_n(shared->GetBufferPointer(), shared->GetPixelContainer()->Size(), own->GetBufferPointer());
     image = own;
   }
   return Voxels();
 }
 
-void LOCTVolume::AllocateImage(const int size[3], const float spacing[3])
+bool LOCTVolume::AllocateImage(const int size[3], const float spacing[3])
 {
   ImageType::RegionType region;
   for (unsigned axis = 0; axis < 3; ++axis) {
@@ -86,8 +123,10 @@ void LOCTVolume::AllocateImage(const int size[3], const float spacing[3])
   ImageType::Pointer fresh = ImageType::New();
   fresh->SetRegions(region);
   fresh->SetSpacing(ImageSpacing(spacing));
-  fresh->Allocate();
+  if (!AllocateBuffer(*fresh))
+    return false;
   image = fresh;
+  return true;
 }
 
 void LOCTVolume::SetVoxelSize(const float spacing[3])

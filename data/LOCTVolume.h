@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <itkImage.h>
 
@@ -48,16 +49,19 @@ public:
   LOCTVolume& operator=(const LOCTVolume&) = delete;
 
   // Stores every field and allocates the (uninitialised) voxels; the caller fills them.
-  void CreateVolume(const int size[3], ScanFormat scanFormat, const float spacing[3],
-                    int bytes, Laterality eye, CenterType center);
+  // 0, or -1 when memory for the voxels cannot be had: the volume is then as it was.
+  [[nodiscard]] int CreateVolume(const int size[3], ScanFormat scanFormat, const float spacing[3],
+                                 int bytes, Laterality eye, CenterType center);
   // Takes the source's fields and holds the same image: no copy of the voxels. A later
   // CreateVolume or AllocateImage gives it an image of its own, and so does WritableVoxels.
   void ShareVoxels(const LOCTVolume& source);
   // The voxels to write into. While another volume holds the same image, the image is first
-  // copied, so that the other keeps its voxels as they were.
+  // copied, so that the other keeps its voxels as they were; null when there is no memory
+  // for the copy (both then keep the shared voxels).
   unsigned short* WritableVoxels();
   // A new image of the given size and spacing replaces the held one; voxels uninitialised.
-  void AllocateImage(const int size[3], const float spacing[3]);
+  // False when memory for it cannot be had: the held image stays.
+  [[nodiscard]] bool AllocateImage(const int size[3], const float spacing[3]);
   // Sets the voxel size of the fields and of the held image.
   void SetVoxelSize(const float spacing[3]);
 
@@ -69,6 +73,14 @@ public:
   // origin says whose links the header's and the data file's names may follow.
   [[nodiscard]] int WriteMetaImage(const std::string& path,
                                    writetarget::WriteOrigin origin = writetarget::WriteOrigin::kProgram) const;
+  // A file that belongs with the volume (its mesh cache) and is written beside the header:
+  // all of them replace their namesakes together, or none does.
+  struct CompanionFile {
+    std::string name;  // a file name in the header's folder
+    std::string text;
+  };
+  [[nodiscard]] int WriteMetaImage(const std::string& path, writetarget::WriteOrigin origin,
+                                   const std::vector<CompanionFile>& companions) const;
 
   // Device makers' formats.
   [[nodiscard]] int ReadZeissRaw(const std::string& path, uint32_t fileSize);

@@ -18,9 +18,10 @@ const unsigned short* LabelLayer::Voxels() const
 
 void LabelLayer::Write(size_t index, unsigned short value)
 {
-  if (!m_Volume)
-    return;
-  unsigned short& voxel = m_Volume->WritableVoxels()[index];
+  unsigned short* voxels = m_Volume ? m_Volume->WritableVoxels() : nullptr;
+  if (!voxels)
+    return;  // no memory for labels of its own: the stroke leaves the shared ones as they are
+  unsigned short& voxel = voxels[index];
   m_Labelled -= Labelled(voxel);
   m_Labelled += Labelled(value);
   voxel = value;

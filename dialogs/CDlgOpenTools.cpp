@@ -7,6 +7,7 @@
 #include "dialogs/CDlgThicknessAnalysis.h"
 #include "dialogs/CDlgVoxelSize.h"
 #include "model/ImageStack.h"
+#include "model/LoadMessages.h"
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 #include "platform/WaitCursor.h"
@@ -15,14 +16,15 @@
 
 namespace {
 
-const char* MessageFor(ImageStackResult result)
+std::string MessageFor(ImageStackResult result)
 {
   switch (result) {
     case ImageStackResult::kTooFewImages: return "Only 1 B-scan!";
     case ImageStackResult::kDifferentSizes: return "Different image sizes!";
     case ImageStackResult::kUnsupportedDepth: return "Unsupported image bit depth!";
     case ImageStackResult::kTooLarge: return "File error: 'OCT'";
-    default: return nullptr;  // an image that cannot be loaded has said so on the console
+    case ImageStackResult::kNoMemory: return loadmessages::NotEnoughMemory("import the image sequence");
+    default: return "";  // an image that cannot be loaded has said so on the console
   }
 }
 
@@ -81,7 +83,7 @@ void CDlgOpen::ImportImageSequence()
     LOCTVolume stack;
     const ImageStackResult result = BuildImageStack(files, voxelSize.voxelSize, stack);
     if (result != ImageStackResult::kOk) {
-      if (const char* message = MessageFor(result))
+      if (const std::string message = MessageFor(result); !message.empty())
         platform::ShowMessage(message);
       return;
     }

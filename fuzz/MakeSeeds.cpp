@@ -333,7 +333,7 @@ void MeshSeed()
         labels[size_t(x + 8 * (y + 6 * z))] = 255;
   LMesh mesh;
   mesh.SetLabelVolume(size, spacing, labels.data(), 1);
-  mesh.Build(true, 0);
+  (void)mesh.Build(true, 0);
   const fs::path path = Scratch("labels.vtk");
   if (mesh.WriteVtk(path.string()) == 0)
     WriteSeed("mesh_cache", "box.vtk", ReadAll(path));

@@ -117,39 +117,50 @@ int MakeDisplayedSplines(const LSplines& source, const FlatteningShift& shift,
   return count;
 }
 
-void MakeDisplayedVolume(const LOCTVolume& source, const FlatteningShift& shift, LOCTVolume& displayed)
+bool MakeDisplayedVolume(const LOCTVolume& source, const FlatteningShift& shift, LOCTVolume& displayed)
 {
   if (!shift.IsFlattened()) {
     displayed.ShareVoxels(source);
-    return;
+    return true;
   }
   const int size[3] = {source.sizeX, source.sizeY, source.sizeZ};
   const float spacing[3] = {source.spacingX, source.spacingY, source.spacingZ};
-  displayed.CreateVolume(size, source.format, spacing, source.bytesPerVoxel, source.laterality, source.centerType);
-  shift.ShiftVolume(source, displayed);
+  LOCTVolume shifted;
+  if (shifted.CreateVolume(size, source.format, spacing, source.bytesPerVoxel, source.laterality,
+                           source.centerType) != 0)
+    return false;
+  shift.ShiftVolume(source, shifted);
+  displayed.ShareVoxels(shifted);
+  return true;
 }
 
-void MakeDisplayedLabels(const LOCTVolume& source, const LMesh& sourceMesh, const FlatteningShift& shift,
+bool MakeDisplayedLabels(const LOCTVolume& source, const LMesh& sourceMesh, const FlatteningShift& shift,
                          LOCTVolume& displayed, LMesh& displayedMesh)
 {
   const int size[3] = {source.sizeX, source.sizeY, source.sizeZ};
   const float spacing[3] = {source.spacingX, source.spacingY, source.spacingZ};
   // Unflattened, the displayed labels are the labels as read until the first brush stroke.
-  MakeDisplayedVolume(source, shift, displayed);
-  if (!shift.IsFlattened()) {
-    // The mesh as read, taken over without a shifted working copy.
-    displayedMesh.SetArrays(size, spacing, sourceMesh.GetTriangleVertexCount(), sourceMesh.GetTriangleVertices(),
-                            sourceMesh.GetVertexCount(), sourceMesh.GetVertices(), sourceMesh.GetIndexCount(),
-                            sourceMesh.GetIndices());
-    return;
+  if (!MakeDisplayedVolume(source, shift, displayed))
+    return false;
+  try {
+    if (!shift.IsFlattened()) {
+      // The mesh as read, taken over without a shifted working copy.
+      displayedMesh.SetArrays(size, spacing, sourceMesh.GetTriangleVertexCount(), sourceMesh.GetTriangleVertices(),
+                              sourceMesh.GetVertexCount(), sourceMesh.GetVertices(), sourceMesh.GetIndexCount(),
+                              sourceMesh.GetIndices());
+      return true;
+    }
+    std::vector<float> corners(sourceMesh.GetTriangleVertices(),
+                               sourceMesh.GetTriangleVertices() + 3 * sourceMesh.GetTriangleVertexCount());
+    std::vector<float> vertices(sourceMesh.GetVertices(),
+                                sourceMesh.GetVertices() + 3 * sourceMesh.GetVertexCount());
+    ShiftTriples(corners, shift);
+    // The vertices move with the corners, so both lists keep describing the same surface.
+    ShiftTriples(vertices, shift);
+    displayedMesh.SetArrays(size, spacing, corners.size() / 3, corners.data(), vertices.size() / 3, vertices.data(),
+                            sourceMesh.GetIndexCount(), sourceMesh.GetIndices());
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-
-  std::vector<float> corners(sourceMesh.GetTriangleVertices(),
-                             sourceMesh.GetTriangleVertices() + 3 * sourceMesh.GetTriangleVertexCount());
-  std::vector<float> vertices(sourceMesh.GetVertices(), sourceMesh.GetVertices() + 3 * sourceMesh.GetVertexCount());
-  ShiftTriples(corners, shift);
-  // The vertices move with the corners, so both lists keep describing the same surface.
-  ShiftTriples(vertices, shift);
-  displayedMesh.SetArrays(size, spacing, corners.size() / 3, corners.data(), vertices.size() / 3, vertices.data(),
-                          sourceMesh.GetIndexCount(), sourceMesh.GetIndices());
 }

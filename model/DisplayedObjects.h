@@ -31,9 +31,11 @@ int MakeDisplayedMarkers(const LMarkers& source, const FlatteningShift& shift,
 int MakeDisplayedSplines(const LSplines& source, const FlatteningShift& shift,
                          const LResultHeader& header, LSplineSet& displayed);
 // A volume as shown: a shifted copy of the one read when the scan is flattened, otherwise
-// the voxels as read, shared until something must write its own.
-void MakeDisplayedVolume(const LOCTVolume& source, const FlatteningShift& shift, LOCTVolume& displayed);
+// the voxels as read, shared until something must write its own. False when there is no
+// memory for the copy: displayed is then as it was.
+[[nodiscard]] bool MakeDisplayedVolume(const LOCTVolume& source, const FlatteningShift& shift, LOCTVolume& displayed);
 // The label volume moved like the scan, and its mesh with every corner and vertex moved by
-// the shift of its nearest A-scan.
-void MakeDisplayedLabels(const LOCTVolume& source, const LMesh& sourceMesh, const FlatteningShift& shift,
-                         LOCTVolume& displayed, LMesh& displayedMesh);
+// the shift of its nearest A-scan. False when memory ran short (the mesh may then be
+// changed, the volume is not).
+[[nodiscard]] bool MakeDisplayedLabels(const LOCTVolume& source, const LMesh& sourceMesh,
+                                       const FlatteningShift& shift, LOCTVolume& displayed, LMesh& displayedMesh);

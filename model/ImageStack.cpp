@@ -87,7 +87,8 @@ ImageStackResult BuildImageStack(const CSortStringArray& files, const float voxe
   if (uint64_t(size[0]) * uint64_t(size[1]) * uint64_t(size[2]) > kMaxScanVoxels)
     return ImageStackResult::kTooLarge;
   const float spacing[3] = {voxelSizeUm[0] / 1000.0f, voxelSizeUm[1] / 1000.0f, voxelSizeUm[2] / 1000.0f};
-  volume.CreateVolume(size, FormatNA, spacing, bytes, LateralityNA, CenterNA);
+  if (volume.CreateVolume(size, FormatNA, spacing, bytes, LateralityNA, CenterNA) != 0)
+    return ImageStackResult::kNoMemory;
   for (int i = 0; i < files.GetSize(); ++i) {
     // The first image is read again so that every B-scan takes the same way in.
     if (!LoadImage(image, files[i]))

@@ -19,6 +19,7 @@ enum class ImageStackResult {
   kDifferentSizes,   // an image of another width or height than the first
   kUnsupportedDepth, // an image of a bit depth without a grey, 16-bit or colour plane
   kTooLarge,         // more voxels than a scan may hold
+  kNoMemory,         // no memory for the volume
 };
 
 // Builds the volume from the files in their given order. Voxel size in micrometres; the

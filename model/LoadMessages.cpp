@@ -43,6 +43,11 @@ std::string ApprovalNotSet(const std::string& fileName)
   return "The approval of '" + fileName + "' could not be set.";
 }
 
+std::string NotEnoughMemory(const std::string& task)
+{
+  return "There is not enough memory to " + task + "; nothing was changed.";
+}
+
 std::string NameRefused(const std::string& path)
 {
   return "'" + path + "' was not written: the name is taken by a link or by something other than a file.";

@@ -36,6 +36,9 @@ std::string ApprovalNotSet(const std::string& fileName);
 // A name that a write refused, in a folder others can write: "'path' was not written: the
 // name is taken by a link or by something other than a file."
 std::string NameRefused(const std::string& path);
+// A task whose full volume found no memory: "There is not enough memory to save 'Vessel';
+// nothing was changed."
+std::string NotEnoughMemory(const std::string& task);
 
 inline const char* kNot3DTiff = "This is not a 3D TIFF file.";
 inline const char* kUnsupportedScan = "Unsupporting OCT file!";

@@ -209,21 +209,34 @@ bool ResultSaver::SaveLabels(ResultKind kind, const std::string& requested, bool
   const LOCTVolume& shown = *slot.displayedObject;
   if (!shown.loaded || !MayWriteAll({path, data, mesh}))
     return FailSave(kind);
-  LOCTVolume& stored = slot.objects[size_t(saved.index)];
+  // The labels and their mesh are made aside and written together: when memory or the disk
+  // runs short nothing of the kind changes, neither the edits on screen, nor the list, nor
+  // any file (and of a new name nothing is left).
+  LOCTVolume stored;
+  LMesh storedMesh;
+  std::string meshText;
+  if (!MakeStoredLabels(kind, shown, stored, storedMesh, meshText)) {
+    m_Prompts.ShowMessage(loadmessages::NotEnoughMemory(std::string("save '") + ResultKindName(kind) + "'"));
+    return false;
+  }
+  if (stored.WriteMetaImage(path, writetarget::WriteOrigin::kUser, {{scanfolder::FileName(mesh), meshText}}) != 0)
+    return FailSave(kind);
+  slot.objects[size_t(saved.index)].ShareVoxels(stored);
+  slot.meshes[size_t(saved.index)] = std::move(storedMesh);  // borrows the voxels the object now holds
+  TakeTarget(slot, saved, path);
+  return SetApproval({path, data, mesh}, approved);
+}
+
+// The displayed labels at the scan's own depth, their mesh and its cache text.
+bool ResultSaver::MakeStoredLabels(ResultKind kind, const LOCTVolume& shown, LOCTVolume& stored, LMesh& mesh,
+                                   std::string& meshText) const
+{
   const int size[3] = {shown.sizeX, shown.sizeY, shown.sizeZ};
   const float spacing[3] = {shown.spacingX, shown.spacingY, shown.spacingZ};
-  stored.CreateVolume(size, shown.format, spacing, shown.bytesPerVoxel, shown.laterality, shown.centerType);
+  if (stored.CreateVolume(size, shown.format, spacing, shown.bytesPerVoxel, shown.laterality, shown.centerType) != 0)
+    return false;
   UnshiftVolume(shown, m_Shift, stored);
-  if (stored.WriteMetaImage(path, writetarget::WriteOrigin::kUser) != 0)
-    return FailSave(kind);
-  // The volume is written and listed from now on, even when its mesh cache cannot be.
-  TakeTarget(slot, saved, path);
-  LMesh& storedMesh = slot.meshes[size_t(saved.index)];
-  storedMesh.SetLabelVolume(size, spacing, stored.Voxels(), stored.bytesPerVoxel);
-  storedMesh.Build(true, kind == ResultKind::Vessel ? m_Settings.MeshSmoothingVessel : m_Settings.MeshSmoothingSEAD);
-  if (storedMesh.WriteVtk(mesh, writetarget::WriteOrigin::kUser) != 0) {
-    (void)SetApproval({path, data}, approved);
-    return FailSave(kind);
-  }
-  return SetApproval({path, data, mesh}, approved);
+  mesh.SetLabelVolume(size, spacing, stored.Voxels(), stored.bytesPerVoxel);
+  const int smoothing = kind == ResultKind::Vessel ? m_Settings.MeshSmoothingVessel : m_Settings.MeshSmoothingSEAD;
+  return mesh.Build(true, smoothing) && mesh.CacheText(meshText) == 0;
 }

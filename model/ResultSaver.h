@@ -40,6 +40,8 @@ public:
 private:
   bool FailSave(ResultKind kind);
   bool NamesRefused(std::initializer_list<std::string> files);
+  bool MakeStoredLabels(ResultKind kind, const LOCTVolume& shown, LOCTVolume& stored, LMesh& mesh,
+                        std::string& meshText) const;
   template <typename Slot>
   bool FindTarget(const Slot& slot, ResultKind kind, const std::string& path, SavedFile& saved);
   template <typename Slot, typename Fill>

@@ -299,10 +299,11 @@ bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume&
   if (slot.pathList.IsEmpty()) {
     // Labels painted on a scan without a label file go into an empty volume of its size.
     LOCTVolume& labels = *slot.defaultObject;
-    labels.CreateVolume(scanSize, scan.format, scanSpacing, 1, scan.laterality, scan.centerType);
+    if (labels.CreateVolume(scanSize, scan.format, scanSpacing, 1, scan.laterality, scan.centerType) != 0)
+      return Fail(loadmessages::NotEnoughMemory("open the scan"));
     std::fill_n(labels.Voxels(), labels.VoxelCount(), static_cast<unsigned short>(0));
     slot.defaultMesh->SetLabelVolume(scanSize, scanSpacing, labels.Voxels(), 1);
-    slot.defaultMesh->Build(false, smoothing);
+    (void)slot.defaultMesh->Build(false, smoothing);  // an empty mesh takes no memory
   }
   return ReadKindFiles(slot, kind, [&](LOCTVolume& labels, const std::string& path, int i) -> std::string {
     if (labels.ReadScanFile(path) != kScanOk)
@@ -317,7 +318,8 @@ bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume&
     const int size[3] = {labels.sizeX, labels.sizeY, labels.sizeZ};
     const float spacing[3] = {labels.spacingX, labels.spacingY, labels.spacingZ};
     mesh.SetLabelVolume(size, spacing, labels.Voxels(), labels.bytesPerVoxel);
-    mesh.Build(true, smoothing);
+    if (!mesh.Build(true, smoothing))
+      return loadmessages::NotEnoughMemory("open the scan");
     // Data on a read-only disk opens all the same: the mesh is kept in memory and built
     // again at the next opening. A link under the cache's name is never written through:
     // in a shared folder anyone may have put it there.

@@ -143,20 +143,37 @@ bool ScanWorkspace::LoadGrid(const std::string& path)
   return true;
 }
 
-void ScanWorkspace::Flatten()
+bool ScanWorkspace::Flatten()
 {
   LRefSurfSlot& ref = m_Slots->refSurf;
+  const int file = ref.selected - 1;
+  const FlatteningShift shift = HasFile(ref, file)
+                                    ? FlatteningShift(ref.objects[size_t(file)], m_ReadVolume->sizeY, m_FlatteningFraction)
+                                    : FlatteningShift();
+  // Everything the shift moves is made aside first, so that a shortage of memory leaves the
+  // shown scan and labels, and the shift they were shown with, as they were. Nothing writes
+  // the displayed scan: unflattened it is the scan as read.
+  LOCTVolume scan, vessel, sead;
+  LMesh vesselMesh, seadMesh;
+  if (!MakeDisplayedVolume(*m_ReadVolume, shift, scan) ||
+      !StageLabels(ResultKind::Vessel, m_Slots->vessel.selected, shift, vessel, vesselMesh) ||
+      !StageLabels(ResultKind::SEAD, m_Slots->sead.selected, shift, sead, seadMesh)) {
+    m_Prompts.ShowMessage(loadmessages::NotEnoughMemory("flatten the scan"));
+    return false;
+  }
   ref.flatteningIndex = ref.selected;
-  const int file = ref.flatteningIndex - 1;
-  m_Shift = HasFile(ref, file) ? FlatteningShift(ref.objects[size_t(file)], m_ReadVolume->sizeY, m_FlatteningFraction)
-                               : FlatteningShift();
+  m_Shift = shift;
+  m_DisplayedVolume.ShareVoxels(scan);
+  if (vessel.loaded)
+    ShowStagedLabels(ResultKind::Vessel, vessel, vesselMesh);
+  if (sead.loaded)
+    ShowStagedLabels(ResultKind::SEAD, sead, seadMesh);
+  return true;
 }
 
 void ScanWorkspace::ApplyOCT()
 {
   const LOCTVolume& read = *m_ReadVolume;
-  // Nothing writes the displayed scan: unflattened it is the scan as read.
-  MakeDisplayedVolume(read, m_Shift, m_DisplayedVolume);
   const int size[3] = {read.sizeX, read.sizeY, read.sizeZ};
   for (int axis = 0; axis < 3; ++axis)
     m_Position[axis] = size[axis] / 2;
@@ -221,17 +238,44 @@ bool ScanWorkspace::DropCreatedProjectionWithoutSurfaces()
   return true;
 }
 
-bool ScanWorkspace::ApplyLabels(ResultKind kind, int selection)
+bool ScanWorkspace::StageLabels(ResultKind kind, int selection, const FlatteningShift& shift, LOCTVolume& volume,
+                                LMesh& mesh) const
 {
-  LLabelSlot& slot = kind == ResultKind::Vessel ? m_Slots->vessel : m_Slots->sead;
+  const LLabelSlot& slot = kind == ResultKind::Vessel ? m_Slots->vessel : m_Slots->sead;
   const bool file = HasFile(slot, selection);
   const LOCTVolume& source = file ? slot.objects[size_t(selection)] : *slot.defaultObject;
-  const LMesh& mesh = file ? slot.meshes[size_t(selection)] : *slot.defaultMesh;
-  if (!source.loaded || source.VoxelCount() != m_DisplayedVolume.VoxelCount())
-    return false;
-  MakeDisplayedLabels(source, mesh, m_Shift, *slot.displayedObject, *slot.displayedMesh);
+  const LMesh& sourceMesh = file ? slot.meshes[size_t(selection)] : *slot.defaultMesh;
+  if (!source.loaded || source.VoxelCount() != m_ReadVolume->VoxelCount())
+    return true;  // nothing to show
+  return MakeDisplayedLabels(source, sourceMesh, shift, volume, mesh);
+}
+
+void ScanWorkspace::ShowStagedLabels(ResultKind kind, const LOCTVolume& volume, LMesh& mesh)
+{
+  LLabelSlot& slot = kind == ResultKind::Vessel ? m_Slots->vessel : m_Slots->sead;
+  slot.displayedObject->ShareVoxels(volume);
+  *slot.displayedMesh = std::move(mesh);
   slot.displayedLayer->Show(slot.displayedObject.get());
+}
+
+bool ScanWorkspace::ApplyLabels(ResultKind kind, int selection)
+{
+  LOCTVolume volume;
+  LMesh mesh;
+  if (!StageLabels(kind, selection, m_Shift, volume, mesh)) {
+    m_Prompts.ShowMessage(loadmessages::NotEnoughMemory(std::string("show '") + ResultKindName(kind) + "'"));
+    return false;
+  }
+  if (!volume.loaded)
+    return false;
+  ShowStagedLabels(kind, volume, mesh);
   return true;
+}
+
+bool ScanWorkspace::ShowsLabels(ResultKind kind) const
+{
+  const LOCTVolume& shown = kind == ResultKind::Vessel ? *m_Slots->vessel.displayedObject : *m_Slots->sead.displayedObject;
+  return shown.loaded && shown.VoxelCount() == m_DisplayedVolume.VoxelCount();
 }
 
 void ScanWorkspace::ApplyMarkers(int selection)

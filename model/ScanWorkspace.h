@@ -46,9 +46,11 @@ public:
   std::string ConfiguredGridPath() const;
 
   // Showing. Flatten freezes the shift of the chosen reference surface ("None": no shift)
-  // for the scan and every kind until it runs again; ApplyOCT rebuilds the displayed scan,
-  // centres the position and, in Auto window mode, sets the window to the value range.
-  void Flatten();
+  // for the scan and every kind until it runs again, and rebuilds the displayed scan and the
+  // chosen labels of both kinds under it. When memory for them cannot be had it says so and
+  // returns false: the shift and everything shown stay as they were. ApplyOCT centres the
+  // position and, in Auto window mode, sets the window to the value range.
+  bool Flatten();
   void ApplyOCT();
   // Each rebuilds the kind's displayed object from file `selection` (or the default object).
   // Those that return false had nothing to show: no such file (RefSurf: "None").
@@ -56,7 +58,10 @@ public:
   void ApplyGridCenter(int selection);
   // A stored surface pair the file does not have falls back to its first surface (written).
   bool ApplySurfaces(int selection);
-  bool ApplyLabels(ResultKind kind, int selection);  // Vessel or SEAD
+  // Vessel or SEAD; false also (after a message) when there is no memory for them.
+  bool ApplyLabels(ResultKind kind, int selection);
+  // True when the kind's displayed labels fit the displayed scan (Flatten made them).
+  bool ShowsLabels(ResultKind kind) const;
   void ApplyMarkers(int selection);
   void ApplySplines(int selection);
   // The projection or disc image of file `selection`; null when there is none.
@@ -98,6 +103,11 @@ private:
   ResultSaver Saver();
   // Runs the chain on what was staged and, when all of it loaded, takes it over.
   bool LoadStaged(StagedScan& staged);
+  // The labels the kind shows for the selection under the shift, made aside. False when
+  // memory ran short; volume stays unloaded when the kind has nothing to show.
+  bool StageLabels(ResultKind kind, int selection, const FlatteningShift& shift, LOCTVolume& volume,
+                   LMesh& mesh) const;
+  void ShowStagedLabels(ResultKind kind, const LOCTVolume& volume, LMesh& mesh);
   void WriteSetting(const char* key);
 
   WorkspacePrompts& m_Prompts;

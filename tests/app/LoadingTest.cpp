@@ -444,7 +444,7 @@ TEST_F(LoadingTest, AFailingDecoderIsTheKindsFileError)
   LOCTVolume labels;
   const int size[3] = {read.sizeX, read.sizeY, read.sizeZ};
   const float spacing[3] = {read.spacingX, read.spacingY, read.spacingZ};
-  labels.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityNA, CenterNA);
+  EXPECT_EQ(labels.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityNA, CenterNA), 0);
   std::fill_n(labels.Voxels(), labels.VoxelCount(), static_cast<unsigned short>(0));
   ASSERT_EQ(labels.WriteMetaImage(labelled + "/t_Vessel_Vamo.mhd"), 0);
   ASSERT_TRUE(Open(labelled));

@@ -11,6 +11,7 @@
 #include "fixtures/DemoFolder.h"
 #include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/MemoryLimit.h"
 #include "fixtures/SharedFolder.h"
 #include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
@@ -494,6 +495,118 @@ TEST_F(SaveJourney, AnUndefinedRegionPaintedAndErasedIsSavedWithTheSurfaces)
   const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
   ASSERT_TRUE(again);
   EXPECT_EQ(again->View()->Slots().surfaces.displayedObject->undefinedMask, painted);
+}
+
+// The label files of the kind's chosen entry, byte for byte.
+std::map<std::string, std::string> LabelFiles(const std::string& header)
+{
+  const std::string base = header.substr(0, header.size() - 4);
+  std::map<std::string, std::string> bytes;
+  for (const char* extension : {".mhd", ".raw", ".vtk"})
+    bytes[extension] = fixtures::ReadAll(base + extension);
+  return bytes;
+}
+
+std::set<std::string> Listing(const std::filesystem::path& folder)
+{
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+// A disk that fills while a label save writes its mesh cache, after the header and data
+// file fit: the three files go together, so nothing of a new name is left and nothing of an
+// existing one changes; the kind lists nothing new and the message is the kind's.
+TEST_F(SaveJourney, ADiskThatFillsDuringTheMeshCacheLeavesNothingOfTheSave)
+{
+  const SmallDisk disk;
+  if (!disk.Mounted())
+    GTEST_SKIP() << SmallDisk::SkipReason();
+  for (const auto& entry : std::filesystem::directory_iterator(m_Scan.Path()))
+    std::filesystem::copy_file(entry.path(), disk.Path() / entry.path().filename());
+  const std::unique_ptr<CMainFrame> onDisk = m_Demo.OpenAgain(disk.Path().string());
+  ASSERT_TRUE(onDisk);
+  CStrataviewView& view = *onDisk->View();
+  const LLabelSlot& vessel = view.Slots().vessel;
+  const std::string file = vessel.pathList.GetAt(vessel.selected);
+  const std::map<std::string, std::string> old = LabelFiles(file);
+  // Room for the header and the data file (a page each of slack), not for the cache.
+  const uint64_t page = 4096;
+  const uint64_t volumeRoom = (old.at(".raw").size() + page - 1) / page * page + 2 * page;
+  ASSERT_GT(old.at(".vtk").size(), 4 * page) << "the cache must need more than the slack";
+  Mouse{*view.SlicePane(OrientationXY)}.Click(CellCentre(*view.SlicePane(OrientationXY), 5, 5));
+  const std::string shown = LabelSummary(*vessel.displayedObject);
+  const int listed = vessel.count;
+
+  for (const std::string& chosen : {disk.File("Demo_Vessel_New.mhd"), std::string()}) {
+    SCOPED_TRACE(chosen);
+    std::filesystem::remove(disk.File("filler"));
+    const std::set<std::string> before = Listing(disk.Path());
+    ASSERT_TRUE(disk.FillLeaving(volumeRoom));
+    m_Messages.clear();
+    std::string reported;
+    {
+      const StdoutCapture errors(2);
+      SaveWithDialog(view, kVesselRow, chosen);
+      reported = errors.Text();
+    }
+    EXPECT_NE(reported.find("a file beside it could not be written"), std::string::npos)
+        << "the volume was written, its cache was not: " << reported;
+    EXPECT_EQ(m_Messages, std::vector<std::string>{"File error: 'Vessel'"});
+    std::set<std::string> expected = before;
+    expected.insert("filler");
+    EXPECT_EQ(Listing(disk.Path()), expected);
+    EXPECT_TRUE(LabelFiles(file) == old) << "the files of the chosen entry changed";
+    EXPECT_EQ(vessel.count, listed);
+    EXPECT_EQ(view.DataPanel()->Combo(CDlgData::kVesselCombo)->count(), listed);
+    EXPECT_EQ(LabelSummary(*vessel.displayedObject), shown) << "the edits stay on screen";
+  }
+}
+
+// On a machine short of memory, saving painted labels and flattening say so and keep
+// everything: the labels stay on screen as painted, their files as they were, the scan
+// unflattened. With memory back, the same save goes through.
+TEST(TightMemoryJourney, SavingAndFlatteningWithoutMemoryKeepTheEditsAndTheFiles)
+{
+  if (!fixtures::RunsScenarioHere())
+    return;
+  ::testing::Test::RecordProperty("memory_limit", fixtures::TightMemory::How());
+  fixtures::DemoView demo{fixtures::DemoViewOptions().SizeView()};
+  // 12 MiB of voxels, more than the headroom below leaves.
+  ASSERT_EQ(fixtures::RunCommand(std::string(STRATAVIEW_MAKE_DEMO) + " '" + demo.Folder() + "' --size 192 256 128"), 0);
+  ASSERT_TRUE(demo.OpenFolder(demo.Folder()));
+  CStrataviewView& view = demo.View();
+  const LLabelSlot& vessel = view.Slots().vessel;
+  QComboBox* mouse = view.MenuPanel()->Combo(CDlgMenu::kMouse);
+  mouse->setCurrentIndex(MouseVessel);
+  emit mouse->activated(MouseVessel);
+  Mouse{*view.SlicePane(OrientationXY)}.Click(CellCentre(*view.SlicePane(OrientationXY), 40, 60));
+  const std::string shown = LabelSummary(*vessel.displayedObject);
+  const std::string file = vessel.pathList.GetAt(vessel.selected);
+  const std::map<std::string, std::string> old = LabelFiles(file);
+  const unsigned short* shownVoxels = view.GetDisplayedVolume().Voxels();
+  std::vector<std::string>& messages = demo.Messages();
+  messages.clear();
+  {
+    const fixtures::TightMemory tight(8 << 20);
+    SaveWithDialog(view, kVesselRow);
+    view.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
+    view.SelectRefSurf();
+    view.DataPanel()->Button(CDlgData::kFlattening)->click();
+  }
+  EXPECT_EQ(messages, (std::vector<std::string>{loadmessages::NotEnoughMemory("save 'Vessel'"),
+                                                loadmessages::NotEnoughMemory("flatten the scan")}));
+  EXPECT_EQ(LabelSummary(*vessel.displayedObject), shown);
+  EXPECT_TRUE(LabelFiles(file) == old) << "the label files changed";
+  EXPECT_FALSE(view.Shift().IsFlattened());
+  EXPECT_EQ(view.GetDisplayedVolume().Voxels(), shownVoxels) << "the scan shown is the one shown before";
+
+  messages.clear();
+  SaveWithDialog(view, kVesselRow);
+  EXPECT_TRUE(messages.empty()) << messages.front();
+  const TempDir work;
+  EXPECT_EQ(ReadWithPython(work, kReadLabels, file), shown);
 }
 
 // A scan folder on a lab share: the demo in a sticky folder that a colleague's group may

@@ -481,7 +481,7 @@ void MakeVolume(LOCTVolume& v, int bytesPerVoxel)
 {
   const int size[3] = {16, 24, 6};
   const float spacing[3] = {1.0f, 1.0f, 1.0f};
-  v.CreateVolume(size, FormatHeidelberg, spacing, bytesPerVoxel, LateralityOS, CenterONH);
+  EXPECT_EQ(v.CreateVolume(size, FormatHeidelberg, spacing, bytesPerVoxel, LateralityOS, CenterONH), 0);
   const float voxelSize[3] = {0.0115f, 0.0039f, 0.123f};
   v.SetVoxelSize(voxelSize);
   unsigned short* voxel = v.Voxels();
@@ -643,7 +643,7 @@ void MakeLargeVolume(LOCTVolume& v, unsigned short base)
 {
   const int size[3] = {64, 48, 20};
   const float spacing[3] = {0.01f, 0.004f, 0.1f};
-  v.CreateVolume(size, FormatMetaImage, spacing, 2, LateralityOD, CenterMacula);
+  EXPECT_EQ(v.CreateVolume(size, FormatMetaImage, spacing, 2, LateralityOD, CenterMacula), 0);
   for (size_t i = 0; i < v.VoxelCount(); ++i)
     v.Voxels()[i] = static_cast<unsigned short>(base + i % 1000);
 }

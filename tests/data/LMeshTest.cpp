@@ -24,7 +24,7 @@ public:
   {
     const int size[3] = {nx, ny, nz};
     const float spacing[3] = {1.0f, 1.0f, 1.0f};
-    volume.CreateVolume(size, FormatNA, spacing, bytes, LateralityNA, CenterNA);
+    EXPECT_EQ(volume.CreateVolume(size, FormatNA, spacing, bytes, LateralityNA, CenterNA), 0);
     std::fill(volume.Voxels(), volume.Voxels() + volume.VoxelCount(), 0);
   }
   unsigned short Maximum() const { return volume.bytesPerVoxel == 2 ? 65535 : 255; }
@@ -37,7 +37,7 @@ public:
     const int size[3] = {volume.sizeX, volume.sizeY, volume.sizeZ};
     const float spacing[3] = {volume.spacingX, volume.spacingY, volume.spacingZ};
     mesh.SetLabelVolume(size, spacing, volume.Voxels(), volume.bytesPerVoxel);
-    mesh.Build(true, passes);
+    EXPECT_TRUE(mesh.Build(true, passes));
   }
 
   LOCTVolume volume;
@@ -234,7 +234,7 @@ TEST(LMesh, EmptyVolumeAndDisabledBuildGiveAnEmptyAllocatedMesh)
   labels.Set(2, 2, 2, 255);
   labels.Build(mesh, 0);
   ASSERT_EQ(mesh.GetVertexCount(), 6u);
-  mesh.Build(false, 0);
+  EXPECT_TRUE(mesh.Build(false, 0));
   EXPECT_TRUE(mesh.IsAllocated());
   EXPECT_EQ(mesh.GetTriangleVertexCount() + mesh.GetVertexCount() + mesh.GetIndexCount(), 0u);
 }

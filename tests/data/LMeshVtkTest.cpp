@@ -29,7 +29,7 @@ void BuildBlobs(LMesh& mesh, std::vector<unsigned short>& voxels)
           voxels[x + kSize[0] * (y + kSize[1] * z)] = 255;
       }
   mesh.SetLabelVolume(kSize, kSpacing, voxels.data(), 1);
-  mesh.Build(true, 2);
+  EXPECT_TRUE(mesh.Build(true, 2));
 }
 
 void ExpectSameMesh(const LMesh& read, const LMesh& written)
@@ -53,13 +53,13 @@ TEST(LMeshVtk, WritesTheDeclaredLayoutForEmptyAndSingleVoxelMeshes)
   const int size[3] = {4, 5, 3};
   LMesh mesh;
   mesh.SetLabelVolume(size, kSpacing, voxels.data(), 1);
-  mesh.Build(true, 0);
+  EXPECT_TRUE(mesh.Build(true, 0));
   ASSERT_EQ(mesh.WriteVtk(dir.File("empty.vtk")), 0);
   EXPECT_EQ(fixtures::ReadAll(dir.File("empty.vtk")),
             "# vtk DataFile Version 3.0\nComment:\nASCII\nDATASET POLYDATA\nPOINTS 0 float\nPOLYGONS 0 0\n");
 
   voxels[1 + 4 * (2 + 5 * 1)] = 255;
-  mesh.Build(true, 0);
+  EXPECT_TRUE(mesh.Build(true, 0));
   ASSERT_EQ(mesh.WriteVtk(dir.File("voxel.vtk")), 0);
   const std::string text = fixtures::ReadAll(dir.File("voxel.vtk"));
   EXPECT_NE(text.find("\nPOINTS 6 float\n"), std::string::npos);

@@ -224,7 +224,7 @@ TEST_F(OpenDialogToolsTest, ExecutablesRunTheShippedProgramOverEveryScanBelowThe
     LOCTVolume scan;
     const int size[3] = {6, 9, 4};
     const float spacing[3] = {0.01f, 0.002f, 0.05f};
-    scan.CreateVolume(size, FormatMetaImage, spacing, int(1 + i % 2), LateralityOD, CenterMacula);
+    EXPECT_EQ(scan.CreateVolume(size, FormatMetaImage, spacing, int(1 + i % 2), LateralityOD, CenterMacula), 0);
     for (uint64_t v = 0; v < scan.VoxelCount(); ++v)
       scan.Voxels()[v] = static_cast<unsigned short>((v * 37 + i * 11) % (i % 2 ? 60000 : 250));
     ASSERT_EQ(scan.WriteMetaImage(m_Dir.File(scans[i])), 0);
@@ -333,7 +333,7 @@ TEST(EnFaceProjectionProgram, FailuresAreExitCodes)
   LOCTVolume scan;
   const int size[3] = {3, 2, 2};
   const float spacing[3] = {0.01f, 0.01f, 0.01f};
-  scan.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityNA, CenterNA);
+  EXPECT_EQ(scan.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityNA, CenterNA), 0);
   std::fill_n(scan.Voxels(), scan.VoxelCount(), 9);
   ASSERT_EQ(scan.WriteMetaImage(dir.File("scan.mhd")), 0);
   const std::string program = STRATAVIEW_PROGRAM_DIR "/strataview_enface_projection";

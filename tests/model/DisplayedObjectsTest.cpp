@@ -29,7 +29,7 @@ void SetMesh(LMesh& mesh, const float (&corners)[Corners], const float (&vertice
 
 void MakeVolume(LOCTVolume& v, int bytes)
 {
-  v.CreateVolume(kSize, FormatMetaImage, kSpacing, bytes, LateralityOS, CenterMacula);
+  EXPECT_EQ(v.CreateVolume(kSize, FormatMetaImage, kSpacing, bytes, LateralityOS, CenterMacula), 0);
   for (uint64_t i = 0; i < v.VoxelCount(); ++i)
     v.Voxels()[i] = static_cast<unsigned short>(i % 251);
 }
@@ -121,7 +121,7 @@ TEST(DisplayedObjects, LabelVolumeAndMeshMoveTogether)
   const FlatteningShift shift(FlatAt(16), kY, 0.5f);
   LOCTVolume shown;
   LMesh shownMesh;
-  MakeDisplayedLabels(labels, mesh, shift, shown, shownMesh);
+  EXPECT_TRUE(MakeDisplayedLabels(labels, mesh, shift, shown, shownMesh));
   EXPECT_EQ(shown.bytesPerVoxel, 1);
   EXPECT_EQ(shown.Voxels()[3 + kX * (6 + kY * 2)], labels.Voxels()[3 + kX * (10 + kY * 2)]);
   EXPECT_EQ(shownMesh.GetTriangleVertices()[1], 10.0f);
@@ -141,7 +141,7 @@ TEST(DisplayedObjects, UnflattenedLabelsShowTheMeshAsRead)
   SetMesh(mesh, corners, vertices, indices);
   LOCTVolume shown;
   LMesh shownMesh;
-  MakeDisplayedLabels(labels, mesh, FlatteningShift(), shown, shownMesh);
+  EXPECT_TRUE(MakeDisplayedLabels(labels, mesh, FlatteningShift(), shown, shownMesh));
   EXPECT_EQ(shown.Voxels(), labels.Voxels()) << "the voxels as read, until the first stroke";
   ASSERT_EQ(shownMesh.GetTriangleVertexCount(), 3u);
   ASSERT_EQ(shownMesh.GetVertexCount(), 2u);

@@ -47,8 +47,8 @@ TEST(FlatteningShift, ShiftsEachAScanOfTheVolume)
   const int size[3] = {4, 10, 3};
   const float spacing[3] = {1, 1, 1};
   LOCTVolume read, shown;
-  read.CreateVolume(size, FormatNA, spacing, 2, LateralityNA, CenterNA);
-  shown.CreateVolume(size, FormatNA, spacing, 2, LateralityNA, CenterNA);
+  EXPECT_EQ(read.CreateVolume(size, FormatNA, spacing, 2, LateralityNA, CenterNA), 0);
+  EXPECT_EQ(shown.CreateVolume(size, FormatNA, spacing, 2, LateralityNA, CenterNA), 0);
   for (uint64_t i = 0; i < read.VoxelCount(); ++i)
     read.Voxels()[i] = static_cast<unsigned short>(i + 1);
   LRefSurface r = Surface(4, 3, 7);

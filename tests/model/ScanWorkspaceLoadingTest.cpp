@@ -138,12 +138,12 @@ TEST_F(ScanWorkspaceLoading, MeshCacheIsWrittenReusedAndRebuiltWhenStale)
   LOCTVolume single;
   const int size[3] = {kX, kY, kZ};
   const float spacing[3] = {0.01f, 0.002f, 0.05f};
-  single.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityOD, CenterMacula);
+  EXPECT_EQ(single.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityOD, CenterMacula), 0);
   std::fill_n(single.Voxels(), single.VoxelCount(), static_cast<unsigned short>(0));
   single.Voxels()[kX + 1 + kX * kY * 2] = 255;
   LMesh other;
   other.SetLabelVolume(size, spacing, single.Voxels(), 1);
-  other.Build(true, 0);
+  EXPECT_TRUE(other.Build(true, 0));
   ASSERT_EQ(other.WriteVtk(cache), 0);
   ASSERT_NE(other.GetVertexCount(), built);
   ASSERT_TRUE(Open(folder));

@@ -3,9 +3,11 @@
 #include "data/LMarkers.h"
 #include "data/LSplines.h"
 #include "data/LSurfaces.h"
+#include "data/VolumeMemoryLimit.h"
 #include "fixtures/DemoWorkspace.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/ScanFolderFiles.h"
+#include "model/LoadMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -183,6 +185,40 @@ TEST_F(ScanWorkspaceShowing, SurfacePairsBeyondTheShownFileFallBackAndAreWritten
 
 // A projection between surfaces is switched off (and written) only when the scan has no
 // surfaces file.
+// Without memory for a full volume, flattening, showing a label file on a flattened scan and
+// saving labels each say so and keep what was: the shift, the scan and labels shown (their
+// voxels the very same), the label files and their list.
+TEST_F(ScanWorkspaceShowing, AFullVolumeThatFindsNoMemoryKeepsWhatWasShown)
+{
+  const unsigned short* scanShown = Shown().Voxels();
+  const LOCTVolume& vessel = *Kinds().vessel.displayedObject;
+  const unsigned short* vesselShown = vessel.Voxels();
+  const int listed = Kinds().vessel.count;
+  std::vector<std::string>& messages = m_Space.prompts.messages;
+  {
+    const ScopedVolumeMemoryLimit noRoom(0);
+    W().Select(ResultKind::RefSurf, 1);
+    EXPECT_FALSE(W().Flatten());
+    EXPECT_FALSE(W().Shift().IsFlattened());
+    EXPECT_EQ(Kinds().refSurf.flatteningIndex, 0);
+    EXPECT_EQ(Shown().Voxels(), scanShown);
+    EXPECT_EQ(vessel.Voxels(), vesselShown);
+    EXPECT_FALSE(Save(ResultKind::Vessel, m_Space.File("Demo/Demo_Vessel_New.mhd")));
+    EXPECT_FALSE(fs::exists(m_Space.File("Demo/Demo_Vessel_New.mhd")));
+    EXPECT_EQ(Kinds().vessel.count, listed);
+  }
+  ASSERT_TRUE(W().Flatten());
+  const unsigned short* flattenedShown = vessel.Voxels();
+  {
+    const ScopedVolumeMemoryLimit noRoom(0);
+    EXPECT_FALSE(W().ApplyLabels(ResultKind::Vessel, 0));
+    EXPECT_EQ(vessel.Voxels(), flattenedShown);
+  }
+  EXPECT_EQ(messages, (std::vector<std::string>{loadmessages::NotEnoughMemory("flatten the scan"),
+                                                loadmessages::NotEnoughMemory("save 'Vessel'"),
+                                                loadmessages::NotEnoughMemory("show 'Vessel'")}));
+}
+
 TEST(ScanWorkspaceProjection, ACreatedProjectionNeedsSurfaces)
 {
   for (const bool withSurfaces : {true, false}) {

@@ -2,6 +2,7 @@
 
 #include "data/LOCTVolume.h"
 #include "data/LabelLayer.h"
+#include "data/VolumeMemoryLimit.h"
 
 #include <algorithm>
 #include <vector>
@@ -75,7 +76,7 @@ TEST(LabelLayer, TheFirstWriteCopiesVoxelsSharedWithTheLabelsAsRead)
 {
   const float spacing[3] = {1, 1, 1};
   LOCTVolume read;
-  read.CreateVolume(kSize, FormatMetaImage, spacing, 1, LateralityNA, CenterNA);
+  EXPECT_EQ(read.CreateVolume(kSize, FormatMetaImage, spacing, 1, LateralityNA, CenterNA), 0);
   std::fill_n(read.Voxels(), read.VoxelCount(), static_cast<unsigned short>(255));
   LOCTVolume shown;
   shown.ShareVoxels(read);
@@ -93,6 +94,31 @@ TEST(LabelLayer, TheFirstWriteCopiesVoxelsSharedWithTheLabelsAsRead)
   const unsigned short* own = layer.Voxels();
   layer.Write(4, 0);
   EXPECT_EQ(layer.Voxels(), own) << "voxels of its own are written in place";
+}
+
+// Without memory for labels of their own, a stroke on shared labels changes nothing (the
+// labels as read keep their voxels), and a volume that cannot be made stays as it was.
+TEST(LabelLayer, WithoutMemoryForACopyTheSharedLabelsStayAsTheyAre)
+{
+  const float spacing[3] = {1, 1, 1};
+  LOCTVolume read;
+  EXPECT_EQ(read.CreateVolume(kSize, FormatMetaImage, spacing, 1, LateralityNA, CenterNA), 0);
+  std::fill_n(read.Voxels(), read.VoxelCount(), static_cast<unsigned short>(255));
+  LOCTVolume shown;
+  shown.ShareVoxels(read);
+  LabelLayer layer;
+  layer.Show(&shown);
+
+  const ScopedVolumeMemoryLimit noRoom(0);
+  layer.Write(3, 0);
+  EXPECT_EQ(layer.Voxels(), read.Voxels());
+  EXPECT_EQ(read.Voxels()[3], 255);
+  EXPECT_EQ(layer.LabelledCount(), 24u);
+  const int larger[3] = {8, 8, 8};
+  EXPECT_EQ(shown.CreateVolume(larger, FormatNA, spacing, 2, LateralityOD, CenterONH), -1);
+  EXPECT_EQ(shown.sizeX, kSize[0]);
+  EXPECT_EQ(shown.bytesPerVoxel, 1);
+  EXPECT_EQ(shown.Voxels(), read.Voxels());
 }
 
 TEST(LabelLayer, WithoutAVolumeNothingIsShownOrWritten)

@@ -5,6 +5,7 @@
 #include "data/LabelLayer.h"
 
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <cstdint>
 #include <vector>
 
@@ -13,7 +14,7 @@ public:
   TestLabels(const std::vector<uint16_t>& voxels, const int size[3], int bytesPerVoxel)
   {
     const float spacing[3] = {1.0f, 1.0f, 1.0f};
-    m_Volume.CreateVolume(size, FormatMetaImage, spacing, bytesPerVoxel, LateralityNA, CenterNA);
+    EXPECT_EQ(m_Volume.CreateVolume(size, FormatMetaImage, spacing, bytesPerVoxel, LateralityNA, CenterNA), 0);
     std::copy(voxels.begin(), voxels.end(), m_Volume.Voxels());
     m_Layer.Show(&m_Volume);
   }

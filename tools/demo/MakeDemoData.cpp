@@ -176,9 +176,10 @@ int main(int argc, char** argv)
   const float spacing[3] = {g.sx, g.sy, g.sz};
 
   LOCTVolume scan, vessel, sead;
-  scan.CreateVolume(size, FormatMetaImage, spacing, 2, LateralityOD, CenterMacula);
-  vessel.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityOD, CenterMacula);
-  sead.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityOD, CenterMacula);
+  if (scan.CreateVolume(size, FormatMetaImage, spacing, 2, LateralityOD, CenterMacula) != 0 ||
+      vessel.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityOD, CenterMacula) != 0 ||
+      sead.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityOD, CenterMacula) != 0)
+    return Fail("the volumes (out of memory)");
   LSurfaces surfaces;
   std::vector<int32_t> rows;
   for (const Layer& layer : kLayers)
