@@ -223,14 +223,14 @@ TEST(LAviWriter, FailuresLeaveNoPartialMovie)
   EXPECT_EQ(fixtures::ReadAll(old), "old movie");
   EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"old.avi"});
 
-  // A movie that cannot take its name when complete (a folder has it) is removed.
+  // A name a folder has is refused at once: no movie is begun.
   const std::string taken = dir.File("taken.avi");
   std::filesystem::create_directory(taken);
   LAviWriter blocked;
-  ASSERT_EQ(blocked.Open(15, taken), 1);
-  ASSERT_EQ(blocked.WriteFrame(frame), 1);
+  EXPECT_EQ(blocked.Open(15, taken), 0);
+  EXPECT_EQ(blocked.LastError(), avierr::kFileOpen);
+  EXPECT_EQ(blocked.WriteFrame(frame), 0);
   blocked.Close();
-  EXPECT_EQ(blocked.LastError(), avierr::kFileWrite);
   EXPECT_TRUE(std::filesystem::is_directory(taken));
   EXPECT_EQ(FolderNames(dir.Path()), (std::vector<std::string>{"old.avi", "taken.avi"}));
 }

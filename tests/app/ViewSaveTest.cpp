@@ -6,6 +6,7 @@
 #include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
+#include "model/LoadMessages.h"
 #include "platform/Dialogs.h"
 
 #include <QCheckBox>
@@ -99,7 +100,7 @@ TEST_F(ViewSaveTest, FailedSavesKeepTheOldFilesAndTheList)
   const std::string vessel = m_Out.File("e_Vessel_Old.mhd");
   ASSERT_TRUE(m_View.SaveVessel(vessel, false));
   const std::string oldHeader = Contents(vessel);
-  // A folder where the data file belongs makes the volume's write fail.
+  // A folder where the data file belongs refuses the volume's write, naming it.
   const std::string blocked = m_Out.File("e_Vessel_Blocked.mhd");
   std::ofstream(blocked) << "old";
   std::filesystem::create_directory(m_Out.File("e_Vessel_Blocked.raw"));
@@ -116,7 +117,7 @@ TEST_F(ViewSaveTest, FailedSavesKeepTheOldFilesAndTheList)
     {"approved markers", saveMarkers, markers, "File error: 'Markers'", CDlgData::kMarkersCombo},
     {"approved again", saveMarkers, markers, "File error: 'Markers'", CDlgData::kMarkersCombo},
     {"blocked vessel", [this](const std::string& p, bool a) { return m_View.SaveVessel(p, a); }, blocked,
-     "File error: 'Vessel'", CDlgData::kVesselCombo},
+     loadmessages::NameRefused(m_Out.File("e_Vessel_Blocked.raw")), CDlgData::kVesselCombo},
     {"grid centre in no folder", [this](const std::string& p, bool a) { return m_View.SaveGridCenter(p, a); },
      m_Out.File("none/e_GridCenter_X.xml"),
      "File error: 'Grid Center'", CDlgData::kGridCenterCombo},
