@@ -264,7 +264,7 @@ TEST_F(SettingsTest, ADamagedProfileIsReadOnceAndUsedWithinRange)
   const float spacing[3] = {labels.spacingX, labels.spacingY, labels.spacingZ};
   LMesh fivePasses;
   fivePasses.SetLabelVolume(size, spacing, labels.Voxels(), labels.bytesPerVoxel);
-  fivePasses.Build(true, 5);
+  EXPECT_TRUE(fivePasses.Build(true, 5));
   const LMesh& built = vessel.meshes[0];
   ASSERT_EQ(built.GetVertexCount(), fivePasses.GetVertexCount());
   ASSERT_GT(built.GetVertexCount(), 0u);
