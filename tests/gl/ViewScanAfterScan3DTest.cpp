@@ -91,7 +91,7 @@ TEST(ViewScanAfterScan3D, AScanOfMicrometreVoxelsIsLetteredWithinThePane)
   LOCTVolume tiny;
   const int size[3] = {10, 15, 2};
   const float spacing[3] = {0.001f, 0.001f, 0.001f};
-  tiny.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityNA, CenterNA);
+  EXPECT_EQ(tiny.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityNA, CenterNA), 0);
   for (uint64_t i = 0; i < tiny.VoxelCount(); ++i)
     tiny.Voxels()[i] = static_cast<unsigned short>(i * 7 % 256);
   const std::string path = demo.Scan().File("Tiny_OCT.mhd");
