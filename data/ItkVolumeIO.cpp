@@ -14,16 +14,20 @@
 #include "data/VolumeDataCheck.h"
 #include "data/VoxelRange.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <exception>
-#include <limits>
+#include <stdexcept>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include <itkImageFileReader.h>
 #include <itkMetaImageIO.h>
 #include <itkNiftiImageIO.h>
 #include <itkTIFFImageIO.h>
+#include <itkVectorImage.h>
 
 namespace {
 
@@ -95,13 +99,10 @@ uint64_t VolumeCountOf(const itk::ImageIOBase& io)
   return count;
 }
 
-// The bytes of all the voxel data the header announces; 0 when they cannot be counted.
-uint64_t DataBytesOf(const itk::ImageIOBase& io, const itk::Size<3>& size, uint64_t volumes)
+// The voxels of every volume the header announces (sizes and count already within limits).
+uint64_t AnnouncedVoxels(const itk::Size<3>& size, uint64_t volumes)
 {
-  const uint64_t pixelBytes = uint64_t(io.GetComponentSize()) * io.GetNumberOfComponents();
-  return binary::BoundedProduct({int64_t(size[0] * size[1] * size[2]), int64_t(volumes),
-                                 int64_t(pixelBytes)},
-                                std::numeric_limits<int64_t>::max());
+  return uint64_t(size[0]) * size[1] * size[2] * volumes;
 }
 
 // The header's promises, checked before any voxel is read: a size the volume can hold and
@@ -126,7 +127,7 @@ int CheckHeader(itk::ImageIOBase& io, const std::string& path, ScanFormat format
     return UnsupportedScan();
   auto* meta = dynamic_cast<itk::MetaImageIO*>(&io);
   const bool present = meta ? MetaImageDataPresent(*meta, path)
-                            : VolumeDataFits(path, format, DataBytesOf(io, size, volumes));
+                            : VolumeDataFits(path, format, AnnouncedVoxels(size, volumes));
   if (!present) {
     diag::ReportFileFailure(path, "the data file is missing or shorter than the header says");
     return kScanOpenFailed;
@@ -163,21 +164,47 @@ LOCTVolume::ImageType::Pointer ReadConverted(itk::ImageIOBase* io, const std::st
   return converted;
 }
 
+// Voxels of several channels give their first, the red of a colour pixel, as colour images
+// give it wherever one channel is enough (rather than the luminance the toolkit would make).
+// The volume's buffer is allocated first, so that the decoder helper can place it.
+template <typename Pixel>
+LOCTVolume::ImageType::Pointer ReadFirstChannel(itk::ImageIOBase* io, const std::string& path, bool storedAsFloat)
+{
+  LOCTVolume::ImageType::Pointer image = ImageWithoutVoxels(io, path);
+  image->Allocate();
+  const auto read = ReadImage<itk::VectorImage<Pixel, 3>>(io, path);
+  if (read->GetLargestPossibleRegion() != image->GetLargestPossibleRegion())
+    throw std::runtime_error("the channels do not cover the volume");
+  const size_t channels = read->GetNumberOfComponentsPerPixel();
+  const size_t count = image->GetLargestPossibleRegion().GetNumberOfPixels();
+  std::vector<Pixel> first(count);
+  for (size_t i = 0; i < count; ++i)
+    first[i] = read->GetBufferPointer()[i * channels];
+  if constexpr (std::is_floating_point_v<Pixel>)
+    ConvertVoxelsToUnsigned16(first.data(), count, storedAsFloat, image->GetBufferPointer());
+  else
+    std::copy(first.begin(), first.end(), image->GetBufferPointer());
+  return image;
+}
+
 LOCTVolume::ImageType::Pointer ReadVoxels(itk::ImageIOBase* io, const std::string& path,
                                           ScanFormat format)
 {
   using Component = itk::IOComponentEnum;
   const Component component = io->GetComponentType();
+  const bool channels = io->GetNumberOfComponents() > 1;  // colour or vector voxels
   if (HoldsPlainBytes(*io))
     return ReadBytesWidened(io, path);
-  if (component == Component::UCHAR || component == Component::USHORT)
-    return ReadImage<LOCTVolume::ImageType>(io, path);
+  if (component == Component::UCHAR)
+    return channels ? ReadFirstChannel<unsigned char>(io, path, false) : ReadImage<LOCTVolume::ImageType>(io, path);
+  if (component == Component::USHORT)
+    return channels ? ReadFirstChannel<unsigned short>(io, path, false) : ReadImage<LOCTVolume::ImageType>(io, path);
   const bool nifti = format == FormatNIfTI || format == FormatAnalyze;
   const bool storedAsFloat = (component == Component::FLOAT || component == Component::DOUBLE) &&
                              (!nifti || NiftiStoresFloatingPoint(path));
   if (component == Component::CHAR || component == Component::SHORT || component == Component::FLOAT)
-    return ReadConverted<float>(io, path, storedAsFloat);
-  return ReadConverted<double>(io, path, storedAsFloat);
+    return channels ? ReadFirstChannel<float>(io, path, storedAsFloat) : ReadConverted<float>(io, path, storedAsFloat);
+  return channels ? ReadFirstChannel<double>(io, path, storedAsFloat) : ReadConverted<double>(io, path, storedAsFloat);
 }
 
 // Reads the header of `path` and checks its promises as the reader does before any voxel,

@@ -16,6 +16,7 @@
 #include <dcmtk/dcmdata/dcfilefo.h>
 #include <itkImage.h>
 #include <itkImageFileWriter.h>
+#include <itkRGBPixel.h>
 
 #include <cstdio>
 #include <cstring>
@@ -79,10 +80,14 @@ void ToolkitSeeds()
 {
   const std::vector<unsigned short> words(24, 300);
   const std::vector<unsigned char> bytes(24, 7);
+  itk::RGBPixel<unsigned char> colour;
+  colour.Set(200, 90, 10);
+  const std::vector<itk::RGBPixel<unsigned char>> colours(24, colour);
   WriteToolkitImage(Scratch("a.nii"), words);
   WriteToolkitImage(Scratch("b.nii"), Ramp(0.04f));
   WriteToolkitImage(Scratch("c.nii.gz"), bytes);
-  for (const char* name : {"a.nii", "b.nii", "c.nii.gz"})
+  WriteToolkitImage(Scratch("d.nii"), colours);
+  for (const char* name : {"a.nii", "b.nii", "c.nii.gz", "d.nii"})
     WriteSeed("scan_nifti", name, ReadAll(Scratch(name)));
 
   WriteToolkitImage(Scratch("a.hdr"), words);
@@ -90,7 +95,8 @@ void ToolkitSeeds()
 
   WriteToolkitImage(Scratch("a.tif"), words);
   WriteToolkitImage(Scratch("b.tif"), bytes);
-  for (const char* name : {"a.tif", "b.tif"})
+  WriteToolkitImage(Scratch("c.tif"), colours);
+  for (const char* name : {"a.tif", "b.tif", "c.tif"})
     WriteSeed("scan_tiff", name, ReadAll(Scratch(name)));
 
   const std::string header = "ObjectType = Image\nNDims = 3\nDimSize = 4 3 2\n";

@@ -1,0 +1,289 @@
+#include "data/TiffPageCheck.h"
+
+#include "data/BinaryReader.h"
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+namespace {
+
+constexpr size_t kMaxPages = size_t(1) << 16;
+constexpr uint64_t kMaxEntries = 1 << 12;
+constexpr uint64_t kMaxBitsPerSample = 64;
+
+// How far a page's stored bytes may expand: deflate about 1032 times, PackBits 64 times, LZW
+// and the older codecs below 4096 times; zstd and LZMA, which write long runs in a few
+// bytes, below 65536 times.
+uint64_t ExpansionOf(uint64_t compression)
+{
+  switch (compression) {
+  case 1: return 1;
+  case 32773: return 64;
+  case 8: case 32946: return 1032;
+  case 34925: case 50000: return 65536;
+  default: return 4096;
+  }
+}
+
+// a·b and a + b, or the largest value when the result does not fit.
+uint64_t Times(uint64_t a, uint64_t b)
+{
+  return b != 0 && a > UINT64_MAX / b ? UINT64_MAX : a * b;
+}
+
+uint64_t Plus(uint64_t a, uint64_t b)
+{
+  return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+uint64_t CeilDiv(uint64_t length, uint64_t step)
+{
+  return length / step + (length % step != 0);
+}
+
+enum Tag : uint16_t {
+  kWidth = 256,
+  kHeight = 257,
+  kBitsPerSample = 258,
+  kCompression = 259,
+  kStripOffsets = 273,
+  kSamplesPerPixel = 277,
+  kRowsPerStrip = 278,
+  kStripByteCounts = 279,
+  kPlanarConfiguration = 284,
+  kTileWidth = 322,
+  kTileLength = 323,
+  kTileOffsets = 324,
+  kTileByteCounts = 325,
+};
+
+// One directory entry: `count` values of `type`, stored from `at` on.
+struct Entry {
+  uint16_t tag = 0;
+  uint16_t type = 0;
+  uint64_t count = 0;
+  uint64_t at = 0;
+};
+
+// Bytes per value of the integer types that sizes and offsets are written in; 0 for others.
+uint64_t IntegerBytes(uint16_t type)
+{
+  switch (type) {
+  case 1: case 6: return 1;             // BYTE, SBYTE
+  case 3: case 8: return 2;             // SHORT, SSHORT
+  case 4: case 9: case 13: return 4;    // LONG, SLONG, IFD
+  case 16: case 17: case 18: return 8;  // LONG8, SLONG8, IFD8
+  default: return 0;
+  }
+}
+
+bool IsSigned(uint16_t type)
+{
+  return type == 6 || type == 8 || type == 9 || type == 17;
+}
+
+// The directories of a classic or a BigTIFF file, in either byte order.
+class TiffReader {
+public:
+  explicit TiffReader(binary::FileReader& in) : m_In(in) {}
+
+  uint64_t FileSize() const { return m_In.Size(); }
+
+  // The layout and the first directory's offset; false for anything but TIFF.
+  bool ReadHeader(uint64_t& first)
+  {
+    unsigned char order[2];
+    uint16_t magic = 0;
+    if (!m_In.ReadBytes(order, 2) || order[0] != order[1] || (order[0] != 'I' && order[0] != 'M'))
+      return false;
+    m_Big = order[0] == 'M';
+    if (!Read(magic))
+      return false;
+    if (magic == 42)
+      return ReadOffset(first);
+    uint16_t offsetBytes = 0, zero = 0;
+    m_BigTiff = magic == 43;
+    return m_BigTiff && Read(offsetBytes) && offsetBytes == 8 && Read(zero) && zero == 0 && ReadOffset(first);
+  }
+
+  bool ReadDirectory(uint64_t offset, std::vector<Entry>& entries, uint64_t& next)
+  {
+    uint64_t count = 0;
+    if (!m_In.Seek(offset) || !ReadNumber(count, m_BigTiff ? 8 : 2) || count > kMaxEntries)
+      return false;
+    const uint64_t inlineBytes = m_BigTiff ? 8 : 4;
+    entries.assign(count, Entry{});
+    for (Entry& entry : entries) {
+      if (!Read(entry.tag) || !Read(entry.type) || !ReadNumber(entry.count, m_BigTiff ? 8 : 4))
+        return false;
+      const uint64_t field = m_In.Tell();
+      if (Times(entry.count, std::max<uint64_t>(IntegerBytes(entry.type), 1)) <= inlineBytes)
+        entry.at = field;
+      else if (!ReadOffset(entry.at))
+        return false;
+      if (!m_In.Seek(field + inlineBytes))
+        return false;
+    }
+    return ReadOffset(next);
+  }
+
+  // The index-th value of an integer entry; false past its values, for a negative value and
+  // for values that are not integers or not in the file.
+  bool Value(const Entry& entry, uint64_t index, uint64_t& value)
+  {
+    const uint64_t bytes = IntegerBytes(entry.type);
+    unsigned char field[8];
+    if (bytes == 0 || index >= entry.count || !m_In.Seek(Plus(entry.at, index * bytes)) ||
+        !m_In.ReadBytes(field, bytes))
+      return false;
+    value = 0;
+    for (uint64_t i = 0; i < bytes; ++i)
+      value = value << 8 | field[m_Big ? i : bytes - 1 - i];
+    return !(IsSigned(entry.type) && (field[m_Big ? 0 : bytes - 1] & 0x80) != 0);
+  }
+
+private:
+  template <typename T> bool Read(T& value) { return m_Big ? m_In.ReadBE(value) : m_In.ReadLE(value); }
+
+  // An unsigned number of 2, 4 or 8 bytes.
+  bool ReadNumber(uint64_t& value, int bytes)
+  {
+    uint16_t narrow = 0;
+    uint32_t middle = 0;
+    const bool read = bytes == 8 ? Read(value) : bytes == 4 ? Read(middle) : Read(narrow);
+    if (bytes != 8)
+      value = bytes == 4 ? middle : narrow;
+    return read;
+  }
+  bool ReadOffset(uint64_t& value) { return ReadNumber(value, m_BigTiff ? 8 : 4); }
+
+  binary::FileReader& m_In;
+  bool m_Big = false;
+  bool m_BigTiff = false;
+};
+
+// One page as its directory describes it.
+class TiffPage {
+public:
+  TiffPage(TiffReader& reader, const std::vector<Entry>& entries) : m_Reader(reader), m_Entries(entries) {}
+
+  // Reads the page's geometry; false when a size the page needs is missing or out of range.
+  bool ReadGeometry()
+  {
+    if (!Single(kWidth, 0, m_Width) || !Single(kHeight, 0, m_Height) || m_Width == 0 || m_Height == 0 ||
+        !Single(kSamplesPerPixel, 1, m_Samples) || m_Samples == 0 || !Single(kCompression, 1, m_Compression) ||
+        !Single(kPlanarConfiguration, 1, m_Planar) || !ReadBitsPerSample())
+      return false;
+    m_Tiled = Find(kTileWidth) != nullptr;
+    if (m_Tiled)
+      return Single(kTileWidth, 0, m_BlockWidth) && Single(kTileLength, 0, m_BlockHeight) && m_BlockWidth != 0 &&
+             m_BlockHeight != 0;
+    m_BlockWidth = m_Width;
+    return Single(kRowsPerStrip, m_Height, m_BlockHeight) && m_BlockHeight != 0;
+  }
+
+  uint64_t Pixels() const { return Times(m_Width, m_Height); }
+
+  // The bytes of the page's pixels as stored before compression.
+  uint64_t PixelBytes() const
+  {
+    const uint64_t bitsPerRow = Times(Times(m_Width, m_BitsPerSample), SeparatePlanes() ? 1 : m_Samples);
+    return Times(Times(CeilDiv(bitsPerRow, 8), m_Height), Planes());
+  }
+
+  // Whether the strips or tiles lie in the file and, at what their compression can expand
+  // them to, hold the page's pixels. Counts beyond the blocks the page has are not read.
+  bool BlocksHoldThePixels() const
+  {
+    const Entry* offsets = Find(m_Tiled ? kTileOffsets : kStripOffsets);
+    const Entry* counts = Find(m_Tiled ? kTileByteCounts : kStripByteCounts);
+    if (!offsets)
+      return false;
+    const uint64_t blocks = Times(Times(CeilDiv(m_Width, m_BlockWidth), CeilDiv(m_Height, m_BlockHeight)), Planes());
+    const uint64_t size = m_Reader.FileSize();
+    uint64_t stored = counts ? 0 : size;  // without counts, the blocks run to the end of the file
+    for (uint64_t i = 0; i < std::min(blocks, offsets->count); ++i) {
+      uint64_t offset = 0, bytes = 0;
+      if (!m_Reader.Value(*offsets, i, offset) || (counts && !m_Reader.Value(*counts, i, bytes)) ||
+          Plus(offset, bytes) > size)
+        return false;
+      stored = Plus(stored, bytes);
+    }
+    return Times(stored, Expansion()) >= PixelBytes();
+  }
+
+  // The least the file must hold for the page's pixels, with every page stored apart.
+  uint64_t LeastStored() const { return CeilDiv(PixelBytes(), Expansion()); }
+
+private:
+  const Entry* Find(uint16_t tag) const
+  {
+    const auto found =
+        std::find_if(m_Entries.begin(), m_Entries.end(), [tag](const Entry& entry) { return entry.tag == tag; });
+    return found == m_Entries.end() ? nullptr : &*found;
+  }
+
+  // The tag's first value, or `absent` when the page has no such tag.
+  bool Single(uint16_t tag, uint64_t absent, uint64_t& value) const
+  {
+    const Entry* entry = Find(tag);
+    value = absent;
+    return !entry || m_Reader.Value(*entry, 0, value);
+  }
+
+  // One size for every sample, which is all the decoder handles.
+  bool ReadBitsPerSample()
+  {
+    const Entry* entry = Find(kBitsPerSample);
+    if (!entry)
+      return true;  // one bit per sample
+    for (uint64_t i = 0; i < std::min(entry->count, m_Samples); ++i) {
+      uint64_t bits = 0;
+      if (!m_Reader.Value(*entry, i, bits) || (i > 0 && bits != m_BitsPerSample))
+        return false;
+      m_BitsPerSample = bits;
+    }
+    return m_BitsPerSample >= 1 && m_BitsPerSample <= kMaxBitsPerSample;
+  }
+
+  bool SeparatePlanes() const { return m_Planar == 2; }
+  uint64_t Planes() const { return SeparatePlanes() ? m_Samples : 1; }
+  uint64_t Expansion() const { return ExpansionOf(m_Compression); }
+
+  TiffReader& m_Reader;
+  const std::vector<Entry>& m_Entries;
+  uint64_t m_Width = 0;
+  uint64_t m_Height = 0;
+  uint64_t m_Samples = 1;
+  uint64_t m_BitsPerSample = 1;
+  uint64_t m_Compression = 1;
+  uint64_t m_Planar = 1;
+  bool m_Tiled = false;
+  uint64_t m_BlockWidth = 0;
+  uint64_t m_BlockHeight = 0;
+};
+
+}  // namespace
+
+bool TiffPagesHold(const std::string& path, uint64_t pixels)
+{
+  binary::FileReader in;
+  if (!in.Open(path))
+    return false;
+  TiffReader reader(in);
+  uint64_t offset = 0;
+  if (!reader.ReadHeader(offset))
+    return true;
+  std::set<uint64_t> seen;
+  std::vector<Entry> entries;
+  uint64_t held = 0, leastStored = 0;
+  while (offset != 0 && seen.size() < kMaxPages && seen.insert(offset).second) {
+    TiffPage page(reader, entries);
+    if (!reader.ReadDirectory(offset, entries, offset) || !page.ReadGeometry() || !page.BlocksHoldThePixels())
+      return false;
+    held = Plus(held, page.Pixels());
+    leastStored = Plus(leastStored, page.LeastStored());
+  }
+  return held >= pixels && leastStored <= in.Size();
+}
