@@ -14,7 +14,6 @@
 #include "data/VolumeDataCheck.h"
 #include "data/VoxelRange.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <exception>
@@ -177,13 +176,18 @@ LOCTVolume::ImageType::Pointer ReadFirstChannel(itk::ImageIOBase* io, const std:
     throw std::runtime_error("the channels do not cover the volume");
   const size_t channels = read->GetNumberOfComponentsPerPixel();
   const size_t count = image->GetLargestPossibleRegion().GetNumberOfPixels();
-  std::vector<Pixel> first(count);
-  for (size_t i = 0; i < count; ++i)
-    first[i] = read->GetBufferPointer()[i * channels];
-  if constexpr (std::is_floating_point_v<Pixel>)
-    ConvertVoxelsToUnsigned16(first.data(), count, storedAsFloat, image->GetBufferPointer());
-  else
-    std::copy(first.begin(), first.end(), image->GetBufferPointer());
+  const Pixel* pixels = read->GetBufferPointer();
+  unsigned short* voxels = image->GetBufferPointer();
+  if constexpr (std::is_floating_point_v<Pixel>) {
+    // Stretching needs the range of the channel's values, so they are gathered first.
+    std::vector<Pixel> first(count);
+    for (size_t i = 0; i < count; ++i)
+      first[i] = pixels[i * channels];
+    ConvertVoxelsToUnsigned16(first.data(), count, storedAsFloat, voxels);
+  } else {
+    for (size_t i = 0; i < count; ++i)
+      voxels[i] = pixels[i * channels];
+  }
   return image;
 }
 

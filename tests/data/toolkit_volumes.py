@@ -108,19 +108,19 @@ def nifti_lies(name):
     with open(path(name), 'rb') as f:
         raw = f.read()
     header = bytearray(gzip.decompress(raw) if gz else raw)
-    big = struct.unpack_from('<i', header, 0)[0] != 348
-    order = '>' if big else '<'
+    order = '<' if struct.unpack_from('<i', header, 0)[0] == 348 else '>'
+    depth = struct.unpack_from(order + 'h', header, 46)[0]
 
     def save(twin_name, data):
         with open(path(twin_name), 'wb') as f:
             f.write(gzip.compress(bytes(data), 6, mtime=0) if gz else bytes(data))
         refused(twin_name)
 
-    for what, offset, fmt, value in (('lying-size', 46, 'h', NZ + 1),
-                                     ('lying-offset', 108, 'f', float(len(header))),
+    for what, offset, fmt, value in (('lying-size', 46, 'h', (depth + 1,)),
+                                     ('lying-offset', 108, 'f', (float(len(header)),)),
                                      ('lying-type', 70, 'hh', (64, 64))):
         data = bytearray(header)
-        struct.pack_into(order + fmt, data, offset, *(value if isinstance(value, tuple) else (value,)))
+        struct.pack_into(order + fmt, data, offset, *value)
         save(f'{base}.{what}{ext}', data)
     save(f'{base}.cut{ext}', header[:len(header) - 1])
     if gz:
@@ -173,6 +173,13 @@ assert open(path('big-endian.nii'), 'rb').read(4) == struct.pack('>i', 348)
 sound('big-endian.nii', saturated(nifti_voxels('big-endian.nii')), 2)
 nifti_lies('big-endian.nii')
 
+# A volume of a device's size (512 A-scans of 496 samples), scaled into int16 and compressed.
+img = nib.Nifti1Image(pattern((512, 496, 16), 4001, 19).astype(np.float64) * 0.61 + 7.0, affine)
+img.set_data_dtype(np.int16)
+nib.save(img, path('bscans-scaled.nii.gz'))
+sound('bscans-scaled.nii.gz', scaled_as_toolkit('bscans-scaled.nii.gz'), 2)
+nifti_lies('bscans-scaled.nii.gz')
+
 deep = pattern((NX, NY, NZ), 65536, 17).astype(np.uint16)
 nib.save(nib.Nifti1Image(deep, affine), path('uint16.nii.gz'))
 sound('uint16.nii.gz', deep, 2)
@@ -188,11 +195,15 @@ for stem, keep in (('pair', 0.5), ('analyze', 0.99)):
         voxels = f.read()
     with open(path(stem + '.hdr'), 'rb') as f:
         header = f.read()
-    with open(path(stem + '-cut.hdr'), 'wb') as f:
-        f.write(header)
-    with open(path(stem + '-cut.img'), 'wb') as f:
-        f.write(voxels[:int(len(voxels) * keep)])
-    refused(stem + '-cut.hdr')
+    taller = bytearray(header)
+    struct.pack_into('<h', taller, 46, NZ + 1)
+    for twin_stem, twin_header, twin_voxels in ((stem + '-cut', header, voxels[:int(len(voxels) * keep)]),
+                                                (stem + '-lying-size', bytes(taller), voxels)):
+        with open(path(twin_stem + '.hdr'), 'wb') as f:
+            f.write(twin_header)
+        with open(path(twin_stem + '.img'), 'wb') as f:
+            f.write(twin_voxels)
+        refused(twin_stem + '.hdr')
 
 # ---- TIFF, written by tifffile and PIL --------------------------------------------------
 TX, TY, TZ = 96, 64, 32
@@ -266,6 +277,10 @@ tiff_lies('rgb8.tif', 3)
 tifffile.imwrite(path('rgb16.tif'), rgb16, photometric='rgb', rowsperstrip=8)
 sound('rgb16.tif', pages_xyz(tiff_pages('rgb16.tif')), 2)
 tiff_lies('rgb16.tif', 3)
+# RGB pages of a device's B-scan size, as an image editor exports a stack.
+tifffile.imwrite(path('bscans-rgb8.tif'), pattern((8, 496, 512, 3), 256, 57).astype(np.uint8), photometric='rgb')
+sound('bscans-rgb8.tif', pages_xyz(tiff_pages('bscans-rgb8.tif')), 1)
+twin('bscans-rgb8.tif', 'bscans-rgb8.cut.tif', cut(0.9))
 tifffile.imwrite(path('rgba8.tif'), rgba8, photometric='rgb', extrasamples=['unassalpha'])
 sound('rgba8.tif', pages_xyz(tiff_pages('rgba8.tif')), 1)
 tifffile.imwrite(path('rgb8-planes.tif'), rgb8.transpose(0, 3, 1, 2), photometric='rgb', planarconfig='separate')
