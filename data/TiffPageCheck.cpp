@@ -11,6 +11,10 @@ namespace {
 constexpr size_t kMaxPages = size_t(1) << 16;
 constexpr uint64_t kMaxEntries = 1 << 12;
 constexpr uint64_t kMaxBitsPerSample = 64;
+// The decoder keeps the samples of a pixel in 16 bits.
+constexpr uint64_t kMaxSamplesPerPixel = 0xffff;
+// Strip and tile tables are read this many values at a time.
+constexpr uint64_t kValuesPerRead = uint64_t(1) << 16;
 
 // How far a page's stored bytes may expand: deflate about 1032 times, PackBits 64 times, LZW
 // and the older codecs below 4096 times; zstd and LZMA, which write long runs in a few
@@ -107,44 +111,63 @@ public:
     return m_BigTiff && Read(offsetBytes) && offsetBytes == 8 && Read(zero) && zero == 0 && ReadOffset(first);
   }
 
+  // The directory's entries, read as one block, and the offset of the next directory.
   bool ReadDirectory(uint64_t offset, std::vector<Entry>& entries, uint64_t& next)
   {
     uint64_t count = 0;
     if (!m_In.Seek(offset) || !ReadNumber(count, m_BigTiff ? 8 : 2) || count > kMaxEntries)
       return false;
-    const uint64_t inlineBytes = m_BigTiff ? 8 : 4;
+    const uint64_t word = m_BigTiff ? 8 : 4;  // the width of an entry's count and of its value field
+    const uint64_t entryBytes = 4 + 2 * word;
+    const uint64_t first = m_In.Tell();
+    std::vector<unsigned char> block(count * entryBytes);
+    if (!m_In.ReadBytes(block.data(), block.size()))
+      return false;
     entries.assign(count, Entry{});
-    for (Entry& entry : entries) {
-      if (!Read(entry.tag) || !Read(entry.type) || !ReadNumber(entry.count, m_BigTiff ? 8 : 4))
-        return false;
-      const uint64_t field = m_In.Tell();
-      if (Times(entry.count, std::max<uint64_t>(IntegerBytes(entry.type), 1)) <= inlineBytes)
-        entry.at = field;
-      else if (!ReadOffset(entry.at))
-        return false;
-      if (!m_In.Seek(field + inlineBytes))
-        return false;
+    for (uint64_t i = 0; i < count; ++i) {
+      const unsigned char* field = block.data() + i * entryBytes;
+      Entry& entry = entries[i];
+      entry.tag = binary::Decode<uint16_t>(field, m_Big);
+      entry.type = binary::Decode<uint16_t>(field + 2, m_Big);
+      entry.count = Unsigned(field + 4, word);
+      const bool held = Times(entry.count, std::max<uint64_t>(IntegerBytes(entry.type), 1)) <= word;
+      entry.at = held ? first + i * entryBytes + 4 + word : Unsigned(field + 4 + word, word);
     }
     return ReadOffset(next);
   }
 
-  // The index-th value of an integer entry; false past its values, for a negative value and
-  // for values that are not integers or not in the file.
-  bool Value(const Entry& entry, uint64_t index, uint64_t& value)
+  // The values first .. first + n - 1 of an integer entry, read in one go (n at most
+  // kValuesPerRead); false past its values, for a negative value and for values that are not
+  // integers or not in the file.
+  bool Values(const Entry& entry, uint64_t first, uint64_t n, std::vector<uint64_t>& values)
   {
     const uint64_t bytes = IntegerBytes(entry.type);
-    unsigned char field[8];
-    if (bytes == 0 || index >= entry.count || !m_In.Seek(Plus(entry.at, index * bytes)) ||
-        !m_In.ReadBytes(field, bytes))
+    if (bytes == 0 || first > entry.count || n > entry.count - first || n > kValuesPerRead)
       return false;
-    value = 0;
-    for (uint64_t i = 0; i < bytes; ++i)
-      value = value << 8 | field[m_Big ? i : bytes - 1 - i];
-    return !(IsSigned(entry.type) && (field[m_Big ? 0 : bytes - 1] & 0x80) != 0);
+    std::vector<unsigned char> run(n * bytes);
+    if (!m_In.Seek(Plus(entry.at, first * bytes)) || !m_In.ReadBytes(run.data(), run.size()))
+      return false;
+    values.resize(n);
+    for (uint64_t i = 0; i < n; ++i) {
+      const unsigned char* field = run.data() + i * bytes;
+      if (IsSigned(entry.type) && (field[m_Big ? 0 : bytes - 1] & 0x80) != 0)
+        return false;
+      values[i] = Unsigned(field, bytes);
+    }
+    return true;
   }
 
 private:
   template <typename T> bool Read(T& value) { return m_Big ? m_In.ReadBE(value) : m_In.ReadLE(value); }
+
+  // An unsigned number of 1 to 8 bytes in the file's byte order.
+  uint64_t Unsigned(const unsigned char* field, uint64_t bytes) const
+  {
+    uint64_t value = 0;
+    for (uint64_t i = 0; i < bytes; ++i)
+      value = value << 8 | field[m_Big ? i : bytes - 1 - i];
+    return value;
+  }
 
   // An unsigned number of 2, 4 or 8 bytes.
   bool ReadNumber(uint64_t& value, int bytes)
@@ -172,7 +195,7 @@ public:
   bool ReadGeometry()
   {
     if (!Single(kWidth, 0, m_Width) || !Single(kHeight, 0, m_Height) || m_Width == 0 || m_Height == 0 ||
-        !Single(kSamplesPerPixel, 1, m_Samples) || m_Samples == 0 || !Single(kCompression, 1, m_Compression) ||
+        !Single(kSamplesPerPixel, 1, m_Samples) || m_Samples == 0 || m_Samples > kMaxSamplesPerPixel || !Single(kCompression, 1, m_Compression) ||
         !Single(kPlanarConfiguration, 1, m_Planar) || !ReadBitsPerSample())
       return false;
     m_Tiled = Find(kTileWidth) != nullptr;
@@ -203,12 +226,18 @@ public:
     const uint64_t blocks = Times(Times(CeilDiv(m_Width, m_BlockWidth), CeilDiv(m_Height, m_BlockHeight)), Planes());
     const uint64_t size = m_Reader.FileSize();
     uint64_t stored = counts ? 0 : size;  // without counts, the blocks run to the end of the file
-    for (uint64_t i = 0; i < std::min(blocks, offsets->count); ++i) {
-      uint64_t offset = 0, bytes = 0;
-      if (!m_Reader.Value(*offsets, i, offset) || (counts && !m_Reader.Value(*counts, i, bytes)) ||
-          Plus(offset, bytes) > size)
+    const uint64_t listed = std::min(blocks, offsets->count);
+    std::vector<uint64_t> at, bytes;
+    for (uint64_t first = 0; first < listed; first += kValuesPerRead) {
+      const uint64_t run = std::min(listed - first, kValuesPerRead);
+      if (!m_Reader.Values(*offsets, first, run, at) || (counts && !m_Reader.Values(*counts, first, run, bytes)))
         return false;
-      stored = Plus(stored, bytes);
+      for (uint64_t i = 0; i < run; ++i) {
+        const uint64_t held = counts ? bytes[i] : 0;
+        if (Plus(at[i], held) > size)
+          return false;
+        stored = Plus(stored, held);
+      }
     }
     return Times(stored, Expansion()) >= PixelBytes();
   }
@@ -228,8 +257,11 @@ private:
   bool Single(uint16_t tag, uint64_t absent, uint64_t& value) const
   {
     const Entry* entry = Find(tag);
-    value = absent;
-    return !entry || m_Reader.Value(*entry, 0, value);
+    std::vector<uint64_t> first;
+    if (entry && !m_Reader.Values(*entry, 0, 1, first))
+      return false;
+    value = entry ? first[0] : absent;
+    return true;
   }
 
   // One size for every sample, which is all the decoder handles.
@@ -238,12 +270,12 @@ private:
     const Entry* entry = Find(kBitsPerSample);
     if (!entry)
       return true;  // one bit per sample
-    for (uint64_t i = 0; i < std::min(entry->count, m_Samples); ++i) {
-      uint64_t bits = 0;
-      if (!m_Reader.Value(*entry, i, bits) || (i > 0 && bits != m_BitsPerSample))
-        return false;
-      m_BitsPerSample = bits;
-    }
+    std::vector<uint64_t> bits;
+    if (!m_Reader.Values(*entry, 0, std::min(entry->count, m_Samples), bits) ||
+        std::any_of(bits.begin(), bits.end(), [&](uint64_t each) { return each != bits[0]; }))
+      return false;
+    if (!bits.empty())
+      m_BitsPerSample = bits[0];
     return m_BitsPerSample >= 1 && m_BitsPerSample <= kMaxBitsPerSample;
   }
 
