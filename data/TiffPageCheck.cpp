@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -47,10 +48,12 @@ uint64_t CeilDiv(uint64_t length, uint64_t step)
 }
 
 enum Tag : uint16_t {
+  kSubfileType = 254,
   kWidth = 256,
   kHeight = 257,
   kBitsPerSample = 258,
   kCompression = 259,
+  kPhotometric = 262,
   kStripOffsets = 273,
   kSamplesPerPixel = 277,
   kRowsPerStrip = 278,
@@ -60,6 +63,33 @@ enum Tag : uint16_t {
   kTileLength = 323,
   kTileOffsets = 324,
   kTileByteCounts = 325,
+  kSampleFormat = 339,
+};
+
+// The kinds of page (NewSubfileType bits) that the decoder passes over in a stack.
+constexpr uint64_t kReducedImage = 1;
+constexpr uint64_t kTransparencyMask = 4;
+constexpr uint64_t kAbsent = UINT64_MAX;
+
+// What decides how the decoder lays a page's rows out in memory. It sizes the volume by the
+// first page and copies every page's rows as the first page's, so a page laid out otherwise
+// would be copied past its own rows.
+struct PageLayout {
+  uint64_t width = 0;
+  uint64_t height = 0;
+  uint64_t samples = 1;
+  uint64_t bitsPerSample = 1;
+  uint64_t planar = 1;
+  uint64_t photometric = kAbsent;
+  uint64_t sampleFormat = 1;
+  bool tiled = false;
+
+  bool operator==(const PageLayout& other) const
+  {
+    return std::tie(width, height, samples, bitsPerSample, planar, photometric, sampleFormat, tiled) ==
+           std::tie(other.width, other.height, other.samples, other.bitsPerSample, other.planar, other.photometric,
+                    other.sampleFormat, other.tiled);
+  }
 };
 
 // One directory entry: `count` values of `type`, stored from `at` on.
@@ -194,36 +224,45 @@ public:
   // Reads the page's geometry; false when a size the page needs is missing or out of range.
   bool ReadGeometry()
   {
-    if (!Single(kWidth, 0, m_Width) || !Single(kHeight, 0, m_Height) || m_Width == 0 || m_Height == 0 ||
-        !Single(kSamplesPerPixel, 1, m_Samples) || m_Samples == 0 || m_Samples > kMaxSamplesPerPixel || !Single(kCompression, 1, m_Compression) ||
-        !Single(kPlanarConfiguration, 1, m_Planar) || !ReadBitsPerSample())
+    PageLayout& l = m_Layout;
+    if (!Single(kWidth, 0, l.width) || !Single(kHeight, 0, l.height) || l.width == 0 || l.height == 0 ||
+        !Single(kSamplesPerPixel, 1, l.samples) || l.samples == 0 || l.samples > kMaxSamplesPerPixel ||
+        !Single(kCompression, 1, m_Compression) || !Single(kPlanarConfiguration, 1, l.planar) ||
+        !Single(kPhotometric, kAbsent, l.photometric) || !Single(kSampleFormat, 1, l.sampleFormat) ||
+        !Single(kSubfileType, 0, m_SubfileType) || !ReadBitsPerSample())
       return false;
-    m_Tiled = Find(kTileWidth) != nullptr;
-    if (m_Tiled)
+    l.tiled = Find(kTileWidth) != nullptr;
+    if (l.tiled)
       return Single(kTileWidth, 0, m_BlockWidth) && Single(kTileLength, 0, m_BlockHeight) && m_BlockWidth != 0 &&
              m_BlockHeight != 0;
-    m_BlockWidth = m_Width;
-    return Single(kRowsPerStrip, m_Height, m_BlockHeight) && m_BlockHeight != 0;
+    m_BlockWidth = l.width;
+    return Single(kRowsPerStrip, l.height, m_BlockHeight) && m_BlockHeight != 0;
   }
 
-  uint64_t Pixels() const { return Times(m_Width, m_Height); }
+  const PageLayout& Layout() const { return m_Layout; }
+  // A reduced-resolution copy or a mask, which the decoder does not read as a slice.
+  bool PassedOver() const { return (m_SubfileType & (kReducedImage | kTransparencyMask)) != 0; }
+  uint64_t Pixels() const { return Times(m_Layout.width, m_Layout.height); }
 
   // The bytes of the page's pixels as stored before compression.
   uint64_t PixelBytes() const
   {
-    const uint64_t bitsPerRow = Times(Times(m_Width, m_BitsPerSample), SeparatePlanes() ? 1 : m_Samples);
-    return Times(Times(CeilDiv(bitsPerRow, 8), m_Height), Planes());
+    const PageLayout& l = m_Layout;
+    const uint64_t bitsPerRow = Times(Times(l.width, l.bitsPerSample), SeparatePlanes() ? 1 : l.samples);
+    return Times(Times(CeilDiv(bitsPerRow, 8), l.height), Planes());
   }
 
   // Whether the strips or tiles lie in the file and, at what their compression can expand
   // them to, hold the page's pixels. Counts beyond the blocks the page has are not read.
   bool BlocksHoldThePixels() const
   {
-    const Entry* offsets = Find(m_Tiled ? kTileOffsets : kStripOffsets);
-    const Entry* counts = Find(m_Tiled ? kTileByteCounts : kStripByteCounts);
+    const bool tiled = m_Layout.tiled;
+    const Entry* offsets = Find(tiled ? kTileOffsets : kStripOffsets);
+    const Entry* counts = Find(tiled ? kTileByteCounts : kStripByteCounts);
     if (!offsets)
       return false;
-    const uint64_t blocks = Times(Times(CeilDiv(m_Width, m_BlockWidth), CeilDiv(m_Height, m_BlockHeight)), Planes());
+    const uint64_t blocks =
+        Times(Times(CeilDiv(m_Layout.width, m_BlockWidth), CeilDiv(m_Layout.height, m_BlockHeight)), Planes());
     const uint64_t size = m_Reader.FileSize();
     uint64_t stored = counts ? 0 : size;  // without counts, the blocks run to the end of the file
     const uint64_t listed = std::min(blocks, offsets->count);
@@ -271,27 +310,23 @@ private:
     if (!entry)
       return true;  // one bit per sample
     std::vector<uint64_t> bits;
-    if (!m_Reader.Values(*entry, 0, std::min(entry->count, m_Samples), bits) ||
+    if (!m_Reader.Values(*entry, 0, std::min(entry->count, m_Layout.samples), bits) ||
         std::any_of(bits.begin(), bits.end(), [&](uint64_t each) { return each != bits[0]; }))
       return false;
     if (!bits.empty())
-      m_BitsPerSample = bits[0];
-    return m_BitsPerSample >= 1 && m_BitsPerSample <= kMaxBitsPerSample;
+      m_Layout.bitsPerSample = bits[0];
+    return m_Layout.bitsPerSample >= 1 && m_Layout.bitsPerSample <= kMaxBitsPerSample;
   }
 
-  bool SeparatePlanes() const { return m_Planar == 2; }
-  uint64_t Planes() const { return SeparatePlanes() ? m_Samples : 1; }
+  bool SeparatePlanes() const { return m_Layout.planar == 2; }
+  uint64_t Planes() const { return SeparatePlanes() ? m_Layout.samples : 1; }
   uint64_t Expansion() const { return ExpansionOf(m_Compression); }
 
   TiffReader& m_Reader;
   const std::vector<Entry>& m_Entries;
-  uint64_t m_Width = 0;
-  uint64_t m_Height = 0;
-  uint64_t m_Samples = 1;
-  uint64_t m_BitsPerSample = 1;
+  PageLayout m_Layout;
   uint64_t m_Compression = 1;
-  uint64_t m_Planar = 1;
-  bool m_Tiled = false;
+  uint64_t m_SubfileType = 0;
   uint64_t m_BlockWidth = 0;
   uint64_t m_BlockHeight = 0;
 };
@@ -309,13 +344,23 @@ bool TiffPagesHold(const std::string& path, uint64_t pixels)
     return true;
   std::set<uint64_t> seen;
   std::vector<Entry> entries;
-  uint64_t held = 0, leastStored = 0;
-  while (offset != 0 && seen.size() < kMaxPages && seen.insert(offset).second) {
+  PageLayout first;
+  uint64_t held = 0, leastStored = 0, passedOver = 0;
+  while (offset != 0 && seen.insert(offset).second) {
     TiffPage page(reader, entries);
-    if (!reader.ReadDirectory(offset, entries, offset) || !page.ReadGeometry() || !page.BlocksHoldThePixels())
+    if (seen.size() > kMaxPages || !reader.ReadDirectory(offset, entries, offset) || !page.ReadGeometry() ||
+        !page.BlocksHoldThePixels())
       return false;
+    if (seen.size() == 1)
+      first = page.Layout();
+    else if (!page.PassedOver() && !(page.Layout() == first))
+      return false;
+    passedOver += page.PassedOver();
     held = Plus(held, page.Pixels());
     leastStored = Plus(leastStored, page.LeastStored());
   }
-  return held >= pixels && leastStored <= in.Size();
+  // The decoder reads every page of a stack but those it passes over (a lone page always),
+  // each into a slice of the first page's size, within the room it made for `pixels`.
+  const uint64_t read = seen.size() == 1 ? 1 : seen.size() - passedOver;
+  return Times(read, Times(first.width, first.height)) <= pixels && held >= pixels && leastStored <= in.Size();
 }

@@ -304,6 +304,25 @@ sound('grey8-page.tif', pages_xyz(grey8[:1]), 1, TWO_D_TIFF)
 tifffile.imwrite(path('rgb8-page.tif'), rgb8[0], photometric='rgb')
 sound('rgb8-page.tif', pages_xyz(rgb8[:1]), 1, TWO_D_TIFF)
 
+# A stack followed by a reduced-resolution preview, which the toolkit passes over.
+with tifffile.TiffWriter(path('grey8-preview.tif')) as tif:
+    for page in grey8:
+        tif.write(page, photometric='minisblack', contiguous=False)
+    tif.write(grey8[0, ::4, ::4], photometric='minisblack', subfiletype=1)
+sound('grey8-preview.tif', pages_xyz(grey8), 1)
+# Pages laid out otherwise than the first (the toolkit copies every page's rows as the first
+# page's), and pages marked as a document's (NewSubfileType 2) after one marked 0 (the toolkit
+# makes room for the one slice marked 0 and reads them all).
+for name, first, rest, subfiletypes in (('pages-grey-then-rgb.tif', grey8[0], rgb8[1:4], (0, 0)),
+                                        ('pages-rgb-then-grey.tif', rgb8[0], grey8[1:4], (0, 0)),
+                                        ('pages-larger-later.tif', grey8[0, :32, :48], grey8[1:4], (0, 0)),
+                                        ('pages-marked-apart.tif', grey8[0], grey8[1:4], (0, 2))):
+    with tifffile.TiffWriter(path(name)) as tif:
+        for index, page in enumerate([first, *rest]):
+            tif.write(page, photometric='rgb' if page.ndim == 3 else 'minisblack', contiguous=False,
+                      subfiletype=subfiletypes[min(index, 1)])
+    refused(name)
+
 # PIL writes each page with its own strips, uncompressed or compressed.
 for mode, frames, name, compression in (('L', grey8, 'pil-grey8.tif', None),
                                         ('RGB', rgb8, 'pil-rgb8.tif', None),
