@@ -120,6 +120,14 @@ int CheckHeader(itk::ImageIOBase& io, const std::string& path, ScanFormat format
     diag::ReportFileFailure(path, "voxels written as text are read only from files of three or more axes");
     return kScanOpenFailed;
   }
+  // A scale factor does not apply to colour voxels, yet the toolkit applies it, reading their
+  // bytes as floating-point values it does not hold.
+  const bool nifti = format == FormatNIfTI || format == FormatAnalyze;
+  if (nifti && io.GetNumberOfComponents() > 1 && io.GetComponentType() != itk::IOComponentEnum::UCHAR &&
+      NiftiStoresColour(path)) {
+    diag::ReportFileFailure(path, "colour voxels with a scale factor");
+    return kScanOpenFailed;
+  }
   const itk::Size<3> size = VolumeSizeOf(io);
   const uint64_t volumes = VolumeCountOf(io);
   if (!FitsVolumeLimits(size) || volumes == 0)

@@ -142,3 +142,9 @@ bool NiftiStoresFloatingPoint(const std::string& path)
   NiftiStorage storage;
   return ReadNiftiStorage(path, storage) && storage.StoresFloatingPoint();
 }
+
+bool NiftiStoresColour(const std::string& path)
+{
+  NiftiStorage storage;
+  return ReadNiftiStorage(path, storage) && storage.StoresColour();
+}

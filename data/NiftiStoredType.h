@@ -17,6 +17,7 @@ struct NiftiStorage {
   // The bytes the data file must hold from its start: the voxels and what precedes them.
   uint64_t DataEnd() const { return dataOffset + voxels * voxelBytes; }
   bool StoresFloatingPoint() const;
+  bool StoresColour() const { return datatype == 128 || datatype == 2304; }  // RGB24, RGBA32
 };
 
 // Reads the NIfTI-1, NIfTI-2 or Analyze header at path (also compressed). False when there is
@@ -27,3 +28,6 @@ bool ReadNiftiStorage(const std::string& path, NiftiStorage& storage);
 // True when the NIfTI (".nii", ".nii.gz") or Analyze (".hdr") header at path stores
 // floating-point or complex voxels; false when it stores integers or cannot be read.
 bool NiftiStoresFloatingPoint(const std::string& path);
+
+// True when the header at path stores colour voxels (8 bits per channel).
+bool NiftiStoresColour(const std::string& path);

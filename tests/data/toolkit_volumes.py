@@ -185,6 +185,14 @@ nib.save(nib.Nifti1Image(deep, affine), path('uint16.nii.gz'))
 sound('uint16.nii.gz', deep, 2)
 nifti_lies('uint16.nii.gz')
 
+# Colour voxels (RGB24): each the red of its colour.
+colour_voxels = pattern((NX, NY, NZ, 3), 256, 15).astype(np.uint8)
+rgb_type = np.dtype([('R', 'u1'), ('G', 'u1'), ('B', 'u1')])
+nib.save(nib.Nifti1Image(colour_voxels.view(rgb_type)[..., 0], affine), path('rgb24.nii'))
+assert nib.load(path('rgb24.nii')).header['datatype'] == 128
+sound('rgb24.nii', colour_voxels[..., 0].astype(np.uint16), 1)
+nifti_lies('rgb24.nii')
+
 # Pairs: a NIfTI header with its ".img", and an Analyze 7.5 pair.
 nib.save(nib.Nifti1Pair(deep.astype(np.int16), affine), path('pair.hdr'))
 sound('pair.hdr', saturated(deep.astype(np.int16)), 2)
