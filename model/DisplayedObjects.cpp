@@ -59,11 +59,21 @@ LResultHeader CreatedRecordHeader(const LOCTVolume& displayed, bool approval)
   return h;
 }
 
+LResultHeader KeepFieldsTheScanLacks(LResultHeader created, const LResultHeader& file)
+{
+  if (created.laterality == LateralityNA)
+    created.laterality = file.laterality;
+  if (created.centerType == CenterNA)
+    created.centerType = file.centerType;
+  return created;
+}
+
 void MakeDisplayedRefSurface(const LRefSurface& file, const FlatteningShift& shift,
                              const LResultHeader& header, LRefSurface& original, LRefSurface& displayed)
 {
-  original.Create(file.surfaceSizeX, file.surfaceSizeZ, file.labelIndex, file.nameIndex, file.GetInstance(), header);
-  displayed.Create(file.surfaceSizeX, file.surfaceSizeZ, file.labelIndex, file.nameIndex, file.GetInstance(), header);
+  const LResultHeader shown = KeepFieldsTheScanLacks(header, file.header);
+  original.Create(file.surfaceSizeX, file.surfaceSizeZ, file.labelIndex, file.nameIndex, file.GetInstance(), shown);
+  displayed.Create(file.surfaceSizeX, file.surfaceSizeZ, file.labelIndex, file.nameIndex, file.GetInstance(), shown);
   for (size_t i = 0; i < file.points.size() && i < original.points.size(); ++i) {
     original.points[i].y = file.points[i].y;
     // Over a flattened volume the surface it was flattened on is the straight middle row;
@@ -76,7 +86,7 @@ void MakeDisplayedSurfaces(const LSurfaces& file, const FlatteningShift& shift,
                            const LResultHeader& header, LSurfaces& displayed)
 {
   displayed.Create(file.surfaceSizeX, file.surfaceSizeZ, file.surfaceCount, file.labelIndex, file.nameIndex,
-                   file.instance, header, file.nameText);
+                   file.instance, KeepFieldsTheScanLacks(header, file.header), file.nameText);
   displayed.undefinedMask = file.undefinedMask;
   for (size_t i = 0; i < file.points.size() && i < displayed.points.size(); ++i)
     displayed.points[i] = Shifted(file.points[i], shift);
@@ -84,14 +94,14 @@ void MakeDisplayedSurfaces(const LSurfaces& file, const FlatteningShift& shift,
 
 void MakeDisplayedGridCenter(const LGridCenter& source, const LResultHeader& header, LGridCenter& displayed)
 {
-  displayed.Create(source.centerX, source.centerZ, header);
+  displayed.Create(source.centerX, source.centerZ, KeepFieldsTheScanLacks(header, source.header));
 }
 
 int MakeDisplayedMarkers(const LMarkers& source, const FlatteningShift& shift,
                          const LResultHeader& header, LMarkers& displayed)
 {
   const int count = ClampCount(std::min<int>(source.count, static_cast<int>(source.points.size())), "markers");
-  displayed.Create(count, kMaxDisplayedMarkers, header);
+  displayed.Create(count, kMaxDisplayedMarkers, KeepFieldsTheScanLacks(header, source.header));
   for (int i = 0; i < count; ++i) {
     displayed.points[i] = Shifted(source.points[i], shift);
     if (i < static_cast<int>(source.labels.size()))
@@ -105,7 +115,7 @@ int MakeDisplayedSplines(const LSplines& source, const FlatteningShift& shift,
 {
   const int available = static_cast<int>(std::min({source.planes.size(), source.controlPoints.size(), source.closed.size()}));
   const int count = ClampCount(std::min(source.count, available), "splines");
-  displayed.Create(count, kMaxSplines, header);
+  displayed.Create(count, kMaxSplines, KeepFieldsTheScanLacks(header, source.header));
   for (int i = 0; i < count; ++i) {
     displayed.planes[i] = source.planes[i];
     displayed.closed[i] = source.closed[i];

@@ -1,7 +1,7 @@
 #pragma once
 // The copies the panes show and edit: a loaded result moved to the depth of the displayed
-// (possibly flattened) volume and given the view's own header. The loaded objects are
-// never changed.
+// (possibly flattened) volume and given the view's own header, but for the fields the scan
+// does not know, which stay as the file had them. The loaded objects are never changed.
 #include "data/LGridCenter.h"
 #include "data/LMarkers.h"
 #include "data/LMesh.h"
@@ -17,6 +17,11 @@ constexpr int kMaxDisplayedMarkers = 3000;
 // approval given (none unless asked), and the displayed scan's format, sizes, voxel sizes,
 // eye and centre.
 LResultHeader CreatedRecordHeader(const LOCTVolume& displayed, bool approval = false);
+
+// The created header, but with the eye and the centre of the file's header where the scan
+// does not know them ("NA"): a scan format that cannot say which eye it shows must not turn a
+// result's "OD" into "NA" when the result is saved again.
+LResultHeader KeepFieldsTheScanLacks(LResultHeader created, const LResultHeader& file);
 
 // original: the file's depths; displayed: where they lie over the displayed volume.
 void MakeDisplayedRefSurface(const LRefSurface& file, const FlatteningShift& shift,

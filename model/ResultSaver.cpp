@@ -128,7 +128,8 @@ bool ResultSaver::SetApproval(std::initializer_list<std::string> files, bool app
 }
 
 // The steps every XML kind shares: find the path's entry, refuse what may not be written,
-// fill the entry's record from the displayed data, write it, list it and approve it.
+// fill the entry's record from the displayed data (under the program's header, with what the
+// scan does not know kept from the shown record), write it, list it and approve it.
 template <typename Slot, typename Fill>
 bool ResultSaver::SaveXml(Slot& slot, ResultKind kind, const std::string& path, bool approved, SavedFile& saved,
                           Fill fill)
@@ -141,7 +142,7 @@ bool ResultSaver::SaveXml(Slot& slot, ResultKind kind, const std::string& path, 
     if (WouldDropEntries(slot, saved, kind, path))
       return false;
   auto& stored = slot.objects[size_t(saved.index)];
-  fill(stored);
+  fill(stored, KeepFieldsTheScanLacks(m_Header, slot.displayedObject->header));
   if (stored.WriteXml(path) != 0)
     return FailSave(kind);
   TakeTarget(slot, saved, path);
@@ -151,9 +152,9 @@ bool ResultSaver::SaveXml(Slot& slot, ResultKind kind, const std::string& path, 
 bool ResultSaver::SaveSurfaces(const std::string& path, bool approved, SavedFile& saved)
 {
   const LSurfaces& shown = *m_Slots.surfaces.displayedObject;
-  return SaveXml(m_Slots.surfaces, ResultKind::Surfaces, path, approved, saved, [&](LSurfaces& stored) {
+  return SaveXml(m_Slots.surfaces, ResultKind::Surfaces, path, approved, saved, [&](LSurfaces& stored, const LResultHeader& header) {
     stored.Create(shown.surfaceSizeX, shown.surfaceSizeZ, shown.surfaceCount, shown.labelIndex, shown.nameIndex,
-                  shown.instance, m_Header, shown.nameText);
+                  shown.instance, header, shown.nameText);
     stored.undefinedMask = shown.undefinedMask;
     for (size_t i = 0; i < shown.points.size() && i < stored.points.size(); ++i)
       stored.points[i] = Unshifted(shown.points[i], m_Shift);
@@ -164,7 +165,7 @@ bool ResultSaver::SaveGridCenter(const std::string& path, bool approved, SavedFi
 {
   const int* centre = m_Slots.gridCenter.gridCenter;
   return SaveXml(m_Slots.gridCenter, ResultKind::GridCenter, path, approved, saved,
-                 [&](LGridCenter& stored) { stored.Create(centre[0], centre[1], m_Header); });
+                 [&](LGridCenter& stored, const LResultHeader& header) { stored.Create(centre[0], centre[1], header); });
 }
 
 bool ResultSaver::SaveMarkers(const std::string& path, bool approved, SavedFile& saved)
@@ -172,8 +173,8 @@ bool ResultSaver::SaveMarkers(const std::string& path, bool approved, SavedFile&
   const LMarkers& shown = *m_Slots.markers.displayedObject;
   const int count = std::clamp(m_Slots.markers.DisplayedMarkerCount(), 0,
                                static_cast<int>(std::min(shown.points.size(), shown.labels.size())));
-  return SaveXml(m_Slots.markers, ResultKind::Markers, path, approved, saved, [&](LMarkers& stored) {
-    stored.Create(count, kMaxDisplayedMarkers, m_Header);
+  return SaveXml(m_Slots.markers, ResultKind::Markers, path, approved, saved, [&](LMarkers& stored, const LResultHeader& header) {
+    stored.Create(count, kMaxDisplayedMarkers, header);
     for (size_t j = 0; j < size_t(count); ++j) {
       stored.points[j] = Unshifted(shown.points[j], m_Shift);
       stored.labels[j] = shown.labels[j];
@@ -187,8 +188,8 @@ bool ResultSaver::SaveSplines(const std::string& path, bool approved, SavedFile&
   const int count = std::clamp(m_Slots.splines.DisplayedSplineCount(), 0,
                                static_cast<int>(std::min({shown.planes.size(), shown.closed.size(),
                                                           shown.controlPoints.size()})));
-  return SaveXml(m_Slots.splines, ResultKind::Splines, path, approved, saved, [&](LSplineSet& stored) {
-    stored.Create(count, kMaxSplines, m_Header);
+  return SaveXml(m_Slots.splines, ResultKind::Splines, path, approved, saved, [&](LSplineSet& stored, const LResultHeader& header) {
+    stored.Create(count, kMaxSplines, header);
     for (size_t j = 0; j < size_t(count); ++j) {
       stored.planes[j] = shown.planes[j];
       stored.closed[j] = shown.closed[j];

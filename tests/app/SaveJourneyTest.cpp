@@ -17,6 +17,7 @@
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
 #include "model/LoadMessages.h"
+#include "model/ThicknessAnalysis.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
 #include "panes/SliceToolsTestView.h"
@@ -718,6 +719,51 @@ TEST_F(SharedFolderJourney, AnExportedPictureNeverGoesThroughALink)
   EXPECT_EQ(m_Messages, std::vector<std::string>{loadmessages::NameRefused(picture)});
   EXPECT_EQ(fixtures::ReadAll(victim), "precious");
   EXPECT_TRUE(std::filesystem::is_symlink(picture));
+}
+
+// A MetaImage scan cannot say which eye it shows; its results can. Saved again, the surfaces
+// and a new grid-centre file keep the eye and centre their loaded records gave, while what
+// the scan does know (its format) is written from the scan; the batch analysis then still
+// reports the eye.
+TEST_F(SaveJourney, ResultsOfAScanThatKnowsNoEyeKeepTheEyeTheirFilesGave)
+{
+  const std::string surfaces = m_Demo.Folder() + "/Demo_Surfaces_Vamo.xml";
+  std::string text = fixtures::ReadAll(surfaces);
+  const std::string format = "<manufacturer>MetaImage</manufacturer>";
+  ASSERT_NE(text.find(format), std::string::npos);
+  text.replace(text.find(format), format.size(), "<manufacturer>Topcon</manufacturer>");
+  ASSERT_TRUE(fixtures::WriteText(surfaces, text));
+  ASSERT_TRUE(m_Demo.OpenFolder(m_Demo.Folder()));
+  ASSERT_EQ(m_View.GetDisplayedVolume().laterality, LateralityNA);
+
+  const std::string gridCenter = m_Demo.Folder() + "/Demo_GridCenter_Mine.xml";
+  SaveThroughDialog(kSurfacesRow);
+  SaveThroughDialog(kGridCenterRow, gridCenter);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  const char* const kReadScanFields = R"(
+import sys, xml.etree.ElementTree as ET
+scan = ET.parse(sys.argv[1]).getroot().find('scan_characteristics')
+sys.stdout.write(' '.join(scan.findtext(k) for k in ('manufacturer', 'laterality', 'center_type')))
+)";
+  EXPECT_EQ(ReadWithPython(m_Work, kReadScanFields, surfaces), "MetaImage OD macula");
+  EXPECT_EQ(ReadWithPython(m_Work, kReadScanFields, gridCenter), "MetaImage OD macula");
+
+  ThicknessAnalysisRequest request;
+  request.folder = m_Demo.Folder();
+  request.gridFolder = STRATAVIEW_SOURCE_DIR "/res/Grid";
+  request.gridName = kNoGridName;
+  request.surfacesFilter = "_Surfaces_Vamo.xml";
+  request.gridCenterFilter = "_GridCenter_Vamo.xml";
+  request.outputPath = m_Work.File("thickness.csv");
+  const ThicknessAnalysisResult analysed = RunThicknessAnalysis(request);
+  ASSERT_EQ(analysed.message, "");
+  EXPECT_TRUE(analysed.skipped.empty());
+  const char* const kReadLaterality = R"(
+import csv, sys
+rows = list(csv.DictReader(open(sys.argv[1])))
+sys.stdout.write(' '.join(r['Laterality'] for r in rows))
+)";
+  EXPECT_EQ(ReadWithPython(m_Work, kReadLaterality, request.outputPath), "OD");
 }
 
 }  // namespace

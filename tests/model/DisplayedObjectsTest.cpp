@@ -49,6 +49,35 @@ TEST(DisplayedObjects, HeaderIsTheViewsAndTheScans)
   EXPECT_EQ(h.laterality, LateralityOS);
 }
 
+// What the scan knows is the scan's; what it does not ("NA") stays as the file had it.
+TEST(DisplayedObjects, TheFileKeepsTheEyeAndCentreTheScanDoesNotKnow)
+{
+  const struct {
+    Laterality scanEye, fileEye, shownEye;
+    CenterType scanCentre, fileCentre, shownCentre;
+  } kCases[] = {
+      {LateralityNA, LateralityOD, LateralityOD, CenterNA, CenterONH, CenterONH},
+      {LateralityOS, LateralityOD, LateralityOS, CenterMacula, CenterONH, CenterMacula},
+      {LateralityNA, LateralityNA, LateralityNA, CenterMacula, CenterNA, CenterMacula},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(testing::Message() << c.scanEye << " over " << c.fileEye);
+    LOCTVolume scan;
+    scan.CreateVolume(kSize, FormatMetaImage, kSpacing, 1, c.scanEye, c.scanCentre);
+    LResultHeader fileHeader;
+    fileHeader.format = FormatTopcon;
+    fileHeader.laterality = c.fileEye;
+    fileHeader.centerType = c.fileCentre;
+    LMarkers file;
+    file.Create(0, 10, fileHeader);
+    LMarkers shown;
+    (void)MakeDisplayedMarkers(file, FlatteningShift(), CreatedRecordHeader(scan), shown);
+    EXPECT_EQ(shown.header.format, FormatMetaImage);
+    EXPECT_EQ(shown.header.laterality, c.shownEye);
+    EXPECT_EQ(shown.header.centerType, c.shownCentre);
+  }
+}
+
 TEST(DisplayedObjects, ResultsMoveWithTheFlattenedScanAndUndefinedStaysUndefined)
 {
   const FlatteningShift shift(FlatAt(16), kY, 0.5f);  // moves every A-scan up by 4
