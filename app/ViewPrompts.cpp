@@ -6,9 +6,9 @@
 
 #include <algorithm>
 
-void ViewPrompts::ShowMessage(const std::string& text)
+void ViewPrompts::ShowMessage(const std::string& text, const std::string& detail)
 {
-  (void)platform::ShowMessage(text, platform::kMbOk);
+  (void)platform::ShowMessage(text, platform::kMbOk, detail);
 }
 
 bool ViewPrompts::AskVoxelSize(float micrometres[3])

@@ -4,6 +4,7 @@
 
 class ViewPrompts : public WorkspacePrompts {
 public:
-  void ShowMessage(const std::string& text) override;
+  using WorkspacePrompts::ShowMessage;
+  void ShowMessage(const std::string& text, const std::string& detail) override;
   bool AskVoxelSize(float micrometres[3]) override;
 };

@@ -101,7 +101,7 @@ bool Decode(const std::string& helper, const char* kind, const std::string& path
   for (std::string& argument : RequestArguments({kind, path, g_Limits.memoryBytes, ::getpid()}))
     argv.push_back(std::move(argument));
   const std::chrono::milliseconds limit = TimeLimit(path);
-  const HelperEnd end = RunHelper(argv, kResultFd, kSharedFd, shared.Get(), limit, diag::PrintLine);
+  const HelperEnd end = RunHelper(argv, kResultFd, kSharedFd, shared.Get(), limit, {diag::PrintLine, diag::RelayErrorLine});
   if (end.kind == HelperEnd::Kind::Exited && end.code == 0 && TakeResult(end.result, record, dataPath))
     return true;
   ReportEnd(end, helper, path, limit);

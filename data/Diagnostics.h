@@ -24,4 +24,26 @@ void ReportOpenFailure(const std::string& path, int errorNumber);
 // or parsed and whose reason comes from a library rather than from errno.
 void ReportFileFailure(const std::string& path, std::string_view reason);
 
+// Passes on a line that a helper process printed on its standard error (newline included).
+void RelayErrorLine(std::string_view line);
+
+// While alive, the lines printed through the sink that say why something failed (the
+// "Error: " lines and every line on standard error) are also kept, so that the message a
+// user sees can give the reason. Collectors nest: each keeps what was printed while it lived.
+class ScopedReasons {
+public:
+  ScopedReasons();
+  ~ScopedReasons();
+  ScopedReasons(const ScopedReasons&) = delete;
+  ScopedReasons& operator=(const ScopedReasons&) = delete;
+
+  // The kept lines, each ending in a newline, in the order printed.
+  const std::string& Text() const { return m_Text; }
+
+private:
+  friend void Keep(std::string_view line);
+  ScopedReasons* m_Outer;
+  std::string m_Text;
+};
+
 }  // namespace diag

@@ -192,27 +192,36 @@ HelperEnd Ended(int status)
 }  // namespace
 
 HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int sharedFd, int shared,
-                    std::chrono::milliseconds timeout, const std::function<void(std::string_view)>& onLine)
+                    std::chrono::milliseconds timeout, const HelperLines& onLine)
 {
   HelperEnd notStarted;
-  int outputPipe[2], resultPipe[2];
+  int outputPipe[2], errorPipe[2], resultPipe[2];
   if (::pipe2(outputPipe, O_CLOEXEC) != 0) {
     notStarted.code = errno;
     return notStarted;
   }
   FileDescriptor outputRead(outputPipe[0]), outputWrite(outputPipe[1]);
+  if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
+    notStarted.code = errno;
+    return notStarted;
+  }
+  FileDescriptor errorRead(errorPipe[0]), errorWrite(errorPipe[1]);
   if (::pipe2(resultPipe, O_CLOEXEC) != 0) {
     notStarted.code = errno;
     return notStarted;
   }
   FileDescriptor resultRead(resultPipe[0]), resultWrite(resultPipe[1]);
-  FileDescriptor childOutput = Raised(outputWrite.Get()), childResult = Raised(resultWrite.Get()),
-                 childShared = Raised(shared);
+  FileDescriptor childOutput = Raised(outputWrite.Get()), childError = Raised(errorWrite.Get()),
+                 childResult = Raised(resultWrite.Get()), childShared = Raised(shared);
   outputWrite.Reset();
+  errorWrite.Reset();
   resultWrite.Reset();
   SpawnSetup setup;
-  if (!childOutput.IsOpen() || !childResult.IsOpen() || !childShared.IsOpen() ||
-      !setup.Prepare({{childOutput.Get(), STDOUT_FILENO}, {childResult.Get(), resultFd}, {childShared.Get(), sharedFd}})) {
+  if (!childOutput.IsOpen() || !childError.IsOpen() || !childResult.IsOpen() || !childShared.IsOpen() ||
+      !setup.Prepare({{childOutput.Get(), STDOUT_FILENO},
+                      {childError.Get(), STDERR_FILENO},
+                      {childResult.Get(), resultFd},
+                      {childShared.Get(), sharedFd}})) {
     notStarted.code = errno ? errno : EINVAL;
     return notStarted;
   }
@@ -226,18 +235,21 @@ HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int shar
     return notStarted;
   }
   Child child(pid);
-  // Only the helper holds the write ends now: end of file on both means it is ending.
+  // Only the helper holds the write ends now: end of file on all means it is ending.
   childOutput.Reset();
+  childError.Reset();
   childResult.Reset();
   childShared.Reset();
 
   const Clock::time_point deadline = Clock::now() + timeout;
-  LineSplitter lines(onLine);
+  LineSplitter lines(onLine.output), errorLines(onLine.error);
   std::string result;
-  bool outputOpen = true, resultOpen = true;
-  while (outputOpen || resultOpen) {
-    pollfd fds[2] = {{outputOpen ? outputRead.Get() : -1, POLLIN, 0}, {resultOpen ? resultRead.Get() : -1, POLLIN, 0}};
-    const int ready = ::poll(fds, 2, MillisecondsLeft(deadline));
+  bool outputOpen = true, errorOpen = true, resultOpen = true;
+  while (outputOpen || errorOpen || resultOpen) {
+    pollfd fds[3] = {{outputOpen ? outputRead.Get() : -1, POLLIN, 0},
+                     {errorOpen ? errorRead.Get() : -1, POLLIN, 0},
+                     {resultOpen ? resultRead.Get() : -1, POLLIN, 0}};
+    const int ready = ::poll(fds, 3, MillisecondsLeft(deadline));
     if (ready < 0 && errno == EINTR)
       continue;
     if (ready <= 0)
@@ -245,9 +257,12 @@ HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int shar
     if (fds[0].revents)
       outputOpen = ReadSome(outputRead.Get(), [&](const char* data, size_t size) { lines.Add(data, size); });
     if (fds[1].revents)
+      errorOpen = ReadSome(errorRead.Get(), [&](const char* data, size_t size) { errorLines.Add(data, size); });
+    if (fds[2].revents)
       resultOpen = ReadSome(resultRead.Get(), [&](const char* data, size_t size) { result.append(data, size); });
   }
   lines.Finish();
+  errorLines.Finish();
   // The helper has closed both pipes and is ending; give it the rest of its time to do so.
   int status = 0;
   if (!child.ReapBy(deadline, status)) {

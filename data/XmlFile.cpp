@@ -16,12 +16,6 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-void ReportParseFailure(const std::string& path, const char* reason)
-{
-  std::fprintf(stderr, "%s: %s\n", path.c_str(), reason);
-  std::fflush(stderr);
-}
-
 char LowerAscii(char c)
 {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -43,11 +37,11 @@ int Load(XMLDocument& document, const std::string& path)
   }
   try {
     if (document.LoadFile(file.get()) != tinyxml2::XML_SUCCESS) {
-      ReportParseFailure(path, document.ErrorStr());
+      diag::ReportFileFailure(path, document.ErrorStr());
       return -1;
     }
   } catch (const std::bad_alloc&) {
-    ReportParseFailure(path, "out of memory");
+    diag::ReportFileFailure(path, "out of memory");
     return -1;
   }
   return 0;

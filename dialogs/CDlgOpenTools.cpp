@@ -2,6 +2,7 @@
 // the Folder tab and the image-stack import of the File tab.
 #include "dialogs/CDlgOpen.h"
 
+#include "data/Diagnostics.h"
 #include "data/LOCTVolume.h"
 #include "dialogs/CDlgExecutables.h"
 #include "dialogs/CDlgThicknessAnalysis.h"
@@ -22,9 +23,10 @@ std::string MessageFor(ImageStackResult result)
     case ImageStackResult::kTooFewImages: return "Only 1 B-scan!";
     case ImageStackResult::kDifferentSizes: return "Different image sizes!";
     case ImageStackResult::kUnsupportedDepth: return "Unsupported image bit depth!";
-    case ImageStackResult::kTooLarge: return "File error: 'OCT'";
     case ImageStackResult::kNoMemory: return loadmessages::NotEnoughMemory("import the image sequence");
-    default: return "";  // an image that cannot be loaded has said so on the console
+    // An image that cannot be read is said as well, with the reader's reason: stopping
+    // without a word would leave the user waiting for a scan.
+    default: return "File error: 'OCT'";
   }
 }
 
@@ -81,16 +83,16 @@ void CDlgOpen::ImportImageSequence()
   const std::string header = SequenceHeaderPath(m_StackFolder);
   {
     LOCTVolume stack;
+    const diag::ScopedReasons reasons;
     const ImageStackResult result = BuildImageStack(files, voxelSize.voxelSize, stack);
     if (result != ImageStackResult::kOk) {
-      if (const std::string message = MessageFor(result); !message.empty())
-        platform::ShowMessage(message);
+      platform::ShowMessage(MessageFor(result), platform::kMbOk, loadmessages::Detail(m_StackFolder, reasons.Text()));
       return;
     }
     if (!MayWrite(header))
       return;
     if (stack.WriteMetaImage(header) != 0) {
-      platform::ShowMessage("File error: 'OCT'");
+      platform::ShowMessage("File error: 'OCT'", platform::kMbOk, loadmessages::Detail(header, reasons.Text()));
       return;
     }
   }

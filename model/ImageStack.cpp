@@ -1,11 +1,11 @@
 #include "model/ImageStack.h"
 
+#include "data/Diagnostics.h"
 #include "data/LImage2D.h"
 #include "data/LOCTVolume.h"
 #include "model/ScanFolderScan.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
 namespace {
@@ -22,13 +22,12 @@ bool IsImageName(const std::string& path)
                      [&path](const char* extension) { return scanfolder::HasExtension(path, extension); });
 }
 
-// The import shows no message for an image it cannot load; the console says which.
+// Says which image cannot be loaded; the import's message gives the line as its reason.
 bool LoadImage(LImage2D& image, const std::string& path)
 {
   if (image.Load(path) == 0)
     return true;
-  std::printf("Error: the image '%s' cannot be loaded\n", path.c_str());
-  std::fflush(stdout);
+  diag::Error("the image '" + path + "' cannot be loaded");
   return false;
 }
 

@@ -58,6 +58,23 @@ std::string SizeMismatch(ResultKind kind)
   return "The size of " + Quoted(kind) + " is not equal to that of 'OCT'.";
 }
 
+std::string Detail(const std::string& path, const std::string& reasons)
+{
+  constexpr int kShownLines = 12;
+  std::string detail = path;
+  size_t start = 0;
+  for (int line = 0; start < reasons.size(); ++line) {
+    if (line == kShownLines) {
+      detail += "\n...";
+      break;
+    }
+    const size_t end = reasons.find('\n', start);
+    detail += "\n" + reasons.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    start = end == std::string::npos ? reasons.size() : end + 1;
+  }
+  return detail;
+}
+
 std::string ForXmlResult(ResultKind kind, int result)
 {
   switch (result) {

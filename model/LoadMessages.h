@@ -40,6 +40,10 @@ std::string NameRefused(const std::string& path);
 // nothing was changed."
 std::string NotEnoughMemory(const std::string& task);
 
+// The detail shown under a failure's message: the file's path, then the reasons its reader
+// or writer printed, at most a dozen lines of them.
+std::string Detail(const std::string& path, const std::string& reasons);
+
 inline const char* kNot3DTiff = "This is not a 3D TIFF file.";
 inline const char* kUnsupportedScan = "Unsupporting OCT file!";
 

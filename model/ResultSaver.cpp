@@ -1,5 +1,6 @@
 #include "model/ResultSaver.h"
 
+#include "data/Diagnostics.h"
 #include "data/FileApproval.h"
 #include "data/WriteTarget.h"
 #include "model/DisplayedObjects.h"
@@ -27,10 +28,14 @@ void TakeTarget(Slot& slot, SavedFile& saved, const std::string& path)
   saved.path = path;
 }
 
-// Root may write any file, so an approved one is refused here and not only by its mode.
-bool MayWriteAll(std::initializer_list<std::string> files)
+// Root may write any file, so an approved one is refused here and not only by its mode. The
+// reasons name each approved file.
+bool MayWriteAll(std::initializer_list<std::string> files, std::string& reasons)
 {
-  return std::all_of(files.begin(), files.end(), [](const std::string& f) { return approval::MayOverwrite(f); });
+  for (const std::string& file : files)
+    if (!approval::MayOverwrite(file))
+      reasons += file + " is approved (read-only): it is not saved over.\n";
+  return reasons.empty();
 }
 
 // The first of the files whose name a save may not write through (another user's link in a
@@ -75,9 +80,9 @@ ResultSaver::ResultSaver(WorkspacePrompts& prompts, LResultSlots& slots, const F
 {
 }
 
-bool ResultSaver::FailSave(ResultKind kind)
+bool ResultSaver::FailSave(ResultKind kind, const std::string& path, const std::string& reasons)
 {
-  m_Prompts.ShowMessage(loadmessages::FileError(kind));
+  m_Prompts.ShowMessage(loadmessages::FileError(kind), loadmessages::Detail(path, reasons));
   return false;
 }
 
@@ -100,7 +105,8 @@ bool ResultSaver::FindTarget(const Slot& slot, ResultKind kind, const std::strin
   const auto found = std::find(paths.begin(), paths.end(), path);
   saved.added = found == paths.end();
   saved.index = !saved.added ? static_cast<int>(found - paths.begin()) : (slot.count < kSlotCapacity ? slot.count : -1);
-  return saved.index >= 0 || FailSave(kind);
+  return saved.index >= 0 ||
+         FailSave(kind, path, "No more files of the kind can be held: " + std::to_string(kSlotCapacity) + " are.");
 }
 
 // A file of more entries than the panes show was shown in part: writing the shown ones over
@@ -136,15 +142,17 @@ bool ResultSaver::SaveXml(Slot& slot, ResultKind kind, const std::string& path, 
 {
   if (!FindTarget(slot, kind, path, saved) || NamesRefused({path}))
     return false;
-  if (!MayWriteAll({path}))
-    return FailSave(kind);
+  std::string approvedFiles;
+  if (!MayWriteAll({path}, approvedFiles))
+    return FailSave(kind, path, approvedFiles);
   if constexpr (std::is_same_v<Slot, LMarkersSlot> || std::is_same_v<Slot, LSplinesSlot>)
     if (WouldDropEntries(slot, saved, kind, path))
       return false;
   auto& stored = slot.objects[size_t(saved.index)];
   fill(stored, KeepFieldsTheScanLacks(m_Header, slot.displayedObject->header));
+  const diag::ScopedReasons reasons;
   if (stored.WriteXml(path) != 0)
-    return FailSave(kind);
+    return FailSave(kind, path, reasons.Text());
   TakeTarget(slot, saved, path);
   return SetApproval({path}, approved);
 }
@@ -208,8 +216,11 @@ bool ResultSaver::SaveLabels(ResultKind kind, const std::string& requested, bool
   if (!FindTarget(slot, kind, path, saved) || NamesRefused({path, data, mesh}))
     return false;
   const LOCTVolume& shown = *slot.displayedObject;
-  if (!shown.loaded || !MayWriteAll({path, data, mesh}))
-    return FailSave(kind);
+  if (!shown.loaded)
+    return FailSave(kind, path, "No labels are shown.");
+  std::string approvedFiles;
+  if (!MayWriteAll({path, data, mesh}, approvedFiles))
+    return FailSave(kind, path, approvedFiles);
   // The labels and their mesh are made aside and written together: when memory or the disk
   // runs short nothing of the kind changes, neither the edits on screen, nor the list, nor
   // any file (and of a new name nothing is left).
@@ -220,8 +231,9 @@ bool ResultSaver::SaveLabels(ResultKind kind, const std::string& requested, bool
     m_Prompts.ShowMessage(loadmessages::NotEnoughMemory(std::string("save '") + ResultKindName(kind) + "'"));
     return false;
   }
+  const diag::ScopedReasons reasons;
   if (stored.WriteMetaImage(path, writetarget::WriteOrigin::kUser, {{scanfolder::FileName(mesh), meshText}}) != 0)
-    return FailSave(kind);
+    return FailSave(kind, path, reasons.Text());
   slot.objects[size_t(saved.index)].ShareVoxels(stored);
   slot.meshes[size_t(saved.index)] = std::move(storedMesh);  // borrows the voxels the object now holds
   TakeTarget(slot, saved, path);

@@ -38,7 +38,8 @@ public:
   bool SaveLabels(ResultKind kind, const std::string& path, bool approved, SavedFile& saved);
 
 private:
-  bool FailSave(ResultKind kind);
+  // The kind's message, with the path and why it failed.
+  bool FailSave(ResultKind kind, const std::string& path, const std::string& reasons);
   bool NamesRefused(std::initializer_list<std::string> files);
   bool MakeStoredLabels(ResultKind kind, const LOCTVolume& shown, LOCTVolume& stored, LMesh& mesh,
                         std::string& meshText) const;

@@ -111,10 +111,15 @@ ScanLoader::ScanLoader(WorkspacePrompts& prompts, const LSettings& settings, boo
 {
 }
 
-bool ScanLoader::Fail(const std::string& message)
+bool ScanLoader::Fail(const std::string& message, const std::string& detail)
 {
-  m_Prompts.ShowMessage(message);
+  m_Prompts.ShowMessage(message, detail);
   return false;
+}
+
+bool ScanLoader::FailOn(const std::string& message, const std::string& path, const diag::ScopedReasons& reasons)
+{
+  return Fail(message, loadmessages::Detail(path, reasons.Text()));
 }
 
 bool ScanLoader::StageFolder(const std::string& folder, StagedScan& staged)
@@ -130,7 +135,7 @@ bool ScanLoader::StageFolder(const std::string& folder, StagedScan& staged)
   const scanfolder::FolderContents contents = scanfolder::SortFolder(std::move(files));
   for (const auto& [from, to] : contents.renames)
     if (const int renameError = RenameNoReplace(from, to))
-      return Fail(std::strerror(renameError));
+      return Fail(std::strerror(renameError), loadmessages::Detail(from, "It cannot be renamed to " + to + "."));
 
   staged.scanFolder = folder;
   staged.scanPath = contents.scanPath;
@@ -170,13 +175,20 @@ bool ScanLoader::RunLoaderChain(StagedScan& staged)
 
 bool ScanLoader::LoadOCT(StagedScan& staged)
 {
+  const diag::ScopedReasons reasons;
+  if (staged.scanPath.empty()) {
+    // No reader sees a folder without a scan, so it is said here.
+    diag::Error("None of the files of " + staged.scanFolder +
+                " is a scan: none holds \"_OCT\" with a scan file's extension");
+    return FailOn(loadmessages::kUnsupportedScan, staged.scanFolder, reasons);
+  }
   if (IsTiffPath(staged.scanPath) && !ConvertTiffScan(staged))
     return false;
   const int result = staged.volume->ReadScanFile(staged.scanPath);
   if (result == kScanUnsupported)
-    return Fail(loadmessages::kUnsupportedScan);
+    return FailOn(loadmessages::kUnsupportedScan, staged.scanPath, reasons);
   if (result != kScanOk)
-    return Fail(loadmessages::FileError(ResultKind::OCT));
+    return FailOn(loadmessages::FileError(ResultKind::OCT), staged.scanPath, reasons);
   return true;
 }
 
@@ -184,12 +196,13 @@ bool ScanLoader::LoadOCT(StagedScan& staged)
 // file beside the TIFF, which is then read like any other scan.
 bool ScanLoader::ConvertTiffScan(StagedScan& staged)
 {
+  const diag::ScopedReasons reasons;
   LOCTVolume tiff;
   const int result = tiff.ReadScanFile(staged.scanPath);
   if (result == kScan2DTiff)
-    return Fail(loadmessages::kNot3DTiff);
+    return FailOn(loadmessages::kNot3DTiff, staged.scanPath, reasons);
   if (result != kScanOk)
-    return Fail(loadmessages::FileError(ResultKind::OCT));
+    return FailOn(loadmessages::FileError(ResultKind::OCT), staged.scanPath, reasons);
   float micrometres[3] = {};
   if (!m_Prompts.AskVoxelSize(micrometres))
     return false;
@@ -198,8 +211,12 @@ bool ScanLoader::ConvertTiffScan(StagedScan& staged)
   // The conversion never replaces a file that is already there (a device's own ".raw").
   const std::string base = WithoutExtension(staged.scanPath);
   const std::string header = base + ".mhd";
-  if (Exists(header) || Exists(base + ".raw") || tiff.WriteMetaImage(header) != 0)
-    return Fail(loadmessages::FileError(ResultKind::OCT));
+  for (const std::string& converted : {header, base + ".raw"})
+    if (Exists(converted))
+      return Fail(loadmessages::FileError(ResultKind::OCT),
+                  loadmessages::Detail(converted, "A file of this name is there already; the scan is not converted over it."));
+  if (tiff.WriteMetaImage(header) != 0)
+    return FailOn(loadmessages::FileError(ResultKind::OCT), header, reasons);
   staged.scanPath = header;
   return true;
 }
@@ -215,9 +232,10 @@ bool ScanLoader::ReadKindFiles(LResultSlot<Record>& slot, ResultKind kind, ReadO
     m_Prompts.ShowMessage(notAllLoaded);
   slot.count = slot.pathList.GetSize();
   for (int i = 0; i < slot.count; ++i) {
+    const diag::ScopedReasons reasons;
     const std::string message = readOne(slot.objects[size_t(i)], slot.pathList[i], i);
     if (!message.empty())
-      return Fail(message);
+      return FailOn(message, slot.pathList[i], reasons);
   }
   std::vector<std::string> tags;
   for (const std::string& path : slot.pathList)

@@ -3,6 +3,7 @@
 // result file read into fresh slots and checked against the scan. Every failure shows its
 // message through the prompts and stops the chain; what was read is only staged, so the
 // open scan stays as it was until the whole chain has succeeded.
+#include "data/Diagnostics.h"
 #include "data/LOCTVolume.h"
 #include "model/LResultSlot.h"
 #include "model/LSettings.h"
@@ -47,7 +48,9 @@ public:
   bool LoadSplines(LSplinesSlot& slot, const LOCTVolume& scan);
 
 private:
-  bool Fail(const std::string& message);
+  bool Fail(const std::string& message, const std::string& detail = std::string());
+  // The message with the path and the reasons printed while they were collected.
+  bool FailOn(const std::string& message, const std::string& path, const diag::ScopedReasons& reasons);
   bool ConvertTiffScan(StagedScan& staged);
   bool LoadImages(LResultSlot<LImage2D>& slot, ResultKind kind, const LOCTVolume& scan);
   bool LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume& scan, int smoothing);

@@ -1,5 +1,6 @@
 #include "model/ScanWorkspace.h"
 
+#include "data/Diagnostics.h"
 #include "data/XmlReadResult.h"
 #include "model/DisplayedObjects.h"
 #include "model/LoadMessages.h"
@@ -131,9 +132,12 @@ bool ScanWorkspace::LoadGrid(const std::string& path)
     return true;
 
   LGrid fallback;
-  const int fallbackResult = fallback.ReadXml(m_ProgramFolder + "/Grid/" + kFallbackGridFile);
+  const std::string fallbackPath = m_ProgramFolder + "/Grid/" + kFallbackGridFile;
+  const diag::ScopedReasons reasons;
+  const int fallbackResult = fallback.ReadXml(fallbackPath);
   if (fallbackResult != kXmlOk) {
-    m_Prompts.ShowMessage(loadmessages::ForXmlResult(ResultKind::Grid, fallbackResult));
+    m_Prompts.ShowMessage(loadmessages::ForXmlResult(ResultKind::Grid, fallbackResult),
+                          loadmessages::Detail(fallbackPath, reasons.Text()));
     return false;
   }
   *m_GridDefinition = std::move(fallback);

@@ -8,8 +8,10 @@ class WorkspacePrompts {
 public:
   virtual ~WorkspacePrompts() = default;
 
-  // Shows the text with an OK button; returns once the user has read it.
-  virtual void ShowMessage(const std::string& text) = 0;
+  // Shows the text with an OK button and, below it, the detail (which file failed and why;
+  // may be empty); returns once the user has read it.
+  virtual void ShowMessage(const std::string& text, const std::string& detail) = 0;
+  void ShowMessage(const std::string& text) { ShowMessage(text, std::string()); }
   // Asks the voxel size in micrometres (x, y, z), proposing the one last entered, and fills
   // it in; false when the user cancelled.
   virtual bool AskVoxelSize(float micrometres[3]) = 0;

@@ -1,18 +1,19 @@
 #include "platform/Messages.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace platform {
 namespace {
 
-MessageHandler& Hook()
+DetailedMessageHandler& Hook()
 {
-  static MessageHandler hook;
+  static DetailedMessageHandler hook;
   return hook;
 }
 
-int ShowBox(const std::string& text, unsigned type)
+int ShowBox(const std::string& text, unsigned type, const std::string& detail)
 {
   QMessageBox::StandardButtons buttons = QMessageBox::Ok;
   switch (type) {
@@ -23,6 +24,14 @@ int ShowBox(const std::string& text, unsigned type)
   }
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Strataview"), QString::fromStdString(text),
                   buttons, QApplication::activeWindow());
+  // What failed and why, below the text; selectable, so that it can be quoted in a report.
+  if (!detail.empty()) {
+    box.setInformativeText(QString::fromStdString(detail));
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Wide enough that a path is not broken at every "/".
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+      label->setMinimumWidth(label->fontMetrics().averageCharWidth() * 60);
+  }
   switch (box.exec()) {
     case QMessageBox::Cancel: return kIdCancel;
     case QMessageBox::Yes: return kIdYes;
@@ -33,14 +42,22 @@ int ShowBox(const std::string& text, unsigned type)
 
 }  // namespace
 
-int ShowMessage(const std::string& text, unsigned type)
+int ShowMessage(const std::string& text, unsigned type, const std::string& detail)
 {
   if (Hook())
-    return Hook()(text, type);
-  return ShowBox(text, type);
+    return Hook()(text, detail, type);
+  return ShowBox(text, type, detail);
 }
 
-ScopedMessageHook::ScopedMessageHook(MessageHandler handler) : m_Previous(std::move(Hook()))
+ScopedMessageHook::ScopedMessageHook(MessageHandler handler)
+    : ScopedMessageHook(DetailedMessageHandler(
+          [handler = std::move(handler)](const std::string& text, const std::string&, unsigned type) {
+            return handler(text, type);
+          }))
+{
+}
+
+ScopedMessageHook::ScopedMessageHook(DetailedMessageHandler handler) : m_Previous(std::move(Hook()))
 {
   Hook() = std::move(handler);
 }

@@ -10,21 +10,24 @@ namespace platform {
 enum MessageType : unsigned { kMbOk = 0, kMbOkCancel = 1, kMbYesNoCancel = 3, kMbYesNo = 4 };
 enum MessageAnswer : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
-// Shows the text modally and returns the button pressed.
-int ShowMessage(const std::string& text, unsigned type = kMbOk);
+// Shows the text modally and returns the button pressed. The detail, when there is one,
+// is shown below the text in a smaller font: which file failed and why.
+int ShowMessage(const std::string& text, unsigned type = kMbOk, const std::string& detail = std::string());
 
 using MessageHandler = std::function<int(const std::string& text, unsigned type)>;
+using DetailedMessageHandler = std::function<int(const std::string& text, const std::string& detail, unsigned type)>;
 
 // While alive, every ShowMessage goes to the handler instead of a window.
 class ScopedMessageHook {
 public:
   explicit ScopedMessageHook(MessageHandler handler);
+  explicit ScopedMessageHook(DetailedMessageHandler handler);
   ~ScopedMessageHook();
   ScopedMessageHook(const ScopedMessageHook&) = delete;
   ScopedMessageHook& operator=(const ScopedMessageHook&) = delete;
 
 private:
-  MessageHandler m_Previous;
+  DetailedMessageHandler m_Previous;
 };
 
 }  // namespace platform

@@ -31,6 +31,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
@@ -69,26 +70,29 @@ protected:
     return folder;
   }
 
-  // Opens the folder, recording every message instead of showing it.
+  // Opens the folder, recording every message (and its detail) instead of showing it.
   bool Open(const std::string& folder)
   {
-    m_Messages.clear();
-    const platform::ScopedMessageHook hook([this](const std::string& text, unsigned) {
-      m_Messages.push_back(text);
-      return static_cast<int>(platform::kIdOk);
-    });
+    const platform::ScopedMessageHook hook = RecordMessages();
     return View().ScanFolder(folder);
   }
 
   // Opens one scan file, recording every message instead of showing it.
   bool OpenScanFile(const std::string& path)
   {
+    const platform::ScopedMessageHook hook = RecordMessages();
+    return View().OpenOCTFile(path);
+  }
+
+  platform::ScopedMessageHook RecordMessages()
+  {
     m_Messages.clear();
-    const platform::ScopedMessageHook hook([this](const std::string& text, unsigned) {
+    m_Details.clear();
+    return platform::ScopedMessageHook([this](const std::string& text, const std::string& detail, unsigned) {
       m_Messages.push_back(text);
+      m_Details.push_back(detail);
       return static_cast<int>(platform::kIdOk);
     });
-    return View().OpenOCTFile(path);
   }
 
   // The scan that is open stays open and shown, the program still handles events, and no
@@ -107,6 +111,7 @@ protected:
   TempDir m_Dir;
   const fixtures::DemoView m_Demo{fixtures::DemoViewOptions().FrameSize(1280, 800).KeepMessageHook()};
   std::vector<std::string> m_Messages;
+  std::vector<std::string> m_Details;  // one per message
 };
 
 TEST_F(LoadingTest, SmallDemoFolderOpensWithTheSuitesFilesChosen)
@@ -184,6 +189,60 @@ TEST_F(LoadingTest, NaturalOrderPreselectionAndAFailedLoadKeepsThePreviousScan)
   EXPECT_EQ(View().GetDiscCurSel(), -1);
   EXPECT_EQ(Combo("IDC_COMBO_DISC")->count(), 0);
   EXPECT_FALSE(Find("IDC_CHECK_DISC")->isEnabled());
+}
+
+// A failed read keeps its message and says, below it, which file it was and why: the lines
+// the reader printed, which a user of the desktop never sees on standard output.
+TEST_F(LoadingTest, EveryFailedReadNamesTheFileAndTheReadersReason)
+{
+  const auto truncatedVol = [this]() {
+    const std::string folder = File("truncated");
+    fs::create_directories(folder);
+    const std::string scan = fixtures::CopySample("heidelberg_valid.vol", folder);
+    fs::rename(scan, folder + "/eye_OCT.vol");
+    fs::resize_file(folder + "/eye_OCT.vol", 5000);
+    return folder;
+  };
+  const auto noScan = [this]() {
+    const std::string folder = File("noscan");
+    fs::create_directories(folder);
+    EXPECT_TRUE(WriteSurfaces(folder + "/eye_Surfaces_Vamo.xml"));
+    return folder;
+  };
+  const auto pngAsNifti = [this]() {
+    EXPECT_TRUE(WriteImage(File("picture.png")));
+    fs::rename(File("picture.png"), File("eye_OCT.nii"));
+    return File("eye_OCT.nii");
+  };
+  const auto brokenSurfaces = [this]() {
+    const std::string folder = WriteFullFolder("broken");
+    EXPECT_TRUE(fixtures::WriteText(folder + "/s_Surfaces_Vamo.xml", "<surfaces><version>4.0"));
+    return folder;
+  };
+  const struct {
+    const char* what;
+    std::function<std::string()> make;
+    bool folder;           // opened as a folder (else as one scan file)
+    const char* message;
+    const char* failed;    // the file (or folder) named first, below the folder made
+    const char* reason;    // a part of the reason given below it
+  } kCases[] = {
+      {"a truncated Heidelberg scan", truncatedVol, true, "Unsupporting OCT file!", "/eye_OCT.vol", "Error: "},
+      {"a folder without a scan", noScan, true, "Unsupporting OCT file!", "", "\"_OCT\""},
+      {"a picture named as NIfTI", pngAsNifti, false, "File error: 'OCT'", "", "eye_OCT.nii: "},
+      {"surfaces that are not XML", brokenSurfaces, true, "File error: 'Surfaces'", "/s_Surfaces_Vamo.xml",
+       "s_Surfaces_Vamo.xml: "},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    const std::string opened = c.make();
+    EXPECT_FALSE(c.folder ? Open(opened) : OpenScanFile(opened));
+    ASSERT_EQ(m_Messages, std::vector<std::string>{c.message});
+    const std::string& detail = m_Details.front();
+    const std::string failed = opened + c.failed;
+    EXPECT_EQ(detail.substr(0, failed.size() + 1), failed + "\n") << detail;
+    EXPECT_NE(detail.find(c.reason, failed.size()), std::string::npos) << detail;
+  }
 }
 
 TEST_F(LoadingTest, ScanWithoutResultFilesGetsDefaultObjects)

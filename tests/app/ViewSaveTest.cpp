@@ -16,6 +16,8 @@
 #include <functional>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 
 namespace {
@@ -111,23 +113,34 @@ TEST_F(ViewSaveTest, FailedSavesKeepTheOldFilesAndTheList)
     std::string path;
     std::string message;
     int combo;
+    std::string reason;  // below the path the message names; "" when the message says it all
   };
   const auto saveMarkers = [this](const std::string& p, bool a) { return m_View.SaveMarkers(p, a); };
   const Case cases[] = {
-    {"approved markers", saveMarkers, markers, "File error: 'Markers'", CDlgData::kMarkersCombo},
-    {"approved again", saveMarkers, markers, "File error: 'Markers'", CDlgData::kMarkersCombo},
+    {"approved markers", saveMarkers, markers, "File error: 'Markers'", CDlgData::kMarkersCombo,
+     markers + " is approved (read-only)"},
+    {"approved again", saveMarkers, markers, "File error: 'Markers'", CDlgData::kMarkersCombo,
+     markers + " is approved (read-only)"},
     {"blocked vessel", [this](const std::string& p, bool a) { return m_View.SaveVessel(p, a); }, blocked,
-     loadmessages::NameRefused(m_Out.File("e_Vessel_Blocked.raw")), CDlgData::kVesselCombo},
+     loadmessages::NameRefused(m_Out.File("e_Vessel_Blocked.raw")), CDlgData::kVesselCombo, ""},
     {"grid centre in no folder", [this](const std::string& p, bool a) { return m_View.SaveGridCenter(p, a); },
-     m_Out.File("none/e_GridCenter_X.xml"),
-     "File error: 'Grid Center'", CDlgData::kGridCenterCombo},
+     m_Out.File("none/e_GridCenter_X.xml"), "File error: 'Grid Center'", CDlgData::kGridCenterCombo,
+     std::strerror(ENOENT)},
   };
   for (const Case& c : cases) {
     m_Messages.clear();
+    m_Details.clear();
     const int entries = Combo(c.combo)->count();
     const int selected = Combo(c.combo)->currentIndex();
     EXPECT_FALSE(c.saver(c.path, false)) << c.what;
     EXPECT_EQ(m_Messages, std::vector<std::string>{c.message}) << c.what;
+    ASSERT_EQ(m_Details.size(), 1u) << c.what;
+    if (c.reason.empty()) {
+      EXPECT_EQ(m_Details[0], "") << c.what;
+    } else {
+      EXPECT_EQ(m_Details[0].substr(0, c.path.size() + 1), c.path + "\n") << c.what;
+      EXPECT_NE(m_Details[0].find(c.reason, c.path.size()), std::string::npos) << c.what << ": " << m_Details[0];
+    }
     EXPECT_EQ(Combo(c.combo)->count(), entries) << c.what;
     EXPECT_EQ(Combo(c.combo)->currentIndex(), selected) << c.what;
   }

@@ -81,4 +81,27 @@ TEST(Diagnostics, LinesGoToStdoutAndOpenFailuresToStderr)
   EXPECT_EQ(err, "/no/such/file: No such file or directory\n");
 }
 
+// What a failure's message gives as its reason: the error lines (not warnings or other
+// lines) printed while a collector lives, every collector alive keeping them.
+TEST(Diagnostics, ReasonsAreTheErrorLinesPrintedWhileCollected)
+{
+  const StdoutCapture capture(1);
+  const StdoutCapture captureErr(2);
+  diag::Error("before");
+  const diag::ScopedReasons outer;
+  diag::Warning("a warning");
+  {
+    const diag::ScopedReasons inner;
+    diag::Error("Unsupported OCT");
+    diag::PrintLine("as is\n");
+    diag::ReportOpenFailure("/no/such/file", ENOENT);
+    diag::RelayErrorLine("helper: reason\n");
+    EXPECT_EQ(inner.Text(), "Error: Unsupported OCT\n/no/such/file: No such file or directory\nhelper: reason\n");
+  }
+  diag::Error("after");
+  EXPECT_EQ(outer.Text(),
+            "Error: Unsupported OCT\n/no/such/file: No such file or directory\nhelper: reason\nError: after\n");
+  EXPECT_EQ(captureErr.Text(), "/no/such/file: No such file or directory\nhelper: reason\n");
+}
+
 }  // namespace

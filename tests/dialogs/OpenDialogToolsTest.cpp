@@ -76,6 +76,7 @@ protected:
   fixtures::DemoView m_Demo{fixtures::DemoViewOptions().ProgramFolder(STRATAVIEW_PROGRAM_DIR)};
   CStrataviewView& m_View = m_Demo.View();
   std::vector<std::string>& m_Messages = m_Demo.Messages();
+  std::vector<std::string>& m_Details = m_Demo.Details();
   std::vector<platform::DialogRequest> m_Requests;
   TempDir m_Dir;
 };
@@ -114,7 +115,7 @@ TEST_F(OpenDialogToolsTest, StacksOfEachDepthAndTheRefusedOnes)
 {
   const struct {
     const char* kind;
-    const char* message;  // nullptr: written and opened; "": refused without a message
+    const char* message;  // nullptr: written and opened
   } cases[] = {
     {"rgb", nullptr},   // the red channel, 1 byte per voxel
     {"rgba", nullptr},  // likewise
@@ -122,16 +123,23 @@ TEST_F(OpenDialogToolsTest, StacksOfEachDepthAndTheRefusedOnes)
     {"sizes", "Different image sizes!"},
     {"one", "Only 1 B-scan!"},
     {"none", "Only 1 B-scan!"},
-    {"broken", ""},
+    {"broken", "File error: 'OCT'"},  // an image that cannot be read
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
     m_Messages.clear();
+    m_Details.clear();
     const std::string folder = MakeStack(c.kind, c.kind);
     Import(folder);
     const std::string header = SequenceFile(c.kind);
     if (c.message) {
-      EXPECT_EQ(m_Messages, *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+      EXPECT_EQ(m_Messages, std::vector<std::string>{c.message});
+      // Below the message: the folder, and for an image that cannot be read, the reader's
+      // reason naming it.
+      ASSERT_EQ(m_Details.size(), 1u);
+      EXPECT_EQ(m_Details[0].substr(0, folder.size()), folder);
+      if (std::string(c.kind) == "broken")
+        EXPECT_NE(m_Details[0].find(folder + "/", folder.size()), std::string::npos) << m_Details[0];
       EXPECT_FALSE(fs::exists(header));
       EXPECT_FALSE(fs::exists(m_Dir.File(std::string(c.kind) + "_Sequence.raw")));
       continue;
