@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/syscall.h>
@@ -115,6 +116,14 @@ public:
     }
     return true;
   }
+  // Whether the helper has ended, leaving it to be reaped.
+  bool HasEnded()
+  {
+    siginfo_t info{};
+    return ::waitid(P_PID, id_t(m_Pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == m_Pid;
+  }
+  // Readable once the helper has ended; -1 where the system has no process descriptors.
+  int EndDescriptor() const { return m_PidFd.IsOpen() ? m_PidFd.Get() : -1; }
   int Kill()
   {
     ::kill(m_Pid, SIGKILL);
@@ -175,6 +184,47 @@ template <typename Take> bool ReadSome(int fd, Take take)
     take(buffer, size_t(n));
   return n > 0 || (n < 0 && errno == EINTR);
 }
+
+// Without a process descriptor the helper's end is looked for this often.
+constexpr int kEndCheckMilliseconds = 10;
+
+// The helper's output, standard error and result pipes, each handing what it reads on.
+class HelperPipes {
+public:
+  struct Pipe {
+    int fd;
+    std::function<void(const char*, size_t)> take;
+    bool open = true;
+  };
+  HelperPipes(Pipe output, Pipe error, Pipe result) : m_Pipes{std::move(output), std::move(error), std::move(result)} {}
+
+  bool AnyOpen() const
+  {
+    return std::any_of(std::begin(m_Pipes), std::end(m_Pipes), [](const Pipe& pipe) { return pipe.open; });
+  }
+  // Waits up to `milliseconds` for any pipe (or `alsoWake`, unless -1) to be ready and reads
+  // those that are; false when nothing was (the wait ran out or was interrupted).
+  bool ReadReady(int alsoWake, int milliseconds)
+  {
+    pollfd fds[kCount + 1];
+    for (int i = 0; i < kCount; ++i)
+      fds[i] = {m_Pipes[i].open ? m_Pipes[i].fd : -1, POLLIN, 0};
+    fds[kCount] = {alsoWake, POLLIN, 0};
+    if (::poll(fds, kCount + 1, milliseconds) <= 0)
+      return false;
+    bool read = false;
+    for (int i = 0; i < kCount; ++i)
+      if (fds[i].revents) {
+        m_Pipes[i].open = ReadSome(m_Pipes[i].fd, m_Pipes[i].take);
+        read = true;
+      }
+    return read || fds[kCount].revents;
+  }
+
+private:
+  static constexpr int kCount = 3;
+  Pipe m_Pipes[kCount];
+};
 
 HelperEnd Ended(int status)
 {
@@ -244,26 +294,26 @@ HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int shar
   const Clock::time_point deadline = Clock::now() + timeout;
   LineSplitter lines(onLine.output), errorLines(onLine.error);
   std::string result;
-  bool outputOpen = true, errorOpen = true, resultOpen = true;
-  while (outputOpen || errorOpen || resultOpen) {
-    pollfd fds[3] = {{outputOpen ? outputRead.Get() : -1, POLLIN, 0},
-                     {errorOpen ? errorRead.Get() : -1, POLLIN, 0},
-                     {resultOpen ? resultRead.Get() : -1, POLLIN, 0}};
-    const int ready = ::poll(fds, 3, MillisecondsLeft(deadline));
-    if (ready < 0 && errno == EINTR)
-      continue;
-    if (ready <= 0)
+  HelperPipes pipes{{outputRead.Get(), [&](const char* data, size_t size) { lines.Add(data, size); }},
+                    {errorRead.Get(), [&](const char* data, size_t size) { errorLines.Add(data, size); }},
+                    {resultRead.Get(), [&](const char* data, size_t size) { result.append(data, size); }}};
+  // The pipes are read until they are all at their end or the helper has ended, whichever is
+  // first: a process the helper started (a sanitizer's symbolizer after a crash, say) may hold
+  // a write end after the helper is gone. Once it has ended, all it wrote is in the pipes.
+  bool ended = false;
+  while (pipes.AnyOpen() && !ended) {
+    const int wait = child.EndDescriptor() >= 0 ? MillisecondsLeft(deadline)
+                                                : std::min(MillisecondsLeft(deadline), kEndCheckMilliseconds);
+    if (!pipes.ReadReady(child.EndDescriptor(), wait) && MillisecondsLeft(deadline) == 0)
       break;  // the time limit
-    if (fds[0].revents)
-      outputOpen = ReadSome(outputRead.Get(), [&](const char* data, size_t size) { lines.Add(data, size); });
-    if (fds[1].revents)
-      errorOpen = ReadSome(errorRead.Get(), [&](const char* data, size_t size) { errorLines.Add(data, size); });
-    if (fds[2].revents)
-      resultOpen = ReadSome(resultRead.Get(), [&](const char* data, size_t size) { result.append(data, size); });
+    ended = child.HasEnded();
   }
+  if (ended)
+    while (pipes.AnyOpen() && MillisecondsLeft(deadline) > 0 && pipes.ReadReady(-1, 0)) {
+    }
   lines.Finish();
   errorLines.Finish();
-  // The helper has closed both pipes and is ending; give it the rest of its time to do so.
+  // The helper has closed its pipes or ended; give it the rest of its time to be reaped.
   int status = 0;
   if (!child.ReapBy(deadline, status)) {
     child.Kill();
