@@ -7,7 +7,7 @@ namespace {
 
 // The guide the About box's Help opens is built beside the program, and what it teaches can
 // be read out of it as text (pdftotext joins lines, so phrases are looked for word by word).
-TEST(HelpDocumentTest, BesideTheProgramWithTheNamingRuleAndEveryMouseMode)
+TEST(HelpDocumentTest, BesideTheProgramWithFirstStepsButtonsModesAndCoordinates)
 {
   const std::string pdf = std::string(STRATAVIEW_PROGRAM_DIR) + "/Help.pdf";
   ASSERT_TRUE(std::filesystem::is_regular_file(pdf)) << pdf;
@@ -26,9 +26,28 @@ TEST(HelpDocumentTest, BesideTheProgramWithTheNamingRuleAndEveryMouseMode)
     "\"OCTXZ2\"", "\"Proj.\"", "\"Proj.2\"", "\"3D\"",
     // Flattening, thickness, saving, the executables and where settings live.
     "Flattening", "Quantity", "Approval", "Executables.xml", "[OCT]", "Thickness Analysis", "Strataview.ini",
+    // The mouse modes by the names the settings keep them under.
+    "UndefinedRegion", "GridCenter",
+    // The first steps: open a folder, look, correct, save.
+    "First steps", "1. Open a folder.", "2. Look.", "3. Correct.", "4. Save.",
+    // The button legend, by the names the buttons' tips show.
+    "Open", "Save", "Thickness", "Create Proj.", "Reset", "Guide Lines", "Overlay", "Undefined Region",
+    "Executables", "Options", "About", "Add Spline", "Play Backward", "Play Forward", "Stop", "Copy", "Save All",
+    "Thickness Options", "Show/Hide All", "Isotropic", "Blending", "OCT XY", "OCT ZY", "OCT XZ",
+    // The coordinate convention the About box's note points to.
+    "Coordinates", "x: the A-scan", "y: the depth", "z: the B-scan", "x + X * (y + Y * z)",
   };
   for (const char* taught : kTaught)
     EXPECT_NE(text.find(taught), std::string::npos) << taught;
+
+  // The first steps and the legend show pictures: the four steps' screenshots, the two
+  // other screenshots and the 25 button icons.
+  std::string images;
+  ASSERT_EQ(fixtures::RunCommand("pdfimages -list '" + pdf + "'", &images), 0);
+  size_t count = 0;
+  for (size_t line = images.find('\n'); line != std::string::npos; line = images.find('\n', line + 1))
+    ++count;
+  EXPECT_GE(count, 2u + 5u + 25u) << images;  // two heading lines, then one line per picture
 }
 
 }  // namespace
