@@ -41,8 +41,8 @@ CDlgMenu::CDlgMenu(QWidget* parent) : QWidget(parent)
   const DialogUnits du;
   m_PanelSize = QSize(du.X(684), du.Y(21));
 
-  AddButton(kOpen, "IDC_BUTTON_OPEN", 0, "open", "Open", false);
-  AddButton(kSave, "IDC_BUTTON_SAVE", 20, "save", "Save", false);
+  AddButton(kOpen, "IDC_BUTTON_OPEN", 0, "open", "Open (Ctrl+O)", false);
+  AddButton(kSave, "IDC_BUTTON_SAVE", 20, "save", "Save (Ctrl+S)", false);
   AddButton(kThickness, "IDC_CHECK_THICKNESS", 41, "thickness", "Thickness", true);
   AddLabel(0, "IDC_STATIC_GRID", 61, 36, "Grid");
   AddCombo(kGrid, "IDC_COMBO_GRID", 61, 8, 36, {});
@@ -67,7 +67,7 @@ CDlgMenu::CDlgMenu(QWidget* parent) : QWidget(parent)
   AddButton(kUndefinedRegion, "IDC_CHECK_UNDEFINEDREGION", 376, "undefinedregion", "Undefined Region", true);
   AddButton(kExecutables, "IDC_BUTTON_EXECUTABLES", 396, "executables", "Executables", false);
   AddButton(kOptions, "IDC_BUTTON_OPTIONS", 416, "options", "Options", false);
-  AddButton(kAbout, "IDC_BUTTON_ABOUT", 436, "about", "About", false);
+  AddButton(kAbout, "IDC_BUTTON_ABOUT", 436, "about", "About (Help: F1)", false);
 
   // The edit-options slot: one group at a time is visible, chosen by the mouse mode.
   const struct { int label, margin, modification; const char* name; const char* text; const QStringList& margins; } groups[] = {
@@ -82,6 +82,9 @@ CDlgMenu::CDlgMenu(QWidget* parent) : QWidget(parent)
     AddCombo(g.margin, "IDC_COMBO_" + name + "_MARGIN", kEditSlotX, 8, 24, g.margins);
     AddCombo(g.modification, "IDC_COMBO_" + name + "_MODIFICATION", kEditSlotX + 24, 8, 20, kModifications);
   }
+  // Surface editing has no button of its own: its options name the key that undoes an edit.
+  for (const int id : {kSurfacesLabel, kSurfacesMargin, kSurfacesModification})
+    Control(id)->setToolTip(QStringLiteral("Undo the last surface edit: right click or Ctrl+Z"));
   AddLabel(kMarkersLabel, "IDC_STATIC_MARKERS", kEditSlotX, 24, "Markers");
   AddCombo(kMarkersCombo, "IDC_COMBO_MARKERSLABEL", kEditSlotX, 8, 24, Numbers(1, 20));
   AddButton(kAddSpline, "IDC_BUTTON_ADDSPLINE", kEditSlotX, "addspline", "Add Spline", false);

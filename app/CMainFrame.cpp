@@ -3,6 +3,7 @@
 #include "app/CStrataviewView.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
 
@@ -13,6 +14,14 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_View(new CStrat
   menuBar()->hide();
   setCentralWidget(m_View);
   qApp->installEventFilter(this);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+  if (m_View->MayDropEdits(EditableKinds()))
+    event->accept();
+  else
+    event->ignore();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)

@@ -15,6 +15,8 @@ protected:
   // The space bar toggles the surfaces overlay once a surfaces file is loaded; the key
   // still goes on to whatever has the focus.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Closing drops the unsaved edits: the user is asked first and may cancel.
+  void closeEvent(QCloseEvent* event) override;
 
 private:
   CStrataviewView* m_View;  // the central widget, owned by Qt

@@ -87,6 +87,7 @@ CStrataviewView::CStrataviewView(QWidget* parent) : QWidget(parent)
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  m_Workspace.Unsaved().SetListener([this](bool anyUnsaved) { ShowUnsavedInTitle(anyUnsaved); });
 }
 
 CStrataviewView::~CStrataviewView() = default;
@@ -111,6 +112,7 @@ void CStrataviewView::OnInitialUpdate()
   ApplyGrid();
   DisableScanControls();
   CreateOpenDialog();
+  ConnectShortcuts();
   m_Initialised = true;
 }
 

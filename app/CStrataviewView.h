@@ -9,6 +9,7 @@
 #include "app/ViewPrompts.h"
 #include "dialogs/ScanActions.h"
 #include "model/ScanWorkspace.h"
+#include "panes/PaneConventions.h"
 #include "panes/SliceMapping.h"
 #include "panes/ViewServices.h"
 
@@ -17,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CChildWnd;
 class CDlgOptions;
@@ -48,6 +50,12 @@ public:
   // Shows or hides the surfaces overlay (the data panel's check box and the space bar).
   void ToggleShowSurfaces();
 
+  // Before unsaved edits of `kinds` are dropped: true when the operation may go on, because
+  // none of them is edited, the user saved every one of them through the save dialog, or
+  // chose to discard them. False when the user cancelled or left one unsaved; nothing has
+  // changed then. Every operation below that replaces the scan or a kind's file asks this.
+  bool MayDropEdits(const std::vector<ResultKind>& kinds);
+
   // Opening a scan. Each returns true once the scan and every result file were read and
   // checked; otherwise it has shown its message (none when the user cancelled) and the
   // previous scan with its results stays as it was. The caller then refreshes the display.
@@ -67,7 +75,8 @@ public:
   bool OpenResultFile(ResultKind kind, const std::string& path) override;
   // Builds the displayed objects from the loaded ones and hands them to the panes,
   // flattening the scan on the chosen reference surface (or not, for "None"). The surface
-  // it is flattened on stays the one shift of every kind until the next refresh.
+  // it is flattened on stays the one shift of every kind until the next refresh. Unsaved
+  // edits are asked about first.
   void RefreshAll() override;
   // Each rebuilds one kind's displayed object from file `selection` (or the default object)
   // and hands it to the panes.
@@ -81,7 +90,8 @@ public:
   void ApplySEAD(int selection);
   void ApplyMarkers(int selection);
   void ApplySplines(int selection);
-  // The one of these for the kind (RefSurf to Splines) on its chosen file.
+  // The one of these for the kind (RefSurf to Splines) on its chosen file, once the kind's
+  // unsaved edits were asked about.
   void ApplyChosenFile(ResultKind kind) override;
   // The data panel's file combo boxes: the chosen file of a kind changes.
   void SelectRefSurf();
@@ -161,6 +171,7 @@ public:
   void InvalidateSlicePane(int orientation) override;
   void Invalidate3DPane() override;
   void SurfacePointsMoved(int surface, const GridRegion& region) override;
+  void ResultEdited(int mouseMode, int orientation) override;
   void SetSliceScrollPos(int orientation, int position) override;
 
   // The panes, null until the first scan is shown. Orientation 1 XY, 2 ZY, 3 XZ.
@@ -225,6 +236,9 @@ public:
 
   // The open dialog: created hidden with the view, shown by the menu panel's Open.
   CDlgOpen* OpenDialog() const { return m_OpenDialog; }
+  void ShowOpenDialog();
+  // Ctrl+Z: undoes the last surface edit, as a right click in its slice pane does.
+  void UndoLastSurfaceEdit();
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -235,6 +249,15 @@ private:
   // About box: the menu's About button runs it with the program's credits.
   void ConnectAboutButton();
   void RunAboutDialog();
+
+  // RefreshAll and the kind's apply, without the question.
+  void RebuildDisplay();
+  void ShowChosenFile(ResultKind kind);
+  // The main window's title marks unsaved edits.
+  void ShowUnsavedInTitle(bool anyUnsaved);
+  // Ctrl+O, Ctrl+S, Ctrl+Z and F1.
+  void ConnectShortcuts();
+  void RunSaveDialogIfEnabled();
 
   // After a scan was taken over: the controls that show it and every kind's.
   void ShowLoadedScan();
@@ -351,4 +374,6 @@ private:
   // The open dialog: a window of its own, owned by Qt through the view.
   void CreateOpenDialog();
   CDlgOpen* m_OpenDialog = nullptr;
+  // The slice pane (XY or ZY) of the latest surface edit, which Ctrl+Z undoes first.
+  int m_LastSurfaceEditPane = OrientationXY;
 };

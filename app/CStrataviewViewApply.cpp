@@ -52,6 +52,12 @@ bool CStrataviewView::PanesCreated() const
 
 void CStrataviewView::RefreshAll()
 {
+  if (MayDropEdits(EditableKinds()))
+    RebuildDisplay();
+}
+
+void CStrataviewView::RebuildDisplay()
+{
   if (!m_Workspace.GetReadVolume().loaded)
     return;
   const platform::WaitCursor busy;
@@ -385,10 +391,19 @@ void CStrataviewView::ApplySplines(int selection)
 // "None"); the kind is shown with it.
 void CStrataviewView::SelectFromCombo(ResultKind kind, int comboId)
 {
+  QComboBox* combo = m_DataPanel->Combo(comboId);
+  const int chosen = combo->currentIndex();
+  // Saving first may add the saved file to the box; the file chosen keeps its index.
+  const bool goOn = MayDropEdits({kind});
+  {
+    const QSignalBlocker block(combo);
+    combo->setCurrentIndex(goOn ? chosen : m_Workspace.Selected(kind));
+  }
+  if (!goOn)
+    return;
   const platform::WaitCursor busy;
-  const QComboBox* combo = m_DataPanel->Combo(comboId);
-  m_Workspace.Select(kind, combo ? combo->currentIndex() : -1);
-  ApplyChosenFile(kind);
+  m_Workspace.Select(kind, chosen);
+  ShowChosenFile(kind);
 }
 
 void CStrataviewView::SelectRefSurf()

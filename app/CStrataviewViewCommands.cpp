@@ -557,6 +557,8 @@ void CStrataviewView::SelectLaterality()
 
 void CStrataviewView::ResetDisplay()
 {
+  if (!MayDropEdits(EditableKinds()))
+    return;
   m_Workspace.Settings().Show3DAll = true;
   m_Workspace.Settings().ThreeDBlending = false;
   m_Workspace.Settings().ThreeDIsotropic = false;
@@ -571,7 +573,7 @@ void CStrataviewView::ResetDisplay()
     avg->setCurrentIndex(0);
   }
   SelectAvgSliceNum();
-  RefreshAll();
+  RebuildDisplay();
 }
 
 void CStrataviewView::BeginAddSpline()

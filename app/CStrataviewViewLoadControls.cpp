@@ -60,7 +60,7 @@ void FillCombo(QComboBox* combo, ResultKind kind, const CSortStringArray& paths,
 void CStrataviewView::ShowScanControls()
 {
   if (QWidget* frame = window(); frame && frame != this)
-    frame->setWindowTitle(QString::fromStdString(m_Workspace.GetScanPath() + " - " + kHeaderStrings[1] + " (" +
+    frame->setWindowTitle(QString::fromStdString(m_Workspace.GetScanPath() + "[*] - " + kHeaderStrings[1] + " (" +
                                                  kHeaderStrings[7] + ")"));
   for (const int id : {CDlgMenu::kGrid, CDlgMenu::kThicknessFrom, CDlgMenu::kThicknessTo,
                        CDlgMenu::kCreateProjFrom, CDlgMenu::kCreateProjTo}) {

@@ -1,5 +1,6 @@
-// Opening a scan, a folder or one result file: the workspace reads and checks them (showing
-// its messages), then the view's controls show what it took over.
+// Opening a scan, a folder or one result file: once unsaved edits that would be dropped were
+// asked about, the workspace reads and checks them (showing its messages), then the view's
+// controls show what it took over.
 #include "app/CDlgMenu.h"
 #include "app/CStrataviewView.h"
 #include "dialogs/CDlgOpen.h"
@@ -11,16 +12,19 @@ void CStrataviewView::CreateOpenDialog()
   // Hidden until the menu's Open shows it; showing it resets nothing.
   m_OpenDialog = new CDlgOpen(*this, *this);
   m_OpenDialog->OnInitDialog();
-  connect(m_MenuPanel->Button(CDlgMenu::kOpen), &QAbstractButton::clicked, this, [this] {
-    m_OpenDialog->show();
-    m_OpenDialog->raise();
-    m_OpenDialog->activateWindow();
-  });
+  connect(m_MenuPanel->Button(CDlgMenu::kOpen), &QAbstractButton::clicked, this, &CStrataviewView::ShowOpenDialog);
+}
+
+void CStrataviewView::ShowOpenDialog()
+{
+  m_OpenDialog->show();
+  m_OpenDialog->raise();
+  m_OpenDialog->activateWindow();
 }
 
 bool CStrataviewView::ScanFolder(const std::string& folder)
 {
-  if (!m_Workspace.ScanFolder(folder))
+  if (!MayDropEdits(EditableKinds()) || !m_Workspace.ScanFolder(folder))
     return false;
   ShowLoadedScan();
   return true;
@@ -28,7 +32,7 @@ bool CStrataviewView::ScanFolder(const std::string& folder)
 
 bool CStrataviewView::OpenOCTFile(const std::string& path)
 {
-  if (!m_Workspace.OpenOCTFile(path))
+  if (!MayDropEdits(EditableKinds()) || !m_Workspace.OpenOCTFile(path))
     return false;
   ShowLoadedScan();
   return true;
@@ -45,13 +49,19 @@ void CStrataviewView::ShowLoadedScan()
 
 bool CStrataviewView::OpenResultFile(ResultKind kind, const std::string& path)
 {
-  if (!m_Workspace.OpenResultFile(kind, path))
+  if (!MayDropEdits({kind}) || !m_Workspace.OpenResultFile(kind, path))
     return false;
   ShowKindControls(kind);
   return true;
 }
 
 void CStrataviewView::ApplyChosenFile(ResultKind kind)
+{
+  if (MayDropEdits({kind}))
+    ShowChosenFile(kind);
+}
+
+void CStrataviewView::ShowChosenFile(ResultKind kind)
 {
   const int selection = m_Workspace.Selected(kind);
   switch (kind) {

@@ -1,7 +1,7 @@
 #include "app/StartupReport.h"
 
 #include "app/CStrataviewView.h"
-#include "dialogs/CDlgAbout.h"
+#include "dialogs/HelpDocument.h"
 
 #include <QLoggingCategory>
 #include <filesystem>
@@ -21,7 +21,7 @@ const char* Found(const std::string& path)
 void ReportProgramFiles(const CStrataviewView& view)
 {
   const std::string& folder = view.ExeFolder();
-  const std::string help = CDlgAbout::HelpDocumentPath(folder);
+  const std::string help = HelpDocumentPath(folder);
   qCInfo(lcStartup, "program folder \"%s\"", folder.c_str());
   qCInfo(lcStartup, "grid definition \"%s\" %s", view.Workspace().ConfiguredGridPath().c_str(),
          view.GetGridDefinition().loaded ? "loaded" : "not loaded");

@@ -1,20 +1,17 @@
 #include "dialogs/CDlgAbout.h"
 
+#include "dialogs/HelpDocument.h"
 #include "dialogs/LStatic.h"
 #include "platform/DialogUnits.h"
 #include "platform/ExecutableDir.h"
-#include "platform/Messages.h"
-#include "platform/ShellOpen.h"
 #include "platform/WaitCursor.h"
 
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QToolButton>
-#include <QUrl>
 
 namespace {
 
@@ -42,13 +39,6 @@ QPixmap Picture(QSize size, const char* caption)
   painter.setFont(font);
   painter.drawText(picture.rect(), Qt::AlignCenter | Qt::TextWordWrap, QString::fromLatin1(caption));
   return picture;
-}
-
-// Opens the target; a target the desktop cannot open is said, not passed over in silence.
-void Open(const QString& url, const QString& shown)
-{
-  if (!platform::ShellOpen(url.toStdString()))
-    platform::ShowMessage("Cannot open " + shown.toStdString() + ".");
 }
 
 }  // namespace
@@ -82,6 +72,8 @@ CDlgAbout::CDlgAbout(QWidget* parent) : AnchoredDialog(parent, kMinimumWindow)
   m_Help->setObjectName(QStringLiteral("IDC_BUTTON_HELP"));
   m_Help->setProperty("controlId", kHelp);
   m_Help->setGeometry(du.Rect(7, 262, 50, 14));
+  m_Help->setShortcut(QKeySequence(Qt::Key_F1));
+  m_Help->setToolTip(QStringLiteral("Help (F1)"));
   m_Close = new QPushButton(QStringLiteral("Close"), this);
   m_Close->setObjectName(QStringLiteral("IDCANCEL"));
   m_Close->setProperty("controlId", kClose);
@@ -134,36 +126,25 @@ void CDlgAbout::showEvent(QShowEvent* event)
   AnchoredDialog::showEvent(event);
 }
 
-std::string CDlgAbout::HelpDocumentPath(const std::string& folder)
-{
-  return folder + "/Help.pdf";
-}
-
 void CDlgAbout::OnHelp()
 {
-  const platform::WaitCursor busy;
-  const QString path = QString::fromStdString(HelpDocumentPath(exeFolder));
-  if (!QFileInfo(path).isFile()) {
-    platform::ShowMessage("The help document " + path.toStdString() + " is missing.");
-    return;
-  }
-  Open(QUrl::fromLocalFile(path).toString(), path);
+  OpenHelpDocument(exeFolder);
 }
 
 void CDlgAbout::OnLinkProgramPage()
 {
   const platform::WaitCursor busy;
-  Open(QString::fromLatin1(kProgramPageUrl), QString::fromLatin1(kProgramPageUrl));
+  OpenWithDesktop(kProgramPageUrl, kProgramPageUrl);
 }
 
 void CDlgAbout::OnLinkSecondSite()
 {
   const platform::WaitCursor busy;
-  Open(QString::fromLatin1(kSecondSiteUrl), QString::fromLatin1(kSecondSiteUrl));
+  OpenWithDesktop(kSecondSiteUrl, kSecondSiteUrl);
 }
 
 void CDlgAbout::OnLinkMakerSite()
 {
   const platform::WaitCursor busy;
-  Open(QString::fromLatin1(kMakerSiteUrl), QString::fromLatin1(kMakerSiteUrl));
+  OpenWithDesktop(kMakerSiteUrl, kMakerSiteUrl);
 }

@@ -24,8 +24,6 @@ public:
   // Shown at the top; the opener sets it before the dialog runs.
   std::string creditsText;
 
-  // The help document of the program in `folder`.
-  static std::string HelpDocumentPath(const std::string& folder);
   // Opens the help document, or says that it is missing or cannot be opened.
   void OnHelp();
   void OnLinkProgramPage();

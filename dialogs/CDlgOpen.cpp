@@ -335,6 +335,7 @@ bool CDlgOpen::OpenScan(const std::string& path)
   if (!m_Owner.OpenOCTFile(path))
     return false;
   m_Owner.RefreshAll();
+  KeepInFront();
   return true;
 }
 
@@ -343,7 +344,18 @@ bool CDlgOpen::OpenFolder(const std::string& path)
   if (!m_Owner.ScanFolder(path))
     return false;
   m_Owner.RefreshAll();
+  KeepInFront();
   return true;
+}
+
+// The main window comes to the front when it is made anew for the 3-D pane, with the first
+// scan shown: a dialog that stays open after an open is put back in front of it.
+void CDlgOpen::KeepInFront()
+{
+  if (!isVisible())
+    return;
+  raise();
+  activateWindow();
 }
 
 bool CDlgOpen::OpenResultFile(Row kind, const std::string& path)
@@ -356,6 +368,7 @@ bool CDlgOpen::OpenResultFile(Row kind, const std::string& path)
   m_Owner.ApplyChosenFile(spec.kind);
   if (kind == kGridCenter)
     RecomputeThicknessSectors();
+  KeepInFront();
   return true;
 }
 

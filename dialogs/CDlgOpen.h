@@ -103,6 +103,7 @@ private:
   void ShowPaths();
   bool FolderHoldsScan() const;
   void RecomputeThicknessSectors();
+  void KeepInFront();
 
   ScanActions& m_Owner;
   int m_TabIndex = kSampleTab;

@@ -89,10 +89,19 @@ bool ScanWorkspace::LoadStaged(StagedScan& staged)
   live.gridCenter.TakeLoaded(loaded.gridCenter);
   live.markers.TakeLoaded(loaded.markers);
   live.splines.TakeLoaded(loaded.splines);
+  m_Unsaved.ClearAll();
   return true;
 }
 
 bool ScanWorkspace::OpenResultFile(ResultKind kind, const std::string& path)
+{
+  if (!LoadResultFile(kind, path))
+    return false;
+  m_Unsaved.Clear(kind);
+  return true;
+}
+
+bool ScanWorkspace::LoadResultFile(ResultKind kind, const std::string& path)
 {
   ScanLoader loader = Loader();
   LOCTVolume& scan = *m_ReadVolume;
@@ -206,6 +215,7 @@ void ScanWorkspace::ApplyGridCenter(int selection)
   MakeDisplayedGridCenter(source, CreatedHeader(), *slot.displayedObject);
   slot.gridCenter[0] = slot.displayedObject->centerX;
   slot.gridCenter[1] = slot.displayedObject->centerZ;
+  m_Unsaved.Clear(ResultKind::GridCenter);
 }
 
 bool ScanWorkspace::ApplySurfaces(int selection)
@@ -215,6 +225,7 @@ bool ScanWorkspace::ApplySurfaces(int selection)
     return false;
   LSurfaces& shown = *slot.displayedObject;
   MakeDisplayedSurfaces(slot.objects[size_t(selection)], m_Shift, CreatedHeader(), shown);
+  m_Unsaved.Clear(ResultKind::Surfaces);
   for (const auto& [field, key] :
        {std::pair<int LSettings::*, const char*>{&LSettings::ThicknessSurfaceFrom, "ThicknessSurfaceFrom"},
         {&LSettings::ThicknessSurfaceTo, "ThicknessSurfaceTo"},
@@ -273,6 +284,7 @@ bool ScanWorkspace::ApplyLabels(ResultKind kind, int selection)
   if (!volume.loaded)
     return false;
   ShowStagedLabels(kind, volume, mesh);
+  m_Unsaved.Clear(kind);
   return true;
 }
 
@@ -287,6 +299,7 @@ void ScanWorkspace::ApplyMarkers(int selection)
   LMarkersSlot& slot = m_Slots->markers;
   const LMarkers& source = HasFile(slot, selection) ? slot.objects[size_t(selection)] : *slot.defaultObject;
   MakeDisplayedMarkers(source, m_Shift, CreatedHeader(), *slot.displayedObject);
+  m_Unsaved.Clear(ResultKind::Markers);
 }
 
 void ScanWorkspace::ApplySplines(int selection)
@@ -294,6 +307,7 @@ void ScanWorkspace::ApplySplines(int selection)
   LSplinesSlot& slot = m_Slots->splines;
   const LSplines& source = HasFile(slot, selection) ? slot.objects[size_t(selection)] : *slot.defaultObject;
   MakeDisplayedSplines(source, m_Shift, CreatedHeader(), *slot.displayedObject);
+  m_Unsaved.Clear(ResultKind::Splines);
 }
 
 namespace {
@@ -326,6 +340,16 @@ int ScanWorkspace::Selected(ResultKind kind) const
 }
 
 bool ScanWorkspace::SaveResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved)
+{
+  const bool allWritten = WriteResult(kind, path, approved, saved);
+  // Once the data file is on disk it holds the edits, whatever failed after it (the approval,
+  // a label's mesh cache, which only follows from the labels).
+  if (saved.written)
+    m_Unsaved.Clear(kind);
+  return allWritten;
+}
+
+bool ScanWorkspace::WriteResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved)
 {
   ResultSaver saver = Saver();
   switch (kind) {

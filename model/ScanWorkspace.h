@@ -15,6 +15,7 @@
 #include "model/ResultSaver.h"
 #include "model/ScanLoader.h"
 #include "model/SettingsStore.h"
+#include "model/UnsavedEdits.h"
 #include "model/WorkspacePrompts.h"
 
 #include <memory>
@@ -75,6 +76,7 @@ public:
 
   // Writes the kind's displayed data (Surfaces, GridCenter, Vessel, SEAD, Markers, Splines)
   // at the scan's own depth; see ResultSaver. Saved labels are shown again from the file.
+  // What was written holds the kind's edits: it is no longer unsaved.
   bool SaveResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved);
 
   // What it holds.
@@ -97,6 +99,11 @@ public:
   const LSettings& Settings() const { return m_Settings; }
   // The header of a record created for the displayed scan.
   LResultHeader CreatedHeader() const;
+  // The kinds edited in the panes since they were saved or read. The panes' edits mark them;
+  // a kind is clean again once it is saved, or once its displayed data is rebuilt from its
+  // files (a new scan, a new file of the kind, an apply).
+  UnsavedEdits& Unsaved() { return m_Unsaved; }
+  const UnsavedEdits& Unsaved() const { return m_Unsaved; }
 
 private:
   ScanLoader Loader();
@@ -108,6 +115,8 @@ private:
   bool StageLabels(ResultKind kind, int selection, const FlatteningShift& shift, LOCTVolume& volume,
                    LMesh& mesh) const;
   void ShowStagedLabels(ResultKind kind, const LOCTVolume& volume, LMesh& mesh);
+  bool LoadResultFile(ResultKind kind, const std::string& path);
+  bool WriteResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved);
   void WriteSetting(const char* key);
 
   WorkspacePrompts& m_Prompts;
@@ -125,4 +134,5 @@ private:
   float m_FlatteningFraction = 0.5f;
   bool m_HeaderApproval = false;
   FlatteningShift m_Shift;  // the one shift of the displayed volume and every kind
+  UnsavedEdits m_Unsaved;
 };

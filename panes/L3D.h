@@ -143,7 +143,8 @@ private:
   // Tells the view what a moved position changed; the projection pane only repaints when
   // asked to.
   void AfterPositionChange(bool invalidateProjection);
-  void AfterDeletion();
+  // After the tool of mouseMode (markers or splines) deleted an entry.
+  void AfterDeletion(int mouseMode);
 
   // A render: the state every render starts from (clearing the buffers or not), everything
   // but the planes, the planes, and the state every render leaves.

@@ -152,9 +152,11 @@ void L3D::PickGridCenter(QPoint point)
     return;
   MovePosition(position);
   AfterPositionChange(false);
-  MoveGridCenter(position[0], position[2]);
+  const bool moved = MoveGridCenter(position[0], position[2]);
   if (!m_View)
     return;
+  if (moved)
+    m_View->ResultEdited(MouseGridCenter, 0);
   if (m_View->SurfacesFileCount() >= 1 && m_View->ShowThickness() && m_View->GridMode() != 0) {
     m_View->ComputeProjectionThickness(m_View->ThicknessSurfaceFrom(), m_View->ThicknessSurfaceTo());
     m_View->ComposeProjection();
@@ -190,7 +192,7 @@ void L3D::PickAndDeleteMarker(QPoint point)
   const std::optional<uint64_t> name = SelectAt(point);
   uint64_t m = 0;
   if (name && Names().Classify(*name, m) == PickNames3D::Block::Markers && DeleteMarker(static_cast<int>(m)))
-    AfterDeletion();
+    AfterDeletion(MouseMarkers);
 }
 
 void L3D::PickAndDeleteSpline(QPoint point)
@@ -201,7 +203,7 @@ void L3D::PickAndDeleteSpline(QPoint point)
   uint64_t k = 0;
   if (name && Names().Classify(*name, k) == PickNames3D::Block::ControlPoints &&
       DeleteSpline(SplineOfControlPoint(k)))
-    AfterDeletion();
+    AfterDeletion(MouseSplines);
 }
 
 void L3D::TrackMouse(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint point)
@@ -294,11 +296,12 @@ void L3D::AfterPositionChange(bool invalidateProjection)
     m_View->InvalidateProjectionPane();
 }
 
-void L3D::AfterDeletion()
+void L3D::AfterDeletion(int mouseMode)
 {
   update();
   if (!m_View)
     return;
+  m_View->ResultEdited(mouseMode, 0);
   for (int orientation : {OrientationXY, OrientationZY, OrientationXZ})
     m_View->InvalidateSlicePane(orientation);
 }

@@ -184,6 +184,8 @@ public:
   int GetSelectedControlPoint() const { return m_SelectedControlPoint; }
   int GetSelectedSurface() const { return m_SelectedSurface; }
   int GetUndoDepth() const { return static_cast<int>(m_SurfaceUndo.size()); }
+  // What the right click does in the Surfaces mode: the last surface edit made here undone.
+  void UndoSurfaceEdit();
   // The cursor the tools show over the window.
   Qt::CursorShape GetCursor() const { return m_Cursor; }
 
@@ -262,12 +264,16 @@ private:
   void DragMarker(QPoint point);
   void DeleteMarker();
   size_t MarkerCount() const;
+  // After a marker tool changed the markers: they are unsaved, and every pane shows them.
+  void MarkersEdited();
   void AddSplinePoint(QPoint point);
   void DragSplinePoint(QPoint point);
   void CloseSpline();
   void DeleteSpline();
   size_t SplineCount() const;
   bool StartSpline(const Point3i& first, const PixelRect& hit);
+  // After a spline tool changed the splines: they are unsaved, and every pane shows them.
+  void SplinesEdited();
   Point3i PointFromCell(const Cell& cell) const;
 
   // Surface editing (LOCTImageSurfaceEdit.cpp).
@@ -276,7 +282,6 @@ private:
   void PickSurface(QPoint point);
   void BeginSurfaceEdit(QPoint point);
   void DragSurface(QPoint point, bool leftHeld);
-  void UndoSurfaceEdit();
   // False, with nothing written, when the fit has no solution; otherwise `moved` holds the
   // points it wrote.
   bool FitSurfaceAround(int surface, int xc, int zc, int row, GridRegion& moved);

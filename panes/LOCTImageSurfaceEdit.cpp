@@ -216,6 +216,7 @@ bool LOCTImage::FitSurfaceAround(int surface, int xc, int zc, int row, GridRegio
 
 void LOCTImage::SurfacesEdited(const std::vector<GridRegion>& moved)
 {
+  m_View.ResultEdited(MouseSurfaces, m_Orientation);
   InvalidateSlicePanes();
   for (size_t surface = 0; surface < moved.size(); ++surface)
     if (!moved[surface].Empty())

@@ -211,6 +211,8 @@ void LOCTImage::SetGridCenterFromPoint(QPoint point)
   if (!m_GridCenter || !CellUnder(point))
     return;
   SetPositionFromPoint(point);
+  if (m_GridCenter[0] != m_Position[AxisX] || m_GridCenter[1] != m_Position[AxisZ])
+    m_View.ResultEdited(MouseGridCenter, m_Orientation);
   m_GridCenter[0] = m_Position[AxisX];
   m_GridCenter[1] = m_Position[AxisZ];
   if (m_View.SurfacesFileCount() > 0 && m_View.ShowThickness() && m_View.GridMode() != 0) {
@@ -343,6 +345,7 @@ void LOCTImage::ApplyLabelBrush(QPoint point, int labelMode, bool paint)
     }
   }
   (vessel ? m_VesselStroke : m_SEADStroke) = true;
+  m_View.ResultEdited(labelMode, m_Orientation);
   RenderSlicePanes();
 }
 
@@ -388,6 +391,7 @@ void LOCTImage::ApplyUndefinedBrush(QPoint point, uint8_t value)
       if (EllipseTerm(x - cx, rx) + EllipseTerm(z - cz, rz) <= 1.0f)
         m_UndefinedMask[size_t(x) + size_t(sizeX) * size_t(z)] = value;
 
+  m_View.ResultEdited(MouseUndefinedRegion, m_Orientation);
   RenderSlicePanes();
   if (m_ShowThickness)
     m_View.ComputeProjectionThickness(m_ThicknessFrom, m_ThicknessTo);
@@ -445,8 +449,7 @@ void LOCTImage::AddMarker(QPoint point)
   m_Markers->points[count] = PointFromCell(*cell);
   m_Markers->labels[count] = m_Style.markersLabel;
   m_Markers->count = static_cast<int32_t>(count + 1);
-  InvalidateSlicePanes();
-  m_View.Invalidate3DPane();
+  MarkersEdited();
 }
 
 void LOCTImage::DragMarker(QPoint point)
@@ -459,8 +462,7 @@ void LOCTImage::DragMarker(QPoint point)
   Point3i& p = m_Markers->points[size_t(m_SelectedMarker)];
   CoordOf(p, axes.column) = ClampTo(axes.column, cell->column);
   CoordOf(p, axes.row) = ClampTo(axes.row, cell->row);
-  InvalidateSlicePanes();
-  m_View.Invalidate3DPane();
+  MarkersEdited();
 }
 
 void LOCTImage::DeleteMarker()
@@ -478,6 +480,12 @@ void LOCTImage::DeleteMarker()
   // The button is still down: a move before its release must not drag the marker that now
   // has the deleted one's index.
   m_SelectedMarker = -1;
+  MarkersEdited();
+}
+
+void LOCTImage::MarkersEdited()
+{
+  m_View.ResultEdited(MouseMarkers, m_Orientation);
   InvalidateSlicePanes();
   m_View.Invalidate3DPane();
 }
@@ -571,8 +579,7 @@ void LOCTImage::AddSplinePoint(QPoint point)
       (*m_SplineHitRects)[s].push_back(hit);
   }
   set.ComputeSplineCurve(static_cast<int>(count), static_cast<int>(s));
-  InvalidateSlicePanes();
-  m_View.Invalidate3DPane();
+  SplinesEdited();
 }
 
 void LOCTImage::DragSplinePoint(QPoint point)
@@ -589,6 +596,7 @@ void LOCTImage::DragSplinePoint(QPoint point)
   CoordOf(p, axes.column) = ClampTo(axes.column, cell->column);
   CoordOf(p, axes.row) = ClampTo(axes.row, cell->row);
   m_Splines->ComputeSplineCurve(m_Splines->count, m_SelectedSpline);
+  m_View.ResultEdited(MouseSplines, m_Orientation);
   Invalidate();
   m_View.Invalidate3DPane();
 }
@@ -601,8 +609,7 @@ void LOCTImage::CloseSpline()
   m_Splines->closed[count - 1] = true;
   m_Splines->ComputeSplineCurve(static_cast<int>(count), static_cast<int>(count - 1));
   // The spline may have been drawn in another pane, which shows it.
-  InvalidateSlicePanes();
-  m_View.Invalidate3DPane();
+  SplinesEdited();
 }
 
 void LOCTImage::DeleteSpline()
@@ -632,6 +639,12 @@ void LOCTImage::DeleteSpline()
   // The button is still down: a move before its release must not drag a point of the spline
   // that now has the deleted one's index.
   m_SelectedSpline = m_SelectedControlPoint = -1;
+  SplinesEdited();
+}
+
+void LOCTImage::SplinesEdited()
+{
+  m_View.ResultEdited(MouseSplines, m_Orientation);
   InvalidateSlicePanes();
   m_View.Invalidate3DPane();
 }

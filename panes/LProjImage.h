@@ -138,6 +138,8 @@ private:
   void ComposeIfCreated();
   void ApplyBrush(QPoint point, uint8_t value);
   bool GridCenterToolActive() const;
+  // The shared grid centre takes (x, z); a change is an edit of the grid centre.
+  void MoveGridCenter(int x, int z);
 
   void PaintGuideLines(PaneCanvas& canvas, const SliceMapping& mapping, QSize window) const;
   // The texts go through one placement, so that none covers another.

@@ -66,20 +66,26 @@ void LProjImage::SetGridCenterFromPoint(QPoint point)
   if (!Mapping() || !m_Position || !m_GridCenter)
     return;
   SetPositionFromPoint(point);
-  m_GridCenter[0] = m_Position[0];
-  m_GridCenter[1] = m_Position[2];
+  MoveGridCenter(m_Position[0], m_Position[2]);
   if (GridCenterToolActive()) {
     ComputeThickness(m_Thickness.From(), m_Thickness.To());
     Compose();
   }
 }
 
+void LProjImage::MoveGridCenter(int x, int z)
+{
+  if (m_GridCenter[0] != x || m_GridCenter[1] != z)
+    m_View.ResultEdited(MouseGridCenter, 0);
+  m_GridCenter[0] = x;
+  m_GridCenter[1] = z;
+}
+
 void LProjImage::ResetGridCenter()
 {
   if (!m_GridCenter || !GridCenterToolActive())
     return;
-  m_GridCenter[0] = m_Size[0] / 2;
-  m_GridCenter[1] = m_Size[2] / 2;
+  MoveGridCenter(m_Size[0] / 2, m_Size[2] / 2);
   ComputeThickness(m_Thickness.From(), m_Thickness.To());
   Compose();
 }
@@ -119,6 +125,7 @@ void LProjImage::ApplyBrush(QPoint point, uint8_t value)
         if (inside(x + i, z + j) && EllipseTerm(j, rz) + EllipseTerm(i, rx) <= 1.0f)
           set(x + i, z + j);
   }
+  m_View.ResultEdited(MouseUndefinedRegion, 0);
   if (m_ShowThickness)
     ComputeThickness(m_Thickness.From(), m_Thickness.To());
   Compose();

@@ -290,9 +290,10 @@ public:
   // The spline holding control point k of the running count over all splines, spline by
   // spline; -1 for none.
   int SplineOfControlPoint(uint64_t k) const;
-  // Write the view's position and grid centre (x, z), when they are set.
+  // Write the view's position and grid centre (x, z), when they are set; the grid centre's
+  // tells whether it changed.
   void MovePosition(const std::array<int, 3>& position);
-  void MoveGridCenter(int x, int z);
+  bool MoveGridCenter(int x, int z);
   // Remove marker m, or spline j with its control points, hit rectangles and curve, from the
   // view's records: later entries move down one, the freed last entry is emptied and the
   // counts drop by one. False when there is no such entry or no record to edit.

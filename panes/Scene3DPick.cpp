@@ -123,12 +123,13 @@ void Scene3D::MovePosition(const std::array<int, 3>& position)
     std::copy(position.begin(), position.end(), m_Position);
 }
 
-void Scene3D::MoveGridCenter(int x, int z)
+bool Scene3D::MoveGridCenter(int x, int z)
 {
-  if (!m_GridCenter)
-    return;
+  if (!m_GridCenter || (m_GridCenter[0] == x && m_GridCenter[1] == z))
+    return false;
   m_GridCenter[0] = x;
   m_GridCenter[1] = z;
+  return true;
 }
 
 bool Scene3D::DeleteMarker(int m)

@@ -41,4 +41,8 @@ public:
   // A brush stroke in the slice pane of an orientation changed the vessel or SEAD labels
   // (labelMode MouseVessel or MouseSEAD): the other slice panes draw their volume figure again.
   virtual void LabelsPainted(int /*orientation*/, int /*labelMode*/) {}
+  // The tool of a MouseMode (Surfaces, UndefinedRegion, GridCenter, Vessel, SEAD, Markers or
+  // Splines) changed the displayed results it edits, in the slice pane of `orientation` (0:
+  // the projection or the 3-D pane). The view keeps them as unsaved until they are saved.
+  virtual void ResultEdited(int /*mouseMode*/, int /*orientation*/) {}
 };

@@ -20,6 +20,7 @@ int ShowBox(const std::string& text, unsigned type, const std::string& detail)
     case kMbOkCancel: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
     case kMbYesNoCancel: buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     case kMbYesNo: buttons = QMessageBox::Yes | QMessageBox::No; break;
+    case kMbSaveDiscardCancel: buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel; break;
     default: break;
   }
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Strataview"), QString::fromStdString(text),
@@ -32,10 +33,14 @@ int ShowBox(const std::string& text, unsigned type, const std::string& detail)
     if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
       label->setMinimumWidth(label->fontMetrics().averageCharWidth() * 60);
   }
+  if (type == kMbSaveDiscardCancel)
+    box.setDefaultButton(QMessageBox::Save);
   switch (box.exec()) {
     case QMessageBox::Cancel: return kIdCancel;
     case QMessageBox::Yes: return kIdYes;
     case QMessageBox::No: return kIdNo;
+    case QMessageBox::Save: return kIdSave;
+    case QMessageBox::Discard: return kIdDiscard;
     default: return kIdOk;
   }
 }

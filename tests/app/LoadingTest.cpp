@@ -146,7 +146,7 @@ TEST_F(LoadingTest, SmallDemoFolderOpensWithTheSuitesFilesChosen)
     EXPECT_TRUE(Find(name)->isEnabled()) << name;
   EXPECT_FALSE(Find("IDC_BUTTON_SURFACE1")->isEnabled());
   EXPECT_EQ(m_Demo.Frame().windowTitle().toStdString(),
-            demo + "/Demo_OCT.mhd - Strataview (For investigational use only, not FDA approved)");
+            demo + "/Demo_OCT.mhd[*] - Strataview (For investigational use only, not FDA approved)");
   EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(Find("IDC_EDIT_OCTINFO"))->toPlainText().startsWith(" - MetaImage\n - 64 x"));
 
   view.RefreshAll();

@@ -13,6 +13,7 @@
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/MemoryLimit.h"
 #include "fixtures/SharedFolder.h"
+#include "fixtures/PanelSteps.h"
 #include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
@@ -121,12 +122,7 @@ protected:
   SaveJourney() : DemoViewTest(fixtures::DemoViewOptions().SizeView()) {}
 
   // The mouse mode as the menu panel's combo box chooses it.
-  void ChooseMouseMode(int mode)
-  {
-    QComboBox* combo = m_View.MenuPanel()->Combo(CDlgMenu::kMouse);
-    combo->setCurrentIndex(mode);
-    emit combo->activated(mode);
-  }
+  void ChooseMouseMode(int mode) { fixtures::ChooseMouseMode(m_View, mode); }
   Mouse MouseOn(int orientation) { return Mouse{*m_View.SlicePane(orientation)}; }
   QPoint At(int orientation, int column, int row) { return CellCentre(*m_View.SlicePane(orientation), column, row); }
 
