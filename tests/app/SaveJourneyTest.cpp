@@ -19,6 +19,7 @@
 #include "fixtures/TempDir.h"
 #include "model/LoadMessages.h"
 #include "model/ThicknessAnalysis.h"
+#include "model/UnsavedEdits.h"
 #include "panes/L3D.h"
 #include "panes/LOCTImage.h"
 #include "panes/SliceToolsTestView.h"
@@ -590,9 +591,12 @@ TEST(TightMemoryJourney, SavingAndFlatteningWithoutMemoryKeepTheEditsAndTheFiles
     SaveWithDialog(view, kVesselRow);
     view.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
     view.SelectRefSurf();
+    // The painting is still unsaved: flattening asks, and the user lets it go.
+    demo.AnswerMessages(platform::kIdDiscard);
     view.DataPanel()->Button(CDlgData::kFlattening)->click();
   }
   EXPECT_EQ(messages, (std::vector<std::string>{loadmessages::NotEnoughMemory("save 'Vessel'"),
+                                                UnsavedEditsQuestion({ResultKind::Vessel}),
                                                 loadmessages::NotEnoughMemory("flatten the scan")}));
   EXPECT_EQ(LabelSummary(*vessel.displayedObject), shown);
   EXPECT_TRUE(LabelFiles(file) == old) << "the label files changed";

@@ -450,9 +450,13 @@ private:
   }
 
   std::vector<std::string> m_Messages;
-  const platform::ScopedMessageHook m_Hook{[this](const std::string& text, unsigned) {
+  // The edits of a state are let go when the next scan is opened; any other message is one
+  // too many.
+  const platform::ScopedMessageHook m_Hook{[this](const std::string& text, unsigned type) {
+    if (type == platform::kMbSaveDiscardCancel)
+      return int(platform::kIdDiscard);
     m_Messages.push_back(text);
-    return platform::kIdOk;
+    return int(platform::kIdOk);
   }};
   const fixtures::TestProfile m_Profile;
   const std::unique_ptr<CMainFrame> m_Frame;
