@@ -54,13 +54,14 @@ public:
   // none of them is edited, the user saved every one of them through the save dialog, or
   // chose to discard them. False when the user cancelled or left one unsaved; nothing has
   // changed then. Every operation below that replaces the scan or a kind's file asks this.
-  bool MayDropEdits(const std::vector<ResultKind>& kinds);
+  bool MayDropEdits(const std::vector<ResultKind>& kinds) override;
 
   // Opening a scan. Each returns true once the scan and every result file were read and
   // checked; otherwise it has shown its message (none when the user cancelled) and the
   // previous scan with its results stays as it was. The caller then refreshes the display.
   bool ScanFolder(const std::string& folder) override;
   bool OpenOCTFile(const std::string& path) override;
+  bool OpenOCTFileWithoutAsking(const std::string& path) override;
   // One result file for the open scan; on success the kind holds only that file.
   bool OpenRefSurfFile(const std::string& path) { return OpenResultFile(ResultKind::RefSurf, path); }
   bool OpenSurfacesFile(const std::string& path) { return OpenResultFile(ResultKind::Surfaces, path); }

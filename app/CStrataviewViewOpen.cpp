@@ -32,7 +32,12 @@ bool CStrataviewView::ScanFolder(const std::string& folder)
 
 bool CStrataviewView::OpenOCTFile(const std::string& path)
 {
-  if (!MayDropEdits(EditableKinds()) || !m_Workspace.OpenOCTFile(path))
+  return MayDropEdits(EditableKinds()) && OpenOCTFileWithoutAsking(path);
+}
+
+bool CStrataviewView::OpenOCTFileWithoutAsking(const std::string& path)
+{
+  if (!m_Workspace.OpenOCTFile(path))
     return false;
   ShowLoadedScan();
   return true;

@@ -332,17 +332,16 @@ void CDlgOpen::OnBrowse(Row row)
 
 bool CDlgOpen::OpenScan(const std::string& path)
 {
-  if (!m_Owner.OpenOCTFile(path))
-    return false;
-  m_Owner.RefreshAll();
-  KeepInFront();
-  return true;
+  return m_Owner.OpenOCTFile(path) && ShowOpenedScan();
 }
 
 bool CDlgOpen::OpenFolder(const std::string& path)
 {
-  if (!m_Owner.ScanFolder(path))
-    return false;
+  return m_Owner.ScanFolder(path) && ShowOpenedScan();
+}
+
+bool CDlgOpen::ShowOpenedScan()
+{
   m_Owner.RefreshAll();
   KeepInFront();
   return true;

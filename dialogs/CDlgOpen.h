@@ -102,6 +102,8 @@ private:
   void ShowTabControls();
   void ShowPaths();
   bool FolderHoldsScan() const;
+  // After the owner opened a scan: shows it and keeps the dialog in front; true.
+  bool ShowOpenedScan();
   void RecomputeThicknessSectors();
   void KeepInFront();
 

@@ -7,8 +7,10 @@
 #include "dialogs/CDlgExecutables.h"
 #include "dialogs/CDlgThicknessAnalysis.h"
 #include "dialogs/CDlgVoxelSize.h"
+#include "dialogs/ScanActions.h"
 #include "model/ImageStack.h"
 #include "model/LoadMessages.h"
+#include "model/UnsavedEdits.h"
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 #include "platform/WaitCursor.h"
@@ -75,6 +77,10 @@ void CDlgOpen::ImportImageSequence()
   CDlgVoxelSize voxelSize;
   if (platform::RunModal(voxelSize) != platform::kIdOk)
     return;
+  // Asked before anything is built or written: the header may be the scan shown, and a user
+  // who keeps the edits must find the folder as it was. The open below asks no more.
+  if (!m_Owner.MayDropEdits(EditableKinds()))
+    return;
 
   const platform::WaitCursor busy;
   CSortStringArray files;
@@ -96,7 +102,7 @@ void CDlgOpen::ImportImageSequence()
       return;
     }
   }
-  if (!OpenScan(header))
+  if (!m_Owner.OpenOCTFileWithoutAsking(header) || !ShowOpenedScan())
     return;
   m_Paths.fill(std::string());
   m_Paths[kOCT] = header;

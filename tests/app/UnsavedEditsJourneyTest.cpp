@@ -1,7 +1,7 @@
 // Unsaved edits are never dropped without a question. The user edits through the panes' mouse
 // events, then takes one of the roads that would drop the edits (closing the window, opening
-// another scan, a kind's file or the executables' reload, Reset, Flattening, another file in
-// the data panel) and answers Save, Discard or Cancel. The files are read back by an
+// another scan, a kind's file or an image stack, the executables' reload, Reset, Flattening,
+// another file in the data panel) and answers Save, Discard or Cancel. The files are read back by an
 // independent XML reader; the view is checked after every answer.
 #include "app/CDlgData.h"
 #include "app/CDlgMenu.h"
@@ -9,10 +9,12 @@
 #include "app/CStrataviewView.h"
 #include "dialogs/CDlgOpen.h"
 #include "dialogs/CDlgSave.h"
+#include "dialogs/CDlgVoxelSize.h"
 #include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/PanelSteps.h"
 #include "fixtures/TempDir.h"
+#include "model/ImageStack.h"
 #include "model/UnsavedEdits.h"
 #include "panes/LOCTImage.h"
 #include "panes/LProjImage.h"
@@ -38,6 +40,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const std::string kStackFixture = "/usr/bin/python3 " STRATAVIEW_SOURCE_DIR "/tests/dialogs/image_stack_fixture.py";
 constexpr int kMarkersSaveRow = 4;  // the save dialog's rows: Surfaces, Grid Center, Vessel, SEAD, Markers, Splines
 
 // The markers of a file as "label,x,y,z;" by python's own XML reader.
@@ -188,6 +191,12 @@ protected:
     fixtures::ChooseItem(*m_View.MenuPanel()->Combo(CDlgMenu::kAvg), 1);
     ASSERT_EQ(m_View.Settings().AvgSliceNum, 3);
   }
+  // Four 8-bit grey images of 7 x 5 pixels, stacked into the scan the import opens.
+  void MakeImageStack()
+  {
+    m_Stack = m_Other.File("stack");
+    ASSERT_EQ(fixtures::RunCommand(kStackFixture + " make '" + m_Stack + "' grey"), 0);
+  }
   void ChooseReferenceSurface()
   {
     fixtures::ChooseItem(*m_View.DataPanel()->Combo(CDlgData::kRefSurfCombo), 1);
@@ -219,6 +228,19 @@ protected:
     m_View.MenuPanel()->Button(CDlgMenu::kExecutables)->click();
     return m_View.GetScanFolder() == m_Demo.Folder() + "/Demo_OCT";
   }
+  // Kept edits leave the import without a file written; otherwise the stack is shown.
+  bool ImportImageStack()
+  {
+    m_View.OpenDialog()->Button(CDlgOpen::kImportSequence)->click();
+    const std::string header = SequenceHeaderPath(m_Stack);
+    if (m_View.GetScanPath() != header) {
+      EXPECT_FALSE(fs::exists(header));
+      EXPECT_FALSE(fs::exists(fs::path(header).replace_extension(".raw")));
+      return false;
+    }
+    const LOCTVolume& shown = m_View.GetDisplayedVolume();
+    return shown.sizeX == 7 && shown.sizeY == 5 && shown.sizeZ == 4;
+  }
   bool PressReset()
   {
     m_View.MenuPanel()->Button(CDlgMenu::kReset)->click();
@@ -231,14 +253,20 @@ protected:
   }
 
   std::string Other() const { return m_Other.Path().string(); }
-  // Saves the markers row whenever the save dialog runs, and runs the first executable
-  // whenever the executables dialog runs.
+  // Saves the markers row whenever the save dialog runs, runs the first executable whenever
+  // the executables dialog runs, and imports the stack folder with the voxel size proposed.
   void AnswerDialogs()
   {
-    m_Dialogs.emplace([](const platform::DialogRequest&, QDialog* dialog) {
+    m_Dialogs.emplace([this](const platform::DialogRequest& request, QDialog* dialog) {
+      if (request.kind == platform::DialogKind::BrowseFolder)
+        return platform::DialogAnswer{true, m_Stack};
       if (auto* save = dynamic_cast<CDlgSave*>(dialog)) {
         save->SaveButton(kMarkersSaveRow)->click();
         return platform::DialogAnswer{true, ""};
+      }
+      if (auto* sizes = qobject_cast<CDlgVoxelSize*>(dialog)) {
+        sizes->accept();
+        return platform::DialogAnswer{sizes->result() == QDialog::Accepted, ""};
       }
       if (QPushButton* run = dialog ? dialog->findChild<QPushButton*>("IDC_BUTTON_RUN1") : nullptr)
         run->click();
@@ -250,6 +278,7 @@ protected:
   TempDir m_Other;
   std::optional<platform::ScopedDialogHook> m_Dialogs;
   std::string m_Read;  // the markers as the demo's file holds them
+  std::string m_Stack;  // the folder of images the import stacks
 };
 
 const UnsavedEditsRoad::Road UnsavedEditsRoad::kRoads[] = {
@@ -260,6 +289,8 @@ const UnsavedEditsRoad::Road UnsavedEditsRoad::kRoads[] = {
    &UnsavedEditsRoad::OpenOtherMarkersFile},
   {"another markers file in the data panel", &UnsavedEditsRoad::AddSecondMarkersFile,
    &UnsavedEditsRoad::ChooseOtherMarkersFile},
+  {"the image-sequence import from the open dialog", &UnsavedEditsRoad::MakeImageStack,
+   &UnsavedEditsRoad::ImportImageStack},
   {"the executables' reload", &UnsavedEditsRoad::InstallRecordingExecutable, &UnsavedEditsRoad::RunExecutable},
   {"Reset", &UnsavedEditsRoad::AverageThreeSlices, &UnsavedEditsRoad::PressReset},
   {"Flattening", &UnsavedEditsRoad::ChooseReferenceSurface, &UnsavedEditsRoad::PressFlattening},
