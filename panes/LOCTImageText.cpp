@@ -5,6 +5,8 @@
 #include "panes/SliceFigures.h"
 #include "panes/TextPlacement.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr platform::COLORREF kShadow = 0x000000;
@@ -67,12 +69,32 @@ void LOCTImage::DrawInfoText(PaneCanvas& canvas, const OverlayFrame& f) const
   const int w = f.window.width();
   const int h = f.window.height();
   canvas.SetFont(CanvasFont::Info);
+  const std::string caption = TopLeftText();
+  const std::string position = TopRightText(f.position);
+  // The position keeps its corner; a line wider than its box widens it to the left.
+  QRect positionBox = Edges(w - 154, 3, w - 4, 80);
+  const bool widePosition = !TextPlacement::FitsAcross(canvas, positionBox, position);
+  if (widePosition)
+    positionBox = Edges(5, 3, w - 4, 80);
+  const QRect besideBox = Edges(5, 3, w - 155, 55);
+  const bool captionBeside = !widePosition && TextPlacement::Fits(canvas, besideBox, caption);
   // In a small pane the boxes meet; a block that would cover an earlier one is left out.
   TextPlacement texts(canvas);
-  texts.DrawShadowed(Edges(5, 3, w - 155, 55), TextTopLeft, TopLeftText());
-  texts.DrawShadowed(Edges(w - 154, 3, w - 4, 80), TextRight, TopRightText(f.position));
+  if (captionBeside)
+    texts.DrawShadowed(besideBox, TextTopLeft, caption);
+  texts.DrawShadowed(positionBox, TextRight, position);
   texts.DrawShadowed(Edges(5, h - 53, 200, h - 4), TextBottom, BottomLeftText());
   texts.DrawShadowed(Edges(w - 154, h - 37, w - 4, h - 4), TextRight | TextBottom, BottomRightText());
+  if (captionBeside)
+    return;
+  // A caption too wide for its corner lies whole under the position, across the pane, where
+  // it covers none of the figures; failing that it stays in its corner, cut where the
+  // position starts.
+  const int top = TextPlacement::BottomOfLines(canvas, positionBox, position) + 1;
+  const QRect underBox = Edges(5, top, w - 4, std::min(top + besideBox.height(), h - 4));
+  const bool under = TextPlacement::Fits(canvas, underBox, caption) && texts.DrawShadowed(underBox, TextTopLeft, caption);
+  if (!under && !widePosition)
+    texts.DrawShadowed(besideBox, TextTopLeft, caption);
 }
 
 std::string LOCTImage::TopLeftText() const

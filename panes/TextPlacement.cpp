@@ -48,6 +48,24 @@ std::vector<QRect> TextPlacement::LineRects(const PaneCanvas& canvas, const QRec
   return rects;
 }
 
+bool TextPlacement::FitsAcross(const PaneCanvas& canvas, const QRect& box, const std::string& text)
+{
+  const std::vector<std::string> lines = SplitLines(text);
+  return box.width() > 0 && std::all_of(lines.begin(), lines.end(), [&](const std::string& line) {
+           return canvas.TextWidth(line) <= box.width();
+         });
+}
+
+bool TextPlacement::Fits(const PaneCanvas& canvas, const QRect& box, const std::string& text)
+{
+  return FitsAcross(canvas, box, text) && BottomOfLines(canvas, box, text) <= box.top() + box.height();
+}
+
+int TextPlacement::BottomOfLines(const PaneCanvas& canvas, const QRect& box, const std::string& text)
+{
+  return box.top() + canvas.LineHeight() * static_cast<int>(SplitLines(text).size());
+}
+
 bool TextPlacement::DrawShadowed(const QRect& box, int format, const std::string& text)
 {
   if (box.width() <= 0 || box.height() <= 0)

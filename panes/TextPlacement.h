@@ -16,6 +16,13 @@ public:
   // line drawn before; says whether it was drawn.
   bool DrawShadowed(const QRect& box, int format, const std::string& text);
 
+  // True when every line of the text is as narrow as the box (a box of no width holds none).
+  static bool FitsAcross(const PaneCanvas& canvas, const QRect& box, const std::string& text);
+  // True when the text fits the box whole: across, and with all its lines within its height.
+  static bool Fits(const PaneCanvas& canvas, const QRect& box, const std::string& text);
+  // The bottom of the text's last line drawn from the top of the box.
+  static int BottomOfLines(const PaneCanvas& canvas, const QRect& box, const std::string& text);
+
   // The rectangles the text's non-empty lines fill in its box, shadow included, clipped to it.
   static std::vector<QRect> LineRects(const PaneCanvas& canvas, const QRect& box, int format,
                                       const std::string& text);

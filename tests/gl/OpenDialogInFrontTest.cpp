@@ -59,7 +59,12 @@ TEST(OpenDialogInFront, TheFirstScanOpenedFromTheFileTabLeavesTheDialogInFront)
   const platform::ScopedDialogHook chooseScan(
       [&scan](const platform::DialogRequest&, QDialog*) { return platform::DialogAnswer{true, scan}; });
   dialog.BrowseButton(CDlgOpen::kOCT)->click();
-  QTest::qWait(100);
+  // The windows are restacked once the event loop has run, which on a loaded machine takes a while.
+  const auto dialogInFront = [&] {
+    const long place = StackPlace(dialog);
+    return place >= 0 && place < StackPlace(demo.Frame());
+  };
+  QTest::qWaitFor(dialogInFront, 10000);
 
   ASSERT_EQ(demo.View().GetScanPath(), scan);
   EXPECT_TRUE(dialog.isVisible());

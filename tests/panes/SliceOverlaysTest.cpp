@@ -1,5 +1,6 @@
 #include "RecordingCanvas.h"
 #include "SlicePaneTestData.h"
+#include "panes/TextPlacement.h"
 #include "platform/ColorRefQt.h"
 
 #include <algorithm>
@@ -198,21 +199,28 @@ TEST_F(InfoTextTest, EachBlockIsAShadowThenWhiteInItsBox)
     EXPECT_EQ(white.text, shadow.text);
   }
 
-  // In a pane 150 pixels wide the caption's box is empty: the caption is left out, the
-  // others still draw.
+  // In a pane 150 pixels wide the caption's box beside the position is empty: the caption
+  // goes under the position's three lines, across the pane, after the other blocks.
   SetUpFor(OrientationZY, 150, 300);
-  const std::vector<std::string> narrow = InfoTexts(Record());
-  ASSERT_EQ(narrow.size(), 3u);
-  EXPECT_EQ(narrow[0].substr(0, 11), "(5, 9, 3): ");
+  const std::vector<CanvasOp> narrow = Record().Of(CanvasOp::Text, kBlack);
+  ASSERT_EQ(narrow.size(), 4u);
+  EXPECT_EQ(narrow[0].text.substr(0, 11), "(5, 9, 3): ");
+  EXPECT_EQ(narrow[3].text, "scan.vol");
+  EXPECT_EQ(narrow[3].rect, QRect(5, 3 + 3 * 16 + 1, 141, 52));
 }
 
-TEST_F(InfoTextTest, NarrowPanesLeaveOutBlocksRatherThanOverlapThem)
+TEST_F(InfoTextTest, NarrowPanesMoveOrLeaveOutBlocksRatherThanOverlapThem)
 {
+  // Where the caption lies: whole beside the position, whole under it, cut in its own corner
+  // where it neither fits beside nor finds room under, or left out.
+  enum Caption { kBeside, kUnder, kCut, kLeftOut };
   const struct {
     int width, height;
     size_t drawn;  // blocks left readable
+    Caption caption;
   } kSizes[] = {
-      {400, 300, 4}, {230, 120, 4}, {200, 300, 3}, {170, 100, 3}, {120, 60, 1}, {60, 40, 1},
+      {400, 300, 4, kBeside}, {230, 120, 4, kCut}, {200, 300, 3, kUnder},
+      {170, 100, 3, kCut},    {120, 60, 1, kLeftOut}, {60, 40, 1, kLeftOut},
   };
   for (const auto& size : kSizes) {
     SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
@@ -225,7 +233,37 @@ TEST_F(InfoTextTest, NarrowPanesLeaveOutBlocksRatherThanOverlapThem)
     const RecordingCanvas canvas = Record();
     EXPECT_EQ(OverlappingPair(canvas.InkedLines()), "");
     EXPECT_EQ(InfoTexts(canvas).size(), size.drawn);
+    std::vector<CanvasOp> captions;
+    for (const CanvasOp& text : canvas.Of(CanvasOp::Text, kBlack))
+      if (text.font == CanvasFont::Info && text.text.compare(0, 8, "scan.vol") == 0)
+        captions.push_back(text);
+    ASSERT_EQ(captions.size(), size.caption == kLeftOut ? 0u : 1u);
+    if (size.caption == kLeftOut)
+      continue;
+    const QRect box = captions[0].rect;
+    EXPECT_EQ(box.top() == 3, size.caption != kUnder);
+    EXPECT_EQ(TextPlacement::Fits(canvas, box, captions[0].text), size.caption != kCut);
+    if (size.caption == kCut) {
+      EXPECT_EQ(box, QRect(5, 3, size.width - 160, 52)) << "the caption's own corner";
+    }
   }
+}
+
+// A position line wider than its corner (a window width of 21 digits) is not cut: its box
+// widens to the left across the pane, and the caption goes under it.
+TEST_F(InfoTextTest, AWidePositionWidensToTheLeftAndTheCaptionGoesUnderIt)
+{
+  SetUpFor(OrientationXY);
+  m_Width = 1e20f;
+  const std::vector<CanvasOp> texts = Record().Of(CanvasOp::Text, kBlack);
+  ASSERT_EQ(texts.size(), 4u);
+  RecordingCanvas measure;
+  const CanvasOp& position = texts[0];
+  EXPECT_EQ(position.rect, QRect(5, 3, 391, 77));
+  EXPECT_TRUE(TextPlacement::Fits(measure, position.rect, position.text)) << position.text;
+  EXPECT_EQ(texts[3].text, "scan.vol");
+  EXPECT_EQ(texts[3].rect.top(), 3 + 3 * 16 + 1);
+  EXPECT_EQ(OverlappingPair(Record().InkedLines()), "");
 }
 
 TEST_F(OverlayTest, OrientationLettersByPaneAndEye)
