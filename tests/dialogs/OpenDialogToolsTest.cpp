@@ -138,8 +138,9 @@ TEST_F(OpenDialogToolsTest, StacksOfEachDepthAndTheRefusedOnes)
       // reason naming it.
       ASSERT_EQ(m_Details.size(), 1u);
       EXPECT_EQ(m_Details[0].substr(0, folder.size()), folder);
-      if (std::string(c.kind) == "broken")
+      if (std::string(c.kind) == "broken") {
         EXPECT_NE(m_Details[0].find(folder + "/", folder.size()), std::string::npos) << m_Details[0];
+      }
       EXPECT_FALSE(fs::exists(header));
       EXPECT_FALSE(fs::exists(m_Dir.File(std::string(c.kind) + "_Sequence.raw")));
       continue;
