@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -148,6 +149,26 @@ protected:
   }
   std::string SelectedFile(const LMarkersSlot& slot) const { return slot.pathList.GetAt(slot.selected); }
   std::string SelectedFile(const LSplinesSlot& slot) const { return slot.pathList.GetAt(slot.selected); }
+
+  // Where a label save on a full disk starts: the demo scan copied onto the small disk and
+  // opened in a view of its own, with the header of its chosen vessel file.
+  struct VesselOnDisk {
+    std::unique_ptr<CMainFrame> frame;
+    CStrataviewView& view;
+    const LLabelSlot& vessel;
+    std::string file;
+  };
+  std::optional<VesselOnDisk> OpenVesselOnDisk(const SmallDisk& disk)
+  {
+    for (const auto& entry : std::filesystem::directory_iterator(m_Scan.Path()))
+      std::filesystem::copy_file(entry.path(), disk.Path() / entry.path().filename());
+    std::unique_ptr<CMainFrame> frame = m_Demo.OpenAgain(disk.Path().string());
+    if (!frame)
+      return std::nullopt;
+    CStrataviewView& view = *frame->View();
+    const LLabelSlot& vessel = view.Slots().vessel;
+    return VesselOnDisk{std::move(frame), view, vessel, vessel.pathList.GetAt(vessel.selected)};
+  }
 
   TempDir m_Work;
 };
@@ -342,13 +363,11 @@ TEST_F(SaveJourney, ALabelSaveOnAFullDiskKeepsTheOldFiles)
   const SmallDisk disk;
   if (!disk.Mounted())
     GTEST_SKIP() << SmallDisk::SkipReason();
-  for (const auto& entry : std::filesystem::directory_iterator(m_Scan.Path()))
-    std::filesystem::copy_file(entry.path(), disk.Path() / entry.path().filename());
-  const std::unique_ptr<CMainFrame> onDisk = m_Demo.OpenAgain(disk.Path().string());
+  const std::optional<VesselOnDisk> onDisk = OpenVesselOnDisk(disk);
   ASSERT_TRUE(onDisk);
-  CStrataviewView& view = *onDisk->View();
-  const LLabelSlot& vessel = view.Slots().vessel;
-  const std::string file = vessel.pathList.GetAt(vessel.selected);
+  CStrataviewView& view = onDisk->view;
+  const LLabelSlot& vessel = onDisk->vessel;
+  const std::string& file = onDisk->file;
   const std::string base = file.substr(0, file.size() - 4);
   std::map<std::string, std::string> old;
   for (const char* extension : {".mhd", ".raw", ".vtk"})
@@ -521,13 +540,11 @@ TEST_F(SaveJourney, ADiskThatFillsDuringTheMeshCacheLeavesNothingOfTheSave)
   const SmallDisk disk;
   if (!disk.Mounted())
     GTEST_SKIP() << SmallDisk::SkipReason();
-  for (const auto& entry : std::filesystem::directory_iterator(m_Scan.Path()))
-    std::filesystem::copy_file(entry.path(), disk.Path() / entry.path().filename());
-  const std::unique_ptr<CMainFrame> onDisk = m_Demo.OpenAgain(disk.Path().string());
+  const std::optional<VesselOnDisk> onDisk = OpenVesselOnDisk(disk);
   ASSERT_TRUE(onDisk);
-  CStrataviewView& view = *onDisk->View();
-  const LLabelSlot& vessel = view.Slots().vessel;
-  const std::string file = vessel.pathList.GetAt(vessel.selected);
+  CStrataviewView& view = onDisk->view;
+  const LLabelSlot& vessel = onDisk->vessel;
+  const std::string& file = onDisk->file;
   const std::map<std::string, std::string> old = LabelFiles(file);
   // Room for the header and the data file (a page each of slack), not for the cache.
   const uint64_t page = 4096;

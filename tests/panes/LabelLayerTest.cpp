@@ -11,6 +11,7 @@
 namespace {
 
 const int kSize[3] = {4, 3, 2};
+const float kSpacing[3] = {1, 1, 1};
 
 uint64_t Recount(const LabelLayer& layer)
 {
@@ -72,16 +73,27 @@ TEST(LabelLayer, TheCountOfALargeVolumeMissesNoVoxelAtAnyOffset)
   }
 }
 
+// Labels as read, every voxel labelled, shown by a layer over a volume that shares their
+// voxels, as a label file is shown once it was read.
+struct SharedLabels {
+  SharedLabels()
+  {
+    EXPECT_EQ(read.CreateVolume(kSize, FormatMetaImage, kSpacing, 1, LateralityNA, CenterNA), 0);
+    std::fill_n(read.Voxels(), read.VoxelCount(), static_cast<unsigned short>(255));
+    shown.ShareVoxels(read);
+    layer.Show(&shown);
+  }
+
+  LOCTVolume read;
+  LOCTVolume shown;
+  LabelLayer layer;
+};
+
 TEST(LabelLayer, TheFirstWriteCopiesVoxelsSharedWithTheLabelsAsRead)
 {
-  const float spacing[3] = {1, 1, 1};
-  LOCTVolume read;
-  EXPECT_EQ(read.CreateVolume(kSize, FormatMetaImage, spacing, 1, LateralityNA, CenterNA), 0);
-  std::fill_n(read.Voxels(), read.VoxelCount(), static_cast<unsigned short>(255));
-  LOCTVolume shown;
-  shown.ShareVoxels(read);
-  LabelLayer layer;
-  layer.Show(&shown);
+  SharedLabels labels;
+  const LOCTVolume& read = labels.read;
+  LabelLayer& layer = labels.layer;
   EXPECT_EQ(layer.Voxels(), read.Voxels());
   EXPECT_EQ(layer.LabelledCount(), 24u);
 
@@ -100,14 +112,10 @@ TEST(LabelLayer, TheFirstWriteCopiesVoxelsSharedWithTheLabelsAsRead)
 // labels as read keep their voxels), and a volume that cannot be made stays as it was.
 TEST(LabelLayer, WithoutMemoryForACopyTheSharedLabelsStayAsTheyAre)
 {
-  const float spacing[3] = {1, 1, 1};
-  LOCTVolume read;
-  EXPECT_EQ(read.CreateVolume(kSize, FormatMetaImage, spacing, 1, LateralityNA, CenterNA), 0);
-  std::fill_n(read.Voxels(), read.VoxelCount(), static_cast<unsigned short>(255));
-  LOCTVolume shown;
-  shown.ShareVoxels(read);
-  LabelLayer layer;
-  layer.Show(&shown);
+  SharedLabels labels;
+  const LOCTVolume& read = labels.read;
+  LOCTVolume& shown = labels.shown;
+  LabelLayer& layer = labels.layer;
 
   const ScopedVolumeMemoryLimit noRoom(0);
   layer.Write(3, 0);
@@ -115,7 +123,7 @@ TEST(LabelLayer, WithoutMemoryForACopyTheSharedLabelsStayAsTheyAre)
   EXPECT_EQ(read.Voxels()[3], 255);
   EXPECT_EQ(layer.LabelledCount(), 24u);
   const int larger[3] = {8, 8, 8};
-  EXPECT_EQ(shown.CreateVolume(larger, FormatNA, spacing, 2, LateralityOD, CenterONH), -1);
+  EXPECT_EQ(shown.CreateVolume(larger, FormatNA, kSpacing, 2, LateralityOD, CenterONH), -1);
   EXPECT_EQ(shown.sizeX, kSize[0]);
   EXPECT_EQ(shown.bytesPerVoxel, 1);
   EXPECT_EQ(shown.Voxels(), read.Voxels());
