@@ -177,12 +177,14 @@ TEST(AtomicFile, LinksInAFolderOthersCanWrite)
     const TempDir elsewhere;
     const std::string victim = elsewhere.File("precious.xml");
     ASSERT_TRUE(fixtures::WriteText(victim, "precious"));
-    if (c.colleagueLink)
+    if (c.colleagueLink) {
       ASSERT_TRUE(shared.PlantLink("s_Markers_Vamo.xml", victim));
-    else
+    } else {
       std::filesystem::create_symlink(victim, shared.Path() / "s_Markers_Vamo.xml");
-    if (c.colleagueOwnsFolder)
+    }
+    if (c.colleagueOwnsFolder) {
       ASSERT_TRUE(shared.GiveToColleague());
+    }
     const std::string target = shared.File("s_Markers_Vamo.xml");
 
     EXPECT_EQ(WriteFileAtomically(target, "new", c.origin), c.followed ? 0 : -1);

@@ -63,7 +63,7 @@ TEST(DisplayedObjects, TheFileKeepsTheEyeAndCentreTheScanDoesNotKnow)
   for (const auto& c : kCases) {
     SCOPED_TRACE(testing::Message() << c.scanEye << " over " << c.fileEye);
     LOCTVolume scan;
-    scan.CreateVolume(kSize, FormatMetaImage, kSpacing, 1, c.scanEye, c.scanCentre);
+    ASSERT_EQ(scan.CreateVolume(kSize, FormatMetaImage, kSpacing, 1, c.scanEye, c.scanCentre), 0);
     LResultHeader fileHeader;
     fileHeader.format = FormatTopcon;
     fileHeader.laterality = c.fileEye;
