@@ -149,17 +149,20 @@ bool ValidHandOver(const DecodedRecord& record, uint64_t count)
          extent.file.size - extent.offset >= bytes;
 }
 
-// The voxels of the stretch, read by the program itself into memory of its own; empty
-// after an "Error: " line.
-MemoryMapping ReadStretch(const VoxelExtent& extent, const std::string& path, const std::string& dataPath)
+// The voxels of the stretch, read by the program itself into memory of its own (labels:
+// only the pages they are set in); empty after an "Error: " line.
+MemoryMapping ReadStretch(const VoxelExtent& extent, const std::string& path, const std::string& dataPath,
+                          VoxelUse use)
 {
+  const VoxelWrites writes = use == VoxelUse::Labels ? VoxelWrites::NonZero : VoxelWrites::Every;
   // The program takes no more memory for a read than the helper may: a file that needs
   // more fails as it would in the helper.
-  if (extent.count * sizeof(unsigned short) + ConversionBytes(extent) > g_Limits.memoryBytes) {
+  if (extent.count * sizeof(unsigned short) + ConversionBytes(extent, writes) > g_Limits.memoryBytes) {
     ReportOutOfMemory(path, g_Limits.memoryBytes);
     return MemoryMapping();
   }
-  MemoryMapping voxels = MemoryMapping::Private(size_t(extent.count) * sizeof(unsigned short));
+  const size_t bytes = size_t(extent.count) * sizeof(unsigned short);
+  MemoryMapping voxels = writes == VoxelWrites::NonZero ? MemoryMapping::Zeroed(bytes) : MemoryMapping::Private(bytes);
   if (!voxels.Data()) {
     diag::Error("No memory for the voxels of " + dataPath + ": " + std::strerror(errno));
     return MemoryMapping();
@@ -167,7 +170,7 @@ MemoryMapping ReadStretch(const VoxelExtent& extent, const std::string& path, co
   if (g_BeforeVoxelRead)
     g_BeforeVoxelRead(dataPath);
   try {
-    if (ReadVoxelExtent(dataPath, extent, static_cast<uint16_t*>(voxels.Data())))
+    if (ReadVoxelExtent(dataPath, extent, static_cast<uint16_t*>(voxels.Data()), writes))
       return voxels;
   } catch (const std::bad_alloc&) {  // the buffer of a type that is converted
     diag::Error("No memory to convert the voxels of " + dataPath);
@@ -229,7 +232,7 @@ const Limits& CurrentLimits()
   return g_Limits;
 }
 
-int ReadScan(LOCTVolume& volume, const std::string& path, ScanRoute route)
+int ReadScan(LOCTVolume& volume, const std::string& path, ScanRoute route, VoxelUse use)
 {
   DecodedRecord record;
   FileDescriptor shared;
@@ -248,7 +251,7 @@ int ReadScan(LOCTVolume& volume, const std::string& path, ScanRoute route)
     if (!mapping.Data())
       return HandOverFailed(path);
   } else {
-    mapping = ReadStretch(record.extent, path, dataPath);
+    mapping = ReadStretch(record.extent, path, dataPath, use);
     if (!mapping.Data())
       return kScanOpenFailed;
   }

@@ -48,9 +48,14 @@ const Limits& CurrentLimits();
 // after the helper has checked the file and before the program reads it; none by default.
 void SetBeforeVoxelRead(std::function<void(const std::string&)> hook);
 
-// The seams of LOCTVolume::ReadScanFile and LImage2D::Load: the same results and lines as
-// those readers, through the helper. A failed read leaves the volume as it was.
-[[nodiscard]] int ReadScan(LOCTVolume& volume, const std::string& path, ScanRoute route);
+// What a volume is read for: a scan, whose voxels fill all of it, or labels, mostly 0, of
+// which only the voxels that are not 0 are written where the program reads them itself.
+enum class VoxelUse { Scan, Labels };
+
+// The seams of LOCTVolume::ReadScanFile (ReadLabelFile) and LImage2D::Load: the same results
+// and lines as those readers, through the helper. A failed read leaves the volume as it was.
+[[nodiscard]] int ReadScan(LOCTVolume& volume, const std::string& path, ScanRoute route,
+                           VoxelUse use = VoxelUse::Scan);
 [[nodiscard]] int LoadImage(LImage2D& image, const std::string& path);
 
 }  // namespace decoder

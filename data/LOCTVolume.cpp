@@ -1,11 +1,13 @@
 #include "data/LOCTVolume.h"
 
 #include "data/Diagnostics.h"
+#include "data/MappedVoxels.h"
+#include "data/NonZeroCopy.h"
 #include "data/VolumeMemoryLimit.h"
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
+#include <cstdint>
 
 namespace {
 
@@ -25,19 +27,25 @@ LOCTVolume::ImageType::SpacingType ImageSpacing(const float spacing[3])
 
 uint64_t g_VolumeByteLimit = UINT64_MAX;
 
-// The toolkit reports memory that cannot be had by throwing (its allocation error, or the
-// standard library's): a full volume that does not fit is a failure the caller reports.
+// Voxels in memory of their own that reads as zeros and takes its pages only as they are
+// written: a volume filled only here and there (labels) holds memory only there.
 bool AllocateBuffer(LOCTVolume::ImageType& image)
 {
-  const uint64_t bytes = uint64_t(image.GetLargestPossibleRegion().GetNumberOfPixels()) * sizeof(unsigned short);
-  if (bytes > g_VolumeByteLimit)
+  const uint64_t count = image.GetLargestPossibleRegion().GetNumberOfPixels();
+  const uint64_t bytes = count * sizeof(unsigned short);
+  if (bytes > g_VolumeByteLimit || bytes > SIZE_MAX)
     return false;
-  try {
+  if (count == 0) {
     image.Allocate();
     return true;
-  } catch (const std::exception&) {
-    return false;
   }
+  decoder::MemoryMapping mapping = decoder::MemoryMapping::Zeroed(size_t(bytes));
+  if (!mapping.Data())
+    return false;
+  const decoder::MappedVoxels::Pointer voxels = decoder::MappedVoxels::New();
+  voxels->Adopt(std::move(mapping), size_t(count));
+  image.SetPixelContainer(voxels);
+  return true;
 }
 
 }  // namespace
@@ -107,7 +115,7 @@ unsigned short* LOCTVolume::WritableVoxels()
     own->SetRegions(shared->GetLargestPossibleRegion());
     if (!AllocateBuffer(*own))
       return nullptr;
-    std::copy_n(shared->GetBufferPointer(), shared->GetPixelContainer()->Size(), own->GetBufferPointer());
+    CopyNonZero(shared->GetBufferPointer(), shared->GetPixelContainer()->Size(), own->GetBufferPointer());
     image = own;
   }
   return Voxels();

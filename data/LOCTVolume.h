@@ -48,7 +48,9 @@ public:
   LOCTVolume(const LOCTVolume&) = delete;
   LOCTVolume& operator=(const LOCTVolume&) = delete;
 
-  // Stores every field and allocates the (uninitialised) voxels; the caller fills them.
+  // Stores every field and allocates the voxels, which read as 0; the caller fills them. A
+  // page of them holds memory only once something is written into it, so that a volume
+  // written only where it is not 0 (labels) takes memory only there.
   // 0, or -1 when memory for the voxels cannot be had: the volume is then as it was.
   [[nodiscard]] int CreateVolume(const int size[3], ScanFormat scanFormat, const float spacing[3],
                                  int bytes, Laterality eye, CenterType center);
@@ -56,10 +58,11 @@ public:
   // CreateVolume or AllocateImage gives it an image of its own, and so does WritableVoxels.
   void ShareVoxels(const LOCTVolume& source);
   // The voxels to write into. While another volume holds the same image, the image is first
-  // copied, so that the other keeps its voxels as they were; null when there is no memory
-  // for the copy (both then keep the shared voxels).
+  // copied (only the voxels that are not 0 are written), so that the other keeps its
+  // voxels as they were; null when there is no memory for the copy (both then keep the
+  // shared voxels).
   unsigned short* WritableVoxels();
-  // A new image of the given size and spacing replaces the held one; voxels uninitialised.
+  // A new image of the given size and spacing replaces the held one; voxels 0, as above.
   // False when memory for it cannot be had: the held image stays.
   [[nodiscard]] bool AllocateImage(const int size[3], const float spacing[3]);
   // Sets the voxel size of the fields and of the held image.
@@ -67,6 +70,9 @@ public:
 
   // Picks the reader by the file's extension (and, for ".oct", its size).
   [[nodiscard]] int ReadScanFile(const std::string& path);
+  // The same for a label volume: where the program reads the voxels itself, only those that
+  // are not 0 are written, so that the volume holds memory only where it is labelled.
+  [[nodiscard]] int ReadLabelFile(const std::string& path);
   [[nodiscard]] int ReadItkVolume(const std::string& path, ScanFormat scanFormat);
   [[nodiscard]] int ReadItkImage(const std::string& path, ScanFormat scanFormat);
   // 0, or -1 when the toolkit cannot write the file or a name it writes is refused. The

@@ -80,6 +80,21 @@ MemoryMapping MemoryMapping::Private(size_t bytes)
   return mapping;
 }
 
+MemoryMapping MemoryMapping::Zeroed(size_t bytes)
+{
+  MemoryMapping mapping;
+  if (bytes == 0)
+    return mapping;
+  void* data = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (data == MAP_FAILED)
+    return mapping;
+  mapping.m_Data = data;
+  mapping.m_Bytes = bytes;
+  // Where huge pages are the default, one voxel written would take 2 MiB.
+  (void)::madvise(data, bytes, MADV_NOHUGEPAGE);
+  return mapping;
+}
+
 MemoryMapping::~MemoryMapping()
 {
   if (m_Data)

@@ -2,7 +2,7 @@
 // Voxel buffers in memory mappings of their own. The decoder helper decodes straight into a
 // shared memory file and the program keeps its mapping as the volume's buffer, so the voxels
 // cross between the two processes without a copy; voxels the program reads itself go into
-// memory of its own that is advised to be backed by huge pages.
+// memory of its own, advised to be backed by huge pages unless only some of it is written.
 #include <cstddef>
 #include <utility>
 
@@ -22,6 +22,10 @@ public:
   // advised for huge pages: a large buffer then takes one page fault per 2 MiB instead of
   // one per 4 KiB as it is first written. Empty when the memory cannot be had.
   static MemoryMapping Private(size_t bytes);
+  // `bytes` bytes of this process's own memory, reading as zeros, without that advice: a
+  // page is taken only when something is first written into it, so that a buffer written
+  // only here and there (labels) holds memory only there.
+  static MemoryMapping Zeroed(size_t bytes);
   ~MemoryMapping();
   MemoryMapping(MemoryMapping&& other) noexcept
       : m_Data(std::exchange(other.m_Data, nullptr)), m_Bytes(std::exchange(other.m_Bytes, 0)) {}

@@ -25,28 +25,38 @@ uint32_t Size32(uint64_t size)
   return size > UINT32_MAX ? 0 : static_cast<uint32_t>(size);
 }
 
-}  // namespace
-
-int LOCTVolume::ReadScanFile(const std::string& path)
+int ReadVolumeFile(LOCTVolume& volume, const std::string& path, decoder::VoxelUse use)
 {
   const uint64_t size = FileSize(path);
   const ScanRoute route = ClassifyScanPath(path, size);
   // A toolkit decodes in a helper process, where its faults cannot reach the program.
   if (DecodedByToolkit(route) && decoder::Isolated())
-    return decoder::ReadScan(*this, path, route);
+    return decoder::ReadScan(volume, path, route, use);
   if (const ScanFormat toolkitFormat = ToolkitVolumeFormat(route); toolkitFormat != FormatNA)
-    return ReadItkVolume(path, toolkitFormat);
+    return volume.ReadItkVolume(path, toolkitFormat);
   switch (route) {
-  case ScanRoute::ZeissRaw: return ReadZeissRaw(path, Size32(size));
-  case ScanRoute::TopconFds: return ReadTopconFds(path);
-  case ScanRoute::HeidelbergVol: return ReadHeidelbergVol(path);
-  case ScanRoute::OptovueRaw: return ReadOptovueRaw(path, Size32(size));
-  case ScanRoute::BioptigenOct: return ReadBioptigenOct(path);
-  case ScanRoute::CanonTomograms: return ReadCanonTomograms(path);
-  case ScanRoute::DicomFlavour1: return ReadDicomVolume(path, 1);
-  case ScanRoute::DicomFlavour2: return ReadDicomVolume(path, 2);
-  case ScanRoute::DicomFlavour3: return ReadDicomVolume(path, 3);
+  case ScanRoute::ZeissRaw: return volume.ReadZeissRaw(path, Size32(size));
+  case ScanRoute::TopconFds: return volume.ReadTopconFds(path);
+  case ScanRoute::HeidelbergVol: return volume.ReadHeidelbergVol(path);
+  case ScanRoute::OptovueRaw: return volume.ReadOptovueRaw(path, Size32(size));
+  case ScanRoute::BioptigenOct: return volume.ReadBioptigenOct(path);
+  case ScanRoute::CanonTomograms: return volume.ReadCanonTomograms(path);
+  case ScanRoute::DicomFlavour1: return volume.ReadDicomVolume(path, 1);
+  case ScanRoute::DicomFlavour2: return volume.ReadDicomVolume(path, 2);
+  case ScanRoute::DicomFlavour3: return volume.ReadDicomVolume(path, 3);
   default: break;
   }
   return UnsupportedScan();
+}
+
+}  // namespace
+
+int LOCTVolume::ReadScanFile(const std::string& path)
+{
+  return ReadVolumeFile(*this, path, decoder::VoxelUse::Scan);
+}
+
+int LOCTVolume::ReadLabelFile(const std::string& path)
+{
+  return ReadVolumeFile(*this, path, decoder::VoxelUse::Labels);
 }

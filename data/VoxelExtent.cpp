@@ -4,6 +4,7 @@
 #include "data/ByteVoxelRead.h"
 #include "data/Diagnostics.h"
 #include "data/FileDescriptor.h"
+#include "data/NonZeroCopy.h"
 #include "data/VoxelRange.h"
 
 #include <algorithm>
@@ -18,7 +19,8 @@ namespace decoder {
 
 namespace {
 
-// Bytes per slab of a one-byte volume: small enough to stay in cache while it is widened.
+// Bytes per slab of a volume read through a buffer: small enough to stay in cache while it
+// is widened or sifted.
 constexpr size_t kSlabBytes = size_t(4) << 20;
 
 FileIdentity IdentityOf(const struct stat& status)
@@ -109,26 +111,46 @@ bool HostIsBigEndian()
   return __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__;
 }
 
-bool ReadUnsigned16(CheckedFile& file, const VoxelExtent& extent, uint16_t* voxels)
+// The stretch a slab at a time through a buffer of its stored values: put(values, count,
+// index of the first) takes each slab.
+template <typename Stored, typename Put>
+bool ReadInSlabs(CheckedFile& file, const VoxelExtent& extent, Put put)
 {
+  const uint64_t slab = std::min<uint64_t>(kSlabBytes / sizeof(Stored), extent.count);
+  const std::unique_ptr<Stored[]> values(new Stored[size_t(slab)]);
+  for (uint64_t first = 0; first < extent.count; first += slab) {
+    const uint64_t count = std::min(slab, extent.count - first);
+    if (!file.ReadAt(values.get(), count * sizeof(Stored), extent.offset + first * sizeof(Stored)))
+      return false;
+    put(values.get(), size_t(count), first);
+  }
+  return true;
+}
+
+bool ReadUnsigned16(CheckedFile& file, const VoxelExtent& extent, uint16_t* voxels, VoxelWrites writes)
+{
+  const bool swap = bool(extent.bigEndian) != HostIsBigEndian();
+  if (writes == VoxelWrites::NonZero)
+    return ReadInSlabs<uint16_t>(file, extent, [&](uint16_t* values, size_t count, uint64_t first) {
+      if (swap)
+        SwapEachPair(values, count);
+      CopyNonZero(values, count, voxels + first);
+    });
   if (!file.ReadAt(voxels, extent.count * 2, extent.offset))
     return false;
-  if (bool(extent.bigEndian) != HostIsBigEndian())
+  if (swap)
     SwapEachPair(voxels, extent.count);
   return true;
 }
 
-bool ReadBytesWidened(CheckedFile& file, const VoxelExtent& extent, uint16_t* voxels)
+bool ReadBytesWidened(CheckedFile& file, const VoxelExtent& extent, uint16_t* voxels, VoxelWrites writes)
 {
-  const uint64_t slab = std::min<uint64_t>(kSlabBytes, extent.count);
-  const std::unique_ptr<unsigned char[]> bytes(new unsigned char[size_t(slab)]);
-  for (uint64_t first = 0; first < extent.count; first += slab) {
-    const uint64_t count = std::min(slab, extent.count - first);
-    if (!file.ReadAt(bytes.get(), count, extent.offset + first))
-      return false;
-    WidenBytes(bytes.get(), size_t(count), voxels + first);
-  }
-  return true;
+  return ReadInSlabs<unsigned char>(file, extent, [&](const unsigned char* bytes, size_t count, uint64_t first) {
+    if (writes == VoxelWrites::NonZero)
+      CopyNonZero(bytes, count, voxels + first);
+    else
+      WidenBytes(bytes, count, voxels + first);
+  });
 }
 
 // Values of another stored type, held as Wide (float or double, which hold each stored
@@ -154,11 +176,12 @@ bool ReadConverted(CheckedFile& file, const VoxelExtent& extent, bool storedAsFl
   return true;
 }
 
-bool ReadAndConvert(CheckedFile& file, const VoxelExtent& extent, uint16_t* voxels)
+// Stored types other than unsigned 8 and 16 bits, rare for labels, are written whole.
+bool ReadAndConvert(CheckedFile& file, const VoxelExtent& extent, uint16_t* voxels, VoxelWrites writes)
 {
   switch (extent.type) {
-  case StoredType::UInt8: return ReadBytesWidened(file, extent, voxels) && file.StillUnchanged();
-  case StoredType::UInt16: return ReadUnsigned16(file, extent, voxels) && file.StillUnchanged();
+  case StoredType::UInt8: return ReadBytesWidened(file, extent, voxels, writes) && file.StillUnchanged();
+  case StoredType::UInt16: return ReadUnsigned16(file, extent, voxels, writes) && file.StillUnchanged();
   case StoredType::Int8: return ReadConverted<int8_t, float>(file, extent, false, voxels);
   case StoredType::Int16: return ReadConverted<int16_t, float>(file, extent, false, voxels);
   case StoredType::Float32: return ReadConverted<float, float>(file, extent, true, voxels);
@@ -192,11 +215,11 @@ size_t StoredSize(StoredType type)
   return 0;
 }
 
-uint64_t ConversionBytes(const VoxelExtent& extent)
+uint64_t ConversionBytes(const VoxelExtent& extent, VoxelWrites writes)
 {
   switch (extent.type) {
   case StoredType::UInt8: return std::min<uint64_t>(kSlabBytes, extent.count);
-  case StoredType::UInt16:
+  case StoredType::UInt16: return writes == VoxelWrites::NonZero ? std::min<uint64_t>(kSlabBytes, 2 * extent.count) : 0;
   case StoredType::None: return 0;
   case StoredType::Int8:
   case StoredType::Int16:
@@ -214,10 +237,10 @@ bool IdentifyFile(const std::string& path, FileIdentity& identity)
   return true;
 }
 
-bool ReadVoxelExtent(const std::string& path, const VoxelExtent& extent, uint16_t* voxels)
+bool ReadVoxelExtent(const std::string& path, const VoxelExtent& extent, uint16_t* voxels, VoxelWrites writes)
 {
   CheckedFile file(path, extent.file);
-  return file.IsGood() && ReadAndConvert(file, extent, voxels);
+  return file.IsGood() && ReadAndConvert(file, extent, voxels, writes);
 }
 
 }  // namespace decoder

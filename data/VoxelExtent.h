@@ -52,14 +52,20 @@ struct VoxelExtent {
 // regular file that can be examined.
 bool IdentifyFile(const std::string& path, FileIdentity& identity);
 
+// Which voxels ReadVoxelExtent writes: every one, or only those that are not 0, into voxels
+// that read as 0 already (so that the pages of nothing but 0 stay untouched).
+enum class VoxelWrites { Every, NonZero };
+
 // The memory ReadVoxelExtent takes for the stretch on top of the voxels it fills: none for
-// stored types that go straight into the voxels, a buffer of wider values for the others.
-uint64_t ConversionBytes(const VoxelExtent& extent);
+// stored types that go straight into the voxels, a slab or a buffer of wider values for the
+// others.
+uint64_t ConversionBytes(const VoxelExtent& extent, VoxelWrites writes = VoxelWrites::Every);
 
 // Reads the stretch from the data file at `path` into `voxels` (room for extent.count
 // voxels), converted to unsigned 16 bits exactly as the toolkit-format reader converts the
 // same values. True on success; false after an "Error: " line when the file cannot be
 // opened, is not the file the helper checked, or changes or ends while it is read.
-bool ReadVoxelExtent(const std::string& path, const VoxelExtent& extent, uint16_t* voxels);
+bool ReadVoxelExtent(const std::string& path, const VoxelExtent& extent, uint16_t* voxels,
+                     VoxelWrites writes = VoxelWrites::Every);
 
 }  // namespace decoder

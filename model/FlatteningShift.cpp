@@ -60,7 +60,10 @@ void FlatteningShift::ShiftVolume(const LOCTVolume& source, LOCTVolume& displaye
       unsigned short* row = outSlice + size_t(y) * nx;
       for (int x = 0; x < nx; ++x) {
         const int m = y + offsets[x];
-        row[x] = (m >= 0 && m < ny) ? inSlice[size_t(m) * nx + x] : 0;
+        if (m < 0 || m >= ny)
+          continue;
+        if (const unsigned short value = inSlice[size_t(m) * nx + x])
+          row[x] = value;
       }
     }
   }

@@ -28,7 +28,9 @@ public:
   float ToDisplayed(float x, float y, float z) const;
 
   // displayed := source with every A-scan moved (rows from outside the source are 0).
-  // Both volumes have the same sizes; displayed is allocated by the caller.
+  // Both volumes have the same sizes; displayed is a new volume of the caller's, reading as
+  // 0, into which only the voxels that are not 0 are written (labels then hold memory only
+  // where they are set).
   void ShiftVolume(const LOCTVolume& source, LOCTVolume& displayed) const;
 
 private:

@@ -48,8 +48,9 @@ std::string FirstRefusedName(std::initializer_list<std::string> files)
   return "";
 }
 
-// stored := displayed moved back to the scan's depth; rows that came from outside the scan
-// when it was shown become 0.
+// stored (a new volume, reading as 0) := displayed moved back to the scan's depth; rows
+// that came from outside the scan when it was shown stay 0. Only the voxels that are not 0
+// are written, so that labels hold memory only where they are set.
 void UnshiftVolume(const LOCTVolume& displayed, const FlatteningShift& shift, LOCTVolume& stored)
 {
   const size_t sizeX = size_t(displayed.sizeX), sizeY = size_t(displayed.sizeY);
@@ -58,11 +59,10 @@ void UnshiftVolume(const LOCTVolume& displayed, const FlatteningShift& shift, LO
   for (int z = 0; z < displayed.sizeZ; ++z)
     for (int x = 0; x < displayed.sizeX; ++x) {
       const int moved = shift.ToDisplayed(x, 0, z);  // where stored row 0 is shown
-      for (int y = 0; y < displayed.sizeY; ++y) {
-        const int v = y + moved;
+      for (int y = std::max(0, -moved); y < displayed.sizeY && y + moved < displayed.sizeY; ++y) {
         const size_t slice = size_t(z) * sizeY;
-        to[size_t(x) + sizeX * (slice + size_t(y))] =
-            v >= 0 && v < displayed.sizeY ? from[size_t(x) + sizeX * (slice + size_t(v))] : 0;
+        if (const unsigned short value = from[size_t(x) + sizeX * (slice + size_t(y + moved))])
+          to[size_t(x) + sizeX * (slice + size_t(y))] = value;
       }
     }
 }

@@ -315,16 +315,16 @@ bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume&
   const int scanSize[3] = {scan.sizeX, scan.sizeY, scan.sizeZ};
   const float scanSpacing[3] = {scan.spacingX, scan.spacingY, scan.spacingZ};
   if (slot.pathList.IsEmpty()) {
-    // Labels painted on a scan without a label file go into an empty volume of its size.
+    // Labels painted on a scan without a label file go into an empty volume of its size
+    // (a new volume reads as 0, and holds memory only where it is painted).
     LOCTVolume& labels = *slot.defaultObject;
     if (labels.CreateVolume(scanSize, scan.format, scanSpacing, 1, scan.laterality, scan.centerType) != 0)
       return Fail(loadmessages::NotEnoughMemory("open the scan"));
-    std::fill_n(labels.Voxels(), labels.VoxelCount(), static_cast<unsigned short>(0));
     slot.defaultMesh->SetLabelVolume(scanSize, scanSpacing, labels.Voxels(), 1);
     (void)slot.defaultMesh->Build(false, smoothing);  // an empty mesh takes no memory
   }
   return ReadKindFiles(slot, kind, [&](LOCTVolume& labels, const std::string& path, int i) -> std::string {
-    if (labels.ReadScanFile(path) != kScanOk)
+    if (labels.ReadLabelFile(path) != kScanOk)
       return loadmessages::FileError(kind);
     if (!HasSameSize(labels, scan))
       return loadmessages::SizeMismatch(kind);

@@ -12,8 +12,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <vector>
 
@@ -30,6 +32,13 @@ Read ReadScan(LOCTVolume& volume, const std::string& path)
 {
   const StdoutCapture capture;
   const int result = volume.ReadScanFile(path);
+  return {result, capture.Text()};
+}
+
+Read ReadLabels(LOCTVolume& volume, const std::string& path)
+{
+  const StdoutCapture capture;
+  const int result = volume.ReadLabelFile(path);
   return {result, capture.Text()};
 }
 
@@ -110,24 +119,89 @@ tifffile.imwrite('single.tif', p[:, :, 0].T.astype(np.uint8))
           fixtures::CopySample("topcon_minimized.fds", dir.Path().string())};
 }
 
-// Reads the file in this process and through the helper, expects the same result, lines,
-// fields and voxels, and returns the result.
+// Reads the file in this process and through the helper, as a scan and as labels, expects
+// the same result, lines, fields and voxels, and returns the result.
 int ExpectSameThroughHelper(const std::string& path, const std::string& helperPath = STRATAVIEW_DECODER)
 {
-  LOCTVolume inProcess, throughHelper;
+  LOCTVolume inProcess;
   const Read expected = ReadScan(inProcess, path);
-  Read got;
-  {
-    const fixtures::ScopedDecoder helper(decoder::Limits().baseTime, helperPath);
-    got = ReadScan(throughHelper, path);
+  for (const auto read : {ReadScan, ReadLabels}) {
+    LOCTVolume throughHelper;
+    Read got;
+    {
+      const fixtures::ScopedDecoder helper(decoder::Limits().baseTime, helperPath);
+      got = read(throughHelper, path);
+    }
+    EXPECT_EQ(got.result, expected.result);
+    EXPECT_EQ(got.out, expected.out);
+    if (expected.result == kScanOk)
+      ExpectSameVolume(throughHelper, inProcess);
+    else
+      EXPECT_FALSE(throughHelper.loaded);
   }
-  EXPECT_EQ(got.result, expected.result);
-  EXPECT_EQ(got.out, expected.out);
-  if (expected.result == kScanOk)
-    ExpectSameVolume(throughHelper, inProcess);
-  else
-    EXPECT_FALSE(throughHelper.loaded);
   return expected.result;
+}
+
+// The memory resident in the mapping that holds `address`, from /proc/self/smaps.
+uint64_t ResidentBytesAround(const void* address)
+{
+  std::ifstream smaps("/proc/self/smaps");
+  const auto at = reinterpret_cast<uintptr_t>(address);
+  bool inside = false;
+  std::string line;
+  while (std::getline(smaps, line)) {
+    uintptr_t begin = 0;
+    uintptr_t end = 0;
+    char dash = 0;
+    std::istringstream range(line);
+    if (range >> std::hex >> begin >> dash >> end && dash == '-') {
+      inside = begin <= at && at < end;
+    } else if (inside && line.rfind("Rss:", 0) == 0) {
+      return std::stoull(line.substr(4)) * 1024;
+    }
+  }
+  return UINT64_MAX;
+}
+
+// Labels read as labels hold memory only in the pages where they are set, through every road
+// that gives them voxels of their own: the read, the copy a first brush stroke makes of
+// labels another volume shares, and a new empty volume; the voxels are those of the file.
+TEST(DecoderHelper, LabelsHoldMemoryOnlyWhereTheyAreSet)
+{
+  const TempDir dir;
+  const int size[3] = {512, 256, 32};
+  const float spacing[3] = {0.01f, 0.002f, 0.05f};
+  const uint64_t bytes = uint64_t(size[0]) * size[1] * size[2] * sizeof(unsigned short);
+  for (const int bytesPerVoxel : {1, 2}) {
+    SCOPED_TRACE(bytesPerVoxel);
+    const std::string path = dir.File("labels" + std::to_string(bytesPerVoxel) + ".mhd");
+    {
+      LOCTVolume written;
+      ASSERT_EQ(written.CreateVolume(size, FormatMetaImage, spacing, bytesPerVoxel, LateralityOD, CenterMacula), 0);
+      EXPECT_LT(ResidentBytesAround(written.Voxels()), 64u * 1024);
+      // A hundred voxels set, each in a page of its own.
+      for (uint64_t i = 0; i < 100; ++i)
+        written.Voxels()[i * (written.VoxelCount() / 100) + 7] = bytesPerVoxel == 1 ? 255 : 65535;
+      ASSERT_EQ(written.WriteMetaImage(path), 0);
+    }
+    const fixtures::ScopedDecoder helper;
+    LOCTVolume asScan, asLabels;
+    ASSERT_EQ(asScan.ReadScanFile(path), kScanOk);
+    ASSERT_EQ(asLabels.ReadLabelFile(path), kScanOk);
+    ExpectSameVolume(asLabels, asScan);
+    EXPECT_GT(ResidentBytesAround(asScan.Voxels()), bytes / 2);
+    EXPECT_LT(ResidentBytesAround(asLabels.Voxels()), bytes / 8);
+
+    LOCTVolume painted;
+    painted.ShareVoxels(asLabels);
+    unsigned short* own = painted.WritableVoxels();
+    ASSERT_NE(own, asLabels.Voxels());
+    own[1] = 1;
+    EXPECT_LT(ResidentBytesAround(own), bytes / 8);
+    std::vector<unsigned short> expected = VoxelsOf(asLabels);
+    expected[1] = 1;
+    EXPECT_TRUE(VoxelsOf(painted) == expected);
+  }
 }
 
 TEST(DecoderHelper, EveryScanFormatArrivesAsTheProgramReadsIt)
