@@ -171,6 +171,7 @@ public:
   void RenderSlicePane(int orientation) override;
   void InvalidateSlicePane(int orientation) override;
   void Invalidate3DPane() override;
+  void Show2DStepIn3DPane() override;
   void SurfacePointsMoved(int surface, const GridRegion& region) override;
   void ResultEdited(int mouseMode, int orientation) override;
   void SetSliceScrollPos(int orientation, int position) override;

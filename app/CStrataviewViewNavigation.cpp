@@ -141,7 +141,7 @@ void CStrataviewView::UpdateSlice(int slice)
     if (other != slice && m_SlicePanes[other])
       m_SlicePanes[other]->Invalidate();
   InvalidateProjectionPane();
-  Invalidate3DPane();
+  Show2DStepIn3DPane();
   const QSignalBlocker block(m_ScrollBars[slice]);
   m_ScrollBars[slice]->setValue(SliceCoordinate(slice));
 }

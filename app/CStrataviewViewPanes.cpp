@@ -99,6 +99,12 @@ void CStrataviewView::Invalidate3DPane()
     m_3DPane->update();
 }
 
+void CStrataviewView::Show2DStepIn3DPane()
+{
+  if (m_3DPane)
+    m_3DPane->ShowPositionAndWindow();
+}
+
 void CStrataviewView::SurfacePointsMoved(int surface, const GridRegion& region)
 {
   if (m_3DPane)

@@ -133,6 +133,37 @@ void L3D::paintGL()
 {
   ApplyProjection();
   RenderScene();
+  m_PaintedPositionAndWindow = PositionAndWindowShown();
+}
+
+std::array<float, 5> L3D::PositionAndWindowShown() const
+{
+  std::array<float, 5> shown = {-1.0f, -1.0f, -1.0f, -1.0f, -1.0f};
+  if (!Flag(SceneFlag::All) || !HasVolume())
+    return shown;
+  const bool guides = Flag(SceneFlag::GuideLines);
+  const bool xy = Flag(SceneFlag::PlaneXY);
+  const bool zy = Flag(SceneFlag::PlaneZY);
+  const bool xz = Flag(SceneFlag::PlaneXZ);
+  const bool cells = (Flag(SceneFlag::Surfaces) && SurfaceCount() > 0) || (Flag(SceneFlag::RefSurface) && HasRefSurface());
+  const std::array<bool, 3> axisShown = {zy || (guides && (xy || xz || cells)), xz || (guides && (xy || zy)),
+                                         xy || (guides && (zy || xz || cells))};
+  const std::array<int, 3> p = Position();
+  for (size_t axis = 0; axis < 3; ++axis)
+    if (axisShown[axis])
+      shown[axis] = static_cast<float>(p[axis]);
+  if (xy || zy || xz) {
+    const std::array<float, 2> window = Window();
+    shown[3] = window[0];
+    shown[4] = window[1];
+  }
+  return shown;
+}
+
+void L3D::ShowPositionAndWindow()
+{
+  if (!m_PaintedPositionAndWindow || *m_PaintedPositionAndWindow != PositionAndWindowShown())
+    update();
 }
 
 void L3D::ApplyProjection()

@@ -91,6 +91,9 @@ public:
   // Points of a surface moved in place within a region of the (x, z) grid: an edit or an
   // undo in a slice pane. Repaints.
   void ShowSurfacePointsChanged(int surface, const GridRegion& region);
+  // The position or the window changed (a 2-D step): repaints only when the picture shows
+  // what changed since its last paint.
+  void ShowPositionAndWindow();
 
   // The mouse, at window points. A left press picks by the mouse mode (and starts the
   // trackball from the point); a left drag rotates, a middle drag (or right drag with Shift)
@@ -131,6 +134,11 @@ protected:
 
 private:
   void ShowFlag(SceneFlag flag, bool show);
+  // The coordinates x, y, z of the position and the window centre and width as the picture
+  // shows them: the window while a plane is shown, each plane's own slice and, with the
+  // guide lines, the coordinates they mark on the planes and the surfaces; -1 where nothing
+  // shown depends on one.
+  std::array<float, 5> PositionAndWindowShown() const;
   void ApplyProjection();
   void ApplyMaterial(const Material3D& m);
   void LoadName(uint64_t name);
@@ -201,6 +209,8 @@ private:
   bool m_Buffered = true;
   SceneBuffers3D m_Buffers;
   bool m_KeepLayer = true;
+  // What the last paint showed of the position and the window; none before the first.
+  std::optional<std::array<float, 5>> m_PaintedPositionAndWindow;
   Scene3DLayerCache m_Layer;
   Scene3DEditedRows m_EditedRows;
   KeptPicture m_LastKeptPicture = KeptPicture::NotKept;

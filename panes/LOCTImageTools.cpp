@@ -203,7 +203,7 @@ void LOCTImage::SetPositionFromPoint(QPoint point)
     m_View.SetSliceScrollPos(other, m_Position[otherAxes.slice]);
   }
   m_View.InvalidateProjectionPane();
-  m_View.Invalidate3DPane();
+  m_View.Show2DStepIn3DPane();
 }
 
 void LOCTImage::SetGridCenterFromPoint(QPoint point)
@@ -232,7 +232,7 @@ void LOCTImage::DragWindowLevel(QPoint point)
   *m_WindowWidth += static_cast<float>(point.y() - m_LastPoint.y()) * range / 512.0f;
   // Rendering keeps both within the value range.
   RenderSlicePanes();
-  m_View.Invalidate3DPane();
+  m_View.Show2DStepIn3DPane();
   m_LastPoint = point;
 }
 

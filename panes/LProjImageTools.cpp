@@ -53,7 +53,7 @@ void LProjImage::SetPositionFromPoint(QPoint point)
   m_View.RenderSlicePane(OrientationZY);
   m_View.SetSliceScrollPos(OrientationXY, z);
   m_View.SetSliceScrollPos(OrientationZY, x);
-  m_View.Invalidate3DPane();
+  m_View.Show2DStepIn3DPane();
 }
 
 bool LProjImage::GridCenterToolActive() const

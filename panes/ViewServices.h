@@ -20,6 +20,9 @@ public:
   virtual void RenderSlicePane(int orientation) = 0;
   virtual void InvalidateSlicePane(int orientation) = 0;
   virtual void Invalidate3DPane() = 0;
+  // After a change of only the position or the window: the 3-D pane repaints when its
+  // picture shows what changed.
+  virtual void Show2DStepIn3DPane() { Invalidate3DPane(); }
   // A surface edit (or its undo) in a slice pane moved points of `surface` within `region`
   // of the (x, z) grid in place: the 3-D pane builds again only what they touch. A view
   // without a 3-D pane may leave it doing nothing.
