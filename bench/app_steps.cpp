@@ -3,10 +3,13 @@
 // 2-D steps (the next B-scan from the scroll bar, a window drag step in the B-scan pane) and
 // a surface-drag step in the B-scan pane with the 3-D pane shown (through its kept picture,
 // drawn in full from its buffers, and cell by cell) and hidden, each timed until all their
-// paints are done; and the peak memory (VmHWM) of the empty window and with
-// the folder open, beside the scan's voxel bytes. Needs a display (xvfb-run).
+// paints are done, with the 3-D pane's own CPU time on this thread per step beside that of
+// a repaint in full; and the peak memory (VmHWM) of the empty window and with the folder
+// open, beside the scan's voxel bytes. With --dense-label the folder is opened from a copy
+// whose vessel labels are set in a tenth of the voxels (a band of depth rows through the
+// whole scan), beside the folder's own, usually thin, labels. Needs a display (xvfb-run).
 //
-//   bench_app_steps FOLDER [steps]
+//   bench_app_steps FOLDER [steps] [--dense-label]
 #include "app/CMainFrame.h"
 #include "app/CStrataviewView.h"
 #include "data/DecoderHelper.h"
@@ -23,6 +26,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -40,17 +44,35 @@ double MsSince(Clock::time_point start)
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Counts the paints it delivers, so that a step can wait until its paints are done.
+double ThreadCpuMs();
+
+// Counts the paints it delivers, so that a step can wait until its paints are done, and
+// takes this thread's CPU time in the paints of one widget.
 class PaintTimer : public QApplication {
 public:
   using QApplication::QApplication;
   bool notify(QObject* receiver, QEvent* event) override
   {
-    if (event->type() == QEvent::Paint)
-      ++paints;
-    return QApplication::notify(receiver, event);
+    if (event->type() != QEvent::Paint)
+      return QApplication::notify(receiver, event);
+    ++paints;
+    if (receiver != watched)
+      return QApplication::notify(receiver, event);
+    const double start = ThreadCpuMs();
+    const bool done = QApplication::notify(receiver, event);
+    watchedMs += ThreadCpuMs() - start;
+    ++watchedPaints;
+    return done;
+  }
+  void ResetWatched()
+  {
+    watchedMs = 0.0;
+    watchedPaints = 0;
   }
   long paints = 0;
+  QObject* watched = nullptr;
+  double watchedMs = 0.0;
+  long watchedPaints = 0;
 };
 
 // Delivers what is pending until nothing more gets painted.
@@ -80,6 +102,48 @@ long VmHWMKiB()
   return StatusKiB("VmHWM:");
 }
 
+double ThreadCpuMs()
+{
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// A copy of the folder whose vessel labels are set in the depth rows from 45% to 55% of
+// every A-scan: a tenth of the voxels, in every B-scan.
+std::string FolderWithDenseLabels(const std::string& folder)
+{
+  namespace fs = std::filesystem;
+  const fs::path copy = fs::temp_directory_path() / "strataview-app-steps-dense";
+  fs::remove_all(copy);
+  fs::create_directories(copy);
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (!entry.is_regular_file() || name.find(".vtk") != std::string::npos)
+      continue;
+    if (name.find("_Vessel_") == std::string::npos || entry.path().extension() != ".raw")
+      fs::copy_file(entry.path(), copy / name);
+  }
+  for (const auto& entry : fs::directory_iterator(copy)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find("_Vessel_") == std::string::npos || entry.path().extension() != ".mhd")
+      continue;
+    std::ifstream header(entry.path());
+    std::string line;
+    long size[3] = {0, 0, 0};
+    while (std::getline(header, line))
+      if (line.rfind("DimSize", 0) == 0)
+        std::sscanf(line.c_str(), "DimSize = %ld %ld %ld", &size[0], &size[1], &size[2]);
+    std::vector<char> slice(static_cast<size_t>(size[0] * size[1]), 0);
+    std::fill(slice.begin() + size[0] * (size[1] * 45 / 100), slice.begin() + size[0] * (size[1] * 55 / 100),
+              static_cast<char>(255));
+    std::ofstream raw(copy / (entry.path().stem().string() + ".raw"), std::ios::binary);
+    for (long z = 0; z < size[2]; ++z)
+      raw.write(slice.data(), static_cast<std::streamsize>(slice.size()));
+  }
+  return copy.string();
+}
+
 // Every file of the folder read into a fresh buffer of its size.
 double ReadFolderMs(const std::string& folder)
 {
@@ -99,11 +163,13 @@ double ReadFolderMs(const std::string& folder)
   return MsSince(start);
 }
 
-// The mean time of `steps` steps until their paints are done.
+// The mean time of `steps` steps until their paints are done; the watched widget's paints
+// are counted from the first step on.
 template <typename Step>
 double StepMs(PaintTimer& app, int steps, Step step)
 {
   Settle(app);
+  app.ResetWatched();
   double total = 0.0;
   for (int i = 0; i < steps; ++i) {
     const Clock::time_point start = Clock::now();
@@ -125,12 +191,14 @@ void Mouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button
 int main(int argc, char** argv)
 {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: bench_app_steps FOLDER [steps]\n");
+    std::fprintf(stderr, "usage: bench_app_steps FOLDER [steps] [--dense-label]\n");
     return 2;
   }
-  const std::string folder = argv[1];
+  const bool dense = std::string(argv[argc - 1]) == "--dense-label";
+  const int arguments = dense ? argc - 1 : argc;
+  const std::string folder = dense ? FolderWithDenseLabels(argv[1]) : argv[1];
   // 0 steps: only the open figures.
-  const int steps = argc > 2 ? std::max(0, std::atoi(argv[2])) : 20;
+  const int steps = arguments > 2 ? std::max(0, std::atoi(argv[2])) : 20;
   PaintTimer app(argc, argv);
   // The grid definitions and the decoder helpers lie beside the program, one folder up from
   // the benchmarks; files are decoded in the helpers, as the program does.
@@ -167,7 +235,8 @@ int main(int argc, char** argv)
 
   const LOCTVolume& scan = frame.View()->GetReadVolume();
   const double voxelMiB = static_cast<double>(scan.VoxelCount()) * scan.bytesPerVoxel / 1048576.0;
-  std::printf("scan %d x %d x %d, %.0f MiB of voxels\n", scan.sizeX, scan.sizeY, scan.sizeZ, voxelMiB);
+  std::printf("scan %d x %d x %d, %.0f MiB of voxels%s\n", scan.sizeX, scan.sizeY, scan.sizeZ, voxelMiB,
+              dense ? ", vessel labels set in a tenth of them" : "");
   std::printf("open, process start to every pane drawn: %.0f ms; reading every file: %.0f ms (x%.2f)\n", openMs,
               readMs, openMs / readMs);
   std::printf("open, load call to every pane drawn: %.0f ms (x%.2f)\n", loadMs, loadMs / readMs);
@@ -219,6 +288,20 @@ int main(int argc, char** argv)
                {"3-D pane shown, drawn in full from buffers", true, true, false},
                {"3-D pane shown, drawn cell by cell", true, false, false},
                {"3-D pane hidden", false, true, true}};
+  app.watched = pane3D;
+  struct PaneCpu {
+    double perStep;
+    double paintsPerStep;
+  };
+  const auto TakeCpu = [&] {
+    const PaneCpu taken{app.watchedMs / steps, static_cast<double>(app.watchedPaints) / steps};
+    app.ResetWatched();
+    return taken;
+  };
+  const auto fullRepaint = [&](int) {
+    pane3D->SetLayerKeeping(false);
+    pane3D->update();
+  };
   for (const auto& mode : modes) {
     pane3D->setVisible(mode.shown);
     pane3D->SetBufferedDrawing(mode.buffered);
@@ -227,8 +310,20 @@ int main(int argc, char** argv)
     frame.View()->SetMouseMode(MouseWindow);
     Mouse(bscan, QEvent::MouseButtonPress, middle, Qt::LeftButton, Qt::LeftButton);
     const double slice = StepMs(app, steps, nextBScan);
+    const PaneCpu sliceCpu = TakeCpu();
     const double window = StepMs(app, steps, windowStep);
+    const PaneCpu windowCpu = TakeCpu();
     Mouse(bscan, QEvent::MouseButtonRelease, middle, Qt::LeftButton, Qt::NoButton);
+    if (mode.shown && mode.kept) {
+      // The same-run baseline: the unchanged scene repainted in full from the buffers.
+      (void)StepMs(app, steps, fullRepaint);
+      const double full = TakeCpu().perStep;
+      pane3D->SetLayerKeeping(true);
+      std::printf("3-D pane's CPU on this thread per step: next B-scan %.2f ms (%.2f paints, %.2fx of a repaint in "
+                  "full), window step %.2f ms (%.2f paints, %.2fx); a repaint in full %.2f ms\n",
+                  sliceCpu.perStep, sliceCpu.paintsPerStep, sliceCpu.perStep / full, windowCpu.perStep,
+                  windowCpu.paintsPerStep, windowCpu.perStep / full, full);
+    }
     frame.View()->SetMouseMode(MouseSurfaces);
     dragRow = surfaces.Point(3, dragX, frame.View()->Position()[2]).y;
     Mouse(bscan, QEvent::MouseMove, surfacePoint(dragRow), Qt::NoButton, Qt::NoButton);
