@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <exception>
 
 namespace {
 
@@ -28,16 +29,24 @@ LOCTVolume::ImageType::SpacingType ImageSpacing(const float spacing[3])
 uint64_t g_VolumeByteLimit = UINT64_MAX;
 
 // Voxels in memory of their own that reads as zeros and takes its pages only as they are
-// written: a volume filled only here and there (labels) holds memory only there.
+// written: a volume filled only here and there (labels) holds memory only there. In the
+// decoder helper the buffer goes where the toolkit places it, the file shared with the
+// program. The toolkit reports memory that cannot be had by throwing (its allocation error,
+// or the standard library's): a full volume that does not fit is a failure the caller
+// reports.
 bool AllocateBuffer(LOCTVolume::ImageType& image)
 {
   const uint64_t count = image.GetLargestPossibleRegion().GetNumberOfPixels();
   const uint64_t bytes = count * sizeof(unsigned short);
   if (bytes > g_VolumeByteLimit || bytes > SIZE_MAX)
     return false;
-  if (count == 0) {
-    image.Allocate();
-    return true;
+  if (count == 0 || decoder::MappedVoxels::NextBufferPlaced()) {
+    try {
+      image.Allocate();
+      return true;
+    } catch (const std::exception&) {
+      return false;
+    }
   }
   decoder::MemoryMapping mapping = decoder::MemoryMapping::Zeroed(size_t(bytes));
   if (!mapping.Data())

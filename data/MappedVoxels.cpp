@@ -135,6 +135,11 @@ void MappedVoxels::PlaceNextBufferIn(int fd)
   g_PlacementFd = fd;
 }
 
+bool MappedVoxels::NextBufferPlaced()
+{
+  return g_PlacementFd >= 0;
+}
+
 void MappedVoxels::ServeEveryImage()
 {
   itk::ObjectFactoryBase::RegisterFactory(MappedVoxelsFactory::New());

@@ -59,6 +59,8 @@ public:
   // The helper's side: the next buffer a voxel container of this process allocates is
   // placed in the shared file `fd`, which grows to fit it.
   static void PlaceNextBufferIn(int fd);
+  // Whether the next buffer allocated goes into such a file.
+  static bool NextBufferPlaced();
   // Makes every voxel container of this process a MappedVoxels, so that the readers' own
   // images can be placed in the shared file.
   static void ServeEveryImage();

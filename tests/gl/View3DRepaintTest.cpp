@@ -41,7 +41,7 @@ TEST(View3DRepaint, TwoDStepsRepaintTheThreeDPaneOnlyWhereItShowsThem)
   pane.ShowSurfaces(true);
   pane.ShowSurface(0, true);
   pane.ShowGuideLines(true);
-  const PaintCount count(pane);
+  PaintCount count(pane);
   const auto paintsAfter = [&](const std::function<void()>& step) {
     QTest::qWait(50);
     count.paints = 0;
