@@ -1,6 +1,7 @@
 #include "data/AtomicFile.h"
 
 #include "data/FileDescriptor.h"
+#include "data/ReadableFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -132,7 +133,7 @@ int WriteFileAtomically(const std::filesystem::path& target, std::string_view te
 int CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& target,
                        writetarget::WriteOrigin origin)
 {
-  const FileDescriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  const FileDescriptor in = readable::Open(from.string()).descriptor;
   if (!in.IsOpen())
     return -1;
   AtomicFile file(target, origin);

@@ -134,13 +134,14 @@ void BScanDepthRows::Clear()
   m_Elements.clear();
 }
 
-int LoadTakingDepthRows(tinyxml2::XMLDocument& document, const std::string& path, BScanDepthRows& rows)
+int LoadTakingDepthRows(tinyxml2::XMLDocument& document, const std::string& path, BScanDepthRows& rows,
+                        uint64_t largest)
 {
   try {
     std::string compact;
     {
       std::string text;
-      if (binary::ReadWholeFile(path, text))
+      if (binary::ReadWholeFile(path, text, largest))
         compact = rows.TakeRows(text);
     }
     if (!compact.empty() && document.Parse(compact.data(), compact.size()) == tinyxml2::XML_SUCCESS &&
@@ -152,5 +153,5 @@ int LoadTakingDepthRows(tinyxml2::XMLDocument& document, const std::string& path
   // words it always used.
   rows.Clear();
   document.Clear();
-  return xmlfile::Load(document, path);
+  return xmlfile::Load(document, path, largest);
 }

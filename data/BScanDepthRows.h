@@ -46,4 +46,4 @@ private:
 // Loads a result file as xmlfile::Load does (the same results and messages), emptying its
 // plain B-scans into rows on the way.
 [[nodiscard]] int LoadTakingDepthRows(tinyxml2::XMLDocument& document, const std::string& path,
-                                      BScanDepthRows& rows);
+                                      BScanDepthRows& rows, uint64_t largest);

@@ -1,24 +1,29 @@
 #include "data/BinaryReader.h"
 
+#include "data/ReadableFile.h"
+
+#include <algorithm>
 #include <cerrno>
-#include <sys/stat.h>
+#include <cstring>
 
 namespace binary {
 
-bool FileReader::Open(const std::string& path)
+bool FileReader::Open(const std::string& path, uint64_t largest)
 {
-  m_File.reset(std::fopen(path.c_str(), "rb"));
+  m_File.reset();
   m_Size = 0;
   m_Position = 0;
-  if (!m_File)
+  readable::ReadableFile file = readable::Open(path, largest);
+  m_Refusal = file.refusal;
+  if (!file.IsOpen())
     return false;
-  struct stat st {};
-  if (::fstat(::fileno(m_File.get()), &st) != 0 || !S_ISREG(st.st_mode)) {
-    m_File.reset();
-    errno = EISDIR;  // fopen accepts a folder; reading it would fail later
+  m_File.reset(::fdopen(file.descriptor.Get(), "rb"));
+  if (!m_File) {
+    m_Refusal = std::strerror(errno);
     return false;
   }
-  m_Size = static_cast<uint64_t>(st.st_size);
+  (void)file.descriptor.Release();  // the stream closes it now
+  m_Size = file.size;
   return true;
 }
 
@@ -60,10 +65,10 @@ bool SpanReader::ReadBytes(void* out, uint64_t bytes)
   return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text)
+bool ReadWholeFile(const std::string& path, std::string& text, uint64_t largest)
 {
   FileReader file;
-  if (!file.Open(path) || file.Size() > text.max_size())
+  if (!file.Open(path, std::min<uint64_t>(largest, text.max_size())))
     return false;
   text.resize(static_cast<size_t>(file.Size()));
   return file.ReadBytes(text.data(), file.Size());

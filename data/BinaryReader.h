@@ -42,9 +42,12 @@ inline uint64_t BoundedProduct(std::initializer_list<int64_t> sizes, uint64_t li
 class FileReader {
 public:
   FileReader() = default;
-  // Opens the file for reading; false (errno set) when it cannot be opened.
-  bool Open(const std::string& path);
+  // Opens a regular file of at most `largest` bytes for reading, without ever waiting on
+  // what lies under the name (readable::Open); false (errno set, Refusal() saying why)
+  // otherwise.
+  bool Open(const std::string& path, uint64_t largest = UINT64_MAX);
   bool IsOpen() const { return m_File != nullptr; }
+  const std::string& Refusal() const { return m_Refusal; }
 
   uint64_t Size() const { return m_Size; }
   uint64_t Tell() const { return m_Position; }
@@ -70,6 +73,7 @@ private:
 
   struct Closer { void operator()(std::FILE* f) const { std::fclose(f); } };
   std::unique_ptr<std::FILE, Closer> m_File;
+  std::string m_Refusal;
   uint64_t m_Size = 0;
   uint64_t m_Position = 0;
 };
@@ -108,8 +112,9 @@ private:
   uint64_t m_Position = 0;
 };
 
-// The whole of a regular file, read into `text` at its own size (no growing copies); false
-// (errno set) when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& text);
+// The whole of a regular file of at most `largest` bytes, read into `text` at its own size
+// (no growing copies, nothing taken for a larger file); false (errno set) when it cannot be
+// opened or read.
+bool ReadWholeFile(const std::string& path, std::string& text, uint64_t largest = UINT64_MAX);
 
 }  // namespace binary

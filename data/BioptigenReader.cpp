@@ -1,6 +1,7 @@
 // Bioptigen ".oct" files: a header of named entries, taken by position, then one frame per
 // B-scan, each frame holding its A-scans one after the other.
 #include "data/BinaryReader.h"
+#include "data/DeviceScanHeaders.h"
 #include "data/Diagnostics.h"
 #include "data/LOCTVolume.h"
 
@@ -137,10 +138,8 @@ bool ReadFrames(binary::FileReader& in, const BioptigenHeader& header, unsigned 
 int LOCTVolume::ReadBioptigenOct(const std::string& path)
 {
   binary::FileReader in;
-  if (!in.Open(path)) {
-    diag::ReportOpenFailure(path, errno);
+  if (!devicescan::OpenScanFile(path, in))
     return kScanOpenFailed;
-  }
   BioptigenHeader header;
   if (const int result = ReadBioptigenHeader(in, header); result != kScanOk)
     return result;

@@ -4,6 +4,7 @@
 #include "data/Diagnostics.h"
 #include "data/LOCTVolume.h"
 #include "data/NumberText.h"
+#include "data/ReadableFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,10 +27,10 @@ constexpr uint64_t kBlockTrailerBytes = 152;
 // A file read through zlib, which decompresses gzip data and passes plain files unchanged.
 class GzipInput {
 public:
+  // False after the refusal was reported (readable::OpenGzip).
   bool Open(const std::string& path)
   {
-    m_Path = path;
-    m_File.reset(gzopen(path.c_str(), "rb"));
+    m_File = readable::OpenGzip(path);
     return m_File != nullptr;
   }
 
@@ -52,21 +53,19 @@ public:
     return true;
   }
 
-  // zlib's reason for the last failure, without the path it puts in front.
+  // zlib's reason for the last failure, without the "<fd:n>: " it puts in front.
   std::string Reason() const
   {
     int code = Z_OK;
     std::string reason = gzerror(m_File.get(), &code);
-    const std::string prefix = m_Path + ": ";
-    if (reason.compare(0, prefix.size(), prefix) == 0)
-      reason.erase(0, prefix.size());
+    const size_t separator = reason.find(": ");
+    if (reason.compare(0, 4, "<fd:") == 0 && separator != std::string::npos)
+      reason.erase(0, separator + 2);
     return reason;
   }
 
 private:
-  struct Closer { void operator()(gzFile f) const { gzclose(f); } };
-  std::unique_ptr<gzFile_s, Closer> m_File;
-  std::string m_Path;
+  readable::GzipStream m_File;
 };
 
 struct CanonParameters {
@@ -141,10 +140,8 @@ int ReadCanonParameters(const std::string& path, CanonParameters& out)
     return kScanCanonName;
   }
   GzipInput in;
-  if (!in.Open(path)) {
-    diag::ReportOpenFailure(path, errno);
+  if (!in.Open(path))
     return kScanOpenFailed;
-  }
   std::vector<unsigned char> content;
   if (!in.ReadUpTo(kMaxParametersBytes + 1, content)) {
     diag::ReportFileFailure(path, in.Reason());
@@ -210,10 +207,8 @@ int LOCTVolume::ReadCanonTomograms(const std::string& path)
   const std::string tomogramsPath =
       path.substr(0, path.size() - kParametersEnding.size()) + kTomogramsEnding;
   GzipInput in;
-  if (!in.Open(tomogramsPath)) {
-    diag::ReportOpenFailure(tomogramsPath, errno);
+  if (!in.Open(tomogramsPath))
     return kScanOpenFailed;
-  }
   // Only what the volume needs is read: further blocks are ignored. The content is taken
   // into memory first, so the volume is allocated only for data that is really there.
   const uint64_t blockBytes = uint64_t(file.sizeX) * uint64_t(file.sizeY);

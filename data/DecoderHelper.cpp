@@ -8,6 +8,7 @@
 #include "data/LImage2D.h"
 #include "data/LOCTVolume.h"
 #include "data/MappedVoxels.h"
+#include "data/ReadableFile.h"
 #include "data/VoxelExtent.h"
 
 #include <cerrno>
@@ -92,6 +93,12 @@ bool TakeResult(const std::string& result, DecodedRecord& record, std::string& d
 bool Decode(const std::string& helper, const char* kind, const std::string& path, DecodedRecord& record,
             FileDescriptor& shared, std::string& dataPath)
 {
+  // A pipe or a folder under the name is refused here, at once, rather than holding the
+  // helper until its time runs out.
+  if (const readable::ReadableFile file = readable::Open(path); !file.IsOpen()) {
+    readable::ReportRefusal(path, file);
+    return false;
+  }
   shared = FileDescriptor(::memfd_create("strataview-decoded", MFD_CLOEXEC));
   if (!shared.IsOpen()) {
     diag::Error(std::string("No shared memory for the decoder: ") + std::strerror(errno));

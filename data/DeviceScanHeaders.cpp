@@ -244,7 +244,7 @@ bool OpenScanFile(const std::string& path, binary::FileReader& in)
 {
   if (in.Open(path))
     return true;
-  diag::ReportOpenFailure(path, errno);
+  diag::ReportFileFailure(path, in.Refusal());
   return false;
 }
 

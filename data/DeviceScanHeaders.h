@@ -44,8 +44,9 @@ inline uint16_t OptovueValue(float sample)
 // 1) gives 0.
 void ConvertHeidelbergSamples(const float* samples, uint64_t count, uint16_t* values);
 
-// Opens a scan file; on failure reports the path with the system's reason and returns
-// false (the reader then answers kScanOpenFailed).
+// Opens a scan file (a regular file only, never waiting on what lies under the name); on
+// failure reports the path with the reason and returns false (the reader then answers
+// kScanOpenFailed).
 bool OpenScanFile(const std::string& path, binary::FileReader& in);
 
 // Reports a file that failed while being read (or that needs more memory than there is)

@@ -23,6 +23,8 @@ public:
 
   int Get() const { return m_Fd; }
   bool IsOpen() const { return m_Fd >= 0; }
+  // Gives the descriptor up to a new owner (a C stream, zlib) and returns it.
+  [[nodiscard]] int Release() { return std::exchange(m_Fd, -1); }
   void Reset()
   {
     if (m_Fd >= 0)

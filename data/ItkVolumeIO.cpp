@@ -4,6 +4,7 @@
 #include "data/LOCTVolume.h"
 
 #include "data/BinaryReader.h"
+#include "data/DeviceScanHeaders.h"
 #include "data/ByteVoxelRead.h"
 #include "data/Diagnostics.h"
 #include "data/ItkVolumeExtent.h"
@@ -227,10 +228,8 @@ int WithCheckedHeader(const std::string& path, ScanFormat format, Take take)
 {
   {
     binary::FileReader probe;
-    if (!probe.Open(path)) {
-      diag::ReportOpenFailure(path, errno);
+    if (!devicescan::OpenScanFile(path, probe))
       return kScanOpenFailed;
-    }
   }
   try {
     itk::ImageIOBase::Pointer io = ImageIOOf(format);

@@ -15,7 +15,7 @@ void LGridCenter::Create(int x, int z, const LResultHeader& resultHeader)
   loaded = true;
 }
 
-int LGridCenter::ReadXml(const std::string& path)
+int LGridCenter::ReadXml(const std::string& path, uint64_t largest)
 {
   return ReadResultXml(path, kRoot, header, [this](const tinyxml2::XMLElement& root) {
     const tinyxml2::XMLElement* center = xmlfile::Child(&root, "center");
@@ -23,7 +23,7 @@ int LGridCenter::ReadXml(const std::string& path)
     centerZ = xmlfile::ChildInt(center, "z", -1);
     loaded = true;
     return kXmlOk;
-  });
+  }, largest);
 }
 
 int LGridCenter::WriteXml(const std::string& path) const

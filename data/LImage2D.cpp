@@ -1,6 +1,7 @@
 #include "data/LImage2D.h"
 
 #include "data/DecoderHelper.h"
+#include "data/ReadableFile.h"
 
 #include <FreeImage.h>
 
@@ -86,6 +87,11 @@ int LImage2D::Load(const std::string& path)
   if (decoder::Isolated())
     return decoder::LoadImage(*this, path);
   Unload();
+  // The decoder opens the file by its name and would wait on a pipe.
+  if (const readable::ReadableFile file = readable::Open(path); !file.IsOpen()) {
+    readable::ReportRefusal(path, file);
+    return -1;
+  }
   const FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
   if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type))
     return -1;

@@ -30,10 +30,10 @@ void LMarkers::Free()
   loaded = false;
 }
 
-int LMarkers::ReadXml(const std::string& path)
+int LMarkers::ReadXml(const std::string& path, uint64_t largest)
 {
   return ReadResultXml(path, kRoot, header,
-                       [this](const tinyxml2::XMLElement& root) { return ReadBody(root); });
+                       [this](const tinyxml2::XMLElement& root) { return ReadBody(root); }, largest);
 }
 
 int LMarkers::ReadBody(const tinyxml2::XMLElement& root)

@@ -31,9 +31,10 @@ public:
                  const float* corners, size_t vertexCount, const float* vertices,
                  size_t indexCount, const int32_t* indices);
 
-  // 0, or -1 when the file cannot be read or does not hold a valid triangle mesh; the
-  // mesh is left as it was on failure.
-  [[nodiscard]] int ReadVtk(const std::string& path, const int size[3], const float spacing[3]);
+  // 0, or -1 when the file cannot be read, is larger than `largest` bytes (refused before it
+  // is read) or does not hold a valid triangle mesh; the mesh is left as it was on failure.
+  [[nodiscard]] int ReadVtk(const std::string& path, const int size[3], const float spacing[3],
+                            uint64_t largest = UINT64_MAX);
   // 0, or -1 when the file cannot be written or its name is refused (an existing file is
   // then left as it was). A cache written while loading is the program's own file; one
   // written by a save the user asked for follows the user's own links.

@@ -111,14 +111,14 @@ bool ReadTriangles(VtkText& text, long long count, size_t vertexCount, std::vect
 
 }  // namespace
 
-int LMesh::ReadVtk(const std::string& path, const int size[3], const float spacing[3])
+int LMesh::ReadVtk(const std::string& path, const int size[3], const float spacing[3], uint64_t largest)
 {
   for (int i = 0; i < 3; ++i)
     if (!(spacing[i] > 0.0f) || !std::isfinite(spacing[i]))
       return -1;  // millimetres could not be turned back into voxels
   try {
     std::string contents;
-    if (!binary::ReadWholeFile(path, contents))
+    if (!binary::ReadWholeFile(path, contents, largest))
       return -1;
     VtkText text(contents);
     std::vector<float> vertices;

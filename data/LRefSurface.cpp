@@ -32,11 +32,11 @@ void LRefSurface::Free()
   loaded = false;
 }
 
-int LRefSurface::ReadXml(const std::string& path)
+int LRefSurface::ReadXml(const std::string& path, uint64_t largest)
 {
   BScanDepthRows rows;
   return ReadResultXml(
-      path, kRoot, header, [this, &rows](const tinyxml2::XMLElement& root) { return ReadBody(root, rows); }, &rows);
+      path, kRoot, header, [this, &rows](const tinyxml2::XMLElement& root) { return ReadBody(root, rows); }, largest, &rows);
 }
 
 int LRefSurface::ReadBody(const tinyxml2::XMLElement& root, const BScanDepthRows& rows)

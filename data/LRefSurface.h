@@ -22,7 +22,8 @@ public:
   void Free();
 
   // An XmlReadResult; root "reference_surface". Only the first surface of the file counts.
-  [[nodiscard]] int ReadXml(const std::string& path);
+  // A file larger than `largest` bytes is refused before it is read.
+  [[nodiscard]] int ReadXml(const std::string& path, uint64_t largest = UINT64_MAX);
 
   std::string GetInstance() const { return instance; }
 

@@ -140,10 +140,10 @@ LResultHeader UnknownResultHeader()
 }
 
 int ReadResultXml(const std::string& path, const char* rootName, LResultHeader& header,
-                  const ResultBodyReader& readBody, BScanDepthRows* rows)
+                  const ResultBodyReader& readBody, uint64_t largest, BScanDepthRows* rows)
 {
   tinyxml2::XMLDocument document;
-  if ((rows ? LoadTakingDepthRows(document, path, *rows) : xmlfile::Load(document, path)) != 0)
+  if ((rows ? LoadTakingDepthRows(document, path, *rows, largest) : xmlfile::Load(document, path, largest)) != 0)
     return kXmlLoadFailed;
   LResultHeader read = UnknownResultHeader();
   const XMLElement* root = xmlfile::FindRoot(document, rootName);

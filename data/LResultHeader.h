@@ -3,6 +3,7 @@
 // and by whom it was last changed, whether it is approved, which scan it belongs to), and
 // the reading and writing steps that every result record shares; each record adds only
 // its body.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -61,9 +62,10 @@ using ResultBodyWriter = std::function<void(XmlWriter& out)>;
 // -3 the header is reset ("NA" and 0; after -3 it keeps the file's version text); after
 // 0 it holds the file's header; after a body failure it is untouched.
 // With rows, the file's plain B-scans are read into them instead of into the tree.
+// A file larger than `largest` bytes is refused (kXmlLoadFailed) before it is read.
 [[nodiscard]] int ReadResultXml(const std::string& path, const char* rootName,
                                 LResultHeader& header, const ResultBodyReader& readBody,
-                                BScanDepthRows* rows = nullptr);
+                                uint64_t largest, BScanDepthRows* rows = nullptr);
 
 // The shared writing steps: declaration, root, header block with the clock's date and time
 // in place of the stored ones, the body, streamed into a safe write. 0, or -1 when the

@@ -57,10 +57,10 @@ void LSplines::Free()
   loaded = false;
 }
 
-int LSplines::ReadXml(const std::string& path)
+int LSplines::ReadXml(const std::string& path, uint64_t largest)
 {
   return ReadResultXml(path, kRoot, header,
-                       [this](const tinyxml2::XMLElement& root) { return ReadBody(root); });
+                       [this](const tinyxml2::XMLElement& root) { return ReadBody(root); }, largest);
 }
 
 int LSplines::ReadBody(const tinyxml2::XMLElement& root)

@@ -52,11 +52,11 @@ void LSurfaces::Free()
   loaded = false;
 }
 
-int LSurfaces::ReadXml(const std::string& path)
+int LSurfaces::ReadXml(const std::string& path, uint64_t largest)
 {
   BScanDepthRows rows;
   return ReadResultXml(
-      path, kRoot, header, [this, &rows](const tinyxml2::XMLElement& root) { return ReadBody(root, rows); }, &rows);
+      path, kRoot, header, [this, &rows](const tinyxml2::XMLElement& root) { return ReadBody(root, rows); }, largest, &rows);
 }
 
 int LSurfaces::ReadBody(const tinyxml2::XMLElement& root, const BScanDepthRows& rows)

@@ -30,7 +30,8 @@ public:
   void Free();
 
   // An XmlReadResult; root "surfaces".
-  [[nodiscard]] int ReadXml(const std::string& path);
+  // A file larger than `largest` bytes is refused before it is read.
+  [[nodiscard]] int ReadXml(const std::string& path, uint64_t largest = UINT64_MAX);
   // 0, or -1 when the file cannot be written.
   [[nodiscard]] int WriteXml(const std::string& path) const;
 

@@ -1,14 +1,16 @@
 #include "data/MetaImageDataCheck.h"
 
+#include "data/DataFileFolder.h"
+#include "data/Diagnostics.h"
+#include "data/ReadableFile.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <strings.h>
-#include <system_error>
 #include <vector>
 
 #include <metaImage.h>
@@ -18,7 +20,7 @@ namespace {
 
 // The longest MetaImage header read: far beyond any real one, and with it the longest list
 // of data files.
-constexpr std::streamsize kLongestHeader = 1 << 20;
+constexpr uint64_t kLongestHeader = 1 << 20;
 
 // The text of the header file that follows its "ElementDataFile" line, which ends every
 // MetaImage header (the voxels, or the names of a list of data files, come next), and the
@@ -30,10 +32,9 @@ struct AfterHeader {
 
 AfterHeader TextAfterHeader(const std::string& headerPath)
 {
-  std::ifstream in(headerPath, std::ios::binary);
-  std::string head(static_cast<size_t>(kLongestHeader), '\0');
-  in.read(head.data(), kLongestHeader);
-  head.resize(static_cast<size_t>(in.gcount()));
+  std::string head;
+  if (!readable::ReadHead(headerPath, kLongestHeader, head))
+    return {};
   const size_t key = head.find("ElementDataFile");
   const size_t end = key == std::string::npos ? key : head.find('\n', key);
   if (end == std::string::npos)
@@ -41,33 +42,32 @@ AfterHeader TextAfterHeader(const std::string& headerPath)
   return {end + 1, head.substr(end + 1)};
 }
 
-bool StoredBytesFit(const std::filesystem::path& file, uint64_t offset, uint64_t bytes)
+bool StoredBytesFit(const readable::ReadableFile& file, uint64_t offset, uint64_t bytes)
 {
-  std::error_code error;
-  const uintmax_t size = std::filesystem::file_size(file, error);
-  return !error && size >= offset && size - offset >= bytes;
+  return file.size >= offset && file.size - offset >= bytes;
 }
 
 // Inflates the stream from offset on without keeping its output, and tells whether it
 // yields the given number of bytes.
-bool CompressedBytesFit(const std::filesystem::path& file, uint64_t offset, uint64_t bytes)
+bool CompressedBytesFit(const readable::ReadableFile& file, uint64_t offset, uint64_t bytes)
 {
-  std::ifstream in(file, std::ios::binary);
-  if (!in.seekg(static_cast<std::streamoff>(offset)))
+  if (offset > file.size)
     return false;
   z_stream stream{};
   if (inflateInit2(&stream, 15 + 32) != Z_OK)  // zlib or gzip framing
     return false;
   std::vector<unsigned char> input(1 << 16), output(1 << 16);
   uint64_t produced = 0;
+  uint64_t at = offset;
   int status = Z_OK;
   while (status == Z_OK && produced < bytes) {
     if (stream.avail_in == 0) {
-      in.read(reinterpret_cast<char*>(input.data()), static_cast<std::streamsize>(input.size()));
-      if (in.gcount() == 0)
+      const uint64_t chunk = std::min<uint64_t>(input.size(), file.size - at);
+      if (chunk == 0 || !readable::ReadAt(file.descriptor, input.data(), chunk, at))
         break;
+      at += chunk;
       stream.next_in = input.data();
-      stream.avail_in = static_cast<uInt>(in.gcount());
+      stream.avail_in = static_cast<uInt>(chunk);
     }
     stream.next_out = output.data();
     stream.avail_out = static_cast<uInt>(output.size());
@@ -79,9 +79,25 @@ bool CompressedBytesFit(const std::filesystem::path& file, uint64_t offset, uint
 }
 
 // Whether one data file holds the given bytes from offset on, stored or compressed.
-bool DataFileFits(const std::filesystem::path& file, uint64_t offset, uint64_t bytes, bool compressed)
+bool DataFileFits(const std::filesystem::path& path, uint64_t offset, uint64_t bytes, bool compressed)
 {
-  return compressed ? CompressedBytesFit(file, offset, bytes) : StoredBytesFit(file, offset, bytes);
+  const readable::ReadableFile file = readable::Open(path.string());
+  if (!file.IsOpen()) {
+    readable::ReportRefusal(path.string(), file);
+    return false;
+  }
+  if (compressed ? CompressedBytesFit(file, offset, bytes) : StoredBytesFit(file, offset, bytes))
+    return true;
+  diag::ReportFileFailure(path.string(), "holds less than its header needs");
+  return false;
+}
+
+// The same for a file the header names, which must lie in the header's folder.
+bool NamedFileFits(const std::string& headerPath, const std::string& name, uint64_t bytes, bool compressed,
+                   uint64_t offset = 0)
+{
+  const std::filesystem::path path = MetaImageDataFile(headerPath, name);
+  return DataFileInHeaderFolder(headerPath, path) && DataFileFits(path, offset, bytes, compressed);
 }
 
 // The voxels are spread over files, each holding one slab of the last axes' sizes, so many
@@ -130,7 +146,7 @@ bool ListedFilesFit(const MetaImage& meta, const std::string& headerPath, uint64
     // which it reads from a stream that is not there.
     if (name.empty())
       return false;
-    if (!DataFileFits(MetaImageDataFile(headerPath, name), 0, spread.bytesPerFile, meta.CompressedData()))
+    if (!NamedFileFits(headerPath, name, spread.bytesPerFile, meta.CompressedData()))
       return false;
     ++found;
   }
@@ -188,8 +204,7 @@ bool PatternFilesFit(const MetaImage& meta, const std::string& headerPath, uint6
       (last - first) / step + 1 != static_cast<long long>(spread.files))
     return false;
   for (long long number = first; number <= last; number += step)
-    if (!DataFileFits(MetaImageDataFile(headerPath, pattern.Name(number)), 0, spread.bytesPerFile,
-                      meta.CompressedData()))
+    if (!NamedFileFits(headerPath, pattern.Name(number), spread.bytesPerFile, meta.CompressedData()))
       return false;
   return true;
 }
@@ -213,16 +228,10 @@ bool MetaImageDataPresent(itk::MetaImageIO& io, const std::string& headerPath)
     return PatternFilesFit(*meta, headerPath, voxelBytes);
 
   // A header size of -1 places the voxels at the very end of the file: nothing is skipped.
-  uint64_t offset = meta->HeaderSize() > 0 ? static_cast<uint64_t>(meta->HeaderSize()) : 0;
-  std::filesystem::path dataPath = dataName;
+  const uint64_t offset = meta->HeaderSize() > 0 ? static_cast<uint64_t>(meta->HeaderSize()) : 0;
   if (::strcasecmp(dataName.c_str(), "LOCAL") == 0) {
     const uint64_t headerEnd = TextAfterHeader(headerPath).offset;
-    if (headerEnd == 0)
-      return false;
-    offset += headerEnd;
-    dataPath = headerPath;
-  } else {
-    dataPath = MetaImageDataFile(headerPath, dataName);
+    return headerEnd != 0 && DataFileFits(headerPath, offset + headerEnd, voxelBytes, meta->CompressedData());
   }
-  return DataFileFits(dataPath, offset, voxelBytes, meta->CompressedData());
+  return NamedFileFits(headerPath, dataName, voxelBytes, meta->CompressedData(), offset);
 }

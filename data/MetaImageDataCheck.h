@@ -11,7 +11,9 @@
 // True when the data the header names holds all the voxels it announces (compressed data
 // is inflated once, without keeping the output). The header's information must have been
 // read. Data spread over a list of files or a numbered file-name pattern is checked file by
-// file: each must exist and hold its share, and there must be exactly one file per slab.
+// file: each must be a regular file that opens and holds its share, and there must be
+// exactly one file per slab. Every data file must lie in the header's folder or below it
+// (DataFileInHeaderFolder); the reason of a refusal is printed on standard error.
 bool MetaImageDataPresent(itk::MetaImageIO& io, const std::string& headerPath);
 
 // The data file a header names: a relative name lies beside the header.

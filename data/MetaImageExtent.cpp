@@ -1,8 +1,10 @@
 #include "data/MetaImageExtent.h"
 
+#include "data/DataFileFolder.h"
 #include "data/MetaImageDataCheck.h"
+#include "data/ReadableFile.h"
 
-#include <fstream>
+#include <sstream>
 #include <strings.h>
 #include <metaImage.h>
 
@@ -46,7 +48,10 @@ std::string Trimmed(const std::string& text)
 // the last line of every header. 0 when no such line is found.
 uint64_t LocalDataOffset(const std::string& headerPath)
 {
-  std::ifstream in(headerPath, std::ios::binary);
+  std::string head;
+  if (!readable::ReadHead(headerPath, kLongestHeader, head))
+    return 0;
+  std::istringstream in(head);
   uint64_t offset = 0;
   for (std::string line; offset < kLongestHeader && std::getline(in, line);) {
     if (in.eof())
@@ -104,7 +109,7 @@ bool FindMetaImageExtent(itk::MetaImageIO& io, const std::string& headerPath, de
       return false;
     found.offset = uint64_t(meta.HeaderSize());
     path = MetaImageDataFile(headerPath, name).string();
-    if (!decoder::IdentifyFile(path, found.file) || found.file.size < found.offset ||
+    if (!DataFileInHeaderFolder(headerPath, path) || !decoder::IdentifyFile(path, found.file) || found.file.size < found.offset ||
         found.file.size - found.offset < bytes)
       return false;
   }

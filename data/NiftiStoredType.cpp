@@ -1,6 +1,7 @@
 #include "data/NiftiStoredType.h"
 
 #include "data/BinaryReader.h"
+#include "data/ReadableFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -103,9 +104,8 @@ private:
 template <typename Take>
 bool WithHeader(const std::string& path, Take take)
 {
-  struct Closer { void operator()(gzFile f) const { gzclose(f); } };
   // zlib passes a file that is not compressed through unchanged.
-  const std::unique_ptr<gzFile_s, Closer> file(gzopen(path.c_str(), "rb"));
+  const readable::GzipStream file = readable::OpenGzip(path);
   unsigned char head[kNifti2.size];
   const int read = file ? gzread(file.get(), head, sizeof head) : -1;
   for (const bool big : {false, true})

@@ -3,6 +3,7 @@
 #include "data/BinaryReader.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -216,10 +217,37 @@ private:
   bool m_BigTiff = false;
 };
 
+// The bytes a table of strips or tiles stores, by where its offsets and counts lie and how
+// many of them are read. Pages of a stack often share one table; each is read once, so that
+// the check costs what the pages and the tables hold, not their product.
+class BlockTables {
+public:
+  // Where the offsets lie and their type, where the counts lie, their type and number, how
+  // many blocks are read and whether there are counts at all.
+  using Key = std::tuple<uint64_t, uint16_t, uint64_t, uint16_t, uint64_t, uint64_t, bool>;
+  // The stored bytes of the table, or false when its blocks do not lie in the file.
+  template <typename Sum> bool Stored(const Key& key, uint64_t& stored, Sum sum)
+  {
+    const auto known = m_Stored.find(key);
+    if (known != m_Stored.end()) {
+      stored = known->second;
+      return true;
+    }
+    if (!sum(stored))
+      return false;
+    m_Stored.emplace(key, stored);
+    return true;
+  }
+
+private:
+  std::map<Key, uint64_t> m_Stored;
+};
+
 // One page as its directory describes it.
 class TiffPage {
 public:
-  TiffPage(TiffReader& reader, const std::vector<Entry>& entries) : m_Reader(reader), m_Entries(entries) {}
+  TiffPage(TiffReader& reader, const std::vector<Entry>& entries, BlockTables& tables)
+    : m_Reader(reader), m_Entries(entries), m_Tables(tables) {}
 
   // Reads the page's geometry; false when a size the page needs is missing or out of range.
   bool ReadGeometry()
@@ -263,13 +291,28 @@ public:
       return false;
     const uint64_t blocks =
         Times(Times(CeilDiv(m_Layout.width, m_BlockWidth), CeilDiv(m_Layout.height, m_BlockHeight)), Planes());
-    const uint64_t size = m_Reader.FileSize();
-    uint64_t stored = counts ? 0 : size;  // without counts, the blocks run to the end of the file
     const uint64_t listed = std::min(blocks, offsets->count);
+    const BlockTables::Key key{offsets->at, offsets->type, counts ? counts->at : 0, counts ? counts->type : 0,
+                               counts ? counts->count : 0, listed, counts != nullptr};
+    uint64_t stored = 0;
+    return m_Tables.Stored(key, stored, [&](uint64_t& sum) { return SumBlocks(*offsets, counts, listed, sum); }) &&
+           Times(stored, Expansion()) >= PixelBytes();
+  }
+
+  // The least the file must hold for the page's pixels, with every page stored apart.
+  uint64_t LeastStored() const { return CeilDiv(PixelBytes(), Expansion()); }
+
+private:
+  // The bytes the first `listed` blocks store (the rest of the file when there are no
+  // counts); false when a block does not lie in the file.
+  bool SumBlocks(const Entry& offsets, const Entry* counts, uint64_t listed, uint64_t& stored) const
+  {
+    const uint64_t size = m_Reader.FileSize();
+    stored = counts ? 0 : size;  // without counts, the blocks run to the end of the file
     std::vector<uint64_t> at, bytes;
     for (uint64_t first = 0; first < listed; first += kValuesPerRead) {
       const uint64_t run = std::min(listed - first, kValuesPerRead);
-      if (!m_Reader.Values(*offsets, first, run, at) || (counts && !m_Reader.Values(*counts, first, run, bytes)))
+      if (!m_Reader.Values(offsets, first, run, at) || (counts && !m_Reader.Values(*counts, first, run, bytes)))
         return false;
       for (uint64_t i = 0; i < run; ++i) {
         const uint64_t held = counts ? bytes[i] : 0;
@@ -278,13 +321,9 @@ public:
         stored = Plus(stored, held);
       }
     }
-    return Times(stored, Expansion()) >= PixelBytes();
+    return true;
   }
 
-  // The least the file must hold for the page's pixels, with every page stored apart.
-  uint64_t LeastStored() const { return CeilDiv(PixelBytes(), Expansion()); }
-
-private:
   const Entry* Find(uint16_t tag) const
   {
     const auto found =
@@ -324,6 +363,7 @@ private:
 
   TiffReader& m_Reader;
   const std::vector<Entry>& m_Entries;
+  BlockTables& m_Tables;
   PageLayout m_Layout;
   uint64_t m_Compression = 1;
   uint64_t m_SubfileType = 0;
@@ -343,11 +383,12 @@ bool TiffPagesHold(const std::string& path, uint64_t pixels)
   if (!reader.ReadHeader(offset))
     return true;
   std::set<uint64_t> seen;
+  BlockTables tables;
   std::vector<Entry> entries;
   PageLayout first;
   uint64_t held = 0, leastStored = 0, passedOver = 0;
   while (offset != 0 && seen.insert(offset).second) {
-    TiffPage page(reader, entries);
+    TiffPage page(reader, entries, tables);
     if (seen.size() > kMaxPages || !reader.ReadDirectory(offset, entries, offset) || !page.ReadGeometry() ||
         !page.BlocksHoldThePixels())
       return false;

@@ -1,7 +1,9 @@
 #include "data/VolumeDataCheck.h"
 
 #include "data/BinaryReader.h"
+#include "data/DataFileFolder.h"
 #include "data/NiftiStoredType.h"
+#include "data/ReadableFile.h"
 #include "data/TiffPageCheck.h"
 
 #include <filesystem>
@@ -21,7 +23,7 @@ constexpr uint64_t kGzipSizeWraps = uint64_t(1) << 32;
 // ends early, which the toolkit's reader does not notice) after at least bytes of content.
 bool GzipStreamHolds(const std::string& path, uint64_t bytes)
 {
-  const std::unique_ptr<gzFile_s, int (*)(gzFile)> in(gzopen(path.c_str(), "rb"), gzclose);
+  const readable::GzipStream in = readable::OpenGzip(path);
   if (!in)
     return false;
   std::vector<char> chunk(size_t(1) << 20);
@@ -77,7 +79,7 @@ std::string DataFileBeside(const std::string& headerPath)
   for (const char* ending : {".img", ".img.gz", ".IMG", ".IMG.GZ"}) {
     std::error_code error;
     if (std::filesystem::exists(stem + ending, error))
-      return stem + ending;
+      return DataFileInHeaderFolder(headerPath, stem + ending) ? stem + ending : "";
   }
   return "";
 }

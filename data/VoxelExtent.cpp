@@ -5,6 +5,7 @@
 #include "data/Diagnostics.h"
 #include "data/FileDescriptor.h"
 #include "data/NonZeroCopy.h"
+#include "data/ReadableFile.h"
 #include "data/VoxelRange.h"
 
 #include <algorithm>
@@ -45,13 +46,11 @@ class CheckedFile {
 public:
   CheckedFile(const std::string& path, const FileIdentity& expected) : m_Path(path), m_Expected(expected)
   {
-    // Not blocking: a name that has come to stand for a pipe must not hang the program
-    // before it is refused.
-    m_File = FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    readable::ReadableFile file = readable::Open(path);
+    m_File = std::move(file.descriptor);
     if (!m_File.IsOpen()) {
-      const int error = errno;
-      diag::ReportOpenFailure(path, error);
-      Refuse(std::string("cannot be opened: ") + std::strerror(error));
+      readable::ReportRefusal(path, file);
+      Refuse("cannot be opened: " + file.refusal);
     } else if (!Unchanged()) {
       Refuse("is not the file whose header was checked");
     }

@@ -2,19 +2,13 @@
 
 #include "data/Diagnostics.h"
 #include "data/NumberText.h"
+#include "data/ReadableFile.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <new>
 
 namespace xmlfile {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 char LowerAscii(char c)
 {
@@ -28,13 +22,11 @@ int VersionPart(std::string_view text)
 
 }  // namespace
 
-int Load(XMLDocument& document, const std::string& path)
+int Load(XMLDocument& document, const std::string& path, uint64_t largest)
 {
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    diag::ReportOpenFailure(path, errno);
+  const readable::Stream file = readable::OpenStream(path, largest);
+  if (!file)
     return -1;
-  }
   try {
     if (document.LoadFile(file.get()) != tinyxml2::XML_SUCCESS) {
       diag::ReportFileFailure(path, document.ErrorStr());

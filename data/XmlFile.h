@@ -2,6 +2,7 @@
 // The conventions every XML file of the program shares when it is read: loading with the
 // reason of a failure reported, the root and version checks, element lookup with atoi/atof
 // values. Files are written by XmlWriter.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,9 +14,10 @@ using tinyxml2::XMLDocument;
 using tinyxml2::XMLElement;
 
 // Loads the file into the document (entities decoded, white space preserved). -1 when it
-// cannot be opened (the system's reason on standard error) or is not well-formed XML (the
-// parser's own description on standard error); 0 otherwise.
-[[nodiscard]] int Load(XMLDocument& document, const std::string& path);
+// cannot be opened, is not a regular file or is larger than `largest` bytes (the reason on
+// standard error, nothing read), or is not well-formed XML (the parser's own description on
+// standard error); 0 otherwise.
+[[nodiscard]] int Load(XMLDocument& document, const std::string& path, uint64_t largest = UINT64_MAX);
 
 // The root element of that name, or null after printing "Error: No <name> tag\n".
 const XMLElement* FindRoot(const XMLDocument& document, const char* name);

@@ -3,6 +3,7 @@
 #include "model/ScanLoader.h"
 
 #include "data/Diagnostics.h"
+#include "data/ReadBounds.h"
 #include "data/RenameNoReplace.h"
 #include "data/WriteTarget.h"
 #include "data/XmlReadResult.h"
@@ -53,7 +54,7 @@ std::string KeepSlotsWorth(CSortStringArray& paths, ResultKind kind)
 template <typename Surface>
 std::string ReadSurfaceFile(Surface& record, const std::string& path, ResultKind kind, const LOCTVolume& scan)
 {
-  const int result = record.ReadXml(path);
+  const int result = record.ReadXml(path, readbounds::SurfacesFileBytes(scan.sizeX, scan.sizeZ));
   if (result != kXmlOk)
     return loadmessages::ForXmlResult(kind, result);
   if (record.surfaceSizeX != scan.sizeX || record.surfaceSizeZ != scan.sizeZ)
@@ -62,9 +63,9 @@ std::string ReadSurfaceFile(Surface& record, const std::string& path, ResultKind
 }
 
 template <typename Record>
-std::string ReadPointFile(Record& record, const std::string& path, ResultKind kind)
+std::string ReadPointFile(Record& record, const std::string& path, ResultKind kind, const LOCTVolume& scan)
 {
-  const int result = record.ReadXml(path);
+  const int result = record.ReadXml(path, readbounds::PointFileBytes(scan.sizeX, scan.sizeY, scan.sizeZ));
   return result == kXmlOk ? "" : loadmessages::ForXmlResult(kind, result);
 }
 
@@ -247,9 +248,10 @@ bool ScanLoader::ReadKindFiles(LResultSlot<Record>& slot, ResultKind kind, ReadO
 // A file of more markers or splines than the panes show is read whole, shown in part, and
 // the user is told, so that nothing is dropped without a word.
 template <typename Record>
-std::string ScanLoader::ReadAndTellWhenCut(Record& record, const std::string& path, ResultKind kind)
+std::string ScanLoader::ReadAndTellWhenCut(Record& record, const std::string& path, ResultKind kind,
+                                           const LOCTVolume& scan)
 {
-  std::string message = ReadPointFile(record, path, kind);
+  std::string message = ReadPointFile(record, path, kind, scan);
   if (message.empty() && record.count > kMaxDisplayedMarkers)
     m_Prompts.ShowMessage(
         loadmessages::OnlyFirstShown(kind, scanfolder::FileName(path), record.count, kMaxDisplayedMarkers));
@@ -328,10 +330,12 @@ bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume&
       return loadmessages::FileError(kind);
     if (!HasSameSize(labels, scan))
       return loadmessages::SizeMismatch(kind);
-    // The mesh is cached beside the label file; a cache that is older or unreadable is rebuilt.
+    // The mesh is cached beside the label file; a cache that is older or unreadable (not a
+    // regular file, or larger than any mesh of such a label) is rebuilt.
     LMesh& mesh = slot.meshes[size_t(i)];
     const std::string cache = scanfolder::MeshCachePath(path);
-    if (IsUpToDateCache(cache, path) && mesh.ReadVtk(cache, scanSize, scanSpacing) == 0)
+    if (IsUpToDateCache(cache, path) &&
+        mesh.ReadVtk(cache, scanSize, scanSpacing, readbounds::MeshCacheBytes(scanSize, scanSpacing)) == 0)
       return "";
     const int size[3] = {labels.sizeX, labels.sizeY, labels.sizeZ};
     const float spacing[3] = {labels.spacingX, labels.spacingY, labels.spacingZ};
@@ -353,8 +357,8 @@ bool ScanLoader::LoadGridCenter(LGridCenterSlot& slot, const LOCTVolume& scan)
 {
   if (slot.pathList.IsEmpty())
     slot.defaultObject->Create(scan.sizeX / 2, scan.sizeZ / 2, CreatedRecordHeader(scan, m_HeaderApproval));
-  return ReadKindFiles(slot, ResultKind::GridCenter, [](LGridCenter& center, const std::string& path, int) {
-    return ReadPointFile(center, path, ResultKind::GridCenter);
+  return ReadKindFiles(slot, ResultKind::GridCenter, [&scan](LGridCenter& center, const std::string& path, int) {
+    return ReadPointFile(center, path, ResultKind::GridCenter, scan);
   });
 }
 
@@ -362,8 +366,8 @@ bool ScanLoader::LoadMarkers(LMarkersSlot& slot, const LOCTVolume& scan)
 {
   if (slot.pathList.IsEmpty())
     slot.defaultObject->Create(0, kDefaultPointCapacity, CreatedRecordHeader(scan, m_HeaderApproval));
-  return ReadKindFiles(slot, ResultKind::Markers, [this](LMarkers& markers, const std::string& path, int) {
-    return ReadAndTellWhenCut(markers, path, ResultKind::Markers);
+  return ReadKindFiles(slot, ResultKind::Markers, [this, &scan](LMarkers& markers, const std::string& path, int) {
+    return ReadAndTellWhenCut(markers, path, ResultKind::Markers, scan);
   });
 }
 
@@ -371,7 +375,7 @@ bool ScanLoader::LoadSplines(LSplinesSlot& slot, const LOCTVolume& scan)
 {
   if (slot.pathList.IsEmpty())
     slot.defaultObject->Create(0, kDefaultPointCapacity, CreatedRecordHeader(scan, m_HeaderApproval));
-  return ReadKindFiles(slot, ResultKind::Splines, [this](LSplineSet& splines, const std::string& path, int) {
-    return ReadAndTellWhenCut(splines, path, ResultKind::Splines);
+  return ReadKindFiles(slot, ResultKind::Splines, [this, &scan](LSplineSet& splines, const std::string& path, int) {
+    return ReadAndTellWhenCut(splines, path, ResultKind::Splines, scan);
   });
 }

@@ -57,7 +57,7 @@ private:
   template <typename Record, typename ReadOne>
   bool ReadKindFiles(LResultSlot<Record>& slot, ResultKind kind, ReadOne readOne);
   template <typename Record>
-  std::string ReadAndTellWhenCut(Record& record, const std::string& path, ResultKind kind);
+  std::string ReadAndTellWhenCut(Record& record, const std::string& path, ResultKind kind, const LOCTVolume& scan);
 
   WorkspacePrompts& m_Prompts;
   const LSettings& m_Settings;

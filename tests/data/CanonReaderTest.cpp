@@ -239,7 +239,7 @@ TEST(CanonReader, FilesThatCannotBeReadAreNamed)
      dir.File("eye.Tomograms.dat") + ": No such file or directory\n"},
     {"parameter file missing", dir.File("none.ScanParameters.dat"), kScanOpenFailed, "",
      dir.File("none.ScanParameters.dat") + ": No such file or directory\n"},
-    {"parameter file is a folder", folder, kScanOpenFailed, "", folder + ": Is a directory\n"},
+    {"parameter file is a folder", folder, kScanOpenFailed, "", folder + ": is a folder, not a file\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

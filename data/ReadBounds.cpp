@@ -1,0 +1,77 @@
+#include "data/ReadBounds.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace readbounds {
+
+namespace {
+
+// Everything of a result file but its points: the declaration, the header block with its
+// eleven strings (a long comment or configuration among them), the scan's characteristics
+// and the elements that wrap the points.
+constexpr uint64_t kHeaderBytes = uint64_t(1) << 20;
+
+// One number in an element of its own line, as the suite and this program write them:
+// "<y>-2147483648</y>" is 18 characters, which with any sensible indentation (up to 45
+// blanks or tabs) and the line end fits in 64.
+constexpr uint64_t kNumberLineBytes = 64;
+
+// A surfaces file names each surface once, or a few instances of one: the panes show 20,
+// the table of retinal surfaces has 25, and 64 leave room for any file of a real analysis.
+constexpr uint64_t kSurfacesPerFile = 64;
+// A surface's own elements besides its depths (label, name, instance).
+constexpr uint64_t kSurfaceElementsBytes = 4096;
+
+// Markers and splines: the panes show 3000 of each, a file may hold more (the user is told
+// and only the first are shown). A point lying at every pixel of the scan's largest slice
+// plane is beyond any real file and still bounds the file by the scan.
+constexpr uint64_t kShownPoints = 3000;
+// One marker (label, x, y, z and its own element) or one spline's elements besides its
+// points (plane, point count, closed) or one control point (x, y, z and its element).
+constexpr uint64_t kPointEntryBytes = 8 * kNumberLineBytes;
+
+uint64_t Positive(int size)
+{
+  return size > 0 ? uint64_t(size) : 0;
+}
+
+// Characters of "%f" for a coordinate of at most `largest` in magnitude: sign, the integer
+// digits, the point and six decimals.
+uint64_t FixedWidth(double largest)
+{
+  const double digits = largest >= 10.0 ? std::floor(std::log10(largest)) + 1.0 : 1.0;
+  return 1 + uint64_t(std::min(digits, 40.0)) + 1 + 6;
+}
+
+}  // namespace
+
+uint64_t MeshCacheBytes(const int size[3], const float spacing[3])
+{
+  // Marching cubes puts at most one vertex on each edge of the voxel grid (fewer than three
+  // per voxel) and at most five triangles in each cell (fewer than one per voxel).
+  const uint64_t voxels = Positive(size[0]) * Positive(size[1]) * Positive(size[2]);
+  uint64_t pointLine = 1;  // the line end
+  for (int axis = 0; axis < 3; ++axis)
+    pointLine += FixedWidth(double(Positive(size[axis])) * std::fabs(double(spacing[axis])) + 1.0) + 1;
+  const uint64_t vertexNumber = 1 + 10;  // a blank and up to ten digits
+  const uint64_t triangleLine = 1 + 3 * vertexNumber + 1;
+  return kHeaderBytes + 3 * voxels * pointLine + 5 * voxels * triangleLine;
+}
+
+uint64_t SurfacesFileBytes(int sizeX, int sizeZ)
+{
+  const uint64_t depths = Positive(sizeX) * Positive(sizeZ);
+  const uint64_t surface = kSurfaceElementsBytes + Positive(sizeZ) * 2 * kNumberLineBytes + depths * kNumberLineBytes;
+  return kHeaderBytes + kSurfacesPerFile * surface;
+}
+
+uint64_t PointFileBytes(int sizeX, int sizeY, int sizeZ)
+{
+  const uint64_t x = Positive(sizeX), y = Positive(sizeY), z = Positive(sizeZ);
+  const uint64_t points = std::max({kShownPoints, x * y, y * z, x * z});
+  // Splines: as many splines as points, and as many control points again.
+  return kHeaderBytes + 2 * points * kPointEntryBytes;
+}
+
+}  // namespace readbounds

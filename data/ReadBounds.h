@@ -1,0 +1,20 @@
+#pragma once
+// How large a file that is read whole can be, for each kind, beside a scan of a given size.
+// Anyone who can write the scan's folder can put a huge (or sparse) file under a result's
+// name; a file larger than anything its kind can hold for this scan is refused before any
+// memory is taken for it. Each bound is far above what a real file of the kind holds.
+#include <cstdint>
+
+namespace readbounds {
+
+// A label's mesh cache, as the program writes it in ASCII VTK, for a label of `size` voxels
+// of `spacing` millimetres.
+uint64_t MeshCacheBytes(const int size[3], const float spacing[3]);
+
+// A surfaces or reference-surface file of a scan of sizeX x sizeZ A-scans.
+uint64_t SurfacesFileBytes(int sizeX, int sizeZ);
+
+// A grid-centre, markers or splines file of a scan of the given size.
+uint64_t PointFileBytes(int sizeX, int sizeY, int sizeZ);
+
+}  // namespace readbounds
