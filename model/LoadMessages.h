@@ -40,6 +40,10 @@ std::string NameRefused(const std::string& path);
 // nothing was changed."
 std::string NotEnoughMemory(const std::string& task);
 
+// Before a save writes over a file another program changed since it was read: "'name' was
+// changed on disk since it was read. Overwrite it with the edits shown here?"
+std::string ChangedOnDisk(const std::string& path);
+
 // The detail shown under a failure's message: the file's path, then the reasons its reader
 // or writer printed, at most a dozen lines of them.
 std::string Detail(const std::string& path, const std::string& reasons);
