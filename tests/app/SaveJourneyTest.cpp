@@ -748,6 +748,23 @@ TEST_F(SharedFolderJourney, AnExportedPictureNeverGoesThroughALink)
   EXPECT_TRUE(std::filesystem::is_symlink(picture));
 }
 
+// A Save All movie whose name a colleague's link takes is refused at once with a message
+// naming it and why, and the pane does not walk its slices for nothing; the file the link
+// names stays as it was.
+TEST_F(SharedFolderJourney, AMovieUnderALinksNameIsRefusedAtOnce)
+{
+  ASSERT_TRUE(Open());
+  const std::string movie = m_Shared.File("Demo_Image_OCTXY_All.avi");
+  const std::string victim = Precious("movie.avi");
+  ASSERT_TRUE(m_Shared.PlantLink("Demo_Image_OCTXY_All.avi", victim));
+  m_Demo.Frame().findChild<QAbstractButton*>("IDC_BUTTON_OCTXY_SAVEALL")->click();
+  EXPECT_EQ(m_Messages, std::vector<std::string>{loadmessages::NameRefused(movie)});
+  EXPECT_EQ(m_Demo.Details().back(), loadmessages::Detail(movie, "AVIERR_FILEOPEN: disk error while opening file"));
+  EXPECT_FALSE(View().Motion(0).saveAllRunning);
+  EXPECT_EQ(fixtures::ReadAll(victim), "precious");
+  EXPECT_TRUE(std::filesystem::is_symlink(movie));
+}
+
 // A MetaImage scan cannot say which eye it shows; its results can. Saved again, the surfaces
 // and a new grid-centre file keep the eye and centre their loaded records gave, while what
 // the scan does know (its format) is written from the scan; the batch analysis then still
