@@ -49,6 +49,11 @@ std::string NotEnoughMemory(const std::string& task)
   return "There is not enough memory to " + task + "; nothing was changed.";
 }
 
+std::string KindTask(const char* verb, ResultKind kind)
+{
+  return std::string(verb) + " " + Quoted(kind);
+}
+
 std::string ChangedOnDisk(const std::string& path)
 {
   return "'" + scanfolder::FileName(path) + "' was changed on disk since it was read. Overwrite it with the edits shown here?";

@@ -39,6 +39,8 @@ std::string NameRefused(const std::string& path);
 // A task whose full volume found no memory: "There is not enough memory to save 'Vessel';
 // nothing was changed."
 std::string NotEnoughMemory(const std::string& task);
+// A task on one kind, as NotEnoughMemory names it: "save 'Vessel'".
+std::string KindTask(const char* verb, ResultKind kind);
 
 // Before a save writes over a file another program changed since it was read: "'name' was
 // changed on disk since it was read. Overwrite it with the edits shown here?"

@@ -247,7 +247,7 @@ bool ResultSaver::SaveLabels(ResultKind kind, const std::string& requested, bool
   LOCTVolume stored;
   LMesh storedMesh;
   std::string meshText;
-  const std::string noMemory = loadmessages::NotEnoughMemory(std::string("save '") + ResultKindName(kind) + "'");
+  const std::string noMemory = loadmessages::NotEnoughMemory(loadmessages::KindTask("save", kind));
   if (!MakeStoredLabels(kind, shown, stored, storedMesh, meshText)) {
     m_Prompts.ShowMessage(noMemory);
     return false;

@@ -39,12 +39,7 @@ const auto& ChosenOrDefault(const Slot& slot)
 
 std::string ShowTask(ResultKind kind)
 {
-  return std::string("show '") + ResultKindName(kind) + "'";
-}
-
-std::string OpenTask(ResultKind kind)
-{
-  return std::string("open '") + ResultKindName(kind) + "'";
+  return loadmessages::KindTask("show", kind);
 }
 
 const char* const kOpenScanTask = "open the scan";
@@ -143,7 +138,7 @@ bool ScanWorkspace::LoadStaged(StagedScan& staged)
 
 bool ScanWorkspace::OpenResultFile(ResultKind kind, const std::string& path)
 {
-  if (!WithinMemory(OpenTask(kind), [&] { return LoadResultFile(kind, path); }))
+  if (!WithinMemory(loadmessages::KindTask("open", kind), [&] { return LoadResultFile(kind, path); }))
     return false;
   m_Unsaved.Clear(kind);
   return true;
@@ -472,7 +467,7 @@ int ScanWorkspace::Selected(ResultKind kind) const
 
 bool ScanWorkspace::SaveResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved)
 {
-  const bool allWritten = WithinMemory(std::string("save '") + ResultKindName(kind) + "'",
+  const bool allWritten = WithinMemory(loadmessages::KindTask("save", kind),
                                        [&] { return WriteResult(kind, path, approved, saved); });
   // Once the data file is on disk it holds the edits, whatever failed after it (the approval,
   // a label's mesh cache, which only follows from the labels).
