@@ -282,6 +282,11 @@ private:
   void ResizePanes(const PaneLayoutResult& placement);
   void ApplyLabels(ResultKind kind, int selection);
   void HandLabelsToPanes(ResultKind kind);
+  // The panes take the workspace's displayed object of the kind.
+  void HandRefSurfToPanes(bool shown);
+  void HandSurfacesToPanes();
+  void HandMarkersToPanes();
+  void HandSplinesToPanes();
   void SelectFromCombo(ResultKind kind, int comboId);
   void ShowThicknessInPanes();
   void ShowSurfaceBoxes(const LSurfaces& surfaces);

@@ -68,18 +68,18 @@ void CStrataviewView::RebuildDisplay()
     // Nearly every step below asks for the 2-D pictures again; they are drawn once, at the end.
     const RedrawHold drawOnce{m_SlicePanes[0].get(), m_SlicePanes[1].get(), m_SlicePanes[2].get(),
                               m_ProjPane.get()};
+    // Flattening made every kind's displayed object along with the scan: the panes take them.
     ApplyOCT();
-    ApplyRefSurf(m_Workspace.Slots().refSurf.selected);
-    ApplyGridCenter(m_Workspace.Slots().gridCenter.selected);
-    ApplySurfaces(m_Workspace.Slots().surfaces.selected);
+    HandRefSurfToPanes(m_Workspace.ShowsChosenFile(ResultKind::RefSurf));
+    if (m_Workspace.ShowsChosenFile(ResultKind::Surfaces))
+      HandSurfacesToPanes();
     ApplyProj(m_Workspace.Slots().proj.selected);
     ApplyDisc(m_Workspace.Slots().disc.selected);
-    // The labels were shifted with the scan.
     for (const ResultKind kind : {ResultKind::Vessel, ResultKind::SEAD})
       if (m_Workspace.ShowsLabels(kind))
         HandLabelsToPanes(kind);
-    ApplyMarkers(m_Workspace.Slots().markers.selected);
-    ApplySplines(m_Workspace.Slots().splines.selected);
+    HandMarkersToPanes();
+    HandSplinesToPanes();
     // The new panes start from their own defaults: hand them the stored mouse mode and display
     // toggles again, so that the controls show what the panes do from the first frame.
     SelectMouseMode(m_Workspace.Settings().Mouse);
@@ -146,9 +146,14 @@ void CStrataviewView::ApplyOCT()
 
 void CStrataviewView::ApplyRefSurf(int selection)
 {
-  if (!PanesCreated())
-    return;
-  if (!m_Workspace.ApplyRefSurf(selection)) {
+  if (PanesCreated())
+    HandRefSurfToPanes(m_Workspace.ApplyRefSurf(selection));
+}
+
+// Without a shown reference surface ("None") the panes hide theirs.
+void CStrataviewView::HandRefSurfToPanes(bool shown)
+{
+  if (!shown) {
     ForEachSlicePane([](LOCTImage& pane) { pane.ShowRefSurface(false); });
     m_3DPane->ShowRefSurface(false);
     return;
@@ -170,16 +175,18 @@ void CStrataviewView::ApplyGridCenter(int selection)
 
 void CStrataviewView::ApplySurfaces(int selection)
 {
-  if (!PanesCreated())
-    return;
-  if (!m_Workspace.ApplySurfaces(selection))
-    return;
+  if (PanesCreated() && m_Workspace.ApplySurfaces(selection))
+    HandSurfacesToPanes();
+}
+
+void CStrataviewView::HandSurfacesToPanes()
+{
   auto& slot = m_Workspace.Slots().surfaces;
   LSurfaces& shown = *slot.displayedObject;
   const int count = shown.surfaceCount;
   const int flags = std::min(count, kSettingsSurfaceCount);
   const LSettings& s = m_Workspace.Settings();
-  const std::string fileName = scanfolder::FileName(slot.pathList.GetAt(selection));
+  const std::string fileName = scanfolder::FileName(slot.pathList.GetAt(slot.selected));
   ForEachSlicePane([&](LOCTImage& pane) {
     pane.SetSurfaces(count, PointsOf(shown), shown.undefinedMask.data());
     pane.SetSurfacesFileName(fileName);
@@ -359,9 +366,12 @@ void CStrataviewView::ApplySEAD(int selection)
 
 void CStrataviewView::ApplyMarkers(int selection)
 {
-  if (!PanesCreated())
-    return;
-  m_Workspace.ApplyMarkers(selection);
+  if (PanesCreated() && m_Workspace.ApplyMarkers(selection))
+    HandMarkersToPanes();
+}
+
+void CStrataviewView::HandMarkersToPanes()
+{
   LMarkers& shown = *m_Workspace.Slots().markers.displayedObject;
   const bool show = m_Workspace.Settings().ShowMarkers;
   ForEachSlicePane([&](LOCTImage& pane) {
@@ -374,9 +384,12 @@ void CStrataviewView::ApplyMarkers(int selection)
 
 void CStrataviewView::ApplySplines(int selection)
 {
-  if (!PanesCreated())
-    return;
-  m_Workspace.ApplySplines(selection);
+  if (PanesCreated() && m_Workspace.ApplySplines(selection))
+    HandSplinesToPanes();
+}
+
+void CStrataviewView::HandSplinesToPanes()
+{
   LSplineSet& shown = *m_Workspace.Slots().splines.displayedObject;
   const bool show = m_Workspace.Settings().ShowSplines;
   ForEachSlicePane([&](LOCTImage& pane) {

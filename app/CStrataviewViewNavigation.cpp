@@ -1,5 +1,6 @@
 // Moving through the slices (scroll bars, wheel, arrow keys, playback) and exporting the
 // panes' images: Copy, Save, and Save All as a movie or as numbered images.
+#include "app/AviError.h"
 #include "app/CStrataviewView.h"
 #include "app/ExportNames.h"
 #include "app/FrameBufferImage.h"
@@ -64,6 +65,17 @@ void ReportFailedSave(const std::string& path)
     platform::ShowMessage(loadmessages::NameRefused(path));
   else
     platform::ShowMessage("The image could not be saved as " + path + ".");
+}
+
+// A movie that cannot be written: a name taken by a link or by something other than a file
+// is said as for a picture; the path and the writer's reason stand below the text.
+void ReportUnwritableMovie(const std::string& path, int aviError)
+{
+  const std::string detail = loadmessages::Detail(path, AviErrorText(aviError));
+  if (writetarget::ResolveTarget(path, writetarget::WriteOrigin::kProgram).empty())
+    platform::ShowMessage(loadmessages::NameRefused(path), platform::kMbOk, detail);
+  else
+    platform::ShowMessage("The movie could not be written as " + path + ".", platform::kMbOk, detail);
 }
 
 }  // namespace
@@ -276,7 +288,12 @@ void CStrataviewView::OnButtonSaveAll(int slice)
   const std::string name = std::string("_Image_") + kSliceTags[slice] + "_All";
   if (motion.toMovie) {
     motion.target = ExportStem(m_Workspace.GetScanPath()) + name + ".avi";
-    motion.failed = motion.writer.Open(m_Workspace.Settings().FrameRate, motion.target) != 1;
+    if (motion.writer.Open(m_Workspace.Settings().FrameRate, motion.target) != 1) {
+      // Said at once: walking every slice would only keep the user waiting for nothing.
+      motion.saveAllRunning = false;
+      ReportUnwritableMovie(motion.target, motion.writer.LastError());
+      return;
+    }
     motion.frame.Resize(pane->GetWindowWidth(), pane->GetWindowHeight(), 32);
   } else {
     motion.target = ExportFolderStem(m_Workspace.GetScanPath()) + name;
@@ -325,9 +342,12 @@ void CStrataviewView::EndSaveAll(int slice)
     motion.failed = true;
   SliceCoordinate(slice) = motion.savedIndex;
   UpdateSlice(slice);
-  if (motion.failed)
-    platform::ShowMessage((motion.toMovie ? "The movie could not be written as " : "The images could not be saved in ") +
-                          motion.target + ".");
+  if (!motion.failed)
+    return;
+  if (motion.toMovie)
+    ReportUnwritableMovie(motion.target, motion.writer.LastError());
+  else
+    platform::ShowMessage("The images could not be saved in " + motion.target + ".");
 }
 
 void CStrataviewView::StopSliceMotion()

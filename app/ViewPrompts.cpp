@@ -1,6 +1,7 @@
 #include "app/ViewPrompts.h"
 
 #include "dialogs/CDlgVoxelSize.h"
+#include "model/LoadMessages.h"
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 
@@ -9,6 +10,12 @@
 void ViewPrompts::ShowMessage(const std::string& text, const std::string& detail)
 {
   (void)platform::ShowMessage(text, platform::kMbOk, detail);
+}
+
+bool ViewPrompts::AskOverwriteChanged(const std::string& path)
+{
+  return platform::ShowMessage(loadmessages::ChangedOnDisk(path), platform::kMbOverwriteCancel, path) ==
+         platform::kIdOverwrite;
 }
 
 bool ViewPrompts::AskVoxelSize(float micrometres[3])

@@ -6,5 +6,6 @@ class ViewPrompts : public WorkspacePrompts {
 public:
   using WorkspacePrompts::ShowMessage;
   void ShowMessage(const std::string& text, const std::string& detail) override;
+  bool AskOverwriteChanged(const std::string& path) override;
   bool AskVoxelSize(float micrometres[3]) override;
 };

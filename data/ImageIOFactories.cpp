@@ -1,5 +1,7 @@
 #include "data/ImageIOFactories.h"
 
+#include "data/ToolkitThreads.h"
+
 #include <mutex>
 
 #include <itkBMPImageIOFactory.h>
@@ -22,6 +24,9 @@
 
 void RegisterImageIOFactories()
 {
+  // Whoever uses the toolkit registers its factories first: whatever process it is, the
+  // toolkit then never starts a pool of threads.
+  RunToolkitOnCallingThread();
   static std::once_flag once;
   std::call_once(once, [] {
     itk::NiftiImageIOFactory::RegisterOneFactory();

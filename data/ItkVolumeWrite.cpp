@@ -14,9 +14,9 @@
 #include <cctype>
 #include <cerrno>
 #include <exception>
+#include <new>
 #include <filesystem>
 
-#include <itkClampImageFilter.h>
 #include <itkImageFileWriter.h>
 #include <itkImageIOFactory.h>
 #include <itkMetaImageIO.h>
@@ -78,6 +78,22 @@ bool WrittenWhole(const std::string& path, const itk::Size<3>& size)
   return !meta || MetaImageDataPresent(*meta, path);
 }
 
+// The voxels in 8 bits: values above 255 become 255, as a plain cast would wrap them round to
+// dark ones. Made here rather than by a toolkit filter, which would want worker threads; the
+// image keeps the spacing, origin and orientation of the volume's. Throws when memory for
+// it cannot be had.
+itk::Image<unsigned char, 3>::Pointer ClampedToBytes(const LOCTVolume::ImageType& image)
+{
+  auto bytes = itk::Image<unsigned char, 3>::New();
+  bytes->CopyInformation(&image);
+  bytes->SetRegions(image.GetLargestPossibleRegion());
+  bytes->Allocate();
+  const unsigned short* from = image.GetBufferPointer();
+  std::transform(from, from + image.GetPixelContainer()->Size(), bytes->GetBufferPointer(),
+                 [](unsigned short value) { return static_cast<unsigned char>(std::min<unsigned short>(value, 255)); });
+  return bytes;
+}
+
 }  // namespace
 
 // The toolkit writes the file (and the data file it names) into a private folder beside
@@ -100,12 +116,7 @@ int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin
   }
   try {
     if (bytesPerVoxel == 1) {
-      // Values above 255 become 255: a plain cast would wrap them round to dark ones.
-      using ByteImage = itk::Image<unsigned char, 3>;
-      auto toBytes = itk::ClampImageFilter<ImageType, ByteImage>::New();
-      toBytes->SetInput(image);
-      toBytes->Update();
-      WriteImage<ByteImage>(toBytes->GetOutput(), staged.StagedPath());
+      WriteImage(ClampedToBytes(*image).GetPointer(), staged.StagedPath());
     } else {
       WriteImage<ImageType>(image, staged.StagedPath());
     }
@@ -120,6 +131,12 @@ int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin
         diag::ReportFileFailure(path, "a file beside it could not be written (is the disk full?)");
         return -1;
       }
+  } catch (const itk::MemoryAllocationError&) {
+    diag::ReportFileFailure(path, "there is not enough memory to write it");
+    return kWriteNoMemory;
+  } catch (const std::bad_alloc&) {
+    diag::ReportFileFailure(path, "there is not enough memory to write it");
+    return kWriteNoMemory;
   } catch (const std::exception& error) {
     ReportToolkitFailure(path, error);
     return -1;

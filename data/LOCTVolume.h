@@ -39,6 +39,9 @@ enum ScanLoadResult : int {
   kScanDicomMissing = -6,  // a DICOM attribute the reader needs is missing
 };
 
+// WriteMetaImage's result when memory ran short: not a fault of the file or the disk.
+inline constexpr int kWriteNoMemory = -2;
+
 class LOCTVolume {
 public:
   using ImageType = itk::Image<unsigned short, 3>;
@@ -75,7 +78,8 @@ public:
   [[nodiscard]] int ReadLabelFile(const std::string& path);
   [[nodiscard]] int ReadItkVolume(const std::string& path, ScanFormat scanFormat);
   [[nodiscard]] int ReadItkImage(const std::string& path, ScanFormat scanFormat);
-  // 0, or -1 when the toolkit cannot write the file or a name it writes is refused. The
+  // 0; kWriteNoMemory when memory for the write could not be had; -1 when the toolkit
+  // cannot write the file or a name it writes is refused. Nothing is replaced unless 0. The
   // origin says whose links the header's and the data file's names may follow.
   [[nodiscard]] int WriteMetaImage(const std::string& path,
                                    writetarget::WriteOrigin origin = writetarget::WriteOrigin::kProgram) const;

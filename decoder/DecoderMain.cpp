@@ -3,9 +3,11 @@
 // data/DecoderHelper.h). Never started by hand.
 #include "data/DecodeService.h"
 #include "data/DecodeVolume.h"
+#include "data/ToolkitThreads.h"
 
 int main(int argc, char** argv)
 {
+  RunToolkitOnCallingThread();
   decoder::Decoders decoders;
   decoders.scan = [](const std::string& path, decoder::DecodedRecord& record, std::string& dataPath) {
     return decoder::DecodeVolume(path, record, dataPath,

@@ -97,8 +97,10 @@ void CDlgOpen::ImportImageSequence()
     }
     if (!MayWrite(header))
       return;
-    if (stack.WriteMetaImage(header) != 0) {
-      platform::ShowMessage("File error: 'OCT'", platform::kMbOk, loadmessages::Detail(header, reasons.Text()));
+    const int written = stack.WriteMetaImage(header);
+    if (written != 0) {
+      platform::ShowMessage(written == kWriteNoMemory ? MessageFor(ImageStackResult::kNoMemory) : "File error: 'OCT'",
+                            platform::kMbOk, loadmessages::Detail(header, reasons.Text()));
       return;
     }
   }

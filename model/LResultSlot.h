@@ -13,6 +13,7 @@
 #include "data/LSurfaces.h"
 #include "data/LabelLayer.h"
 #include "model/CSortStringArray.h"
+#include "model/FileStamp.h"
 #include "model/ResultKind.h"
 
 #include <array>
@@ -26,12 +27,15 @@ struct LResultSlot {
   std::vector<Record> objects = std::vector<Record>(kSlotCapacity);  // object i holds file i
   int count = 0;
   int selected = -1;  // the chosen file; -1 when none
+  // File i's files as they were when they were read or saved.
+  std::vector<FileStamp> stamps = std::vector<FileStamp>(kSlotCapacity);
 
-  // Takes over what a loader read (the files, objects, count and selection).
+  // Takes over what a loader read (the files, objects, stamps, count and selection).
   void TakeLoaded(LResultSlot& loaded)
   {
     std::swap(pathList, loaded.pathList);
     objects.swap(loaded.objects);
+    stamps.swap(loaded.stamps);
     count = loaded.count;
     selected = loaded.selected;
   }

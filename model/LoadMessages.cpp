@@ -1,6 +1,7 @@
 #include "model/LoadMessages.h"
 
 #include "data/XmlReadResult.h"
+#include "model/ScanFolderScan.h"
 
 namespace loadmessages {
 namespace {
@@ -46,6 +47,16 @@ std::string ApprovalNotSet(const std::string& fileName)
 std::string NotEnoughMemory(const std::string& task)
 {
   return "There is not enough memory to " + task + "; nothing was changed.";
+}
+
+std::string KindTask(const char* verb, ResultKind kind)
+{
+  return std::string(verb) + " " + Quoted(kind);
+}
+
+std::string ChangedOnDisk(const std::string& path)
+{
+  return "'" + scanfolder::FileName(path) + "' was changed on disk since it was read. Overwrite it with the edits shown here?";
 }
 
 std::string NameRefused(const std::string& path)

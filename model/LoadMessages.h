@@ -39,6 +39,12 @@ std::string NameRefused(const std::string& path);
 // A task whose full volume found no memory: "There is not enough memory to save 'Vessel';
 // nothing was changed."
 std::string NotEnoughMemory(const std::string& task);
+// A task on one kind, as NotEnoughMemory names it: "save 'Vessel'".
+std::string KindTask(const char* verb, ResultKind kind);
+
+// Before a save writes over a file another program changed since it was read: "'name' was
+// changed on disk since it was read. Overwrite it with the edits shown here?"
+std::string ChangedOnDisk(const std::string& path);
 
 // The detail shown under a failure's message: the file's path, then the reasons its reader
 // or writer printed, at most a dozen lines of them.

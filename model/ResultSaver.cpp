@@ -11,19 +11,22 @@
 #include <algorithm>
 #include <initializer_list>
 #include <type_traits>
+#include <utility>
 
 namespace {
 
 // The list changes only once the file is written, so the list, the objects and the combo
 // box keep one index per file even after a failed write.
+// The files as written are what a later save compares the disk with.
 template <typename Slot>
-void TakeTarget(Slot& slot, SavedFile& saved, const std::string& path)
+void TakeTarget(Slot& slot, ResultKind kind, SavedFile& saved, const std::string& path)
 {
   if (saved.added) {
     slot.pathList.Add(path);
     slot.count = slot.pathList.GetSize();
   }
   slot.selected = saved.index;
+  slot.stamps[size_t(saved.index)] = FileStamp::Take(savepaths::EditedFiles(kind, path));
   saved.written = true;
   saved.path = path;
 }
@@ -120,6 +123,17 @@ bool ResultSaver::WouldDropEntries(const Slot& slot, const SavedFile& saved, Res
   return true;
 }
 
+// A listed file that another program changed since it was read (or saved) is written over
+// only when the user says so; a new name has nothing of anyone's to lose.
+template <typename Slot>
+bool ResultSaver::MayOverwriteChanges(const Slot& slot, const SavedFile& saved)
+{
+  if (saved.added)
+    return true;
+  const std::string changed = slot.stamps[size_t(saved.index)].FirstChanged();
+  return changed.empty() || m_Prompts.AskOverwriteChanged(changed);
+}
+
 // Every file takes the approval asked for; a file that keeps the other one is reported, as
 // the user would otherwise take a writable file for an approved one.
 bool ResultSaver::SetApproval(std::initializer_list<std::string> files, bool approved)
@@ -148,12 +162,16 @@ bool ResultSaver::SaveXml(Slot& slot, ResultKind kind, const std::string& path, 
   if constexpr (std::is_same_v<Slot, LMarkersSlot> || std::is_same_v<Slot, LSplinesSlot>)
     if (WouldDropEntries(slot, saved, kind, path))
       return false;
-  auto& stored = slot.objects[size_t(saved.index)];
+  if (!MayOverwriteChanges(slot, saved))
+    return false;
+  // Made aside: the entry keeps what its file holds until the new file is written.
+  std::remove_reference_t<decltype(slot.objects.front())> stored;
   fill(stored, KeepFieldsTheScanLacks(m_Header, slot.displayedObject->header));
   const diag::ScopedReasons reasons;
   if (stored.WriteXml(path) != 0)
     return FailSave(kind, path, reasons.Text());
-  TakeTarget(slot, saved, path);
+  slot.objects[size_t(saved.index)] = std::move(stored);
+  TakeTarget(slot, kind, saved, path);
   return SetApproval({path}, approved);
 }
 
@@ -221,22 +239,31 @@ bool ResultSaver::SaveLabels(ResultKind kind, const std::string& requested, bool
   std::string approvedFiles;
   if (!MayWriteAll({path, data, mesh}, approvedFiles))
     return FailSave(kind, path, approvedFiles);
+  if (!MayOverwriteChanges(slot, saved))
+    return false;
   // The labels and their mesh are made aside and written together: when memory or the disk
   // runs short nothing of the kind changes, neither the edits on screen, nor the list, nor
   // any file (and of a new name nothing is left).
   LOCTVolume stored;
   LMesh storedMesh;
   std::string meshText;
+  const std::string noMemory = loadmessages::NotEnoughMemory(loadmessages::KindTask("save", kind));
   if (!MakeStoredLabels(kind, shown, stored, storedMesh, meshText)) {
-    m_Prompts.ShowMessage(loadmessages::NotEnoughMemory(std::string("save '") + ResultKindName(kind) + "'"));
+    m_Prompts.ShowMessage(noMemory);
     return false;
   }
   const diag::ScopedReasons reasons;
-  if (stored.WriteMetaImage(path, writetarget::WriteOrigin::kUser, {{scanfolder::FileName(mesh), meshText}}) != 0)
+  const int written =
+      stored.WriteMetaImage(path, writetarget::WriteOrigin::kUser, {{scanfolder::FileName(mesh), meshText}});
+  if (written == kWriteNoMemory) {
+    m_Prompts.ShowMessage(noMemory, loadmessages::Detail(path, reasons.Text()));
+    return false;
+  }
+  if (written != 0)
     return FailSave(kind, path, reasons.Text());
   slot.objects[size_t(saved.index)].ShareVoxels(stored);
   slot.meshes[size_t(saved.index)] = std::move(storedMesh);  // borrows the voxels the object now holds
-  TakeTarget(slot, saved, path);
+  TakeTarget(slot, kind, saved, path);
   return SetApproval({path, data, mesh}, approved);
 }
 

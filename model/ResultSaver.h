@@ -48,6 +48,8 @@ private:
   template <typename Slot, typename Fill>
   bool SaveXml(Slot& slot, ResultKind kind, const std::string& path, bool approved, SavedFile& saved, Fill fill);
   template <typename Slot>
+  bool MayOverwriteChanges(const Slot& slot, const SavedFile& saved);
+  template <typename Slot>
   bool WouldDropEntries(const Slot& slot, const SavedFile& saved, ResultKind kind, const std::string& path);
   bool SetApproval(std::initializer_list<std::string> files, bool approved);
 

@@ -63,4 +63,11 @@ std::string LabelDataPath(const std::string& headerPath)
   return headerPath.substr(0, headerPath.size() - kHeaderEndingSize) + ".raw";
 }
 
+std::vector<std::string> EditedFiles(ResultKind kind, const std::string& path)
+{
+  if ((kind == ResultKind::Vessel || kind == ResultKind::SEAD) && EndsWithHeader(path))
+    return {path, LabelDataPath(path)};
+  return {path};
+}
+
 }  // namespace savepaths

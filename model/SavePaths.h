@@ -4,6 +4,7 @@
 #include "model/ResultKind.h"
 
 #include <string>
+#include <vector>
 
 namespace savepaths {
 
@@ -21,5 +22,10 @@ std::string ProposedPath(ResultKind kind, const std::string& scanPath);
 std::string LabelHeaderPath(const std::string& path);
 // The header's data file: its path with ".mhd" replaced by ".raw".
 std::string LabelDataPath(const std::string& headerPath);
+
+// The files a save of the kind to the path overwrites with the user's edits: the path, and
+// for a label volume's ".mhd" header its data file as well. (A label's mesh cache is the
+// program's own, made again from the labels whenever it is older.)
+std::vector<std::string> EditedFiles(ResultKind kind, const std::string& path);
 
 }  // namespace savepaths

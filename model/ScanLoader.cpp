@@ -9,6 +9,7 @@
 #include "data/XmlReadResult.h"
 #include "model/DisplayedObjects.h"
 #include "model/LoadMessages.h"
+#include "model/SavePaths.h"
 #include "model/ScanFolderScan.h"
 
 #include <algorithm>
@@ -216,8 +217,11 @@ bool ScanLoader::ConvertTiffScan(StagedScan& staged)
     if (Exists(converted))
       return Fail(loadmessages::FileError(ResultKind::OCT),
                   loadmessages::Detail(converted, "A file of this name is there already; the scan is not converted over it."));
-  if (tiff.WriteMetaImage(header) != 0)
-    return FailOn(loadmessages::FileError(ResultKind::OCT), header, reasons);
+  const int written = tiff.WriteMetaImage(header);
+  if (written != 0)
+    return FailOn(written == kWriteNoMemory ? loadmessages::NotEnoughMemory("open the scan")
+                                            : loadmessages::FileError(ResultKind::OCT),
+                  header, reasons);
   staged.scanPath = header;
   return true;
 }
@@ -234,6 +238,8 @@ bool ScanLoader::ReadKindFiles(LResultSlot<Record>& slot, ResultKind kind, ReadO
   slot.count = slot.pathList.GetSize();
   for (int i = 0; i < slot.count; ++i) {
     const diag::ScopedReasons reasons;
+    // Taken before the read: a file rewritten while it was read counts as changed.
+    slot.stamps[size_t(i)] = FileStamp::Take(savepaths::EditedFiles(kind, slot.pathList[i]));
     const std::string message = readOne(slot.objects[size_t(i)], slot.pathList[i], i);
     if (!message.empty())
       return FailOn(message, slot.pathList[i], reasons);

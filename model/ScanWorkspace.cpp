@@ -6,6 +6,7 @@
 #include "model/LoadMessages.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace {
@@ -30,7 +31,45 @@ bool OpenOneFile(Slot& live, const std::string& path, Load load)
   return true;
 }
 
+template <typename Slot>
+const auto& ChosenOrDefault(const Slot& slot)
+{
+  return HasFile(slot, slot.selected) ? slot.objects[size_t(slot.selected)] : *slot.defaultObject;
+}
+
+std::string ShowTask(ResultKind kind)
+{
+  return loadmessages::KindTask("show", kind);
+}
+
+const char* const kOpenScanTask = "open the scan";
+const char* const kFlattenTask = "flatten the scan";
+
 }  // namespace
+
+// What a refresh shows besides the scan and the labels, made aside: the displayed object of
+// every kind's chosen file (or default object).
+struct ScanWorkspace::StagedKinds {
+  bool refSurf = false;  // a reference-surface file is chosen
+  LRefSurface refSurfOriginal;
+  LRefSurface refSurfShown;
+  LGridCenter gridCenter;
+  bool surfaces = false;  // a surfaces file is chosen
+  LSurfaces surfacesShown;
+  LMarkers markers;
+  LSplineSet splines;
+};
+
+template <typename Operation>
+bool ScanWorkspace::WithinMemory(const std::string& task, Operation operation)
+{
+  try {
+    return operation();
+  } catch (const std::bad_alloc&) {
+    m_Prompts.ShowMessage(loadmessages::NotEnoughMemory(task));
+    return false;
+  }
+}
 
 ScanWorkspace::ScanWorkspace(WorkspacePrompts& prompts, SettingsStore& store) : m_Prompts(prompts), m_Store(store) {}
 
@@ -56,16 +95,20 @@ void ScanWorkspace::WriteSetting(const char* key)
 
 bool ScanWorkspace::ScanFolder(const std::string& folder)
 {
-  ScanLoader loader = Loader();
-  StagedScan staged;
-  return loader.StageFolder(folder, staged) && LoadStaged(staged);
+  return WithinMemory(kOpenScanTask, [&] {
+    ScanLoader loader = Loader();
+    StagedScan staged;
+    return loader.StageFolder(folder, staged) && LoadStaged(staged);
+  });
 }
 
 bool ScanWorkspace::OpenOCTFile(const std::string& path)
 {
-  StagedScan staged;
-  ScanLoader::StageScanFile(path, staged);
-  return LoadStaged(staged);
+  return WithinMemory(kOpenScanTask, [&] {
+    StagedScan staged;
+    ScanLoader::StageScanFile(path, staged);
+    return LoadStaged(staged);
+  });
 }
 
 bool ScanWorkspace::LoadStaged(StagedScan& staged)
@@ -95,7 +138,7 @@ bool ScanWorkspace::LoadStaged(StagedScan& staged)
 
 bool ScanWorkspace::OpenResultFile(ResultKind kind, const std::string& path)
 {
-  if (!LoadResultFile(kind, path))
+  if (!WithinMemory(loadmessages::KindTask("open", kind), [&] { return LoadResultFile(kind, path); }))
     return false;
   m_Unsaved.Clear(kind);
   return true;
@@ -164,16 +207,23 @@ bool ScanWorkspace::Flatten()
                                     ? FlatteningShift(ref.objects[size_t(file)], m_ReadVolume->sizeY, m_FlatteningFraction)
                                     : FlatteningShift();
   // Everything the shift moves is made aside first, so that a shortage of memory leaves the
-  // shown scan and labels, and the shift they were shown with, as they were. Nothing writes
-  // the displayed scan: unflattened it is the scan as read.
+  // shown scan and results, and the shift they were shown with, as they were. Nothing
+  // writes the displayed scan: unflattened it is the scan as read.
   LOCTVolume scan, vessel, sead;
   LMesh vesselMesh, seadMesh;
-  if (!MakeDisplayedVolume(*m_ReadVolume, shift, scan) ||
-      !StageLabels(ResultKind::Vessel, m_Slots->vessel.selected, shift, vessel, vesselMesh) ||
-      !StageLabels(ResultKind::SEAD, m_Slots->sead.selected, shift, sead, seadMesh)) {
-    m_Prompts.ShowMessage(loadmessages::NotEnoughMemory("flatten the scan"));
+  StagedKinds kinds;
+  const bool staged = WithinMemory(kFlattenTask, [&] {
+    if (!MakeDisplayedVolume(*m_ReadVolume, shift, scan) ||
+        !StageLabels(ResultKind::Vessel, m_Slots->vessel.selected, shift, vessel, vesselMesh) ||
+        !StageLabels(ResultKind::SEAD, m_Slots->sead.selected, shift, sead, seadMesh)) {
+      m_Prompts.ShowMessage(loadmessages::NotEnoughMemory(kFlattenTask));
+      return false;
+    }
+    StageKinds(shift, CreatedRecordHeader(scan, m_HeaderApproval), kinds);
+    return true;
+  });
+  if (!staged)
     return false;
-  }
   ref.flatteningIndex = ref.selected;
   m_Shift = shift;
   m_DisplayedVolume.ShareVoxels(scan);
@@ -181,7 +231,47 @@ bool ScanWorkspace::Flatten()
     ShowStagedLabels(ResultKind::Vessel, vessel, vesselMesh);
   if (sead.loaded)
     ShowStagedLabels(ResultKind::SEAD, sead, seadMesh);
+  ShowStagedKinds(kinds);
   return true;
+}
+
+void ScanWorkspace::StageKinds(const FlatteningShift& shift, const LResultHeader& header, StagedKinds& staged) const
+{
+  const LResultSlots& s = *m_Slots;
+  const int refFile = s.refSurf.selected - 1;
+  staged.refSurf = HasFile(s.refSurf, refFile);
+  if (staged.refSurf)
+    MakeDisplayedRefSurface(s.refSurf.objects[size_t(refFile)], shift, header, staged.refSurfOriginal,
+                            staged.refSurfShown);
+  MakeDisplayedGridCenter(ChosenOrDefault(s.gridCenter), header, staged.gridCenter);
+  staged.surfaces = HasFile(s.surfaces, s.surfaces.selected);
+  if (staged.surfaces)
+    MakeDisplayedSurfaces(s.surfaces.objects[size_t(s.surfaces.selected)], shift, header, staged.surfacesShown);
+  (void)MakeDisplayedMarkers(ChosenOrDefault(s.markers), shift, header, staged.markers);
+  (void)MakeDisplayedSplines(ChosenOrDefault(s.splines), shift, header, staged.splines);
+}
+
+void ScanWorkspace::ShowStagedKinds(StagedKinds& staged)
+{
+  LResultSlots& s = *m_Slots;
+  if (staged.refSurf) {
+    *s.refSurf.refSurfOriginal = std::move(staged.refSurfOriginal);
+    *s.refSurf.displayedObject = std::move(staged.refSurfShown);
+  }
+  ShowGridCenter(staged.gridCenter);
+  if (staged.surfaces)
+    ShowSurfaces(staged.surfacesShown);
+  *s.markers.displayedObject = std::move(staged.markers);
+  m_Unsaved.Clear(ResultKind::Markers);
+  *s.splines.displayedObject = std::move(staged.splines);
+  m_Unsaved.Clear(ResultKind::Splines);
+}
+
+bool ScanWorkspace::ShowsChosenFile(ResultKind kind) const
+{
+  const LResultSlots& s = *m_Slots;
+  return kind == ResultKind::RefSurf ? HasFile(s.refSurf, s.refSurf.selected - 1)
+                                     : HasFile(s.surfaces, s.surfaces.selected);
 }
 
 void ScanWorkspace::ApplyOCT()
@@ -203,16 +293,31 @@ bool ScanWorkspace::ApplyRefSurf(int selection)
   const int file = selection - 1;
   if (!HasFile(slot, file))
     return false;
-  MakeDisplayedRefSurface(slot.objects[size_t(file)], m_Shift, CreatedHeader(), *slot.refSurfOriginal,
-                          *slot.displayedObject);
-  return true;
+  return WithinMemory(ShowTask(ResultKind::RefSurf), [&] {
+    LRefSurface original, shown;
+    MakeDisplayedRefSurface(slot.objects[size_t(file)], m_Shift, CreatedHeader(), original, shown);
+    *slot.refSurfOriginal = std::move(original);
+    *slot.displayedObject = std::move(shown);
+    return true;
+  });
 }
 
-void ScanWorkspace::ApplyGridCenter(int selection)
+bool ScanWorkspace::ApplyGridCenter(int selection)
 {
   LGridCenterSlot& slot = m_Slots->gridCenter;
   const LGridCenter& source = HasFile(slot, selection) ? slot.objects[size_t(selection)] : *slot.defaultObject;
-  MakeDisplayedGridCenter(source, CreatedHeader(), *slot.displayedObject);
+  return WithinMemory(ShowTask(ResultKind::GridCenter), [&] {
+    LGridCenter made;
+    MakeDisplayedGridCenter(source, CreatedHeader(), made);
+    ShowGridCenter(made);
+    return true;
+  });
+}
+
+void ScanWorkspace::ShowGridCenter(LGridCenter& made)
+{
+  LGridCenterSlot& slot = m_Slots->gridCenter;
+  *slot.displayedObject = std::move(made);
   slot.gridCenter[0] = slot.displayedObject->centerX;
   slot.gridCenter[1] = slot.displayedObject->centerZ;
   m_Unsaved.Clear(ResultKind::GridCenter);
@@ -223,8 +328,18 @@ bool ScanWorkspace::ApplySurfaces(int selection)
   auto& slot = m_Slots->surfaces;
   if (!HasFile(slot, selection))
     return false;
-  LSurfaces& shown = *slot.displayedObject;
-  MakeDisplayedSurfaces(slot.objects[size_t(selection)], m_Shift, CreatedHeader(), shown);
+  return WithinMemory(ShowTask(ResultKind::Surfaces), [&] {
+    LSurfaces made;
+    MakeDisplayedSurfaces(slot.objects[size_t(selection)], m_Shift, CreatedHeader(), made);
+    ShowSurfaces(made);
+    return true;
+  });
+}
+
+void ScanWorkspace::ShowSurfaces(LSurfaces& made)
+{
+  LSurfaces& shown = *m_Slots->surfaces.displayedObject;
+  shown = std::move(made);
   m_Unsaved.Clear(ResultKind::Surfaces);
   for (const auto& [field, key] :
        {std::pair<int LSettings::*, const char*>{&LSettings::ThicknessSurfaceFrom, "ThicknessSurfaceFrom"},
@@ -235,7 +350,6 @@ bool ScanWorkspace::ApplySurfaces(int selection)
       m_Settings.*field = 0;
       WriteSetting(key);
     }
-  return true;
 }
 
 const LImage2D* ScanWorkspace::ChosenImage(ResultKind kind, int selection) const
@@ -275,17 +389,19 @@ void ScanWorkspace::ShowStagedLabels(ResultKind kind, const LOCTVolume& volume, 
 
 bool ScanWorkspace::ApplyLabels(ResultKind kind, int selection)
 {
-  LOCTVolume volume;
-  LMesh mesh;
-  if (!StageLabels(kind, selection, m_Shift, volume, mesh)) {
-    m_Prompts.ShowMessage(loadmessages::NotEnoughMemory(std::string("show '") + ResultKindName(kind) + "'"));
-    return false;
-  }
-  if (!volume.loaded)
-    return false;
-  ShowStagedLabels(kind, volume, mesh);
-  m_Unsaved.Clear(kind);
-  return true;
+  return WithinMemory(ShowTask(kind), [&] {
+    LOCTVolume volume;
+    LMesh mesh;
+    if (!StageLabels(kind, selection, m_Shift, volume, mesh)) {
+      m_Prompts.ShowMessage(loadmessages::NotEnoughMemory(ShowTask(kind)));
+      return false;
+    }
+    if (!volume.loaded)
+      return false;
+    ShowStagedLabels(kind, volume, mesh);
+    m_Unsaved.Clear(kind);
+    return true;
+  });
 }
 
 bool ScanWorkspace::ShowsLabels(ResultKind kind) const
@@ -294,20 +410,30 @@ bool ScanWorkspace::ShowsLabels(ResultKind kind) const
   return shown.loaded && shown.VoxelCount() == m_DisplayedVolume.VoxelCount();
 }
 
-void ScanWorkspace::ApplyMarkers(int selection)
+bool ScanWorkspace::ApplyMarkers(int selection)
 {
   LMarkersSlot& slot = m_Slots->markers;
   const LMarkers& source = HasFile(slot, selection) ? slot.objects[size_t(selection)] : *slot.defaultObject;
-  MakeDisplayedMarkers(source, m_Shift, CreatedHeader(), *slot.displayedObject);
-  m_Unsaved.Clear(ResultKind::Markers);
+  return WithinMemory(ShowTask(ResultKind::Markers), [&] {
+    LMarkers made;
+    (void)MakeDisplayedMarkers(source, m_Shift, CreatedHeader(), made);
+    *slot.displayedObject = std::move(made);
+    m_Unsaved.Clear(ResultKind::Markers);
+    return true;
+  });
 }
 
-void ScanWorkspace::ApplySplines(int selection)
+bool ScanWorkspace::ApplySplines(int selection)
 {
   LSplinesSlot& slot = m_Slots->splines;
   const LSplines& source = HasFile(slot, selection) ? slot.objects[size_t(selection)] : *slot.defaultObject;
-  MakeDisplayedSplines(source, m_Shift, CreatedHeader(), *slot.displayedObject);
-  m_Unsaved.Clear(ResultKind::Splines);
+  return WithinMemory(ShowTask(ResultKind::Splines), [&] {
+    LSplineSet made;
+    (void)MakeDisplayedSplines(source, m_Shift, CreatedHeader(), made);
+    *slot.displayedObject = std::move(made);
+    m_Unsaved.Clear(ResultKind::Splines);
+    return true;
+  });
 }
 
 namespace {
@@ -341,7 +467,8 @@ int ScanWorkspace::Selected(ResultKind kind) const
 
 bool ScanWorkspace::SaveResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved)
 {
-  const bool allWritten = WriteResult(kind, path, approved, saved);
+  const bool allWritten = WithinMemory(loadmessages::KindTask("save", kind),
+                                       [&] { return WriteResult(kind, path, approved, saved); });
   // Once the data file is on disk it holds the edits, whatever failed after it (the approval,
   // a label's mesh cache, which only follows from the labels).
   if (saved.written)

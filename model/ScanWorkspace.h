@@ -47,24 +47,28 @@ public:
   std::string ConfiguredGridPath() const;
 
   // Showing. Flatten freezes the shift of the chosen reference surface ("None": no shift)
-  // for the scan and every kind until it runs again, and rebuilds the displayed scan and the
-  // chosen labels of both kinds under it. When memory for them cannot be had it says so and
-  // returns false: the shift and everything shown stay as they were. ApplyOCT centres the
-  // position and, in Auto window mode, sets the window to the value range.
+  // for the scan and every kind until it runs again, and rebuilds under it the displayed
+  // scan and the displayed object of every kind's chosen file. When memory for them cannot
+  // be had it says so and returns false: the shift and everything shown stay as they were.
+  // ApplyOCT centres the position and, in Auto window mode, sets the window to the value
+  // range.
   bool Flatten();
   void ApplyOCT();
   // Each rebuilds the kind's displayed object from file `selection` (or the default object).
-  // Those that return false had nothing to show: no such file (RefSurf: "None").
+  // Those that return false had nothing to show: no such file (RefSurf: "None"), or (after
+  // a message) no memory for it; the displayed object then stays as it was.
   bool ApplyRefSurf(int selection);
-  void ApplyGridCenter(int selection);
+  bool ApplyGridCenter(int selection);
   // A stored surface pair the file does not have falls back to its first surface (written).
   bool ApplySurfaces(int selection);
-  // Vessel or SEAD; false also (after a message) when there is no memory for them.
+  // Vessel or SEAD.
   bool ApplyLabels(ResultKind kind, int selection);
+  // RefSurf or Surfaces: true when a file of the kind is chosen (Flatten showed it).
+  bool ShowsChosenFile(ResultKind kind) const;
   // True when the kind's displayed labels fit the displayed scan (Flatten made them).
   bool ShowsLabels(ResultKind kind) const;
-  void ApplyMarkers(int selection);
-  void ApplySplines(int selection);
+  bool ApplyMarkers(int selection);
+  bool ApplySplines(int selection);
   // The projection or disc image of file `selection`; null when there is none.
   const LImage2D* ChosenImage(ResultKind kind, int selection) const;
   // A projection between surfaces needs surfaces: without a surfaces file the setting is
@@ -76,7 +80,9 @@ public:
 
   // Writes the kind's displayed data (Surfaces, GridCenter, Vessel, SEAD, Markers, Splines)
   // at the scan's own depth; see ResultSaver. Saved labels are shown again from the file.
-  // What was written holds the kind's edits: it is no longer unsaved.
+  // What was written holds the kind's edits: it is no longer unsaved. A file of the kind
+  // that another program changed since it was read is written over only when the user
+  // says so.
   bool SaveResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved);
 
   // What it holds.
@@ -106,6 +112,12 @@ public:
   const UnsavedEdits& Unsaved() const { return m_Unsaved; }
 
 private:
+  struct StagedKinds;
+  // Runs one operation of the workspace. Memory that cannot be had ends it, wherever it ran
+  // short, with the memory message for the task: every operation makes what it changes
+  // aside first, so what was shown and held stays as it was.
+  template <typename Operation>
+  bool WithinMemory(const std::string& task, Operation operation);
   ScanLoader Loader();
   ResultSaver Saver();
   // Runs the chain on what was staged and, when all of it loaded, takes it over.
@@ -115,6 +127,14 @@ private:
   bool StageLabels(ResultKind kind, int selection, const FlatteningShift& shift, LOCTVolume& volume,
                    LMesh& mesh) const;
   void ShowStagedLabels(ResultKind kind, const LOCTVolume& volume, LMesh& mesh);
+  // The kinds' displayed objects for the selections under the shift, made aside, and their
+  // taking over (which takes no memory). Stage throws when memory runs short.
+  void StageKinds(const FlatteningShift& shift, const LResultHeader& header, StagedKinds& staged) const;
+  void ShowStagedKinds(StagedKinds& staged);
+  // The displayed surfaces of the file, with the stored surface pairs it does not have
+  // moved back to its first surface (written).
+  void ShowSurfaces(LSurfaces& made);
+  void ShowGridCenter(LGridCenter& made);
   bool LoadResultFile(ResultKind kind, const std::string& path);
   bool WriteResult(ResultKind kind, const std::string& path, bool approved, SavedFile& saved);
   void WriteSetting(const char* key);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace platform {
 namespace {
@@ -35,7 +36,15 @@ int ShowBox(const std::string& text, unsigned type, const std::string& detail)
   }
   if (type == kMbSaveDiscardCancel)
     box.setDefaultButton(QMessageBox::Save);
-  switch (box.exec()) {
+  QPushButton* overwrite = nullptr;
+  if (type == kMbOverwriteCancel) {
+    overwrite = box.addButton(QStringLiteral("Overwrite"), QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(QMessageBox::Cancel));
+  }
+  const int pressed = box.exec();
+  if (overwrite && box.clickedButton() == overwrite)
+    return kIdOverwrite;
+  switch (pressed) {
     case QMessageBox::Cancel: return kIdCancel;
     case QMessageBox::Yes: return kIdYes;
     case QMessageBox::No: return kIdNo;

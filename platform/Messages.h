@@ -8,8 +8,17 @@ namespace platform {
 
 // Button sets and answers, with the values the program's callers compare against.
 // kMbSaveDiscardCancel asks before unsaved work is dropped: Save, Discard or Cancel.
-enum MessageType : unsigned { kMbOk = 0, kMbOkCancel = 1, kMbYesNoCancel = 3, kMbYesNo = 4, kMbSaveDiscardCancel = 5 };
-enum MessageAnswer : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7, kIdSave = 12, kIdDiscard = 13 };
+// kMbOverwriteCancel asks before a file someone else changed is written over: Overwrite or
+// Cancel, Cancel the default.
+enum MessageType : unsigned {
+  kMbOk = 0,
+  kMbOkCancel = 1,
+  kMbYesNoCancel = 3,
+  kMbYesNo = 4,
+  kMbSaveDiscardCancel = 5,
+  kMbOverwriteCancel = 6
+};
+enum MessageAnswer : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7, kIdSave = 12, kIdDiscard = 13, kIdOverwrite = 14 };
 
 // Shows the text modally and returns the button pressed. The detail, when there is one,
 // is shown below the text in a smaller font: which file failed and why.

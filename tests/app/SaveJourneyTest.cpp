@@ -32,6 +32,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -524,6 +525,15 @@ std::map<std::string, std::string> LabelFiles(const std::string& header)
   return bytes;
 }
 
+// Every file of the folder, by name.
+std::map<std::string, std::string> FolderBytes(const std::string& folder)
+{
+  std::map<std::string, std::string> bytes;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    bytes[entry.path().filename().string()] = fixtures::ReadAll(entry.path().string());
+  return bytes;
+}
+
 std::set<std::string> Listing(const std::filesystem::path& folder)
 {
   std::set<std::string> names;
@@ -738,6 +748,23 @@ TEST_F(SharedFolderJourney, AnExportedPictureNeverGoesThroughALink)
   EXPECT_TRUE(std::filesystem::is_symlink(picture));
 }
 
+// A Save All movie whose name a colleague's link takes is refused at once with a message
+// naming it and why, and the pane does not walk its slices for nothing; the file the link
+// names stays as it was.
+TEST_F(SharedFolderJourney, AMovieUnderALinksNameIsRefusedAtOnce)
+{
+  ASSERT_TRUE(Open());
+  const std::string movie = m_Shared.File("Demo_Image_OCTXY_All.avi");
+  const std::string victim = Precious("movie.avi");
+  ASSERT_TRUE(m_Shared.PlantLink("Demo_Image_OCTXY_All.avi", victim));
+  m_Demo.Frame().findChild<QAbstractButton*>("IDC_BUTTON_OCTXY_SAVEALL")->click();
+  EXPECT_EQ(m_Messages, std::vector<std::string>{loadmessages::NameRefused(movie)});
+  EXPECT_EQ(m_Demo.Details().back(), loadmessages::Detail(movie, "AVIERR_FILEOPEN: disk error while opening file"));
+  EXPECT_FALSE(View().Motion(0).saveAllRunning);
+  EXPECT_EQ(fixtures::ReadAll(victim), "precious");
+  EXPECT_TRUE(std::filesystem::is_symlink(movie));
+}
+
 // A MetaImage scan cannot say which eye it shows; its results can. Saved again, the surfaces
 // and a new grid-centre file keep the eye and centre their loaded records gave, while what
 // the scan does know (its format) is written from the scan; the batch analysis then still
@@ -784,3 +811,73 @@ sys.stdout.write(' '.join(r['Laterality'] for r in rows))
 }
 
 }  // namespace
+
+// Another program rewrites a result file after the view read it (the analysis suite runs
+// again; a colleague copies a newer file in). Saving the edited kind over it asks first,
+// naming the file: Cancel keeps the other program's file and the edits, still unsaved;
+// Overwrite saves, and a new view shows the edits. For labels the data file counts too.
+TEST_F(SaveJourney, SavingOverAFileChangedOnDiskAsksFirst)
+{
+  struct Case {
+    const char* name;
+    int mouseMode;
+    ResultKind kind;
+    int row;
+    const char* rewritten;  // the file the other program writes, after the selected one's stem
+    std::function<std::string(const CStrataviewView&)> shown;
+  };
+  const auto selectedPath = [](const auto& slot) { return slot.pathList.GetAt(slot.selected); };
+  const std::vector<Case> cases = {
+      {"markers", MouseMarkers, ResultKind::Markers, kMarkersRow, ".xml",
+       [](const CStrataviewView& view) {
+         const LMarkersSlot& slot = view.Slots().markers;
+         return MarkersText(*slot.displayedObject, slot.DisplayedMarkerCount());
+       }},
+      {"SEAD", MouseSEAD, ResultKind::SEAD, kSEADRow, ".raw",
+       [](const CStrataviewView& view) { return LabelSummary(*view.Slots().sead.displayedObject); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = c.kind == ResultKind::Markers ? selectedPath(m_View.Slots().markers)
+                                                           : selectedPath(m_View.Slots().sead);
+    const std::string before = c.shown(m_View);
+    ChooseMouseMode(c.mouseMode);
+    MouseOn(OrientationXY).Click(At(OrientationXY, 21, 33));
+    const std::string edited = c.shown(m_View);
+    ASSERT_NE(edited, before);
+    ASSERT_TRUE(m_View.Workspace().Unsaved().Has(c.kind));
+
+    // The other program's file: one byte longer, and newer.
+    const std::string rewritten = file.substr(0, file.size() - 4) + c.rewritten;
+    const std::string theirs = fixtures::ReadAll(rewritten) + "\n";
+    ASSERT_EQ(fixtures::RunCommand("/usr/bin/python3 -c \"import sys; open(sys.argv[1], 'ab').write(b'\\\\n')\" '" +
+                                   rewritten + "'"),
+              0);
+    ASSERT_EQ(fixtures::ReadAll(rewritten), theirs);
+    const std::map<std::string, std::string> files = FolderBytes(m_Demo.Folder());
+
+    m_Messages.clear();
+    m_Demo.AnswerMessages(platform::kIdCancel);
+    SaveThroughDialog(c.row);
+    EXPECT_EQ(m_Messages, std::vector<std::string>{loadmessages::ChangedOnDisk(rewritten)});
+    EXPECT_EQ(m_Demo.Details().back(), rewritten);
+    EXPECT_TRUE(FolderBytes(m_Demo.Folder()) == files) << "a file changed although the user cancelled";
+    EXPECT_EQ(c.shown(m_View), edited) << "the edits stay on screen";
+    EXPECT_TRUE(m_View.Workspace().Unsaved().Has(c.kind)) << "the edits are still unsaved";
+
+    m_Messages.clear();
+    m_Demo.AnswerMessages(platform::kIdOverwrite);
+    SaveThroughDialog(c.row);
+    EXPECT_EQ(m_Messages, std::vector<std::string>{loadmessages::ChangedOnDisk(rewritten)});
+    EXPECT_FALSE(m_View.Workspace().Unsaved().Has(c.kind));
+    EXPECT_NE(fixtures::ReadAll(rewritten), theirs);
+    // Saved by this view, the file is as it was read: the next save asks nothing.
+    m_Messages.clear();
+    SaveThroughDialog(c.row);
+    EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+
+    const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(c.shown(*again->View()), edited);
+  }
+}

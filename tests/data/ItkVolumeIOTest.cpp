@@ -1,12 +1,15 @@
 #include "data/LOCTVolume.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/MemoryLimit.h"
 #include "fixtures/SharedFolder.h"
 #include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
@@ -532,6 +535,7 @@ std::string HeaderValue(const std::string& header, const std::string& key)
 
 TEST(MetaImageWrite, RoundTripKeepsSizesSpacingAndVoxels)
 {
+  std::map<int, std::string> headers;
   for (const int bytesPerVoxel : {1, 2}) {
     SCOPED_TRACE(bytesPerVoxel);
     const TempDir dir;
@@ -547,6 +551,7 @@ TEST(MetaImageWrite, RoundTripKeepsSizesSpacingAndVoxels)
 
     // The files read back by hand: the header's keys and the data file's bytes.
     const std::string header = fixtures::ReadAll(dir.File("v.mhd"));
+    headers[bytesPerVoxel] = header;
     EXPECT_EQ(HeaderValue(header, "DimSize"), "16 24 6");
     EXPECT_EQ(HeaderValue(header, "ElementType"), bytesPerVoxel == 1 ? "MET_UCHAR" : "MET_USHORT");
     EXPECT_EQ(HeaderValue(header, "ElementDataFile"), "v.raw");
@@ -574,6 +579,48 @@ TEST(MetaImageWrite, RoundTripKeepsSizesSpacingAndVoxels)
     EXPECT_EQ(read.spacingY, 0.0039f);
     EXPECT_EQ(read.spacingZ, 0.123f);
     EXPECT_EQ(VoxelsOf(read), expected);
+  }
+  // The 8-bit copy keeps everything the image carries: its header is the 16-bit one's but
+  // for the element type.
+  std::string asBytes = headers[2];
+  asBytes.replace(asBytes.find("MET_USHORT"), 10, "MET_UCHAR");
+  EXPECT_EQ(headers[1], asBytes);
+}
+
+// The toolkit first used under a tight address-space limit: a write goes through or says
+// that memory ran short, never ends the process, and one that fails replaces nothing.
+TEST(MetaImageWrite, AToolkitFirstUsedUnderATightLimitWritesOrSaysMemoryRanShort)
+{
+  if (!fixtures::RunsScenarioHere())
+    return;
+  ::testing::Test::RecordProperty("memory_limit", fixtures::TightMemory::How());
+  const TempDir dir;
+  for (const int bytesPerVoxel : {1, 2}) {
+    LOCTVolume volume;
+    const int size[3] = {128, 256, 64};  // 4 MiB of voxels, half of it once in 8 bits
+    const float spacing[3] = {0.01f, 0.004f, 0.05f};
+    ASSERT_EQ(volume.CreateVolume(size, FormatNA, spacing, bytesPerVoxel, LateralityNA, CenterNA), 0);
+    std::fill_n(volume.Voxels(), volume.VoxelCount(), static_cast<unsigned short>(300));
+    const std::string path = dir.File("v" + std::to_string(bytesPerVoxel) + ".mhd");
+    ASSERT_TRUE(fixtures::WriteText(path, "old header"));
+    std::set<int> results;
+    for (const uint64_t mebibytes : {0, 1, 2, 4, 6, 8, 12, 16, 32}) {
+      SCOPED_TRACE(std::to_string(bytesPerVoxel) + " bytes with " + std::to_string(mebibytes) + " MiB to spare");
+      const std::string before = fixtures::ReadAll(path);
+      int result = 0;
+      {
+        const fixtures::TightMemory tight(mebibytes << 20);
+        result = volume.WriteMetaImage(path);
+      }
+      results.insert(result);
+      EXPECT_TRUE(result == 0 || result == kWriteNoMemory) << result;
+      if (result != 0) {
+        EXPECT_EQ(fixtures::ReadAll(path), before);
+      }
+    }
+    EXPECT_EQ(results.count(0), 1u) << "not even the largest headroom was enough";
+    EXPECT_EQ(fixtures::ReadAll(path.substr(0, path.size() - 4) + ".raw").size(),
+              volume.VoxelCount() * size_t(bytesPerVoxel));
   }
 }
 

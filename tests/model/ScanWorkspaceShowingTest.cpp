@@ -242,3 +242,47 @@ TEST(ScanWorkspaceProjection, ACreatedProjectionNeedsSurfaces)
 }
 
 }  // namespace
+
+// Every kind the user saves asks before writing over its file when another program changed
+// it since it was read (a label volume also when only its data file changed), naming that
+// file: Cancel writes nothing and keeps the edits unsaved, Overwrite saves, and the file as
+// saved is the one a later save compares with.
+TEST_F(ScanWorkspaceShowing, EveryKindAsksBeforeSavingOverAFileChangedOnDisk)
+{
+  const auto selected = [](const auto& slot) { return slot.pathList.GetAt(slot.selected); };
+  const auto dataFile = [](const std::string& header) { return header.substr(0, header.size() - 4) + ".raw"; };
+  const struct {
+    ResultKind kind;
+    std::string file;
+    std::string rewritten;
+  } cases[] = {
+      {ResultKind::Surfaces, selected(Kinds().surfaces), selected(Kinds().surfaces)},
+      {ResultKind::GridCenter, selected(Kinds().gridCenter), selected(Kinds().gridCenter)},
+      {ResultKind::Vessel, selected(Kinds().vessel), selected(Kinds().vessel)},
+      {ResultKind::SEAD, selected(Kinds().sead), dataFile(selected(Kinds().sead))},
+      {ResultKind::Markers, selected(Kinds().markers), selected(Kinds().markers)},
+      {ResultKind::Splines, selected(Kinds().splines), selected(Kinds().splines)},
+  };
+  fixtures::RecordingPrompts& prompts = m_Space.prompts;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ResultKindName(c.kind));
+    const std::string theirs = fixtures::ReadAll(c.rewritten) + "\n";
+    ASSERT_TRUE(fixtures::WriteText(c.rewritten, theirs));
+    W().Unsaved().Mark(c.kind);
+    prompts.changedFiles.clear();
+
+    prompts.overwriteChanged = false;
+    EXPECT_FALSE(Save(c.kind, c.file));
+    EXPECT_EQ(prompts.changedFiles, std::vector<std::string>{c.rewritten});
+    EXPECT_EQ(fixtures::ReadAll(c.rewritten), theirs);
+    EXPECT_TRUE(W().Unsaved().Has(c.kind));
+
+    prompts.overwriteChanged = true;
+    EXPECT_TRUE(Save(c.kind, c.file));
+    EXPECT_NE(fixtures::ReadAll(c.rewritten), theirs);
+    EXPECT_FALSE(W().Unsaved().Has(c.kind));
+    EXPECT_TRUE(Save(c.kind, c.file));
+    EXPECT_EQ(prompts.changedFiles.size(), 2u) << "the file as saved was taken for a changed one";
+  }
+  EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front();
+}
