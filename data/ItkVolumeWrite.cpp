@@ -43,7 +43,7 @@ itk::ImageIOBase::Pointer ImageIOFor(const std::filesystem::path& path, itk::IOF
 }
 
 template <typename Image>
-void WriteImage(const Image* image, const std::filesystem::path& path)
+void WriteWithToolkit(const Image* image, const std::filesystem::path& path)
 {
   auto writer = itk::ImageFileWriter<Image>::New();
   const bool header = IsMetaImageHeader(path);
@@ -116,9 +116,9 @@ int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin
   }
   try {
     if (bytesPerVoxel == 1) {
-      WriteImage(ClampedToBytes(*image).GetPointer(), staged.StagedPath());
+      WriteWithToolkit(ClampedToBytes(*image).GetPointer(), staged.StagedPath());
     } else {
-      WriteImage<ImageType>(image, staged.StagedPath());
+      WriteWithToolkit<ImageType>(image, staged.StagedPath());
     }
     if (!WrittenWhole(staged.StagedPath().string(), image->GetLargestPossibleRegion().GetSize())) {
       diag::ReportFileFailure(path, "the file was not written whole (is the disk full?)");
