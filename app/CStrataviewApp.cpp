@@ -26,11 +26,22 @@ CStrataviewApp::CStrataviewApp(int& argc, char** argv) : QApplication(argc, argv
 
 CStrataviewApp::~CStrataviewApp() = default;
 
+QIcon CStrataviewApp::ProgramIcon()
+{
+  QIcon icon;
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/desktop/icons/strataview_%1.png").arg(size), QSize(size, size));
+  return icon;
+}
+
 bool CStrataviewApp::InitInstance()
 {
   m_Frame = std::make_unique<CMainFrame>();
-  // Fill the screen even where no window manager honours the maximised state.
-  m_Frame->setGeometry(primaryScreen()->availableGeometry());
+  setWindowIcon(ProgramIcon());
+  // The window manager maximises the window with its frame on the screen. Only the size is
+  // given, for a screen without a window manager: a position of (0, 0) would be the window's
+  // own, and would put the frame's title above the screen.
+  m_Frame->resize(primaryScreen()->availableGeometry().size());
   m_Frame->View()->OnInitialUpdate();
   ReportProgramFiles(*m_Frame->View());
   m_Frame->showMaximized();
