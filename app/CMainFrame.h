@@ -1,6 +1,4 @@
 #pragma once
-#include <QElapsedTimer>
-#include <QEvent>
 #include <QMainWindow>
 
 class CStrataviewView;
@@ -19,14 +17,7 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   // Closing drops the unsaved edits: the user is asked first and may cancel.
   void closeEvent(QCloseEvent* event) override;
-  // A native window made again keeps the maximised state (below).
-  bool event(QEvent* event) override;
 
 private:
-  void KeepStateOfRemadeWindow(QEvent::Type type);
-
   CStrataviewView* m_View;  // the central widget, owned by Qt
-  // When the native window was last made again while shown, and its state then.
-  QElapsedTimer m_RemadeAt;
-  Qt::WindowStates m_StateWhenRemade;
 };

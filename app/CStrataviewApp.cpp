@@ -6,6 +6,7 @@
 #include "platform/Startup.h"
 #include "platform/WaitCursor.h"
 
+#include <QOpenGLWidget>
 #include <QScreen>
 #include <filesystem>
 
@@ -26,6 +27,18 @@ CStrataviewApp::CStrataviewApp(int& argc, char** argv) : QApplication(argc, argv
 
 CStrataviewApp::~CStrataviewApp() = default;
 
+// The 3-D pane is an OpenGL widget, made with the first scan. Qt gives a window that holds
+// one a native window of another kind; for a window already shown it makes the native window
+// again, and the new one is mapped without the maximised state: the window manager then
+// shows a normal window of the screen's size with its title bar above the screen. An OpenGL
+// widget inside the window while it is first shown gives it that kind from the start.
+void CStrataviewApp::ShowMaximizedReadyForOpenGL(QWidget& window)
+{
+  QOpenGLWidget forTheKindOfWindow(&window);
+  forTheKindOfWindow.hide();
+  window.showMaximized();
+}
+
 QIcon CStrataviewApp::ProgramIcon()
 {
   QIcon icon;
@@ -44,7 +57,7 @@ bool CStrataviewApp::InitInstance()
   m_Frame->resize(primaryScreen()->availableGeometry().size());
   m_Frame->View()->OnInitialUpdate();
   ReportProgramFiles(*m_Frame->View());
-  m_Frame->showMaximized();
+  ShowMaximizedReadyForOpenGL(*m_Frame);
   const QStringList args = arguments();
   if (args.size() > 1)
     OpenDocument(args.at(1).toStdString());

@@ -26,5 +26,7 @@ public:
   static QIcon ProgramIcon();
 
 private:
+  static void ShowMaximizedReadyForOpenGL(QWidget& window);
+
   std::unique_ptr<CMainFrame> m_Frame;
 };
