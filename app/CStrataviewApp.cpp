@@ -6,6 +6,7 @@
 #include "platform/Startup.h"
 #include "platform/WaitCursor.h"
 
+#include <QOpenGLWidget>
 #include <QScreen>
 #include <filesystem>
 
@@ -26,14 +27,37 @@ CStrataviewApp::CStrataviewApp(int& argc, char** argv) : QApplication(argc, argv
 
 CStrataviewApp::~CStrataviewApp() = default;
 
+// The 3-D pane is an OpenGL widget, made with the first scan. Qt gives a window that holds
+// one a native window of another kind; for a window already shown it makes the native window
+// again, and the new one is mapped without the maximised state: the window manager then
+// shows a normal window of the screen's size with its title bar above the screen. An OpenGL
+// widget inside the window while it is first shown gives it that kind from the start.
+void CStrataviewApp::ShowMaximizedReadyForOpenGL(QWidget& window)
+{
+  QOpenGLWidget forTheKindOfWindow(&window);
+  forTheKindOfWindow.hide();
+  window.showMaximized();
+}
+
+QIcon CStrataviewApp::ProgramIcon()
+{
+  QIcon icon;
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/desktop/icons/strataview_%1.png").arg(size), QSize(size, size));
+  return icon;
+}
+
 bool CStrataviewApp::InitInstance()
 {
   m_Frame = std::make_unique<CMainFrame>();
-  // Fill the screen even where no window manager honours the maximised state.
-  m_Frame->setGeometry(primaryScreen()->availableGeometry());
+  setWindowIcon(ProgramIcon());
+  // The window manager maximises the window with its frame on the screen. Only the size is
+  // given, for a screen without a window manager: a position of (0, 0) would be the window's
+  // own, and would put the frame's title above the screen.
+  m_Frame->resize(primaryScreen()->availableGeometry().size());
   m_Frame->View()->OnInitialUpdate();
   ReportProgramFiles(*m_Frame->View());
-  m_Frame->showMaximized();
+  ShowMaximizedReadyForOpenGL(*m_Frame);
   const QStringList args = arguments();
   if (args.size() > 1)
     OpenDocument(args.at(1).toStdString());

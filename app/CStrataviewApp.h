@@ -2,6 +2,7 @@
 // The application: process-wide set-up before and after the Qt application exists, and the
 // main window.
 #include <QApplication>
+#include <QIcon>
 #include <memory>
 #include <string>
 
@@ -21,7 +22,11 @@ public:
   // Opens a folder as a scan folder and anything else as a scan file, then shows it.
   void OpenDocument(const std::string& path);
   CMainFrame* MainFrame() const { return m_Frame.get(); }
+  // The program's icon, compiled in, at the sizes the package installs for the desktop.
+  static QIcon ProgramIcon();
 
 private:
+  static void ShowMaximizedReadyForOpenGL(QWidget& window);
+
   std::unique_ptr<CMainFrame> m_Frame;
 };

@@ -12,7 +12,7 @@ set(package_files ${PROJECT_BINARY_DIR}/package)
 file(MAKE_DIRECTORY ${package_files})
 
 install(TARGETS strataview strataview-decoder strataview-volume-decoder strataview-image-decoder
-                strataview_enface_projection
+                strataview_enface_projection strataview_make_demo
         RUNTIME DESTINATION ${program_folder})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/Grid DESTINATION ${program_folder})
 install(FILES ${PROJECT_SOURCE_DIR}/res/Executables.xml ${PROJECT_BINARY_DIR}/Help.pdf DESTINATION ${program_folder})
@@ -76,7 +76,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.strataview.org/)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${STRATAVIEW_PACKAGE_MAINTAINER})
 # Depends from the shared libraries of every program in the package; the help document and
-# web links open with the desktop's default programs.
+# web links open with the desktop's default programs: xdg-open, and a PDF viewer (any package
+# that provides pdf-viewer).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, evince | pdf-viewer")
 include(CPack)

@@ -133,18 +133,15 @@ void CDlgAbout::OnHelp()
 
 void CDlgAbout::OnLinkProgramPage()
 {
-  const platform::WaitCursor busy;
-  OpenWithDesktop(kProgramPageUrl, kProgramPageUrl);
+  OpenWebPage(kProgramPageUrl);
 }
 
 void CDlgAbout::OnLinkSecondSite()
 {
-  const platform::WaitCursor busy;
-  OpenWithDesktop(kSecondSiteUrl, kSecondSiteUrl);
+  OpenWebPage(kSecondSiteUrl);
 }
 
 void CDlgAbout::OnLinkMakerSite()
 {
-  const platform::WaitCursor busy;
-  OpenWithDesktop(kMakerSiteUrl, kMakerSiteUrl);
+  OpenWebPage(kMakerSiteUrl);
 }

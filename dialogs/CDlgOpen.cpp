@@ -214,6 +214,7 @@ void CDlgOpen::CreateFolderToolButtons()
   const DialogUnits du;
   m_ImportButton = MakeButton(this, QStringLiteral("\\"), "IDC_BUTTON_OCT_SEQUENCE", kImportSequence,
                               du.Rect(418, 34, 14, 12));
+  m_ImportButton->setToolTip(QStringLiteral("Import Image Stack"));
   connect(m_ImportButton, &QAbstractButton::clicked, this, &CDlgOpen::ImportImageSequence);
   m_ExecutablesButton = MakeButton(this, QStringLiteral("Executables"), "IDC_BUTTON_EXECUTABLES", kExecutables,
                                    du.Rect(448, 89, 50, 28));

@@ -1,6 +1,9 @@
 #include "platform/Process.h"
 
+#include <QCoreApplication>
+#include <QProcess>
 #include <cerrno>
+#include <memory>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -73,6 +76,36 @@ ProgramEnd RunProgram(const std::string& program, const std::vector<std::string>
   if (posix_spawn(&child, program.c_str(), actions.Get(), nullptr, argv.data(), environ) != 0)
     return ProgramEnd();
   return WaitForEnd(child);
+}
+
+bool StartProgram(const std::string& program, const std::vector<std::string>& arguments, ProgramEnded ended)
+{
+  if (program.empty() || program.front() != '/' || !QCoreApplication::instance())
+    return false;
+  auto process = std::make_unique<QProcess>();
+  process->setProgram(QString::fromStdString(program));
+  QStringList texts;
+  for (const std::string& argument : arguments)
+    texts << QString::fromStdString(argument);
+  process->setArguments(texts);
+  process->setStandardInputFile(QProcess::nullDevice());
+  process->setProcessChannelMode(QProcess::ForwardedChannels);
+  QProcess* running = process.get();
+  QObject::connect(running, &QProcess::finished, running,
+                   [running, ended = std::move(ended)](int code, QProcess::ExitStatus status) {
+                     ProgramEnd end;  // QProcess does not tell which signal ended it
+                     end.kind = status == QProcess::CrashExit ? ProgramEnd::Kind::Signalled : ProgramEnd::Kind::Exited;
+                     end.code = status == QProcess::CrashExit ? 0 : code;
+                     running->deleteLater();
+                     if (ended)
+                       ended(end);
+                   });
+  running->start();
+  if (!running->waitForStarted())
+    return false;
+  // The application owns it until it has ended, so that it is reaped and its end reported.
+  process.release()->setParent(QCoreApplication::instance());
+  return true;
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // Starting an external program and waiting for it. The program is named by an absolute
 // path and gets its arguments as a vector, never through a shell, so that spaces, quotes
 // and other signs in file names reach it unchanged.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,13 @@ struct ProgramEnd {
 // reads it cannot wait for ever; standard output and error, the environment and the
 // working folder are this program's. Blocks until the program has ended.
 ProgramEnd RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+
+using ProgramEnded = std::function<void(ProgramEnd end)>;
+
+// Starts the program as RunProgram does and returns at once: true once it runs. `ended` is
+// called on this thread, while the event loop runs, when it has ended. A program still
+// running when the application ends is stopped; what it started itself runs on. Needs the
+// application object.
+bool StartProgram(const std::string& program, const std::vector<std::string>& arguments, ProgramEnded ended);
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/TempDir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,6 +52,38 @@ TEST(DemoData, EveryFileReadsBackWithTheScansSizes)
   ASSERT_EQ(splines.ReadXml(file("Splines_Vamo.xml")), 0);
   EXPECT_EQ(splines.count, 1);
   EXPECT_TRUE(splines.closed[0]);
+}
+
+// Options are options, never folder names: help is printed, anything else unknown is refused
+// with the usage, and nothing is made in either case.
+TEST(DemoData, HelpAndUnknownOptionsMakeNoFolder)
+{
+  const TempDir dir;
+  const struct {
+    std::string arguments;
+    int status;
+    bool usageOnStdout;
+  } cases[] = {
+    {"--help", 0, true},
+    {"-h", 0, true},
+    {"out --help", 0, true},
+    {"--frobnicate", 2, false},
+    {"-x", 2, false},
+    {"out --tiny", 2, false},
+    {"out --size 9 9", 2, false},
+    {"out extra", 2, false},
+    {"", 2, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const std::string command = "cd '" + dir.Path().string() + "' && " + STRATAVIEW_MAKE_DEMO + " " + c.arguments;
+    std::string output, stdoutOnly;
+    EXPECT_EQ(fixtures::RunCommand(command + " 2>&1", &output), c.status);
+    EXPECT_NE(output.find("usage: strataview_make_demo FOLDER"), std::string::npos) << output;
+    fixtures::RunCommand(command + " 2>/dev/null", &stdoutOnly);
+    EXPECT_EQ(stdoutOnly.find("usage:") != std::string::npos, c.usageOnStdout);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << "no folder made";
+  }
 }
 
 }  // namespace

@@ -30,14 +30,14 @@ protected:
   TempDir m_ExeDir;
   std::vector<std::string> m_Messages;
   std::vector<std::string> m_Opened;
-  bool m_OpenSucceeds = true;
+  platform::ShellOpenResult m_OpenResult = platform::ShellOpenResult::Opened;
   const platform::ScopedMessageHook m_MessageHook{[this](const std::string& text, unsigned) {
     m_Messages.push_back(text);
     return platform::kIdOk;
   }};
   const platform::ScopedShellOpenHook m_OpenHook{[this](const std::string& url) {
     m_Opened.push_back(url);
-    return m_OpenSucceeds;
+    return m_OpenResult;
   }};
 };
 
@@ -74,10 +74,10 @@ TEST_F(CDlgAboutTest, PicturesOpenTheirWebPages)
   }
   EXPECT_TRUE(m_Messages.empty());
 
-  m_OpenSucceeds = false;
+  m_OpenResult = platform::ShellOpenResult::NoProgram;
   Click(about, CDlgAbout::kMakerSite);
   ASSERT_EQ(m_Messages.size(), 1u) << "a page the desktop cannot open is said";
-  EXPECT_NE(m_Messages[0].find("https://www.strataview.org/"), std::string::npos);
+  EXPECT_EQ(m_Messages[0], "Cannot open https://www.strataview.org/: no web browser is installed.");
 }
 
 TEST_F(CDlgAboutTest, HelpOpensTheDocumentBesideTheProgramOrSaysItIsMissing)
@@ -97,6 +97,17 @@ TEST_F(CDlgAboutTest, HelpOpensTheDocumentBesideTheProgramOrSaysItIsMissing)
   Click(about, CDlgAbout::kHelp);
   EXPECT_EQ(m_Opened, std::vector<std::string>{"file://" + m_ExeDir.File("Help.pdf")});
   EXPECT_TRUE(m_Messages.empty());
+
+  // Where nothing opens PDF files (or the viewer refuses it), the message names the file and why.
+  const std::pair<platform::ShellOpenResult, std::string> failures[] = {
+    {platform::ShellOpenResult::NoProgram, ": no program for PDF files is installed."},
+    {platform::ShellOpenResult::ProgramFailed, ": the program for PDF files could not open it."}};
+  for (const auto& [result, reason] : failures) {
+    m_OpenResult = result;
+    m_Messages.clear();
+    Click(about, CDlgAbout::kHelp);
+    EXPECT_EQ(m_Messages, std::vector<std::string>{"Cannot open the help document " + m_ExeDir.File("Help.pdf") + reason});
+  }
 }
 
 // How a control moves (x, y) and grows (width, height) with the dialog: 0 or 1 of each change.

@@ -85,6 +85,7 @@ TEST_F(OpenDialogToolsTest, ImportedStackIsWrittenBesideTheFolderAndOpened)
 {
   fixtures::ChooseTab(Dialog(), CDlgOpen::kFileTab);
   ASSERT_TRUE(Dialog().Button(CDlgOpen::kImportSequence)->isVisibleTo(&Dialog()));
+  EXPECT_EQ(Dialog().Button(CDlgOpen::kImportSequence)->toolTip(), "Import Image Stack") << "the \\ says nothing";
   const std::string folder = MakeStack("eye1", "grey");
   Import(folder);
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();

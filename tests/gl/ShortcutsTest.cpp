@@ -103,7 +103,7 @@ TEST_F(Shortcuts, CtrlOShowsTheOpenDialogCtrlSRunsTheSaveDialogAndF1OpensTheHelp
   std::vector<std::string> opened;
   const platform::ScopedShellOpenHook shell([&opened](const std::string& url) {
     opened.push_back(url);
-    return true;
+    return platform::ShellOpenResult::Opened;
   });
   Press(Qt::Key_F1);
   EXPECT_EQ(opened, std::vector<std::string>{"file://" + HelpDocument()});

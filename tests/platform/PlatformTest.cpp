@@ -4,13 +4,18 @@
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
+#include "platform/ShellOpen.h"
 #include "platform/UserDataFolder.h"
 #include "platform/WaitCursor.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QProcess>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -136,6 +141,50 @@ TEST(UserDataFolder, FollowsTheXdgDataHome)
     EXPECT_EQ(platform::UserDataFolder(), c.expected);
   }
   ::unsetenv("XDG_DATA_HOME");
+}
+
+// The desktop's answer is xdg-open's exit status, which comes after it has looked for a
+// program: a stand-in on PATH answers as xdg-open does where it finds one, none, or one that
+// fails, and a PATH without xdg-open at all is no program either.
+TEST(ShellOpen, ReportsWhatXdgOpenFoundOnceItHasEnded)
+{
+  TempDir bin;
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  ::setenv("PATH", bin.Path().c_str(), 1);
+  const struct {
+    std::optional<int> exitStatus;  // nullopt: no xdg-open on PATH
+    std::optional<platform::ShellOpenResult> reported;
+  } cases[] = {
+    {0, std::nullopt},
+    {3, platform::ShellOpenResult::NoProgram},  // "no method available for opening …"
+    {4, platform::ShellOpenResult::ProgramFailed},
+    {std::nullopt, platform::ShellOpenResult::NoProgram},
+  };
+  const std::string script = bin.File("xdg-open");
+  const std::string url = "file:///data/with space/Help.pdf";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.exitStatus ? std::to_string(*c.exitStatus) : "no xdg-open");
+    std::filesystem::remove(script);
+    std::filesystem::remove(bin.File("opened"));
+    if (c.exitStatus) {
+      ASSERT_TRUE(fixtures::WriteText(script, "#!/bin/sh\nprintf '%s' \"$*\" >'" + bin.File("opened") + "'\nexit " +
+                                                  std::to_string(*c.exitStatus) + "\n"));
+      std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    }
+    std::optional<platform::ShellOpenResult> reported;
+    platform::ShellOpen(url, [&reported](platform::ShellOpenResult result) { reported = result; });
+    QTest::qWaitFor(
+      [] {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return qApp->findChild<QProcess*>() == nullptr;
+      },
+      20000);
+    EXPECT_EQ(qApp->findChild<QProcess*>(), nullptr) << "ended and reaped";
+    EXPECT_EQ(reported, c.reported);
+    if (c.exitStatus)
+      EXPECT_EQ(fixtures::ReadAll(bin.File("opened")), url) << "one argument, unchanged";
+  }
+  ::setenv("PATH", path.c_str(), 1);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // suite would leave it: a layered retina with a foveal pit, eleven layer surfaces, speckle,
 // vessels with their shadows and a fluid pocket, and the suite's files tagged "Vamo".
 //
-//   strataview_make_demo FOLDER [--small | --size X Y Z]
+//   strataview_make_demo FOLDER [--small | --size X Y Z]   (a FOLDER starting with "-": ./-name)
 #include "data/GreyPng.h"
 #include "data/LGridCenter.h"
 #include "data/LMarkers.h"
@@ -146,27 +146,66 @@ int Fail(const std::string& what)
   return 1;
 }
 
+// The command line: the folder, then at most one size option.
+struct Arguments {
+  std::filesystem::path folder;
+  int x = 384, y = 496, z = 97;
+};
+
+constexpr const char* kUsage =
+  "usage: strataview_make_demo FOLDER [--small | --size X Y Z]\n"
+  "Writes a synthetic scan folder with every kind of result into FOLDER (made if missing):\n"
+  "a 384 x 496 x 97 scan, 64 x 96 x 17 with --small, or the given size.\n";
+
+// 0: parsed; -1: usage asked for; otherwise the exit status after a message.
+int ParseArguments(int argc, char** argv, Arguments& parsed)
+{
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& arg : args)
+    if (arg == "--help" || arg == "-h")
+      return -1;
+  const auto usageError = [](const std::string& why) {
+    std::fprintf(stderr, "strataview_make_demo: %s\n%s", why.c_str(), kUsage);
+    return 2;
+  };
+  if (args.empty() || args[0].empty())
+    return usageError("no folder given");
+  if (args[0].front() == '-')
+    return usageError("unknown option " + args[0]);
+  parsed.folder = args[0];
+  if (args.size() == 2 && args[1] == "--small") {
+    parsed.x = 64, parsed.y = 96, parsed.z = 17;
+  } else if (args.size() == 5 && args[1] == "--size") {
+    parsed.x = std::atoi(args[2].c_str());
+    parsed.y = std::atoi(args[3].c_str());
+    parsed.z = std::atoi(args[4].c_str());
+    if (parsed.x < 8 || parsed.y < 8 || parsed.z < 4 || parsed.x > 4096 || parsed.y > 4096 || parsed.z > 1024) {
+      std::fprintf(stderr, "sizes from 8 x 8 x 4 to 4096 x 4096 x 1024\n");
+      return 2;
+    }
+  } else if (args.size() > 1) {
+    if (args[1] == "--size")
+      return usageError("--size takes three numbers");
+    if (!args[1].empty() && args[1].front() == '-' && args[1] != "--small")
+      return usageError("unknown option " + args[1]);
+    return usageError("unexpected argument " + args.back());
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: strataview_make_demo FOLDER [--small | --size X Y Z]\n");
-    return 2;
+  Arguments arguments;
+  if (const int status = ParseArguments(argc, argv, arguments); status != 0) {
+    if (status > 0)
+      return status;
+    std::fputs(kUsage, stdout);
+    return 0;
   }
-  const std::filesystem::path folder = argv[1];
-  const bool small = argc > 2 && std::string(argv[2]) == "--small";
-  const bool sized = argc > 5 && std::string(argv[2]) == "--size";
-  int x = small ? 64 : 384, y = small ? 96 : 496, z = small ? 17 : 97;
-  if (sized) {
-    x = std::atoi(argv[3]);
-    y = std::atoi(argv[4]);
-    z = std::atoi(argv[5]);
-    if (x < 8 || y < 8 || z < 4 || x > 4096 || y > 4096 || z > 1024) {
-      std::fprintf(stderr, "sizes from 8 x 8 x 4 to 4096 x 4096 x 1024\n");
-      return 2;
-    }
-  }
+  const std::filesystem::path& folder = arguments.folder;
+  const int x = arguments.x, y = arguments.y, z = arguments.z;
   const Geometry g{x, y, z, 6.0f / float(x), 2.0f / float(y), 6.0f / float(z)};
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
