@@ -297,7 +297,7 @@ void CStrataviewView::OnButtonSaveAll(int slice)
     motion.frame.Resize(pane->GetWindowWidth(), pane->GetWindowHeight(), 32);
   } else {
     motion.target = ExportFolderStem(m_Workspace.GetScanPath()) + name;
-    motion.failed = !writetarget::MakeRealFolder(motion.target);
+    motion.failed = writetarget::MakeOwnFolder(motion.target).IsSet();
   }
   motion.saveAllTimer->start();
 }

@@ -10,41 +10,41 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-// The mode a newly created file would get, or the target's own mode when it exists, so
-// that replacing a file does not change who may read it.
-mode_t ModeFor(const std::filesystem::path& target)
-{
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0)
-    return st.st_mode & 07777;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-}  // namespace
-
 // A link that may be followed stays a link: the file it names is the one replaced.
 AtomicFile::AtomicFile(const std::filesystem::path& target, writetarget::WriteOrigin origin)
-    : m_Target(writetarget::ResolveTarget(target, origin))
+    : AtomicFile(writetarget::Resolve(target, origin))
 {
-  if (m_Target.empty()) {
+}
+
+AtomicFile::AtomicFile(writetarget::Destination destination) : m_Target(std::move(destination))
+{
+  Open();
+}
+
+void AtomicFile::Open()
+{
+  if (m_Target.IsRefused()) {
     m_Failed = true;
+    m_Failure = m_Target.refusal;
+    errno = EEXIST;
     return;
   }
-  const std::string pattern = writetarget::TemporaryPattern(writetarget::FolderOf(m_Target));
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  m_Fd = ::mkstemp(name.data());
+  m_Fd = writetarget::CreateTemporaryFile(m_Target.folder, m_TempName);
   if (m_Fd < 0) {
-    m_Failed = true;
+    m_TempName.clear();
+    Fail(errno);
     return;
   }
-  m_TempPath = name.data();
-  if (::fchmod(m_Fd, ModeFor(m_Target)) != 0)
-    m_Failed = true;
+  if (::fchmod(m_Fd, writetarget::ModeFor(m_Target)) != 0)
+    Fail(errno);
+}
+
+void AtomicFile::Fail(int error)
+{
+  m_Failed = true;
+  if (!m_Failure.IsSet())
+    m_Failure = writetarget::FailureOf(m_Target, error);
+  errno = error;
 }
 
 AtomicFile::~AtomicFile()
@@ -62,7 +62,7 @@ bool AtomicFile::Write(const void* data, size_t size)
     if (written < 0 && errno == EINTR)
       continue;
     if (written <= 0) {
-      m_Failed = true;
+      Fail(written < 0 ? errno : ENOSPC);
       return false;
     }
     bytes += written;
@@ -81,7 +81,7 @@ bool AtomicFile::WriteAt(uint64_t offset, const void* data, size_t size)
     if (written < 0 && errno == EINTR)
       continue;
     if (written <= 0) {
-      m_Failed = true;
+      Fail(written < 0 ? errno : ENOSPC);
       return false;
     }
     bytes += written;
@@ -94,20 +94,30 @@ bool AtomicFile::WriteAt(uint64_t offset, const void* data, size_t size)
 bool AtomicFile::Commit()
 {
   if (!IsOpen()) {
+    const int error = errno;
     Discard();
+    errno = error;
     return false;
   }
+  const int folder = m_Target.folder.fd.Get();
   const bool synced = ::fsync(m_Fd) == 0;
+  const int syncError = errno;
   const bool closed = ::close(m_Fd) == 0;
   m_Fd = -1;
-  if (!synced || !closed || ::rename(m_TempPath.c_str(), m_Target.c_str()) != 0) {
-    m_Failed = true;
+  if (!synced || !closed || ::renameat(folder, m_TempName.c_str(), folder, m_Target.name.c_str()) != 0) {
+    Fail(!synced ? syncError : errno);
+    const int error = errno;
     Discard();
+    errno = error;
     return false;
   }
-  m_TempPath.clear();
+  m_TempName.clear();
   // The rename itself reaches the disk only with its folder.
-  return writetarget::SyncToDisk(writetarget::FolderOf(m_Target));
+  if (::fsync(folder) != 0) {
+    Fail(errno);
+    return false;
+  }
+  return true;
 }
 
 void AtomicFile::Discard()
@@ -116,9 +126,9 @@ void AtomicFile::Discard()
     ::close(m_Fd);
     m_Fd = -1;
   }
-  if (!m_TempPath.empty()) {
-    ::unlink(m_TempPath.c_str());
-    m_TempPath.clear();
+  if (!m_TempName.empty()) {
+    ::unlinkat(m_Target.folder.fd.Get(), m_TempName.c_str(), 0);
+    m_TempName.clear();
   }
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // Writes a file so that it is either wholly replaced or left as it was: the bytes go to a
 // temporary file in the target's folder, every write and the close are checked, and only
-// then is the temporary renamed over the target and the folder flushed. A target that is a
-// symbolic link the origin may follow keeps being one: the file it names is replaced; any
-// other link, or a name that is not a regular file, is refused (see WriteTarget.h). Without
-// Commit() the temporary is removed.
+// then is the temporary renamed over the target and the folder flushed. Every step goes
+// through the target's folder opened once, so that no folder of the path swapped meanwhile
+// can redirect it. A target that is a symbolic link the origin may follow keeps being one:
+// the file it names is replaced; any other link, or a name that is not a regular file, is
+// refused (see WriteTarget.h). Without Commit() the temporary is removed.
 #include "data/WriteTarget.h"
 
 #include <cstddef>
@@ -15,6 +16,8 @@
 class AtomicFile {
 public:
   AtomicFile(const std::filesystem::path& target, writetarget::WriteOrigin origin);
+  // A write to a destination already resolved (a name in a folder held open).
+  explicit AtomicFile(writetarget::Destination destination);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -31,13 +34,20 @@ public:
   // failed; the old target is untouched unless only the folder's flush failed.
   [[nodiscard]] bool Commit();
 
+  // Why the write failed, naming the path concerned (a read-only folder rather than the
+  // file); not set while everything went well.
+  const writetarget::WriteFailure& Failure() const { return m_Failure; }
+
 private:
+  void Open();
+  void Fail(int error);
   void Discard();
 
-  std::filesystem::path m_Target;
-  std::filesystem::path m_TempPath;
+  writetarget::Destination m_Target;
+  std::string m_TempName;
   int m_Fd = -1;
   bool m_Failed = false;
+  writetarget::WriteFailure m_Failure;
 };
 
 // Writes the whole text to the target safely: 0 on success, -1 with the old file kept.

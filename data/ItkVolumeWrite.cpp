@@ -3,7 +3,6 @@
 // writer's factories bring in. The toolkit's exceptions end here as result codes.
 #include "data/LOCTVolume.h"
 
-#include "data/AtomicFile.h"
 #include "data/Diagnostics.h"
 #include "data/ImageIOFactories.h"
 #include "data/MetaImageDataCheck.h"
@@ -111,7 +110,7 @@ int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin
   RegisterImageIOFactories();
   StagedWrite staged(path, origin);
   if (!staged.IsOpen()) {
-    diag::ReportOpenFailure(path, errno);
+    diag::ReportFileFailure(staged.Failure().path.string(), staged.Failure().reason);
     return -1;
   }
   try {
@@ -124,10 +123,8 @@ int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin
       diag::ReportFileFailure(path, "the file was not written whole (is the disk full?)");
       return -1;
     }
-    // The private folder is the program's own: nothing there is anyone else's link.
     for (const CompanionFile& companion : companions)
-      if (WriteFileAtomically(staged.StagedPath().parent_path() / companion.name, companion.text,
-                              writetarget::WriteOrigin::kProgram) != 0) {
+      if (!staged.WriteBeside(companion.name, companion.text)) {
         diag::ReportFileFailure(path, "a file beside it could not be written (is the disk full?)");
         return -1;
       }
@@ -142,7 +139,9 @@ int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin
     return -1;
   }
   if (!staged.Commit()) {
-    diag::ReportFileFailure(path, "the written files could not replace the old ones");
+    const writetarget::WriteFailure& failure = staged.Failure();
+    diag::ReportFileFailure(failure.IsSet() ? failure.path.string() : path,
+                            failure.IsSet() ? failure.reason : "the written files could not replace the old ones");
     return -1;
   }
   return 0;

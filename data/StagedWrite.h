@@ -8,9 +8,16 @@
 // folder has a short hidden name that no folder scan takes for a result. Every name written
 // beside the target (the target's and its data file's) follows the origin's rule for links
 // (see WriteTarget.h).
+//
+// The target's folder and the private folder are held open from the start: the library
+// is given a path through the private folder's open descriptor, and every move is a rename
+// from that descriptor into the target folder's, so that a folder of the path swapped for a
+// link meanwhile redirects nothing.
 #include "data/WriteTarget.h"
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 #include <vector>
 
 class StagedWrite {
@@ -21,9 +28,11 @@ public:
   StagedWrite& operator=(const StagedWrite&) = delete;
 
   // False (errno set) when the target is refused or the private folder could not be created.
-  bool IsOpen() const { return !m_Folder.empty(); }
+  bool IsOpen() const { return m_Private.fd.IsOpen(); }
   // The path the library is to write.
-  std::filesystem::path StagedPath() const { return m_Folder / m_Target.filename(); }
+  std::filesystem::path StagedPath() const;
+  // Writes a further file into the private folder; it moves beside the target with it.
+  bool WriteBeside(const std::string& name, std::string_view text) const;
 
   // Flushes every staged file to disk and moves it over its namesake beside the target (a
   // symbolic link there that the origin follows keeps being one: the file it names is
@@ -32,12 +41,20 @@ public:
   // old file is then as it was.
   [[nodiscard]] bool Commit();
 
+  // Why the write was refused or failed, naming the path concerned; not set otherwise.
+  const writetarget::WriteFailure& Failure() const { return m_Failure; }
+
 private:
   struct Move;
-  bool Prepare(std::vector<Move>& moves) const;
-  bool MoveAll(std::vector<Move>& moves) const;
+  bool Prepare(std::vector<Move>& moves);
+  bool MoveAll(std::vector<Move>& moves);
+  bool IsPrivateFolderOurs() const;
 
-  std::filesystem::path m_Target;
+  std::string m_TargetName;
   writetarget::WriteOrigin m_Origin;
-  std::filesystem::path m_Folder;
+  writetarget::OpenFolder m_TargetFolder;  // the folder the target's path names
+  writetarget::OpenFolder m_Parent;        // the folder the private one lies in
+  std::string m_PrivateName;
+  writetarget::OpenFolder m_Private;
+  writetarget::WriteFailure m_Failure;
 };

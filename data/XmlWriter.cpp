@@ -140,7 +140,7 @@ int WriteXmlFile(const std::string& path, const std::function<void(XmlWriter&)>&
     out.Flush();
   }
   if (!file.Commit()) {
-    diag::ReportOpenFailure(path, errno);
+    diag::ReportFileFailure(file.Failure().path.string(), file.Failure().reason);
     return -1;
   }
   return 0;

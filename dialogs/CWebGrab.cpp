@@ -38,6 +38,16 @@ std::string SystemErrorText(int error)
   return Cut(std::strerror(error), kMaxErrorLength);
 }
 
+// Why the downloaded file could not be written: what is in the way under which name ("a
+// folder is in the way", "this is a symbolic link..."), or the system's reason.
+std::string WriteFailureText(const AtomicFile& file)
+{
+  const writetarget::WriteFailure& failure = file.Failure();
+  if (!failure.IsSet())
+    return SystemErrorText(errno);
+  return failure.taken ? failure.Text() : Cut(failure.reason, kMaxErrorLength);
+}
+
 // "Read 4096 of 40960000 bytes (12.5 Kb/s)", without the rate in the first second and
 // without "of ..." when the size to come is not known.
 std::string ReadText(uint64_t received, uint64_t expected, long long seconds)
@@ -101,7 +111,7 @@ public:
       return false;
     }
     if (!m_File.Write(data, size)) {
-      m_Refusal = SystemErrorText(errno);
+      m_Refusal = WriteFailureText(m_File);
       return false;
     }
     // The first piece is always shown, so that even a fast transfer says that the body came.
@@ -253,7 +263,7 @@ int CWebGrab::DownloadToFile(const std::string& url, const char* agent, QLabel* 
   }
   AtomicFile file(path, writetarget::WriteOrigin::kProgram);
   if (!file.IsOpen()) {
-    m_Session->ShowStatus(SystemErrorText(errno));
+    m_Session->ShowStatus(WriteFailureText(file));
     return 0;
   }
   KeepPace(expectedSize);
@@ -273,7 +283,7 @@ int CWebGrab::DownloadToFile(const std::string& url, const char* agent, QLabel* 
   if (failure.empty())
     failure = receiver.SizeFailure();
   if (failure.empty() && !file.Commit())
-    failure = SystemErrorText(errno);
+    failure = WriteFailureText(file);
   if (!failure.empty()) {
     m_Session->ShowStatus(failure);
     return 0;

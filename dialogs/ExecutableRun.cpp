@@ -131,6 +131,11 @@ bool PrepareCommand(const LExecutableList& list, int k, const std::string& progr
 {
   input = DeriveScanInput(scanPath);
   if (!input.preparedCopy) {
+    const writetarget::WriteFailure folder = writetarget::MakeOwnFolder(input.folder);
+    if (folder.IsSet()) {
+      platform::ShowMessage("The executable's input cannot be prepared in " + folder.Text());
+      return false;
+    }
     const std::string refused = RefusedPreparedName(input);
     if (!refused.empty()) {
       platform::ShowMessage(loadmessages::NameRefused(refused));
@@ -175,9 +180,11 @@ ScanInput DeriveScanInput(const std::string& scanPath)
 
 bool PrepareScanInput(const std::string& scanPath, const ScanInput& input, const LOCTVolume* volume)
 {
-  // A link in the folder's place would send the program's results elsewhere.
-  if (!writetarget::MakeRealFolder(input.folder)) {
-    diag::Error("Cannot create the folder " + input.folder + ": " + std::strerror(errno));
+  // A link in the folder's place would send the program's results elsewhere, and in another
+  // user's folder the input could be changed before the program reads it.
+  const writetarget::WriteFailure refused = writetarget::MakeOwnFolder(input.folder);
+  if (refused.IsSet()) {
+    diag::Error("Cannot prepare the folder " + refused.Text());
     return false;
   }
   if (IsHeaderFormat(input))

@@ -14,6 +14,7 @@
 #include "fixtures/MemoryLimit.h"
 #include "fixtures/SharedFolder.h"
 #include "fixtures/PanelSteps.h"
+#include "fixtures/SaveDialogSteps.h"
 #include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
@@ -40,7 +41,8 @@
 
 namespace {
 
-enum SaveRow { kSurfacesRow, kGridCenterRow, kVesselRow, kSEADRow, kMarkersRow, kSplinesRow };
+using fixtures::kGridCenterRow, fixtures::kMarkersRow, fixtures::kSEADRow, fixtures::kSplinesRow, fixtures::kSurfacesRow,
+    fixtures::kVesselRow;
 
 // The markers or splines as text, one entry per ";": what the screen shows, what a file
 // holds and what a new view shows are compared in this one form.
@@ -99,24 +101,7 @@ std::string ReadWithPython(const TempDir& dir, const char* script, const std::st
   return output;
 }
 
-// Runs the save dialog as the user does: the row's path as proposed, or chosen with its
-// "..." button; the approval box; the row's Save button. The messages shown are kept.
-void SaveWithDialog(CStrataviewView& view, int row, const std::string& chosen = "", bool approved = false)
-{
-  const platform::ScopedDialogHook hook([&](const platform::DialogRequest& request, QDialog* dialog) {
-    if (request.kind == platform::DialogKind::SaveFile)
-      return platform::DialogAnswer{true, chosen};
-    auto* save = dynamic_cast<CDlgSave*>(dialog);
-    if (!save)
-      return platform::DialogAnswer{};
-    if (!chosen.empty())
-      save->BrowseButton(row)->click();
-    save->ApprovalBox(row)->setChecked(approved);
-    save->SaveButton(row)->click();
-    return platform::DialogAnswer{true, ""};
-  });
-  view.RunSaveDialog();
-}
+using fixtures::SaveWithDialog;
 
 // The demo folder in a view whose frame is never shown; new views over the saved files start
 // the same way on the same profile.

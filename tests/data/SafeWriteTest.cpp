@@ -148,9 +148,9 @@ TEST(AtomicFile, AKilledSaveLeavesTheOldFileAndAHiddenTemporary)
 
 // In a folder others can write, a link under the written name may have been planted to
 // make the program overwrite someone's file. Files the program makes on its own never go
-// through a link; a save the user asked for follows a link only where the kernel's
-// protected symlinks rule would (with group-writable folders counted as shared), so the
-// user's own links keep working. Whatever is refused leaves the link and its file alone.
+// through a link; a save the user asked for follows a link only when it is the user's own,
+// in any folder, so the user's own links keep working. Whatever is refused leaves the link
+// and its file alone.
 TEST(AtomicFile, LinksInAFolderOthersCanWrite)
 {
   const struct {
@@ -164,8 +164,9 @@ TEST(AtomicFile, LinksInAFolderOthersCanWrite)
       {"save over a colleague's link in a sticky shared folder", 01775, true, false, kUser, false},
       {"the same in a sticky world-writable folder", 01777, true, false, kUser, false},
       {"save over the user's own link there", 01775, false, false, kUser, true},
-      {"save over the folder owner's link", 01775, true, true, kUser, true},
-      {"save over a colleague's link in a folder that is not sticky", 0775, true, false, kUser, true},
+      {"save over the folder owner's link", 01775, true, true, kUser, false},
+      {"save over a colleague's link in a folder that is not sticky", 0775, true, false, kUser, false},
+      {"save over the user's own link in a folder that is not sticky", 0775, false, false, kUser, true},
       {"the program's own file over a colleague's link", 01775, true, false, kProgram, false},
       {"the program's own file over the user's own link", 01775, false, false, kProgram, false},
   };

@@ -219,7 +219,8 @@ TEST_F(ExecutableRun, AMissingInputStopsTheRunWithItsMessage)
 
 // In a shared folder a colleague may have put a link where a scan's results folder or its
 // prepared copy goes, to have the program's input or results land elsewhere: the run stops
-// with a message naming it, nothing is written through the link and nothing is started.
+// with a message naming the folder, nothing is written through the link and nothing is
+// started.
 TEST_F(ExecutableRun, ALinkWhereThePreparedInputGoesStopsTheRun)
 {
   ReadList({{"bin/record.sh", "<[OCT]"}});
@@ -239,8 +240,40 @@ TEST_F(ExecutableRun, ALinkWhereThePreparedInputGoesStopsTheRun)
     std::string folder = "unchanged";
     EXPECT_FALSE(RunOnScan(m_List, 0, m_Programs, shared.File("eye.vol"), m_Volume, folder));
     EXPECT_EQ(folder, "unchanged");
-    EXPECT_EQ(m_Messages, std::vector<std::string>{loadmessages::NameRefused(shared.File(planted))});
+    // Her link at the folder's name, or a folder she may write: the folder is refused.
+    ASSERT_EQ(m_Messages.size(), 1u);
+    EXPECT_NE(m_Messages[0].find(shared.File("eye")), std::string::npos) << m_Messages[0];
     EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
+    EXPECT_FALSE(fs::exists(Log())) << "nothing was started";
+  }
+}
+
+// The folder where the prepared input goes is one the program made for the user, or one of
+// the user's that nobody else may write: a colleague's folder under that name (which she
+// could change before the program reads it), or the user's folder open to others, stops
+// the run with a message naming it; nothing is written there and nothing is started.
+TEST_F(ExecutableRun, ThePreparedFolderIsTheUsersAlone)
+{
+  ReadList({{"bin/record.sh", "<[OCT]"}});
+  for (const bool hers : {true, false}) {
+    SCOPED_TRACE(hers ? "her folder" : "the user's folder that others may write");
+    const SharedFolder shared(0775);
+    if (!shared.Ready())
+      GTEST_SKIP() << SharedFolder::SkipReason();
+    ASSERT_TRUE(fixtures::WriteText(shared.File("eye.vol"), "scan bytes"));
+    if (hers) {
+      ASSERT_TRUE(shared.PlantFolder("eye"));
+    } else {
+      fs::create_directory(shared.Path() / "eye");
+      fs::permissions(shared.Path() / "eye", fs::perms::all);
+    }
+    m_Messages.clear();
+    std::string folder = "unchanged";
+    EXPECT_FALSE(RunOnScan(m_List, 0, m_Programs, shared.File("eye.vol"), m_Volume, folder));
+    EXPECT_EQ(folder, "unchanged");
+    ASSERT_EQ(m_Messages.size(), 1u);
+    EXPECT_NE(m_Messages[0].find(shared.File("eye")), std::string::npos) << m_Messages[0];
+    EXPECT_TRUE(fs::is_empty(shared.Path() / "eye"));
     EXPECT_FALSE(fs::exists(Log())) << "nothing was started";
   }
 }

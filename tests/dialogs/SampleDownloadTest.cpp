@@ -479,3 +479,22 @@ TEST_F(SampleDownloadTest, CancelStopsTheDownloadAndNothingElseStartsMeanwhile)
 }
 
 }  // namespace
+
+// A sample's name in the data folder taken by a folder: the download fails with the status
+// saying what is in the way (not the system's "Invalid argument"), and the folder stays.
+TEST_F(SampleDownloadTest, ANameTakenByAFolderIsTheReasonShown)
+{
+  MakeFile(m_Served.Path() / "Zeiss_Macula.img", kZeissSize);
+  const LoopbackHttpServer server(m_Served.Path().string());
+  ASSERT_TRUE(server.IsRunning());
+  const fs::path local = SampleFolder() / "Zeiss_Macula.img";
+  fs::create_directories(local);
+  ASSERT_TRUE(fixtures::WriteText((local / "inside").string(), "kept"));
+  const auto frame = Window(server.Url());
+  OpenSample(*frame->View(), "Zeiss_Macula.img (39.0 MB)");
+  EXPECT_EQ(m_Messages, std::vector<std::string>{kDownloadFailed});
+  const std::string status = frame->View()->OpenDialog()->SampleStatus()->text().toStdString();
+  EXPECT_NE(status.find(local.string() + ": a folder is in the way"), std::string::npos) << status;
+  EXPECT_TRUE(frame->View()->GetScanPath().empty());
+  EXPECT_EQ(fixtures::ReadAll((local / "inside").string()), "kept");
+}
