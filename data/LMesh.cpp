@@ -3,6 +3,7 @@
 #include "data/MarchingCubesTables.h"
 #include "data/MeshAdjacency.h"
 #include "data/VertexWelder.h"
+#include "data/VoxelCount.h"
 
 #include <cmath>
 #include <cstring>
@@ -48,7 +49,31 @@ uint64_t Load8(const uint8_t* p)
 
 constexpr uint64_t kAllInside = 0x0101010101010101ull;
 
+// Only one and two bytes per voxel exist; anything else would make the maximum 0 or
+// overflow it.
+int LabelMaximum(int bytesPerVoxel)
+{
+  const int bytes = bytesPerVoxel == 2 ? 2 : 1;
+  return static_cast<int>(std::pow(2.0f, 8.0f * static_cast<float>(bytes)) - 1.0f);
+}
+
+float IsoValueOf(int maximum)
+{
+  return static_cast<float>(maximum) * 0.5f;
+}
+
+// Integer voxel values: value >= iso exactly when value >= ceil(iso).
+unsigned short InsideThreshold(float isoValue)
+{
+  return static_cast<unsigned short>(std::ceil(isoValue));
+}
+
 }  // namespace
+
+uint64_t CountMeshInsideVoxels(const unsigned short* labels, size_t count, int bytesPerVoxel)
+{
+  return CountAtLeast(labels, count, InsideThreshold(IsoValueOf(LabelMaximum(bytesPerVoxel))));
+}
 
 void LMesh::SetLabelVolume(const int size[3], const float spacing[3],
                            const unsigned short* labels, int bytesPerVoxel)
@@ -58,11 +83,9 @@ void LMesh::SetLabelVolume(const int size[3], const float spacing[3],
     m_Spacing[i] = spacing[i];
   }
   m_Labels = labels;
-  // Only one and two bytes per voxel exist; anything else would make the maximum 0 or
-  // overflow it.
   m_BytesPerVoxel = bytesPerVoxel == 2 ? 2 : 1;
-  m_Maximum = static_cast<int>(std::pow(2.0f, 8.0f * static_cast<float>(m_BytesPerVoxel)) - 1.0f);
-  m_IsoValue = static_cast<float>(m_Maximum) * 0.5f;
+  m_Maximum = LabelMaximum(m_BytesPerVoxel);
+  m_IsoValue = IsoValueOf(m_Maximum);
 }
 
 bool LMesh::Build(bool enable, int smoothingIterations)
@@ -77,8 +100,7 @@ bool LMesh::Build(bool enable, int smoothingIterations)
 
   try {
     const size_t planeSize = static_cast<size_t>(nx) * static_cast<size_t>(ny);
-    // Integer voxel values: value >= iso exactly when value >= ceil(iso).
-    const auto threshold = static_cast<unsigned short>(std::ceil(m_IsoValue));
+    const unsigned short threshold = InsideThreshold(m_IsoValue);
     InsidePlane lower(nx, ny), upper(nx, ny);
     upper.Fill(m_Labels, threshold);
     VertexWelder welder;

@@ -78,3 +78,8 @@ private:
   std::vector<int32_t> m_Indices; // the vertex of each corner
   std::vector<float> m_SlabCorners;  // Build's work list: the corners of one slab
 };
+
+// The voxels among `count` labels of `bytesPerVoxel` bytes that a mesh of them takes as inside
+// (at least half the maximum, in floating point): every cell with a surface has one of them
+// at a corner.
+uint64_t CountMeshInsideVoxels(const unsigned short* labels, size_t count, int bytesPerVoxel);

@@ -85,7 +85,8 @@ bool ReadPoints(VtkText& text, long long count, const float spacing[3], std::vec
       return false;
     vertices[i] = millimetres / spacing[i % 3];
   }
-  text.SkipRestOfLine();
+  if (count > 0)
+    text.SkipRestOfLine();  // the last point's line; without points the next line is a section's
   return true;
 }
 

@@ -31,6 +31,10 @@ constexpr uint64_t kShownPoints = 3000;
 // points (plane, point count, closed) or one control point (x, y, z and its element).
 constexpr uint64_t kPointEntryBytes = 8 * kNumberLineBytes;
 
+// The mesh cache's lines besides its points and triangles: the declaration, the comment,
+// the format, the dataset and the two section lines with their counts.
+constexpr uint64_t kVtkHeaderBytes = 4096;
+
 uint64_t Positive(int size)
 {
   return size > 0 ? uint64_t(size) : 0;
@@ -46,17 +50,24 @@ uint64_t FixedWidth(double largest)
 
 }  // namespace
 
-uint64_t MeshCacheBytes(const int size[3], const float spacing[3])
+uint64_t MeshCacheBytes(const int size[3], const float spacing[3], uint64_t insideVoxels)
 {
-  // Marching cubes puts at most one vertex on each edge of the voxel grid (fewer than three
-  // per voxel) and at most five triangles in each cell (fewer than one per voxel).
+  // Marching cubes puts a vertex only on an edge of the voxel grid between an inside and an
+  // outside voxel, at most one on each: fewer than three edges per voxel of the grid, and at
+  // most the six edges of each inside voxel. A cell has triangles (at most five) only when
+  // one of its eight corners is inside: at most eight cells per inside voxel, and never more
+  // than the grid's cells. A label with no inside voxel has an empty mesh.
   const uint64_t voxels = Positive(size[0]) * Positive(size[1]) * Positive(size[2]);
+  const uint64_t cells = Positive(size[0] - 1) * Positive(size[1] - 1) * Positive(size[2] - 1);
+  const uint64_t inside = std::min(insideVoxels, voxels);
+  const uint64_t vertices = std::min(3 * voxels, 6 * inside);
+  const uint64_t triangles = 5 * std::min(cells, 8 * inside);
   uint64_t pointLine = 1;  // the line end
   for (int axis = 0; axis < 3; ++axis)
     pointLine += FixedWidth(double(Positive(size[axis])) * std::fabs(double(spacing[axis])) + 1.0) + 1;
   const uint64_t vertexNumber = 1 + 10;  // a blank and up to ten digits
   const uint64_t triangleLine = 1 + 3 * vertexNumber + 1;
-  return kHeaderBytes + 3 * voxels * pointLine + 5 * voxels * triangleLine;
+  return kVtkHeaderBytes + vertices * pointLine + triangles * triangleLine;
 }
 
 uint64_t SurfacesFileBytes(int sizeX, int sizeZ)

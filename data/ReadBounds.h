@@ -8,8 +8,10 @@
 namespace readbounds {
 
 // A label's mesh cache, as the program writes it in ASCII VTK, for a label of `size` voxels
-// of `spacing` millimetres.
-uint64_t MeshCacheBytes(const int size[3], const float spacing[3]);
+// of `spacing` millimetres of which `insideVoxels` are inside the mesh
+// (CountMeshInsideVoxels): a label with few such voxels has a small mesh, whatever the size
+// of the scan.
+uint64_t MeshCacheBytes(const int size[3], const float spacing[3], uint64_t insideVoxels);
 
 // A surfaces or reference-surface file of a scan of sizeX x sizeZ A-scans.
 uint64_t SurfacesFileBytes(int sizeX, int sizeZ);

@@ -3,6 +3,7 @@
 #include "model/ScanLoader.h"
 
 #include "data/Diagnostics.h"
+#include "data/LMesh.h"
 #include "data/ReadBounds.h"
 #include "data/RenameNoReplace.h"
 #include "data/WriteTarget.h"
@@ -73,6 +74,16 @@ std::string ReadPointFile(Record& record, const std::string& path, ResultKind ki
 bool HasSameSize(const LOCTVolume& a, const LOCTVolume& b)
 {
   return a.sizeX == b.sizeX && a.sizeY == b.sizeY && a.sizeZ == b.sizeZ;
+}
+
+// The largest cache a mesh of these labels can have, by the voxels it takes as inside (a
+// pass over the voxels, cheap beside reading the cache) and by their own voxel size, in
+// whose millimetres the cache is written.
+uint64_t LargestMeshCache(const LOCTVolume& labels, const int size[3], const float spacing[3])
+{
+  const unsigned short* voxels = labels.Voxels();
+  const uint64_t inside = voxels ? CountMeshInsideVoxels(voxels, labels.VoxelCount(), labels.bytesPerVoxel) : 0;
+  return readbounds::MeshCacheBytes(size, spacing, inside);
 }
 
 // A cache written before its label file was changed describes older labels.
@@ -340,11 +351,11 @@ bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume&
     // regular file, or larger than any mesh of such a label) is rebuilt.
     LMesh& mesh = slot.meshes[size_t(i)];
     const std::string cache = scanfolder::MeshCachePath(path);
-    if (IsUpToDateCache(cache, path) &&
-        mesh.ReadVtk(cache, scanSize, scanSpacing, readbounds::MeshCacheBytes(scanSize, scanSpacing)) == 0)
-      return "";
     const int size[3] = {labels.sizeX, labels.sizeY, labels.sizeZ};
     const float spacing[3] = {labels.spacingX, labels.spacingY, labels.spacingZ};
+    if (IsUpToDateCache(cache, path) &&
+        mesh.ReadVtk(cache, scanSize, scanSpacing, LargestMeshCache(labels, size, spacing)) == 0)
+      return "";
     mesh.SetLabelVolume(size, spacing, labels.Voxels(), labels.bytesPerVoxel);
     if (!mesh.Build(true, smoothing))
       return loadmessages::NotEnoughMemory("open the scan");

@@ -6,6 +6,7 @@
 #include "data/DecoderHelper.h"
 #include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/PeakResident.h"
 #include "fixtures/PlantedThings.h"
 #include "fixtures/ScopedDecoder.h"
 #include "fixtures/TempDir.h"
@@ -15,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -25,6 +28,50 @@ namespace {
 
 constexpr unsigned kSecondsPerRoad = 60;  // far beyond what any road takes, even sanitized
 const char* const kCaches[] = {"Demo_Vessel_Vamo.vtk", "Demo_SEAD_Vamo.vtk"};
+
+// A MetaImage file over a data file of `bytes` bytes that reads as 0 but at `set`, where it
+// holds `value`: sparse on disk, however large the volume.
+bool WriteSparseVolume(const std::string& header, const char* elementType, uint64_t bytes,
+                       const std::vector<uint64_t>& set, char value)
+{
+  const std::string data = header.substr(0, header.size() - 4) + ".raw";
+  {
+    std::ofstream out(data, std::ios::binary);
+    for (const uint64_t at : set)
+      out.seekp(std::streamoff(at)).put(value);
+    if (!out)
+      return false;
+  }
+  std::error_code error;
+  fs::resize_file(data, bytes, error);
+  return !error && fixtures::WriteText(header, "ObjectType = Image\nNDims = 3\nDimSize = 256 512 96\n"
+                                               "ElementSpacing = 0.0234375 0.00390625 0.0625\nElementType = " +
+                                                   std::string(elementType) + "\nElementDataFile = " +
+                                                   fs::path(data).filename().string() + "\n");
+}
+
+// A scan of 256 x 512 x 96 voxels, so large that by its size alone its vessel label's mesh
+// cache could be larger than 3 GB, with no signal and a vessel label of a 2 x 2 x 2 block.
+bool WriteLargeSparseScan(const fs::path& folder)
+{
+  constexpr uint64_t kVoxels = uint64_t(256) * 512 * 96;
+  std::vector<uint64_t> block;
+  for (uint64_t z = 48; z < 50; ++z)
+    for (uint64_t y = 256; y < 258; ++y)
+      for (uint64_t x = 128; x < 130; ++x)
+        block.push_back(x + 256 * (y + 512 * z));
+  return WriteSparseVolume((folder / "Demo_OCT.mhd").string(), "MET_USHORT", 2 * kVoxels, {}, 0) &&
+         WriteSparseVolume((folder / "Demo_Vessel_Vamo.mhd").string(), "MET_UCHAR", kVoxels, block, char(255));
+}
+
+// What tells a file's content apart without reading it: a cache written again is a new file.
+std::pair<ino_t, int64_t> Identity(const std::string& path)
+{
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0)
+    return {0, 0};
+  return {status.st_ino, int64_t(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
 
 // A lab share with the small demo in it, as a sticky or a plain group-writable folder, and a
 // private folder of the user's that nothing may touch.
@@ -157,6 +204,43 @@ TEST_P(PlantedReadsJourneyTest, AnUnreadableMeshCacheIsBuiltAgainAndTheScanShown
     }
     ExpectNothingElseChanged();
   }
+}
+
+// Beside a label of a few voxels, a mesh cache can only be small, however large the scan: a
+// sparse 3 GB file under the cache's name is refused unread and the mesh built again, while
+// the program's own cache of that label is read, not built again.
+TEST_P(PlantedReadsJourneyTest, AHugeCacheBesideAFewLabelledVoxelsOfALargeScanIsBuiltAgain)
+{
+  for (const fs::directory_entry& entry : fs::directory_iterator(m_Shared.Path()))
+    fs::remove_all(entry.path());
+  ASSERT_TRUE(WriteLargeSparseScan(m_Shared.Path()));
+  const std::string cache = Shared(kCaches[0]);
+  const auto shownMesh = [&]() -> const LMesh& { return m_Demo.View().Workspace().Slots().vessel.meshes[0]; };
+  ASSERT_TRUE(m_Demo.OpenFolder(m_Shared.Path().string()));  // which writes the cache
+  const size_t indices = shownMesh().GetIndexCount();
+  EXPECT_GT(indices, 0u);
+  const auto written = Identity(cache);
+  ASSERT_NE(written.first, 0u) << "the cache is written";
+
+  ASSERT_TRUE(m_Demo.OpenFolder(m_Shared.Path().string()));
+  EXPECT_EQ(Identity(cache), written) << "the program's own cache is read, not built again";
+  EXPECT_EQ(shownMesh().GetIndexCount(), indices);
+
+  Plant(kCaches[0], Planted::HugeSparse);
+  fixtures::ResetPeakResident();
+  const uint64_t peakBefore = fixtures::PeakResidentBytes();
+  {
+    const fixtures::Watchdog watchdog(kSecondsPerRoad);
+    ASSERT_TRUE(m_Demo.OpenFolder(m_Shared.Path().string()));
+  }
+  EXPECT_LT(fixtures::PeakResidentBytes(), peakBefore + (uint64_t(1) << 30)) << "no memory taken for the file";
+  EXPECT_TRUE(m_Demo.View().GetDisplayedVolume().loaded);
+  EXPECT_EQ(shownMesh().GetIndexCount(), indices) << "the mesh is built again and shown";
+  ASSERT_LE(m_Demo.Messages().size(), 1u);
+  if (!m_Demo.Messages().empty()) {
+    EXPECT_EQ(m_Demo.Messages().front(), loadmessages::NameRefused(cache));
+  }
+  ExpectNothingElseChanged();
 }
 
 // The scan file or a result file the user names (on the File tab or the command line) is

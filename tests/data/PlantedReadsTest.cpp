@@ -15,6 +15,7 @@
 #include "fixtures/ByteWriter.h"
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/HeapInUse.h"
+#include "fixtures/PeakResident.h"
 #include "fixtures/PlantedThings.h"
 #include "fixtures/ScanFolderFiles.h"
 #include "fixtures/TempDir.h"
@@ -33,6 +34,14 @@ namespace {
 constexpr unsigned kSecondsPerRead = 30;
 const int kSize[3] = {fixtures::kScanX, fixtures::kScanY, fixtures::kScanZ};
 const float kSpacing[3] = {0.01f, 0.002f, 0.05f};
+const uint64_t kVoxels = uint64_t(kSize[0]) * kSize[1] * kSize[2];
+// A scan large enough that its size alone would let a mesh cache of 3 GB through, with a
+// label of a few voxels in it.
+const int kLargeSize[3] = {256, 512, 96};
+const float kLargeSpacing[3] = {6.0f / 256, 2.0f / 512, 6.0f / 96};
+const uint64_t kLargeVoxels = uint64_t(kLargeSize[0]) * kLargeSize[1] * kLargeSize[2];
+constexpr uint64_t kFewInside = 8;
+constexpr uint64_t kPlantedBytes = uint64_t(3) << 30;
 
 // One reader on one path: true when it read the file.
 struct Road {
@@ -50,18 +59,29 @@ const Road kRoads[] = {
     {"a markers file", "s_Markers_Vamo.xml",
      [](const std::string& p) { return LMarkers().ReadXml(p, readbounds::PointFileBytes(kSize[0], kSize[1], kSize[2])) == 0; }},
     {"a mesh cache", "s_Vessel_Vamo.vtk",
-     [](const std::string& p) { return LMesh().ReadVtk(p, kSize, kSpacing, readbounds::MeshCacheBytes(kSize, kSpacing)) == 0; }},
+     [](const std::string& p) {
+       return LMesh().ReadVtk(p, kSize, kSpacing, readbounds::MeshCacheBytes(kSize, kSpacing, kVoxels)) == 0;
+     }},
+    {"the mesh cache of a few labelled voxels in a large scan", "b_Vessel_Vamo.vtk",
+     [](const std::string& p) {
+       return LMesh().ReadVtk(p, kLargeSize, kLargeSpacing,
+                              readbounds::MeshCacheBytes(kLargeSize, kLargeSpacing, kFewInside)) == 0;
+     }},
     {"the executables list", "Executables.xml", [](const std::string& p) { return LExecutableList().Read(p) == 0; }},
     {"a grid", "Grid_Circle_Macula_ETDRS.xml", [](const std::string& p) { return LGrid().ReadXml(p) == 0; }},
     {"an image", "s_Proj_Vamo.png", [](const std::string& p) { return LImage2D().Load(p) == 0; }},
 };
 
+bool IsMeshCache(const Road& road)
+{
+  return std::string(road.name).find(".vtk") != std::string::npos;
+}
+
 // Reads that are bounded by the scan: a huge file is refused without being read.
 bool Bounded(const Road& road)
 {
   const std::string name = road.name;
-  return name.find(".xml") != std::string::npos ? name.find("_Vamo") != std::string::npos
-                                                : name.find(".vtk") != std::string::npos;
+  return name.find(".xml") != std::string::npos ? name.find("_Vamo") != std::string::npos : IsMeshCache(road);
 }
 
 TEST(PlantedReads, EveryReaderRefusesWhatIsNotAFileAtOnceAndSaysWhy)
@@ -80,7 +100,7 @@ TEST(PlantedReads, EveryReaderRefusesWhatIsNotAFileAtOnceAndSaysWhy)
         const fixtures::Watchdog watchdog(kSecondsPerRead);
         EXPECT_FALSE(road.read(shared.File(road.name)));
       }
-      if (std::string(road.name) != "s_Vessel_Vamo.vtk") {  // the cache's reader prints nothing
+      if (!IsMeshCache(road)) {  // the cache's reader prints nothing
         EXPECT_NE(reasons.Text().find(shared.File(road.name) + ": is a"), std::string::npos) << reasons.Text();
       }
     }
@@ -94,6 +114,8 @@ TEST(PlantedReads, AFileLargerThanItsKindCanBeIsRefusedUnread)
   const SharedFolder shared;
   if (!shared.Ready())
     GTEST_SKIP() << SharedFolder::SkipReason();
+  ASSERT_GT(readbounds::MeshCacheBytes(kLargeSize, kLargeSpacing, kLargeVoxels), kPlantedBytes)
+      << "the large scan's size alone lets the planted file through";
   for (const Road& road : kRoads) {
     if (!Bounded(road))
       continue;
@@ -101,12 +123,15 @@ TEST(PlantedReads, AFileLargerThanItsKindCanBeIsRefusedUnread)
     ASSERT_TRUE(fixtures::Plant(shared, road.name, Planted::HugeSparse, ""));
     const diag::ScopedReasons reasons;
     const size_t heapBefore = fixtures::HeapInUse();
+    fixtures::ResetPeakResident();
+    const uint64_t peakBefore = fixtures::PeakResidentBytes();
     {
       const fixtures::Watchdog watchdog(kSecondsPerRead);
       EXPECT_FALSE(road.read(shared.File(road.name)));
     }
+    EXPECT_LT(fixtures::PeakResidentBytes(), peakBefore + kPlantedBytes / 4) << "no memory taken for the file";
     EXPECT_LT(fixtures::HeapInUse(), heapBefore + (size_t(1) << 20)) << "no memory kept for the file";
-    if (std::string(road.name) != "s_Vessel_Vamo.vtk") {
+    if (!IsMeshCache(road)) {
       EXPECT_NE(reasons.Text().find("3221225472 bytes is larger than a scan of this size needs"), std::string::npos)
           << reasons.Text();
     }
@@ -121,19 +146,51 @@ TEST(PlantedReads, RealFilesOfTheScanPassTheirBounds)
   const std::string f = dir.File("full") + "/s";
   EXPECT_EQ(LSurfaces().ReadXml(f + "_Surfaces_Vamo.xml", readbounds::SurfacesFileBytes(kSize[0], kSize[2])), 0);
   EXPECT_EQ(LMarkers().ReadXml(f + "_Markers_Vamo.xml", readbounds::PointFileBytes(kSize[0], kSize[1], kSize[2])), 0);
-  // The densest label there is, every other voxel set, gives the largest mesh of the size.
-  LOCTVolume labels;
-  ASSERT_EQ(labels.CreateVolume(kSize, FormatMetaImage, kSpacing, 1, LateralityOD, CenterMacula), 0);
-  for (uint64_t i = 0; i < labels.VoxelCount(); ++i) {
-    const uint64_t x = i % kSize[0], y = i / kSize[0] % kSize[1], z = i / kSize[0] / kSize[1];
-    labels.Voxels()[i] = (x + y + z) % 2 ? 255 : 0;
+}
+
+// The mesh cache the program writes for a label passes the bound counted from that label.
+TEST(PlantedReads, TheMeshCacheOfEveryLabelPassesItsBound)
+{
+  const auto checkerboard = [](uint64_t x, uint64_t y, uint64_t z) { return (x + y + z) % 2 == 1; };
+  const auto fewVoxels = [](uint64_t x, uint64_t y, uint64_t z) {
+    return (x / 2 == 3 && y / 2 == 5 && z / 2 == 1) || (x == 12 && y == 20 && z == 4);
+  };
+  const auto none = [](uint64_t, uint64_t, uint64_t) { return false; };
+  const struct {
+    const char* what;
+    int bytesPerVoxel;
+    unsigned short value;  // of the set voxels
+    std::function<bool(uint64_t, uint64_t, uint64_t)> set;
+  } kLabels[] = {
+      // Every other voxel set: the densest label there is, with the largest mesh of the size.
+      {"the densest label", 1, 255, checkerboard},
+      {"the densest label, just inside", 1, 128, checkerboard},
+      {"the densest 16-bit label, just inside", 2, 32768, checkerboard},
+      {"a block and a voxel", 1, 255, fewVoxels},
+      {"a block and a voxel of 16 bits", 2, 65535, fewVoxels},
+      {"no label", 1, 0, none},
+  };
+  const TempDir dir;
+  for (const auto& label : kLabels) {
+    SCOPED_TRACE(label.what);
+    LOCTVolume labels;
+    ASSERT_EQ(labels.CreateVolume(kSize, FormatMetaImage, kSpacing, label.bytesPerVoxel, LateralityOD, CenterMacula), 0);
+    for (uint64_t i = 0; i < labels.VoxelCount(); ++i) {
+      const uint64_t x = i % kSize[0], y = i / kSize[0] % kSize[1], z = i / kSize[0] / kSize[1];
+      labels.Voxels()[i] = label.set(x, y, z) ? label.value : 0;
+    }
+    LMesh mesh;
+    mesh.SetLabelVolume(kSize, kSpacing, labels.Voxels(), label.bytesPerVoxel);
+    ASSERT_TRUE(mesh.Build(true, 0));
+    ASSERT_EQ(mesh.WriteVtk(dir.File("labels.vtk")), 0);
+    const uint64_t bound = readbounds::MeshCacheBytes(
+        kSize, kSpacing, CountMeshInsideVoxels(labels.Voxels(), labels.VoxelCount(), label.bytesPerVoxel));
+    EXPECT_LT(fs::file_size(dir.File("labels.vtk")), bound);
+    EXPECT_LE(bound, readbounds::MeshCacheBytes(kSize, kSpacing, kVoxels)) << "the scan's size caps the bound";
+    LMesh read;
+    EXPECT_EQ(read.ReadVtk(dir.File("labels.vtk"), kSize, kSpacing, bound), 0);
+    EXPECT_EQ(read.GetIndexCount(), mesh.GetIndexCount());
   }
-  LMesh mesh;
-  mesh.SetLabelVolume(kSize, kSpacing, labels.Voxels(), 1);
-  ASSERT_TRUE(mesh.Build(true, 0));
-  ASSERT_EQ(mesh.WriteVtk(dir.File("dense.vtk")), 0);
-  EXPECT_LT(fs::file_size(dir.File("dense.vtk")), readbounds::MeshCacheBytes(kSize, kSpacing));
-  EXPECT_EQ(LMesh().ReadVtk(dir.File("dense.vtk"), kSize, kSpacing, readbounds::MeshCacheBytes(kSize, kSpacing)), 0);
 }
 
 std::string MetaImageHeader(const std::string& dataFile, int z = 2)
