@@ -99,6 +99,18 @@ protected:
 
   std::string Log() const { return m_Dir.File("log"); }
   std::string Scan() const { return m_Scans + "/my eye.vol"; }
+  // A run on the scan that its prepared folder stops: one message naming the folder, no
+  // folder reported, nothing started.
+  void ExpectRefusedNaming(const std::string& scan, const std::string& preparedFolder)
+  {
+    m_Messages.clear();
+    std::string folder = "unchanged";
+    EXPECT_FALSE(RunOnScan(m_List, 0, m_Programs, scan, m_Volume, folder));
+    EXPECT_EQ(folder, "unchanged");
+    ASSERT_EQ(m_Messages.size(), 1u);
+    EXPECT_NE(m_Messages[0].find(preparedFolder), std::string::npos) << m_Messages[0];
+    EXPECT_FALSE(std::filesystem::exists(Log())) << "nothing was started";
+  }
   std::vector<std::string> Logged() const
   {
     std::vector<std::string> lines;
@@ -236,15 +248,9 @@ TEST_F(ExecutableRun, ALinkWhereThePreparedInputGoesStopsTheRun)
       fs::permissions(shared.Path() / "eye", fs::perms::all);
     }
     ASSERT_TRUE(shared.PlantLink(planted, planted == "eye" ? elsewhere.Path() : elsewhere.Path() / "copy.vol"));
-    m_Messages.clear();
-    std::string folder = "unchanged";
-    EXPECT_FALSE(RunOnScan(m_List, 0, m_Programs, shared.File("eye.vol"), m_Volume, folder));
-    EXPECT_EQ(folder, "unchanged");
     // Her link at the folder's name, or a folder she may write: the folder is refused.
-    ASSERT_EQ(m_Messages.size(), 1u);
-    EXPECT_NE(m_Messages[0].find(shared.File("eye")), std::string::npos) << m_Messages[0];
+    ExpectRefusedNaming(shared.File("eye.vol"), shared.File("eye"));
     EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
-    EXPECT_FALSE(fs::exists(Log())) << "nothing was started";
   }
 }
 
@@ -267,14 +273,8 @@ TEST_F(ExecutableRun, ThePreparedFolderIsTheUsersAlone)
       fs::create_directory(shared.Path() / "eye");
       fs::permissions(shared.Path() / "eye", fs::perms::all);
     }
-    m_Messages.clear();
-    std::string folder = "unchanged";
-    EXPECT_FALSE(RunOnScan(m_List, 0, m_Programs, shared.File("eye.vol"), m_Volume, folder));
-    EXPECT_EQ(folder, "unchanged");
-    ASSERT_EQ(m_Messages.size(), 1u);
-    EXPECT_NE(m_Messages[0].find(shared.File("eye")), std::string::npos) << m_Messages[0];
+    ExpectRefusedNaming(shared.File("eye.vol"), shared.File("eye"));
     EXPECT_TRUE(fs::is_empty(shared.Path() / "eye"));
-    EXPECT_FALSE(fs::exists(Log())) << "nothing was started";
   }
 }
 
