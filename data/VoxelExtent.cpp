@@ -61,18 +61,12 @@ public:
   // Reads `bytes` bytes from `offset` on; false after the line when the file ends first.
   bool ReadAt(void* out, uint64_t bytes, uint64_t offset)
   {
-    auto* at = static_cast<unsigned char*>(out);
-    while (m_Good && bytes > 0) {
-      const ssize_t n = ::pread(m_File.Get(), at, size_t(std::min<uint64_t>(bytes, 1u << 30)), off_t(offset));
-      if (n < 0 && errno == EINTR)
-        continue;
-      if (n <= 0)
-        return Refuse(n < 0 ? std::string("cannot be read: ") + std::strerror(errno) : "ended before its voxels");
-      at += n;
-      offset += uint64_t(n);
-      bytes -= uint64_t(n);
-    }
-    return m_Good;
+    if (!m_Good)
+      return false;
+    errno = 0;  // the end of the file sets none
+    if (readable::ReadAt(m_File, out, bytes, offset))
+      return true;
+    return Refuse(errno != 0 ? std::string("cannot be read: ") + std::strerror(errno) : "ended before its voxels");
   }
 
   // True when the file is still the one checked, after the line otherwise.
