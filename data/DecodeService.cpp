@@ -2,6 +2,7 @@
 
 #include "data/DecodeWire.h"
 #include "data/Diagnostics.h"
+#include "data/ReadableFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -170,6 +171,7 @@ void ServeAndExit(int argc, char** argv, const Decoders& decoders)
   if (!ParseRequest(argc, argv, request) || !EnterLimits(request) ||
       !(request.kind == kScanRequest ? bool(decoders.scan) : bool(decoders.image)))
     ::_exit(2);
+  readable::UseHandedOver(request.path, kInputFd);
   const char* fault = std::getenv(kFaultVariable);
   const int status = Serve(request, decoders, [&] {
     if (fault)

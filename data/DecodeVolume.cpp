@@ -2,6 +2,7 @@
 
 #include "data/ItkVolumeExtent.h"
 #include "data/MappedVoxels.h"
+#include "data/ReadableFile.h"
 #include "data/ScanRoute.h"
 
 #include <cstring>
@@ -17,7 +18,7 @@ namespace {
 ScanRoute RouteOf(const std::string& path)
 {
   std::error_code error;
-  const uintmax_t size = std::filesystem::file_size(path, error);
+  const uintmax_t size = std::filesystem::file_size(readable::NameToOpen(path), error);
   return ClassifyScanPath(path, error ? 0 : uint64_t(size));
 }
 

@@ -14,6 +14,7 @@ namespace decoder {
 // The helper's descriptors besides standard input, output and error.
 constexpr int kResultFd = 3;  // receives one DecodedRecord
 constexpr int kSharedFd = 4;  // the shared memory file that receives the voxels or planes
+constexpr int kInputFd = 5;   // the file to decode, as the program opened and checked it
 
 // The helper's first argument: what to decode.
 constexpr const char* kScanRequest = "scan";

@@ -26,6 +26,7 @@ namespace {
 std::string g_Helper;
 Limits g_Limits;
 std::function<void(const std::string&)> g_BeforeVoxelRead;
+std::function<void(const std::string&)> g_AfterCheck;
 
 // Bytes a read may touch: the file and the data files that MetaImage and Analyze headers
 // name beside themselves.
@@ -94,11 +95,15 @@ bool Decode(const std::string& helper, const char* kind, const std::string& path
             FileDescriptor& shared, std::string& dataPath)
 {
   // A pipe or a folder under the name is refused here, at once, rather than holding the
-  // helper until its time runs out.
-  if (const readable::ReadableFile file = readable::Open(path); !file.IsOpen()) {
+  // helper until its time runs out. The helper reads the file opened here, so that a name
+  // swapped after this check cannot give it another file, or a pipe to wait on.
+  const readable::ReadableFile file = readable::Open(path);
+  if (!file.IsOpen()) {
     readable::ReportRefusal(path, file);
     return false;
   }
+  if (g_AfterCheck)
+    g_AfterCheck(path);
   shared = FileDescriptor(::memfd_create("strataview-decoded", MFD_CLOEXEC));
   if (!shared.IsOpen()) {
     diag::Error(std::string("No shared memory for the decoder: ") + std::strerror(errno));
@@ -108,7 +113,8 @@ bool Decode(const std::string& helper, const char* kind, const std::string& path
   for (std::string& argument : RequestArguments({kind, path, g_Limits.memoryBytes, ::getpid()}))
     argv.push_back(std::move(argument));
   const std::chrono::milliseconds limit = TimeLimit(path);
-  const HelperEnd end = RunHelper(argv, kResultFd, kSharedFd, shared.Get(), limit, {diag::PrintLine, diag::RelayErrorLine});
+  const HelperEnd end = RunHelper(argv, kResultFd, {{shared.Get(), kSharedFd}, {file.descriptor.Get(), kInputFd}},
+                                  limit, {diag::PrintLine, diag::RelayErrorLine});
   if (end.kind == HelperEnd::Kind::Exited && end.code == 0 && TakeResult(end.result, record, dataPath))
     return true;
   ReportEnd(end, helper, path, limit);
@@ -227,6 +233,11 @@ std::string ImageHelper()
 void SetBeforeVoxelRead(std::function<void(const std::string&)> hook)
 {
   g_BeforeVoxelRead = std::move(hook);
+}
+
+void SetAfterCheck(std::function<void(const std::string&)> hook)
+{
+  g_AfterCheck = std::move(hook);
 }
 
 void SetLimits(const Limits& limits)

@@ -48,6 +48,10 @@ const Limits& CurrentLimits();
 // after the helper has checked the file and before the program reads it; none by default.
 void SetBeforeVoxelRead(std::function<void(const std::string&)> hook);
 
+// Tests only: `hook` runs with the path of a file the helper is to read, after the program has
+// opened and checked it and before the helper starts; none by default.
+void SetAfterCheck(std::function<void(const std::string&)> hook);
+
 // What a volume is read for: a scan, whose voxels fill all of it, or labels, mostly 0, of
 // which only the voxels that are not 0 are written where the program reads them itself.
 enum class VoxelUse { Scan, Labels };

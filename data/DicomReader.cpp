@@ -4,6 +4,7 @@
 #include "data/Diagnostics.h"
 #include "data/LOCTVolume.h"
 #include "data/NumberText.h"
+#include "data/ReadableFile.h"
 
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcfilefo.h>
@@ -288,7 +289,7 @@ int LOCTVolume::ReadDicomVolume(const std::string& path, int flavour)
 {
   try {
     DcmFileFormat file;
-    const OFCondition loadedFile = file.loadFile(path.c_str());
+    const OFCondition loadedFile = file.loadFile(readable::NameToOpen(path).c_str());
     if (loadedFile.bad()) {
       diag::ReportFileFailure(path, loadedFile.text());
       return kScanOpenFailed;

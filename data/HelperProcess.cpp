@@ -241,7 +241,7 @@ HelperEnd Ended(int status)
 
 }  // namespace
 
-HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int sharedFd, int shared,
+HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, const std::vector<HandedFd>& handed,
                     std::chrono::milliseconds timeout, const HelperLines& onLine)
 {
   HelperEnd notStarted;
@@ -261,17 +261,23 @@ HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int shar
     return notStarted;
   }
   FileDescriptor resultRead(resultPipe[0]), resultWrite(resultPipe[1]);
-  FileDescriptor childOutput = Raised(outputWrite.Get()), childError = Raised(errorWrite.Get()),
-                 childResult = Raised(resultWrite.Get()), childShared = Raised(shared);
+  // The child's copies, each above the fixed numbers, with the number it gets there.
+  std::vector<FileDescriptor> copies;
+  std::vector<std::pair<int, int>> mapping;
+  const auto hand = [&](int source, int target) {
+    copies.push_back(Raised(source));
+    mapping.emplace_back(copies.back().Get(), target);
+    return copies.back().IsOpen();
+  };
+  bool raised = hand(outputWrite.Get(), STDOUT_FILENO) && hand(errorWrite.Get(), STDERR_FILENO) &&
+                hand(resultWrite.Get(), resultFd);
+  for (const HandedFd& fd : handed)
+    raised = raised && hand(fd.source, fd.target);
   outputWrite.Reset();
   errorWrite.Reset();
   resultWrite.Reset();
   SpawnSetup setup;
-  if (!childOutput.IsOpen() || !childError.IsOpen() || !childResult.IsOpen() || !childShared.IsOpen() ||
-      !setup.Prepare({{childOutput.Get(), STDOUT_FILENO},
-                      {childError.Get(), STDERR_FILENO},
-                      {childResult.Get(), resultFd},
-                      {childShared.Get(), sharedFd}})) {
+  if (!raised || !setup.Prepare(mapping)) {
     notStarted.code = errno ? errno : EINVAL;
     return notStarted;
   }
@@ -286,10 +292,7 @@ HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int shar
   }
   Child child(pid);
   // Only the helper holds the write ends now: end of file on all means it is ending.
-  childOutput.Reset();
-  childError.Reset();
-  childResult.Reset();
-  childShared.Reset();
+  copies.clear();
 
   const Clock::time_point deadline = Clock::now() + timeout;
   LineSplitter lines(onLine.output), errorLines(onLine.error);

@@ -1,8 +1,8 @@
 #pragma once
 // Runs a helper program of ours to its end under a time limit: started with posix_spawn
 // from an argument vector (no shell), standard input from /dev/null, its standard output and
-// standard error handed over line by line, a result pipe and a shared file at fixed
-// descriptors. The helper is always reaped, also when it is killed.
+// standard error handed over line by line, a result pipe and the program's descriptors it
+// is given at fixed numbers. The helper is always reaped, also when it is killed.
 #include <chrono>
 #include <functional>
 #include <string>
@@ -29,9 +29,15 @@ struct HelperLines {
   std::function<void(std::string_view)> error;
 };
 
-// argv[0] is the program's path. `resultFd` and `sharedFd` are the helper's descriptors
-// for the result pipe and for `shared`.
-HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, int sharedFd, int shared,
+// A descriptor of the program's that the helper gets at a fixed number.
+struct HandedFd {
+  int source;
+  int target;
+};
+
+// argv[0] is the program's path. `resultFd` is the helper's descriptor for the result pipe;
+// `handed` are the program's descriptors the helper gets besides.
+HelperEnd RunHelper(const std::vector<std::string>& argv, int resultFd, const std::vector<HandedFd>& handed,
                     std::chrono::milliseconds timeout, const HelperLines& onLine);
 
 }  // namespace decoder

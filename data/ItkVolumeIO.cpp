@@ -11,6 +11,7 @@
 #include "data/MetaImageExtent.h"
 #include "data/MetaImageDataCheck.h"
 #include "data/NiftiStoredType.h"
+#include "data/ReadableFile.h"
 #include "data/ToolkitFailure.h"
 #include "data/VolumeDataCheck.h"
 #include "data/VoxelRange.h"
@@ -231,6 +232,17 @@ int WithCheckedHeader(const std::string& path, ScanFormat format, Take take)
     if (!devicescan::OpenScanFile(path, probe))
       return kScanOpenFailed;
   }
+  // The toolkit opens the header by its own name, beside which its data file lies; in the
+  // decoder helper that name must still stand for the file the program checked, before the
+  // read and after it, or what was read is not the user's file.
+  const auto replaced = [&] {
+    if (readable::StillNamesHandedOver(path))
+      return false;
+    diag::ReportFileFailure(path, "was replaced after it was checked");
+    return true;
+  };
+  if (replaced())
+    return kScanOpenFailed;
   try {
     itk::ImageIOBase::Pointer io = ImageIOOf(format);
     if (!io || !io->CanReadFile(path.c_str())) {
@@ -242,7 +254,8 @@ int WithCheckedHeader(const std::string& path, ScanFormat format, Take take)
     io->ReadImageInformation();
     if (const int header = CheckHeader(*io, path, format); header != kScanOk)
       return header;
-    return take(io);
+    const int result = take(io);
+    return result == kScanOk && replaced() ? kScanOpenFailed : result;
   } catch (const std::exception& error) {  // the toolkit's exceptions and std::bad_alloc
     ReportToolkitFailure(path, error);
     return kScanOpenFailed;

@@ -87,19 +87,21 @@ int LImage2D::Load(const std::string& path)
   if (decoder::Isolated())
     return decoder::LoadImage(*this, path);
   Unload();
-  // The decoder opens the file by its name and would wait on a pipe.
+  // The decoder opens the file by its name and would wait on a pipe (in the decoder helper the
+  // name is that of the file the program checked).
   if (const readable::ReadableFile file = readable::Open(path); !file.IsOpen()) {
     readable::ReportRefusal(path, file);
     return -1;
   }
-  const FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
+  const std::string name = readable::NameToOpen(path);
+  const FREE_IMAGE_FORMAT type = FreeImage_GetFileType(name.c_str(), 0);
   if (type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type))
     return -1;
   // GIFs of 2 or 16 colours would otherwise load at 1 or 4 bits and offer no plane.
   const int flags = type == FIF_GIF ? GIF_LOAD256 : 0;
-  if (!HeaderFits(type, path, flags))
+  if (!HeaderFits(type, name, flags))
     return -1;
-  Bitmap bitmap(FreeImage_Load(type, path.c_str(), flags));
+  Bitmap bitmap(FreeImage_Load(type, name.c_str(), flags));
   if (!bitmap)
     return -1;
   if (FIBITMAP* grey = GreyFromPalette(bitmap.get()))

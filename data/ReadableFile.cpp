@@ -27,6 +27,12 @@ std::string KindRefused(mode_t mode)
   return "is not a regular file";
 }
 
+struct HandedOver {
+  std::string path;
+  int fd = -1;
+};
+HandedOver g_HandedOver;
+
 ReadableFile Refused(std::string why, int error)
 {
   ReadableFile refused;
@@ -37,10 +43,32 @@ ReadableFile Refused(std::string why, int error)
 
 }  // namespace
 
+void UseHandedOver(const std::string& path, int fd)
+{
+  g_HandedOver = {path, fd};
+}
+
+std::string NameToOpen(const std::string& path)
+{
+  // Opening the descriptor's own name gives a description of the same file with an offset of
+  // its own, so that two readers of it do not move each other's position.
+  return g_HandedOver.fd >= 0 && path == g_HandedOver.path ? "/proc/self/fd/" + std::to_string(g_HandedOver.fd)
+                                                            : path;
+}
+
+bool StillNamesHandedOver(const std::string& path)
+{
+  if (g_HandedOver.fd < 0 || path != g_HandedOver.path)
+    return true;
+  struct stat named {}, handed {};
+  return ::stat(path.c_str(), &named) == 0 && ::fstat(g_HandedOver.fd, &handed) == 0 &&
+         named.st_dev == handed.st_dev && named.st_ino == handed.st_ino;
+}
+
 ReadableFile Open(const std::string& path, uint64_t largest)
 {
   ReadableFile file;
-  file.descriptor = FileDescriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  file.descriptor = FileDescriptor(::open(NameToOpen(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (!file.IsOpen()) {
     const int error = errno;
     // A socket cannot be opened at all; the name says what it is (only for the words).

@@ -35,6 +35,19 @@ struct ReadableFile {
 // beside the bound. errno is set on every refusal.
 ReadableFile Open(const std::string& path, uint64_t largest = kAnySize);
 
+// In the decoder helper: the file the program opened and checked for `path`, handed over at
+// descriptor `fd`. From then on every opening of `path` in this process opens that very file,
+// whatever the name has come to stand for since the check.
+void UseHandedOver(const std::string& path, int fd);
+
+// The name under which a library that opens files itself should open `path`: the handed-over
+// file's own name (/proc/self/fd/N) when `path` is the handed-over one, `path` otherwise.
+std::string NameToOpen(const std::string& path);
+
+// Whether `path` still names the handed-over file; true for any other path. For libraries that
+// must open the file by its own name (a header whose data file lies beside it).
+bool StillNamesHandedOver(const std::string& path);
+
 // Prints "<path>: <refusal>" on standard error, as a file that cannot be opened is reported.
 void ReportRefusal(const std::string& path, const ReadableFile& file);
 

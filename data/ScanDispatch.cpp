@@ -3,6 +3,7 @@
 #include "data/LOCTVolume.h"
 
 #include "data/DecoderHelper.h"
+#include "data/ReadableFile.h"
 #include "data/ScanRoute.h"
 
 #include <filesystem>
@@ -14,7 +15,7 @@ namespace {
 uint64_t FileSize(const std::string& path)
 {
   std::error_code error;
-  const uintmax_t size = std::filesystem::file_size(path, error);
+  const uintmax_t size = std::filesystem::file_size(readable::NameToOpen(path), error);
   return error ? 0 : static_cast<uint64_t>(size);
 }
 

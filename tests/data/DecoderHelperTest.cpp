@@ -1,4 +1,5 @@
 #include "data/DecoderHelper.h"
+#include "data/Diagnostics.h"
 #include "data/ItkVolumeExtent.h"
 #include "data/LImage2D.h"
 #include "data/LOCTVolume.h"
@@ -16,6 +17,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -294,6 +296,60 @@ TEST(DecoderHelper, DataFileChangedAfterTheCheckIsRefused)
     EXPECT_EQ(read.out, "Error: The data file " + changed + " " + c.says + "\n");
     EXPECT_TRUE(VoxelsOf(volume) == before);
   }
+}
+
+// A name swapped after the program checked the file gives the helper neither another file nor
+// a pipe to wait on: the readers that open the file themselves read the one checked, and the
+// toolkit, which opens a header by its name to find its data file beside it, refuses a name
+// that no longer stands for it, saying so.
+TEST(DecoderHelper, ANameSwappedAfterTheCheckReadsTheCheckedFileOrIsRefused)
+{
+  const TempDir dir;
+  const std::vector<std::string> files = ScanFiles(dir);
+  const auto named = [&](const char* name) {
+    return *std::find_if(files.begin(), files.end(), [&](const std::string& f) { return fs::path(f).filename() == name; });
+  };
+  const struct {
+    std::string path;
+    bool checkedFileRead;  // false: the toolkit's refusal
+  } kScans[] = {
+      {named("heidelberg_valid.vol"), true}, {named("topcon_minimized.fds"), true}, {named("flavour1.dicom"), true},
+      {named("an.hdr"), false},              {named("multi.tif"), false},           {named("Demo_OCT.mhd"), false},
+  };
+  const auto swapForPipe = [](const std::string& path) {
+    ASSERT_EQ(::mkfifo((path + ".swap").c_str(), 0666), 0);
+    fs::rename(path + ".swap", path);
+  };
+  const auto swapForOther = [](const std::string& path) {
+    ASSERT_TRUE(fixtures::WriteText(path + ".swap", "not the file the user chose"));
+    fs::rename(path + ".swap", path);
+  };
+  for (const auto& swap : {std::function<void(const std::string&)>(swapForPipe), std::function<void(const std::string&)>(swapForOther)}) {
+    for (const auto& scan : kScans) {
+      SCOPED_TRACE(scan.path);
+      const std::string kept = scan.path + ".kept";
+      fs::copy_file(scan.path, kept, fs::copy_options::overwrite_existing);
+      LOCTVolume expected;
+      ASSERT_EQ(ReadScan(expected, scan.path).result, kScanOk);
+      // The time the helper may take is short, so that a helper waiting on the pipe fails.
+      const fixtures::ScopedDecoder helper(std::chrono::milliseconds(5000));
+      decoder::SetAfterCheck(swap);
+      const diag::ScopedReasons reasons;
+      LOCTVolume volume;
+      const Read read = ReadScan(volume, scan.path);
+      decoder::SetAfterCheck(nullptr);
+      if (scan.checkedFileRead) {
+        EXPECT_EQ(read.result, kScanOk) << reasons.Text();
+        ExpectSameVolume(volume, expected);
+      } else {
+        EXPECT_EQ(read.result, kScanOpenFailed);
+        EXPECT_EQ(reasons.Text(), scan.path + ": was replaced after it was checked\n");
+      }
+      fs::remove(scan.path);
+      fs::rename(kept, scan.path);
+    }
+  }
+  EXPECT_FALSE(AnyChildLeft());
 }
 
 // The pictures of every kind the picture library reads, and one it cannot.
