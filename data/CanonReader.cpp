@@ -1,6 +1,7 @@
 // Canon scans: an XML parameter file ("*.ScanParameters.dat") and the image file beside it
 // ("*.Tomograms.dat"), each stored plain or gzip-compressed.
 #include "data/BinaryReader.h"
+#include "data/DataFileFolder.h"
 #include "data/Diagnostics.h"
 #include "data/LOCTVolume.h"
 #include "data/NumberText.h"
@@ -206,8 +207,9 @@ int LOCTVolume::ReadCanonTomograms(const std::string& path)
 
   const std::string tomogramsPath =
       path.substr(0, path.size() - kParametersEnding.size()) + kTomogramsEnding;
+  // The images are found by the parameters' name, so they are read only from its folder.
   GzipInput in;
-  if (!in.Open(tomogramsPath))
+  if (!DataFileInHeaderFolder(path, tomogramsPath) || !in.Open(tomogramsPath))
     return kScanOpenFailed;
   // Only what the volume needs is read: further blocks are ignored. The content is taken
   // into memory first, so the volume is allocated only for data that is really there.

@@ -12,3 +12,10 @@
 // link in the folder that points out of it is refused). Otherwise false, after a line on
 // standard error naming the data file and why it is not read.
 bool DataFileInHeaderFolder(const std::string& headerPath, const std::filesystem::path& dataPath);
+
+// The same rule for a file found by listing a folder the user chose: true when the file, once
+// every link on the way is followed, lies in the folder or below it, or when the listed name
+// is a link of the user's own (the user made it lead there); otherwise false, after a line on
+// standard error naming the file and why it is not read. The folder itself may be reached
+// through a link: the user named it.
+bool ListedFileInFolder(const std::string& folder, const std::filesystem::path& path);

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "data/AtomicFile.h"
+#include "data/DataFileFolder.h"
 #include "data/Diagnostics.h"
 #include "data/LExecutableList.h"
 #include "data/LOCTVolume.h"
@@ -255,8 +256,11 @@ std::vector<std::string> FindScanFiles(const std::string& folder, const std::str
     std::error_code typeError;
     if (it->is_directory(typeError))
       continue;
+    // A link that leads out of the folder (a colleague's, to a private scan of the user's)
+    // is not one of its scans: its copy would bring the scan into the folder.
     const std::string path = it->path().string();
-    if (path.find(filter) != std::string::npos && scanfolder::HasScanExtension(path))
+    if (path.find(filter) != std::string::npos && scanfolder::HasScanExtension(path) &&
+        ListedFileInFolder(folder, path))
       found.push_back(path);
   }
   return found;

@@ -55,7 +55,8 @@ std::string ProgramFailureMessage(const platform::ProgramEnd& end);
 // The message for an "input" argument that names nothing.
 std::string MissingInputMessage(const LExecutableList& list, int k, const std::string& missing);
 
-// Every file below the folder whose path holds the filter and ends with a scan extension.
+// Every file below the folder whose path holds the filter and ends with a scan extension,
+// but links that lead out of the folder.
 std::vector<std::string> FindScanFiles(const std::string& folder, const std::string& filter);
 
 // The scans a batch runs on, in the given order: without the copies made for a scan that is

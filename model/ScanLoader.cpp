@@ -2,6 +2,7 @@
 // into fresh slots and checked against the scan.
 #include "model/ScanLoader.h"
 
+#include "data/DataFileFolder.h"
 #include "data/Diagnostics.h"
 #include "data/LMesh.h"
 #include "data/ReadBounds.h"
@@ -135,6 +136,21 @@ bool ScanLoader::FailOn(const std::string& message, const std::string& path, con
   return Fail(message, loadmessages::Detail(path, reasons.Text()));
 }
 
+// The user chose the folder, not what lies in it: a file found there that is a link leading
+// out of it (a colleague's, in a shared folder, to a private file of the user's) is not read,
+// and the folder is refused with the kind's message, as for a file that cannot be read.
+bool ScanLoader::AllInFolder(const std::string& folder, const scanfolder::FolderContents& contents)
+{
+  const diag::ScopedReasons reasons;
+  if (!contents.scanPath.empty() && !ListedFileInFolder(folder, contents.scanPath))
+    return FailOn(loadmessages::FileError(ResultKind::OCT), contents.scanPath, reasons);
+  for (int kind = 0; kind < kResultKindCount; ++kind)
+    for (const std::string& path : contents.lists[kind])
+      if (!ListedFileInFolder(folder, path))
+        return FailOn(loadmessages::FileError(static_cast<ResultKind>(kind)), path, reasons);
+  return true;
+}
+
 bool ScanLoader::StageFolder(const std::string& folder, StagedScan& staged)
 {
   std::vector<std::string> files;
@@ -152,6 +168,8 @@ bool ScanLoader::StageFolder(const std::string& folder, StagedScan& staged)
 
   staged.scanFolder = folder;
   staged.scanPath = contents.scanPath;
+  if (!AllInFolder(folder, contents))
+    return false;
   LResultSlots& results = *staged.results;
   const auto fill = [&](CSortStringArray& list, ResultKind kind) {
     for (const std::string& path : contents.lists[static_cast<int>(kind)])

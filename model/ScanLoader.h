@@ -7,6 +7,7 @@
 #include "data/LOCTVolume.h"
 #include "model/LResultSlot.h"
 #include "model/LSettings.h"
+#include "model/ScanFolderScan.h"
 #include "model/WorkspacePrompts.h"
 
 #include <memory>
@@ -51,6 +52,7 @@ private:
   bool Fail(const std::string& message, const std::string& detail = std::string());
   // The message with the path and the reasons printed while they were collected.
   bool FailOn(const std::string& message, const std::string& path, const diag::ScopedReasons& reasons);
+  bool AllInFolder(const std::string& folder, const scanfolder::FolderContents& contents);
   bool ConvertTiffScan(StagedScan& staged);
   bool LoadImages(LResultSlot<LImage2D>& slot, ResultKind kind, const LOCTVolume& scan);
   bool LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume& scan, int smoothing);

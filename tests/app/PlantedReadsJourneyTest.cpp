@@ -148,7 +148,7 @@ const FolderCase kFolderCases[] = {
     {"Demo_Markers_Vamo.xml", Planted::Socket, true, nullptr, ""},
     {"Demo_Markers_Vamo.xml", Planted::Folder, true, nullptr, ""},
     {"Demo_Markers_Vamo.xml", Planted::LinkToPipe, true, nullptr, ""},
-    {"Demo_Markers_Vamo.xml", Planted::LinkToPrivate, false, "File error: 'Markers'", ""},
+    {"Demo_Markers_Vamo.xml", Planted::LinkToPrivate, false, "File error: 'Markers'", "link out of the folder"},
     {"Demo_Markers_Vamo.xml", Planted::HardLink, false, "File error: 'Markers'", ""},
     {"Demo_Markers_Vamo.xml", Planted::HugeSparse, false, "File error: 'Markers'", "larger than a scan of this size needs"},
     {"Demo_Surfaces_Vamo.xml", Planted::HugeSparse, false, "File error: 'Surfaces'", "larger than a scan of this size needs"},
@@ -240,6 +240,29 @@ TEST_P(PlantedReadsJourneyTest, AHugeCacheBesideAFewLabelledVoxelsOfALargeScanIs
   if (!m_Demo.Messages().empty()) {
     EXPECT_EQ(m_Demo.Messages().front(), loadmessages::NameRefused(cache));
   }
+  ExpectNothingElseChanged();
+}
+
+// A colleague's link to a private scan of the user's, left in the folder as its scan: the
+// folder's listing does not read it, so neither the view nor the executables' copy of the
+// scan brings it into the folder; named by the user on the File tab, it is the user's choice
+// and opens.
+TEST_P(PlantedReadsJourneyTest, AScanListedAsALinkOutOfTheFolderIsReadOnlyWhenTheUserNamesIt)
+{
+  const std::string scan = fixtures::CopySample("heidelberg_valid.vol", m_Private.Path().string());
+  ASSERT_TRUE(m_Shared.PlantLink("Demo_OCT.vol", scan));  // listed after Demo_OCT.mhd: the scan
+  m_Before = fixtures::Snapshot(m_Shared.Path());
+  m_PrivateBefore = fixtures::Snapshot(m_Private.Path());
+  {
+    const fixtures::Watchdog watchdog(kSecondsPerRoad);
+    EXPECT_FALSE(m_Demo.OpenFolder(m_Shared.Path().string()));
+  }
+  ExpectRefused(loadmessages::FileError(ResultKind::OCT), Shared("Demo_OCT.vol"), "is a link out of the folder");
+  ExpectNothingElseChanged();
+  m_Demo.Messages().clear();
+  m_Demo.Details().clear();
+  EXPECT_TRUE(m_Demo.OpenFile(Shared("Demo_OCT.vol")));
+  EXPECT_EQ(m_Demo.Messages(), std::vector<std::string>{});
   ExpectNothingElseChanged();
 }
 

@@ -222,6 +222,50 @@ TEST(CanonReader, WrongPairsAreRefused)
   }
 }
 
+// The image file is found by the parameter file's name, so it is read only from the folder
+// that name lies in, or below: a link there that leads out of it (a colleague's, to a private
+// scan of the user's) is refused. The parameter file itself may be a link: the user named it.
+TEST(CanonReader, TheImageFileIsReadOnlyFromTheParametersFolder)
+{
+  namespace fs = std::filesystem;
+  const TempDir dir;
+  fs::create_directories(dir.File("lab/sub"));
+  fs::create_directories(dir.File("private"));
+  const std::string parameters = ParametersXml(CanonScan());
+  Write(dir.File("private/eye.Tomograms.dat"), Tomograms(kCount + 1), false);
+  Write(dir.File("private/eye.ScanParameters.dat"), parameters, false);
+  Write(dir.File("lab/sub/eye.Tomograms.dat"), Tomograms(kCount + 1), false);
+  const struct {
+    const char* what;
+    const char* tomogramsLink;  // the lab's eye.Tomograms.dat, a link to this
+    bool parametersLinked;      // the lab's eye.ScanParameters.dat a link to the private one
+    int result;
+  } cases[] = {
+      {"the image file a link out of the folder", "../private/eye.Tomograms.dat", false, kScanOpenFailed},
+      {"the image file a link below the folder", "sub/eye.Tomograms.dat", false, kScanOk},
+      {"the parameter file the user named a link, its image file beside the link", "sub/eye.Tomograms.dat", true,
+       kScanOk},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const char* name : {"lab/eye.Tomograms.dat", "lab/eye.ScanParameters.dat"})
+      fs::remove(dir.File(name));
+    fs::create_symlink(c.tomogramsLink, dir.File("lab/eye.Tomograms.dat"));
+    if (c.parametersLinked)
+      fs::create_symlink(dir.File("private/eye.ScanParameters.dat"), dir.File("lab/eye.ScanParameters.dat"));
+    else
+      Write(dir.File("lab/eye.ScanParameters.dat"), parameters, false);
+    LOCTVolume v;
+    const StdoutCapture err(2);
+    EXPECT_EQ(Read(dir.File("lab/eye.ScanParameters.dat"), v), c.result);
+    if (c.result != kScanOk) {
+      EXPECT_EQ(err.Text().rfind(dir.File("lab/eye.Tomograms.dat") + ": is a link out of the folder of its header", 0),
+                0u)
+          << err.Text();
+    }
+  }
+}
+
 TEST(CanonReader, FilesThatCannotBeReadAreNamed)
 {
   const TempDir dir;

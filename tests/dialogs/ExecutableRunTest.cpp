@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -284,6 +285,14 @@ TEST_F(ExecutableRun, AFolderRunVisitsEveryScanOnceInNaturalOrder)
     fs::create_directories(fs::path(m_Scans + "/" + name).parent_path());
     ASSERT_TRUE(fixtures::WriteText(m_Scans + "/" + name, name));
   }
+  // A colleague's link that leads out of the folder (to a private scan, say) is not one of
+  // its scans (only root may give a link away; a link of the user's own would be followed).
+  const TempDir elsewhere;
+  ASSERT_TRUE(fixtures::WriteText(elsewhere.File("private.vol"), "private scan"));
+  const std::string linked = m_Scans + "/linked.vol";
+  fs::create_symlink(elsewhere.File("private.vol"), linked);
+  if (::lchown(linked.c_str(), SharedFolder::kColleague, SharedFolder::kColleague) != 0)
+    fs::remove(linked);
   ReadList({{"bin/record.sh", "<[OCT]"}, {"bin/none", "[OCT]"}});
   const std::vector<std::string> runs{m_Scans + "/my eye/my eye_OCT_Vamo.vol", m_Scans + "/scan2/scan2_OCT_Vamo.vol",
                                       m_Scans + "/scan10/scan10_OCT_Vamo.vol",
@@ -297,6 +306,7 @@ TEST_F(ExecutableRun, AFolderRunVisitsEveryScanOnceInNaturalOrder)
       inputs.push_back(logged[i]);
     EXPECT_EQ(inputs, runs) << "batch " << batch;
   }
+  EXPECT_FALSE(fs::exists(m_Scans + "/linked")) << "no copy of the private scan";
   RunOnFolder(m_List, 1, m_Programs, m_Scans);
   EXPECT_TRUE(m_Messages.empty()) << "a program that cannot start is skipped silently";
 }
