@@ -143,10 +143,15 @@ int WriteFileAtomically(const std::filesystem::path& target, std::string_view te
 int CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& target,
                        writetarget::WriteOrigin origin)
 {
+  return CopyFileAtomically(from, writetarget::Resolve(target, origin));
+}
+
+int CopyFileAtomically(const std::filesystem::path& from, writetarget::Destination destination)
+{
   const FileDescriptor in = readable::Open(from.string()).descriptor;
   if (!in.IsOpen())
     return -1;
-  AtomicFile file(target, origin);
+  AtomicFile file(std::move(destination));
   std::vector<char> chunk(1 << 20);
   for (;;) {
     const ssize_t got = ::read(in.Get(), chunk.data(), chunk.size());

@@ -56,3 +56,5 @@ private:
 // Copies a file to the target the same way: 0, or -1 with the old target kept.
 [[nodiscard]] int CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& target,
                                      writetarget::WriteOrigin origin);
+// The same to a destination already resolved (a name in a folder held open).
+[[nodiscard]] int CopyFileAtomically(const std::filesystem::path& from, writetarget::Destination destination);

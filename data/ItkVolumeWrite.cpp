@@ -102,28 +102,38 @@ int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin
   return WriteMetaImage(path, origin, {});
 }
 
-int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin origin,
-                               const std::vector<CompanionFile>& companions) const
+namespace {
+
+// Whether the volume holds voxels it can write; the toolkit is then ready to write them.
+bool ReadyToWrite(const LOCTVolume& volume)
 {
-  if (!image || (bytesPerVoxel != 1 && bytesPerVoxel != 2))
-    return -1;
+  if (!volume.image || (volume.bytesPerVoxel != 1 && volume.bytesPerVoxel != 2))
+    return false;
   RegisterImageIOFactories();
-  StagedWrite staged(path, origin);
+  return true;
+}
+
+// The volume written through the toolkit into the staged folder, checked whole, with the
+// companions beside it, then moved over the old files.
+int WriteStaged(const LOCTVolume& volume, StagedWrite& staged, const std::string& path,
+                const std::vector<LOCTVolume::CompanionFile>& companions)
+{
   if (!staged.IsOpen()) {
     diag::ReportFileFailure(staged.Failure().path.string(), staged.Failure().reason);
     return -1;
   }
+  const LOCTVolume::ImageType* image = volume.image;
   try {
-    if (bytesPerVoxel == 1) {
+    if (volume.bytesPerVoxel == 1) {
       WriteWithToolkit(ClampedToBytes(*image).GetPointer(), staged.StagedPath());
     } else {
-      WriteWithToolkit<ImageType>(image, staged.StagedPath());
+      WriteWithToolkit<LOCTVolume::ImageType>(image, staged.StagedPath());
     }
     if (!WrittenWhole(staged.StagedPath().string(), image->GetLargestPossibleRegion().GetSize())) {
       diag::ReportFileFailure(path, "the file was not written whole (is the disk full?)");
       return -1;
     }
-    for (const CompanionFile& companion : companions)
+    for (const LOCTVolume::CompanionFile& companion : companions)
       if (!staged.WriteBeside(companion.name, companion.text)) {
         diag::ReportFileFailure(path, "a file beside it could not be written (is the disk full?)");
         return -1;
@@ -145,4 +155,24 @@ int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin
     return -1;
   }
   return 0;
+}
+
+}  // namespace
+
+int LOCTVolume::WriteMetaImage(const std::string& path, writetarget::WriteOrigin origin,
+                               const std::vector<CompanionFile>& companions) const
+{
+  if (!ReadyToWrite(*this))
+    return -1;
+  StagedWrite staged(path, origin);
+  return WriteStaged(*this, staged, path, companions);
+}
+
+int LOCTVolume::WriteMetaImage(const writetarget::OpenFolder& folder, const std::string& name,
+                               writetarget::WriteOrigin origin) const
+{
+  if (!ReadyToWrite(*this))
+    return -1;
+  StagedWrite staged(folder, name, origin);
+  return WriteStaged(*this, staged, (folder.path / name).string(), {});
 }

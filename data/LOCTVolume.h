@@ -91,6 +91,10 @@ public:
   };
   [[nodiscard]] int WriteMetaImage(const std::string& path, writetarget::WriteOrigin origin,
                                    const std::vector<CompanionFile>& companions) const;
+  // The header `name` written into a folder already open, which no swap of its path can
+  // redirect.
+  [[nodiscard]] int WriteMetaImage(const writetarget::OpenFolder& folder, const std::string& name,
+                                   writetarget::WriteOrigin origin) const;
 
   // Device makers' formats.
   [[nodiscard]] int ReadZeissRaw(const std::string& path, uint32_t fileSize);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -53,6 +54,25 @@ StagedWrite::StagedWrite(const std::filesystem::path& target, writetarget::Write
     errno = ENOENT;
     return;
   }
+  Begin();
+}
+
+StagedWrite::StagedWrite(const writetarget::OpenFolder& folder, const std::string& name,
+                         writetarget::WriteOrigin origin)
+    : m_TargetName(name), m_Origin(origin)
+{
+  m_TargetFolder = {writetarget::Duplicate(folder.fd), folder.path};
+  if (!m_TargetFolder.fd.IsOpen()) {
+    const int error = errno;
+    m_Failure = {folder.path, std::strerror(error)};
+    errno = error;
+    return;
+  }
+  Begin();
+}
+
+void StagedWrite::Begin()
+{
   writetarget::Destination replaced = writetarget::ResolveIn(m_TargetFolder, m_TargetName, m_Origin);
   if (replaced.IsRefused()) {
     m_Failure = replaced.refusal;

@@ -23,6 +23,8 @@
 class StagedWrite {
 public:
   StagedWrite(const std::filesystem::path& target, writetarget::WriteOrigin origin);
+  // The target `name` in a folder already open (one the program made for its files).
+  StagedWrite(const writetarget::OpenFolder& folder, const std::string& name, writetarget::WriteOrigin origin);
   ~StagedWrite();
   StagedWrite(const StagedWrite&) = delete;
   StagedWrite& operator=(const StagedWrite&) = delete;
@@ -46,6 +48,7 @@ public:
 
 private:
   struct Move;
+  void Begin();
   bool Prepare(std::vector<Move>& moves);
   bool MoveAll(std::vector<Move>& moves);
   bool IsPrivateFolderOurs() const;

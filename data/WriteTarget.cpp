@@ -314,12 +314,12 @@ mode_t ModeFor(const Destination& destination)
   return 0666 & ~mask;
 }
 
-WriteFailure MakeOwnFolder(const std::filesystem::path& folder)
+OpenFolder MakeOwnFolder(const std::filesystem::path& folder, WriteFailure& failure)
 {
-  WriteFailure failure;
+  failure = {};
   const OpenFolder parent = OpenFolderPath(FolderOf(folder), failure);
   if (failure.IsSet())
-    return failure;
+    return {};
   const std::string name = folder.filename().string();
   // Readable by the colleagues who may read the scan, writable only by the user.
   const bool created = ::mkdirat(parent.fd.Get(), name.c_str(), 0755) == 0;
@@ -327,20 +327,31 @@ WriteFailure MakeOwnFolder(const std::filesystem::path& folder)
     Destination at;
     at.folder.path = parent.path;
     at.name = name;
-    return FailureOf(at, errno);
+    failure = FailureOf(at, errno);
+    return {};
   }
-  const FileDescriptor made(
-      ::openat(parent.fd.Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  OpenFolder made{FileDescriptor(::openat(parent.fd.Get(), name.c_str(),
+                                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)),
+                  parent.path / name};
   struct stat st {};
-  if (!made.IsOpen() || ::fstat(made.Get(), &st) != 0)
-    return errno == ELOOP || errno == ENOTDIR ? WriteFailure{folder, "a link or a file is in the way of the folder", true}
-                                              : WriteFailure{folder, std::strerror(errno)};
-  if (st.st_uid != ::geteuid())
-    return {folder, "the folder belongs to another user: the program prepares its files only in a folder of yours", true};
-  if (!created && (st.st_mode & (S_IWGRP | S_IWOTH)))
-    return {folder, "others may write in the folder: the program prepares its files only in a folder only you can write",
-            true};
-  return {};
+  if (!made.fd.IsOpen() || ::fstat(made.fd.Get(), &st) != 0)
+    failure = errno == ELOOP || errno == ENOTDIR ? WriteFailure{folder, "a link or a file is in the way of the folder", true}
+                                                 : WriteFailure{folder, std::strerror(errno)};
+  else if (st.st_uid != ::geteuid())
+    failure = {folder, "the folder belongs to another user: the program prepares its files only in a folder of yours",
+               true};
+  else if (!created && (st.st_mode & (S_IWGRP | S_IWOTH)))
+    failure = {folder,
+               "others may write in the folder: the program prepares its files only in a folder only you can write",
+               true};
+  return failure.IsSet() ? OpenFolder{} : std::move(made);
+}
+
+WriteFailure MakeOwnFolder(const std::filesystem::path& folder)
+{
+  WriteFailure failure;
+  (void)MakeOwnFolder(folder, failure);
+  return failure;
 }
 
 std::filesystem::path FolderOf(const std::filesystem::path& path)

@@ -89,6 +89,9 @@ mode_t ModeFor(const Destination& destination);
 // the folder): a link or a file under that name, another user's folder, a folder others
 // may write.
 WriteFailure MakeOwnFolder(const std::filesystem::path& folder);
+// The same, with the folder held open for the files written into it; nothing is open when
+// the failure is set.
+OpenFolder MakeOwnFolder(const std::filesystem::path& folder, WriteFailure& failure);
 
 // The folder a file of the path lies in ("." for a bare name).
 std::filesystem::path FolderOf(const std::filesystem::path& path);

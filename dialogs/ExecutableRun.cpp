@@ -77,15 +77,16 @@ bool IsPreparedCopy(const std::string& path)
 
 // The copy replaces an older one by a rename, never by writing through whatever lies under
 // its name: in a shared folder that may be a link to someone else's file.
-bool CopyReplacing(const std::string& from, const std::string& to)
+bool CopyReplacing(const std::string& from, const writetarget::OpenFolder& folder, const std::string& to)
 {
-  if (CopyFileAtomically(from, to, writetarget::WriteOrigin::kProgram) == 0)
+  if (CopyFileAtomically(from, writetarget::ResolveIn(folder, to, writetarget::WriteOrigin::kProgram)) == 0)
     return true;
-  diag::Error("Cannot copy " + from + " to " + to);
+  diag::Error("Cannot copy " + from + " to " + (folder.path / to).string());
   return false;
 }
 
-bool WriteVolume(const std::string& scanPath, const std::string& to, const LOCTVolume* volume)
+bool WriteVolume(const std::string& scanPath, const writetarget::OpenFolder& folder, const std::string& to,
+                 const LOCTVolume* volume)
 {
   LOCTVolume read;
   if (!volume) {
@@ -95,8 +96,8 @@ bool WriteVolume(const std::string& scanPath, const std::string& to, const LOCTV
     }
     volume = &read;
   }
-  if (volume->WriteMetaImage(to) != 0) {
-    diag::Error("Cannot write " + to);
+  if (volume->WriteMetaImage(folder, to, writetarget::WriteOrigin::kProgram) != 0) {
+    diag::Error("Cannot write " + (folder.path / to).string());
     return false;
   }
   return true;
@@ -182,17 +183,21 @@ ScanInput DeriveScanInput(const std::string& scanPath)
 bool PrepareScanInput(const std::string& scanPath, const ScanInput& input, const LOCTVolume* volume)
 {
   // A link in the folder's place would send the program's results elsewhere, and in another
-  // user's folder the input could be changed before the program reads it.
-  const writetarget::WriteFailure refused = writetarget::MakeOwnFolder(input.folder);
+  // user's folder the input could be changed before the program reads it. The input goes
+  // into the folder made here, held open: renamed away and replaced (its parent may let
+  // others do that), it still receives it, and nothing else does.
+  writetarget::WriteFailure refused;
+  const writetarget::OpenFolder folder = writetarget::MakeOwnFolder(input.folder, refused);
   if (refused.IsSet()) {
     diag::Error("Cannot prepare the folder " + refused.Text());
     return false;
   }
+  const std::string name = scanfolder::FileName(input.input);
   if (IsHeaderFormat(input))
-    return WriteVolume(scanPath, input.input, volume);
-  if (!CopyReplacing(scanPath, input.input))
+    return WriteVolume(scanPath, folder, name, volume);
+  if (!CopyReplacing(scanPath, folder, name))
     return false;
-  return input.extension != kCanonParameters || CopyReplacing(CanonImages(scanPath), CanonImages(input.input));
+  return input.extension != kCanonParameters || CopyReplacing(CanonImages(scanPath), folder, CanonImages(name));
 }
 
 std::string RefusedPreparedName(const ScanInput& input)

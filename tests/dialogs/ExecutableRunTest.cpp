@@ -5,9 +5,13 @@
 #include "fixtures/FixtureFiles.h"
 #include "fixtures/SharedFolder.h"
 #include "fixtures/TempDir.h"
+#include "fixtures/TreeSnapshot.h"
 #include "platform/Messages.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
@@ -276,6 +280,69 @@ TEST_F(ExecutableRun, ThePreparedFolderIsTheUsersAlone)
     }
     ExpectRefusedNaming(shared.File("eye.vol"), shared.File("eye"));
     EXPECT_TRUE(fs::is_empty(shared.Path() / "eye"));
+  }
+}
+
+// Whether no folder of the colleague's below the folder holds anything: what the program
+// writes never lands where she could change it.
+bool HerFoldersAreEmpty(const fs::path& folder)
+{
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    if (entry.is_directory() && !entry.is_symlink() && OwnerOf(entry.path()) == SharedFolder::kColleague &&
+        !fs::is_empty(entry.path()))
+      return false;
+  return true;
+}
+
+// The user's prepared folder lies in a folder others may write, without the sticky bit: a
+// colleague may rename it away and put a link to a private folder of the user's, or a folder
+// of her own, in its place, again and again, while the inputs are prepared (a copied scan,
+// and a header with its data file written anew). Each goes into the user's own folder,
+// wherever it has gone, or is refused: the private folder never changes, and her folder
+// receives nothing she could change before the program reads it.
+TEST_F(ExecutableRun, APreparedFolderSwappedWhileInputsArePreparedIsNeverRedirected)
+{
+  const SharedFolder shared(0775);
+  if (!shared.Ready())
+    GTEST_SKIP() << SharedFolder::SkipReason();
+  const TempDir mine;
+  fs::permissions(mine.Path(), fs::perms::owner_all);
+  ASSERT_TRUE(fixtures::WriteText(mine.File("eye_OCT_Vamo.vol"), "precious"));
+  const std::string before = fixtures::TreeSnapshot(mine.Path());
+  const int size[3] = {4, 3, 2};
+  const float spacing[3] = {0.1f, 0.1f, 0.1f};
+  ASSERT_EQ(m_Volume.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityOD, CenterMacula), 0);
+  std::fill(m_Volume.Voxels(), m_Volume.Voxels() + m_Volume.VoxelCount(), 7);
+  const struct {
+    const char* what;
+    std::function<std::unique_ptr<FolderSwapper>()> swap;
+  } kSwaps[] = {
+      {"a link to a private folder", [&] { return std::make_unique<FolderSwapper>(shared, "eye", mine.Path()); }},
+      {"a folder of hers", [&] { return std::make_unique<FolderSwapper>(shared, "eye", FolderSwapper::ForHers{"hers"}); }},
+  };
+  const struct {
+    const char* scan;
+    const LOCTVolume* volume;
+  } kInputs[] = {{"eye.vol", nullptr}, {"eye.mhd", &m_Volume}};
+  for (const auto& swap : kSwaps) {
+    for (const auto& input : kInputs) {
+      SCOPED_TRACE(std::string(swap.what) + ", " + input.scan);
+      for (const char* name : {"eye", "eye.real", "hers"})
+        fs::remove_all(shared.Path() / name);
+      ASSERT_TRUE(fixtures::WriteText(shared.File(input.scan), "scan bytes"));
+      const ScanInput prepared = DeriveScanInput(shared.File(input.scan));
+      ASSERT_TRUE(PrepareScanInput(shared.File(input.scan), prepared, input.volume)) << "the folder is the user's";
+      int written = 0;
+      {
+        const std::unique_ptr<FolderSwapper> swapper = swap.swap();
+        ASSERT_TRUE(swapper->Running());
+        for (int round = 0; round < 150; ++round)
+          written += PrepareScanInput(shared.File(input.scan), prepared, input.volume) ? 1 : 0;
+      }
+      EXPECT_EQ(fixtures::TreeSnapshot(mine.Path()), before);
+      EXPECT_TRUE(HerFoldersAreEmpty(shared.Path()));
+      EXPECT_GT(written, 0) << "some found the user's own folder";
+    }
   }
 }
 
