@@ -151,6 +151,24 @@ bool ScanLoader::AllInFolder(const std::string& folder, const scanfolder::Folder
   return true;
 }
 
+// The renames go through the folder opened once, as every write into it does.
+bool ScanLoader::RenameOlderNames(const std::vector<std::pair<std::string, std::string>>& renames)
+{
+  if (renames.empty())
+    return true;
+  writetarget::WriteFailure failure;
+  const writetarget::OpenFolder folder = writetarget::OpenFolderOf(renames.front().first, failure);
+  for (const auto& [from, to] : renames) {
+    const std::string detail = loadmessages::Detail(from, "It cannot be renamed to " + to + ".");
+    if (failure.IsSet())
+      return Fail(failure.reason, detail);
+    if (const int renameError =
+            RenameNoReplace(folder.fd.Get(), scanfolder::FileName(from), scanfolder::FileName(to)))
+      return Fail(std::strerror(renameError), detail);
+  }
+  return true;
+}
+
 bool ScanLoader::StageFolder(const std::string& folder, StagedScan& staged)
 {
   std::vector<std::string> files;
@@ -162,9 +180,8 @@ bool ScanLoader::StageFolder(const std::string& folder, StagedScan& staged)
       files.push_back(it->path().string());
   }
   const scanfolder::FolderContents contents = scanfolder::SortFolder(std::move(files));
-  for (const auto& [from, to] : contents.renames)
-    if (const int renameError = RenameNoReplace(from, to))
-      return Fail(std::strerror(renameError), loadmessages::Detail(from, "It cannot be renamed to " + to + "."));
+  if (!RenameOlderNames(contents.renames))
+    return false;
 
   staged.scanFolder = folder;
   staged.scanPath = contents.scanPath;

@@ -12,6 +12,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 // A scan and its results as a load reads them, taken over only when all of it fits.
 struct StagedScan {
@@ -53,6 +55,7 @@ private:
   // The message with the path and the reasons printed while they were collected.
   bool FailOn(const std::string& message, const std::string& path, const diag::ScopedReasons& reasons);
   bool AllInFolder(const std::string& folder, const scanfolder::FolderContents& contents);
+  bool RenameOlderNames(const std::vector<std::pair<std::string, std::string>>& renames);
   bool ConvertTiffScan(StagedScan& staged);
   bool LoadImages(LResultSlot<LImage2D>& slot, ResultKind kind, const LOCTVolume& scan);
   bool LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume& scan, int smoothing);
