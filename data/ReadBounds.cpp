@@ -1,16 +1,17 @@
 #include "data/ReadBounds.h"
 
+#include "data/LOCTVolume.h"
+#include "data/NumberText.h"
+
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace readbounds {
 
 namespace {
 
-// Everything of a result file but its points: the declaration, the header block with its
-// eleven strings (a long comment or configuration among them), the scan's characteristics
-// and the elements that wrap the points.
-constexpr uint64_t kHeaderBytes = uint64_t(1) << 20;
+constexpr uint64_t kHeaderBytes = kResultHeaderBytes;
 
 // One number in an element of its own line, as the suite and this program write them:
 // "<y>-2147483648</y>" is 18 characters, which with any sensible indentation (up to 45
@@ -48,6 +49,32 @@ uint64_t FixedWidth(double largest)
   return 1 + uint64_t(std::min(digits, 40.0)) + 1 + 6;
 }
 
+// The number in the element `name` inside `element`'s text, 0 when it has none.
+int DeclaredSize(std::string_view element, std::string_view name)
+{
+  const std::string open = "<" + std::string(name) + ">";
+  const size_t at = element.find(open);
+  return at == std::string_view::npos ? 0 : numtext::ParseInt(element.substr(at + open.size()));
+}
+
+// The bound of a surfaces file of the grid that the first element `name` in `head` declares
+// (its x and z); 0 when the head holds no such element whole.
+uint64_t DeclaredGridBytes(std::string_view head, std::string_view name)
+{
+  const std::string open = "<" + std::string(name) + ">", close = "</" + std::string(name) + ">";
+  const size_t start = head.find(open);
+  const size_t end = start == std::string_view::npos ? start : head.find(close, start);
+  if (end == std::string_view::npos)
+    return 0;
+  const std::string_view grid = head.substr(start, end - start);
+  // No larger than the grid of the largest scan the readers accept, whatever it declares.
+  const int z = std::max(DeclaredSize(grid, "z"), 0);
+  int x = std::max(DeclaredSize(grid, "x"), 0);
+  if (z > 0 && uint64_t(x) * uint64_t(z) > kMaxScanVoxels)
+    x = static_cast<int>(kMaxScanVoxels / uint64_t(z));
+  return SurfacesFileBytes(x, z);
+}
+
 }  // namespace
 
 uint64_t MeshCacheBytes(const int size[3], const float spacing[3], uint64_t insideVoxels)
@@ -75,6 +102,11 @@ uint64_t SurfacesFileBytes(int sizeX, int sizeZ)
   const uint64_t depths = Positive(sizeX) * Positive(sizeZ);
   const uint64_t surface = kSurfaceElementsBytes + Positive(sizeZ) * 2 * kNumberLineBytes + depths * kNumberLineBytes;
   return kHeaderBytes + kSurfacesPerFile * surface;
+}
+
+uint64_t DeclaredSurfacesFileBytes(std::string_view head)
+{
+  return std::max({SurfacesFileBytes(0, 0), DeclaredGridBytes(head, "surface_size"), DeclaredGridBytes(head, "size")});
 }
 
 uint64_t PointFileBytes(int sizeX, int sizeY, int sizeZ)

@@ -6,6 +6,8 @@
 #include "data/LGridCenter.h"
 #include "data/LGridMap.h"
 #include "data/LSurfaces.h"
+#include "data/ReadBounds.h"
+#include "data/ReadableFile.h"
 #include "data/XmlReadResult.h"
 #include "model/CSortStringArray.h"
 #include "model/LoadMessages.h"
@@ -123,6 +125,24 @@ private:
     return out.Commit() ? std::string() : kOutputFileError;
   }
 
+  // There is no scan to bound a surfaces file by, so it is bounded by the grid it declares
+  // itself: true with that bound, or false with why it cannot be read (a larger file is
+  // refused unread, the row saying so), after the line naming the file.
+  static bool SurfacesBound(const std::string& path, uint64_t& bound, std::string& why)
+  {
+    why = loadmessages::FileError(ResultKind::Surfaces);
+    std::string head;
+    if (!readable::ReadHead(path, readbounds::kResultHeaderBytes, head))
+      return false;
+    bound = readbounds::DeclaredSurfacesFileBytes(head);
+    const readable::ReadableFile file = readable::Open(path, bound);
+    if (file.IsOpen())
+      return true;
+    readable::ReportRefusal(path, file);
+    why += ": " + file.refusal;
+    return false;
+  }
+
   // The line of one file (after the header line when `withHeader`), or why it has none, with
   // the file that could not be read.
   std::string Row(bool withHeader, const std::string& surfacesPath, const std::string& centrePath, std::string& line,
@@ -130,7 +150,10 @@ private:
   {
     LSurfaces surfaces;
     unreadable = surfacesPath;
-    int result = surfaces.ReadXml(surfacesPath);
+    uint64_t bound = 0;
+    if (std::string why; !SurfacesBound(surfacesPath, bound, why))
+      return why;
+    int result = surfaces.ReadXml(surfacesPath, bound);
     if (result != kXmlOk)
       return loadmessages::ForXmlResult(ResultKind::Surfaces, result);
     ThicknessRowNames names;

@@ -148,6 +148,40 @@ TEST(PlantedReads, RealFilesOfTheScanPassTheirBounds)
   EXPECT_EQ(LMarkers().ReadXml(f + "_Markers_Vamo.xml", readbounds::PointFileBytes(kSize[0], kSize[1], kSize[2])), 0);
 }
 
+// A surfaces file read without its scan is bounded by the grid its head declares, and never by
+// more than the grid of the largest scan the readers accept.
+TEST(PlantedReads, ASurfacesFileWithoutItsScanIsBoundedByTheGridItDeclares)
+{
+  const uint64_t largest = readbounds::SurfacesFileBytes(int(kMaxScanVoxels / 1024), 1024);
+  const struct {
+    const char* head;
+    uint64_t bound;
+  } kHeads[] = {
+      {"<surfaces><scan_characteristics><size><x>512</x><y>1024</y><z>128</z></size>",
+       readbounds::SurfacesFileBytes(512, 128)},
+      {"<size><x>16</x><z>6</z></size><surface_size><x>512</x><z>128</z></surface_size>",
+       readbounds::SurfacesFileBytes(512, 128)},
+      {"<surface_size><x>16</x><z>6</z></surface_size>", readbounds::SurfacesFileBytes(16, 6)},
+      {"<size>\n  <x> 16 </x>\n  <z>6</z>\n</size><x>9999</x>", readbounds::SurfacesFileBytes(16, 6)},
+      {"<surfaces><version>4.0.0</version>", readbounds::SurfacesFileBytes(0, 0)},
+      {"<size><x>-5</x><z>7</z></size>", readbounds::SurfacesFileBytes(0, 7)},
+      {"<size><x>2000000000</x><z>1024</z></size>", largest},
+      {"<size><x>512</x><z>128</z>", readbounds::SurfacesFileBytes(0, 0)},  // the size never ends
+  };
+  for (const auto& h : kHeads) {
+    SCOPED_TRACE(h.head);
+    EXPECT_EQ(readbounds::DeclaredSurfacesFileBytes(h.head), h.bound);
+  }
+  // The real file of the scan passes the bound of the grid it declares.
+  const TempDir dir;
+  ASSERT_TRUE(fixtures::WriteFullFolder(dir.File("full")));
+  const std::string surfaces = dir.File("full/s_Surfaces_Vamo.xml");
+  std::string head;
+  ASSERT_TRUE(readable::ReadHead(surfaces, readbounds::kResultHeaderBytes, head));
+  EXPECT_EQ(readbounds::DeclaredSurfacesFileBytes(head), readbounds::SurfacesFileBytes(kSize[0], kSize[2]));
+  EXPECT_EQ(LSurfaces().ReadXml(surfaces, readbounds::DeclaredSurfacesFileBytes(head)), 0);
+}
+
 // The mesh cache the program writes for a label passes the bound counted from that label.
 TEST(PlantedReads, TheMeshCacheOfEveryLabelPassesItsBound)
 {

@@ -4,6 +4,7 @@
 #include "data/NumberText.h"
 #include "data/XmlReadResult.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/PeakResident.h"
 #include "fixtures/TempDir.h"
 #include "fixtures/ThicknessAnalysisFixture.h"
 #include "model/ThicknessAnalysis.h"
@@ -176,6 +177,29 @@ TEST_F(ThicknessAnalysisTest, UnreadableFilesAreSkippedAndNamed)
   EXPECT_EQ(SkippedFilesMessage(paired.skipped),
             "These files could not be read; the CSV file has no row for them:\n'" + broken +
               "': File error: 'Grid Center'");
+}
+
+// With no scan to bound it, a surfaces file is bounded by the grid its own header declares: a
+// colleague's sparse file of 3 GB after a real header is refused unread, its row saying why,
+// and the other files are measured as without it.
+TEST_F(ThicknessAnalysisTest, AFileLargerThanItsDeclaredGridNeedsIsRefusedUnread)
+{
+  const std::string huge = m_Folder.File("scan1_Surfaces_Vamo.xml");
+  ASSERT_EQ(Scan(4).WriteXml(huge), 0);
+  constexpr uint64_t kPlantedBytes = uint64_t(3) << 30;
+  fs::resize_file(huge, kPlantedBytes);
+  fixtures::ResetPeakResident();
+  const uint64_t peakBefore = fixtures::PeakResidentBytes();
+  const ThicknessAnalysisResult result = RunThicknessAnalysis(m_Request);
+  EXPECT_LT(fixtures::PeakResidentBytes(), peakBefore + kPlantedBytes / 4) << "no memory taken for the file";
+  EXPECT_EQ(result.message, "");
+  ASSERT_EQ(result.skipped.size(), 1u);
+  EXPECT_EQ(result.skipped[0].rfind("'" + huge + "': File error: 'Surfaces': 3221225472 bytes is larger than a scan of "
+                                                  "this size needs (at most ",
+                                    0),
+            0u)
+      << result.skipped[0];
+  EXPECT_EQ(Lines(fixtures::ReadAll(m_Request.outputPath)).size(), 4u) << "a header and a row for each of the others";
 }
 
 TEST(ThicknessAnalysis, EmptyFolderGivesAnEmptyFile)
