@@ -244,6 +244,10 @@ int WithCheckedHeader(const std::string& path, ScanFormat format, Take take)
       return header;
     return take(io);
   } catch (const std::exception& error) {  // the toolkit's exceptions and std::bad_alloc
+    if (RanOutOfMemory(error)) {
+      diag::ReportFileFailure(path, "there is not enough memory to read it");
+      return kScanNoMemory;
+    }
     ReportToolkitFailure(path, error);
     return kScanOpenFailed;
   }
