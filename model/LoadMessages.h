@@ -52,5 +52,8 @@ std::string Detail(const std::string& path, const std::string& reasons);
 
 inline const char* kNot3DTiff = "This is not a 3D TIFF file.";
 inline const char* kUnsupportedScan = "Unsupporting OCT file!";
+// Memory ran short after what the panes showed was let go: they show nothing of the scan.
+inline const char* kPanesEmptiedForMemory =
+    "There is not enough memory to show the scan; the panes stay empty until it is shown again.";
 
 }  // namespace loadmessages
