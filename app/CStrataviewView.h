@@ -12,12 +12,12 @@
 #include "panes/PaneConventions.h"
 #include "panes/SliceMapping.h"
 #include "panes/ViewServices.h"
+#include "panes/WithinMemory.h"
 
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -272,11 +272,8 @@ private:
   template <typename HandOver>
   void HandOverWithinMemory(HandOver handOver)
   {
-    try {
-      handOver();
-    } catch (const std::bad_alloc&) {
+    if (!RunWithinMemory(handOver))
       EmptyPanesForMemory();
-    }
   }
   // After an open whose scan could not be shown: the scan it replaced is open again and the
   // controls show it.

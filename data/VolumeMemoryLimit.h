@@ -1,8 +1,8 @@
 #pragma once
 // A seam for tests of a machine that runs out of memory: while a limit is set, a volume's
 // voxels (or a pane's picture of a scan) that would take more bytes than it allows are
-// refused as if the memory could not be had. (A test build with AddressSanitizer cannot run out of memory for real: its allocator
-// ends the process instead of failing the allocation.)
+// refused as if the memory could not be had. (A test build with AddressSanitizer cannot run
+// out of memory for real: its allocator ends the process instead of failing the allocation.)
 #include <cstdint>
 
 class ScopedVolumeMemoryLimit {

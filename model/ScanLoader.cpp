@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -153,6 +154,9 @@ bool ScanLoader::StageFolder(const std::string& folder, StagedScan& staged)
     if (it->is_regular_file(typeError) && !writetarget::IsHiddenName(it->path().filename().string()))
       files.push_back(it->path().string());
   }
+  // A listing cut short for lack of memory would show the folder without its scan.
+  if (error == std::errc::not_enough_memory)
+    throw std::bad_alloc();
   const scanfolder::FolderContents contents = scanfolder::SortFolder(std::move(files));
   for (const auto& [from, to] : contents.renames)
     if (const int renameError = RenameNoReplace(from, to))

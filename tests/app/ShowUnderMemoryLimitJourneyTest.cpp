@@ -38,11 +38,18 @@ namespace {
 
 using loadmessages::NotEnoughMemory;
 
-// The messages an open may end with when memory runs short, whichever step it ran short in.
+// The messages an open may end with when memory runs short, whichever step it ran short in:
+// the scan, a result file of a kind, or showing them.
 const std::set<std::string>& MemoryMessages()
 {
-  static const std::set<std::string> messages = {NotEnoughMemory("open the scan"), NotEnoughMemory("flatten the scan"),
-                                                 NotEnoughMemory("show the scan")};
+  static const std::set<std::string> messages = [] {
+    std::set<std::string> all = {NotEnoughMemory("open the scan"), NotEnoughMemory("flatten the scan"),
+                                 NotEnoughMemory("show the scan")};
+    for (const ResultKind kind : {ResultKind::RefSurf, ResultKind::Surfaces, ResultKind::GridCenter,
+                                  ResultKind::Markers, ResultKind::Splines})
+      all.insert(NotEnoughMemory(loadmessages::KindTask("open", kind)));
+    return all;
+  }();
   return messages;
 }
 
