@@ -70,7 +70,5 @@ void CStrataviewApp::OpenDocument(const std::string& path)
   CStrataviewView& view = *m_Frame->View();
   std::error_code error;
   const bool opened = std::filesystem::is_directory(path, error) ? view.ScanFolder(path) : view.OpenOCTFile(path);
-  if (opened)
-    view.RefreshAll();
-  ReportOpened(view, path, opened);
+  ReportOpened(view, path, opened && view.RefreshAll());
 }

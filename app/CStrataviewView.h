@@ -12,6 +12,7 @@
 #include "panes/PaneConventions.h"
 #include "panes/SliceMapping.h"
 #include "panes/ViewServices.h"
+#include "panes/WithinMemory.h"
 
 #include <QWidget>
 #include <array>
@@ -77,8 +78,11 @@ public:
   // Builds the displayed objects from the loaded ones and hands them to the panes,
   // flattening the scan on the chosen reference surface (or not, for "None"). The surface
   // it is flattened on stays the one shift of every kind until the next refresh. Unsaved
-  // edits are asked about first.
-  void RefreshAll() override;
+  // edits are asked about first. All or nothing: what the panes need is taken before what
+  // they show is let go, and when memory runs short the memory message is given and the
+  // display (and the scan an open just replaced, with its edits) stays as it was. True when
+  // the panes show the open scan.
+  bool RefreshAll() override;
   // Each rebuilds one kind's displayed object from file `selection` (or the default object)
   // and hands it to the panes.
   void ApplyOCT();
@@ -253,7 +257,34 @@ private:
   void RunAboutDialog();
 
   // RefreshAll and the kind's apply, without the question.
-  void RebuildDisplay();
+  bool RebuildDisplay();
+  // The panes take the workspace's new display: the scan, every kind, the mouse mode and
+  // the display toggles.
+  void HandDisplayToPanes();
+  // Takes what the panes need to show the open scan, before the workspace lets go of what
+  // they show. False when it cannot be had.
+  bool ReservePanes();
+  // After memory ran short while the panes took what the workspace made: none of them keeps
+  // anything the workspace let go, and the user is told that they are empty.
+  void EmptyPanesForMemory();
+  // Hands a kind's new display to the panes (`handOver`), emptying them when memory runs
+  // short on the way.
+  template <typename HandOver>
+  void HandOverWithinMemory(HandOver handOver)
+  {
+    if (!RunWithinMemory(handOver))
+      EmptyPanesForMemory();
+  }
+  // After an open whose scan could not be shown: the scan it replaced is open again and the
+  // controls show it.
+  void ReopenReplacedScan();
+  void ShowRestoredScan();
+  // The controls of the scan just opened; when memory for them runs short, the scan it
+  // replaced is open again, the user is told, and false.
+  bool ShowOpenedScanControls();
+  // The memory message of the task ("show the scan"), or, without a task, that the panes were
+  // emptied; dropped when even the memory to show it cannot be had.
+  void ShowMemoryMessage(const char* task);
   void ShowChosenFile(ResultKind kind);
   // The main window's title marks unsaved edits.
   void ShowUnsavedInTitle(bool anyUnsaved);
@@ -263,6 +294,7 @@ private:
 
   // After a scan was taken over: the controls that show it and every kind's.
   void ShowLoadedScan();
+  void ShowEveryKindsControls();
   void ShowScanControls();
   void ShowSettingsInMenu();
   void ShowKindControls(ResultKind kind);
@@ -291,7 +323,13 @@ private:
   void ShowThicknessInPanes();
   void ShowSurfaceBoxes(const LSurfaces& surfaces);
   void ShowSurfaceChoices(int surfaceCount);
-  void ForEachSlicePane(const std::function<void(LOCTImage&)>& handler);
+  template <typename Handler>
+  void ForEachSlicePane(const Handler& handler)
+  {
+    for (auto& pane : m_SlicePanes)
+      if (pane)
+        handler(*pane);
+  }
   // Saving results.
   void ConnectSave();
   void ShowSavedFile(ResultKind kind, const SavedFile& saved);

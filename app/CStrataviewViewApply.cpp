@@ -17,10 +17,13 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <new>
 
 namespace {
 
 constexpr int kOrientationOfSlice[kSlicePaneCount] = {OrientationXY, OrientationZY, OrientationXZ};
+
+const char* const kShowScanTask = "show the scan";
 
 // The plane of a projection or disc image: 8-bit images give their plane, colour images
 // their red one (or all three), other depths give nothing.
@@ -50,20 +53,49 @@ bool CStrataviewView::PanesCreated() const
   return m_ProjPane && m_3DPane && m_SlicePanes[0];
 }
 
-void CStrataviewView::RefreshAll()
+bool CStrataviewView::RefreshAll()
 {
-  if (MayDropEdits(EditableKinds()))
-    RebuildDisplay();
+  return MayDropEdits(EditableKinds()) && RebuildDisplay();
 }
 
-void CStrataviewView::RebuildDisplay()
+bool CStrataviewView::RebuildDisplay()
 {
   if (!m_Workspace.GetReadVolume().loaded)
-    return;
+    return false;
   const platform::WaitCursor busy;
-  if (!m_Workspace.Flatten())
-    return;  // it said so; the panes keep showing what they showed
-  CreatePanes();
+  bool takenOver = false;
+  try {
+    CreatePanes();
+    takenOver = m_Workspace.Flatten([this] { return ReservePanes(); });
+    if (takenOver) {
+      HandDisplayToPanes();
+      return true;
+    }
+  } catch (const std::bad_alloc&) {
+    if (takenOver) {
+      EmptyPanesForMemory();
+      return false;
+    }
+    ShowMemoryMessage(kShowScanTask);
+  }
+  // The panes still show what they showed; the scan an open replaced is open with it again.
+  ReopenReplacedScan();
+  return false;
+}
+
+bool CStrataviewView::ReservePanes()
+{
+  const LOCTVolume& read = m_Workspace.GetReadVolume();
+  const int size[3] = {read.sizeX, read.sizeY, read.sizeZ};
+  const int paneSize[kSlicePaneCount][2] = {{read.sizeX, read.sizeY}, {read.sizeZ, read.sizeY}, {read.sizeX, read.sizeZ}};
+  for (int slice = 0; slice < kSlicePaneCount; ++slice)
+    if (!m_SlicePanes[slice]->ReserveCanvas(paneSize[slice][0], paneSize[slice][1]))
+      return false;
+  return m_ProjPane->ReserveCanvas(read.sizeX, read.sizeZ) && m_3DPane->ReservePlanes(size);
+}
+
+void CStrataviewView::HandDisplayToPanes()
+{
   {
     // Nearly every step below asks for the 2-D pictures again; they are drawn once, at the end.
     const RedrawHold drawOnce{m_SlicePanes[0].get(), m_SlicePanes[1].get(), m_SlicePanes[2].get(),
@@ -86,6 +118,24 @@ void CStrataviewView::RebuildDisplay()
     ReapplyDisplayToggles();
   }
   StopSliceMotion();
+}
+
+void CStrataviewView::EmptyPanesForMemory()
+{
+  for (auto& pane : m_SlicePanes)
+    if (pane)
+      pane->ForgetScan();
+  if (m_ProjPane)
+    m_ProjPane->ForgetScan();
+  if (m_3DPane)
+    m_3DPane->ForgetVolume();
+  // Telling takes memory too; when even that cannot be had the panes stay empty all the same.
+  try {
+    for (CChildWnd* host : m_PaneHosts)
+      host->update();
+  } catch (const std::bad_alloc&) {
+  }
+  ShowMemoryMessage(nullptr);
 }
 
 void CStrataviewView::ApplyOCT()
@@ -186,9 +236,12 @@ void CStrataviewView::HandSurfacesToPanes()
   const int count = shown.surfaceCount;
   const int flags = std::min(count, kSettingsSurfaceCount);
   const LSettings& s = m_Workspace.Settings();
+  // Every pane lets go of the surfaces it showed before anything here takes memory.
+  ForEachSlicePane([&](LOCTImage& pane) { pane.SetSurfaces(count, PointsOf(shown), shown.undefinedMask.data()); });
+  m_ProjPane->SetSurfaces(count, PointsOf(shown), shown.undefinedMask.data());
+  m_3DPane->SetSurfaces(count, shown.points.data(), shown.undefinedMask.data());
   const std::string fileName = scanfolder::FileName(slot.pathList.GetAt(slot.selected));
   ForEachSlicePane([&](LOCTImage& pane) {
-    pane.SetSurfaces(count, PointsOf(shown), shown.undefinedMask.data());
     pane.SetSurfacesFileName(fileName);
     pane.SetSurfacesModifier(shown.header.modifier);
     pane.SetSurfacesApproval(shown.header.approval);
@@ -199,9 +252,7 @@ void CStrataviewView::HandSurfacesToPanes()
     }
     pane.ShowUndefinedRegion(s.ShowUndefinedRegion);
   });
-  m_ProjPane->SetSurfaces(count, PointsOf(shown), shown.undefinedMask.data());
   m_ProjPane->ShowUndefinedRegion(s.ShowUndefinedRegion);
-  m_3DPane->SetSurfaces(count, shown.points.data(), shown.undefinedMask.data());
   m_3DPane->ShowSurfaces(s.ShowSurfaces);
   for (int i = 0; i < flags; ++i) {
     m_3DPane->ShowSurface(i, s.ShowSurface[i]);

@@ -23,13 +23,6 @@ LOCTImage* CStrataviewView::SlicePane(int orientation) const
   return nullptr;
 }
 
-void CStrataviewView::ForEachSlicePane(const std::function<void(LOCTImage&)>& handler)
-{
-  for (auto& pane : m_SlicePanes)
-    if (pane)
-      handler(*pane);
-}
-
 void CStrataviewView::CreatePanes()
 {
   for (int slice = 0; slice < kSlicePaneCount; ++slice)

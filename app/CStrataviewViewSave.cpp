@@ -82,10 +82,12 @@ bool CStrataviewView::SaveResult(ResultKind kind, const std::string& path, bool 
   const bool allDone = m_Workspace.SaveResult(kind, path, approved, saved);
   if (!saved.written)
     return false;
-  if (kind == ResultKind::Surfaces)
-    ShowSavedSurfacesFile(saved);
-  if ((kind == ResultKind::Vessel || kind == ResultKind::SEAD) && PanesCreated())
-    HandLabelsToPanes(kind);
-  ShowSavedFile(kind, saved);
+  HandOverWithinMemory([&] {
+    if (kind == ResultKind::Surfaces)
+      ShowSavedSurfacesFile(saved);
+    if ((kind == ResultKind::Vessel || kind == ResultKind::SEAD) && PanesCreated())
+      HandLabelsToPanes(kind);
+    ShowSavedFile(kind, saved);
+  });
   return allDone;
 }

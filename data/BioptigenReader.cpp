@@ -150,7 +150,7 @@ int LOCTVolume::ReadBioptigenOct(const std::string& path)
                             static_cast<float>(header.frameRange) / float(header.sizeZ)};
   if (CreateVolume(size, FormatBioptigen, spacing, header.bytesPerVoxel, LateralityNA, CenterNA) != 0) {
     loaded = false;  // out of memory
-    return kScanOpenFailed;
+    return kScanNoMemory;
   }
   errno = 0;
   if (!ReadFrames(in, header, Voxels())) {

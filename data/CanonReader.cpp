@@ -223,7 +223,7 @@ int LOCTVolume::ReadCanonTomograms(const std::string& path)
       return kScanOpenFailed;
     }
   } catch (const std::exception&) {  // out of memory
-    return kScanOpenFailed;
+    return kScanNoMemory;
   }
   // A file cut short keeps the B-scans it holds, but one holding less than half of what its
   // parameters announce is a lying header: its volume would be memory for nothing.
@@ -237,7 +237,7 @@ int LOCTVolume::ReadCanonTomograms(const std::string& path)
                             file.vertical ? file.spacingX : file.spacingZ};
   if (CreateVolume(size, FormatCanon, spacing, 1, file.laterality, file.centerType) != 0) {
     loaded = false;  // out of memory
-    return kScanOpenFailed;
+    return kScanNoMemory;
   }
   // B-scans the file does not hold, and the missing end of a short last one, stay zero.
   image->FillBuffer(0);

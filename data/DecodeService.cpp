@@ -2,6 +2,7 @@
 
 #include "data/DecodeWire.h"
 #include "data/Diagnostics.h"
+#include "data/LOCTVolume.h"
 #include "data/ReadableFile.h"
 
 #include <algorithm>
@@ -145,11 +146,11 @@ int Serve(const DecodeRequest& request, const Decoders& decoders, const std::fun
                                                  : decoders.image(request.path, record);
   } catch (const std::bad_alloc&) {
     g_OutOfMemory = true;
-    record.result = -1;
   }
   if (g_OutOfMemory) {
     ReportOutOfMemory(request.path, request.memoryBytes);
-    record.result = -1;
+    // A picture has no code of its own for it; a volume has.
+    record.result = request.kind == kScanRequest ? kScanNoMemory : -1;
   }
   if (record.result != 0) {
     record.sharedBytes = 0;

@@ -90,10 +90,12 @@ bool TakeResult(const std::string& result, DecodedRecord& record, std::string& d
 }
 
 // The helper's result: true with the record, the shared file holding the voxels or planes
-// and the path of a data file to read them from, or false after an "Error: " line.
+// and the path of a data file to read them from, or false after an "Error: " line, with
+// `noMemory` set when memory for the shared file or the helper's start could not be had.
 bool Decode(const std::string& helper, const char* kind, const std::string& path, DecodedRecord& record,
-            FileDescriptor& shared, std::string& dataPath)
+            FileDescriptor& shared, std::string& dataPath, bool& noMemory)
 {
+  noMemory = false;
   // A pipe or a folder under the name is refused here, at once, rather than holding the
   // helper until its time runs out. The helper reads the file opened here, so that a name
   // swapped after this check cannot give it another file, or a pipe to wait on.
@@ -106,6 +108,7 @@ bool Decode(const std::string& helper, const char* kind, const std::string& path
     g_AfterCheck(path);
   shared = FileDescriptor(::memfd_create("strataview-decoded", MFD_CLOEXEC));
   if (!shared.IsOpen()) {
+    noMemory = errno == ENOMEM;
     diag::Error(std::string("No shared memory for the decoder: ") + std::strerror(errno));
     return false;
   }
@@ -117,6 +120,7 @@ bool Decode(const std::string& helper, const char* kind, const std::string& path
                                   limit, {diag::PrintLine, diag::RelayErrorLine});
   if (end.kind == HelperEnd::Kind::Exited && end.code == 0 && TakeResult(end.result, record, dataPath))
     return true;
+  noMemory = end.kind == HelperEnd::Kind::NotStarted && (end.code == ENOMEM || end.code == EAGAIN);
   ReportEnd(end, helper, path, limit);
   return false;
 }
@@ -163,10 +167,12 @@ bool ValidHandOver(const DecodedRecord& record, uint64_t count)
 }
 
 // The voxels of the stretch, read by the program itself into memory of its own (labels:
-// only the pages they are set in); empty after an "Error: " line.
+// only the pages they are set in); empty after an "Error: " line, with `failure` the
+// reader's code for it (memory that could not be had, or a read that failed).
 MemoryMapping ReadStretch(const VoxelExtent& extent, const std::string& path, const std::string& dataPath,
-                          VoxelUse use)
+                          VoxelUse use, int& failure)
 {
+  failure = kScanNoMemory;
   const VoxelWrites writes = use == VoxelUse::Labels ? VoxelWrites::NonZero : VoxelWrites::Every;
   // The program takes no more memory for a read than the helper may: a file that needs
   // more fails as it would in the helper.
@@ -185,6 +191,7 @@ MemoryMapping ReadStretch(const VoxelExtent& extent, const std::string& path, co
   try {
     if (ReadVoxelExtent(dataPath, extent, static_cast<uint16_t*>(voxels.Data()), writes))
       return voxels;
+    failure = kScanOpenFailed;
   } catch (const std::bad_alloc&) {  // the buffer of a type that is converted
     diag::Error("No memory to convert the voxels of " + dataPath);
   }
@@ -256,8 +263,9 @@ int ReadScan(LOCTVolume& volume, const std::string& path, ScanRoute route, Voxel
   FileDescriptor shared;
   std::string dataPath;
   const std::string helper = ToolkitVolumeFormat(route) != FormatNA ? VolumeHelper() : g_Helper;
-  if (!Decode(helper, kScanRequest, path, record, shared, dataPath))
-    return kScanOpenFailed;
+  bool noMemory = false;
+  if (!Decode(helper, kScanRequest, path, record, shared, dataPath, noMemory))
+    return noMemory ? kScanNoMemory : kScanOpenFailed;
   if (record.result != kScanOk)
     return record.result;
   const uint64_t count = VoxelsAnnounced(record);
@@ -265,13 +273,19 @@ int ReadScan(LOCTVolume& volume, const std::string& path, ScanRoute route, Voxel
     return HandOverFailed(path);
   MemoryMapping mapping;
   if (record.extent.type == StoredType::None) {
+    errno = 0;
     mapping = MapExactly(shared, record.sharedBytes);
+    if (!mapping.Data() && errno == ENOMEM) {
+      diag::Error("No memory to map the voxels of " + path);
+      return kScanNoMemory;
+    }
     if (!mapping.Data())
       return HandOverFailed(path);
   } else {
-    mapping = ReadStretch(record.extent, path, dataPath, use);
+    int failure = kScanOk;
+    mapping = ReadStretch(record.extent, path, dataPath, use, failure);
     if (!mapping.Data())
-      return kScanOpenFailed;
+      return failure;
   }
 
   LOCTVolume::ImageType::Pointer image = LOCTVolume::ImageType::New();
@@ -315,7 +329,8 @@ int LoadImage(LImage2D& image, const std::string& path)
   DecodedRecord record;
   FileDescriptor shared;
   std::string dataPath;
-  if (!Decode(ImageHelper(), kImageRequest, path, record, shared, dataPath) || record.result != 0) {
+  bool noMemory = false;  // a picture has no code of its own for it
+  if (!Decode(ImageHelper(), kImageRequest, path, record, shared, dataPath, noMemory) || record.result != 0) {
     (void)image.Adopt(nothing, nullptr, 0);  // a failed load holds no image
     return -1;
   }

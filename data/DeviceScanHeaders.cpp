@@ -251,7 +251,7 @@ bool OpenScanFile(const std::string& path, binary::FileReader& in)
 int FileFailure(const std::string& path, int errorNumber)
 {
   diag::ReportOpenFailure(path, errorNumber);
-  return kScanOpenFailed;
+  return errorNumber == ENOMEM ? kScanNoMemory : kScanOpenFailed;
 }
 
 bool AllocateFromFields(LOCTVolume& volume)

@@ -265,7 +265,7 @@ int CopyPixels(DcmItem& dataset, SliceArrangement arrangement, LOCTVolume& volum
   const int size[3] = {volume.sizeX, volume.sizeY, volume.sizeZ};
   const float spacing[3] = {volume.spacingX, volume.spacingY, volume.spacingZ};
   if (!volume.AllocateImage(size, spacing))
-    return kScanOpenFailed;  // out of memory
+    return kScanNoMemory;  // out of memory
 
   const uint64_t frameSize = uint64_t(volume.sizeX) * uint64_t(volume.sizeY);
   unsigned short* voxels = volume.Voxels();

@@ -257,6 +257,10 @@ int WithCheckedHeader(const std::string& path, ScanFormat format, Take take)
     const int result = take(io);
     return result == kScanOk && replaced() ? kScanOpenFailed : result;
   } catch (const std::exception& error) {  // the toolkit's exceptions and std::bad_alloc
+    if (RanOutOfMemory(error)) {
+      diag::ReportFileFailure(path, "there is not enough memory to read it");
+      return kScanNoMemory;
+    }
     ReportToolkitFailure(path, error);
     return kScanOpenFailed;
   }

@@ -138,13 +138,11 @@ int WriteStaged(const LOCTVolume& volume, StagedWrite& staged, const std::string
         diag::ReportFileFailure(path, "a file beside it could not be written (is the disk full?)");
         return -1;
       }
-  } catch (const itk::MemoryAllocationError&) {
-    diag::ReportFileFailure(path, "there is not enough memory to write it");
-    return kWriteNoMemory;
-  } catch (const std::bad_alloc&) {
-    diag::ReportFileFailure(path, "there is not enough memory to write it");
-    return kWriteNoMemory;
   } catch (const std::exception& error) {
+    if (RanOutOfMemory(error)) {
+      diag::ReportFileFailure(path, "there is not enough memory to write it");
+      return kWriteNoMemory;
+    }
     ReportToolkitFailure(path, error);
     return -1;
   }

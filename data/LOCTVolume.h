@@ -37,6 +37,7 @@ enum ScanLoadResult : int {
   kScan2DTiff = -4,        // a TIFF file with a single slice
   kScanCanonName = -5,     // a Canon file not named exactly "*.ScanParameters.dat"
   kScanDicomMissing = -6,  // a DICOM attribute the reader needs is missing
+  kScanNoMemory = -7,      // memory for the voxels could not be had: not a fault of the file
 };
 
 // WriteMetaImage's result when memory ran short: not a fault of the file or the disk.

@@ -143,8 +143,10 @@ int ReadResultXml(const std::string& path, const char* rootName, LResultHeader& 
                   const ResultBodyReader& readBody, uint64_t largest, BScanDepthRows* rows)
 {
   tinyxml2::XMLDocument document;
-  if ((rows ? LoadTakingDepthRows(document, path, *rows, largest) : xmlfile::Load(document, path, largest)) != 0)
-    return kXmlLoadFailed;
+  if (const int loaded =
+          rows ? LoadTakingDepthRows(document, path, *rows, largest) : xmlfile::Load(document, path, largest);
+      loaded != 0)
+    return loaded == kXmlNoMemory ? kXmlNoMemory : kXmlLoadFailed;
   LResultHeader read = UnknownResultHeader();
   const XMLElement* root = xmlfile::FindRoot(document, rootName);
   if (!root) {
@@ -161,6 +163,7 @@ int ReadResultXml(const std::string& path, const char* rootName, LResultHeader& 
     body = readBody(*root);
   } catch (const std::bad_alloc&) {
     diag::Error(std::string("Out of memory reading ") + path);
+    body = kXmlNoMemory;
   }
   if (body == kXmlOk)
     header = std::move(read);

@@ -3,6 +3,7 @@
 #include "data/Diagnostics.h"
 #include "data/NumberText.h"
 #include "data/ReadableFile.h"
+#include "data/XmlReadResult.h"
 
 #include <cstdint>
 #include <new>
@@ -34,7 +35,7 @@ int Load(XMLDocument& document, const std::string& path, uint64_t largest)
     }
   } catch (const std::bad_alloc&) {
     diag::ReportFileFailure(path, "out of memory");
-    return -1;
+    return kXmlNoMemory;
   }
   return 0;
 }

@@ -16,7 +16,7 @@ using tinyxml2::XMLElement;
 // Loads the file into the document (entities decoded, white space preserved). -1 when it
 // cannot be opened, is not a regular file or is larger than `largest` bytes (the reason on
 // standard error, nothing read), or is not well-formed XML (the parser's own description on
-// standard error); 0 otherwise.
+// standard error); kXmlNoMemory when memory for its content could not be had; 0 otherwise.
 [[nodiscard]] int Load(XMLDocument& document, const std::string& path, uint64_t largest = UINT64_MAX);
 
 // The root element of that name, or null after printing "Error: No <name> tag\n".

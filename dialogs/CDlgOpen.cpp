@@ -343,9 +343,9 @@ bool CDlgOpen::OpenFolder(const std::string& path)
 
 bool CDlgOpen::ShowOpenedScan()
 {
-  m_Owner.RefreshAll();
+  const bool shown = m_Owner.RefreshAll();
   KeepInFront();
-  return true;
+  return shown;
 }
 
 // The main window comes to the front when it is made anew for the 3-D pane, with the first

@@ -102,7 +102,8 @@ private:
   void ShowTabControls();
   void ShowPaths();
   bool FolderHoldsScan() const;
-  // After the owner opened a scan: shows it and keeps the dialog in front; true.
+  // After the owner opened a scan: shows it and keeps the dialog in front; true when the
+  // owner shows it (otherwise it said why, and shows the scan it had open).
   bool ShowOpenedScan();
   void RecomputeThicknessSectors();
   void KeepInFront();

@@ -25,8 +25,10 @@ public:
   virtual bool MayDropEdits(const std::vector<ResultKind>& kinds) = 0;
   // One result file (RefSurf to Splines) for the open scan; on success the kind holds only it.
   virtual bool OpenResultFile(ResultKind kind, const std::string& path) = 0;
-  // Shows everything again after a new scan.
-  virtual void RefreshAll() = 0;
+  // Shows everything again after a new scan; true when the display shows it. Otherwise it
+  // has shown its message (none when the user kept unsaved edits), and when memory for the
+  // display ran short the scan the new one replaced is open and shown again.
+  virtual bool RefreshAll() = 0;
   // Shows the kind's chosen file (RefSurf to Splines).
   virtual void ApplyChosenFile(ResultKind kind) = 0;
   // Writes the kind's displayed data (Surfaces, GridCenter, Vessel, SEAD, Markers, Splines)

@@ -39,6 +39,17 @@ struct LResultSlot {
     count = loaded.count;
     selected = loaded.selected;
   }
+  // Trades what was loaded (and the defaults standing in for a kind without files) with
+  // `other`, which then holds what this slot held: trading again gives both back. Takes no
+  // memory.
+  void TradeLoaded(LResultSlot& other) noexcept
+  {
+    std::swap(pathList, other.pathList);
+    objects.swap(other.objects);
+    stamps.swap(other.stamps);
+    std::swap(count, other.count);
+    std::swap(selected, other.selected);
+  }
 };
 
 // A kind the panes show: the displayed copy is rebuilt from the chosen object on applying.
@@ -58,6 +69,11 @@ struct LDefaultSlot : LShownSlot<Record> {
     if (this->count == 0)
       std::swap(defaultObject, loaded.defaultObject);
   }
+  void TradeLoaded(LDefaultSlot& other) noexcept
+  {
+    LResultSlot<Record>::TradeLoaded(other);
+    std::swap(defaultObject, other.defaultObject);
+  }
 };
 
 struct LRefSurfSlot : LShownSlot<LRefSurface> {
@@ -69,6 +85,11 @@ struct LRefSurfSlot : LShownSlot<LRefSurface> {
   {
     LResultSlot<LRefSurface>::TakeLoaded(loaded);
     flatteningIndex = loaded.flatteningIndex;
+  }
+  void TradeLoaded(LRefSurfSlot& other) noexcept
+  {
+    LResultSlot<LRefSurface>::TradeLoaded(other);
+    std::swap(flatteningIndex, other.flatteningIndex);
   }
 };
 
@@ -87,6 +108,12 @@ struct LLabelSlot : LDefaultSlot<LOCTVolume> {
     meshes.swap(loaded.meshes);
     if (count == 0)
       std::swap(defaultMesh, loaded.defaultMesh);
+  }
+  void TradeLoaded(LLabelSlot& other) noexcept
+  {
+    LDefaultSlot<LOCTVolume>::TradeLoaded(other);
+    meshes.swap(other.meshes);
+    std::swap(defaultMesh, other.defaultMesh);
   }
 };
 
@@ -116,4 +143,18 @@ struct LResultSlots {
   LGridCenterSlot gridCenter;
   LMarkersSlot markers;
   LSplinesSlot splines;
+
+  // Every kind's TradeLoaded: the displayed objects stay where the panes hold them.
+  void TradeLoaded(LResultSlots& other) noexcept
+  {
+    refSurf.TradeLoaded(other.refSurf);
+    surfaces.TradeLoaded(other.surfaces);
+    proj.TradeLoaded(other.proj);
+    disc.TradeLoaded(other.disc);
+    vessel.TradeLoaded(other.vessel);
+    sead.TradeLoaded(other.sead);
+    gridCenter.TradeLoaded(other.gridCenter);
+    markers.TradeLoaded(other.markers);
+    splines.TradeLoaded(other.splines);
+  }
 };

@@ -91,6 +91,7 @@ std::string ForXmlResult(ResultKind kind, int result)
   switch (result) {
     case kXmlWrongRoot: return NotXmlOfKind(kind);
     case kXmlOldVersion: return OldVersion();
+    case kXmlNoMemory: return NotEnoughMemory(KindTask("open", kind));
     default: return FileError(kind);
   }
 }

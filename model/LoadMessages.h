@@ -15,8 +15,9 @@ std::string NotXmlOfKind(ResultKind kind);
 std::string OldVersion();
 // "The size of 'Surfaces' is not equal to that of 'OCT'."
 std::string SizeMismatch(ResultKind kind);
-// The message for a result of an XML reader (kXmlLoadFailed, kXmlWrongRoot, kXmlOldVersion);
-// any other failure reads as a file error.
+// The message for a result of an XML reader (kXmlLoadFailed, kXmlWrongRoot, kXmlOldVersion,
+// kXmlNoMemory: the memory message of opening the kind); any other failure reads as a file
+// error.
 std::string ForXmlResult(ResultKind kind, int result);
 
 // A markers or splines file that holds more than the panes can show: "'name' holds 3500
@@ -52,5 +53,8 @@ std::string Detail(const std::string& path, const std::string& reasons);
 
 inline const char* kNot3DTiff = "This is not a 3D TIFF file.";
 inline const char* kUnsupportedScan = "Unsupporting OCT file!";
+// Memory ran short after what the panes showed was let go: they show nothing of the scan.
+inline const char* kPanesEmptiedForMemory =
+    "There is not enough memory to show the scan; the panes stay empty until it is shown again.";
 
 }  // namespace loadmessages

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -25,6 +26,14 @@ namespace {
 
 // Markers and splines a scan without such a file can take.
 constexpr int kDefaultPointCapacity = 3000;
+
+const char* const kOpenScanTask = "open the scan";
+
+// The message of a scan read that failed: memory that could not be had is not the file's fault.
+std::string ScanReadMessage(int result)
+{
+  return result == kScanNoMemory ? loadmessages::NotEnoughMemory(kOpenScanTask) : loadmessages::FileError(ResultKind::OCT);
+}
 
 // Natural order, then at most a slot's worth of files. The suite's own file (the one that is
 // preselected) is kept in place of the last one when it would fall beyond. Returns the
@@ -179,6 +188,9 @@ bool ScanLoader::StageFolder(const std::string& folder, StagedScan& staged)
     if (it->is_regular_file(typeError) && !writetarget::IsHiddenName(it->path().filename().string()))
       files.push_back(it->path().string());
   }
+  // A listing cut short for lack of memory would show the folder without its scan.
+  if (error == std::errc::not_enough_memory)
+    throw std::bad_alloc();
   const scanfolder::FolderContents contents = scanfolder::SortFolder(std::move(files));
   if (!RenameOlderNames(contents.renames))
     return false;
@@ -236,7 +248,7 @@ bool ScanLoader::LoadOCT(StagedScan& staged)
   if (result == kScanUnsupported)
     return FailOn(loadmessages::kUnsupportedScan, staged.scanPath, reasons);
   if (result != kScanOk)
-    return FailOn(loadmessages::FileError(ResultKind::OCT), staged.scanPath, reasons);
+    return FailOn(ScanReadMessage(result), staged.scanPath, reasons);
   return true;
 }
 
@@ -250,7 +262,7 @@ bool ScanLoader::ConvertTiffScan(StagedScan& staged)
   if (result == kScan2DTiff)
     return FailOn(loadmessages::kNot3DTiff, staged.scanPath, reasons);
   if (result != kScanOk)
-    return FailOn(loadmessages::FileError(ResultKind::OCT), staged.scanPath, reasons);
+    return FailOn(ScanReadMessage(result), staged.scanPath, reasons);
   float micrometres[3] = {};
   if (!m_Prompts.AskVoxelSize(micrometres))
     return false;
@@ -265,7 +277,7 @@ bool ScanLoader::ConvertTiffScan(StagedScan& staged)
                   loadmessages::Detail(converted, "A file of this name is there already; the scan is not converted over it."));
   const int written = tiff.WriteMetaImage(header);
   if (written != 0)
-    return FailOn(written == kWriteNoMemory ? loadmessages::NotEnoughMemory("open the scan")
+    return FailOn(written == kWriteNoMemory ? loadmessages::NotEnoughMemory(kOpenScanTask)
                                             : loadmessages::FileError(ResultKind::OCT),
                   header, reasons);
   staged.scanPath = header;
@@ -373,13 +385,13 @@ bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume&
     // (a new volume reads as 0, and holds memory only where it is painted).
     LOCTVolume& labels = *slot.defaultObject;
     if (labels.CreateVolume(scanSize, scan.format, scanSpacing, 1, scan.laterality, scan.centerType) != 0)
-      return Fail(loadmessages::NotEnoughMemory("open the scan"));
+      return Fail(loadmessages::NotEnoughMemory(kOpenScanTask));
     slot.defaultMesh->SetLabelVolume(scanSize, scanSpacing, labels.Voxels(), 1);
     (void)slot.defaultMesh->Build(false, smoothing);  // an empty mesh takes no memory
   }
   return ReadKindFiles(slot, kind, [&](LOCTVolume& labels, const std::string& path, int i) -> std::string {
-    if (labels.ReadLabelFile(path) != kScanOk)
-      return loadmessages::FileError(kind);
+    if (const int read = labels.ReadLabelFile(path); read != kScanOk)
+      return read == kScanNoMemory ? loadmessages::NotEnoughMemory(kOpenScanTask) : loadmessages::FileError(kind);
     if (!HasSameSize(labels, scan))
       return loadmessages::SizeMismatch(kind);
     // The mesh is cached beside the label file; a cache that is older or unreadable (not a
@@ -393,7 +405,7 @@ bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume&
       return "";
     mesh.SetLabelVolume(size, spacing, labels.Voxels(), labels.bytesPerVoxel);
     if (!mesh.Build(true, smoothing))
-      return loadmessages::NotEnoughMemory("open the scan");
+      return loadmessages::NotEnoughMemory(kOpenScanTask);
     // Data on a read-only disk opens all the same: the mesh is kept in memory and built
     // again at the next opening. A link under the cache's name is never written through:
     // in a shared folder anyone may have put it there.

@@ -47,6 +47,12 @@ const char* const kFlattenTask = "flatten the scan";
 
 }  // namespace
 
+// A scan an open replaced, with the kinds that held unsaved edits then.
+struct ScanWorkspace::ReplacedScan {
+  StagedScan scan;
+  std::vector<ResultKind> edited;
+};
+
 // What a refresh shows besides the scan and the labels, made aside: the displayed object of
 // every kind's chosen file (or default object).
 struct ScanWorkspace::StagedKinds {
@@ -73,6 +79,8 @@ bool ScanWorkspace::WithinMemory(const std::string& task, Operation operation)
 
 ScanWorkspace::ScanWorkspace(WorkspacePrompts& prompts, SettingsStore& store) : m_Prompts(prompts), m_Store(store) {}
 
+ScanWorkspace::~ScanWorkspace() = default;
+
 ScanLoader ScanWorkspace::Loader()
 {
   return ScanLoader(m_Prompts, m_Settings, m_HeaderApproval);
@@ -97,42 +105,54 @@ bool ScanWorkspace::ScanFolder(const std::string& folder)
 {
   return WithinMemory(kOpenScanTask, [&] {
     ScanLoader loader = Loader();
-    StagedScan staged;
-    return loader.StageFolder(folder, staged) && LoadStaged(staged);
+    auto staged = std::make_unique<ReplacedScan>();
+    return loader.StageFolder(folder, staged->scan) && LoadStaged(staged);
   });
 }
 
 bool ScanWorkspace::OpenOCTFile(const std::string& path)
 {
   return WithinMemory(kOpenScanTask, [&] {
-    StagedScan staged;
-    ScanLoader::StageScanFile(path, staged);
+    auto staged = std::make_unique<ReplacedScan>();
+    ScanLoader::StageScanFile(path, staged->scan);
     return LoadStaged(staged);
   });
 }
 
-bool ScanWorkspace::LoadStaged(StagedScan& staged)
+bool ScanWorkspace::LoadStaged(std::unique_ptr<ReplacedScan>& staged)
 {
-  if (!Loader().RunLoaderChain(staged))
+  if (!Loader().RunLoaderChain(staged->scan))
     return false;
-  m_ScanFolder = staged.scanFolder;
-  m_ScanPath = staged.scanPath;
-  // The held volume takes the new scan over, voxels shared, instead of being replaced: whoever
-  // borrowed the open scan (the executables dialog, which stays open over the scan its run
-  // reloaded) reads the new one instead of a freed one.
-  m_ReadVolume->ShareVoxels(*staged.volume);
-  LResultSlots& live = *m_Slots;
-  LResultSlots& loaded = *staged.results;
-  live.refSurf.TakeLoaded(loaded.refSurf);
-  live.surfaces.TakeLoaded(loaded.surfaces);
-  live.proj.TakeLoaded(loaded.proj);
-  live.disc.TakeLoaded(loaded.disc);
-  live.vessel.TakeLoaded(loaded.vessel);
-  live.sead.TakeLoaded(loaded.sead);
-  live.gridCenter.TakeLoaded(loaded.gridCenter);
-  live.markers.TakeLoaded(loaded.markers);
-  live.splines.TakeLoaded(loaded.splines);
+  staged->edited = m_Unsaved.Among(EditableKinds());
+  TradeScan(staged->scan);
+  // The scan replaced is kept until the new one is shown, or given back if it cannot be.
+  m_Replaced = std::move(staged);
   m_Unsaved.ClearAll();
+  return true;
+}
+
+void ScanWorkspace::TradeScan(StagedScan& other) noexcept
+{
+  std::swap(m_ScanFolder, other.scanFolder);
+  std::swap(m_ScanPath, other.scanPath);
+  // The held volume takes the other scan over, voxels shared, instead of being replaced:
+  // whoever borrowed the open scan (the executables dialog, which stays open over the scan
+  // its run reloaded) reads the new one instead of a freed one.
+  LOCTVolume held;
+  held.ShareVoxels(*m_ReadVolume);
+  m_ReadVolume->ShareVoxels(*other.volume);
+  other.volume->ShareVoxels(held);
+  m_Slots->TradeLoaded(*other.results);
+}
+
+bool ScanWorkspace::RestoreReplacedScan()
+{
+  if (!m_Replaced)
+    return false;
+  TradeScan(m_Replaced->scan);
+  for (const ResultKind kind : m_Replaced->edited)
+    m_Unsaved.Mark(kind);
+  m_Replaced.reset();
   return true;
 }
 
@@ -199,7 +219,7 @@ bool ScanWorkspace::LoadGrid(const std::string& path)
   return true;
 }
 
-bool ScanWorkspace::Flatten()
+bool ScanWorkspace::Flatten(const std::function<bool()>& readyToShow)
 {
   LRefSurfSlot& ref = m_Slots->refSurf;
   const int file = ref.selected - 1;
@@ -220,10 +240,15 @@ bool ScanWorkspace::Flatten()
       return false;
     }
     StageKinds(shift, CreatedRecordHeader(scan, m_HeaderApproval), kinds);
+    if (readyToShow && !readyToShow()) {
+      m_Prompts.ShowMessage(loadmessages::NotEnoughMemory(kFlattenTask));
+      return false;
+    }
     return true;
   });
   if (!staged)
     return false;
+  m_Replaced.reset();
   ref.flatteningIndex = ref.selected;
   m_Shift = shift;
   m_DisplayedVolume.ShareVoxels(scan);

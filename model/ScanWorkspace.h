@@ -18,12 +18,14 @@
 #include "model/UnsavedEdits.h"
 #include "model/WorkspacePrompts.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 class ScanWorkspace {
 public:
   ScanWorkspace(WorkspacePrompts& prompts, SettingsStore& store);
+  ~ScanWorkspace();
   ScanWorkspace(const ScanWorkspace&) = delete;
   ScanWorkspace& operator=(const ScanWorkspace&) = delete;
 
@@ -33,9 +35,14 @@ public:
 
   // Opening. Each returns true once the scan (or the file) was read and checked and taken
   // over; otherwise it has shown its message (none when the user cancelled) and what was
-  // open stays as it was.
+  // open stays as it was. The scan a new one replaced is kept until the new one is shown
+  // (Flatten), so that a show that fails can give it back.
   bool ScanFolder(const std::string& folder);
   bool OpenOCTFile(const std::string& path);
+  // After an open whose scan could not be shown: the scan it replaced is open again, with
+  // its files, chosen files and unsaved edits, as it was shown. False when there is none
+  // (no open since the last show).
+  bool RestoreReplacedScan();
   // One result file (RefSurf to Splines) for the open scan; the kind then holds only it.
   bool OpenResultFile(ResultKind kind, const std::string& path);
 
@@ -50,9 +57,11 @@ public:
   // for the scan and every kind until it runs again, and rebuilds under it the displayed
   // scan and the displayed object of every kind's chosen file. When memory for them cannot
   // be had it says so and returns false: the shift and everything shown stay as they were.
-  // ApplyOCT centres the position and, in Auto window mode, sets the window to the value
-  // range.
-  bool Flatten();
+  // `readyToShow` runs once all of it is made, before anything is taken over: the window
+  // takes there what it needs to show them, and false (or memory running short in it) is a
+  // shortage like any other. ApplyOCT centres the position and, in Auto window mode, sets
+  // the window to the value range.
+  bool Flatten(const std::function<bool()>& readyToShow = {});
   void ApplyOCT();
   // Each rebuilds the kind's displayed object from file `selection` (or the default object).
   // Those that return false had nothing to show: no such file (RefSurf: "None"), or (after
@@ -120,8 +129,13 @@ private:
   bool WithinMemory(const std::string& task, Operation operation);
   ScanLoader Loader();
   ResultSaver Saver();
-  // Runs the chain on what was staged and, when all of it loaded, takes it over.
-  bool LoadStaged(StagedScan& staged);
+  struct ReplacedScan;
+  // Runs the chain on what was staged and, when all of it loaded, takes it over; `staged`
+  // then holds the scan it replaced.
+  bool LoadStaged(std::unique_ptr<ReplacedScan>& staged);
+  // Trades the open scan, its files and chosen files with `other`; the displayed objects
+  // stay. Takes no memory.
+  void TradeScan(StagedScan& other) noexcept;
   // The labels the kind shows for the selection under the shift, made aside. False when
   // memory ran short; volume stays unloaded when the kind has nothing to show.
   bool StageLabels(ResultKind kind, int selection, const FlatteningShift& shift, LOCTVolume& volume,
@@ -155,4 +169,5 @@ private:
   bool m_HeaderApproval = false;
   FlatteningShift m_Shift;  // the one shift of the displayed volume and every kind
   UnsavedEdits m_Unsaved;
+  std::unique_ptr<ReplacedScan> m_Replaced;  // the scan the last open replaced, until shown
 };

@@ -1,6 +1,7 @@
 #include "panes/L3D.h"
 
 #include "panes/PaneImageExport.h"
+#include "panes/WithinMemory.h"
 #include "platform/Startup.h"
 
 #include <GL/freeglut.h>
@@ -131,9 +132,22 @@ bool L3D::HoldsGlResources() const
 
 void L3D::paintGL()
 {
-  ApplyProjection();
-  RenderScene();
-  m_PaintedPositionAndWindow = PositionAndWindowShown();
+  if (RunWithinMemory([this] {
+        ApplyProjection();
+        RenderScene();
+      })) {
+    m_PaintedPositionAndWindow = PositionAndWindowShown();
+    return;
+  }
+  // The scene's buffers could not be had: this frame shows the background, and what was
+  // built of them goes, so that the next paint builds them anew.
+  GLint list = 0;
+  glGetIntegerv(GL_LIST_INDEX, &list);
+  if (list != 0)
+    glEndList();
+  m_Buffers.Release();
+  m_Layer.Release();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 std::array<float, 5> L3D::PositionAndWindowShown() const

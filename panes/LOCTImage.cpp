@@ -1,11 +1,13 @@
 #include "panes/LOCTImage.h"
 
+#include "data/VolumeMemoryLimit.h"
 #include "panes/PointAxes.h"
 #include "panes/QPainterCanvas.h"
 #include "panes/SliceFigures.h"
 #include "panes/SlicePainting.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -20,7 +22,9 @@ LabelTint ShownTint(const TintStyle& style, const LabelLayer* labels)
 void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host)
 {
   m_ColorMode = colorMode;
-  m_Bitmap = QImage(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
+  const QSize size(std::max(0, width), std::max(0, height));
+  m_Bitmap = m_ReservedBitmap.size() == size ? std::exchange(m_ReservedBitmap, QImage())
+                                             : QImage(size, QImage::Format_RGB32);
   m_Bitmap.fill(Qt::black);
 
   m_Caption.clear();
@@ -41,6 +45,29 @@ void LOCTImage::CreatePane(int width, int height, int colorMode, CChildWnd* host
   m_NewSplineRequest = false;
   m_VesselStroke = m_SEADStroke = false;
   PlaceWindow(host, m_Bitmap.size());
+}
+
+bool LOCTImage::ReserveCanvas(int width, int height)
+{
+  const QSize size(std::max(0, width), std::max(0, height));
+  if (size.isEmpty() || m_ReservedBitmap.size() == size)
+    return true;
+  if (!WithinVolumeMemoryLimit(uint64_t(size.width()) * uint64_t(size.height()) * sizeof(QRgb)))
+    return false;
+  QImage canvas(size, QImage::Format_RGB32);
+  if (canvas.isNull())
+    return false;
+  m_ReservedBitmap = std::move(canvas);
+  return true;
+}
+
+void LOCTImage::ForgetScan()
+{
+  ForgetResults();
+  m_Voxels = nullptr;
+  // Black where that takes no memory: a picture shared with an export keeps its pixels.
+  if (m_Bitmap.isDetached())
+    m_Bitmap.fill(Qt::black);
 }
 
 // The results of the previous scan may be gone, or sized for another grid: nothing of them

@@ -40,6 +40,13 @@ public:
   // go of every result of the previous scan and places the pane's window at (0, 0) inside
   // the host (created there the first time).
   void CreatePane(int width, int height, int colorMode, CChildWnd* host);
+  // Takes the bitmap's memory for a pane of width x height ahead of CreatePane, which then
+  // takes it without asking for more; what is shown stays as it is. False when it cannot be
+  // had.
+  bool ReserveCanvas(int width, int height);
+  // Lets go of the scan and every result, drawing nothing more of them until the next
+  // CreatePane. Takes no memory.
+  void ForgetScan();
 
   void SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3], int bytesPerVoxel);
   void SetOrientation(int orientation) { m_Orientation = orientation; }
@@ -291,6 +298,7 @@ private:
   ViewServices& m_View;  // borrowed: the view outlives its panes
 
   QImage m_Bitmap;
+  QImage m_ReservedBitmap;  // made by ReserveCanvas for the next CreatePane of its size
   int m_ColorMode = DibColors24Bit;
   float m_Zoom = 1.0f;
   int m_PanX = 0;

@@ -1,5 +1,6 @@
 #include "panes/LProjImage.h"
 
+#include "data/VolumeMemoryLimit.h"
 #include "panes/EnFaceProjection.h"
 #include "panes/ProjectionLayers.h"
 
@@ -17,21 +18,25 @@ bool LProjImage::CreatePane(int width, int height, int colorMode, CChildWnd* hos
   // composed, measured or painted on until the view hands over the new scan's.
   SetSurfaces(0, nullptr, nullptr);
   m_DiscMask = nullptr;
-  try {
-    // Planes of the same size keep their memory, so that the 3-D pane's borrowed planes stay
-    // valid across a new scan of the same size.
-    m_Red.assign(cells, 0);
-    m_Green.assign(cells, 0);
-    m_Blue.assign(cells, 0);
-    m_Thickness.Allocate(cells);
-  } catch (const std::bad_alloc&) {
-    return false;
+  if (!TakeReservedCanvas(w, h)) {
+    try {
+      // Planes of the same size keep their memory, so that the 3-D pane's borrowed planes
+      // stay valid across a new scan of the same size.
+      m_Red.assign(cells, 0);
+      m_Green.assign(cells, 0);
+      m_Blue.assign(cells, 0);
+      m_Thickness.Allocate(cells);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    if (m_Bitmap.size() != QSize(w, h) || !m_Bitmap.isDetached()) {
+      QImage bitmap(w, h, QImage::Format_RGB32);
+      if (cells > 0 && bitmap.isNull())
+        return false;
+      m_Bitmap = std::move(bitmap);
+    }
   }
-  QImage bitmap(w, h, QImage::Format_RGB32);
-  if (cells > 0 && bitmap.isNull())
-    return false;
-  bitmap.fill(Qt::black);
-  m_Bitmap = std::move(bitmap);
+  m_Bitmap.fill(Qt::black);
   m_Width = w;
   m_Height = h;
   m_ColorMode = colorMode;
@@ -43,6 +48,57 @@ bool LProjImage::CreatePane(int width, int height, int colorMode, CChildWnd* hos
   m_Thickness.Reset();
   m_ProjectionFrom = m_ProjectionTo = 0;
   return true;
+}
+
+// A pane of the size it shows needs nothing more: its planes keep their memory.
+bool LProjImage::ReserveCanvas(int width, int height)
+{
+  const int w = std::max(0, width);
+  const int h = std::max(0, height);
+  if ((w == m_Width && h == m_Height && IsCreated()) || (m_Reserved && m_Reserved->width == w && m_Reserved->height == h))
+    return true;
+  const size_t cells = static_cast<size_t>(w) * static_cast<size_t>(h);
+  // Three planes, the thickness map's cells and the bitmap.
+  constexpr uint64_t kBytesPerCell = 3 + sizeof(float) + 2 + sizeof(uint16_t) + sizeof(QRgb);
+  if (!WithinVolumeMemoryLimit(uint64_t(cells) * kBytesPerCell))
+    return false;
+  try {
+    auto canvas = std::make_unique<Canvas>();
+    canvas->width = w;
+    canvas->height = h;
+    canvas->red.assign(cells, 0);
+    canvas->green.assign(cells, 0);
+    canvas->blue.assign(cells, 0);
+    canvas->thickness = ThicknessMap::MakeCells(cells);
+    canvas->bitmap = QImage(w, h, QImage::Format_RGB32);
+    if (cells > 0 && canvas->bitmap.isNull())
+      return false;
+    m_Reserved = std::move(canvas);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool LProjImage::TakeReservedCanvas(int width, int height) noexcept
+{
+  if (!m_Reserved || m_Reserved->width != width || m_Reserved->height != height)
+    return false;
+  m_Red.swap(m_Reserved->red);
+  m_Green.swap(m_Reserved->green);
+  m_Blue.swap(m_Reserved->blue);
+  m_Thickness.Adopt(m_Reserved->thickness);
+  m_Bitmap.swap(m_Reserved->bitmap);
+  m_Reserved.reset();
+  return true;
+}
+
+void LProjImage::ForgetScan()
+{
+  SetNotCreated();
+  SetSurfaces(0, nullptr, nullptr);
+  m_DiscMask = nullptr;
+  m_Voxels = nullptr;
 }
 
 void LProjImage::SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3],

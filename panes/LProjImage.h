@@ -19,6 +19,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,13 @@ public:
   // window at (0, 0) inside the host (created there the first time). False, with the pane
   // not created, when the memory cannot be had.
   bool CreatePane(int width, int height, int colorMode, CChildWnd* host);
+  // Takes the memory of the bitmap and planes for a pane of width x height cells ahead of
+  // CreatePane, which then takes them without asking for more; what is shown stays as it
+  // is. False when it cannot be had.
+  bool ReserveCanvas(int width, int height);
+  // Lets go of the scan and every result: the pane counts as not created and draws nothing
+  // until the next CreatePane. Takes no memory.
+  void ForgetScan();
 
   void SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3], int bytesPerVoxel);
   // The view's current position int[3] and grid centre int[2] (x, z); borrowed.
@@ -192,4 +200,16 @@ private:
   int m_ProjectionTo = 0;
   ThicknessMap m_Thickness;
   ThicknessPalette m_Palette;
+
+  // What ReserveCanvas made for the next CreatePane of that size.
+  struct Canvas {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> red, green, blue;
+    ThicknessMap::Cells thickness;
+    QImage bitmap;
+  };
+  std::unique_ptr<Canvas> m_Reserved;
+  // The reserved canvas of width x height taken over; false when there is none of that size.
+  bool TakeReservedCanvas(int width, int height) noexcept;
 };

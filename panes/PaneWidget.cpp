@@ -1,5 +1,7 @@
 #include "panes/PaneWidget.h"
 
+#include "panes/WithinMemory.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -15,27 +17,27 @@ PaneWidget::PaneWidget(Pane2D& pane, QWidget* parent) : QWidget(parent), m_Pane(
 void PaneWidget::paintEvent(QPaintEvent*)
 {
   QPainter painter(this);
-  m_Pane.Paint(painter);
+  RunWithinMemory([&] { m_Pane.Paint(painter); });
 }
 
 void PaneWidget::mousePressEvent(QMouseEvent* event)
 {
-  m_Pane.MousePress(event->position().toPoint(), event->button(), event->buttons());
+  RunWithinMemory([&] { m_Pane.MousePress(event->position().toPoint(), event->button(), event->buttons()); });
 }
 
 void PaneWidget::mouseMoveEvent(QMouseEvent* event)
 {
   setFocus(Qt::MouseFocusReason);
-  m_Pane.MouseMove(event->position().toPoint(), event->buttons());
+  RunWithinMemory([&] { m_Pane.MouseMove(event->position().toPoint(), event->buttons()); });
 }
 
 void PaneWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-  m_Pane.MouseRelease(event->position().toPoint(), event->button(), event->buttons());
+  RunWithinMemory([&] { m_Pane.MouseRelease(event->position().toPoint(), event->button(), event->buttons()); });
 }
 
 void PaneWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
   // Qt's default would take the second press as a plain press as well.
-  m_Pane.MouseDoubleClick(event->position().toPoint(), event->button(), event->buttons());
+  RunWithinMemory([&] { m_Pane.MouseDoubleClick(event->position().toPoint(), event->button(), event->buttons()); });
 }

@@ -3,10 +3,12 @@
 #include "data/LMarkers.h"
 #include "data/LOCTVolume.h"
 #include "data/LSplineSet.h"
+#include "data/VolumeMemoryLimit.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <iterator>
 #include <utility>
 
@@ -77,6 +79,19 @@ void Scene3D::SetStyle(const Scene3DStyle& style)
   SetShow3DOCTXZ(style.showPlaneXZ);
 }
 
+namespace {
+
+// The cells of a grey plane of the orientation through a volume of the size.
+size_t GreyCells(int orientation, const int size[3])
+{
+  int columns = 0;
+  int rows = 0;
+  SliceImageSize(orientation, size, columns, rows);
+  return static_cast<size_t>(std::max(0, columns)) * static_cast<size_t>(std::max(0, rows));
+}
+
+}  // namespace
+
 void Scene3D::SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3],
                         int bytesPerVoxel)
 {
@@ -87,11 +102,14 @@ void Scene3D::SetVolume(const int size[3], const unsigned short* voxels, const f
   m_BytesPerVoxel = bytesPerVoxel;
   m_Maximum = MaximumForBytes(bytesPerVoxel);
   for (int orientation : {OrientationXY, OrientationZY, OrientationXZ}) {
-    int columns = 0;
-    int rows = 0;
-    PlaneSize(orientation, columns, rows);
-    std::vector<uint8_t>& grey = m_Grey[static_cast<size_t>(PlaneIndex(orientation))];
-    grey.assign(static_cast<size_t>(std::max(0, columns)) * static_cast<size_t>(std::max(0, rows)), 0);
+    const size_t plane = static_cast<size_t>(PlaneIndex(orientation));
+    const size_t cells = GreyCells(orientation, m_Size);
+    std::vector<uint8_t>& grey = m_Grey[plane];
+    std::vector<uint8_t>& reserved = m_ReservedGrey[plane];
+    if (grey.capacity() < cells && reserved.size() == cells)
+      grey.swap(reserved);
+    std::vector<uint8_t>().swap(reserved);
+    grey.assign(cells, 0);
   }
   m_Names.SetVolumeSize(m_Size);
   AllSurfacePointsChanged();
@@ -104,6 +122,30 @@ void Scene3D::SetVolume(const int size[3], const unsigned short* voxels, const f
   m_Camera.distance = 2.5 * m_Camera.radius;
   m_Camera.panX = 0.0;
   m_Camera.panY = 0.0;
+}
+
+bool Scene3D::ReservePlanes(const int size[3])
+{
+  try {
+    for (int orientation : {OrientationXY, OrientationZY, OrientationXZ}) {
+      const size_t plane = static_cast<size_t>(PlaneIndex(orientation));
+      const size_t cells = GreyCells(orientation, size);
+      if (m_Grey[plane].capacity() >= cells || m_ReservedGrey[plane].size() == cells)
+        continue;
+      if (!WithinVolumeMemoryLimit(cells))
+        return false;
+      m_ReservedGrey[plane] = std::vector<uint8_t>(cells, 0);
+    }
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+void Scene3D::ForgetVolume()
+{
+  ResetSceneState();
+  m_Voxels = nullptr;
 }
 
 void Scene3D::Set3DIsotropic(bool isotropic)

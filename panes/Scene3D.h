@@ -104,6 +104,13 @@ public:
   // The volume: stores it, allocates the grey buffers, lays out the pick names, computes the
   // half extents and sets the camera back to its default distance without pan.
   void SetVolume(const int size[3], const unsigned short* voxels, const float spacing[3], int bytesPerVoxel);
+  // Takes the grey buffers' memory for a volume of the size ahead of SetVolume, which then
+  // takes them without asking for more; what is shown stays as it is. False when it cannot
+  // be had.
+  bool ReservePlanes(const int size[3]);
+  // Lets go of the volume and every result: nothing of them is drawn until the next
+  // SetVolume. Takes no memory.
+  void ForgetVolume();
   // The depth scale 1 (isotropic) or 5; the half extents follow at once, the camera only at
   // the next SetVolume.
   void Set3DIsotropic(bool isotropic);
@@ -331,6 +338,7 @@ private:
   Camera3D m_Camera;
   PickNames3D m_Names;
   std::array<std::vector<uint8_t>, 3> m_Grey;  // XY, ZY, XZ: columns * rows each
+  std::array<std::vector<uint8_t>, 3> m_ReservedGrey;  // made by ReservePlanes for the next SetVolume
 
   // Shared state, owned by the view.
   int* m_Position = nullptr;

@@ -29,6 +29,21 @@ void ThicknessMap::Allocate(size_t cellCount)
   m_LabelKey.valid = false;
 }
 
+ThicknessMap::Cells ThicknessMap::MakeCells(size_t cellCount)
+{
+  return Cells{std::vector<float>(cellCount, kNoThickness), std::vector<uint8_t>(cellCount, 1),
+               std::vector<uint8_t>(cellCount, 0), std::vector<uint16_t>(cellCount, 0)};
+}
+
+void ThicknessMap::Adopt(Cells& cells) noexcept
+{
+  m_Thickness.swap(cells.thickness);
+  m_NoThickness.swap(cells.noThickness);
+  m_ColorIndex.swap(cells.colorIndex);
+  m_Labels.swap(cells.labels);
+  m_LabelKey.valid = false;
+}
+
 void ThicknessMap::Reset()
 {
   m_From = 0;

@@ -50,6 +50,16 @@ class ThicknessMap {
 public:
   // Planes of cellCount cells: no thickness anywhere, indices and labels 0.
   void Allocate(size_t cellCount);
+  // The same planes made ahead, while the map's own stay as they are (std::bad_alloc when
+  // they cannot be had), and their taking over, which takes no memory.
+  struct Cells {
+    std::vector<float> thickness;
+    std::vector<uint8_t> noThickness;
+    std::vector<uint8_t> colorIndex;
+    std::vector<uint16_t> labels;
+  };
+  static Cells MakeCells(size_t cellCount);
+  void Adopt(Cells& cells) noexcept;
   // Grid mode None, a circle grid without sectors and the surface pair 0, 0; the sector
   // figures, the colour range and the planes stay.
   void Reset();

@@ -11,6 +11,7 @@
 #include "fixtures/DemoFolder.h"
 #include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/MarkersByPython.h"
 #include "fixtures/MemoryLimit.h"
 #include "fixtures/SharedFolder.h"
 #include "fixtures/PanelSteps.h"
@@ -68,16 +69,8 @@ std::string SplinesText(const LSplines& splines, int count)
   return text.str();
 }
 
-// The same text from the file, by python's own XML reader; the count element must agree
+// The splines' text from the file, by python's own XML reader; the count elements must agree
 // with the entries there.
-const char* const kReadMarkers = R"(
-import sys, xml.etree.ElementTree as ET
-root = ET.parse(sys.argv[1]).getroot()
-markers = root.findall('.//marker')
-assert int(root.findtext('.//marker_num')) == len(markers), 'marker_num differs from the markers written'
-sys.stdout.write(''.join('%s,%s,%s,%s;' % tuple(m.findtext(k) for k in ('label', 'x', 'y', 'z')) for m in markers))
-)";
-
 const char* const kReadSplines = R"(
 import sys, xml.etree.ElementTree as ET
 root = ET.parse(sys.argv[1]).getroot()
@@ -183,7 +176,7 @@ TEST_F(SaveJourney, MarkersAddedMovedAndDeletedInEveryPaneAreWhatTheFileAndANewV
   SaveThroughDialog(kMarkersRow);
   SaveThroughDialog(kMarkersRow);
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
-  EXPECT_EQ(ReadWithPython(m_Work, kReadMarkers, file), shown);
+  EXPECT_EQ(fixtures::MarkersReadByPython(m_Work, file), shown);
 
   const std::unique_ptr<CMainFrame> again = m_Demo.OpenAgain(m_Demo.Folder());
   ASSERT_TRUE(again);
@@ -206,7 +199,7 @@ TEST_F(SaveJourney, DeletingEveryMarkerSavesAnEmptyMarkersFile)
   const std::string file = m_Work.File("eye_Markers_None.xml");
   SaveThroughDialog(kMarkersRow, file);
   EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
-  EXPECT_EQ(ReadWithPython(m_Work, kReadMarkers, file), "");
+  EXPECT_EQ(fixtures::MarkersReadByPython(m_Work, file), "");
   LMarkers read;
   ASSERT_EQ(read.ReadXml(file), 0);
   EXPECT_EQ(read.count, 0);
@@ -705,7 +698,7 @@ TEST_F(SharedFolderJourney, SavesFollowTheUsersOwnLinksOnly)
   EXPECT_TRUE(std::filesystem::is_symlink(own));
   const LMarkersSlot& markers = view.Slots().markers;
   const std::string shown = MarkersText(*markers.displayedObject, markers.DisplayedMarkerCount());
-  EXPECT_EQ(ReadWithPython(m_Work, kReadMarkers, mine), shown);
+  EXPECT_EQ(fixtures::MarkersReadByPython(m_Work, mine), shown);
 
   // The colleague's links hold no result files, so they go before the folder opens again.
   std::filesystem::remove(plantedMarkers);

@@ -12,6 +12,7 @@
 #include "dialogs/CDlgVoxelSize.h"
 #include "fixtures/DemoView.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/MarkersByPython.h"
 #include "fixtures/PanelSteps.h"
 #include "fixtures/TempDir.h"
 #include "model/ImageStack.h"
@@ -43,14 +44,6 @@ namespace {
 const std::string kStackFixture = "/usr/bin/python3 " STRATAVIEW_SOURCE_DIR "/tests/dialogs/image_stack_fixture.py";
 constexpr int kMarkersSaveRow = 4;  // the save dialog's rows: Surfaces, Grid Center, Vessel, SEAD, Markers, Splines
 
-// The markers of a file as "label,x,y,z;" by python's own XML reader.
-const char* const kReadMarkers = R"(
-import sys, xml.etree.ElementTree as ET
-root = ET.parse(sys.argv[1]).getroot()
-sys.stdout.write(''.join('%s,%s,%s,%s;' % tuple(m.findtext(k) for k in ('label', 'x', 'y', 'z'))
-                         for m in root.findall('.//marker')))
-)";
-
 class UnsavedEditsJourney : public fixtures::DemoViewTest {
 protected:
   UnsavedEditsJourney() : DemoViewTest(fixtures::DemoViewOptions().SizeView().KeepMessageHook()) {}
@@ -67,14 +60,7 @@ protected:
   std::vector<ResultKind> Unsaved() const { return m_View.Workspace().Unsaved().Among(EditableKinds()); }
   bool TitleMarked() const { return m_Demo.Frame().isWindowModified(); }
   std::string MarkersFile() const { return m_Demo.Folder() + "/Demo_Markers_Vamo.xml"; }
-  std::string ReadMarkers(const std::string& file)
-  {
-    const std::string program = m_Work.File("read.py");
-    EXPECT_TRUE(fixtures::WriteText(program, kReadMarkers));
-    std::string output;
-    EXPECT_EQ(fixtures::RunCommand("/usr/bin/python3 '" + program + "' '" + file + "'", &output), 0) << output;
-    return output;
-  }
+  std::string ReadMarkers(const std::string& file) { return fixtures::MarkersReadByPython(m_Work, file); }
   std::string ShownMarkers() const
   {
     const LMarkersSlot& slot = m_View.Slots().markers;
