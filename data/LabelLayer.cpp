@@ -7,8 +7,8 @@ void LabelLayer::Show(LOCTVolume* volume)
 {
   m_Volume = volume && volume->Voxels() ? volume : nullptr;
   m_Maximum = m_Volume && m_Volume->bytesPerVoxel == 2 ? 65535 : 255;
-  m_Labelled = m_Volume ? CountLabelled(m_Volume->Voxels(), m_Volume->VoxelCount(), m_Maximum, m_Volume->WrittenVoxels())
-                       : 0;
+  m_Labelled =
+      m_Volume ? CountLabelled(m_Volume->Voxels(), m_Volume->VoxelCount(), m_Maximum, m_Volume->WrittenVoxels()) : 0;
 }
 
 const unsigned short* LabelLayer::Voxels() const

@@ -82,8 +82,8 @@ bool HasSameSize(const LOCTVolume& a, const LOCTVolume& b)
 uint64_t LargestMeshCache(const LOCTVolume& labels, const int size[3], const float spacing[3])
 {
   const unsigned short* voxels = labels.Voxels();
-  const uint64_t inside = voxels ? CountMeshInsideVoxels(voxels, labels.VoxelCount(), labels.bytesPerVoxel, labels.WrittenVoxels())
-                                 : 0;
+  const uint64_t inside =
+      voxels ? CountMeshInsideVoxels(voxels, labels.VoxelCount(), labels.bytesPerVoxel, labels.WrittenVoxels()) : 0;
   return readbounds::MeshCacheBytes(size, spacing, inside);
 }
 

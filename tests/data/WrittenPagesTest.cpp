@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -112,7 +111,8 @@ TEST(WrittenPages, VoxelsThatAreNotTheProgramsOwnMappingAreReadWhole)
   ::close(fd);
   ASSERT_TRUE(shared.Data());
   LOCTVolume inFile;
-  ASSERT_EQ(inFile.CreateVolume(size, FormatMetaImage, std::array<float, 3>{1, 1, 1}.data(), 1, LateralityNA, CenterNA), 0);
+  const float spacing[3] = {1, 1, 1};
+  ASSERT_EQ(inFile.CreateVolume(size, FormatMetaImage, spacing, 1, LateralityNA, CenterNA), 0);
   const decoder::MappedVoxels::Pointer voxels = decoder::MappedVoxels::New();
   voxels->Adopt(std::move(shared), count);
   inFile.image->SetPixelContainer(voxels);
@@ -151,7 +151,10 @@ protected:
 
   int Bytes() const { return GetParam(); }
   unsigned short Maximum() const { return static_cast<unsigned short>(Bytes() == 2 ? 65535 : 255); }
-  static size_t Index(int x, int y, int z) { return size_t(x) + size_t(kSize[0]) * (size_t(y) + size_t(kSize[1]) * size_t(z)); }
+  static size_t Index(int x, int y, int z)
+  {
+    return size_t(x) + size_t(kSize[0]) * (size_t(y) + size_t(kSize[1]) * size_t(z));
+  }
   static uint64_t VolumeBytes() { return uint64_t(kSize[0]) * kSize[1] * kSize[2] * sizeof(uint16_t); }
 
   // A copy that shares the labels until a brush stroke gives it its own, then the stroke: a
@@ -237,16 +240,15 @@ TEST_P(LabelPages, CountMeshAndSavedFileAreThoseOfEveryVoxelAndLeaveTheRestUntou
   LOCTVolume heap;
   CopyToHeap(painted, heap);
   ASSERT_EQ(heap.WriteMetaImage(dir.File("b/labels.mhd")), 0);
-  for (const char* name : {"labels.mhd", "labels.raw"})
-    EXPECT_TRUE(fixtures::ReadAll(dir.File(std::string("a/") + name)) == fixtures::ReadAll(dir.File(std::string("b/") + name)))
-        << name;
+  for (const std::string name : {"labels.mhd", "labels.raw"})
+    EXPECT_TRUE(fixtures::ReadAll(dir.File("a/" + name)) == fixtures::ReadAll(dir.File("b/" + name))) << name;
   // Independently: as many voxels, as many of them not 0, the largest the maximum.
   std::string out;
-  ASSERT_EQ(fixtures::RunCommand("/usr/bin/python3 -c \"import numpy as np, sys; v = np.fromfile(sys.argv[1], dtype=sys.argv[2]); "
-                                 "n = np.flatnonzero(v); sys.stdout.write('%d %d %d' % (v.size, n.size, int(v[n].max())))\" '" +
-                                     dir.File("a/labels.raw") + "' " + (Bytes() == 2 ? "'<u2'" : "u1"),
-                                 &out),
-            0);
+  const std::string script = "import numpy as np, sys; v = np.fromfile(sys.argv[1], dtype=sys.argv[2]); "
+                             "n = np.flatnonzero(v); sys.stdout.write('%d %d %d' % (v.size, n.size, int(v[n].max())))";
+  const std::string type = Bytes() == 2 ? "'<u2'" : "u1";
+  const std::string raw = dir.File("a/labels.raw");
+  ASSERT_EQ(fixtures::RunCommand("/usr/bin/python3 -c \"" + script + "\" '" + raw + "' " + type, &out), 0);
   const size_t set = size_t(std::count_if(painted.Voxels(), painted.Voxels() + painted.VoxelCount(),
                                           [](unsigned short value) { return value != 0; }));
   EXPECT_EQ(out, std::to_string(painted.VoxelCount()) + " " + std::to_string(set) + " " + std::to_string(maximum));
