@@ -5,6 +5,7 @@
 
 #include "data/Diagnostics.h"
 #include "data/ImageIOFactories.h"
+#include "data/MappedVoxels.h"
 #include "data/MetaImageDataCheck.h"
 #include "data/StagedWrite.h"
 #include "data/ToolkitFailure.h"
@@ -79,19 +80,43 @@ bool WrittenWhole(const std::string& path, const itk::Size<3>& size)
 
 // The voxels in 8 bits: values above 255 become 255, as a plain cast would wrap them round to
 // dark ones. Made here rather than by a toolkit filter, which would want worker threads; the
-// image keeps the spacing, origin and orientation of the volume's. Throws when memory for
-// it cannot be had.
-itk::Image<unsigned char, 3>::Pointer ClampedToBytes(const LOCTVolume::ImageType& image)
+// image keeps the spacing, origin and orientation of the volume's. Its bytes lie in `memory`,
+// which reads as 0: only the voxels that are not 0 are written, and only pages of the volume
+// that may hold them are read, so that a label volume stays resident only where it is set.
+// Throws when memory for it cannot be had.
+itk::Image<unsigned char, 3>::Pointer ClampedToBytes(const LOCTVolume& volume, decoder::MemoryMapping& memory)
 {
+  const LOCTVolume::ImageType& image = *volume.image;
+  const size_t count = image.GetPixelContainer()->Size();
+  memory = decoder::MemoryMapping::Zeroed(count);
+  if (count > 0 && !memory.Data())
+    throw std::bad_alloc();
   auto bytes = itk::Image<unsigned char, 3>::New();
   bytes->CopyInformation(&image);
   bytes->SetRegions(image.GetLargestPossibleRegion());
-  bytes->Allocate();
+  auto* to = static_cast<unsigned char*>(memory.Data());
+  bytes->GetPixelContainer()->SetImportPointer(to, count, false);
   const unsigned short* from = image.GetBufferPointer();
-  std::transform(from, from + image.GetPixelContainer()->Size(), bytes->GetBufferPointer(),
-                 [](unsigned short value) { return static_cast<unsigned char>(std::min<unsigned short>(value, 255)); });
+  volume.WrittenVoxels().ForEachWrittenRun(from, count, [&](size_t first, size_t last) {
+    for (size_t i = first; i < last; ++i)
+      if (from[i] != 0)
+        to[i] = static_cast<unsigned char>(std::min<unsigned short>(from[i], 255));
+  });
   return bytes;
 }
+
+// Gives back, when it ends, the pages that held nothing but 0 at its start and that nothing
+// wrote in the meantime, only read: on some kernels the first read of a page takes memory.
+class ReleasedAfterReading {
+public:
+  explicit ReleasedAfterReading(WrittenPages pages) : m_Pages(std::move(pages)) {}
+  ~ReleasedAfterReading() { m_Pages.ReleaseUntouched(); }
+  ReleasedAfterReading(const ReleasedAfterReading&) = delete;
+  ReleasedAfterReading& operator=(const ReleasedAfterReading&) = delete;
+
+private:
+  WrittenPages m_Pages;
+};
 
 }  // namespace
 
@@ -125,8 +150,11 @@ int WriteStaged(const LOCTVolume& volume, StagedWrite& staged, const std::string
   const LOCTVolume::ImageType* image = volume.image;
   try {
     if (volume.bytesPerVoxel == 1) {
-      WriteWithToolkit(ClampedToBytes(*image).GetPointer(), staged.StagedPath());
+      decoder::MemoryMapping memory;
+      WriteWithToolkit(ClampedToBytes(volume, memory).GetPointer(), staged.StagedPath());
     } else {
+      // The toolkit reads every voxel; the pages of nothing but 0 it reads go back after.
+      const ReleasedAfterReading untouched(volume.WrittenVoxels());
       WriteWithToolkit<LOCTVolume::ImageType>(image, staged.StagedPath());
     }
     if (!WrittenWhole(staged.StagedPath().string(), image->GetLargestPossibleRegion().GetSize())) {

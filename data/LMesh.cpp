@@ -5,6 +5,7 @@
 #include "data/VertexWelder.h"
 #include "data/VoxelCount.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -18,16 +19,20 @@ class InsidePlane {
 public:
   InsidePlane(int nx, int ny) : m_Nx(static_cast<size_t>(nx)), m_Flags(m_Nx * ny), m_RowAny(ny) {}
 
-  void Fill(const unsigned short* plane, unsigned short threshold)
+  // Voxels in pages that hold nothing but 0 are outside without being read.
+  void Fill(const unsigned short* plane, unsigned short threshold, const WrittenPages& written)
   {
     for (size_t y = 0; y < m_RowAny.size(); ++y) {
       uint8_t any = 0;
       uint8_t* flags = &m_Flags[y * m_Nx];
       const unsigned short* row = plane + y * m_Nx;
-      for (size_t x = 0; x < m_Nx; ++x) {
-        flags[x] = row[x] >= threshold ? 1 : 0;
-        any |= flags[x];
-      }
+      std::fill(flags, flags + m_Nx, uint8_t(0));
+      written.ForEachWrittenRun(row, m_Nx, [&](size_t first, size_t last) {
+        for (size_t x = first; x < last; ++x) {
+          flags[x] = row[x] >= threshold ? 1 : 0;
+          any |= flags[x];
+        }
+      });
       m_RowAny[y] = any;
     }
   }
@@ -70,9 +75,10 @@ unsigned short InsideThreshold(float isoValue)
 
 }  // namespace
 
-uint64_t CountMeshInsideVoxels(const unsigned short* labels, size_t count, int bytesPerVoxel)
+uint64_t CountMeshInsideVoxels(const unsigned short* labels, size_t count, int bytesPerVoxel,
+                               const WrittenPages& written)
 {
-  return CountAtLeast(labels, count, InsideThreshold(IsoValueOf(LabelMaximum(bytesPerVoxel))));
+  return CountAtLeast(labels, count, InsideThreshold(IsoValueOf(LabelMaximum(bytesPerVoxel))), written);
 }
 
 void LMesh::SetLabelVolume(const int size[3], const float spacing[3],
@@ -88,7 +94,7 @@ void LMesh::SetLabelVolume(const int size[3], const float spacing[3],
   m_IsoValue = IsoValueOf(m_Maximum);
 }
 
-bool LMesh::Build(bool enable, int smoothingIterations)
+bool LMesh::Build(bool enable, int smoothingIterations, WrittenPages written)
 {
   std::vector<float>().swap(m_Corners);
   std::vector<float>().swap(m_Vertices);
@@ -102,11 +108,12 @@ bool LMesh::Build(bool enable, int smoothingIterations)
     const size_t planeSize = static_cast<size_t>(nx) * static_cast<size_t>(ny);
     const unsigned short threshold = InsideThreshold(m_IsoValue);
     InsidePlane lower(nx, ny), upper(nx, ny);
-    upper.Fill(m_Labels, threshold);
+    m_WrittenLabels = std::move(written);
+    upper.Fill(m_Labels, threshold, m_WrittenLabels);
     VertexWelder welder;
     for (int z = 0; z + 1 < nz; ++z) {
       std::swap(lower, upper);
-      upper.Fill(m_Labels + planeSize * static_cast<size_t>(z + 1), threshold);
+      upper.Fill(m_Labels + planeSize * static_cast<size_t>(z + 1), threshold, m_WrittenLabels);
       m_SlabCorners.clear();
       for (int y = 0; y + 1 < ny; ++y)
         if (!lower.RowPairEmpty(y) || !upper.RowPairEmpty(y))
@@ -115,6 +122,7 @@ bool LMesh::Build(bool enable, int smoothingIterations)
       welder.NextSlab();
     }
     std::vector<float>().swap(m_SlabCorners);
+    m_WrittenLabels = WrittenPages();
     const MeshAdjacency adjacency(m_Indices, GetVertexCount());
     SmoothVertices(adjacency, m_Vertices, smoothingIterations);
     RefreshCorners();
@@ -122,6 +130,7 @@ bool LMesh::Build(bool enable, int smoothingIterations)
   } catch (const std::bad_alloc&) {
     // A surface too large for memory: an empty mesh rather than the end of the program.
     std::vector<float>().swap(m_SlabCorners);
+    m_WrittenLabels = WrittenPages();
     std::vector<float>().swap(m_Corners);
     std::vector<float>().swap(m_Vertices);
     std::vector<int32_t>().swap(m_Indices);
@@ -159,8 +168,9 @@ void LMesh::PolygoniseCube(int x, int y, int z)
   float value[8];
   int cubeCase = 0;
   for (int k = 0; k < 8; ++k) {
-    value[k] = static_cast<float>(
-        base[kCellCorner[k][0] + nx * kCellCorner[k][1] + plane * kCellCorner[k][2]]);
+    // A corner in a page that holds nothing but 0 is not read.
+    const unsigned short* corner = base + kCellCorner[k][0] + nx * kCellCorner[k][1] + plane * kCellCorner[k][2];
+    value[k] = m_WrittenLabels.MayHoldData(corner) ? static_cast<float>(*corner) : 0.0f;
     if (value[k] >= m_IsoValue)
       cubeCase |= 1 << k;
   }

@@ -4,6 +4,7 @@
 // its cache file in the ASCII VTK polydata format. Positions are in voxel units; the cache
 // file holds millimetres.
 #include "data/WriteTarget.h"
+#include "data/WrittenPages.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,9 +23,10 @@ public:
   void SetLabelVolume(const int size[3], const float spacing[3], const unsigned short* labels,
                       int bytesPerVoxel);
 
-  // Rebuilds the lists from the label voxels, or empties them when enable is false. False
-  // when memory for the surface ran short: the mesh is then empty.
-  [[nodiscard]] bool Build(bool enable, int smoothingIterations);
+  // Rebuilds the lists from the label voxels, or empties them when enable is false; the
+  // pages that hold nothing but 0 by `written` are not read. False when memory for the
+  // surface ran short: the mesh is then empty.
+  [[nodiscard]] bool Build(bool enable, int smoothingIterations, WrittenPages written = WrittenPages());
 
   // Replaces the lists by copies of the given arrays (three floats per corner and vertex).
   void SetArrays(const int size[3], const float spacing[3], size_t cornerCount,
@@ -69,6 +71,7 @@ private:
   int m_Size[3] = {0, 0, 0};
   float m_Spacing[3] = {0.0f, 0.0f, 0.0f};
   const unsigned short* m_Labels = nullptr;  // borrowed from the label volume
+  WrittenPages m_WrittenLabels;              // while Build runs: the pages of m_Labels not 0
   int m_BytesPerVoxel = 1;
   int m_Maximum = 255;
   float m_IsoValue = 127.5f;
@@ -82,4 +85,5 @@ private:
 // The voxels among `count` labels of `bytesPerVoxel` bytes that a mesh of them takes as inside
 // (at least half the maximum, in floating point): every cell with a surface has one of them
 // at a corner.
-uint64_t CountMeshInsideVoxels(const unsigned short* labels, size_t count, int bytesPerVoxel);
+uint64_t CountMeshInsideVoxels(const unsigned short* labels, size_t count, int bytesPerVoxel,
+                               const WrittenPages& written = WrittenPages());

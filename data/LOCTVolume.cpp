@@ -124,7 +124,11 @@ unsigned short* LOCTVolume::WritableVoxels()
     own->SetRegions(shared->GetLargestPossibleRegion());
     if (!AllocateBuffer(*own))
       return nullptr;
-    CopyNonZero(shared->GetBufferPointer(), shared->GetPixelContainer()->Size(), own->GetBufferPointer());
+    const unsigned short* from = shared->GetBufferPointer();
+    unsigned short* to = own->GetBufferPointer();
+    WrittenVoxels().ForEachWrittenRun(from, shared->GetPixelContainer()->Size(), [&](size_t first, size_t last) {
+      CopyNonZero(from + first, last - first, to + first);
+    });
     image = own;
   }
   return Voxels();
@@ -153,6 +157,14 @@ void LOCTVolume::SetVoxelSize(const float spacing[3])
   spacingZ = spacing[2];
   if (image)
     image->SetSpacing(ImageSpacing(spacing));
+}
+
+WrittenPages LOCTVolume::WrittenVoxels() const
+{
+  const auto* voxels = image ? dynamic_cast<const decoder::MappedVoxels*>(image->GetPixelContainer()) : nullptr;
+  if (!voxels || !voxels->IsPrivateMapping())
+    return {};
+  return WrittenPages(Voxels(), voxels->Size() * sizeof(unsigned short));
 }
 
 uint64_t LOCTVolume::VoxelCount() const

@@ -2,6 +2,7 @@
 // The one container of voxel data: a scan as read from a file, the displayed (possibly
 // flattened) copy of it, and every vessel and SEAD label volume.
 #include "data/WriteTarget.h"
+#include "data/WrittenPages.h"
 
 #include <cstdint>
 #include <string>
@@ -110,6 +111,9 @@ public:
   // The voxel buffer: voxel (x, y, z) is element x + sizeX * (y + sizeY * z).
   unsigned short* Voxels() { return image ? image->GetBufferPointer() : nullptr; }
   const unsigned short* Voxels() const { return image ? image->GetBufferPointer() : nullptr; }
+  // The pages of the voxels that may hold anything but 0: only those a pass that looks for
+  // what is not 0 need read. Every page may, unless the voxels are the program's own memory.
+  WrittenPages WrittenVoxels() const;
   // sizeX * sizeY * sizeZ in 64 bits (0 for an empty volume).
   uint64_t VoxelCount() const;
 

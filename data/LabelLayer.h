@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "data/WrittenPages.h"
+
 class LOCTVolume;
 
 class LabelLayer {
@@ -16,6 +18,8 @@ public:
 
   // The voxels to draw, null when nothing is shown.
   const unsigned short* Voxels() const;
+  // Their pages that may hold a label: the others need not be read.
+  WrittenPages Written() const;
   // 255 for 8-bit labels, 65535 for 16-bit ones.
   int Maximum() const { return m_Maximum; }
   // Voxels whose label is at least half the maximum (integer half).
@@ -32,5 +36,7 @@ private:
   uint64_t m_Labelled = 0;
 };
 
-// The labelled voxels (at least half the maximum, integer half) among `count` labels.
-uint64_t CountLabelled(const unsigned short* labels, size_t count, int maximum);
+// The labelled voxels (at least half the maximum, integer half) among `count` labels; pages
+// that hold nothing but 0 by `written` are not read.
+uint64_t CountLabelled(const unsigned short* labels, size_t count, int maximum,
+                       const WrittenPages& written = WrittenPages());

@@ -75,6 +75,7 @@ MemoryMapping MemoryMapping::Private(size_t bytes)
     ::munmap(reinterpret_cast<void*>(aligned + length), tail);
   mapping.m_Data = reinterpret_cast<void*>(aligned);
   mapping.m_Bytes = length;
+  mapping.m_Private = true;
   // Only advice: without huge pages the buffer works the same, in small pages.
   (void)::madvise(mapping.m_Data, length, MADV_HUGEPAGE);
   return mapping;
@@ -90,6 +91,7 @@ MemoryMapping MemoryMapping::Zeroed(size_t bytes)
     return mapping;
   mapping.m_Data = data;
   mapping.m_Bytes = bytes;
+  mapping.m_Private = true;
   // Where huge pages are the default, one voxel written would take 2 MiB.
   (void)::madvise(data, bytes, MADV_NOHUGEPAGE);
   return mapping;
@@ -108,6 +110,7 @@ MemoryMapping& MemoryMapping::operator=(MemoryMapping&& other) noexcept
       ::munmap(m_Data, m_Bytes);
     m_Data = std::exchange(other.m_Data, nullptr);
     m_Bytes = std::exchange(other.m_Bytes, 0);
+    m_Private = std::exchange(other.m_Private, false);
   }
   return *this;
 }

@@ -28,17 +28,22 @@ public:
   static MemoryMapping Zeroed(size_t bytes);
   ~MemoryMapping();
   MemoryMapping(MemoryMapping&& other) noexcept
-      : m_Data(std::exchange(other.m_Data, nullptr)), m_Bytes(std::exchange(other.m_Bytes, 0)) {}
+      : m_Data(std::exchange(other.m_Data, nullptr)), m_Bytes(std::exchange(other.m_Bytes, 0)),
+        m_Private(std::exchange(other.m_Private, false)) {}
   MemoryMapping& operator=(MemoryMapping&& other) noexcept;
   MemoryMapping(const MemoryMapping&) = delete;
   MemoryMapping& operator=(const MemoryMapping&) = delete;
 
   void* Data() const { return m_Data; }
   size_t Bytes() const { return m_Bytes; }
+  // Whether this is the process's own memory (Private or Zeroed), whose pages read as 0
+  // until they are written; a shared file's pages may hold data without being mapped here.
+  bool IsPrivate() const { return m_Private; }
 
 private:
   void* m_Data = nullptr;
   size_t m_Bytes = 0;
+  bool m_Private = false;
 };
 
 // The buffer of an unsigned 16-bit image that may live in a mapping of its own.
@@ -55,6 +60,8 @@ public:
   void Adopt(MemoryMapping mapping, size_t count);
   // Whether the buffer is a mapping (rather than memory the toolkit allocated).
   bool IsMapped() const;
+  // Whether the buffer is a mapping of this process's own memory (see MemoryMapping).
+  bool IsPrivateMapping() const { return IsMapped() && m_Mapping.IsPrivate(); }
 
   // The helper's side: the next buffer a voxel container of this process allocates is
   // placed in the shared file `fd`, which grows to fit it.

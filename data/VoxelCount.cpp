@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-uint64_t CountAtLeast(const unsigned short* voxels, size_t count, unsigned short threshold)
+namespace {
+
+uint64_t CountRun(const unsigned short* voxels, size_t count, unsigned short threshold)
 {
   // Counted in blocks small enough for a 32-bit sum, which the compiler keeps in vector
   // lanes; a 64-bit sum per voxel halves the speed of this pass over the whole volume.
@@ -15,5 +17,19 @@ uint64_t CountAtLeast(const unsigned short* voxels, size_t count, unsigned short
       inBlock += voxels[i] >= threshold;
     counted += inBlock;
   }
+  return counted;
+}
+
+}  // namespace
+
+uint64_t CountAtLeast(const unsigned short* voxels, size_t count, unsigned short threshold,
+                      const WrittenPages& written)
+{
+  if (threshold == 0)
+    return count;
+  uint64_t counted = 0;
+  written.ForEachWrittenRun(voxels, count, [&](size_t first, size_t last) {
+    counted += CountRun(voxels + first, last - first, threshold);
+  });
   return counted;
 }

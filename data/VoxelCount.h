@@ -3,5 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// The voxels among `count` whose value is at least `threshold`.
-uint64_t CountAtLeast(const unsigned short* voxels, size_t count, unsigned short threshold);
+#include "data/WrittenPages.h"
+
+// The voxels among `count` whose value is at least `threshold` (at least 1): pages that hold
+// nothing but 0 by `written` are not read.
+uint64_t CountAtLeast(const unsigned short* voxels, size_t count, unsigned short threshold,
+                      const WrittenPages& written = WrittenPages());

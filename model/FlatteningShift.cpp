@@ -50,6 +50,9 @@ void FlatteningShift::ShiftVolume(const LOCTVolume& source, LOCTVolume& displaye
     std::memcpy(out, in, source.VoxelCount() * sizeof(unsigned short));
     return;
   }
+  // Only what is not 0 is written, and pages of the source that hold nothing but 0 are not
+  // read: labels stay resident only where they are set.
+  const WrittenPages written = source.WrittenVoxels();
   std::vector<int> offsets(nx);
   for (int z = 0; z < nz; ++z) {
     for (int x = 0; x < nx; ++x)
@@ -62,7 +65,10 @@ void FlatteningShift::ShiftVolume(const LOCTVolume& source, LOCTVolume& displaye
         const int m = y + offsets[x];
         if (m < 0 || m >= ny)
           continue;
-        if (const unsigned short value = inSlice[size_t(m) * nx + x])
+        const unsigned short* from = inSlice + size_t(m) * nx + x;
+        if (!written.MayHoldData(from))
+          continue;
+        if (const unsigned short value = *from)
           row[x] = value;
       }
     }

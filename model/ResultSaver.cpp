@@ -59,12 +59,16 @@ void UnshiftVolume(const LOCTVolume& displayed, const FlatteningShift& shift, LO
   const size_t sizeX = size_t(displayed.sizeX), sizeY = size_t(displayed.sizeY);
   const unsigned short* from = displayed.Voxels();
   unsigned short* to = stored.Voxels();
+  const WrittenPages written = displayed.WrittenVoxels();  // the other pages are not read
   for (int z = 0; z < displayed.sizeZ; ++z)
     for (int x = 0; x < displayed.sizeX; ++x) {
       const int moved = shift.ToDisplayed(x, 0, z);  // where stored row 0 is shown
       for (int y = std::max(0, -moved); y < displayed.sizeY && y + moved < displayed.sizeY; ++y) {
         const size_t slice = size_t(z) * sizeY;
-        if (const unsigned short value = from[size_t(x) + sizeX * (slice + size_t(y + moved))])
+        const unsigned short* shown = from + size_t(x) + sizeX * (slice + size_t(y + moved));
+        if (!written.MayHoldData(shown))
+          continue;
+        if (const unsigned short value = *shown)
           to[size_t(x) + sizeX * (slice + size_t(y))] = value;
       }
     }
@@ -278,5 +282,5 @@ bool ResultSaver::MakeStoredLabels(ResultKind kind, const LOCTVolume& shown, LOC
   UnshiftVolume(shown, m_Shift, stored);
   mesh.SetLabelVolume(size, spacing, stored.Voxels(), stored.bytesPerVoxel);
   const int smoothing = kind == ResultKind::Vessel ? m_Settings.MeshSmoothingVessel : m_Settings.MeshSmoothingSEAD;
-  return mesh.Build(true, smoothing) && mesh.CacheText(meshText) == 0;
+  return mesh.Build(true, smoothing, stored.WrittenVoxels()) && mesh.CacheText(meshText) == 0;
 }

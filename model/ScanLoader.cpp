@@ -92,7 +92,8 @@ bool HasSameSize(const LOCTVolume& a, const LOCTVolume& b)
 uint64_t LargestMeshCache(const LOCTVolume& labels, const int size[3], const float spacing[3])
 {
   const unsigned short* voxels = labels.Voxels();
-  const uint64_t inside = voxels ? CountMeshInsideVoxels(voxels, labels.VoxelCount(), labels.bytesPerVoxel) : 0;
+  const uint64_t inside =
+      voxels ? CountMeshInsideVoxels(voxels, labels.VoxelCount(), labels.bytesPerVoxel, labels.WrittenVoxels()) : 0;
   return readbounds::MeshCacheBytes(size, spacing, inside);
 }
 
@@ -404,7 +405,7 @@ bool ScanLoader::LoadLabels(LLabelSlot& slot, ResultKind kind, const LOCTVolume&
         mesh.ReadVtk(cache, scanSize, scanSpacing, LargestMeshCache(labels, size, spacing)) == 0)
       return "";
     mesh.SetLabelVolume(size, spacing, labels.Voxels(), labels.bytesPerVoxel);
-    if (!mesh.Build(true, smoothing))
+    if (!mesh.Build(true, smoothing, labels.WrittenVoxels()))
       return loadmessages::NotEnoughMemory(kOpenScanTask);
     // Data on a read-only disk opens all the same: the mesh is kept in memory and built
     // again at the next opening. A link under the cache's name is never written through:

@@ -14,7 +14,9 @@ namespace {
 // The tint of a label layer as drawn: its colour and opacity, the layer's voxels and range.
 LabelTint ShownTint(const TintStyle& style, const LabelLayer* labels)
 {
-  return {labels ? labels->Voxels() : nullptr, labels ? labels->Maximum() : 0, style.color, style.opacity};
+  if (!labels || !labels->Voxels())
+    return {nullptr, 0, style.color, style.opacity, WrittenPages()};
+  return {labels->Voxels(), labels->Maximum(), style.color, style.opacity, labels->Written()};
 }
 
 }  // namespace

@@ -169,7 +169,9 @@ void BlendPixel(int ch[3], platform::COLORREF color, float a, float t)
 
 void TintLabel(int ch[3], const LabelTint& tint, int64_t voxel)
 {
-  const int value = tint.labels[voxel];
+  // Pages that hold nothing but 0 are not read.
+  const unsigned short* label = tint.labels + voxel;
+  const int value = tint.written.MayHoldData(label) ? *label : 0;
   if (value == 0 || tint.maximum <= 0)
     return;
   const float a = OpacityFraction(tint.opacity);

@@ -2,6 +2,7 @@
 // Turns one slice of a volume into the grey pixels of a slice pane: the slab of neighbouring
 // slices averaged, mapped through window and level, with the label tints burnt in. A plain
 // function of its input, so that tests and benchmarks call it without a window.
+#include "data/WrittenPages.h"
 #include "panes/PaneConventions.h"
 
 #include <QImage>
@@ -21,6 +22,7 @@ struct LabelTint {
   int maximum = 0;
   platform::COLORREF color = 0;
   int opacity = 0;
+  WrittenPages written;                    // the pages of labels that may hold anything but 0
 };
 
 struct SliceRenderInput {

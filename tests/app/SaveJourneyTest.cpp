@@ -15,6 +15,7 @@
 #include "fixtures/MemoryLimit.h"
 #include "fixtures/SharedFolder.h"
 #include "fixtures/PanelSteps.h"
+#include "fixtures/ResidentPages.h"
 #include "fixtures/SaveDialogSteps.h"
 #include "fixtures/SmallDisk.h"
 #include "fixtures/StdoutCapture.h"
@@ -333,6 +334,47 @@ TEST_F(SaveJourney, VesselLabelsPaintedAndErasedAreWhatTheFileAndANewViewHold)
   const LLabelSlot& reopened = again->View()->Slots().vessel;
   EXPECT_EQ(reopened.pathList.GetAt(reopened.selected), file);
   EXPECT_EQ(LabelSummary(*reopened.displayedObject), shown);
+}
+
+// Labels hold memory only where they are set, the whole way: drawn in every slice pane of a
+// view, flattened, painted with a drag and saved through the dialog, what the panes show and
+// what the file holds are the labels, while their volumes stay far from resident.
+TEST_F(SaveJourney, LabelsStayResidentOnlyWhereTheyAreSetThroughDrawingPaintingFlatteningAndSaving)
+{
+  const std::string folder = m_Work.File("labelled");
+  ASSERT_TRUE(fixtures::MakeDemoOfSize(folder, 256, 512, 32));
+  const std::unique_ptr<CMainFrame> frame = m_Demo.OpenAgain(folder);
+  ASSERT_TRUE(frame);
+  CStrataviewView& view = *frame->View();
+  if (!view.Settings().ShowVessel)
+    view.DataPanel()->Button(CDlgData::kShowVessel)->click();
+  const LLabelSlot& vessel = view.Slots().vessel;
+  const uint64_t bytes = vessel.displayedObject->VoxelCount() * sizeof(unsigned short);
+  const auto resident = [](const LOCTVolume& labels) {
+    return fixtures::ResidentBytes(labels.Voxels(), labels.VoxelCount() * sizeof(unsigned short));
+  };
+  EXPECT_LT(resident(*vessel.displayedObject), bytes / 8) << "drawn in the panes";
+
+  view.DataPanel()->Combo(CDlgData::kRefSurfCombo)->setCurrentIndex(1);
+  view.SelectRefSurf();
+  view.RefreshAll();
+  ASSERT_TRUE(view.Shift().IsFlattened());
+  fixtures::ChooseMouseMode(view, MouseVessel);
+  LOCTImage& xy = *view.SlicePane(OrientationXY);
+  Mouse{xy}.Drag(CellCentre(xy, 10, 70), CellCentre(xy, 30, 75));
+  EXPECT_LT(resident(*vessel.displayedObject), bytes / 8) << "flattened and painted";
+
+  const std::string file = vessel.pathList.GetAt(vessel.selected);
+  SaveThroughDialog(view, kVesselRow, "", false);
+  EXPECT_TRUE(m_Messages.empty()) << m_Messages.front();
+  const LOCTVolume& stored = vessel.objects[size_t(vessel.selected)];
+  EXPECT_LT(resident(*vessel.displayedObject), bytes / 8) << "saved";
+  EXPECT_LT(resident(stored), bytes / 8) << "saved";
+
+  // Only now is every voxel read: the file holds the labels at their stored depth.
+  const std::string summary = LabelSummary(stored);
+  EXPECT_NE(summary, "0 0");
+  EXPECT_EQ(ReadWithPython(m_Work, kReadLabels, file), summary);
 }
 
 // On a full disk a label save says it failed and leaves the old header, data file and mesh

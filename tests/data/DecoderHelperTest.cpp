@@ -5,6 +5,7 @@
 #include "data/LOCTVolume.h"
 #include "fixtures/DemoFolder.h"
 #include "fixtures/FixtureFiles.h"
+#include "fixtures/ResidentPages.h"
 #include "fixtures/ScopedDecoder.h"
 #include "fixtures/StdoutCapture.h"
 #include "fixtures/TempDir.h"
@@ -145,17 +146,7 @@ int ExpectSameThroughHelper(const std::string& path, const std::string& helperPa
   return expected.result;
 }
 
-// The bytes of the pages from `address` on, `bytes` long, that are resident.
-uint64_t ResidentBytes(const void* address, uint64_t bytes)
-{
-  const auto page = uint64_t(::sysconf(_SC_PAGESIZE));
-  const uintptr_t begin = reinterpret_cast<uintptr_t>(address) / page * page;
-  const size_t pages = size_t((reinterpret_cast<uintptr_t>(address) + bytes - begin + page - 1) / page);
-  std::vector<unsigned char> resident(pages);
-  if (::mincore(reinterpret_cast<void*>(begin), pages * page, resident.data()) != 0)
-    return UINT64_MAX;
-  return uint64_t(std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return r & 1; })) * page;
-}
+using fixtures::ResidentBytes;
 
 // Labels read as labels hold memory only in the pages where they are set, through every road
 // that gives them voxels of their own: the read, the copy a first brush stroke makes of
