@@ -46,17 +46,8 @@ namespace {
 using fixtures::kGridCenterRow, fixtures::kMarkersRow, fixtures::kSEADRow, fixtures::kSplinesRow, fixtures::kSurfacesRow,
     fixtures::kVesselRow;
 
-// The markers or splines as text, one entry per ";": what the screen shows, what a file
-// holds and what a new view shows are compared in this one form.
-std::string MarkersText(const LMarkers& markers, int count)
-{
-  std::ostringstream text;
-  for (int m = 0; m < count; ++m)
-    text << markers.labels[size_t(m)] << ',' << markers.points[size_t(m)].x << ',' << markers.points[size_t(m)].y
-         << ',' << markers.points[size_t(m)].z << ';';
-  return text.str();
-}
-
+// The splines as text, one entry per ";", in the form the markers take (fixtures::MarkersText):
+// what the screen shows, what a file holds and what a new view shows are compared in it.
 std::string SplinesText(const LSplines& splines, int count)
 {
   static const char* const kPlanes[] = {"NA", "XY", "ZY", "XZ"};
@@ -95,6 +86,7 @@ std::string ReadWithPython(const TempDir& dir, const char* script, const std::st
   return output;
 }
 
+using fixtures::MarkersText;
 using fixtures::SaveWithDialog;
 
 // The demo folder in a view whose frame is never shown; new views over the saved files start

@@ -64,13 +64,7 @@ protected:
   std::string ShownMarkers() const
   {
     const LMarkersSlot& slot = m_View.Slots().markers;
-    std::string text;
-    for (int m = 0; m < slot.DisplayedMarkerCount(); ++m) {
-      const Point3i& p = slot.displayedObject->points[size_t(m)];
-      text += slot.displayedObject->labels[size_t(m)] + "," + std::to_string(p.x) + "," + std::to_string(p.y) + "," +
-              std::to_string(p.z) + ";";
-    }
-    return text;
+    return fixtures::MarkersText(*slot.displayedObject, slot.DisplayedMarkerCount());
   }
 
   TempDir m_Work;
