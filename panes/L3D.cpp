@@ -141,13 +141,20 @@ void L3D::paintGL()
   }
   // The scene's buffers could not be had: this frame shows the background, and what was
   // built of them goes, so that the next paint builds them anew.
+  EndListBeingCompiled();
+  m_Buffers.Release();
+  m_Layer.Release();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// A display list that a draw cut short was compiling is closed, so that what follows is drawn
+// again rather than recorded.
+void L3D::EndListBeingCompiled()
+{
   GLint list = 0;
   glGetIntegerv(GL_LIST_INDEX, &list);
   if (list != 0)
     glEndList();
-  m_Buffers.Release();
-  m_Layer.Release();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 std::array<float, 5> L3D::PositionAndWindowShown() const

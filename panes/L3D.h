@@ -122,6 +122,8 @@ public:
 
   // A selection render at a window point: the name of the nearest hit (which may be one that
   // means nothing), none when nothing is hit, the buffer overflows or there is no context.
+  // Throws std::bad_alloc, with OpenGL back in its drawing mode, when the render runs out of
+  // memory.
   std::optional<uint64_t> SelectAt(QPoint point);
 
 protected:
@@ -139,6 +141,7 @@ private:
   // guide lines, the coordinates they mark on the planes and the surfaces; -1 where nothing
   // shown depends on one.
   std::array<float, 5> PositionAndWindowShown() const;
+  void EndListBeingCompiled();
   void ApplyProjection();
   void ApplyMaterial(const Material3D& m);
   void LoadName(uint64_t name);

@@ -2,12 +2,14 @@
 // click, and the trackball, pan, dolly and wheel moves of the camera.
 #include "panes/L3D.h"
 
+#include "panes/WithinMemory.h"
 #include "platform/WaitCursor.h"
 
 #include <GL/glu.h>
 #include <QMouseEvent>
 #include <array>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -41,37 +43,43 @@ L3D::L3D(ViewServices& view, QWidget* parent) : L3D(parent)
   m_View = &view;
 }
 
+// A press, release or move that runs out of memory (a pick's edit, say) ends there, as a 2-D
+// pane's does; the selection render gives OpenGL back its own state first.
 void L3D::mousePressEvent(QMouseEvent* event)
 {
   const QPoint point = event->position().toPoint();
-  switch (event->button()) {
-  case Qt::LeftButton: OnLButtonDown(point); break;
-  case Qt::RightButton: OnRButtonDown(point); break;
-  case Qt::MiddleButton: OnMButtonDown(point); break;
-  default: break;
-  }
+  RunWithinMemory([&] {
+    switch (event->button()) {
+    case Qt::LeftButton: OnLButtonDown(point); break;
+    case Qt::RightButton: OnRButtonDown(point); break;
+    case Qt::MiddleButton: OnMButtonDown(point); break;
+    default: break;
+    }
+  });
 }
 
 void L3D::mouseReleaseEvent(QMouseEvent* event)
 {
-  switch (event->button()) {
-  case Qt::LeftButton: OnLButtonUp(); break;
-  case Qt::RightButton: OnRButtonUp(); break;
-  case Qt::MiddleButton: OnMButtonUp(); break;
-  default: break;
-  }
+  RunWithinMemory([&] {
+    switch (event->button()) {
+    case Qt::LeftButton: OnLButtonUp(); break;
+    case Qt::RightButton: OnRButtonUp(); break;
+    case Qt::MiddleButton: OnMButtonUp(); break;
+    default: break;
+    }
+  });
 }
 
 // Qt's own handling would take a double click for a second press and pick once more.
 void L3D::mouseDoubleClickEvent(QMouseEvent* event)
 {
   if (event->button() == Qt::LeftButton)
-    OnLButtonDblClk(event->position().toPoint());
+    RunWithinMemory([&] { OnLButtonDblClk(event->position().toPoint()); });
 }
 
 void L3D::mouseMoveEvent(QMouseEvent* event)
 {
-  OnMouseMove(event->buttons(), event->modifiers(), event->position().toPoint());
+  RunWithinMemory([&] { OnMouseMove(event->buttons(), event->modifiers(), event->position().toPoint()); });
 }
 
 // Every press starts the trackball from its point and ends with the picking flag off, also
@@ -259,11 +267,15 @@ std::optional<uint64_t> L3D::SelectAt(QPoint point)
   glMatrixMode(GL_MODELVIEW);
   const bool interacting = Interacting();
   SetInteracting(false);
-  RenderScene();
+  const bool rendered = RunWithinMemory([this] { RenderScene(); });
   SetInteracting(interacting);
+  if (!rendered)
+    EndListBeingCompiled();
   const GLint hits = glRenderMode(GL_RENDER);
   ApplyProjection();
   doneCurrent();
+  if (!rendered)
+    throw std::bad_alloc();
   const std::optional<uint64_t> name = NearestName(buffer, hits);
   // Names beyond what OpenGL holds are all loaded as its largest, which means nothing.
   if (name && *name == std::numeric_limits<GLuint>::max())
