@@ -277,17 +277,20 @@ int main(int argc, char** argv)
   const auto surfaceStep = [&](int i) {
     Mouse(bscan, QEvent::MouseMove, surfacePoint(dragRow - (i % 2 ? 0 : 2)), Qt::NoButton, Qt::LeftButton);
   };
-  // The 3-D pane through its kept picture, drawn in full from its buffers, drawn cell by
-  // cell, and hidden.
+  // The 3-D pane through its kept picture (leaving out the guide-line cells that cannot show,
+  // and drawing every one of them), drawn in full from its buffers, drawn cell by cell, and
+  // hidden.
   const struct {
     const char* what;
     bool shown;
     bool buffered;
     bool kept;
-  } modes[] = {{"3-D pane shown", true, true, true},
-               {"3-D pane shown, drawn in full from buffers", true, true, false},
-               {"3-D pane shown, drawn cell by cell", true, false, false},
-               {"3-D pane hidden", false, true, true}};
+    bool skipping;
+  } modes[] = {{"3-D pane shown", true, true, true, true},
+               {"3-D pane shown, every guide-line cell drawn", true, true, true, false},
+               {"3-D pane shown, drawn in full from buffers", true, true, false, true},
+               {"3-D pane shown, drawn cell by cell", true, false, false, true},
+               {"3-D pane hidden", false, true, true, true}};
   app.watched = pane3D;
   struct PaneCpu {
     double perStep;
@@ -306,6 +309,7 @@ int main(int argc, char** argv)
     pane3D->setVisible(mode.shown);
     pane3D->SetBufferedDrawing(mode.buffered);
     pane3D->SetLayerKeeping(mode.kept);
+    pane3D->SetGuideCellSkipping(mode.skipping);
     Settle(app);
     frame.View()->SetMouseMode(MouseWindow);
     Mouse(bscan, QEvent::MouseButtonPress, middle, Qt::LeftButton, Qt::LeftButton);
@@ -319,9 +323,9 @@ int main(int argc, char** argv)
       (void)StepMs(app, steps, fullRepaint);
       const double full = TakeCpu().perStep;
       pane3D->SetLayerKeeping(true);
-      std::printf("3-D pane's CPU on this thread per step: next B-scan %.2f ms (%.2f paints, %.2fx of a repaint in "
+      std::printf("%s, 3-D pane's CPU on this thread per step: next B-scan %.2f ms (%.2f paints, %.2fx of a repaint in "
                   "full), window step %.2f ms (%.2f paints, %.2fx); a repaint in full %.2f ms\n",
-                  sliceCpu.perStep, sliceCpu.paintsPerStep, sliceCpu.perStep / full, windowCpu.perStep,
+                  mode.what, sliceCpu.perStep, sliceCpu.paintsPerStep, sliceCpu.perStep / full, windowCpu.perStep,
                   windowCpu.paintsPerStep, windowCpu.perStep / full, full);
     }
     frame.View()->SetMouseMode(MouseSurfaces);

@@ -8,6 +8,7 @@
 // Set... operations (from Scene3D) only store; Show... operations store and repaint. Without
 // a valid OpenGL context (a platform without OpenGL) the pane only stores.
 #include "panes/GlyphLists.h"
+#include "panes/GuideCellTiles.h"
 #include "panes/Scene3D.h"
 #include "panes/Scene3DEditedRows.h"
 #include "panes/Scene3DLayerCache.h"
@@ -82,6 +83,13 @@ public:
   // a kept picture cannot reproduce: they, and the reference surface, are always drawn in
   // full.
   void SetLayerKeeping(bool on) { m_KeepLayer = on; }
+  // Whether the guide-line cells drawn over the kept picture leave out those that cannot
+  // reach a pixel of their surface in it (the default), or are all drawn; the picture is the
+  // same either way.
+  void SetGuideCellSkipping(bool on) { m_SkipUnseenGuideCells = on; }
+  // The guide-line cells the last render through the kept picture left out, for benchmarks
+  // and tests.
+  size_t GuideCellsLeftOut() const { return m_GuideTiles.LeftOut(); }
   // How the last ordinary render came by the kept picture, for benchmarks and tests.
   enum class KeptPicture { NotKept, Reused, OverLeftOutRows, FromScratch };
   KeptPicture LastKeptPicture() const { return m_LastKeptPicture; }
@@ -179,6 +187,9 @@ private:
   // What the kept picture shows depends on, beside the surfaces' buffers.
   std::vector<uint8_t> LayerInputs() const;
   void DrawSurfaceGuideLines();
+  // The tiles of the kept picture's surface pixels in the current transform, read from its
+  // stencil at the first use after it was drawn; none when they are not used.
+  const GuideCellTiles* GuideTiles();
 
   void DrawOrientationLetters();
   void DrawReferenceSurface();
@@ -217,6 +228,8 @@ private:
   Scene3DLayerCache m_Layer;
   Scene3DEditedRows m_EditedRows;
   KeptPicture m_LastKeptPicture = KeptPicture::NotKept;
+  bool m_SkipUnseenGuideCells = true;
+  GuideCellTiles m_GuideTiles;
 
   // The stencil value of surface cells in the kept pictures: 4 (surface + 1) + the part (0
   // rows before the left-out ones, 1 the left-out rows or a whole surface, 2 rows after

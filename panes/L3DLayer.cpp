@@ -52,8 +52,10 @@ bool L3D::RenderFromLayer()
     m_EditedRows.Changed(s, m_Buffers.TakeChangedRows(s));
   const std::vector<uint8_t> inputs = LayerInputs();
   m_LastKeptPicture = KeptPicture::Reused;
-  if (!m_Layer.Holds(inputs) || !m_EditedRows.PictureCurrent())
+  if (!m_Layer.Holds(inputs) || !m_EditedRows.PictureCurrent()) {
     DrawKeptPicture(inputs);
+    m_GuideTiles.Clear();
+  }
   m_Layer.BindFrameFromLayer();
   BeginScene(false);
   DrawSurfaceGuideLines();
@@ -148,15 +150,40 @@ void L3D::DrawSurfaceGuideLines()
   glDepthMask(GL_FALSE);
   glEnable(GL_STENCIL_TEST);
   glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+  const GuideCellTiles* tiles = GuideTiles();
   const int count = SurfaceCount();
   for (int i = 0; i < count; ++i) {
     if (!SurfaceShown(i))
       continue;
     glStencilFunc(GL_EQUAL, SurfaceStencil(i, 0), kSurfaceStencilMask);
-    m_Buffers.DrawSurface(*this, i, SceneBuffers3D::Cells::GuideLines);
+    m_Buffers.DrawSurface(*this, i, SceneBuffers3D::Cells::GuideLines, {0, SceneBuffers3D::kAllRows}, tiles);
   }
   glPopAttrib();
   m_HasMaterial = false;
+}
+
+const GuideCellTiles* L3D::GuideTiles()
+{
+  if (!m_SkipUnseenGuideCells)
+    return nullptr;
+  if (!m_GuideTiles.Built()) {
+    // A guide-line cell of surface s passes where the stencil's surface bits name s.
+    GuideCellTiles::SurfacesOfValue surfacesOf{};
+    for (int s = 0; s < kMaxSurfaces; ++s)
+      for (GLuint part = 0; part <= (~kSurfaceStencilMask & 0xFFu); ++part)
+        surfacesOf[static_cast<size_t>(SurfaceStencil(s, 0)) | part] = uint32_t{1} << s;
+    m_GuideTiles.Build(m_Layer.KeptStencil(), m_Layer.Width(), m_Layer.Height(), surfacesOf);
+  }
+  if (!m_GuideTiles.Built())
+    return nullptr;
+  std::array<double, 16> modelview{};
+  std::array<double, 16> projection{};
+  std::array<GLint, 4> viewport{};
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
+  glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+  glGetIntegerv(GL_VIEWPORT, viewport.data());
+  m_GuideTiles.SetTransform(modelview, projection, {viewport[0], viewport[1], viewport[2], viewport[3]});
+  return &m_GuideTiles;
 }
 
 // Everything the letters, markers, splines, meshes and surfaces are drawn from that the

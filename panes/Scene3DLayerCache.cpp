@@ -1,6 +1,8 @@
 #define GL_GLEXT_PROTOTYPES
 #include "panes/Scene3DLayerCache.h"
 
+#include <cstddef>
+
 #include <GL/glext.h>
 #include <utility>
 
@@ -101,6 +103,25 @@ void Scene3DLayerCache::CopyFrameTo(GLuint target)
 {
   Copy(m_Frame, target, GL_COLOR_BUFFER_BIT);
   glBindFramebuffer(GL_FRAMEBUFFER, target);
+}
+
+std::vector<uint8_t> Scene3DLayerCache::KeptStencil() const
+{
+  std::vector<uint8_t> stencil(static_cast<size_t>(m_Width) * static_cast<size_t>(m_Height));
+  if (stencil.empty() || !m_Layer.framebuffer)
+    return {};
+  GLint read = 0;
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+  glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Layer.framebuffer);
+  glReadPixels(0, 0, m_Width, m_Height, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil.data());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
+  glPopClientAttrib();
+  return stencil;
 }
 
 void Scene3DLayerCache::Copy(const Target& from, GLuint to, GLbitfield what) const

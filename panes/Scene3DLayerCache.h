@@ -43,6 +43,10 @@ public:
   void BindFrameFromLayer();
   // Copies the frame's colour into framebuffer `target` and binds that.
   void CopyFrameTo(GLuint target);
+  // The kept picture's stencil, a byte per pixel, rows from the bottom up.
+  std::vector<uint8_t> KeptStencil() const;
+  int Width() const { return m_Width; }
+  int Height() const { return m_Height; }
   void Invalidate() { m_Valid = m_BaseValid = false; }
   void Release();
   bool Held() const { return m_Layer.framebuffer || m_Frame.framebuffer || m_Base.framebuffer; }

@@ -481,7 +481,8 @@ RowRange SceneBuffers3D::TakeChangedRows(int surface)
 
 // The cells along the guide lines take their colours from the same buffers: cells within one
 // column of the position green, then cells within one row of it red.
-void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells, RowRange rows)
+void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells, RowRange rows,
+                                 const GuideCellTiles* tiles)
 {
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
@@ -516,25 +517,42 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells,
       start = c;
     }
   };
+  // The guide-line cells from column x0 on in row z, less those the tiles leave out.
+  const auto addGuides = [&](CellRuns& runs, int z, size_t x0, size_t count) {
+    const size_t row = static_cast<size_t>(z) * columns;
+    if (!tiles) {
+      runs.Add(row + x0, count);
+      return;
+    }
+    for (size_t x = x0; x < x0 + count; ++x) {
+      const int cx = static_cast<int>(x);
+      const std::array<ScenePoint, 4> corners = {
+          scene.MapPoint(scene.SurfacePoint(surface, cx, z)), scene.MapPoint(scene.SurfacePoint(surface, cx + 1, z)),
+          scene.MapPoint(scene.SurfacePoint(surface, cx, z + 1)),
+          scene.MapPoint(scene.SurfacePoint(surface, cx + 1, z + 1))};
+      if (tiles->MayShow(surface, corners))
+        runs.Add(row + x, 1);
+    }
+  };
   CellRuns green;
   CellRuns red;
   rows = rows.Within(sz - 1);
   for (int z = rows.first; z <= rows.last; ++z) {
     const size_t row = static_cast<size_t>(z) * columns;
     const bool redRow = z >= gz0 && z <= gz1;
-    const auto side = [&](size_t first, size_t count) {
+    const auto side = [&](size_t x0, size_t count) {
       if (redRow)
-        red.Add(first, count);
+        addGuides(red, z, x0, count);
       else
-        addPlain(first, count);
+        addPlain(row + x0, count);
     };
     if (gx0 > gx1) {
-      side(row, columns);
+      side(0, columns);
       continue;
     }
-    side(row, static_cast<size_t>(gx0));
-    green.Add(row + static_cast<size_t>(gx0), static_cast<size_t>(gx1 - gx0 + 1));
-    side(row + static_cast<size_t>(gx1) + 1, columns - static_cast<size_t>(gx1) - 1);
+    side(0, static_cast<size_t>(gx0));
+    addGuides(green, z, static_cast<size_t>(gx0), static_cast<size_t>(gx1 - gx0 + 1));
+    side(static_cast<size_t>(gx1) + 1, columns - static_cast<size_t>(gx1) - 1);
   }
 
   glPushAttrib(GL_LIGHTING_BIT);

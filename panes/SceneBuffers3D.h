@@ -9,6 +9,7 @@
 //
 // Ordinary renders only: a selection render and a drag's coarse render draw cell by cell.
 // Every call needs the pane's context current; Release frees the GL objects.
+#include "panes/GuideCellTiles.h"
 #include "panes/Scene3D.h"
 
 #include <GL/gl.h>
@@ -34,8 +35,10 @@ public:
   // their own colours as if the guide lines were off, or only the guide-line cells.
   enum class Cells { All, Plain, GuideLines };
   // Surface `surface` from its buffers as they were last brought up to date, lit with the
-  // current light: all its cell rows, or those of `rows`.
-  void DrawSurface(const Scene3D& scene, int surface, Cells cells, RowRange rows = RowRange{0, kAllRows});
+  // current light: all its cell rows, or those of `rows`. With `tiles`, the guide-line cells
+  // they tell cannot show are left out.
+  void DrawSurface(const Scene3D& scene, int surface, Cells cells, RowRange rows = RowRange{0, kAllRows},
+                   const GuideCellTiles* tiles = nullptr);
   // A label mesh in its colour; nothing without vertices.
   void DrawMesh(const Scene3D& scene, bool vessel);
   // A volume plane: its slab means in a texture, the window applied by a grey table on the

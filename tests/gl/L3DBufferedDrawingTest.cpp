@@ -316,6 +316,63 @@ TEST_F(BufferedScene, SurfaceDragStepsDrawOnlyTheRowsTheyMoved)
   }
 }
 
+// The guide-line cells that cannot reach a pixel of their own surface in the kept picture
+// are left out of each paint; every pixel must stay as when all of them are drawn, in each
+// state the pane comes to, and some cells must in fact have been left out.
+TEST_F(BufferedScene, GuideLineCellsLeftOutChangeNoPixel)
+{
+  // Surface 2 lies on surface 1 in the first B-scans: their pixels tie in depth there.
+  for (int z = 0; z < 4; ++z)
+    for (int x = 0; x < kX; ++x)
+      points[static_cast<size_t>((2 * kZ + z) * kX + x)] = points[static_cast<size_t>((kZ + z) * kX + x)];
+  pane.SetSurfaces(kSurfaces, points.data(), mask.data());
+  Show({SceneFlag::Surfaces, SceneFlag::GuideLines, SceneFlag::Projection, SceneFlag::Disc});
+  const struct {
+    const char* what;
+    std::function<void()> change;
+  } states[] = {
+    {"as opened", [] {}},
+    {"the next B-scan", [&] { ++position[2]; }},
+    {"the B-scan before", [&] { --position[2]; }},
+    {"the first B-scan", [&] { position[2] = 0; }},
+    {"the last B-scan", [&] { position[2] = kZ - 1; }},
+    {"the first column", [&] { position[0] = 0; }},
+    {"the last column", [&] { position[0] = kX - 1; }},
+    {"a middle column", [&] { position[0] = 21; position[2] = 6; }},
+    {"seen from below", [&] { pane.Rotation().accumulated = Tilted(-70.0f, 10.0f); }},
+    {"seen from the side", [&] { pane.Rotation().accumulated = Tilted(5.0f, 88.0f); }},
+    {"seen from behind", [&] { pane.Rotation().accumulated = Tilted(30.0f, 180.0f); }},
+    {"a step seen from behind", [&] { --position[2]; }},
+    {"a wide pane", [&] { pane.resize(560, 200); }},
+    {"a tall pane", [&] { pane.resize(180, 420); }},
+    {"a step in a tall pane", [&] { ++position[0]; }},
+    {"the pane back", [&] { pane.resize(400, 320); pane.Rotation().accumulated = Tilted(35.0f, 25.0f); }},
+    {"a surface hidden", [&] { pane.SetShowSurface(1, false); }},
+    {"a step with a surface hidden", [&] { position[2] = 2; }},
+    {"the surface shown", [&] { pane.SetShowSurface(1, true); }},
+    {"blended", [&] { pane.SetFlag(SceneFlag::Blending, true); }},
+    {"blending off", [&] { pane.SetFlag(SceneFlag::Blending, false); }},
+    {"planes shown", [&] { Show({SceneFlag::PlaneXY, SceneFlag::PlaneZY, SceneFlag::PlaneXZ}); }},
+    {"a step with planes", [&] { ++position[2]; }},
+    {"a surface row edited", [&] { MoveRow(0, position[2], 4, 30, -5); }},
+    {"a step after the edit", [&] { --position[2]; }},
+  };
+  size_t leftOut = 0;
+  for (const auto& state : states) {
+    SCOPED_TRACE(state.what);
+    state.change();
+    pane.SetGuideCellSkipping(true);
+    const QImage skipping = pane.RenderToImage();
+    leftOut += pane.GuideCellsLeftOut();
+    pane.SetGuideCellSkipping(false);
+    const QImage every = pane.RenderToImage();
+    ASSERT_FALSE(skipping.isNull());
+    ASSERT_EQ(skipping.size(), every.size());
+    EXPECT_EQ(DifferingPixels(every, skipping), 0);
+  }
+  EXPECT_GT(leftOut, 0u);
+}
+
 // Picks always use the cell-by-cell render; what the buffered paints leave bound must not
 // change what it hits.
 TEST_F(BufferedScene, PicksAreTheSameWithBufferedPaints)
