@@ -315,6 +315,7 @@ int main(int argc, char** argv)
     Mouse(bscan, QEvent::MouseButtonPress, middle, Qt::LeftButton, Qt::LeftButton);
     const double slice = StepMs(app, steps, nextBScan);
     const PaneCpu sliceCpu = TakeCpu();
+    const size_t leftOut = pane3D->GuideCellsLeftOut();
     const double window = StepMs(app, steps, windowStep);
     const PaneCpu windowCpu = TakeCpu();
     Mouse(bscan, QEvent::MouseButtonRelease, middle, Qt::LeftButton, Qt::NoButton);
@@ -324,8 +325,9 @@ int main(int argc, char** argv)
       const double full = TakeCpu().perStep;
       pane3D->SetLayerKeeping(true);
       std::printf("%s, 3-D pane's CPU on this thread per step: next B-scan %.2f ms (%.2f paints, %.2fx of a repaint in "
-                  "full), window step %.2f ms (%.2f paints, %.2fx); a repaint in full %.2f ms\n",
-                  mode.what, sliceCpu.perStep, sliceCpu.paintsPerStep, sliceCpu.perStep / full, windowCpu.perStep,
+                  "full, %zu guide-line cells left out), window step %.2f ms (%.2f paints, %.2fx); a repaint in full "
+                  "%.2f ms\n",
+                  mode.what, sliceCpu.perStep, sliceCpu.paintsPerStep, sliceCpu.perStep / full, leftOut, windowCpu.perStep,
                   windowCpu.paintsPerStep, windowCpu.perStep / full, full);
     }
     frame.View()->SetMouseMode(MouseSurfaces);

@@ -164,8 +164,10 @@ void L3D::DrawSurfaceGuideLines()
 
 const GuideCellTiles* L3D::GuideTiles()
 {
-  if (!m_SkipUnseenGuideCells)
+  if (!m_SkipUnseenGuideCells) {
+    m_GuideTiles.Clear();
     return nullptr;
+  }
   if (!m_GuideTiles.Built()) {
     // A guide-line cell of surface s passes where the stencil's surface bits name s.
     GuideCellTiles::SurfacesOfValue surfacesOf{};

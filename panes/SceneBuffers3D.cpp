@@ -156,6 +156,8 @@ void SceneBuffers3D::Release()
     glDeleteTextures(1, &p.texture);
     p = PlaneTexture();
   }
+  glDeleteBuffers(1, &m_GuideIndices);
+  m_GuideIndices = 0;
   glDeleteTextures(1, &m_GreyTable);
   m_GreyTable = 0;
   glDeleteProgram(m_Program.program);
@@ -169,7 +171,7 @@ void SceneBuffers3D::Release()
 bool SceneBuffers3D::Held() const
 {
   const auto any = [](const auto& list, auto held) { return std::any_of(list.begin(), list.end(), held); };
-  return m_GreyTable || m_Program.program ||
+  return m_GreyTable || m_Program.program || m_GuideIndices ||
          any(m_Surfaces, [](const SurfaceBuffer& s) { return s.vertices || s.colours; }) ||
          any(m_Indices, [](const IndexBuffer& i) { return i.indices != 0; }) ||
          any(m_Meshes, [](const MeshBuffer& m) { return m.vertices != 0; }) ||
@@ -270,6 +272,32 @@ void SceneBuffers3D::BuildVertices(const Scene3D& scene, int surface, SurfaceBuf
   }
 }
 
+namespace {
+
+// The six indices of cell (x, z), degenerate where a triangle is not drawn.
+void AppendCellIndices(const Scene3D& scene, bool overUndefined, int x, int z, std::vector<GLuint>& out)
+{
+  const size_t sx = static_cast<size_t>(scene.Size()[0]);
+  const auto vertex = [sx](int vx, int vz, int copy) {
+    return static_cast<GLuint>(2 * (static_cast<size_t>(vz) * sx + static_cast<size_t>(vx)) +
+                               static_cast<size_t>(copy));
+  };
+  bool first = false;
+  bool second = false;
+  scene.CellTriangles(overUndefined, x, z, x + 1, z + 1, first, second);
+  const GLuint none = vertex(x, z, 0);
+  if (first)
+    out.insert(out.end(), {vertex(x, z + 1, 0), vertex(x + 1, z, 0), vertex(x, z, 0)});
+  else
+    out.insert(out.end(), {none, none, none});
+  if (second)
+    out.insert(out.end(), {vertex(x, z + 1, 0), vertex(x + 1, z + 1, 0), vertex(x + 1, z, 1)});
+  else
+    out.insert(out.end(), {none, none, none});
+}
+
+}  // namespace
+
 GLuint SceneBuffers3D::Indices(const Scene3D& scene, bool overUndefined)
 {
   // Without a mask both flags draw every triangle.
@@ -278,28 +306,11 @@ GLuint SceneBuffers3D::Indices(const Scene3D& scene, bool overUndefined)
     return buffer.indices;
   const int sx = scene.Size()[0];
   const int sz = scene.Size()[2];
-  const auto vertex = [sx](int x, int z, int copy) {
-    return static_cast<GLuint>(2 * (static_cast<size_t>(z) * static_cast<size_t>(sx) + static_cast<size_t>(x)) +
-                               static_cast<size_t>(copy));
-  };
   std::vector<GLuint> indices;
   indices.reserve(static_cast<size_t>(sx - 1) * static_cast<size_t>(sz - 1) * kIndicesPerCell);
-  for (int z = 0; z + 1 < sz; ++z) {
-    for (int x = 0; x + 1 < sx; ++x) {
-      bool first = false;
-      bool second = false;
-      scene.CellTriangles(overUndefined, x, z, x + 1, z + 1, first, second);
-      const GLuint none = vertex(x, z, 0);
-      if (first)
-        indices.insert(indices.end(), {vertex(x, z + 1, 0), vertex(x + 1, z, 0), vertex(x, z, 0)});
-      else
-        indices.insert(indices.end(), {none, none, none});
-      if (second)
-        indices.insert(indices.end(), {vertex(x, z + 1, 0), vertex(x + 1, z + 1, 0), vertex(x + 1, z, 1)});
-      else
-        indices.insert(indices.end(), {none, none, none});
-    }
-  }
+  for (int z = 0; z + 1 < sz; ++z)
+    for (int x = 0; x + 1 < sx; ++x)
+      AppendCellIndices(scene, overUndefined, x, z, indices);
   if (!buffer.indices)
     glGenBuffers(1, &buffer.indices);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.indices);
@@ -501,6 +512,8 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells,
   const int gz1 = guides ? std::min(sz - 2, p[2] + 1) : 0;
   // The plain cells by material, in runs of cells that share it.
   std::vector<CellRuns> plain(std::max<size_t>(1, buffer.materials.size()));
+  CellRuns green;
+  CellRuns red;
   const auto addPlain = [&](size_t first, size_t count) {
     if (cells == Cells::GuideLines)
       return;
@@ -517,6 +530,10 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells,
       start = c;
     }
   };
+  // The guide-line cells left by the tiles, as indices drawn in one go: in runs they would be
+  // split into as many draws as there are gaps.
+  std::vector<GLuint> greenShown;
+  std::vector<GLuint> redShown;
   // The guide-line cells from column x0 on in row z, less those the tiles leave out.
   const auto addGuides = [&](CellRuns& runs, int z, size_t x0, size_t count) {
     const size_t row = static_cast<size_t>(z) * columns;
@@ -524,6 +541,7 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells,
       runs.Add(row + x0, count);
       return;
     }
+    std::vector<GLuint>& shown = &runs == &red ? redShown : greenShown;
     for (size_t x = x0; x < x0 + count; ++x) {
       const int cx = static_cast<int>(x);
       const std::array<ScenePoint, 4> corners = {
@@ -531,11 +549,9 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells,
           scene.MapPoint(scene.SurfacePoint(surface, cx, z + 1)),
           scene.MapPoint(scene.SurfacePoint(surface, cx + 1, z + 1))};
       if (tiles->MayShow(surface, corners))
-        runs.Add(row + x, 1);
+        AppendCellIndices(scene, buffer.overUndefined, cx, z, shown);
     }
   };
-  CellRuns green;
-  CellRuns red;
   rows = rows.Within(sz - 1);
   for (int z = rows.first; z <= rows.last; ++z) {
     const size_t row = static_cast<size_t>(z) * columns;
@@ -567,6 +583,16 @@ void SceneBuffers3D::DrawSurface(const Scene3D& scene, int surface, Cells cells,
       ApplyMaterial(buffer.materials[k]);
       plain[k].Draw();
     }
+  }
+  if (tiles) {
+    greenShown.insert(greenShown.end(), redShown.begin(), redShown.end());
+    if (!m_GuideIndices)
+      glGenBuffers(1, &m_GuideIndices);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_GuideIndices);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(greenShown.size() * sizeof(GLuint)),
+                 greenShown.data(), GL_STREAM_DRAW);
+    green.Add(0, (greenShown.size() - redShown.size()) / kIndicesPerCell);
+    red.Add((greenShown.size() - redShown.size()) / kIndicesPerCell, redShown.size() / kIndicesPerCell);
   }
   Material3D m = buffer.material;
   scene.SetGuideLineMaterial(0, p[0], m);

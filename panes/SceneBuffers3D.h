@@ -130,6 +130,7 @@ private:
   uint64_t m_ProjectionGeneration = 1;
   int m_TrackedSize[3] = {0, 0, 0};
   std::vector<unsigned short> m_Values;  // the plane being uploaded
+  GLuint m_GuideIndices = 0;  // the guide-line cells of a surface a step draws
   GLuint m_GreyTable = 0;
   std::array<float, 2> m_TableWindow{};
   PlaneProgram m_Program;
