@@ -1,8 +1,13 @@
 #pragma once
 // Pictures of the 3-D pane compared in the gl tests, and a tilted view to take them from.
+#include "panes/L3D.h"
+
 #include <QImage>
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 
 // A rotation of a degrees about x, then b degrees about y, in OpenGL column order.
@@ -52,4 +57,22 @@ inline int DifferingPixels(const QImage& a, const QImage& b)
     for (int x = 0; x < a.width(); ++x)
       n += a.pixel(x, y) != b.pixel(x, y);
   return n;
+}
+
+// Renders the pane's present state with the cells left out and with every cell drawn, and
+// expects the same picture; gives the number of cells left out. The pane leaves cells out
+// again afterwards, as it does by default.
+inline size_t ExpectLeftOutCellsChangeNoPixel(L3D& pane)
+{
+  pane.SetGuideCellSkipping(true);
+  const QImage skipping = pane.RenderToImage();
+  const size_t leftOut = pane.GuideCellsLeftOut();
+  pane.SetGuideCellSkipping(false);
+  const QImage every = pane.RenderToImage();
+  pane.SetGuideCellSkipping(true);
+  EXPECT_FALSE(skipping.isNull());
+  EXPECT_EQ(skipping.size(), every.size());
+  if (skipping.size() == every.size())
+    EXPECT_EQ(DifferingPixels(every, skipping), 0);
+  return leftOut;
 }

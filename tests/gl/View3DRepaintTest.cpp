@@ -1,10 +1,7 @@
 // A 2-D step in a shown view repaints the 3-D pane only when its picture shows what the step
 // changed: a window drag only while a plane is shown, a slice step only when a shown plane
 // or the guide lines on the shown surfaces mark that coordinate.
-#include "app/CMainFrame.h"
-#include "app/CStrataviewView.h"
-#include "fixtures/DemoView.h"
-#include "panes/L3D.h"
+#include "DemoWithGuideLines.h"
 #include "panes/LOCTImage.h"
 #include "panes/SliceToolsTestView.h"
 
@@ -30,17 +27,11 @@ public:
 TEST(View3DRepaint, TwoDStepsRepaintTheThreeDPaneOnlyWhereItShowsThem)
 {
   fixtures::DemoView demo;
-  demo.Frame().show();
-  ASSERT_TRUE(demo.MakeDemo());
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&demo.Frame()));
-  ASSERT_TRUE(demo.OpenFolder(demo.Folder()));
+  ASSERT_TRUE(OpenDemoWithGuideLines(demo));
   CStrataviewView& view = demo.View();
   L3D& pane = *view.Get3DPane();
   LOCTImage& bscan = *view.SlicePane(OrientationXY);
-  pane.Show3DAll(true);
-  pane.ShowSurfaces(true);
   pane.ShowSurface(0, true);
-  pane.ShowGuideLines(true);
   PaintCount count(pane);
   const auto paintsAfter = [&](const std::function<void()>& step) {
     QTest::qWait(50);
