@@ -30,15 +30,9 @@ struct LResultSlot {
   // File i's files as they were when they were read or saved.
   std::vector<FileStamp> stamps = std::vector<FileStamp>(kSlotCapacity);
 
-  // Takes over what a loader read (the files, objects, stamps, count and selection).
-  void TakeLoaded(LResultSlot& loaded)
-  {
-    std::swap(pathList, loaded.pathList);
-    objects.swap(loaded.objects);
-    stamps.swap(loaded.stamps);
-    count = loaded.count;
-    selected = loaded.selected;
-  }
+  // Takes over what a loader read (the files, objects, stamps, count and selection); the
+  // loader's slot, which is let go after, holds what this one held.
+  void TakeLoaded(LResultSlot& loaded) noexcept { TradeLoaded(loaded); }
   // Trades what was loaded (and the defaults standing in for a kind without files) with
   // `other`, which then holds what this slot held: trading again gives both back. Takes no
   // memory.
@@ -81,11 +75,7 @@ struct LRefSurfSlot : LShownSlot<LRefSurface> {
   int flatteningIndex = 0;          // the combo index the displayed volume is flattened on
   std::unique_ptr<LRefSurface> refSurfOriginal = std::make_unique<LRefSurface>();
 
-  void TakeLoaded(LRefSurfSlot& loaded)
-  {
-    LResultSlot<LRefSurface>::TakeLoaded(loaded);
-    flatteningIndex = loaded.flatteningIndex;
-  }
+  void TakeLoaded(LRefSurfSlot& loaded) noexcept { TradeLoaded(loaded); }
   void TradeLoaded(LRefSurfSlot& other) noexcept
   {
     LResultSlot<LRefSurface>::TradeLoaded(other);
